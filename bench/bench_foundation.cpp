@@ -28,13 +28,16 @@ void BM_LoggerOneMillionLines(benchmark::State& state) {
   }
   ostrel::logDestroy(log);
   std::filesystem::remove_all(tmpl);
-  state.counters["lines/s"] =
-      benchmark::Counter(static_cast<double>(lines) * static_cast<double>(state.iterations()),
-                         benchmark::Counter::kIsRate);
+  state.counters["lines/s"] = benchmark::Counter(
+      static_cast<double>(lines) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 }  // namespace
 
-BENCHMARK(BM_LoggerOneMillionLines)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LoggerOneMillionLines)
+    ->Arg(1000000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 BENCHMARK_MAIN();

@@ -35,11 +35,16 @@ struct LevelStyle {
 
 LevelStyle levelStyle(int level) {
   switch (level) {
-    case LOG_DEBUG: return {"DEBUG", "\x1b[37m"};
-    case LOG_INFO: return {"INFO ", "\x1b[32m"};
-    case LOG_WARN: return {"WARN ", "\x1b[33m"};
-    case LOG_ERROR: return {"ERROR", "\x1b[31m"};
-    case LOG_FATAL: return {"FATAL", "\x1b[41;37m"};
+    case LOG_DEBUG:
+      return {"DEBUG", "\x1b[37m"};
+    case LOG_INFO:
+      return {"INFO ", "\x1b[32m"};
+    case LOG_WARN:
+      return {"WARN ", "\x1b[33m"};
+    case LOG_ERROR:
+      return {"ERROR", "\x1b[31m"};
+    case LOG_FATAL:
+      return {"FATAL", "\x1b[41;37m"};
   }
   return {"", ""};
 }
@@ -119,10 +124,10 @@ struct Logger {
   FILE* file = nullptr;
   int64_t maxFileSize = kLogMaxFileSize;
   int keepDays = kLogKeepDays;
-  int64_t openTime = 0;         // Unix seconds at which the current file was opened
-  int64_t openDay = 0;          // its local day number
-  bool pruned = false;          // whether old day files were pruned in this run
-  int64_t prunedDay = 0;        // the local day of the last pruning
+  int64_t openTime = 0;   // Unix seconds at which the current file was opened
+  int64_t openDay = 0;    // its local day number
+  bool pruned = false;    // whether old day files were pruned in this run
+  int64_t prunedDay = 0;  // the local day of the last pruning
   int32_t sizeCheckCountdown = -1;
   LogClock clock = nullptr;
   char line[kLogBufferSize];
@@ -194,8 +199,8 @@ int writeLocked(Logger* log, const LocalStamp& now, const char* text, size_t len
   }
   if (!log->file) {
     pruneOldFiles(log, now);
-    if (!dayFileName(log, now.fields.tm_year + 1900, now.fields.tm_mon + 1, now.fields.tm_mday,
-                     log->filePath, sizeof log->filePath))
+    if (!dayFileName(log, now.fields.tm_year + 1900, now.fields.tm_mon + 1, now.fields.tm_mday, log->filePath,
+                     sizeof log->filePath))
       return 0;
     log->file = fopen(log->filePath, "ab");
     if (!log->file) return 0;  // dropped; tried again with the next line
@@ -210,7 +215,9 @@ int writeLocked(Logger* log, const LocalStamp& now, const char* text, size_t len
   return static_cast<int>(put);
 }
 
-int64_t nowMs(const Logger* log) { return log->clock ? log->clock() : systemClockMs(); }
+int64_t nowMs(const Logger* log) {
+  return log->clock ? log->clock() : systemClockMs();
+}
 
 // Appends into the line buffer, never past `limit` bytes.
 struct LineBuilder {
@@ -260,7 +267,9 @@ std::atomic<Logger*> g_default{nullptr};
 std::atomic<bool> g_destroyed{false};  // guarded by g_defaultMutex for writes
 bool g_atexitRegistered = false;       // guarded by g_defaultMutex
 
-void destroyDefaultAtExit() { logDestroyDefault(); }
+void destroyDefaultAtExit() {
+  logDestroyDefault();
+}
 
 }  // namespace
 
@@ -392,19 +401,44 @@ int logPrintf(Logger* log, int level, const char* format, ...) {
       }
       if (!*++p) break;  // a lone '%' at the end writes nothing
       switch (*p) {
-        case '%': b.putChar('%'); break;
-        case 'y': b.putNumber(t.tm_year + 1900, 4); break;
-        case 'm': b.putNumber(t.tm_mon + 1, 2); break;
-        case 'd': b.putNumber(t.tm_mday, 2); break;
-        case 'H': b.putNumber(t.tm_hour, 2); break;
-        case 'M': b.putNumber(t.tm_min, 2); break;
-        case 'S': b.putNumber(t.tm_sec, 2); break;
-        case 'z': b.putNumber(now.milliseconds, 3); break;
-        case 'Z': b.putNumber(now.milliseconds * 1000, 6); break;
-        case 'L': b.put(style.word); break;
-        case 'l': b.put(style.word, style.word[0] ? 1 : 0); break;
-        case 's': b.putMessage(format, args); break;
-        default: break;  // unknown directive: both characters dropped
+        case '%':
+          b.putChar('%');
+          break;
+        case 'y':
+          b.putNumber(t.tm_year + 1900, 4);
+          break;
+        case 'm':
+          b.putNumber(t.tm_mon + 1, 2);
+          break;
+        case 'd':
+          b.putNumber(t.tm_mday, 2);
+          break;
+        case 'H':
+          b.putNumber(t.tm_hour, 2);
+          break;
+        case 'M':
+          b.putNumber(t.tm_min, 2);
+          break;
+        case 'S':
+          b.putNumber(t.tm_sec, 2);
+          break;
+        case 'z':
+          b.putNumber(now.milliseconds, 3);
+          break;
+        case 'Z':
+          b.putNumber(now.milliseconds * 1000, 6);
+          break;
+        case 'L':
+          b.put(style.word);
+          break;
+        case 'l':
+          b.put(style.word, style.word[0] ? 1 : 0);
+          break;
+        case 's':
+          b.putMessage(format, args);
+          break;
+        default:
+          break;  // unknown directive: both characters dropped
       }
     }
   } else {

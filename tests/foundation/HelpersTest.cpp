@@ -34,9 +34,10 @@ TEST(FileTime, Goldens) {
 TEST(FileTime, LocalDatesMatchPythonUnderTwoZones) {
   // Instants around daylight-saving changes, a leap day, before 1970 and past 2038 (ms included).
   const std::vector<std::pair<int64_t, int>> instants = {
-      {0, 0},          {946684800, 1},  {951782400, 999},  {1709164800, 500}, {1710054000, 0},
-      {1710053999, 3}, {1730613600, 7}, {1730617200, 250}, {-86400, 100},    {-1000000000, 0},
-      {2147483648LL, 42}, {4102444800LL, 999}, {1767225599, 999}};
+      {0, 0},           {946684800, 1},   {951782400, 999},   {1709164800, 500},
+      {1710054000, 0},  {1710053999, 3},  {1730613600, 7},    {1730617200, 250},
+      {-86400, 100},    {-1000000000, 0}, {2147483648LL, 42}, {4102444800LL, 999},
+      {1767225599, 999}};
   for (const char* zone : {"EST5EDT,M3.2.0,M11.1.0", "NST3:30NDT,M3.2.0,M11.1.0"}) {
     std::string cmd = std::string("TZ='") + zone + "' " OSTREL_SYSTEM_PYTHON " -c '" +
                       "import sys, datetime\n"
@@ -51,13 +52,13 @@ TEST(FileTime, LocalDatesMatchPythonUnderTwoZones) {
     tzset();
     for (const auto& [s, ms] : instants) {
       LocalDate want{};
-      ASSERT_EQ(fscanf(p, "%d %d %d %d %d %d %d", &want.year, &want.month, &want.day, &want.hour, &want.minute,
-                       &want.second, &want.milliseconds),
+      ASSERT_EQ(fscanf(p, "%d %d %d %d %d %d %d", &want.year, &want.month, &want.day, &want.hour,
+                       &want.minute, &want.second, &want.milliseconds),
                 7)
           << zone;
       LocalDate got = filetimeToLocalDate(unixToFileTime(s, ms * 1000000LL + 123));
-      EXPECT_EQ(std::vector<int>({got.year, got.month, got.day, got.hour, got.minute, got.second,
-                                  got.milliseconds}),
+      EXPECT_EQ(std::vector<int>(
+                    {got.year, got.month, got.day, got.hour, got.minute, got.second, got.milliseconds}),
                 std::vector<int>({want.year, want.month, want.day, want.hour, want.minute, want.second,
                                   want.milliseconds}))
           << zone << " at " << s;

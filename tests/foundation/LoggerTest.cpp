@@ -19,7 +19,9 @@ using ostrel::test::TestDir;
 namespace {
 
 std::atomic<int64_t> g_nowMs{0};
-int64_t testClock() { return g_nowMs.load(); }
+int64_t testClock() {
+  return g_nowMs.load();
+}
 
 // Unix milliseconds of a UTC date and time.
 int64_t utcMs(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {
@@ -71,7 +73,11 @@ struct CapturingLogger {
 TEST(LoggerPattern, DefaultPatternGivesTheSystemMessageForm) {
   CapturingLogger c;
   g_nowMs = utcMs(2026, 3, 4, 5, 6, 7, 89);
-  int n = logPrintf(c.log, LOG_DEBUG, "%s,%d,%s:\n" "value %d" "\n\n", "src/Cam.cpp", 42, "CApp::init", 7);
+  int n = logPrintf(c.log, LOG_DEBUG,
+                    "%s,%d,%s:\n"
+                    "value %d"
+                    "\n\n",
+                    "src/Cam.cpp", 42, "CApp::init", 7);
   const std::string want = "2026-03-04 05:06:07.089 DEBUG src/Cam.cpp,42,CApp::init:\nvalue 7\n\n";
   EXPECT_EQ(g_captured, want);
   EXPECT_EQ(n, static_cast<int>(want.size()));
@@ -151,8 +157,8 @@ TEST(LoggerFiles, PrefixLosesOnlyAFinalDotLog) {
   logSetPathPrefix(log, dir.file("c.log.x").c_str());
   logPrintf(log, LOG_DEBUG, "3\n");
   logDestroy(log);
-  EXPECT_EQ(dir.list(), (std::vector<std::string>{"a_2026-05-06.log", "b.txt_2026-05-06.log",
-                                                  "c.log.x_2026-05-06.log"}));
+  EXPECT_EQ(dir.list(),
+            (std::vector<std::string>{"a_2026-05-06.log", "b.txt_2026-05-06.log", "c.log.x_2026-05-06.log"}));
 }
 
 TEST(LoggerFiles, DaySwitchAndRetentionAcrossIdleMidnights) {
@@ -258,7 +264,8 @@ TEST(LoggerThreads, EightThreadsTenThousandLinesEachAllIntact) {
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t)
     threads.emplace_back([log, t] {
-      for (int i = 0; i < kLines; ++i) logPrintf(log, LOG_INFO, "t%d n%d %s\n", t, i, "payload-payload-payload");
+      for (int i = 0; i < kLines; ++i)
+        logPrintf(log, LOG_INFO, "t%d n%d %s\n", t, i, "payload-payload-payload");
     });
   for (auto& th : threads) th.join();
   logDestroy(log);

@@ -26,7 +26,8 @@ TestDir::~TestDir() {
 
 std::vector<std::string> TestDir::list() const {
   std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(path_)) names.push_back(e.path().filename().string());
+  for (const auto& e : std::filesystem::directory_iterator(path_))
+    names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -43,7 +44,9 @@ void writeWhole(const std::string& path, const std::string& bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-bool exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+bool exists(const std::string& path) {
+  return access(path.c_str(), F_OK) == 0;
+}
 
 long long fileSize(const std::string& path) {
   std::error_code ec;

@@ -11,7 +11,9 @@ using ostrel::test::TestDir;
 
 namespace {
 
-int parse(const std::string& text, SdkSettings* s) { return SdkConfig_Parse(text.data(), text.size(), s); }
+int parse(const std::string& text, SdkSettings* s) {
+  return SdkConfig_Parse(text.data(), text.size(), s);
+}
 
 void expectDefaults(const SdkSettings& s) {
   EXPECT_EQ(s.log, "");

@@ -57,8 +57,8 @@ TEST(SdkFrame, InitFreeInitCycle) {
 }
 
 TEST(SdkFrame, EveryStatusCodeHasAName) {
-  for (int code : {0, -1, -2, -4, -5, -6, -7, -8, -10, -11, -12, -13, -14, -17, -18, -95, -96, -97, -98, -99,
-                   -100, -193, -194, -195, -197, -198, -200})
+  for (int code : {0,   -1,  -2,  -4,  -5,  -6,  -7,   -8,   -10,  -11,  -12,  -13,  -14, -17,
+                   -18, -95, -96, -97, -98, -99, -100, -193, -194, -195, -197, -198, -200})
     EXPECT_STRNE(errorName(code), "unknown") << code;
   EXPECT_STREQ(errorName(-3), "unknown");
   EXPECT_STREQ(errorName(-10), "OSTREL_E_HANDLE");
@@ -136,8 +136,9 @@ TEST(SdkFrame, LockNeedsInitAndIdsAreRangeChecked) {
 TEST(SdkFrame, LogSettingGivesDayFilesUnderTheModuleFolder) {
   TestDir dir;
   ASSERT_EQ(mkdir(dir.file("logs").c_str(), 0755), 0);
-  ostrel::test::writeWhole(dir.file("OstrelSDK.json"),
-                           R"({"log":"logs/sdk.log","encoder":"cuda","syncTime":0,"previewEnableThread2":1})");
+  ostrel::test::writeWhole(
+      dir.file("OstrelSDK.json"),
+      R"({"log":"logs/sdk.log","encoder":"cuda","syncTime":0,"previewEnableThread2":1})");
   sdkSetModuleDirForTest(dir.path().c_str());
   ASSERT_EQ(Ostrel_InitSDK(), 0);
   EXPECT_EQ(sdkConfig().encoder, 2);

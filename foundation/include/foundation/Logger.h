@@ -60,10 +60,10 @@ int logWriteRaw(Logger* log, const char* text, size_t length);
 }  // namespace ostrel
 
 // The system's message form: source path, line and function, then the message and an empty line.
-#define OSTREL_LOG(fmt, ...)                                                                     \
+#define OSTREL_LOG(fmt, ...)                                                                           \
   ::ostrel::logPrintf(::ostrel::logDefault(), ::ostrel::LOG_DEBUG, "%s,%d,%s:\n" fmt "\n\n", __FILE__, \
                       __LINE__, __func__ __VA_OPT__(, ) __VA_ARGS__)
 // Same, with an explicit function (or source module) name.
-#define OSTREL_LOG_AS(name, fmt, ...)                                                            \
+#define OSTREL_LOG_AS(name, fmt, ...)                                                                  \
   ::ostrel::logPrintf(::ostrel::logDefault(), ::ostrel::LOG_DEBUG, "%s,%d,%s:\n" fmt "\n\n", __FILE__, \
                       __LINE__, name __VA_OPT__(, ) __VA_ARGS__)

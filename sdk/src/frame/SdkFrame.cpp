@@ -58,12 +58,16 @@ struct InitStep {
 
 // BSD sockets need no library start (Winsock's place in the order); the bit records that the
 // socket layer may be used.
-int startSockets() { return 0; }
+int startSockets() {
+  return 0;
+}
 void stopSockets() {}
 
 // The slot-table lock is a plain std::mutex that lives as long as the process, so there is
 // nothing to create; the bit tells exports that they may take it.
-int startLock() { return 0; }
+int startLock() {
+  return 0;
+}
 void stopLock() {}
 
 // Start-up order. Ostrel_FreeSDK and a failed start undo the steps that are done in the reverse
@@ -98,13 +102,27 @@ int runStep(const InitStep& step) {
 
 }  // namespace
 
-bool sdkInitialised() { return (globals().flags.load(std::memory_order_acquire) & kFlagInitialised) != 0; }
-uint32_t sdkFlags() { return globals().flags.load(std::memory_order_acquire); }
-const SdkConfig& sdkConfig() { return globals().config; }
-int sdkConnectTimeout() { return globals().connectTimeout.load(std::memory_order_relaxed); }
-int sdkSendTimeout() { return globals().sendTimeout.load(std::memory_order_relaxed); }
-int sdkRecvTimeout() { return globals().recvTimeout.load(std::memory_order_relaxed); }
-std::mutex& sdkLock() { return globals().lock; }
+bool sdkInitialised() {
+  return (globals().flags.load(std::memory_order_acquire) & kFlagInitialised) != 0;
+}
+uint32_t sdkFlags() {
+  return globals().flags.load(std::memory_order_acquire);
+}
+const SdkConfig& sdkConfig() {
+  return globals().config;
+}
+int sdkConnectTimeout() {
+  return globals().connectTimeout.load(std::memory_order_relaxed);
+}
+int sdkSendTimeout() {
+  return globals().sendTimeout.load(std::memory_order_relaxed);
+}
+int sdkRecvTimeout() {
+  return globals().recvTimeout.load(std::memory_order_relaxed);
+}
+std::mutex& sdkLock() {
+  return globals().lock;
+}
 
 int sdkLockInitialised(std::unique_lock<std::mutex>& lk) {
   if (!sdkInitialised()) return -4;
@@ -134,33 +152,60 @@ void sdkSetModuleDirForTest(const char* dir) {
 
 const char* errorName(int code) {
   switch (code) {
-    case OSTREL_OK: return "OSTREL_OK";
-    case OSTREL_E_FAILED: return "OSTREL_E_FAILED";
-    case OSTREL_E_UNSUPPORTED: return "OSTREL_E_UNSUPPORTED";
-    case OSTREL_E_NOT_INIT: return "OSTREL_E_NOT_INIT";
-    case OSTREL_E_NO_MEMORY: return "OSTREL_E_NO_MEMORY";
-    case OSTREL_E_NO_SLOT: return "OSTREL_E_NO_SLOT";
-    case OSTREL_E_STATE: return "OSTREL_E_STATE";
-    case OSTREL_E_ARGUMENT: return "OSTREL_E_ARGUMENT";
-    case OSTREL_E_HANDLE: return "OSTREL_E_HANDLE";
-    case OSTREL_E_MISMATCH: return "OSTREL_E_MISMATCH";
-    case OSTREL_E_RECEIVER: return "OSTREL_E_RECEIVER";
-    case OSTREL_E_WORKER: return "OSTREL_E_WORKER";
-    case OSTREL_E_THREAD: return "OSTREL_E_THREAD";
-    case OSTREL_E_CONN_LOST: return "OSTREL_E_CONN_LOST";
-    case OSTREL_E_CONN_RESTORED: return "OSTREL_E_CONN_RESTORED";
-    case OSTREL_E_SNAP_HEAD: return "OSTREL_E_SNAP_HEAD";
-    case OSTREL_E_BIND: return "OSTREL_E_BIND";
-    case OSTREL_E_REPLY: return "OSTREL_E_REPLY";
-    case OSTREL_E_SEND: return "OSTREL_E_SEND";
-    case OSTREL_E_CONNECT: return "OSTREL_E_CONNECT";
-    case OSTREL_E_SOCKET: return "OSTREL_E_SOCKET";
-    case OSTREL_E_SEEK: return "OSTREL_E_SEEK";
-    case OSTREL_E_FRAME_HEADER: return "OSTREL_E_FRAME_HEADER";
-    case OSTREL_E_SAVE_TYPE: return "OSTREL_E_SAVE_TYPE";
-    case OSTREL_E_WRITE: return "OSTREL_E_WRITE";
-    case OSTREL_E_READ: return "OSTREL_E_READ";
-    case OSTREL_E_OPEN: return "OSTREL_E_OPEN";
+    case OSTREL_OK:
+      return "OSTREL_OK";
+    case OSTREL_E_FAILED:
+      return "OSTREL_E_FAILED";
+    case OSTREL_E_UNSUPPORTED:
+      return "OSTREL_E_UNSUPPORTED";
+    case OSTREL_E_NOT_INIT:
+      return "OSTREL_E_NOT_INIT";
+    case OSTREL_E_NO_MEMORY:
+      return "OSTREL_E_NO_MEMORY";
+    case OSTREL_E_NO_SLOT:
+      return "OSTREL_E_NO_SLOT";
+    case OSTREL_E_STATE:
+      return "OSTREL_E_STATE";
+    case OSTREL_E_ARGUMENT:
+      return "OSTREL_E_ARGUMENT";
+    case OSTREL_E_HANDLE:
+      return "OSTREL_E_HANDLE";
+    case OSTREL_E_MISMATCH:
+      return "OSTREL_E_MISMATCH";
+    case OSTREL_E_RECEIVER:
+      return "OSTREL_E_RECEIVER";
+    case OSTREL_E_WORKER:
+      return "OSTREL_E_WORKER";
+    case OSTREL_E_THREAD:
+      return "OSTREL_E_THREAD";
+    case OSTREL_E_CONN_LOST:
+      return "OSTREL_E_CONN_LOST";
+    case OSTREL_E_CONN_RESTORED:
+      return "OSTREL_E_CONN_RESTORED";
+    case OSTREL_E_SNAP_HEAD:
+      return "OSTREL_E_SNAP_HEAD";
+    case OSTREL_E_BIND:
+      return "OSTREL_E_BIND";
+    case OSTREL_E_REPLY:
+      return "OSTREL_E_REPLY";
+    case OSTREL_E_SEND:
+      return "OSTREL_E_SEND";
+    case OSTREL_E_CONNECT:
+      return "OSTREL_E_CONNECT";
+    case OSTREL_E_SOCKET:
+      return "OSTREL_E_SOCKET";
+    case OSTREL_E_SEEK:
+      return "OSTREL_E_SEEK";
+    case OSTREL_E_FRAME_HEADER:
+      return "OSTREL_E_FRAME_HEADER";
+    case OSTREL_E_SAVE_TYPE:
+      return "OSTREL_E_SAVE_TYPE";
+    case OSTREL_E_WRITE:
+      return "OSTREL_E_WRITE";
+    case OSTREL_E_READ:
+      return "OSTREL_E_READ";
+    case OSTREL_E_OPEN:
+      return "OSTREL_E_OPEN";
   }
   return code > 0 ? "OSTREL_OK" : "unknown";
 }

@@ -34,7 +34,9 @@ struct SdkConfig {
 
 // Login and preview slots: ids 0..255. Tested as unsigned, so negative ids fail too.
 constexpr int kSlotCount = 256;
-constexpr bool sdkSlotIdValid(int id) { return static_cast<unsigned>(id) < static_cast<unsigned>(kSlotCount); }
+constexpr bool sdkSlotIdValid(int id) {
+  return static_cast<unsigned>(id) < static_cast<unsigned>(kSlotCount);
+}
 
 bool sdkInitialised();
 uint32_t sdkFlags();
