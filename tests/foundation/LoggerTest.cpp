@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -315,4 +316,33 @@ TEST(LoggerDefault, FirstUseIsThreadSafeAndDestroyIsFinal) {
   EXPECT_NE(g_captured.find("LoggerTest.cpp,"), std::string::npos);
   EXPECT_NE(g_captured.find(":\nv=5\n\n"), std::string::npos);
   logDestroyDefault();
+}
+
+TEST(LoggerFiles, EchoCopiesFileLinesToStandardOutputButNotCallbackLines) {
+  setZone("UTC");
+  TestDir dir;
+  fflush(stdout);
+  int saved = dup(fileno(stdout));
+  FILE* sink = fopen(dir.file("stdout.txt").c_str(), "w");
+  ASSERT_NE(sink, nullptr);
+  dup2(fileno(sink), fileno(stdout));
+
+  Logger* log = logCreate();
+  logSetClock(log, testClock);
+  g_nowMs = utcMs(2026, 7, 1, 1);
+  logSetPathPrefix(log, dir.file("echo").c_str());
+  logSetPattern(log, "%L %s");
+  logSetEcho(log, true);
+  logPrintf(log, LOG_INFO, "to file and screen\n");
+  logSetCallback(log, capture);
+  logPrintf(log, LOG_INFO, "to callback only\n");
+  logDestroy(log);
+
+  fflush(stdout);
+  dup2(saved, fileno(stdout));
+  close(saved);
+  fclose(sink);
+  EXPECT_EQ(ostrel::test::readWhole(dir.file("stdout.txt")), "INFO  to file and screen\n");
+  EXPECT_EQ(ostrel::test::readWhole(dir.file("echo_2026-07-01.log")), "INFO  to file and screen\n");
+  EXPECT_EQ(g_captured, "INFO  to callback only\n");
 }
