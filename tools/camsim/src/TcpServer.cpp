@@ -49,7 +49,7 @@ int TcpServer::start() {
   }
   listenFd_ = fd;
   running_ = true;
-  acceptThread_ = std::thread([this] { acceptLoop(); });
+  for (int i = 0; i < kWorkers; ++i) workers_.emplace_back([this] { workerLoop(); });
   return 0;
 }
 
@@ -57,53 +57,48 @@ void TcpServer::stop() {
   if (!running_.exchange(false)) return;
   uint64_t one = 1;
   (void)!::write(wakeFd_, &one, sizeof one);
-  if (acceptThread_.joinable()) acceptThread_.join();
+  // Shutting the listener down wakes every worker blocked in accept.
+  ::shutdown(listenFd_, SHUT_RDWR);
   {
     std::lock_guard<std::mutex> lock(connMutex_);
-    for (auto& c : conns_) ::shutdown(c.fd, SHUT_RDWR);
+    for (int fd : active_) ::shutdown(fd, SHUT_RDWR);
   }
-  for (auto& c : conns_)
-    if (c.thread.joinable()) c.thread.join();
-  conns_.clear();
+  for (auto& t : workers_) t.join();
+  workers_.clear();
   ::close(listenFd_);
   ::close(wakeFd_);
   listenFd_ = wakeFd_ = -1;
 }
 
-void TcpServer::reapFinished() {
-  std::lock_guard<std::mutex> lock(connMutex_);
-  for (auto it = conns_.begin(); it != conns_.end();) {
-    if (it->done) {
-      it->thread.join();
-      it = conns_.erase(it);
-    } else {
-      ++it;
-    }
-  }
-}
-
-void TcpServer::acceptLoop() {
+void TcpServer::workerLoop() {
   while (running_) {
-    pollfd p[2] = {{listenFd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
-    int rc = ::poll(p, 2, 1000);
-    reapFinished();
-    if (rc <= 0) continue;
-    if (p[1].revents) break;
-    if (!(p[0].revents & POLLIN)) continue;
     int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd < 0) continue;
+    if (fd < 0) {
+      if (!running_) break;
+      if (errno == EINTR || errno == ECONNABORTED || errno == EAGAIN) continue;
+      // Out of descriptors or similar: wait a little instead of spinning.
+      pollfd p{wakeFd_, POLLIN, 0};
+      ::poll(&p, 1, 10);
+      continue;
+    }
     int one = 1;
     // Replies leave at once: Nagle would hold a small reply back behind the client's delayed ACK.
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     ++connections_;
-    std::lock_guard<std::mutex> lock(connMutex_);
-    Conn& c = conns_.emplace_back();
-    c.fd = fd;
-    c.thread = std::thread([this, &c] {
-      handler_(c.fd);
-      ::close(c.fd);
-      c.done = true;
-    });
+    {
+      std::lock_guard<std::mutex> lock(connMutex_);
+      if (!running_) {
+        ::close(fd);
+        break;
+      }
+      active_.insert(fd);
+    }
+    handler_(fd);
+    {
+      std::lock_guard<std::mutex> lock(connMutex_);
+      active_.erase(fd);
+    }
+    ::close(fd);
   }
 }
 

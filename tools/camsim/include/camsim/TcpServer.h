@@ -1,4 +1,6 @@
-// A TCP listener on one loopback address and port with one thread per accepted connection.
+// A TCP listener on one loopback address and port served by a fixed set of worker threads, each
+// blocking in accept and handling one connection at a time (no thread is created per connection,
+// which keeps an exchange in the tens of microseconds).
 // The building block of every simulated camera port (command channel now; preview streams and
 // snapshots can reuse it). stop() is immediate: handlers wait through waitReadable/sendAll, which
 // also watch a wake-up descriptor.
@@ -8,10 +10,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <list>
+#include <set>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace camsim {
 
@@ -22,6 +25,9 @@ class TcpServer {
  public:
   // Runs on the connection's own thread; the server closes fd after it returns.
   using Handler = std::function<void(int fd)>;
+
+  // Connections served at the same time; further ones wait in the listen backlog.
+  static constexpr int kWorkers = 16;
 
   TcpServer(std::string address, uint16_t port, Handler handler);
   ~TcpServer();
@@ -46,14 +52,7 @@ class TcpServer {
   bool sleepFor(int ms) const;
 
  private:
-  void acceptLoop();
-  void reapFinished();
-
-  struct Conn {
-    std::thread thread;
-    int fd = -1;
-    std::atomic<bool> done{false};
-  };
+  void workerLoop();
 
   std::string address_;
   uint16_t port_;
@@ -62,9 +61,9 @@ class TcpServer {
   int wakeFd_ = -1;  // eventfd, readable once stop() runs
   std::atomic<bool> running_{false};
   std::atomic<uint64_t> connections_{0};
-  std::thread acceptThread_;
+  std::vector<std::thread> workers_;
   std::mutex connMutex_;
-  std::list<Conn> conns_;  // guarded by connMutex_
+  std::set<int> active_;  // connections being served; guarded by connMutex_
 };
 
 }  // namespace camsim
