@@ -42,8 +42,7 @@ void BM_GetFixInfo(benchmark::State& state) {
     if (Ostrel_GetFixInfo(user, &fix) != 0) ++failures;
     benchmark::DoNotOptimize(fix);
   }
-  state.counters["exchanges/s"] =
-      benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["exchanges/s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
   state.counters["failures"] = double(failures);
   if (failures) state.SkipWithError("exchanges failed");
 }

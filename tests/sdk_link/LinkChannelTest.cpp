@@ -9,7 +9,9 @@ using namespace linktest;
 using ostrel::sdk::cmdTransact;
 
 namespace {
-uint32_t hostIp(int n) { return (127u << 24) | (1u << 8) | uint32_t(n); }
+uint32_t hostIp(int n) {
+  return (127u << 24) | (1u << 8) | uint32_t(n);
+}
 }  // namespace
 
 TEST(LinkChannel, TypesOutsideTheTableAreRefusedBeforeAnythingIsSent) {
@@ -120,9 +122,7 @@ TEST(LinkChannel, ExchangesRunInParallelWithoutTheLock) {
       if (Ostrel_GetFixInfo(user, &fix) == 0 && bytesOf(fix) == pattern(23, 72)) ++ok;
     });
   // While the exchanges wait for their replies, the slot table stays free for others.
-  {
-    std::lock_guard<std::mutex> lock(ostrel::sdk::sdkLock());
-  }
+  { std::lock_guard<std::mutex> lock(ostrel::sdk::sdkLock()); }
   for (auto& t : threads) t.join();
   EXPECT_EQ(ok.load(), 8);
   // Eight serial 300 ms exchanges would take 2.4 s; parallel ones overlap.
@@ -143,4 +143,14 @@ TEST(LinkChannel, CalibrationRecordsKeepTheirLayout) {
   const auto* q = reinterpret_cast<const uint8_t*>(&w);
   EXPECT_EQ(camsim::getF32(q + 128 + 192 * 3 + 12 * 15), 2.0f);
   EXPECT_EQ(camsim::getF32(q + 896 + 12 * 15 + 4), 3.0f);
+}
+
+TEST(LinkChannel, TheSimulatorBindsLoopbackAddressesOnly) {
+  EXPECT_TRUE(camsim::isLoopbackAddress("127.0.1.66"));
+  EXPECT_FALSE(camsim::isLoopbackAddress("0.0.0.0"));
+  EXPECT_FALSE(camsim::isLoopbackAddress("128.0.0.1"));
+  EXPECT_FALSE(camsim::isLoopbackAddress("127.0.0"));
+  camsim::CameraSim any(camsim::CameraSimOptions{"0.0.0.0", camsim::kCommandPort, {}});
+  EXPECT_LT(any.start(), 0);
+  EXPECT_FALSE(any.command().running());
 }

@@ -110,8 +110,8 @@ TEST(LinkControl, HardwareTableCopiesAreWholeAndIndependent) {
   const auto* raw = reinterpret_cast<const uint8_t*>(b);
   auto u16 = [&](int row, int off) { return camsim::getU16(raw + 512 * row + off); };
   auto i32 = [&](int row, int off) { return camsim::getI32(raw + 512 * row + off); };
-  const uint16_t ids[34] = {100, 200, 300, 301, 302, 303, 304, 400, 401, 402, 500, 501,
-                            502, 503, 600, 601, 700, 701, 800, 801, 802, 803, 804, 1000,
+  const uint16_t ids[34] = {100,  200,  300,  301,  302,  303,  304,  400,  401,  402, 500, 501,
+                            502,  503,  600,  601,  700,  701,  800,  801,  802,  803, 804, 1000,
                             1100, 1200, 1201, 1300, 1301, 2000, 2001, 2002, 2003, 2004};
   for (int r = 0; r < 34; ++r) {
     SCOPED_TRACE(ids[r]);
@@ -137,7 +137,7 @@ TEST(LinkControl, HardwareTableCopiesAreWholeAndIndependent) {
   EXPECT_EQ(u16(r803, 32 + 8 * 6), 128);
   EXPECT_EQ(u16(r803, 32 + 8 * 6 + 2), 64);
   for (int k = 32 + 8 * 7; k < 512; ++k) EXPECT_EQ(raw[512 * r803 + k], 0);
-  EXPECT_EQ(u16(29, 32 + 4), 400);  // row 2000
+  EXPECT_EQ(u16(29, 32 + 4), 400);                      // row 2000
   for (int k = 32; k < 512; ++k) EXPECT_EQ(raw[k], 0);  // row 100 has no window modes
 
   EXPECT_EQ(HW_Free(&a), 0);

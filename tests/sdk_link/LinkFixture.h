@@ -15,10 +15,14 @@
 
 namespace linktest {
 
-inline std::string simAddress(int n) { return "127.0.1." + std::to_string(n); }
+inline std::string simAddress(int n) {
+  return "127.0.1." + std::to_string(n);
+}
 
 // The clock switch normally comes from the settings file; tests set it directly.
-inline void setSyncTime(bool on) { const_cast<ostrel::sdk::SdkConfig&>(ostrel::sdk::sdkConfig()).syncTime = on; }
+inline void setSyncTime(bool on) {
+  const_cast<ostrel::sdk::SdkConfig&>(ostrel::sdk::sdkConfig()).syncTime = on;
+}
 
 struct LinkEnv {
   camsim::CameraSim sim;

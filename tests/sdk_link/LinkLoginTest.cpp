@@ -94,7 +94,8 @@ TEST(LinkLogin, KeepsAReportedImageSizeAndCountsSendRatioZeroAsOne) {
 TEST(LinkLogin, BadAddressesAndNullPointersSendNothing) {
   LinkEnv env(4);
   CameraBasicInfoRecord out{};
-  for (const char* bad : {"255.255.255.255", "127.0.1", "127.0.1.4.5", "camera", "", " 127.0.1.4", "127.0.1.256"}) {
+  for (const char* bad :
+       {"255.255.255.255", "127.0.1", "127.0.1.4.5", "camera", "", " 127.0.1.4", "127.0.1.256"}) {
     LoginInfo info{};
     std::snprintf(info.ip, sizeof info.ip, "%s", bad);
     EXPECT_EQ(Ostrel_Login(&info, &out), -8) << bad;

@@ -56,7 +56,8 @@ TEST(LinkRecords, EveryTypedPairRoundTrips) {
   roundTrip<FFCInfoRecord>(env, user, Ostrel_GetFFCInfo, Ostrel_SetFFCInfo, 15, "ffc");
   roundTrip<FixInfoRecord>(env, user, Ostrel_GetFixInfo, Ostrel_SetFixInfo, 23, "fix");
   roundTrip<TvoutInfoRecord>(env, user, Ostrel_GetTvoutInfo, Ostrel_SetTvoutInfo, 31, "tvout");
-  roundTrip<SerialPortInfoRecord>(env, user, Ostrel_GetSerialPortInfo, Ostrel_SetSerialPortInfo, 37, "serial");
+  roundTrip<SerialPortInfoRecord>(env, user, Ostrel_GetSerialPortInfo, Ostrel_SetSerialPortInfo, 37,
+                                  "serial");
   roundTrip<GpioInfoRecord>(env, user, Ostrel_GetGpioInfo, Ostrel_SetGpioInfo, 42, "gpio");
   roundTrip<CameraTimeInfoRecord>(env, user, Ostrel_GetCameraTimeInfo, Ostrel_SetCameraTimeInfo, 52, "time");
   roundTrip<CameraOSDInfoRecord>(env, user, Ostrel_GetCameraOSDInfo, Ostrel_SetCameraOSDInfo, 66, "osd");
@@ -64,7 +65,8 @@ TEST(LinkRecords, EveryTypedPairRoundTrips) {
                                     "output");
   roundTrip<FPAInfoZR160Record>(env, user, Ostrel_GetFPAInfoZR160, Ostrel_SetFPAInfoZR160, 74, "zr160");
   roundTrip<FPAInfoQMRecord>(env, user, Ostrel_GetFPAInfoQM, Ostrel_SetFPAInfoQM, 120, "qm");
-  roundTrip<CameraBasicInfoRecord>(env, user, Ostrel_GetCameraBasicInfo, Ostrel_SetCameraBasicInfo, 7, "basic");
+  roundTrip<CameraBasicInfoRecord>(env, user, Ostrel_GetCameraBasicInfo, Ostrel_SetCameraBasicInfo, 7,
+                                   "basic");
   // Each set carried the whole record behind a header of its set type.
   for (const auto& o : env.sim.log().snapshot())
     if (o.type == 25) {
@@ -128,7 +130,8 @@ TEST(LinkRecords, SelectorPairsPickTheirRegisterSets) {
   ASSERT_EQ(user, 0);
   selectorRoundTrip<FPAInfoRecord>(env, user, Ostrel_GetFPAInfo, Ostrel_SetFPAInfo, {19, 58, 62}, "fpa");
   selectorRoundTrip<FPAInfoQJRecord>(env, user, Ostrel_GetFPAInfoQJ, Ostrel_SetFPAInfoQJ, {84, 88, 92}, "qj");
-  selectorRoundTrip<FPAInfoQPRecord>(env, user, Ostrel_GetFPAInfoQP, Ostrel_SetFPAInfoQP, {96, 100, 104}, "qp");
+  selectorRoundTrip<FPAInfoQPRecord>(env, user, Ostrel_GetFPAInfoQP, Ostrel_SetFPAInfoQP, {96, 100, 104},
+                                     "qp");
   selectorRoundTrip<FPAInfoVNRRecord>(env, user, Ostrel_GetFPAInfoVNR, Ostrel_SetFPAInfoVNR, {108, 112, 116},
                                       "vnr");
 }
@@ -142,11 +145,11 @@ TEST(LinkRecords, GenericPairCoversEveryInfoId) {
     uint16_t getType;
     int size;
   };
-  const Row rows[] = {{1, 11, 52},    {2, 23, 72},    {3, 15, 16},     {4, 31, 40},     {5, 70, 48},
-                      {6, 52, 128},   {7, 66, 272},   {8, 42, 16},     {9, 37, 16},     {11, 124, 32},
-                      {12, 128, 64},  {100, 19, 12},  {101, 58, 12},   {102, 62, 12},   {103, 84, 88},
-                      {104, 88, 88},  {105, 92, 88},  {106, 96, 88},   {107, 100, 88},  {108, 104, 88},
-                      {109, 108, 88}, {110, 112, 88}, {111, 116, 88},  {112, 120, 132}, {113, 74, 128},
+  const Row rows[] = {{1, 11, 52},       {2, 23, 72},       {3, 15, 16},      {4, 31, 40},     {5, 70, 48},
+                      {6, 52, 128},      {7, 66, 272},      {8, 42, 16},      {9, 37, 16},     {11, 124, 32},
+                      {12, 128, 64},     {100, 19, 12},     {101, 58, 12},    {102, 62, 12},   {103, 84, 88},
+                      {104, 88, 88},     {105, 92, 88},     {106, 96, 88},    {107, 100, 88},  {108, 104, 88},
+                      {109, 108, 88},    {110, 112, 88},    {111, 116, 88},   {112, 120, 132}, {113, 74, 128},
                       {1000, 1000, 512}, {1001, 1004, 512}, {1002, 1008, 512}};
   for (const Row& r : rows) {
     SCOPED_TRACE(r.id);

@@ -6,7 +6,9 @@ using namespace linktest;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-double secondsSince(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
+double secondsSince(Clock::time_point t) {
+  return std::chrono::duration<double>(Clock::now() - t).count();
+}
 }  // namespace
 
 TEST(LinkTimeout, ACameraThatNeverAnswersGivesMinus97AfterTheReceiveTimeOut) {
@@ -55,4 +57,17 @@ TEST(LinkTimeout, AStalledLoginFailsWithinTheBound) {
   EXPECT_LT(secondsSince(start), 6.0);
   FixInfoRecord fix;
   EXPECT_EQ(Ostrel_GetFixInfo(0, &fix), -10);  // no slot was taken
+}
+
+TEST(LinkTimeout, TheReceiveTimeOutFollowsOstrelSetTimeout) {
+  LinkEnv env(83);
+  const int user = env.login();
+  ASSERT_EQ(user, 0);
+  camsim::CommandFaults f;
+  f.replyDelayMs = 2600;
+  env.faults(f);
+  FixInfoRecord fix;
+  EXPECT_EQ(Ostrel_GetFixInfo(user, &fix), -97);  // 2000 ms by default
+  Ostrel_SetTimeout(2000, 2000, 4000);
+  EXPECT_EQ(Ostrel_GetFixInfo(user, &fix), 0);
 }

@@ -13,7 +13,9 @@
 namespace {
 
 volatile std::sig_atomic_t g_stop = 0;
-void onSignal(int) { g_stop = 1; }
+void onSignal(int) {
+  g_stop = 1;
+}
 
 bool parseSize(const char* s, uint16_t* w, uint16_t* h) {
   unsigned a = 0, b = 0;
@@ -24,7 +26,8 @@ bool parseSize(const char* s, uint16_t* w, uint16_t* h) {
 }
 
 int usage() {
-  std::fprintf(stderr, "usage: ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--size WxH] [--image WxH]\n");
+  std::fprintf(stderr,
+               "usage: ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--size WxH] [--image WxH]\n");
   return 2;
 }
 

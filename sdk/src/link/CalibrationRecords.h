@@ -48,9 +48,9 @@ struct WeiJuRecord {
 // Distance correction (696 bytes).
 struct FixDistRecord {
   uint8_t reserved0[264];
-  int32_t distanceCount;     // 0..5
-  int32_t blackbodyCount;    // 2..10
-  int32_t distanceM[5];      // metres, strictly rising
+  int32_t distanceCount;        // 0..5
+  int32_t blackbodyCount;       // 2..10
+  int32_t distanceM[5];         // metres, strictly rising
   CaliPointPair points[5][10];  // distance k point j at 292 + 80*k + 8*j
   uint8_t reserved692[4];
 };
@@ -61,9 +61,9 @@ struct XCaliCali2Record {
   uint8_t rangeCount;      // 1..4
   uint8_t pointsPerRange;  // at most 24; a range table needs at least 2
   uint8_t reserved3[53];
-  float globalEnvTemp;     // 0..100; 0 means 20
-  float globalEmissivity;  // 0..1.01, range-tested only
-  float shellTemp[4];      // degrees Celsius, strictly rising
+  float globalEnvTemp;       // 0..100; 0 means 20
+  float globalEmissivity;    // 0..1.01, range-tested only
+  float shellTemp[4];        // degrees Celsius, strictly rising
   CaliPoint3 points[4][24];  // range i point j at 80 + 288*i + 12*j
 };
 

@@ -28,7 +28,9 @@ inline void putU16(uint8_t* p, uint16_t v) {
   p[0] = uint8_t(v);
   p[1] = uint8_t(v >> 8);
 }
-inline uint16_t getU16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+inline uint16_t getU16(const uint8_t* p) {
+  return uint16_t(p[0] | (p[1] << 8));
+}
 inline void putI32(uint8_t* p, int32_t v) {
   uint32_t u = uint32_t(v);
   for (int i = 0; i < 4; ++i) p[i] = uint8_t(u >> (8 * i));

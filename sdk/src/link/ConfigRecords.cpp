@@ -65,13 +65,13 @@ struct InfoEntry {
 };
 
 constexpr InfoEntry kInfoTable[] = {
-    {0, 7, 9, 216},         {1, 11, 13, 52},        {2, 23, 25, 72},        {3, 15, 17, 16},
-    {4, 31, 33, 40},        {5, 70, 72, 48},        {6, 52, 54, 128},       {7, 66, 68, 272},
-    {8, 42, 44, 16},        {9, 37, 39, 16},        {10, 48, 48, 64},       {11, 124, 126, 32},
-    {12, 128, 130, 64},     {100, 19, 21, 12},      {101, 58, 60, 12},      {102, 62, 64, 12},
-    {103, 84, 86, 88},      {104, 88, 90, 88},      {105, 92, 94, 88},      {106, 96, 98, 88},
-    {107, 100, 102, 88},    {108, 104, 106, 88},    {109, 108, 110, 88},    {110, 112, 114, 88},
-    {111, 116, 118, 88},    {112, 120, 122, 132},   {113, 74, 76, 128},     {1000, 1000, 1002, 512},
+    {0, 7, 9, 216},          {1, 11, 13, 52},         {2, 23, 25, 72},     {3, 15, 17, 16},
+    {4, 31, 33, 40},         {5, 70, 72, 48},         {6, 52, 54, 128},    {7, 66, 68, 272},
+    {8, 42, 44, 16},         {9, 37, 39, 16},         {10, 48, 48, 64},    {11, 124, 126, 32},
+    {12, 128, 130, 64},      {100, 19, 21, 12},       {101, 58, 60, 12},   {102, 62, 64, 12},
+    {103, 84, 86, 88},       {104, 88, 90, 88},       {105, 92, 94, 88},   {106, 96, 98, 88},
+    {107, 100, 102, 88},     {108, 104, 106, 88},     {109, 108, 110, 88}, {110, 112, 114, 88},
+    {111, 116, 118, 88},     {112, 120, 122, 132},    {113, 74, 76, 128},  {1000, 1000, 1002, 512},
     {1001, 1004, 1006, 512}, {1002, 1008, 1010, 512},
 };
 
@@ -119,12 +119,12 @@ int typedSet(int userId, const R* record, uint16_t type) {
 
 using namespace ostrel::sdk;
 
-#define OSTREL_TYPED_PAIR(Name, Record, getType, setType)                               \
-  extern "C" OSTREL_API int Ostrel_Get##Name(int userId, Record* record) {              \
-    return typedGet(userId, record, getType);                                           \
-  }                                                                                     \
-  extern "C" OSTREL_API int Ostrel_Set##Name(int userId, const Record* record) {        \
-    return typedSet(userId, record, setType);                                           \
+#define OSTREL_TYPED_PAIR(Name, Record, getType, setType)                        \
+  extern "C" OSTREL_API int Ostrel_Get##Name(int userId, Record* record) {       \
+    return typedGet(userId, record, getType);                                    \
+  }                                                                              \
+  extern "C" OSTREL_API int Ostrel_Set##Name(int userId, const Record* record) { \
+    return typedSet(userId, record, setType);                                    \
   }
 
 OSTREL_TYPED_PAIR(CameraNetworkInfo, CameraNetworkInfoRecord, 11, 13)
@@ -163,12 +163,12 @@ extern "C" OSTREL_API int Ostrel_SetCameraPluginInfo(int userId, const CameraPlu
   return pluginExchange(userId, kPluginWrite, &copy);
 }
 
-#define OSTREL_SELECTOR_PAIR(Name, Record, table)                                            \
-  extern "C" OSTREL_API int Ostrel_Get##Name(int userId, Record* record, int selector) {     \
-    return selectorGet(userId, record, selector, table);                                     \
-  }                                                                                          \
+#define OSTREL_SELECTOR_PAIR(Name, Record, table)                                              \
+  extern "C" OSTREL_API int Ostrel_Get##Name(int userId, Record* record, int selector) {       \
+    return selectorGet(userId, record, selector, table);                                       \
+  }                                                                                            \
   extern "C" OSTREL_API int Ostrel_Set##Name(int userId, const Record* record, int selector) { \
-    return selectorSet(userId, record, selector, table);                                     \
+    return selectorSet(userId, record, selector, table);                                       \
   }
 
 OSTREL_SELECTOR_PAIR(FPAInfo, FPAInfoRecord, kFpa)

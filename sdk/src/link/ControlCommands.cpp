@@ -1,7 +1,7 @@
 // One-way and request-reply camera commands, serial data, and the built-in hardware table.
 #include <cstdlib>
-#include <iterator>
 #include <cstring>
+#include <iterator>
 
 #include "OstrelSDK.h"
 #include "link/CommandChannel.h"
@@ -95,9 +95,9 @@ constexpr HwRow kRows[34] = {
 struct Mode {
   uint16_t w, h, fps;
 };
-constexpr Mode kModes200[] = {{640, 512, 200}, {480, 384, 330}, {320, 256, 637}, {240, 192, 973},
+constexpr Mode kModes200[] = {{640, 512, 200},  {480, 384, 330}, {320, 256, 637}, {240, 192, 973},
                               {160, 128, 1632}, {128, 96, 2163}, {128, 64, 2759}};
-constexpr Mode kModes201[] = {{640, 512, 200}, {480, 384, 343}, {320, 256, 713}, {240, 192, 1166},
+constexpr Mode kModes201[] = {{640, 512, 200},  {480, 384, 343}, {320, 256, 713}, {240, 192, 1166},
                               {160, 128, 2193}, {128, 96, 3134}, {128, 64, 4182}};
 constexpr Mode kModes120[] = {{640, 512, 120}};
 constexpr Mode kModes400[] = {{640, 512, 400}};
@@ -125,11 +125,20 @@ extern "C" OSTREL_API HwStaticConfig* HW_GetStaticConfigArray(int* count) {
     c.firstValue = r.v1;
     c.secondValue = r.v2;
     switch (r.modeSet) {
-      case 1: fillModes(c, kModes200, std::size(kModes200)); break;
-      case 2: fillModes(c, kModes201, std::size(kModes201)); break;
-      case 5: fillModes(c, kModes120, 1); break;
-      case 6: fillModes(c, kModes400, 1); break;
-      default: break;
+      case 1:
+        fillModes(c, kModes200, std::size(kModes200));
+        break;
+      case 2:
+        fillModes(c, kModes201, std::size(kModes201));
+        break;
+      case 5:
+        fillModes(c, kModes120, 1);
+        break;
+      case 6:
+        fillModes(c, kModes400, 1);
+        break;
+      default:
+        break;
     }
   }
   *count = 34;

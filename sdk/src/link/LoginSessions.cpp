@@ -34,7 +34,8 @@ void buildClockMessage(uint8_t* msg) {
   std::time_t now = std::time(nullptr);
   std::tm utc{};
   if (gmtime_r(&now, &utc)) {
-    const int32_t v[6] = {utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec};
+    const int32_t v[6] = {utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday,
+                          utc.tm_hour,        utc.tm_min,     utc.tm_sec};
     for (int i = 0; i < 6; ++i) putI32(msg + 8 + 4 * i, v[i]);
   }
 }
@@ -118,7 +119,8 @@ extern "C" OSTREL_API int Ostrel_LoginV2(const LoginInfoV2* info, CameraBasicInf
     out->imageWidth = basic.imageWidth;
     out->imageHeight = basic.imageHeight;
   }
-  const size_t snapSize = snapshotBufferSize(basic.dataWidth, basic.dataHeight, basic.imageWidth, basic.imageHeight);
+  const size_t snapSize =
+      snapshotBufferSize(basic.dataWidth, basic.dataHeight, basic.imageWidth, basic.imageHeight);
   if (snapSize == 0) {
     OSTREL_LOG("snapshot area too large: data %dx%d, image %dx%d", basic.dataWidth, basic.dataHeight,
                basic.imageWidth, basic.imageHeight);

@@ -15,7 +15,7 @@ constexpr int kLoginSlotCount = 256;
 constexpr uint64_t kSnapshotMaxPixels = 16u * 1024 * 1024;
 
 struct LoginSlot {
-  uint32_t flags;  // bit 0: in use
+  uint32_t flags;     // bit 0: in use
   uint32_t cameraIp;  // host order
   uint16_t cmdPort, tempPort, snapPort, videoPort, mixPort;
   CameraBasicInfoRecord basic;  // as read at login, image size completed, sendRatio >= 1

@@ -7,10 +7,16 @@ CameraSim::CameraSim(CameraSimOptions options)
       state_(options_.identity),
       command_(std::make_unique<CommandServer>(options_.address, state_, log_, options_.commandPort)) {}
 
-CameraSim::~CameraSim() { stop(); }
+CameraSim::~CameraSim() {
+  stop();
+}
 
-int CameraSim::start() { return command_->start(); }
+int CameraSim::start() {
+  return command_->start();
+}
 
-void CameraSim::stop() { command_->stop(); }
+void CameraSim::stop() {
+  command_->stop();
+}
 
 }  // namespace camsim

@@ -16,12 +16,17 @@ constexpr size_t kMaxMessage = 4096;
 constexpr int kIdleMs = 30000;  // a connection without a request for this long is dropped
 
 // Get types whose set type is get + 2 (every record pair of the channel except the plug-in).
-bool isGetType(uint16_t t) { return t != 48 && CameraState::recordSize(t) != 0; }
-bool isSetType(uint16_t t) { return t >= 2 && isGetType(uint16_t(t - 2)); }
+bool isGetType(uint16_t t) {
+  return t != 48 && CameraState::recordSize(t) != 0;
+}
+bool isSetType(uint16_t t) {
+  return t >= 2 && isGetType(uint16_t(t - 2));
+}
 
 }  // namespace
 
-CommandServer::CommandServer(const std::string& address, CameraState& state, ObservationLog& log, uint16_t port)
+CommandServer::CommandServer(const std::string& address, CameraState& state, ObservationLog& log,
+                             uint16_t port)
     : state_(state), log_(log), server_(address, port, [this](int fd) { serve(fd); }) {}
 
 void CommandServer::setFaults(const CommandFaults& f) {

@@ -29,13 +29,15 @@ size_t ObservationLog::count() const {
 
 size_t ObservationLog::countType(uint16_t type) const {
   std::lock_guard<std::mutex> lock(mutex_);
-  return size_t(std::count_if(entries_.begin(), entries_.end(), [&](const Observation& o) { return o.type == type; }));
+  return size_t(
+      std::count_if(entries_.begin(), entries_.end(), [&](const Observation& o) { return o.type == type; }));
 }
 
 bool ObservationLog::waitForType(uint16_t type, int timeoutMs) const {
   std::unique_lock<std::mutex> lock(mutex_);
   return cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
-    return std::any_of(entries_.begin(), entries_.end(), [&](const Observation& o) { return o.type == type; });
+    return std::any_of(entries_.begin(), entries_.end(),
+                       [&](const Observation& o) { return o.type == type; });
   });
 }
 

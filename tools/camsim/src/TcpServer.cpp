@@ -23,7 +23,9 @@ bool isLoopbackAddress(const std::string& text) {
 TcpServer::TcpServer(std::string address, uint16_t port, Handler handler)
     : address_(std::move(address)), port_(port), handler_(std::move(handler)) {}
 
-TcpServer::~TcpServer() { stop(); }
+TcpServer::~TcpServer() {
+  stop();
+}
 
 int TcpServer::start() {
   if (running_) return 0;
@@ -103,11 +105,13 @@ void TcpServer::workerLoop() {
 }
 
 bool TcpServer::waitReadable(int fd, int timeoutMs) const {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
+  const auto end =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
   for (;;) {
     int wait = -1;
     if (timeoutMs >= 0) {
-      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+      auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
       if (left.count() <= 0) return false;
       wait = int(left.count());
     }

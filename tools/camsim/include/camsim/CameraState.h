@@ -29,9 +29,9 @@ struct CameraIdentity {
 
 // Offsets of the basic record (216 bytes) that the simulator fills.
 namespace basic {
-constexpr size_t kSize = 216, kCameraId = 0, kCameraName = 32, kCameraType = 64, kFpaId = 80, kHardwareId = 112,
-                 kSoftwareId = 144, kDataWidth = 176, kDataHeight = 178, kDataFps = 180, kDataRatio = 182,
-                 kSendRatio = 184, kImageWidth = 212, kImageHeight = 214;
+constexpr size_t kSize = 216, kCameraId = 0, kCameraName = 32, kCameraType = 64, kFpaId = 80,
+                 kHardwareId = 112, kSoftwareId = 144, kDataWidth = 176, kDataHeight = 178, kDataFps = 180,
+                 kDataRatio = 182, kSendRatio = 184, kImageWidth = 212, kImageHeight = 214;
 }
 
 class CameraState {
@@ -54,7 +54,7 @@ class CameraState {
  private:
   mutable std::mutex mutex_;
   std::map<uint16_t, std::vector<uint8_t>> records_;  // guarded by mutex_
-  int32_t gear_ = 3;                                   // guarded by mutex_
+  int32_t gear_ = 3;                                  // guarded by mutex_
 };
 
 }  // namespace camsim

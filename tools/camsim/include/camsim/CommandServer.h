@@ -16,19 +16,20 @@ constexpr uint16_t kCommandPort = 55502;
 
 // Misbehaviour on demand; may be changed between test steps while the server runs.
 struct CommandFaults {
-  bool noReply = false;          // read the request, never answer (hold the connection)
-  int replyDelayMs = 0;          // wait this long before answering
-  int replyTypeDelta = 0;        // added to the reply's type (wrong type when non-zero)
-  int shortReplyBytes = -1;      // >= 0: send only this many bytes of the reply, then close
-  bool closeEarly = false;       // close right after reading the request
-  bool splitReply = false;       // send the reply in 1-byte writes
+  bool noReply = false;            // read the request, never answer (hold the connection)
+  int replyDelayMs = 0;            // wait this long before answering
+  int replyTypeDelta = 0;          // added to the reply's type (wrong type when non-zero)
+  int shortReplyBytes = -1;        // >= 0: send only this many bytes of the reply, then close
+  bool closeEarly = false;         // close right after reading the request
+  bool splitReply = false;         // send the reply in 1-byte writes
   int32_t controlXReplyType = -1;  // >= 0: ControlInfoX answers carry this command type
   int32_t pluginReplyWord = -1;    // >= 0: plug-in answers carry this operation word
 };
 
 class CommandServer {
  public:
-  CommandServer(const std::string& address, CameraState& state, ObservationLog& log, uint16_t port = kCommandPort);
+  CommandServer(const std::string& address, CameraState& state, ObservationLog& log,
+                uint16_t port = kCommandPort);
 
   int start() { return server_.start(); }
   void stop() { server_.stop(); }

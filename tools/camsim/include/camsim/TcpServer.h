@@ -10,8 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <set>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
