@@ -24,4 +24,7 @@ for _ in $(seq 50); do
   kill -0 "$sim_pid" 2>/dev/null || { echo "ostrel-camsim did not start" >&2; exit 1; }
   sleep 0.1
 done
+# The port may answer for another program: make sure it is ours that listens.
+sleep 0.2
+kill -0 "$sim_pid" 2>/dev/null || { echo "ostrel-camsim did not start" >&2; exit 1; }
 "$root/build/tools/demo/ostrel-demo" 127.0.0.1
