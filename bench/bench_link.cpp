@@ -13,13 +13,13 @@
 namespace {
 
 struct BenchCamera {
-  camsim::CameraSim sim{camsim::CameraSimOptions{"127.0.2.1", camsim::kCommandPort, {}}};
+  camsim::CameraSim sim{camsim::CameraSimOptions{"127.0.1.250", camsim::kCommandPort, {}}};
   int user = -1;
   BenchCamera() {
     if (sim.start() != 0 || Ostrel_InitSDK() != 0) return;
     const_cast<ostrel::sdk::SdkConfig&>(ostrel::sdk::sdkConfig()).syncTime = 0;
     LoginInfo info{};
-    std::snprintf(info.ip, sizeof info.ip, "127.0.2.1");
+    std::snprintf(info.ip, sizeof info.ip, "127.0.1.250");
     CameraBasicInfoRecord rec{};
     user = Ostrel_Login(&info, &rec);
   }
