@@ -69,8 +69,12 @@ void runDiscovery(benchmark::State& state, int floodPerSecond) {
   Ostrel_FreeSDK();
 }
 
-void BM_Discover8Cameras(benchmark::State& state) { runDiscovery(state, 0); }
-void BM_Discover8CamerasFlood1000(benchmark::State& state) { runDiscovery(state, 1000); }
+void BM_Discover8Cameras(benchmark::State& state) {
+  runDiscovery(state, 0);
+}
+void BM_Discover8CamerasFlood1000(benchmark::State& state) {
+  runDiscovery(state, 1000);
+}
 
 }  // namespace
 

@@ -159,7 +159,8 @@ TEST_F(DiscoveryNet, DuplicateCameraIdsOnDifferentNetworksListedOnce) {
   camera("CAM-OTHER", 0x7F000030);
   auto f = discover();
   ASSERT_EQ(f.ids.size(), 2u);
-  EXPECT_EQ(std::set<std::string>(f.ids.begin(), f.ids.end()), (std::set<std::string>{"CAM-DUP", "CAM-OTHER"}));
+  EXPECT_EQ(std::set<std::string>(f.ids.begin(), f.ids.end()),
+            (std::set<std::string>{"CAM-DUP", "CAM-OTHER"}));
 }
 
 TEST_F(DiscoveryNet, StrayAndCutOffDatagramsAreSkippedNotFatal) {
@@ -180,7 +181,8 @@ TEST_F(DiscoveryNet, ReplyFloodEndsAtTheDeadline) {
   camera("CAM-FLOOD", 0x7F000050, flood);
   camera("CAM-QUIET", 0x7F000051);
   auto f = discover();
-  EXPECT_EQ(std::set<std::string>(f.ids.begin(), f.ids.end()), (std::set<std::string>{"CAM-FLOOD", "CAM-QUIET"}));
+  EXPECT_EQ(std::set<std::string>(f.ids.begin(), f.ids.end()),
+            (std::set<std::string>{"CAM-FLOOD", "CAM-QUIET"}));
   expectTwoPasses(f.elapsed, timeout_);
 }
 

@@ -46,7 +46,7 @@ QByteArray readAll(const QString& path) {
 }
 
 struct timespec mtimeOf(const QString& path) {
-  struct stat st{};
+  struct stat st {};
   ::stat(path.toUtf8().constData(), &st);
   return st.st_mtim;
 }
@@ -107,14 +107,17 @@ TEST_F(AppConfigFile, OneChangedFieldEmitsOneSignalAndWritesTheLayout) {
   EXPECT_EQ(lang.count() + dir.count() + ws.count() + fm.count() + fps.count(), 0);
 
   // Read back by an independent reader.
-  const std::string check = "import struct\n"
-                            "d=open('" + file().toStdString() + "','rb').read()\n"
-                            "assert len(d)==2068, len(d)\n"
-                            "m,l=struct.unpack_from('<ii',d,0)\n"
-                            "f,w,fps=struct.unpack_from('<iii',d,2056)\n"
-                            "assert (m,l,f,w,fps)==(20240101,0,0,2,50),(m,l,f,w,fps)\n"
-                            "assert d[8:8+6]==b'/data\\0' and d[14:1032]==bytes(1018)\n"
-                            "assert d[1032:2056]==bytes(1024)\n";
+  const std::string check =
+      "import struct\n"
+      "d=open('" +
+      file().toStdString() +
+      "','rb').read()\n"
+      "assert len(d)==2068, len(d)\n"
+      "m,l=struct.unpack_from('<ii',d,0)\n"
+      "f,w,fps=struct.unpack_from('<iii',d,2056)\n"
+      "assert (m,l,f,w,fps)==(20240101,0,0,2,50),(m,l,f,w,fps)\n"
+      "assert d[8:8+6]==b'/data\\0' and d[14:1032]==bytes(1018)\n"
+      "assert d[1032:2056]==bytes(1024)\n";
   EXPECT_EQ(runPython(check), 0);
 }
 

@@ -48,10 +48,12 @@ TEST_F(OptionLists, NameValueListsMatchTheirTables) {
                                              {"TextPos_TopRight", 2},
                                              {"TextPos_BottomLeft", 3},
                                              {"TextPos_BottomRight", 4}}));
-  EXPECT_EQ(nameValues(m.saveModeList()), (NV{{"SaveMode_Ask", 0}, {"SaveMode_Always", 1}, {"SaveMode_Never", 2}}));
+  EXPECT_EQ(nameValues(m.saveModeList()),
+            (NV{{"SaveMode_Ask", 0}, {"SaveMode_Always", 1}, {"SaveMode_Never", 2}}));
   EXPECT_EQ(nameValues(m.overlayTypeList()),
             (NV{{"EOverlayType_None", 0}, {"EOverlayType_Inside", 1}, {"EOverlayType_Outside", 2}}));
-  EXPECT_EQ(nameValues(m.gearLevelList()), (NV{{"EGearLevel_Auto", 0}, {"EGearLevel_1", 1}, {"EGearLevel_2", 2}}));
+  EXPECT_EQ(nameValues(m.gearLevelList()),
+            (NV{{"EGearLevel_Auto", 0}, {"EGearLevel_1", 1}, {"EGearLevel_2", 2}}));
   EXPECT_EQ(nameValues(m.startTriggerList()),
             (NV{{"ERecorderTrigger_ManualStart", 257}, {"ERecorderTrigger_CameraTagStart", 258}}));
   EXPECT_EQ(nameValues(m.stopTriggerList()), (NV{{"ERecorderTrigger_ManualStop", 513},
@@ -63,7 +65,8 @@ TEST_F(OptionLists, NameValueListsMatchTheirTables) {
 }
 
 TEST_F(OptionLists, TypedListsMatchTheirTables) {
-  const char* layouts[] = {"r1c1", "r2c1", "r1c2", "r2c2", "r2c1-top", "r2c1-bottom", "r1c2-right", "r1c2-left"};
+  const char* layouts[] = {"r1c1",     "r2c1",        "r1c2",       "r2c2",
+                           "r2c1-top", "r2c1-bottom", "r1c2-right", "r1c2-left"};
   auto tabs = items(m.tabLayoutList());
   ASSERT_EQ(tabs.size(), 8u);
   for (int i = 0; i < 8; ++i) {
@@ -99,8 +102,11 @@ TEST_F(OptionLists, TypedListsMatchTheirTables) {
     EXPECT_EQ(mt[i]->icon(), QString("qrc:/Icons/") + tools[i].icon);
   }
 
-  const char* stats[][2] = {{"Stats_Min", "min"}, {"Stats_Max", "max"}, {"Stats_Mean", "mean"},
-                            {"Stats_Sum", "sum"}, {"Stats_Std", "std"}};
+  const char* stats[][2] = {{"Stats_Min", "min"},
+                            {"Stats_Max", "max"},
+                            {"Stats_Mean", "mean"},
+                            {"Stats_Sum", "sum"},
+                            {"Stats_Std", "std"}};
   auto st = items(m.statsTypeList());
   ASSERT_EQ(st.size(), 5u);
   for (int i = 0; i < 5; ++i) {

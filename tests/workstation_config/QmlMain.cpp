@@ -1,8 +1,8 @@
 // Registers the workstation's types the way start-up does, then runs the QML test files.
+#include <QtQuickTest/quicktest.h>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QTemporaryDir>
-#include <QtQuickTest/quicktest.h>
 
 #include "workstation/CCommonManager.h"
 #include "workstation/CConfigManager.h"
@@ -15,7 +15,9 @@ class Setup : public QObject {
     configs_.init();
     common_.init();
   }
-  void qmlEngineAvailable(QQmlEngine* engine) { engine->rootContext()->setContextProperty("commonManager", &common_); }
+  void qmlEngineAvailable(QQmlEngine* engine) {
+    engine->rootContext()->setContextProperty("commonManager", &common_);
+  }
 
  private:
   QTemporaryDir dir_;

@@ -1,7 +1,7 @@
 #include "workstation/CCommonManager.h"
 
-#include <QFileInfo>
 #include <QtQml/qqml.h>
+#include <QFileInfo>
 
 namespace {
 
@@ -138,4 +138,6 @@ QString CCommonManager::triggerName(int code) const {
   return QStringLiteral("None");
 }
 
-bool CCommonManager::fileExists(const QString& path) const { return QFileInfo::exists(path); }
+bool CCommonManager::fileExists(const QString& path) const {
+  return QFileInfo::exists(path);
+}

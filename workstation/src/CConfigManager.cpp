@@ -1,14 +1,14 @@
 #include "workstation/CConfigManager.h"
 
+#include <QtQml/qqml.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
-#include <QtQml/qqml.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
-#include <unistd.h>
 
 #include "foundation/Helpers.h"
 #include "foundation/Logger.h"
@@ -20,11 +20,17 @@ CConfigManager::CConfigManager(QObject* parent) : QObject(parent) {
   if (ostrel::moduleDir(dir, sizeof dir) > 0) appDir_ = QString::fromUtf8(dir);
 }
 
-void CConfigManager::setAppDir(const QString& dir) { appDir_ = dir; }
+void CConfigManager::setAppDir(const QString& dir) {
+  appDir_ = dir;
+}
 
-QString CConfigManager::configDir() const { return appDir_ + QStringLiteral("/Calorvue-Config"); }
+QString CConfigManager::configDir() const {
+  return appDir_ + QStringLiteral("/Calorvue-Config");
+}
 
-QString CConfigManager::configFile() const { return configDir() + QStringLiteral("/AppConfig.bin"); }
+QString CConfigManager::configFile() const {
+  return configDir() + QStringLiteral("/AppConfig.bin");
+}
 
 AppConfigRecord CConfigManager::defaults() const {
   AppConfigRecord rec;

@@ -12,7 +12,7 @@ OSTREL_BEGIN_DECLS
  * boundary. */
 typedef struct DiscoverNode {
   CameraBasicInfoRecord info;
-  uint32_t ipv4; /* address the camera reported; first octet in the most significant byte */
+  uint32_t ipv4;             /* address the camera reported; first octet in the most significant byte */
   struct DiscoverNode* next; /* null at the end of the list */
 } DiscoverNode;
 OSTREL_STATIC_ASSERT(offsetof(DiscoverNode, ipv4) == 216, "DiscoverNode.ipv4 offset");

@@ -34,8 +34,8 @@ struct DiscoverState {
   // Serialises discovery calls, open and close: two calls at once would take each other's
   // replies from the shared sockets.
   std::mutex mutex;
-  int searchFd = -1;    // guarded by mutex
-  int listenerFd = -1;  // guarded by mutex
+  int searchFd = -1;         // guarded by mutex
+  int listenerFd = -1;       // guarded by mutex
   int recvTimeoutMs = 2000;  // guarded by mutex; the receive time-out at open
   DiscoverRoute route;       // guarded by mutex
 };
@@ -60,11 +60,14 @@ sockaddr_in makeAddr(uint32_t hostOrderAddr, uint16_t port) {
   return a;
 }
 
-std::string idKey(const char* id) { return std::string(id, strnlen(id, 32)); }
+std::string idKey(const char* id) {
+  return std::string(id, strnlen(id, 32));
+}
 
 // Receives datagrams until the deadline: complete search replies from cameras not yet listed are
 // appended at *tail; everything else is skipped. Returns false when a node could not be allocated.
-bool collect(int fd, Clock::time_point deadline, DiscoverNode**& tail, std::unordered_set<std::string>& seen) {
+bool collect(int fd, Clock::time_point deadline, DiscoverNode**& tail,
+             std::unordered_set<std::string>& seen) {
   uint8_t buf[dp::kReceiveBuffer];
   for (;;) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -241,7 +244,8 @@ extern "C" OSTREL_API DiscoverNode* Ostrel_DiscoverCameras(int /*reserved*/) {
   if (s.listenerFd >= 0 && memoryOk) {
     drainSocket(s.listenerFd);
     size_t len = dp::buildSearch(dp::kAnswerToReplyPort, search, sizeof search);
-    if (broadcastSendAllLocked(s.route, search, len) > 0) collect(s.listenerFd, Clock::now() + timeout, tail, seen);
+    if (broadcastSendAllLocked(s.route, search, len) > 0)
+      collect(s.listenerFd, Clock::now() + timeout, tail, seen);
   }
   return head;
 }
@@ -289,7 +293,8 @@ extern "C" OSTREL_API int Ostrel_DiscoverConfigIP(const ConfigIpInfo* info) {
       break;
     }
     if (dp::isSetAddressReplyFor(buf, static_cast<size_t>(n), id)) return OSTREL_OK;
-    dp::traceDatagram("configIP, skipped", buf, static_cast<size_t>(n) > sizeof buf ? sizeof buf : static_cast<size_t>(n));
+    dp::traceDatagram("configIP, skipped", buf,
+                      static_cast<size_t>(n) > sizeof buf ? sizeof buf : static_cast<size_t>(n));
   }
   OSTREL_LOG("configIP, no confirmation from %s", id);
   return OSTREL_E_REPLY;

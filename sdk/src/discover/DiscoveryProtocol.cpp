@@ -15,7 +15,9 @@ void putU16(uint8_t* p, uint16_t v) {
 void putU32(uint8_t* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
-uint16_t getU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t getU16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 uint32_t getU32(const uint8_t* p) {
   return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
          (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
@@ -52,7 +54,8 @@ bool parseSearchReply(const uint8_t* data, size_t length, CameraBasicInfoRecord*
 }
 
 bool isSetAddressReplyFor(const uint8_t* data, size_t length, const char* cameraId) {
-  if (cameraId == nullptr || !headerIs(data, length, kTypeSetAddressReply, kSetAddressReplySize)) return false;
+  if (cameraId == nullptr || !headerIs(data, length, kTypeSetAddressReply, kSetAddressReplySize))
+    return false;
   return std::strncmp(reinterpret_cast<const char*>(data + 4), cameraId, 32) == 0;
 }
 
@@ -66,8 +69,9 @@ uint16_t headerSize(const uint8_t* data, size_t length) {
 void traceDatagram(const char* what, const uint8_t* data, size_t length) {
   char id[33] = {};
   if (data != nullptr && length >= 36) std::memcpy(id, data + 4, 32);
-  ::ostrel::logPrintf(::ostrel::logDefault(), 0 /* trace, below DEBUG */, "%s: type %u size %u len %zu id %s\n",
-                      what, headerType(data, length), headerSize(data, length), length, id);
+  ::ostrel::logPrintf(::ostrel::logDefault(), 0 /* trace, below DEBUG */,
+                      "%s: type %u size %u len %zu id %s\n", what, headerType(data, length),
+                      headerSize(data, length), length, id);
 }
 
 }  // namespace ostrel::sdk::discovery

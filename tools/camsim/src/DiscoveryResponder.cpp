@@ -27,7 +27,9 @@ void putU16(uint8_t* p, uint16_t v) {
 void putU32(uint8_t* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
-uint16_t getU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t getU16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 uint32_t getU32(const uint8_t* p) {
   return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
@@ -39,7 +41,9 @@ void putText(uint8_t* p, size_t width, const std::string& s) {
 
 DiscoveryResponder::DiscoveryResponder(DiscoveryResponderConfig config) : config_(std::move(config)) {}
 
-DiscoveryResponder::~DiscoveryResponder() { stop(); }
+DiscoveryResponder::~DiscoveryResponder() {
+  stop();
+}
 
 bool DiscoveryResponder::start() {
   if (fd_ >= 0) return true;
@@ -136,7 +140,8 @@ void DiscoveryResponder::run() {
       if (now >= floodEnd) {
         flooding = false;
       } else {
-        waitMs = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(floodNext - now).count());
+        waitMs =
+            static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(floodNext - now).count());
         if (waitMs < 0) waitMs = 0;
       }
     }
@@ -159,7 +164,8 @@ void DiscoveryResponder::run() {
       uint32_t mode = getU32(buf + 4);
       ++searches_;
       lastSource_ = ntohl(from.sin_addr.s_addr);
-      if ((mode == 0 && !config_.faults.answerToSender) || (mode != 0 && !config_.faults.answerToReplyPort)) continue;
+      if ((mode == 0 && !config_.faults.answerToSender) || (mode != 0 && !config_.faults.answerToReplyPort))
+        continue;
       answer(mode == 0 ? 0 : 1, from);
       if (config_.faults.floodPerSecond > 0) {
         flooding = true;
@@ -182,8 +188,9 @@ void DiscoveryResponder::run() {
       uint8_t confirm[kConfirmLen] = {};
       putU16(confirm, kSetAddressReply);
       putU16(confirm + 2, kConfirmLen);
-      putText(confirm + 4, 32, config_.faults.foreignConfirmation ? config_.identity.cameraId + "-other"
-                                                                   : config_.identity.cameraId);
+      putText(confirm + 4, 32,
+              config_.faults.foreignConfirmation ? config_.identity.cameraId + "-other"
+                                                 : config_.identity.cameraId);
       if (config_.faults.strayFirst) {
         uint8_t stray[8] = {0x55, 0, 8, 0, 0, 0, 0, 0};
         sendTo(stray, sizeof stray, config_.broadcastAddr, kPortReply);

@@ -10,9 +10,9 @@
 // "AppConfig.bin": 2068 bytes, little-endian, no header beyond the magic.
 struct AppConfigRecord {
   int32_t magic;
-  int32_t language;  // index into the language list: 0 "zh_CN", 1 "en_US"
-  char saveDir[1024];        // UTF-8, NUL-terminated, zero-filled
-  char workspaceLast[1024];  // UTF-8 path of the last workspace, NUL-terminated, zero-filled
+  int32_t language;           // index into the language list: 0 "zh_CN", 1 "en_US"
+  char saveDir[1024];         // UTF-8, NUL-terminated, zero-filled
+  char workspaceLast[1024];   // UTF-8 path of the last workspace, NUL-terminated, zero-filled
   int32_t fileSaveMode;       // save mode: 0 ask, 1 always, 2 never
   int32_t workspaceSaveMode;  // same codes
   int32_t displayFpsMax;      // display frame-rate limit as stored (clamped only when applied)
@@ -31,7 +31,8 @@ class CAppConfig : public QObject {
   Q_PROPERTY(QString saveDir READ saveDir WRITE setSaveDir NOTIFY saveDirChanged)
   Q_PROPERTY(QString workspaceLast READ workspaceLast WRITE setWorkspaceLast NOTIFY workspaceLastChanged)
   Q_PROPERTY(int fileSaveMode READ fileSaveMode WRITE setFileSaveMode NOTIFY fileSaveModeChanged)
-  Q_PROPERTY(int workspaceSaveMode READ workspaceSaveMode WRITE setWorkspaceSaveMode NOTIFY workspaceSaveModeChanged)
+  Q_PROPERTY(
+      int workspaceSaveMode READ workspaceSaveMode WRITE setWorkspaceSaveMode NOTIFY workspaceSaveModeChanged)
   Q_PROPERTY(int displayFpsMax READ displayFpsMax WRITE setDisplayFpsMax NOTIFY displayFpsMaxChanged)
 
  public:

@@ -26,14 +26,14 @@ struct DiscoveryIdentity {
 };
 
 struct DiscoveryFaults {
-  bool answerToSender = true;     // answer searches of mode 0 (to the searching socket)
-  bool answerToReplyPort = true;  // answer searches of mode 1 (broadcast to 55511)
-  bool strayFirst = false;        // send an unrelated datagram before every answer
-  bool shortReplyFirst = false;   // send a reply cut off after 100 bytes before every answer
+  bool answerToSender = true;        // answer searches of mode 0 (to the searching socket)
+  bool answerToReplyPort = true;     // answer searches of mode 1 (broadcast to 55511)
+  bool strayFirst = false;           // send an unrelated datagram before every answer
+  bool shortReplyFirst = false;      // send a reply cut off after 100 bytes before every answer
   bool foreignConfirmation = false;  // confirm a set-address with another camera's id
   bool noConfirmation = false;       // apply a set-address without confirming it
-  int floodPerSecond = 0;  // after a search, repeat the reply at this rate until the next search
-  int floodSeconds = 5;    // for at most this long
+  int floodPerSecond = 0;            // after a search, repeat the reply at this rate until the next search
+  int floodSeconds = 5;              // for at most this long
 };
 
 struct DiscoveryResponderConfig {
@@ -78,7 +78,7 @@ class DiscoveryResponder {
   std::atomic<uint32_t> lastSource_{0};
   mutable std::mutex mutex_;
   std::array<uint8_t, 52> network_{};  // guarded by mutex_
-  bool hasNetwork_ = false;             // guarded by mutex_
+  bool hasNetwork_ = false;            // guarded by mutex_
 };
 
 }  // namespace camsim
