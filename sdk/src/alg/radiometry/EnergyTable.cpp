@@ -56,6 +56,33 @@ int32_t tempOfEnergy(int64_t energy, int band, int* hint) {
   return int32_t(interpolateTemp(i, energy, b));
 }
 
+int64_t energyOfFine(int32_t t_mC, int band) {
+  const int b = bandIndex(band);
+  if (t_mC < kEnergyFirst_mC) return int64_t(kEnergyTable[0].e[b]) << kEnergyFracBits;
+  if (t_mC >= kEnergyLast_mC) return int64_t(kEnergyTable[kLast].e[b]) << kEnergyFracBits;
+  const int i = (t_mC - kEnergyFirst_mC) / kEnergyStep_mC + 1;
+  const EnergyRow& lo = kEnergyTable[i - 1];
+  const int64_t de = (int64_t(kEnergyTable[i].e[b]) - lo.e[b]) << kEnergyFracBits;
+  return (int64_t(lo.e[b]) << kEnergyFracBits) + de * (t_mC - lo.t_mC) / kEnergyStep_mC;
+}
+
+int32_t tempOfEnergyFine(int64_t energyFine, int band, int* hint) {
+  const int b = bandIndex(band);
+  auto fine = [b](int r) { return int64_t(kEnergyTable[r].e[b]) << kEnergyFracBits; };
+  if (energyFine < fine(0)) return kEnergyFirst_mC;
+  if (energyFine > fine(kLast)) return kEnergyLast_mC;
+  int i = hint ? std::clamp(*hint, 1, kLast) : 1;
+  if (energyFine < fine(i - 1)) {
+    i = rowAboveEnergy(energyFine >> kEnergyFracBits, b);
+    // The whole-unit search may stop one row early when the fraction crosses a row.
+    while (i < kLast && energyFine >= fine(i)) ++i;
+  } else {
+    while (i < kLast && energyFine >= fine(i)) ++i;
+  }
+  if (hint) *hint = i;
+  return int32_t(kEnergyTable[i - 1].t_mC + int64_t(kEnergyStep_mC) * (energyFine - fine(i - 1)) / (fine(i) - fine(i - 1)));
+}
+
 int64_t energyOfExtended(int64_t t_mC, int band) {
   const int b = bandIndex(band);
   t_mC = std::clamp<int64_t>(t_mC, -1000000000, 1000000000);

@@ -28,6 +28,12 @@ int64_t energyOf(int32_t t_mC, int band);
 // by the caller across rising inputs) speeds up the walk; start it at 1.
 int32_t tempOfEnergy(int64_t energy, int band, int* hint);
 
+// The same lookups in 16 fractional bits of energy, for the LUT builders: whole energy units
+// are too coarse at the cold end of band 0 (one unit is about 25 m°C there).
+constexpr int kEnergyFracBits = 16;
+int64_t energyOfFine(int32_t t_mC, int band);
+int32_t tempOfEnergyFine(int64_t energyFine, int band, int* hint);
+
 // Point-formula variants: the end segments are extended instead of clamping. Inputs are
 // limited to +-1e9 so the 64-bit products cannot overflow.
 int64_t energyOfExtended(int64_t t_mC, int band);

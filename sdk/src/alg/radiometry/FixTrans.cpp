@@ -42,15 +42,15 @@ void repairLowEnd(const FixTransContext* ctx, int16_t* lut) {
 
 // lut[c] = addCode + code(T((E(T(c)) - base * (1 - f)) / f)), saturated to 16 bits.
 void buildEnergyLut(const FixTransContext* ctx, int32_t base_mC, double f, int64_t addCode, int16_t* lut) {
-  const double base = double(energyOf(base_mC, ctx->band));
+  const double base = double(energyOfFine(base_mC, ctx->band));
   const double pedestal = base * (1.0 - f);
   int hint = 1;
   for (int c = -32768; c <= 32767; ++c) {
-    const double e = double(energyOf(ctx->codeToMilli[c + 32768], ctx->band)) - pedestal;
+    const double e = double(energyOfFine(ctx->codeToMilli[c + 32768], ctx->band)) - pedestal;
     // Energies far above the table are clamped before the integer conversion; the inverse
     // clamps them to the last row anyway.
-    const double a = std::min(std::max(e, 0.0) / f, 1e13);
-    const int32_t t = tempOfEnergy(int64_t(a), ctx->band, &hint);
+    const double a = std::min(std::max(e, 0.0) / f, 1e18);
+    const int32_t t = tempOfEnergyFine(int64_t(a), ctx->band, &hint);
     lut[c] = saturate16(addCode + codeOfMilli(ctx, t));
   }
   repairLowEnd(ctx, lut);
