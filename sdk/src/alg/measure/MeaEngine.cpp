@@ -93,12 +93,31 @@ struct CodeStats {
   }
   // Adds the pixels xa..xb of row y.
   void addSpan(const int16_t* row, int y, int xa, int xb) {
-    int smx = row[xa], smn = row[xa];
-    int32_t s = 0;  // a span has at most 65535 codes, so 32 bits hold its sum
-    for (int x = xa; x <= xb; ++x) {
+    // Eight independent lanes per step so the compiler can keep them in vector registers.
+    // A span has at most 65535 codes, so 32 bits hold its sum.
+    int16_t lmx[8], lmn[8];
+    int32_t ls[8];
+    for (int k = 0; k < 8; ++k) lmx[k] = lmn[k] = row[xa], ls[k] = 0;
+    int x = xa;
+    for (; x + 8 <= xb + 1; x += 8) {
+      for (int k = 0; k < 8; ++k) {
+        const int16_t v = row[x + k];
+        lmx[k] = v > lmx[k] ? v : lmx[k];
+        lmn[k] = v < lmn[k] ? v : lmn[k];
+        ls[k] += v;
+      }
+    }
+    int smx = lmx[0], smn = lmn[0];
+    int32_t s = 0;
+    for (int k = 0; k < 8; ++k) {
+      smx = std::max<int>(smx, lmx[k]);
+      smn = std::min<int>(smn, lmn[k]);
+      s += ls[k];
+    }
+    for (; x <= xb; ++x) {
       const int v = row[x];
-      smx = v > smx ? v : smx;
-      smn = v < smn ? v : smn;
+      smx = std::max(smx, v);
+      smn = std::min(smn, v);
       s += v;
     }
     sum += s;
