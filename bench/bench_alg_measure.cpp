@@ -28,9 +28,15 @@ std::vector<MeaItem> mixedItems() {
     const int x = px(rng), y = py(rng);
     MeaItem it;
     switch (i % 6) {
-      case 0: it = shape(9, {{x, y}, {x + 100, y + 100}}); break;
-      case 1: it = shape(6, {{x, y}, {x + 100, y + 100}}); break;
-      case 2: it = shape(7, {{x, y}, {x + 100, y + 100}}); break;
+      case 0:
+        it = shape(9, {{x, y}, {x + 100, y + 100}});
+        break;
+      case 1:
+        it = shape(6, {{x, y}, {x + 100, y + 100}});
+        break;
+      case 2:
+        it = shape(7, {{x, y}, {x + 100, y + 100}});
+        break;
       case 3: {
         std::vector<std::pair<int, int>> pts;
         for (int k = 0; k < 12; ++k) {
@@ -41,8 +47,12 @@ std::vector<MeaItem> mixedItems() {
         it = shape(11, pts);
         break;
       }
-      case 4: it = shape(5, {{x, y}, {x + 100, y + 30}, {x + 40, y + 100}}); break;
-      default: it = shape(2, {{x + 50, y + 50}}); break;
+      case 4:
+        it = shape(5, {{x, y}, {x + 100, y + 30}, {x + 40, y + 100}});
+        break;
+      default:
+        it = shape(2, {{x + 50, y + 50}});
+        break;
     }
     if (i % 4 == 0) {
       it.fixEnable = 1;
@@ -60,7 +70,8 @@ void BM_GetResult_GlobalPlus30Items(benchmark::State& state) {
   MeaResult r[31];
   for (auto _ : state) {
     VEZ2024_GetResult(nullptr, &f.head, f.codes.data(), &r[0]);
-    for (size_t i = 0; i < items.size(); ++i) VEZ2024_GetResult(&items[i], &f.head, f.codes.data(), &r[i + 1]);
+    for (size_t i = 0; i < items.size(); ++i)
+      VEZ2024_GetResult(&items[i], &f.head, f.codes.data(), &r[i + 1]);
     benchmark::DoNotOptimize(r);
   }
 }

@@ -55,7 +55,8 @@ TEST(LineWalk, RandomSegmentsStayWithinHalfAPixelOfTheTrueLine) {
   }
 }
 
-std::vector<uint8_t> maskFrom(int w, int h, const std::function<void(const std::function<void(int, int, int)>&)>& run) {
+std::vector<uint8_t> maskFrom(int w, int h,
+                              const std::function<void(const std::function<void(int, int, int)>&)>& run) {
   std::vector<uint8_t> m(size_t(w) * h, 0);
   run([&](int y, int xa, int xb) {
     for (int x = xa; x <= xb; ++x) {
@@ -82,8 +83,8 @@ TEST(EllipseSpans, MatchTheExactInequality) {
         const double v = 2.0 * y - e.y0 - e.y1, u = 2.0 * x - e.x0 - e.x1;
         const bool in = x >= clip.x0 && x <= clip.x1 && y >= clip.y0 && y <= clip.y1 &&
                         a * a * b * b >= a * a * v * v + b * b * u * u;
-        ASSERT_EQ(m[size_t(y) * w + x], in ? 1 : 0) << x << "," << y << " box " << e.x0 << "," << e.y0 << "-"
-                                                    << e.x1 << "," << e.y1;
+        ASSERT_EQ(m[size_t(y) * w + x], in ? 1 : 0)
+            << x << "," << y << " box " << e.x0 << "," << e.y0 << "-" << e.x1 << "," << e.y1;
       }
     }
   }
@@ -114,7 +115,8 @@ TEST(PolygonSpans, MatchTheEvenOddCrossingTestOnRandomPolygons) {
       v[2] = v[1];
     }
     MeaBox box{w, h, -1, -1};
-    for (auto& p : v) box = {std::min(box.x0, p.x), std::min(box.y0, p.y), std::max(box.x1, p.x), std::max(box.y1, p.y)};
+    for (auto& p : v)
+      box = {std::min(box.x0, p.x), std::min(box.y0, p.y), std::max(box.x1, p.x), std::max(box.y1, p.y)};
     const auto m = maskFrom(w, h, [&](auto&& span) { polygonSpans(v.data(), int(v.size()), box, span); });
     for (int y = 0; y < h; ++y) {
       for (int x = 0; x < w; ++x) {

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "OstrelSDK.h"
 #include "FrameKit.h"
+#include "OstrelSDK.h"
 
 namespace meatest {
 
@@ -14,7 +14,8 @@ inline MeaItem item(int type, std::vector<std::pair<int, int>> pts) {
   MeaItem it{};
   it.meaType = uint8_t(type);
   it.pointCount = uint8_t(pts.size());
-  for (size_t i = 0; i < pts.size() && i < 32; ++i) it.points[i] = {uint16_t(pts[i].first), uint16_t(pts[i].second)};
+  for (size_t i = 0; i < pts.size() && i < 32; ++i)
+    it.points[i] = {uint16_t(pts[i].first), uint16_t(pts[i].second)};
   return it;
 }
 

@@ -199,7 +199,8 @@ TEST(ProfileEngine, NeedsInitAndCachesOneTablePerScaleAndOffset) {
 
 TEST_F(Profile, SeveralThreadsMeasureAtOnce) {
   std::vector<TestFrame> frames;
-  for (int t = 0; t < 4; ++t) frames.push_back(ostrel::test::noiseFrame(64, 48, int16_t(500 * t), 300, t, 100 + t));
+  for (int t = 0; t < 4; ++t)
+    frames.push_back(ostrel::test::noiseFrame(64, 48, int16_t(500 * t), 300, t, 100 + t));
   std::vector<std::thread> threads;
   std::vector<int> failures(4, 0);
   for (int t = 0; t < 4; ++t) {

@@ -24,7 +24,9 @@ struct Ctx {
   ~Ctx() { FixTrans_Free(&p); }
 };
 
-int codeOf(double t, int scale, int offset) { return int((t - offset) * scale); }
+int codeOf(double t, int scale, int offset) {
+  return int((t - offset) * scale);
+}
 
 TEST(CorrectionLut, TransmittanceAndEmissivityGoldensFromPhysics) {
   Ctx ctx(0);

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <vector>
 
 #include "OstrelSDK.h"
@@ -35,9 +39,9 @@ struct Kept {
   int32_t t;
   uint32_t e0, e1;
 };
-const Kept kKept[] = {{-50000, 1000, 1000},         {0, 3021, 13669},
-                      {20000, 4264, 30711},         {100000, 12018, 344735},
-                      {500000, 103927, 45439170},   {1000000, 275080, 321547713},
+const Kept kKept[] = {{-50000, 1000, 1000},          {0, 3021, 13669},
+                      {20000, 4264, 30711},          {100000, 12018, 344735},
+                      {500000, 103927, 45439170},    {1000000, 275080, 321547713},
                       {2000000, 663574, 1429585779}, {3500000, 1272898, 3617550560u}};
 
 bool isKept(int32_t t) {
@@ -113,7 +117,7 @@ TEST(PointFormulas, CalculatorsAgreeWithTheRadianceBalance) {
 }
 
 TEST(PointFormulas, DivisionsByZeroAndNonFiniteInputsGiveZero) {
-  EXPECT_EQ(FixTrans_CalcTrans(30.0, 50.0, 30.0, 0), 0.0);  // object at window temperature
+  EXPECT_EQ(FixTrans_CalcTrans(30.0, 50.0, 30.0, 0), 0.0);   // object at window temperature
   EXPECT_EQ(FixEmi_CalcEmi(20.0, 50.0, 0.9, 20.0, 0), 0.0);  // object at ambient
   EXPECT_EQ(FixEmi_CalcTemp(20.0, 50.0, 0.9, 0.0, 0), 0.0);  // second emissivity 0
   EXPECT_EQ(FixEmi_CalcTemp(NAN, 50.0, 0.9, 0.8, 0), 0.0);
@@ -142,6 +146,25 @@ TEST(PointFormulas, Temp2EnergyPassesValuesThroughThePointers) {
   EXPECT_LT(e, 1000.0);
   EXPECT_EQ(FixTrans_Temp2Energy(1, 0, nullptr, &e), OSTREL_E_ARGUMENT);
   EXPECT_EQ(FixTrans_Temp2Energy(0, 0, &t, nullptr), OSTREL_E_ARGUMENT);
+}
+
+}  // namespace
+
+namespace {
+
+// The checked-in table is exactly what its generator writes.
+TEST(EnergyTable, CheckedInSourceMatchesTheGenerator) {
+  const std::string dir = std::string(OSTREL_TEST_SOURCE_DIR) + "/../../sdk/src/alg/radiometry/";
+  const std::string out = std::string(OSTREL_TEST_BINARY_DIR) + "/EnergyTableData.regenerated.cpp";
+  const std::string cmd = std::string(OSTREL_SYSTEM_PYTHON) + " " + dir + "gen_energy_table.py > " + out;
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  auto slurp = [](const std::string& p) {
+    std::ifstream f(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+  };
+  const std::string fresh = slurp(out);
+  ASSERT_FALSE(fresh.empty());
+  EXPECT_EQ(fresh, slurp(dir + "EnergyTableData.cpp"));
 }
 
 }  // namespace

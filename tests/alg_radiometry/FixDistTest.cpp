@@ -1,8 +1,8 @@
 // Distance record files: content rules, reader errors, node mapping and the distance blend.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -53,7 +53,9 @@ std::vector<int16_t> lutAt(FixDistContext* ctx, int32_t distance) {
   EXPECT_EQ(FixDist_UpdateLut(ctx, distance, lut.data() + 32768), 0);
   return lut;
 }
-int16_t at(const std::vector<int16_t>& lut, int code) { return lut[code + 32768]; }
+int16_t at(const std::vector<int16_t>& lut, int code) {
+  return lut[code + 32768];
+}
 
 const std::vector<Pair> kNear = {{20, 19}, {50, 48}, {100, 96}};
 const std::vector<Pair> kFar = {{20, 17}, {50, 44}, {100, 90}};
@@ -65,16 +67,19 @@ TEST(FixDist, RefusesBadRecordsAndKeepsTheActiveOne) {
   ASSERT_EQ(FixDist_Init(d.p, good.c_str(), 100, 0), 0);
   const auto before = lutAt(d.p, 50);
 
-  EXPECT_EQ(FixDist_Init(d.p, writeFile("dist_six.bin", distRecord({1, 2, 3, 4, 5}, {}, 3, 6)).c_str(), 100, 0),
-            OSTREL_E_MISMATCH);
+  EXPECT_EQ(
+      FixDist_Init(d.p, writeFile("dist_six.bin", distRecord({1, 2, 3, 4, 5}, {}, 3, 6)).c_str(), 100, 0),
+      OSTREL_E_MISMATCH);
   EXPECT_EQ(FixDist_Init(d.p, writeFile("dist_bb1.bin", distRecord({10}, {kNear}, 1)).c_str(), 100, 0),
             OSTREL_E_MISMATCH);
   EXPECT_EQ(FixDist_Init(d.p, writeFile("dist_bb11.bin", distRecord({10}, {kNear}, 11)).c_str(), 100, 0),
             OSTREL_E_MISMATCH);
-  EXPECT_EQ(FixDist_Init(d.p, writeFile("dist_eq.bin", distRecord({10, 10}, {kNear, kFar}, 3)).c_str(), 100, 0),
-            OSTREL_E_MISMATCH);
-  EXPECT_EQ(FixDist_Init(d.p, writeFile("dist_neg.bin", distRecord({}, {}, 3, -1 & 0x7FFFFFFF)).c_str(), 100, 0),
-            OSTREL_E_MISMATCH);
+  EXPECT_EQ(
+      FixDist_Init(d.p, writeFile("dist_eq.bin", distRecord({10, 10}, {kNear, kFar}, 3)).c_str(), 100, 0),
+      OSTREL_E_MISMATCH);
+  EXPECT_EQ(
+      FixDist_Init(d.p, writeFile("dist_neg.bin", distRecord({}, {}, 3, -1 & 0x7FFFFFFF)).c_str(), 100, 0),
+      OSTREL_E_MISMATCH);
   const std::vector<Pair> falling = {{20, 19}, {50, 60}, {100, 59}};
   EXPECT_EQ(FixDist_Init(d.p, writeFile("dist_fall.bin", distRecord({10}, {falling}, 3)).c_str(), 100, 0),
             OSTREL_E_MISMATCH);

@@ -14,12 +14,12 @@ using namespace ostrel::alg;
 struct Rec {
   uint8_t b[72] = {};
   Rec() {
-    set(0, 20.0f);    // atmospheric temperature
-    set(4, 50.0f);    // humidity %
-    set(8, 10.0f);    // visibility km
-    set(20, 1000.0f); // distance m
-    set(24, 0.95f);   // emissivity
-    set(28, 0.9f);    // window transmittance
+    set(0, 20.0f);     // atmospheric temperature
+    set(4, 50.0f);     // humidity %
+    set(8, 10.0f);     // visibility km
+    set(20, 1000.0f);  // distance m
+    set(24, 0.95f);    // emissivity
+    set(28, 0.9f);     // window transmittance
   }
   Rec& set(size_t off, float v) {
     std::memcpy(b + off, &v, 4);

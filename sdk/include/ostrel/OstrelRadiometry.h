@@ -14,17 +14,17 @@ OSTREL_BEGIN_DECLS
 
 /* Shape kinds of MeaItem.meaType. Values 8 and 12..255 cannot be measured. */
 enum MeaType {
-  MEA_TYPE_FRAME = 0,      /* whole frame, no points */
-  MEA_TYPE_POINT = 1,      /* one point */
-  MEA_TYPE_POINT3X3 = 2,   /* one point, 3x3 mean */
-  MEA_TYPE_POINT_ALT = 3,  /* one point */
-  MEA_TYPE_LINE = 4,       /* pointCount 2..32, measured as a polyline */
-  MEA_TYPE_POLYLINE = 5,   /* pointCount 2..32 */
-  MEA_TYPE_ELLIPSE = 6,    /* 2 points: bounding box corners */
-  MEA_TYPE_CIRCLE = 7,     /* 2 points: results use y1 = y0 + x1 - x0 */
-  MEA_TYPE_RECT = 9,       /* 2 points: corners */
-  MEA_TYPE_SQUARE = 10,    /* 2 points: results use y1 = y0 + x1 - x0 */
-  MEA_TYPE_POLYGON = 11    /* pointCount 3..32 */
+  MEA_TYPE_FRAME = 0,     /* whole frame, no points */
+  MEA_TYPE_POINT = 1,     /* one point */
+  MEA_TYPE_POINT3X3 = 2,  /* one point, 3x3 mean */
+  MEA_TYPE_POINT_ALT = 3, /* one point */
+  MEA_TYPE_LINE = 4,      /* pointCount 2..32, measured as a polyline */
+  MEA_TYPE_POLYLINE = 5,  /* pointCount 2..32 */
+  MEA_TYPE_ELLIPSE = 6,   /* 2 points: bounding box corners */
+  MEA_TYPE_CIRCLE = 7,    /* 2 points: results use y1 = y0 + x1 - x0 */
+  MEA_TYPE_RECT = 9,      /* 2 points: corners */
+  MEA_TYPE_SQUARE = 10,   /* 2 points: results use y1 = y0 + x1 - x0 */
+  MEA_TYPE_POLYGON = 11   /* pointCount 3..32 */
 };
 
 #pragma pack(push, 1)
@@ -34,19 +34,19 @@ typedef struct MeaPoint {
 
 /* A measurement shape (216 bytes, little-endian); also the slot format of stored item lists. */
 typedef struct MeaItem {
-  char name[64];          /* 0: zero-terminated display name; not read by the engine */
-  uint32_t meaColor;      /* 64: RGB word of the item's colour */
-  uint8_t meaType;        /* 68: MeaType */
-  uint8_t meaFlags;       /* 69: bit 0 track high, bit 1 track low (display only) */
-  uint8_t reserved70[2];  /* 70 */
-  uint32_t fixEnable;     /* 72: non-zero applies the item's own emissivity */
-  float fixEmi;           /* 76: the item's emissivity */
-  float fixReflectTemp;   /* 80: reflected temperature, degrees Celsius (stored, not used) */
-  uint8_t reserved84;     /* 84 */
-  uint8_t use3x3;         /* 85: non-zero replaces max and min by the 3x3 mean around them */
-  uint8_t pointCount;     /* 86 */
-  uint8_t reserved87;     /* 87 */
-  MeaPoint points[32];    /* 88 */
+  char name[64];         /* 0: zero-terminated display name; not read by the engine */
+  uint32_t meaColor;     /* 64: RGB word of the item's colour */
+  uint8_t meaType;       /* 68: MeaType */
+  uint8_t meaFlags;      /* 69: bit 0 track high, bit 1 track low (display only) */
+  uint8_t reserved70[2]; /* 70 */
+  uint32_t fixEnable;    /* 72: non-zero applies the item's own emissivity */
+  float fixEmi;          /* 76: the item's emissivity */
+  float fixReflectTemp;  /* 80: reflected temperature, degrees Celsius (stored, not used) */
+  uint8_t reserved84;    /* 84 */
+  uint8_t use3x3;        /* 85: non-zero replaces max and min by the 3x3 mean around them */
+  uint8_t pointCount;    /* 86 */
+  uint8_t reserved87;    /* 87 */
+  MeaPoint points[32];   /* 88 */
 } MeaItem;
 
 /* Statistics of one item on one frame (24 bytes). */
@@ -91,8 +91,8 @@ OSTREL_STATIC_ASSERT(offsetof(MeaItemList, items) == 4, "items follow the count"
 typedef struct MeaResultData {
   int32_t frameCount;
   int32_t itemCount;
-  int64_t* times;      /* frameCount frame times (100-ns ticks), inside the same block */
-  MeaResult* results;  /* frame-major: frame f, item i at f * itemCount + i, inside the block */
+  int64_t* times;     /* frameCount frame times (100-ns ticks), inside the same block */
+  MeaResult* results; /* frame-major: frame f, item i at f * itemCount + i, inside the block */
 } MeaResultData;
 
 /* ---------------------------------------------------------------------------------------------
@@ -164,21 +164,22 @@ OSTREL_API void FixTrans_Free(FixTransContext** ctx);
  * differs from the last one. 0; -8 for a null context. */
 OSTREL_API int FixTrans_Init(FixTransContext* ctx, uint16_t scale, int16_t offset);
 /* Window transmittance LUT for a window at windowTemp_mC: 0; -8 for null arguments; -7 while
- * the context has no scale (lut untouched). A transmittance outside (0, 1] or not finite gives
+ * the context has no scale (lut untouched). A transmittance outside (0, 1.01) or not finite gives
  * the identity. */
 OSTREL_API int FixTrans_UpdateLut(FixTransContext* ctx, int32_t windowTemp_mC, double trans, int16_t* lut);
 /* Emissivity LUT for the ambient temperature ambient_mC, plus tempOffset degrees: 0; -8 for
- * null arguments; -7 while the context has no scale. An emissivity outside (0, 1] or not
+ * null arguments; -7 while the context has no scale. An emissivity outside (0, 1.01) or not
  * finite gives the identity (with the offset). */
-OSTREL_API int FixEmi_UpdateLut(FixTransContext* ctx, int32_t ambient_mC, double emissivity, double tempOffset,
-                                int16_t* lut);
+OSTREL_API int FixEmi_UpdateLut(FixTransContext* ctx, int32_t ambient_mC, double emissivity,
+                                double tempOffset, int16_t* lut);
 
 /* Window transmittance (E(tMeasured) - E(tWindow)) / (E(tObject) - E(tWindow)); degrees Celsius;
  * 0 when the denominator is 0 or an input is not finite. */
 OSTREL_API double FixTrans_CalcTrans(double tWindow, double tMeasured, double tObject, int band);
 /* Emissivity of an object at tObject that reads tMeasured at `emissivity` before ambient
  * tAmbient; degrees Celsius; 0 when the denominator is 0 or an input is not finite. */
-OSTREL_API double FixEmi_CalcEmi(double tAmbient, double tMeasured, double emissivity, double tObject, int band);
+OSTREL_API double FixEmi_CalcEmi(double tAmbient, double tMeasured, double emissivity, double tObject,
+                                 int band);
 /* The temperature (degrees Celsius) that reads tObject at `emissivity` shows at
  * `secondEmissivity`, with ambient (reflected) temperature tAmbient; band 1 selects the
  * mid-wave table. 0 when secondEmissivity is 0 or an input is not finite. */

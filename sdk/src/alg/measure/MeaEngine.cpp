@@ -30,9 +30,9 @@ struct Workspace {
 };
 
 struct Engine {
-  std::shared_mutex life;  // exclusive for Init/Free, shared while a call uses the state
+  std::shared_mutex life;    // exclusive for Init/Free, shared while a call uses the state
   bool initialised = false;  // guarded by life
-  std::mutex cache;  // guards luts and workspaces (inside a shared hold of life)
+  std::mutex cache;          // guards luts and workspaces (inside a shared hold of life)
   std::unordered_map<uint32_t, std::unique_ptr<double[]>> luts;
   std::unordered_map<std::thread::id, std::unique_ptr<Workspace>> workspaces;
 };
@@ -135,7 +135,9 @@ struct CodeStats {
   }
 };
 
-int meanCode(int64_t sum, int64_t count) { return int(sum / count); }
+int meanCode(int64_t sum, int64_t count) {
+  return int(sum / count);
+}
 
 int mean3x3(const int16_t* codes, int w, int x, int y) {
   int s = 0;
@@ -215,7 +217,8 @@ bool areaStats(const MeaItem* item, int type, const int16_t* codes, int w, int h
       const MeaBox b = clipBox(e, w, h);
       if (b.empty()) return false;
       // The centre may lie below the frame when a circle's derived side runs past the edge.
-      const int cx = std::clamp((e.x0 + e.x1) / 2, b.x0, b.x1), cy = std::clamp((e.y0 + e.y1) / 2, b.y0, b.y1);
+      const int cx = std::clamp((e.x0 + e.x1) / 2, b.x0, b.x1),
+                cy = std::clamp((e.y0 + e.y1) / 2, b.y0, b.y1);
       st->start(row(cy)[cx], cx, cy);
       ellipseSpans(e, b, spanAdd);
       return true;
@@ -396,8 +399,8 @@ extern "C" OSTREL_API int VEZ2024_CheckMea(const MeaItem* item, int width, int h
   return OSTREL_OK;
 }
 
-extern "C" OSTREL_API int VEZ2024_GetResult(const MeaItem* item, const DataFrameHead* head, const int16_t* codes,
-                                            MeaResult* result) {
+extern "C" OSTREL_API int VEZ2024_GetResult(const MeaItem* item, const DataFrameHead* head,
+                                            const int16_t* codes, MeaResult* result) {
   if (!result || !frameOk(head, codes)) return OSTREL_E_ARGUMENT;
   const int w = head->width, h = head->height;
   CodeStats st;
@@ -431,8 +434,9 @@ extern "C" OSTREL_API int VEZ2024_GetResult(const MeaItem* item, const DataFrame
   return OSTREL_OK;
 }
 
-extern "C" OSTREL_API int VEZ2024_GetSpaceData(const MeaItem* item, const DataFrameHead* head, const int16_t* codes,
-                                               int statsType, int dimType, double** out, int* count) {
+extern "C" OSTREL_API int VEZ2024_GetSpaceData(const MeaItem* item, const DataFrameHead* head,
+                                               const int16_t* codes, int statsType, int dimType, double** out,
+                                               int* count) {
   if (count) *count = 0;
   Engine& e = engine();
   std::shared_lock<std::shared_mutex> g(e.life);
@@ -451,7 +455,8 @@ extern "C" OSTREL_API int VEZ2024_GetSpaceData(const MeaItem* item, const DataFr
     case MEA_TYPE_RECT:
     case MEA_TYPE_SQUARE: {
       // Boxes as stored (no derived square side), clipped to the frame.
-      const MeaBox b = type == MEA_TYPE_FRAME ? MeaBox{0, 0, w - 1, h - 1} : clipBox(itemBox(item, false), w, h);
+      const MeaBox b =
+          type == MEA_TYPE_FRAME ? MeaBox{0, 0, w - 1, h - 1} : clipBox(itemBox(item, false), w, h);
       if (b.empty()) break;
       n = areaProfile(ws, b, perRow, statsType, codes, w, lut, [&](auto&& span) {
         for (int y = b.y0; y <= b.y1; ++y) span(y, b.x0, b.x1);
@@ -463,7 +468,8 @@ extern "C" OSTREL_API int VEZ2024_GetSpaceData(const MeaItem* item, const DataFr
       const MeaBox el = itemBox(item, false);
       const MeaBox b = clipBox(el, w, h);
       if (b.empty()) break;
-      n = areaProfile(ws, b, perRow, statsType, codes, w, lut, [&](auto&& span) { ellipseSpans(el, b, span); });
+      n = areaProfile(ws, b, perRow, statsType, codes, w, lut,
+                      [&](auto&& span) { ellipseSpans(el, b, span); });
       masked = true;
       break;
     }
@@ -474,7 +480,8 @@ extern "C" OSTREL_API int VEZ2024_GetSpaceData(const MeaItem* item, const DataFr
       const int nv = loadPolygon(item, v, &b);
       b = clipBox(b, w, h);
       if (b.empty()) break;
-      n = areaProfile(ws, b, perRow, statsType, codes, w, lut, [&](auto&& span) { polygonSpans(v, nv, b, span); });
+      n = areaProfile(ws, b, perRow, statsType, codes, w, lut,
+                      [&](auto&& span) { polygonSpans(v, nv, b, span); });
       masked = true;
       break;
     }

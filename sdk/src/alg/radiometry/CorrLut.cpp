@@ -9,7 +9,9 @@
 namespace ostrel::alg {
 namespace {
 
-int16_t saturate16(int64_t v) { return int16_t(std::clamp<int64_t>(v, -32768, 32767)); }
+int16_t saturate16(int64_t v) {
+  return int16_t(std::clamp<int64_t>(v, -32768, 32767));
+}
 
 int64_t lineAt(int64_t x, int64_t x0, int64_t x1, int64_t y0, int64_t y1) {
   // Code differences reach 65535, so the product needs 64 bits.
@@ -47,7 +49,8 @@ int initLutFrom(int16_t* lut, int n, const int32_t* out, const int32_t* in, cons
   // Equal inputs would divide by zero in the segment below.
   for (int j = 1; ok && j < n; ++j) ok = in[j] > in[j - 1];
   if (!ok) {
-    logPrintf(logDefault(), LOG_DEBUG, "%s,%d,%s:\ninvalid data, bbCount %d\n\n", source, __LINE__, function, n);
+    logPrintf(logDefault(), LOG_DEBUG, "%s,%d,%s:\ninvalid data, bbCount %d\n\n", source, __LINE__, function,
+              n);
     return -11;
   }
   if (in[0] >= -32767) {
@@ -56,9 +59,10 @@ int initLutFrom(int16_t* lut, int n, const int32_t* out, const int32_t* in, cons
     }
   }
   for (int i = 0; i + 1 < n; ++i) {
-    for (int64_t x = in[i]; x < in[i + 1]; ++x) lut[x] = saturate16(lineAt(x, in[i], in[i + 1], out[i], out[i + 1]));
+    for (int64_t x = in[i]; x < in[i + 1]; ++x)
+      lut[x] = saturate16(lineAt(x, in[i], in[i + 1], out[i], out[i + 1]));
   }
-  for (int64_t x = in[n - 1]; x <= 32767; ++x) {
+  for (int64_t x = in [n - 1]; x <= 32767; ++x) {
     lut[x] = saturate16(lineAt(x, in[n - 2], in[n - 1], out[n - 2], out[n - 1]));
   }
   return 0;

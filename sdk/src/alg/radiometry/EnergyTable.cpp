@@ -14,8 +14,8 @@ constexpr int kLast = kEnergyRows - 1;
 int rowAboveEnergy(int64_t energy, int b) {
   const EnergyRow* first = kEnergyTable + 1;
   const EnergyRow* last = kEnergyTable + kEnergyRows;
-  const EnergyRow* it =
-      std::upper_bound(first, last, energy, [b](int64_t v, const EnergyRow& r) { return v < int64_t(r.e[b]); });
+  const EnergyRow* it = std::upper_bound(first, last, energy,
+                                         [b](int64_t v, const EnergyRow& r) { return v < int64_t(r.e[b]); });
   return std::min(int(it - kEnergyTable), kLast);
 }
 
@@ -28,8 +28,8 @@ int64_t interpolateEnergy(int i, int64_t t_mC, int b) {
 int64_t interpolateTemp(int i, int64_t energy, int b) {
   const EnergyRow& lo = kEnergyTable[i - 1];
   const EnergyRow& hi = kEnergyTable[i];
-  return int64_t(lo.t_mC) + int64_t(hi.t_mC - lo.t_mC) * (energy - int64_t(lo.e[b])) /
-                                (int64_t(hi.e[b]) - int64_t(lo.e[b]));
+  return int64_t(lo.t_mC) +
+         int64_t(hi.t_mC - lo.t_mC) * (energy - int64_t(lo.e[b])) / (int64_t(hi.e[b]) - int64_t(lo.e[b]));
 }
 
 }  // namespace
@@ -80,7 +80,8 @@ int32_t tempOfEnergyFine(int64_t energyFine, int band, int* hint) {
     while (i < kLast && energyFine >= fine(i)) ++i;
   }
   if (hint) *hint = i;
-  return int32_t(kEnergyTable[i - 1].t_mC + int64_t(kEnergyStep_mC) * (energyFine - fine(i - 1)) / (fine(i) - fine(i - 1)));
+  return int32_t(kEnergyTable[i - 1].t_mC +
+                 int64_t(kEnergyStep_mC) * (energyFine - fine(i - 1)) / (fine(i) - fine(i - 1)));
 }
 
 int64_t energyOfExtended(int64_t t_mC, int band) {

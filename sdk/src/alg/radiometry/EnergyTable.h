@@ -6,8 +6,8 @@
 namespace ostrel::alg {
 
 struct EnergyRow {
-  int32_t t_mC;    // -50000 .. 3500000 in steps of 5000
-  uint32_t e[2];   // band 0 (7.7-14 um), band 1 (3-5 um); strictly rising, -50 °C = 1000
+  int32_t t_mC;   // -50000 .. 3500000 in steps of 5000
+  uint32_t e[2];  // band 0 (7.7-14 um), band 1 (3-5 um); strictly rising, -50 °C = 1000
 };
 
 constexpr int kEnergyRows = 711;
@@ -20,7 +20,9 @@ constexpr int kSaturatedWaterRows = 33;  // -12 °C .. 52 °C in steps of 2 °C
 extern const double kSaturatedWater[kSaturatedWaterRows];
 
 // Band index 1 selects the mid-wave column; every other value the long-wave one.
-inline int bandIndex(int band) { return band == 1 ? 1 : 0; }
+inline int bandIndex(int band) {
+  return band == 1 ? 1 : 0;
+}
 
 // E(T) clamped to the table: below the first row 1000, above the last row the last energy.
 int64_t energyOf(int32_t t_mC, int band);

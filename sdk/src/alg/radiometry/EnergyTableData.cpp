@@ -2,6 +2,7 @@
 // Rows: temperature in m degC, band 0 (7.7-14 um) and band 1 (3-5 um) radiance, -50 degC = 1000.
 #include "alg/radiometry/EnergyTable.h"
 
+// clang-format off
 namespace ostrel::alg {
 
 const EnergyRow kEnergyTable[kEnergyRows] = {
@@ -729,3 +730,4 @@ const double kSaturatedWater[kSaturatedWaterRows] = {
 };
 
 }  // namespace ostrel::alg
+// clang-format on

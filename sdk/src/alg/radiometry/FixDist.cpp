@@ -36,9 +36,13 @@ float rdF32(const uint8_t* rec, size_t off) {
   return v;
 }
 
-void setI32(uint8_t* rec, size_t off, int32_t v) { std::memcpy(rec + off, &v, 4); }
+void setI32(uint8_t* rec, size_t off, int32_t v) {
+  std::memcpy(rec + off, &v, 4);
+}
 
-int16_t saturate16(int64_t v) { return int16_t(std::clamp<int64_t>(v, -32768, 32767)); }
+int16_t saturate16(int64_t v) {
+  return int16_t(std::clamp<int64_t>(v, -32768, 32767));
+}
 
 // trunc(scale * t - offset * scale), kept finite and well inside int32 before the conversion.
 int32_t codeOf(float t, uint16_t scale, int16_t offset) {
@@ -78,7 +82,8 @@ extern "C" OSTREL_API void FixDist_Free(FixDistContext** ctx) {
   *ctx = nullptr;
 }
 
-extern "C" OSTREL_API int FixDist_Init(FixDistContext* ctx, const char* path, uint16_t scale, int16_t offset) {
+extern "C" OSTREL_API int FixDist_Init(FixDistContext* ctx, const char* path, uint16_t scale,
+                                       int16_t offset) {
   if (!ctx || !path) return OSTREL_E_ARGUMENT;
   const int rc = ostrel::fileReadExact(path, ctx->staging, kRecordSize);
   if (rc != 0) return rc;

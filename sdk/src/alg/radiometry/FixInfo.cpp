@@ -34,14 +34,16 @@ double interpolate(const Node* n, int count, double x) {
   return n[i - 1].y + (n[i].y - n[i - 1].y) * (x - n[i - 1].x) / (n[i].x - n[i - 1].x);
 }
 
-constexpr Node kWater[] = {{0.1, 0.995}, {0.2, 0.992}, {0.5, 0.981}, {1, 0.965}, {2, 0.937},
+constexpr Node kWater[] = {{0.1, 0.995}, {0.2, 0.992}, {0.5, 0.981}, {1, 0.965},  {2, 0.937},
                            {5, 0.87},    {10, 0.779},  {20, 0.64},   {50, 0.389}, {100, 0.2},
                            {200, 0.07},  {500, 0.01},  {1000, 0},    {1500, 0}};
 constexpr Node kGas[] = {{0.1, 1.0}, {0.2, 0.991}, {0.5, 0.9779}, {1, 0.956}, {2, 0.914},
                          {5, 0.799}, {10, 0.638},  {20, 0.407},   {30, 0}};
 
 // Negative or non-finite weather inputs mean "none".
-double nonNegative(float v) { return std::isfinite(v) && v > 0 ? double(v) : 0.0; }
+double nonNegative(float v) {
+  return std::isfinite(v) && v > 0 ? double(v) : 0.0;
+}
 
 }  // namespace
 }  // namespace ostrel::alg
@@ -55,8 +57,8 @@ extern "C" OSTREL_API int Alg_FixIsValid(const struct FixInfoRecord* fixInfo) {
   const float windowOffset = fixInfoFloat(fixInfo, kFixWindowTempOffset);
   const float emi = fixInfoFloat(fixInfo, kFixEmissivity);
   const float offset = fixInfoFloat(fixInfo, kFixTempOffset);
-  const bool ok = trans > 0.49f && trans < 1.01f && windowOffset > -50.1f && windowOffset < 50.1f && emi > 0.09f &&
-                  emi < 1.01f && offset > -50.1f && offset < 50.1f;
+  const bool ok = trans > 0.49f && trans < 1.01f && windowOffset > -50.1f && windowOffset < 50.1f &&
+                  emi > 0.09f && emi < 1.01f && offset > -50.1f && offset < 50.1f;
   return ok ? 1 : 0;
 }
 
@@ -69,7 +71,8 @@ extern "C" OSTREL_API double Alg_FixGetVirtualAtmTrans(const struct FixInfoRecor
   const double h = nonNegative(fixInfoFloat(fixInfo, kFixHumidity)) / 100.0;
   const double rain = nonNegative(fixInfoFloat(fixInfo, kFixRain));
   const double snow = nonNegative(fixInfoFloat(fixInfo, kFixSnow));
-  const double weather = std::exp(d * (-0.66 * std::pow(rain, 0.66) - 6.5 * std::pow(snow, 0.7) - 0.3 / visibility));
+  const double weather =
+      std::exp(d * (-0.66 * std::pow(rain, 0.66) - 6.5 * std::pow(snow, 0.7) - 0.3 / visibility));
 
   // Saturated water density at the air temperature: 2 °C rows from -12 °C, end rows extended.
   const double t = fixAtmTemp_mC(fixInfo) / 1000.0;

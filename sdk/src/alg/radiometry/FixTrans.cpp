@@ -11,7 +11,7 @@ struct FixTransContext {
   int32_t band;
   uint16_t scale;  // 0 = tables not built
   int16_t offset;
-  int32_t codeToMilli[65536];  // index code + 32768
+  int32_t codeToMilli[65536];    // index code + 32768
   int16_t milliToCode[1 << 23];  // index m°C + 4194304
 };
 
@@ -20,7 +20,9 @@ namespace {
 
 constexpr int32_t kMilliMin = -4194304, kMilliMax = 4194303;
 
-int16_t saturate16(int64_t v) { return int16_t(std::clamp<int64_t>(v, -32768, 32767)); }
+int16_t saturate16(int64_t v) {
+  return int16_t(std::clamp<int64_t>(v, -32768, 32767));
+}
 
 int16_t codeOfMilli(const FixTransContext* ctx, int32_t t_mC) {
   return ctx->milliToCode[std::clamp(t_mC, kMilliMin, kMilliMax) - kMilliMin];
@@ -60,7 +62,9 @@ void identityLut(int16_t* lut, int64_t addCode) {
   for (int c = -32768; c <= 32767; ++c) lut[c] = saturate16(c + addCode);
 }
 
-bool usableFactor(double f) { return std::isfinite(f) && f > 0.0 && f < 1.01; }
+bool usableFactor(double f) {
+  return std::isfinite(f) && f > 0.0 && f < 1.01;
+}
 
 // Degrees Celsius -> m°C for the point formulas; false for non-finite input.
 bool toMilli(double c, int64_t* out) {
@@ -91,7 +95,8 @@ extern "C" OSTREL_API int FixTrans_Init(FixTransContext* ctx, uint16_t scale, in
   if (scale == 0 || (scale == ctx->scale && offset == ctx->offset)) return OSTREL_OK;
   const int64_t s = scale, o = offset;
   for (int64_t c = -32768; c <= 32767; ++c) {
-    ctx->codeToMilli[c + 32768] = int32_t(std::clamp<int64_t>(o * 1000 + (c * 1000) / s, kMilliMin, kMilliMax));
+    ctx->codeToMilli[c + 32768] =
+        int32_t(std::clamp<int64_t>(o * 1000 + (c * 1000) / s, kMilliMin, kMilliMax));
   }
   // 64-bit products: scales above 511 would overflow 32 bits at the table ends.
   for (int64_t t = kMilliMin; t <= kMilliMax; ++t) {
@@ -118,7 +123,8 @@ extern "C" OSTREL_API int FixEmi_UpdateLut(FixTransContext* ctx, int32_t ambient
                                            double tempOffset, int16_t* lut) {
   if (!ctx || !lut) return OSTREL_E_ARGUMENT;
   if (ctx->scale == 0) return OSTREL_E_STATE;
-  const double offsetCodes = std::isfinite(tempOffset) ? std::clamp(tempOffset, -1000.0, 1000.0) * ctx->scale : 0.0;
+  const double offsetCodes =
+      std::isfinite(tempOffset) ? std::clamp(tempOffset, -1000.0, 1000.0) * ctx->scale : 0.0;
   const int64_t addCode = int64_t(offsetCodes);
   if (!usableFactor(emissivity)) {
     identityLut(lut, addCode);
@@ -137,10 +143,11 @@ extern "C" OSTREL_API double FixTrans_CalcTrans(double tWindow, double tMeasured
   return (double(energyOfExtended(m, band)) - ew) / den;
 }
 
-extern "C" OSTREL_API double FixEmi_CalcEmi(double tAmbient, double tMeasured, double emissivity, double tObject,
-                                            int band) {
+extern "C" OSTREL_API double FixEmi_CalcEmi(double tAmbient, double tMeasured, double emissivity,
+                                            double tObject, int band) {
   int64_t a, m, o;
-  if (!toMilli(tAmbient, &a) || !toMilli(tMeasured, &m) || !toMilli(tObject, &o) || !std::isfinite(emissivity)) {
+  if (!toMilli(tAmbient, &a) || !toMilli(tMeasured, &m) || !toMilli(tObject, &o) ||
+      !std::isfinite(emissivity)) {
     return 0.0;
   }
   const double ea = double(energyOfExtended(a, band));
@@ -174,8 +181,9 @@ extern "C" OSTREL_API int FixTrans_Temp2Energy(int dir, int band, double* temp, 
     *energy = toMilli(*temp, &t) ? double(energyOfExtended(t, band)) : 0.0;
   } else {
     const double e = *energy;
-    *temp = std::isfinite(e) ? double(tempOfEnergyExtended(int64_t(std::clamp(e, -1e12, 1e12)), band)) / 1000.0
-                             : 0.0;
+    *temp = std::isfinite(e)
+                ? double(tempOfEnergyExtended(int64_t(std::clamp(e, -1e12, 1e12)), band)) / 1000.0
+                : 0.0;
   }
   return OSTREL_OK;
 }
