@@ -7,6 +7,7 @@
 
 #include "OstrelSDK.h"
 #include "alg/radiometry/CorrLut.h"
+#include "alg/radiometry/FixDistLoad.h"
 #include "foundation/Helpers.h"
 
 namespace {
@@ -82,11 +83,9 @@ extern "C" OSTREL_API void FixDist_Free(FixDistContext** ctx) {
   *ctx = nullptr;
 }
 
-extern "C" OSTREL_API int FixDist_Init(FixDistContext* ctx, const char* path, uint16_t scale,
-                                       int16_t offset) {
-  if (!ctx || !path) return OSTREL_E_ARGUMENT;
-  const int rc = ostrel::fileReadExact(path, ctx->staging, kRecordSize);
-  if (rc != 0) return rc;
+namespace ostrel::alg {
+
+int fixDistAcceptStaging(FixDistContext* ctx, uint16_t scale, int16_t offset) {
   if (!checkRecord(ctx->staging)) return OSTREL_E_MISMATCH;
   const int count = rdI32(ctx->staging, kDistCount);
   const int bb = rdI32(ctx->staging, kBbCount);
@@ -104,6 +103,24 @@ extern "C" OSTREL_API int FixDist_Init(FixDistContext* ctx, const char* path, ui
   }
   std::memcpy(ctx->active, ctx->staging, kRecordSize);
   return OSTREL_OK;
+}
+
+int fixDistLoadBytes(FixDistContext* ctx, const uint8_t* data, size_t length, uint16_t scale,
+                     int16_t offset) {
+  if (!ctx || !data) return OSTREL_E_ARGUMENT;
+  if (length < kRecordSize) return OSTREL_E_READ;
+  std::memcpy(ctx->staging, data, kRecordSize);
+  return fixDistAcceptStaging(ctx, scale, offset);
+}
+
+}  // namespace ostrel::alg
+
+extern "C" OSTREL_API int FixDist_Init(FixDistContext* ctx, const char* path, uint16_t scale,
+                                       int16_t offset) {
+  if (!ctx || !path) return OSTREL_E_ARGUMENT;
+  const int rc = ostrel::fileReadExact(path, ctx->staging, kRecordSize);
+  if (rc != 0) return rc;
+  return fixDistAcceptStaging(ctx, scale, offset);
 }
 
 extern "C" OSTREL_API int FixDist_UpdateLut(FixDistContext* ctx, int32_t distance_m, int16_t* lut) {
