@@ -1,6 +1,7 @@
 // VEZ2024_GetResult and VEZ2024_CheckMea against a naive scan and the hand-made edge cases.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 #include "MeaOracle.h"
@@ -193,6 +194,11 @@ TEST(MeaResult, ItemEmissivityCorrectsThroughTheRadianceBalance) {
   f.head.band = 1;
   ASSERT_EQ(VEZ2024_GetResult(&box, &f.head, f.codes.data(), &r), 0);
   EXPECT_FLOAT_EQ(r.max, float(FixEmi_CalcTemp(30.0, 50.0, 0.9, 0.8, 1)));
+  // A non-finite reflected temperature in the head: no correction instead of garbage.
+  f.head.reflectTemp = NAN;
+  ASSERT_EQ(VEZ2024_GetResult(&box, &f.head, f.codes.data(), &r), 0);
+  EXPECT_FLOAT_EQ(r.max, 50.0f);
+  f.head.reflectTemp = 30.0f;
   // Out-of-range item emissivity: no correction.
   box.fixEmi = 1.5f;
   ASSERT_EQ(VEZ2024_GetResult(&box, &f.head, f.codes.data(), &r), 0);
