@@ -1,0 +1,237 @@
+// Shared core of the guided filters (denoise, destripe, detail enhancement): allocation with a
+// test hook, mirror tables, running window sums, reciprocal tables and exact divisions.
+//
+// Width rules: window sums of codes fit 32 bits (33 x 33 x 32768 < 2^31) but sums of squares
+// and of the offsets b do not (radius 2 with codes near 9300 already overflows), so those are
+// kept in 64 bits everywhere.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace ostrel::alg {
+
+// ---- Allocation --------------------------------------------------------------------------
+// Zeroed, 64-byte aligned block; null on failure. Every work buffer of this folder goes through
+// here so that tests can make the n-th allocation fail.
+void* imgAlloc(size_t bytes);
+void imgFree(void* p);
+// Test hook: the allocation after `n` more successful ones fails (n = 0: the next one); -1 off.
+void imgFailAllocAfter(int n);
+
+// ---- Vector paths ------------------------------------------------------------------------
+// The SSE2 kernels are on by default; tests switch them off to compare with the scalar path.
+bool imgSimdEnabled();
+void imgSetSimd(bool on);
+
+// ---- Mirror tables -----------------------------------------------------------------------
+// Reflection with the edge pixel repeated (-1 -> 0, n -> n - 1), applied repeatedly so any index
+// lands inside 0..n-1 even when the window is wider than the plane.
+inline int mirrorIndex(int i, int n) {
+  if (n <= 1) return 0;
+  const int period = 2 * n;
+  int m = i % period;
+  if (m < 0) m += period;
+  return m < n ? m : period - 1 - m;
+}
+// table[i + r] = mul x mirror(i, n) for i = -r .. n + r - 1 (n + 2r entries).
+void fillMirror(int32_t* table, int n, int r, int32_t mul);
+
+// ---- Reciprocal tables -------------------------------------------------------------------
+// T[v] = v x 2^20 / (c + 1024 v) for v = 1 .. size - 1 (64-bit, truncated), T[0] = 0: the
+// coefficient var / (var + eps) in 1/1024 for the scaled variance v. c > 0.
+void fillReciprocal(uint16_t* table, size_t size, int64_t c);
+// The same coefficient for any index: the table inside it, the formula beyond it (so a high
+// variance is not capped at the last entry), the last entry for a negative index.
+inline int32_t coefLookup(const uint16_t* table, int64_t size, int64_t c, int64_t v) {
+  if (v < 0) return table[size - 1];
+  if (v < size) return table[v];
+  return static_cast<int32_t>((v << 20) / (c + 1024 * v));
+}
+
+// ---- Exact division ----------------------------------------------------------------------
+// floor(x / d) for a fixed d > 0, exact for |x| < 2^52 (a double estimate, then corrected).
+struct FloorDiv {
+  int64_t d = 1;
+  double inv = 1.0;
+  void set(int64_t divisor) {
+    d = divisor;
+    inv = 1.0 / static_cast<double>(divisor);
+  }
+  int64_t operator()(int64_t x) const {
+    int64_t q = static_cast<int64_t>(static_cast<double>(x) * inv);
+    while (q * d > x) --q;
+    while ((q + 1) * d <= x) ++q;
+    return q;
+  }
+};
+
+// Signed division by a fixed 32-bit divisor by multiply-and-shift (magic number), giving the
+// same truncated quotient as `/`. Divisors 1 and -1 are handled as special cases.
+struct MagicDiv {
+  int32_t divisor = 1;
+  int32_t multiplier = 0;
+  int32_t shift = 0;
+  void set(int32_t d);  // d != 0
+  int32_t operator()(int32_t n) const {
+    if (divisor == 1) return n;
+    if (divisor == -1) return static_cast<int32_t>(-static_cast<int64_t>(n));
+    int32_t q = static_cast<int32_t>((static_cast<int64_t>(multiplier) * n) >> 32);
+    if (divisor > 0 && multiplier < 0) q += n;
+    if (divisor < 0 && multiplier > 0) q -= n;
+    q >>= shift;
+    q += static_cast<int32_t>(static_cast<uint32_t>(q) >> 31);  // toward zero for negatives
+    return q;
+  }
+};
+
+// ---- Running window sums -----------------------------------------------------------------
+// A plane of w x h values and a square window of radius r, read through mirror tables:
+// mx[x + r] is the mirrored column, my[y + r] is w x the mirrored row.
+struct BoxPlan {
+  int w = 0, h = 0, r = 0;
+  const int32_t* mx = nullptr;  // w + 2r entries
+  const int32_t* my = nullptr;  // h + 2r entries
+};
+
+// Horizontal window sums of v and v x v for every row of an int32 plane (rows h1, h2 of w).
+void boxHorizontalSq(const int32_t* src, int32_t* h1, int64_t* h2, const BoxPlan& p);
+// The same from an int16 plane.
+void boxHorizontalSq16(const int16_t* src, int32_t* h1, int64_t* h2, const BoxPlan& p);
+// Horizontal window sums of one row of a and b (for the coefficient window sums).
+void boxRowAB(const int32_t* a, const int32_t* b, int32_t* ha, int64_t* hb, const BoxPlan& p);
+
+// Vertical pass, one row at a time: start() sums rows -r..r of a row-sum plane into acc; next(y)
+// moves the window to be centred on row y (call for y = 1, 2, ...).
+void vStart32(int32_t* acc, const int32_t* plane, const BoxPlan& p);
+void vStart64(int64_t* acc, const int64_t* plane, const BoxPlan& p);
+void vNext32(int32_t* acc, const int32_t* plane, int y, const BoxPlan& p);
+void vNext64(int64_t* acc, const int64_t* plane, int y, const BoxPlan& p);
+// acc[i] += add[i] - sub[i] over n values, scalar or SSE2 (identical results).
+void addSub32(int32_t* acc, const int32_t* add, const int32_t* sub, int n);
+void addSub64(int64_t* acc, const int64_t* add, const int64_t* sub, int n);
+void addSub16to32(int32_t* acc, const int16_t* add, const int16_t* sub, int n);
+
+inline int16_t sat16(int64_t v) {
+  return static_cast<int16_t>(v < -32768 ? -32768 : (v > 32767 ? 32767 : v));
+}
+
+// Bytes of a block of `n` elements of T, rounded up to 64 so each plane stays aligned.
+template <class T>
+constexpr size_t planeBytes(size_t n) {
+  return (n * sizeof(T) + 63) & ~static_cast<size_t>(63);
+}
+
+// Cuts consecutive aligned planes out of one block.
+class Carver {
+ public:
+  // A null base only measures: take() then returns null and used() is the block size needed.
+  explicit Carver(void* base) : base_(reinterpret_cast<uintptr_t>(base)) {}
+  template <class T>
+  T* take(size_t n) {
+    T* r = base_ ? reinterpret_cast<T*>(base_ + used_) : nullptr;
+    used_ += planeBytes<T>(n);
+    return r;
+  }
+  size_t used() const { return used_; }
+
+ private:
+  uintptr_t base_;
+  size_t used_ = 0;
+};
+
+// ---- The two-pass guided filter ----------------------------------------------------------
+// Coefficient table of one filter: a = var / (var + eps) in 1/1024, looked up by
+// (N x S2 - S1 x S1) >> 10 with N the window size; c = N x N x eps.
+struct GuidedCoef {
+  const uint16_t* table = nullptr;
+  int64_t size = 0;
+  int64_t c = 1;
+};
+
+// Work planes of a guided filter over a w x h guide with up to two coefficient sets.
+struct GuidedPlanes {
+  int32_t* h1 = nullptr;  // w x h horizontal sums of v
+  int64_t* h2 = nullptr;  // w x h horizontal sums of v x v
+  int32_t* acc1 = nullptr;  // w: window sums S1 of the current row
+  int64_t* acc2 = nullptr;  // w: window sums S2
+  int32_t* rowA[2] = {};    // w: coefficients a of the current row
+  int32_t* rowB[2] = {};    // w: offsets b
+  int32_t* ha[2] = {};      // w x h horizontal sums of a
+  int64_t* hb[2] = {};      // w x h horizontal sums of b
+  int32_t* accA[2] = {};    // w: window sums Sa of the current row
+  int64_t* accB[2] = {};    // w: window sums Sb
+
+  // Lays the planes out from `c` (nullptr base to measure).
+  void carve(Carver& c, int w, int h, int filters) {
+    const size_t n = static_cast<size_t>(w) * h;
+    h1 = c.take<int32_t>(n);
+    h2 = c.take<int64_t>(n);
+    acc1 = c.take<int32_t>(w);
+    acc2 = c.take<int64_t>(w);
+    for (int f = 0; f < filters; ++f) {
+      rowA[f] = c.take<int32_t>(w);
+      rowB[f] = c.take<int32_t>(w);
+      ha[f] = c.take<int32_t>(n);
+      hb[f] = c.take<int64_t>(n);
+      accA[f] = c.take<int32_t>(w);
+      accB[f] = c.take<int64_t>(w);
+    }
+  }
+};
+
+// First pass: window sums S1, S2 of the guide, per pixel q = (N S2 - S1^2) >> 10 (64 bits),
+// a = coef(q), b = S1 - (S1 a >> 10), and the horizontal sums of a and b.
+template <class In>
+void guidedCoefficients(const In* guide, const BoxPlan& p, GuidedPlanes& g, int filters,
+                        const GuidedCoef* coef) {
+  const int w = p.w;
+  const int64_t n = static_cast<int64_t>(2 * p.r + 1) * (2 * p.r + 1);
+  if constexpr (sizeof(In) == 2) {
+    boxHorizontalSq16(guide, g.h1, g.h2, p);
+  } else {
+    boxHorizontalSq(guide, g.h1, g.h2, p);
+  }
+  for (int y = 0; y < p.h; ++y) {
+    if (y == 0) {
+      vStart32(g.acc1, g.h1, p);
+      vStart64(g.acc2, g.h2, p);
+    } else {
+      vNext32(g.acc1, g.h1, y, p);
+      vNext64(g.acc2, g.h2, y, p);
+    }
+    for (int f = 0; f < filters; ++f) {
+      const GuidedCoef& cf = coef[f];
+      int32_t* ra = g.rowA[f];
+      int32_t* rb = g.rowB[f];
+      for (int x = 0; x < w; ++x) {
+        const int64_t s1 = g.acc1[x];
+        const int64_t q = (n * g.acc2[x] - s1 * s1) >> 10;
+        const int32_t a = coefLookup(cf.table, cf.size, cf.c, q);
+        ra[x] = a;
+        rb[x] = static_cast<int32_t>(s1 - ((s1 * a) >> 10));
+      }
+      const size_t off = static_cast<size_t>(y) * w;
+      boxRowAB(ra, rb, g.ha[f] + off, g.hb[f] + off, p);
+    }
+  }
+}
+
+// Second pass: hands every row y of window sums Sa, Sb (per filter) to out(y, g).
+template <class Out>
+void guidedWindowSums(const BoxPlan& p, GuidedPlanes& g, int filters, Out&& out) {
+  for (int y = 0; y < p.h; ++y) {
+    for (int f = 0; f < filters; ++f) {
+      if (y == 0) {
+        vStart32(g.accA[f], g.ha[f], p);
+        vStart64(g.accB[f], g.hb[f], p);
+      } else {
+        vNext32(g.accA[f], g.ha[f], y, p);
+        vNext64(g.accB[f], g.hb[f], y, p);
+      }
+    }
+    out(y, g);
+  }
+}
+
+}  // namespace ostrel::alg
