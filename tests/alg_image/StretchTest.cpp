@@ -478,8 +478,9 @@ TEST(Detail, CentringAndDenoiseLevels) {
 }
 
 TEST(Detail, DenoisedCodesMatchPublishedEquationsWithOutliers) {
-  // Level 8 keeps 1/128 of the detail, so the denoised code is the guided-filter output. A few
-  // outliers near 30000 on a frame near 0 (tails inside, no centring) overflow 32-bit sums.
+  // Level 8 keeps 1/128 of the detail, so the denoised code is the guided-filter output. Outliers
+  // near +-30000 on a frame near 0 push the windows' sums of squares past 32 bits (with or
+  // without centring, which the comparison does not depend on).
   Engine e;
   StretchCtl s{};
   s.ddeLevel = 1;
@@ -492,7 +493,6 @@ TEST(Detail, DenoisedCodesMatchPublishedEquationsWithOutliers) {
   f.at(40, 30) = -29000;
   e.gray(f);
   const StretchContextView v = e.view();
-  ASSERT_EQ(v.detail->c0, 0);
   // Scale 10: eps1 = 400.
   std::vector<double> ref(f.codes.size()), localMean(f.codes.size());
   {
