@@ -2,6 +2,7 @@
 
 #include <emmintrin.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -100,14 +101,17 @@ static void horizontalSq(const In* src, int32_t* h1, int64_t* h2, const BoxPlan&
     }
     o1[0] = s1;
     o2[0] = s2;
-    for (int x = 1; x < w; ++x) {
-      const int32_t in = row[mx[x + 2 * r]];
-      const int32_t out = row[mx[x - 1]];
+    // Columns x - 1 - r and x + r lie inside the row for x in r + 1 .. w - 1 - r: no mirror there.
+    const int lo = std::min(w, r + 1), hi = std::max(lo, w - r);
+    auto step = [&](int x, int32_t in, int32_t out) {
       s1 += in - out;
       s2 += static_cast<int64_t>(in) * in - static_cast<int64_t>(out) * out;
       o1[x] = s1;
       o2[x] = s2;
-    }
+    };
+    for (int x = 1; x < lo; ++x) step(x, row[mx[x + 2 * r]], row[mx[x - 1]]);
+    for (int x = lo; x < hi; ++x) step(x, row[x + r], row[x - 1 - r]);
+    for (int x = hi; x < w; ++x) step(x, row[mx[x + 2 * r]], row[mx[x - 1]]);
   }
 }
 
@@ -129,12 +133,16 @@ void boxRowAB(const int32_t* a, const int32_t* b, int32_t* ha, int64_t* hb, cons
   }
   ha[0] = sa;
   hb[0] = sb;
-  for (int x = 1; x < w; ++x) {
-    sa += a[mx[x + 2 * r]] - a[mx[x - 1]];
-    sb += static_cast<int64_t>(b[mx[x + 2 * r]]) - b[mx[x - 1]];
+  const int lo = std::min(w, r + 1), hi = std::max(lo, w - r);
+  auto step = [&](int x, int in, int out) {
+    sa += a[in] - a[out];
+    sb += static_cast<int64_t>(b[in]) - b[out];
     ha[x] = sa;
     hb[x] = sb;
-  }
+  };
+  for (int x = 1; x < lo; ++x) step(x, mx[x + 2 * r], mx[x - 1]);
+  for (int x = lo; x < hi; ++x) step(x, x + r, x - 1 - r);
+  for (int x = hi; x < w; ++x) step(x, mx[x + 2 * r], mx[x - 1]);
 }
 
 // ---- Vertical passes -----------------------------------------------------------------------
