@@ -82,69 +82,6 @@ void MagicDiv::set(int32_t d) {
   shift = p - 32;
 }
 
-// ---- Horizontal passes ---------------------------------------------------------------------
-
-template <class In>
-static void horizontalSq(const In* src, int32_t* h1, int64_t* h2, const BoxPlan& p) {
-  const int w = p.w, r = p.r;
-  const int32_t* mx = p.mx;  // mx[x + r]
-  for (int y = 0; y < p.h; ++y) {
-    const In* row = src + static_cast<size_t>(y) * w;
-    int32_t* o1 = h1 + static_cast<size_t>(y) * w;
-    int64_t* o2 = h2 + static_cast<size_t>(y) * w;
-    int32_t s1 = 0;
-    int64_t s2 = 0;
-    for (int i = -r; i <= r; ++i) {
-      const int32_t v = row[mx[i + r]];
-      s1 += v;
-      s2 += static_cast<int64_t>(v) * v;
-    }
-    o1[0] = s1;
-    o2[0] = s2;
-    // Columns x - 1 - r and x + r lie inside the row for x in r + 1 .. w - 1 - r: no mirror there.
-    const int lo = std::min(w, r + 1), hi = std::max(lo, w - r);
-    auto step = [&](int x, int32_t in, int32_t out) {
-      s1 += in - out;
-      s2 += static_cast<int64_t>(in) * in - static_cast<int64_t>(out) * out;
-      o1[x] = s1;
-      o2[x] = s2;
-    };
-    for (int x = 1; x < lo; ++x) step(x, row[mx[x + 2 * r]], row[mx[x - 1]]);
-    for (int x = lo; x < hi; ++x) step(x, row[x + r], row[x - 1 - r]);
-    for (int x = hi; x < w; ++x) step(x, row[mx[x + 2 * r]], row[mx[x - 1]]);
-  }
-}
-
-void boxHorizontalSq(const int32_t* src, int32_t* h1, int64_t* h2, const BoxPlan& p) {
-  horizontalSq(src, h1, h2, p);
-}
-void boxHorizontalSq16(const int16_t* src, int32_t* h1, int64_t* h2, const BoxPlan& p) {
-  horizontalSq(src, h1, h2, p);
-}
-
-void boxRowAB(const int32_t* a, const int32_t* b, int32_t* ha, int64_t* hb, const BoxPlan& p) {
-  const int w = p.w, r = p.r;
-  const int32_t* mx = p.mx;
-  int32_t sa = 0;
-  int64_t sb = 0;
-  for (int i = -r; i <= r; ++i) {
-    sa += a[mx[i + r]];
-    sb += b[mx[i + r]];
-  }
-  ha[0] = sa;
-  hb[0] = sb;
-  const int lo = std::min(w, r + 1), hi = std::max(lo, w - r);
-  auto step = [&](int x, int in, int out) {
-    sa += a[in] - a[out];
-    sb += static_cast<int64_t>(b[in]) - b[out];
-    ha[x] = sa;
-    hb[x] = sb;
-  };
-  for (int x = 1; x < lo; ++x) step(x, mx[x + 2 * r], mx[x - 1]);
-  for (int x = lo; x < hi; ++x) step(x, x + r, x - 1 - r);
-  for (int x = hi; x < w; ++x) step(x, mx[x + 2 * r], mx[x - 1]);
-}
-
 // ---- Vertical passes -----------------------------------------------------------------------
 
 void addSub32(int32_t* acc, const int32_t* add, const int32_t* sub, int n) {
@@ -155,19 +92,6 @@ void addSub32(int32_t* acc, const int32_t* add, const int32_t* sub, int n) {
       __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(add + i));
       __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sub + i));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(acc + i), _mm_add_epi32(a, _mm_sub_epi32(p, m)));
-    }
-  }
-  for (; i < n; ++i) acc[i] += add[i] - sub[i];
-}
-
-void addSub64(int64_t* acc, const int64_t* add, const int64_t* sub, int n) {
-  int i = 0;
-  if (imgSimdEnabled()) {
-    for (; i + 2 <= n; i += 2) {
-      __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(acc + i));
-      __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(add + i));
-      __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sub + i));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(acc + i), _mm_add_epi64(a, _mm_sub_epi64(p, m)));
     }
   }
   for (; i < n; ++i) acc[i] += add[i] - sub[i];
@@ -193,29 +117,111 @@ void addSub16to32(int32_t* acc, const int16_t* add, const int16_t* sub, int n) {
   for (; i < n; ++i) acc[i] += static_cast<int32_t>(add[i]) - sub[i];
 }
 
-void vStart32(int32_t* acc, const int32_t* plane, const BoxPlan& p) {
-  std::memset(acc, 0, sizeof(int32_t) * p.w);
-  for (int i = -p.r; i <= p.r; ++i) {
-    const int32_t* row = plane + p.my[i + p.r];
-    for (int x = 0; x < p.w; ++x) acc[x] += row[x];
+// ---- Column sums -----------------------------------------------------------------------------
+
+// acc64 += sign-extended d (four int32 differences).
+static inline void addWide(int64_t* acc, __m128i d) {
+  const __m128i sign = _mm_srai_epi32(d, 31);
+  __m128i a0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(acc));
+  __m128i a1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(acc + 2));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(acc), _mm_add_epi64(a0, _mm_unpacklo_epi32(d, sign)));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(acc + 2), _mm_add_epi64(a1, _mm_unpackhi_epi32(d, sign)));
+}
+
+// Squares of int16 values fit 32 bits (at most 2^30), so their differences do too.
+static void colAddSubSq16(int32_t* c1, int64_t* c2, const int16_t* in, const int16_t* out, int n) {
+  int x = 0;
+  if (imgSimdEnabled()) {
+    for (; x + 8 <= n; x += 8) {
+      const __m128i vi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + x));
+      const __m128i vo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out + x));
+      const __m128i il = _mm_srai_epi32(_mm_unpacklo_epi16(vi, vi), 16), ih = _mm_srai_epi32(_mm_unpackhi_epi16(vi, vi), 16);
+      const __m128i ol = _mm_srai_epi32(_mm_unpacklo_epi16(vo, vo), 16), oh = _mm_srai_epi32(_mm_unpackhi_epi16(vo, vo), 16);
+      __m128i s0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c1 + x));
+      __m128i s1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c1 + x + 4));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(c1 + x), _mm_add_epi32(s0, _mm_sub_epi32(il, ol)));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(c1 + x + 4), _mm_add_epi32(s1, _mm_sub_epi32(ih, oh)));
+      const __m128i loI = _mm_mullo_epi16(vi, vi), hiI = _mm_mulhi_epi16(vi, vi);
+      const __m128i loO = _mm_mullo_epi16(vo, vo), hiO = _mm_mulhi_epi16(vo, vo);
+      const __m128i dl = _mm_sub_epi32(_mm_unpacklo_epi16(loI, hiI), _mm_unpacklo_epi16(loO, hiO));
+      const __m128i dh = _mm_sub_epi32(_mm_unpackhi_epi16(loI, hiI), _mm_unpackhi_epi16(loO, hiO));
+      addWide(c2 + x, dl);
+      addWide(c2 + x + 4, dh);
+    }
+  }
+  for (; x < n; ++x) {
+    const int32_t i = in[x], o = out[x];
+    c1[x] += i - o;
+    c2[x] += i * i - o * o;
   }
 }
 
-void vStart64(int64_t* acc, const int64_t* plane, const BoxPlan& p) {
-  std::memset(acc, 0, sizeof(int64_t) * p.w);
+void colStartSq16(int32_t* c1, int64_t* c2, const int16_t* guide, const BoxPlan& p) {
+  std::memset(c1, 0, sizeof(int32_t) * p.w);
+  std::memset(c2, 0, sizeof(int64_t) * p.w);
   for (int i = -p.r; i <= p.r; ++i) {
-    const int64_t* row = plane + p.my[i + p.r];
-    for (int x = 0; x < p.w; ++x) acc[x] += row[x];
+    const int16_t* row = guide + p.my[i + p.r];
+    for (int x = 0; x < p.w; ++x) {
+      const int32_t v = row[x];
+      c1[x] += v;
+      c2[x] += v * v;
+    }
+  }
+}
+
+void colStartSq32(int32_t* c1, int64_t* c2, const int32_t* guide, const BoxPlan& p) {
+  std::memset(c1, 0, sizeof(int32_t) * p.w);
+  std::memset(c2, 0, sizeof(int64_t) * p.w);
+  for (int i = -p.r; i <= p.r; ++i) {
+    const int32_t* row = guide + p.my[i + p.r];
+    for (int x = 0; x < p.w; ++x) {
+      const int64_t v = row[x];
+      c1[x] += static_cast<int32_t>(v);
+      c2[x] += v * v;
+    }
   }
 }
 
 // Row y + r enters the window, row y - r - 1 leaves it.
-void vNext32(int32_t* acc, const int32_t* plane, int y, const BoxPlan& p) {
-  addSub32(acc, plane + p.my[y + 2 * p.r], plane + p.my[y - 1], p.w);
+void colNextSq16(int32_t* c1, int64_t* c2, const int16_t* guide, int y, const BoxPlan& p) {
+  colAddSubSq16(c1, c2, guide + p.my[y + 2 * p.r], guide + p.my[y - 1], p.w);
 }
 
-void vNext64(int64_t* acc, const int64_t* plane, int y, const BoxPlan& p) {
-  addSub64(acc, plane + p.my[y + 2 * p.r], plane + p.my[y - 1], p.w);
+void colNextSq32(int32_t* c1, int64_t* c2, const int32_t* guide, int y, const BoxPlan& p) {
+  const int32_t* in = guide + p.my[y + 2 * p.r];
+  const int32_t* out = guide + p.my[y - 1];
+  for (int x = 0; x < p.w; ++x) {
+    const int64_t i = in[x], o = out[x];
+    c1[x] += static_cast<int32_t>(i - o);
+    c2[x] += i * i - o * o;
+  }
+}
+
+void colStartAB(int32_t* ca, int64_t* cb, const int32_t* a, const int32_t* b, const BoxPlan& p) {
+  std::memset(ca, 0, sizeof(int32_t) * p.w);
+  std::memset(cb, 0, sizeof(int64_t) * p.w);
+  for (int i = -p.r; i <= p.r; ++i) {
+    const int32_t* ra = a + p.my[i + p.r];
+    const int32_t* rb = b + p.my[i + p.r];
+    for (int x = 0; x < p.w; ++x) ca[x] += ra[x], cb[x] += rb[x];
+  }
+}
+
+// |b| stays below 33 x 33 x 32768, so the difference of two b values fits 32 bits.
+void colNextAB(int32_t* ca, int64_t* cb, const int32_t* a, const int32_t* b, int y, const BoxPlan& p) {
+  const size_t in = p.my[y + 2 * p.r], out = p.my[y - 1];
+  addSub32(ca, a + in, a + out, p.w);
+  const int32_t* bi = b + in;
+  const int32_t* bo = b + out;
+  int x = 0;
+  if (imgSimdEnabled()) {
+    for (; x + 4 <= p.w; x += 4) {
+      const __m128i d = _mm_sub_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bi + x)),
+                                      _mm_loadu_si128(reinterpret_cast<const __m128i*>(bo + x)));
+      addWide(cb + x, d);
+    }
+  }
+  for (; x < p.w; ++x) cb[x] += bi[x] - bo[x];
 }
 
 }  // namespace ostrel::alg

@@ -94,22 +94,8 @@ struct BoxPlan {
   const int32_t* my = nullptr;  // h + 2r entries
 };
 
-// Horizontal window sums of v and v x v for every row of an int32 plane (rows h1, h2 of w).
-void boxHorizontalSq(const int32_t* src, int32_t* h1, int64_t* h2, const BoxPlan& p);
-// The same from an int16 plane.
-void boxHorizontalSq16(const int16_t* src, int32_t* h1, int64_t* h2, const BoxPlan& p);
-// Horizontal window sums of one row of a and b (for the coefficient window sums).
-void boxRowAB(const int32_t* a, const int32_t* b, int32_t* ha, int64_t* hb, const BoxPlan& p);
-
-// Vertical pass, one row at a time: start() sums rows -r..r of a row-sum plane into acc; next(y)
-// moves the window to be centred on row y (call for y = 1, 2, ...).
-void vStart32(int32_t* acc, const int32_t* plane, const BoxPlan& p);
-void vStart64(int64_t* acc, const int64_t* plane, const BoxPlan& p);
-void vNext32(int32_t* acc, const int32_t* plane, int y, const BoxPlan& p);
-void vNext64(int64_t* acc, const int64_t* plane, int y, const BoxPlan& p);
 // acc[i] += add[i] - sub[i] over n values, scalar or SSE2 (identical results).
 void addSub32(int32_t* acc, const int32_t* add, const int32_t* sub, int n);
-void addSub64(int64_t* acc, const int64_t* add, const int64_t* sub, int n);
 void addSub16to32(int32_t* acc, const int16_t* add, const int16_t* sub, int n);
 
 inline int16_t sat16(int64_t v) {
@@ -149,71 +135,110 @@ struct GuidedCoef {
   int64_t c = 1;
 };
 
-// Work planes of a guided filter over a w x h guide with up to two coefficient sets.
+// Work planes of a guided filter over a w x h guide with up to two coefficient sets. The window
+// sums run vertically first (column sums updated by the row entering and the row leaving the
+// window, read straight from the guide or the coefficient planes), then horizontally along the
+// row, so only the coefficients a and b are stored as whole planes.
 struct GuidedPlanes {
-  int32_t* h1 = nullptr;  // w x h horizontal sums of v
-  int64_t* h2 = nullptr;  // w x h horizontal sums of v x v
-  int32_t* acc1 = nullptr;  // w: window sums S1 of the current row
-  int64_t* acc2 = nullptr;  // w: window sums S2
-  int32_t* rowA[2] = {};    // w: coefficients a of the current row
-  int32_t* rowB[2] = {};    // w: offsets b
-  int32_t* ha[2] = {};      // w x h horizontal sums of a
-  int64_t* hb[2] = {};      // w x h horizontal sums of b
+  int32_t* col1 = nullptr;  // w: column sums of v
+  int64_t* col2 = nullptr;  // w: column sums of v x v
+  int32_t* a[2] = {};       // w x h coefficients a (1/1024)
+  int32_t* b[2] = {};       // w x h offsets b
+  int32_t* colA[2] = {};    // w: column sums of a
+  int64_t* colB[2] = {};    // w: column sums of b
   int32_t* accA[2] = {};    // w: window sums Sa of the current row
   int64_t* accB[2] = {};    // w: window sums Sb
 
   // Lays the planes out from `c` (nullptr base to measure).
   void carve(Carver& c, int w, int h, int filters) {
     const size_t n = static_cast<size_t>(w) * h;
-    h1 = c.take<int32_t>(n);
-    h2 = c.take<int64_t>(n);
-    acc1 = c.take<int32_t>(w);
-    acc2 = c.take<int64_t>(w);
+    col1 = c.take<int32_t>(w);
+    col2 = c.take<int64_t>(w);
     for (int f = 0; f < filters; ++f) {
-      rowA[f] = c.take<int32_t>(w);
-      rowB[f] = c.take<int32_t>(w);
-      ha[f] = c.take<int32_t>(n);
-      hb[f] = c.take<int64_t>(n);
+      a[f] = c.take<int32_t>(n);
+      b[f] = c.take<int32_t>(n);
+      colA[f] = c.take<int32_t>(w);
+      colB[f] = c.take<int64_t>(w);
       accA[f] = c.take<int32_t>(w);
       accB[f] = c.take<int64_t>(w);
     }
   }
 };
 
+// Column sums of v and v x v: start() sums rows -r..r; next(y) adds row y + r and drops row
+// y - r - 1 (scalar or SSE2 for int16 guides, identical results).
+void colStartSq16(int32_t* c1, int64_t* c2, const int16_t* guide, const BoxPlan& p);
+void colStartSq32(int32_t* c1, int64_t* c2, const int32_t* guide, const BoxPlan& p);
+void colNextSq16(int32_t* c1, int64_t* c2, const int16_t* guide, int y, const BoxPlan& p);
+void colNextSq32(int32_t* c1, int64_t* c2, const int32_t* guide, int y, const BoxPlan& p);
+// Column sums of a (32 bits) and b (64 bits).
+void colStartAB(int32_t* ca, int64_t* cb, const int32_t* a, const int32_t* b, const BoxPlan& p);
+void colNextAB(int32_t* ca, int64_t* cb, const int32_t* a, const int32_t* b, int y, const BoxPlan& p);
+
+// Calls f(x, sum1, sum2) with the horizontal window sums of two column-sum rows.
+template <class T1, class T2, class F>
+inline void rowWindow(const T1* c1, const T2* c2, const BoxPlan& p, F&& f) {
+  const int w = p.w, r = p.r;
+  const int32_t* mx = p.mx;
+  T1 s1 = 0;
+  T2 s2 = 0;
+  for (int i = -r; i <= r; ++i) s1 += c1[mx[i + r]], s2 += c2[mx[i + r]];
+  f(0, s1, s2);
+  // Columns x - 1 - r and x + r lie inside the row for x in r + 1 .. w - 1 - r.
+  const int lo = w < r + 1 ? w : r + 1;
+  const int hi = w - r > lo ? w - r : lo;
+  for (int x = 1; x < lo; ++x) {
+    s1 += c1[mx[x + 2 * r]] - c1[mx[x - 1]], s2 += c2[mx[x + 2 * r]] - c2[mx[x - 1]];
+    f(x, s1, s2);
+  }
+  for (int x = lo; x < hi; ++x) {
+    s1 += c1[x + r] - c1[x - 1 - r], s2 += c2[x + r] - c2[x - 1 - r];
+    f(x, s1, s2);
+  }
+  for (int x = hi; x < w; ++x) {
+    s1 += c1[mx[x + 2 * r]] - c1[mx[x - 1]], s2 += c2[mx[x + 2 * r]] - c2[mx[x - 1]];
+    f(x, s1, s2);
+  }
+}
+
 // First pass: window sums S1, S2 of the guide, per pixel q = (N S2 - S1^2) >> 10 (64 bits),
-// a = coef(q), b = S1 - (S1 a >> 10), and the horizontal sums of a and b.
+// a = coef(q), b = S1 - (S1 a >> 10).
 template <class In>
 void guidedCoefficients(const In* guide, const BoxPlan& p, GuidedPlanes& g, int filters,
                         const GuidedCoef* coef) {
   const int w = p.w;
   const int64_t n = static_cast<int64_t>(2 * p.r + 1) * (2 * p.r + 1);
-  if constexpr (sizeof(In) == 2) {
-    boxHorizontalSq16(guide, g.h1, g.h2, p);
-  } else {
-    boxHorizontalSq(guide, g.h1, g.h2, p);
-  }
   for (int y = 0; y < p.h; ++y) {
-    if (y == 0) {
-      vStart32(g.acc1, g.h1, p);
-      vStart64(g.acc2, g.h2, p);
-    } else {
-      vNext32(g.acc1, g.h1, y, p);
-      vNext64(g.acc2, g.h2, y, p);
-    }
-    for (int f = 0; f < filters; ++f) {
-      const GuidedCoef& cf = coef[f];
-      int32_t* ra = g.rowA[f];
-      int32_t* rb = g.rowB[f];
-      for (int x = 0; x < w; ++x) {
-        const int64_t s1 = g.acc1[x];
-        const int64_t q = (n * g.acc2[x] - s1 * s1) >> 10;
-        const int32_t a = coefLookup(cf.table, cf.size, cf.c, q);
-        ra[x] = a;
-        rb[x] = static_cast<int32_t>(s1 - ((s1 * a) >> 10));
+    if constexpr (sizeof(In) == 2) {
+      if (y == 0) {
+        colStartSq16(g.col1, g.col2, guide, p);
+      } else {
+        colNextSq16(g.col1, g.col2, guide, y, p);
       }
-      const size_t off = static_cast<size_t>(y) * w;
-      boxRowAB(ra, rb, g.ha[f] + off, g.hb[f] + off, p);
+    } else {
+      if (y == 0) {
+        colStartSq32(g.col1, g.col2, guide, p);
+      } else {
+        colNextSq32(g.col1, g.col2, guide, y, p);
+      }
     }
+    const size_t off = static_cast<size_t>(y) * w;
+    int32_t* a0 = g.a[0] + off;
+    int32_t* b0 = g.b[0] + off;
+    int32_t* a1 = filters > 1 ? g.a[1] + off : nullptr;
+    int32_t* b1 = filters > 1 ? g.b[1] + off : nullptr;
+    rowWindow(g.col1, g.col2, p, [&](int x, int32_t s1i, int64_t s2) {
+      const int64_t s1 = s1i;
+      const int64_t q = (n * s2 - s1 * s1) >> 10;
+      const int32_t a = coefLookup(coef[0].table, coef[0].size, coef[0].c, q);
+      a0[x] = a;
+      b0[x] = static_cast<int32_t>(s1 - ((s1 * a) >> 10));
+      if (a1) {
+        const int32_t a2 = coefLookup(coef[1].table, coef[1].size, coef[1].c, q);
+        a1[x] = a2;
+        b1[x] = static_cast<int32_t>(s1 - ((s1 * a2) >> 10));
+      }
+    });
   }
 }
 
@@ -223,12 +248,16 @@ void guidedWindowSums(const BoxPlan& p, GuidedPlanes& g, int filters, Out&& out)
   for (int y = 0; y < p.h; ++y) {
     for (int f = 0; f < filters; ++f) {
       if (y == 0) {
-        vStart32(g.accA[f], g.ha[f], p);
-        vStart64(g.accB[f], g.hb[f], p);
+        colStartAB(g.colA[f], g.colB[f], g.a[f], g.b[f], p);
       } else {
-        vNext32(g.accA[f], g.ha[f], y, p);
-        vNext64(g.accB[f], g.hb[f], y, p);
+        colNextAB(g.colA[f], g.colB[f], g.a[f], g.b[f], y, p);
       }
+      int32_t* sa = g.accA[f];
+      int64_t* sb = g.accB[f];
+      rowWindow(g.colA[f], g.colB[f], p, [&](int x, int32_t a, int64_t b) {
+        sa[x] = a;
+        sb[x] = b;
+      });
     }
     out(y, g);
   }
