@@ -59,9 +59,11 @@ struct FloorDiv {
     inv = 1.0 / static_cast<double>(divisor);
   }
   int64_t operator()(int64_t x) const {
+    // The estimate is off by at most one (truncation toward zero, rounding of the product); the
+    // two branch-free corrections make it exact.
     int64_t q = static_cast<int64_t>(static_cast<double>(x) * inv);
-    while (q * d > x) --q;
-    while ((q + 1) * d <= x) ++q;
+    q -= static_cast<int64_t>(q * d > x);
+    q += static_cast<int64_t>((q + 1) * d <= x);
     return q;
   }
 };
