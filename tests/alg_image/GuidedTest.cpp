@@ -107,11 +107,22 @@ TEST(GuidedCore, FloorDivisionIsExact) {
   for (int64_t d : {1LL, 81LL, 2401LL, 1185921LL}) {
     FloorDiv f;
     f.set(d);
-    for (int i = 0; i < 200000; ++i) {
-      const int64_t x = static_cast<int64_t>(rng() % (1ULL << 50)) - (1LL << 49);
+    // Wide values (the exact fallback), values the filters produce (the reciprocal path), and the
+    // multiples of d and their neighbours where a rounded reciprocal would slip.
+    for (int i = 0; i < 600000; ++i) {
+      int64_t x;
+      if (i % 3 == 0) {
+        x = static_cast<int64_t>(rng() % (1ULL << 50)) - (1LL << 49);
+      } else if (i % 3 == 1) {
+        x = static_cast<int64_t>(rng() % (static_cast<uint64_t>(d) << 22)) - (d << 21);
+      } else {
+        x = (static_cast<int64_t>(rng() % (1ULL << 22)) - (1LL << 21)) * d + static_cast<int64_t>(rng() % 3) - 1;
+      }
       const int64_t want = x / d - ((x % d != 0 && x < 0) ? 1 : 0);
       ASSERT_EQ(f(x), want) << x << " / " << d;
     }
+    for (int64_t x : {INT64_MIN, INT64_MAX, -(d << 20), -(d << 20) + 1, (d << 20) - 1, int64_t(0), int64_t(-1)})
+      ASSERT_EQ(f(x), x / d - ((x % d != 0 && x < 0) ? 1 : 0)) << x << " / " << d;
   }
 }
 

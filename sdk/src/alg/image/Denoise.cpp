@@ -155,12 +155,18 @@ extern "C" OSTREL_API int IRDenoise_Execute(DenoiseState* s, int16_t* codes, int
     // fill a whole cell.
     const int y0 = y * k;
     const int y1 = (y == wh - 1) ? height : y0 + k;
+    const int shift = k == 2 ? 1 : 2;
     for (int yy = y0; yy < y1; ++yy) {
       int16_t* row = codes + static_cast<size_t>(yy) * width;
-      for (int x = 0; x < width; ++x) {
-        const int cx = std::min(x / k, ww - 1);
+      const int full = ww << shift;  // columns inside whole cells
+      for (int x = 0; x < full; ++x) {
+        const int cx = x >> shift;
         const int64_t v = row[x];
         row[x] = sat16(div(((n * v * sa[cx]) >> 10) + sb[cx]));
+      }
+      for (int x = full; x < width; ++x) {
+        const int64_t v = row[x];
+        row[x] = sat16(div(((n * v * sa[ww - 1]) >> 10) + sb[ww - 1]));
       }
     }
   });

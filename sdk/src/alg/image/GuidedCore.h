@@ -50,21 +50,31 @@ inline int32_t coefLookup(const uint16_t* table, int64_t size, int64_t c, int64_
 }
 
 // ---- Exact division ----------------------------------------------------------------------
-// floor(x / d) for a fixed d > 0, exact for |x| < 2^52 (a double estimate, then corrected).
+// floor(x / d) for a fixed 0 < d < 2^40, exact for every int64 x. Values near 0 (|x| < d x 2^20, all the
+// guided filters produce) take a multiply by the rounded-up reciprocal 2^64 / d after a bias
+// that makes them positive; the product's high half is then the exact quotient because the
+// biased value stays below 2^64 / d.
 struct FloorDiv {
   int64_t d = 1;
-  double inv = 1.0;
+  uint64_t m = 0;     // floor(2^64 / d) + 1
+  int64_t bias = 0;   // d x 2^20
+  int64_t limit = 0;  // biased values below this take the fast path
   void set(int64_t divisor) {
     d = divisor;
-    inv = 1.0 / static_cast<double>(divisor);
+    m = d == 1 ? 0 : static_cast<uint64_t>((static_cast<unsigned __int128>(1) << 64) / static_cast<uint64_t>(d)) + 1;
+    bias = d << 20;
+    limit = d == 1 ? 0 : static_cast<int64_t>((static_cast<unsigned __int128>(1) << 64) / static_cast<uint64_t>(d) / 2);
+    if (limit > (bias << 1)) limit = bias << 1;
   }
   int64_t operator()(int64_t x) const {
-    // The estimate is off by at most one (truncation toward zero, rounding of the product); the
-    // two branch-free corrections make it exact.
-    int64_t q = static_cast<int64_t>(static_cast<double>(x) * inv);
-    q -= static_cast<int64_t>(q * d > x);
-    q += static_cast<int64_t>((q + 1) * d <= x);
-    return q;
+    const uint64_t biased = static_cast<uint64_t>(x) + static_cast<uint64_t>(bias);  // wraps, no UB
+    if (x > -bias && biased < static_cast<uint64_t>(limit)) {
+      const uint64_t q = static_cast<uint64_t>((static_cast<unsigned __int128>(biased) * m) >> 64);
+      return static_cast<int64_t>(q) - (1LL << 20);
+    }
+    if (d == 1) return x;
+    const int64_t q = x / d;
+    return q - static_cast<int64_t>((x % d != 0) && (x < 0));
   }
 };
 
