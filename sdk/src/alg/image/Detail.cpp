@@ -81,27 +81,12 @@ int detailSetup(DetailEngine& e, int width, int height, int scale) {
   return 0;
 }
 
-void detailRun(DetailEngine& e, const int16_t* codes, int lowTail, int highTail, int lowest, int highest) {
+// The two passes on a guide of codes (int16, no centring) or of centred codes (int32).
+template <class In>
+static void detailFilter(DetailEngine& e, const In* work, int32_t c0, int lowest, int highest) {
   constexpr int64_t n = DetailEngine::kN;
   constexpr int64_t nn = n * n;
-  // Tables follow the regularisation in force; a change of denoise changes eps2.
-  if (e.builtEps1 != e.eps1) {
-    fillReciprocal(e.tableA, DetailEngine::kTableSize, nn * e.eps1);
-    e.builtEps1 = e.eps1;
-  }
   const bool denoise = e.denoise != 0;
-  if (!denoise && e.builtEps2 != e.eps2) {
-    fillReciprocal(e.tableB, DetailEngine::kTableSize, nn * e.eps2);
-    e.builtEps2 = e.eps2;
-  }
-
-  // Centring keeps the work codes near 0 for frames far from it.
-  int32_t c0 = 0;
-  if (lowTail < -6144 || highTail > 6144) c0 = (lowTail + highTail) / 2;
-  e.c0 = c0;
-  const size_t count = static_cast<size_t>(e.width) * e.height;
-  for (size_t i = 0; i < count; ++i) e.work[i] = codes[i] - c0;
-
   BoxPlan plan;
   plan.w = e.width;
   plan.h = e.height;
@@ -116,7 +101,7 @@ void detailRun(DetailEngine& e, const int16_t* codes, int lowTail, int highTail,
   coef[1].size = DetailEngine::kTableSize;
   coef[1].c = nn * e.eps2;
   const int filters = denoise ? 1 : 2;
-  guidedCoefficients(e.work, plan, e.planes, filters, coef);
+  guidedCoefficients(work, plan, e.planes, filters, coef);
 
   const int64_t gn1 = e.g1 / n, gn2 = e.g2 / n;
   const int64_t switchG = e.switchG;
@@ -125,7 +110,7 @@ void detailRun(DetailEngine& e, const int16_t* codes, int lowTail, int highTail,
   const int w = e.width;
   guidedWindowSums(plan, e.planes, filters, [&](int y, GuidedPlanes& g) {
     const size_t off = static_cast<size_t>(y) * w;
-    const int32_t* v = e.work + off;
+    const In* v = work + off;
     int16_t* det = e.detail + off;
     const int32_t* sa1 = g.accA[0];
     const int64_t* sb1 = g.accB[0];
@@ -154,6 +139,32 @@ void detailRun(DetailEngine& e, const int16_t* codes, int lowTail, int highTail,
       }
     }
   });
+}
+
+void detailRun(DetailEngine& e, const int16_t* codes, int lowTail, int highTail, int lowest, int highest) {
+  constexpr int64_t nn = DetailEngine::kN * DetailEngine::kN;
+  // Tables follow the regularisation in force; a change of denoise changes eps2.
+  if (e.builtEps1 != e.eps1) {
+    fillReciprocal(e.tableA, DetailEngine::kTableSize, nn * e.eps1);
+    e.builtEps1 = e.eps1;
+  }
+  const bool denoise = e.denoise != 0;
+  if (!denoise && e.builtEps2 != e.eps2) {
+    fillReciprocal(e.tableB, DetailEngine::kTableSize, nn * e.eps2);
+    e.builtEps2 = e.eps2;
+  }
+
+  // Centring keeps the work codes near 0 for frames far from it.
+  int32_t c0 = 0;
+  if (lowTail < -6144 || highTail > 6144) c0 = (lowTail + highTail) / 2;
+  e.c0 = c0;
+  if (c0 == 0) {
+    detailFilter(e, codes, 0, lowest, highest);
+    return;
+  }
+  const size_t count = static_cast<size_t>(e.width) * e.height;
+  for (size_t i = 0; i < count; ++i) e.work[i] = codes[i] - c0;
+  detailFilter(e, e.work, c0, lowest, highest);
 }
 
 }  // namespace ostrel::alg
