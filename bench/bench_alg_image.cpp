@@ -35,7 +35,9 @@ TestFrame scene(int w, int h) {
   return f;
 }
 
-void fps(benchmark::State& st) { st.counters["fps"] = benchmark::Counter(double(st.iterations()), benchmark::Counter::kIsRate); }
+void fps(benchmark::State& st) {
+  st.counters["fps"] = benchmark::Counter(double(st.iterations()), benchmark::Counter::kIsRate);
+}
 
 std::vector<uint32_t> palette() {
   std::vector<uint32_t> p(256);
@@ -153,14 +155,33 @@ void BM_Destripe(benchmark::State& st) {
 }  // namespace
 
 BENCHMARK(BM_Stretch)->ArgsProduct({{128}, {64}, {0, 1, 2, 3, 4}})->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Stretch)->Args({640, 512, 0})->Args({640, 512, 1})->Args({640, 512, 2})->Args({640, 512, 3})
-    ->Args({640, 512, 4})->Args({1280, 1024, 1})->Args({1280, 1024, 3})->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Denoise)->Args({640, 512, 1})->Args({640, 512, 3})->Args({1280, 1024, 1})->Args({1280, 1024, 3})
+BENCHMARK(BM_Stretch)
+    ->Args({640, 512, 0})
+    ->Args({640, 512, 1})
+    ->Args({640, 512, 2})
+    ->Args({640, 512, 3})
+    ->Args({640, 512, 4})
+    ->Args({1280, 1024, 1})
+    ->Args({1280, 1024, 3})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Denoise)
+    ->Args({640, 512, 1})
+    ->Args({640, 512, 3})
+    ->Args({1280, 1024, 1})
+    ->Args({1280, 1024, 3})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenCvGuided)->Args({640, 512})->Args({1280, 1024})->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Destripe)->Args({640, 512, 0})->Args({640, 512, 1})->Args({1280, 1024, 0})->Args({1280, 1024, 1})
+BENCHMARK(BM_Destripe)
+    ->Args({640, 512, 0})
+    ->Args({640, 512, 1})
+    ->Args({1280, 1024, 0})
+    ->Args({1280, 1024, 1})
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Detail)->Args({640, 512, 2})->Args({640, 512, 8})->Args({1280, 1024, 2})->Args({1280, 1024, 8})
+BENCHMARK(BM_Detail)
+    ->Args({640, 512, 2})
+    ->Args({640, 512, 8})
+    ->Args({1280, 1024, 2})
+    ->Args({1280, 1024, 8})
     ->Unit(benchmark::kMillisecond);
 
 namespace {
@@ -187,8 +208,8 @@ int main(int argc, char** argv) {
     for (int type : {1, 3}) {
       const std::string ours = std::string("BM_Denoise/") + size + "/" + std::to_string(type);
       if (!rep.ms.count(cv) || !rep.ms.count(ours)) continue;
-      std::printf("denoise type %d %s radius %d: ours %.3f ms / OpenCV guidedFilter %.3f ms = %.2f\n", type, size,
-                  kRadius, rep.ms[ours], rep.ms[cv], rep.ms[ours] / rep.ms[cv]);
+      std::printf("denoise type %d %s radius %d: ours %.3f ms / OpenCV guidedFilter %.3f ms = %.2f\n", type,
+                  size, kRadius, rep.ms[ours], rep.ms[cv], rep.ms[ours] / rep.ms[cv]);
     }
   }
   benchmark::Shutdown();

@@ -15,7 +15,8 @@ using namespace ostrel::test;
 
 namespace {
 
-DestripInfoRecord record(int type, int w, int h, int r0 = 8, int reg0 = 60, int r1 = 8, int subY = 1, int subT = 1) {
+DestripInfoRecord record(int type, int w, int h, int r0 = 8, int reg0 = 60, int r1 = 8, int subY = 1,
+                         int subT = 1) {
   DestripInfoRecord r{};
   r.type = static_cast<int16_t>(type);
   r.width = static_cast<uint16_t>(w);
@@ -35,7 +36,9 @@ struct State {
 };
 
 // Per-column offsets with a zero mean over any few neighbouring columns.
-int16_t stripe(int x) { return static_cast<int16_t>((x % 2 ? -1 : 1) * (15 + 10 * ((x / 2) % 3))); }
+int16_t stripe(int x) {
+  return static_cast<int16_t>((x % 2 ? -1 : 1) * (15 + 10 * ((x / 2) % 3)));
+}
 
 // Spread (standard deviation over columns) of the column means of frame - smooth.
 double columnSpread(const std::vector<int16_t>& f, const std::vector<int16_t>& smooth, int w, int h) {

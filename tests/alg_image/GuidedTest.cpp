@@ -116,12 +116,14 @@ TEST(GuidedCore, FloorDivisionIsExact) {
       } else if (i % 3 == 1) {
         x = static_cast<int64_t>(rng() % (static_cast<uint64_t>(d) << 22)) - (d << 21);
       } else {
-        x = (static_cast<int64_t>(rng() % (1ULL << 22)) - (1LL << 21)) * d + static_cast<int64_t>(rng() % 3) - 1;
+        x = (static_cast<int64_t>(rng() % (1ULL << 22)) - (1LL << 21)) * d + static_cast<int64_t>(rng() % 3) -
+            1;
       }
       const int64_t want = x / d - ((x % d != 0 && x < 0) ? 1 : 0);
       ASSERT_EQ(f(x), want) << x << " / " << d;
     }
-    for (int64_t x : {INT64_MIN, INT64_MAX, -(d << 20), -(d << 20) + 1, (d << 20) - 1, int64_t(0), int64_t(-1)})
+    for (int64_t x :
+         {INT64_MIN, INT64_MAX, -(d << 20), -(d << 20) + 1, (d << 20) - 1, int64_t(0), int64_t(-1)})
       ASSERT_EQ(f(x), x / d - ((x % d != 0 && x < 0) ? 1 : 0)) << x << " / " << d;
   }
 }

@@ -5,9 +5,9 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstring>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -60,7 +60,8 @@ TestFrame sceneFrame(int w, int h, int16_t base, int scale = 100, uint32_t seed 
   TestFrame f = noiseFrame(w, h, base, 40, seed, scale);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
-      f.at(x, y) = static_cast<int16_t>(f.at(x, y) + 6 * x + ((x - w / 2) * (x - w / 2) + (y - h / 3) * (y - h / 3) < 100 ? 900 : 0));
+      f.at(x, y) = static_cast<int16_t>(
+          f.at(x, y) + 6 * x + ((x - w / 2) * (x - w / 2) + (y - h / 3) * (y - h / 3) < 100 ? 900 : 0));
     }
   return f;
 }
@@ -291,7 +292,8 @@ TEST(Stretch, GrayEqualsWhiteHotBlueAndIdentityPlanes) {
 }
 
 TEST(Stretch, IsothermRampsMatchPythonColorsys) {
-  const uint32_t colours[] = {0xFF0000FFu, 0xFF00FF00u, 0xFFFF0000u, 0xFF3C8CDCu, 0xFF808080u, 0xFFFFFF00u, 0xFF102030u};
+  const uint32_t colours[] = {0xFF0000FFu, 0xFF00FF00u, 0xFFFF0000u, 0xFF3C8CDCu,
+                              0xFF808080u, 0xFFFFFF00u, 0xFF102030u};
   std::string script =
       "import colorsys\n"
       "for c in [";
@@ -305,7 +307,8 @@ TEST(Stretch, IsothermRampsMatchPythonColorsys) {
       "    R, G, B = colorsys.hsv_to_rgb(h, s, i / 255.0)\n"
       "    out.append(int(B * 255) | int(G * 255) << 8 | int(R * 255) << 16 | 255 << 24)\n"
       "  print(' '.join(str(x) for x in out))\n";
-  const std::string path = std::string(OSTREL_TEST_BINARY_DIR) + "/ramps_" + std::to_string(::getpid()) + ".py";
+  const std::string path =
+      std::string(OSTREL_TEST_BINARY_DIR) + "/ramps_" + std::to_string(::getpid()) + ".py";
   FILE* fp = std::fopen(path.c_str(), "w");
   ASSERT_TRUE(fp);
   std::fputs(script.c_str(), fp);
@@ -323,7 +326,8 @@ TEST(Stretch, IsothermRampsMatchPythonColorsys) {
     for (int i = 0; i < 256; ++i) {
       unsigned long want = 0;
       ASSERT_EQ(std::fscanf(py, "%lu", &want), 1);
-      if ((c & 0xFFFFFF) == 0x808080) want = static_cast<uint32_t>(i * 0x010101u) | 0xFF000000u;  // gray ramp i, i, i
+      if ((c & 0xFFFFFF) == 0x808080)
+        want = static_cast<uint32_t>(i * 0x010101u) | 0xFF000000u;  // gray ramp i, i, i
       ASSERT_EQ(ramp[i], want) << std::hex << c << " entry " << std::dec << i;
     }
   }
@@ -531,7 +535,9 @@ TEST(Detail, DenoisedCodesMatchPublishedEquationsWithOutliers) {
     double quant = 0;
     for (int dy = -3; dy <= 3; ++dy)
       for (int dx = -3; dx <= 3; ++dx)
-        quant = std::max(quant, std::fabs(f.codes[i] - localMean[mirrorIndex(y + dy, 48) * 64 + mirrorIndex(x + dx, 64)]) / 1024);
+        quant = std::max(
+            quant,
+            std::fabs(f.codes[i] - localMean[mirrorIndex(y + dy, 48) * 64 + mirrorIndex(x + dx, 64)]) / 1024);
     ASSERT_NEAR(v.detail->denoised[i], ref[i], 2.0 + m / 128 + quant) << i;
   }
 }

@@ -49,24 +49,24 @@ enum StretchCtlFlag {
 /* The image settings record, 64 bytes, little-endian. Stored unchanged inside picture files, so
  * its layout is a file format. Temperatures are degrees Celsius x 10. */
 typedef struct StretchCtl {
-  uint32_t flags;          /* 0: fields to apply (StretchCtlFlag); reads back as 0 */
-  uint8_t strechType;      /* 4: StrechType; default 1 */
-  uint8_t reserved5[2];    /* 5 */
-  uint8_t smoothing;       /* 7: non-zero: temporal smoothing of plateau and bounds; default 1 */
-  float gain;              /* 8: plateau gain 0.08..10.02; default 2.0 */
-  int16_t man_temp0;       /* 12: manual range low end; default 200 */
-  int16_t man_temp1;       /* 14: manual range high end; default 400 */
-  uint8_t man_enable;      /* 16: non-zero: manual range on */
-  uint8_t temp2gray;       /* 17: gray levels per degree for PHE, 0 automatic, else 10..50 */
-  uint8_t ddeLevel;        /* 18: detail enhancement 0..8, 0 off */
-  uint8_t ct_type;         /* 19: ColorTempType */
-  int16_t ct_temp0;        /* 20: isotherm threshold 0 */
-  int16_t ct_temp1;        /* 22: isotherm threshold 1 */
-  uint32_t ct_color0;      /* 24: isotherm colour 0, bytes B, G, R, A */
-  uint32_t ct_color1;      /* 28: isotherm colour 1 (mode 4) */
-  uint8_t smalltarget_bg;  /* 32: background percentile 1..99 for SmallTarget; default 50 */
-  uint8_t denoise;         /* 33: denoise level 0..8 of the detail engine */
-  uint8_t reserved34[30];  /* 34 */
+  uint32_t flags;         /* 0: fields to apply (StretchCtlFlag); reads back as 0 */
+  uint8_t strechType;     /* 4: StrechType; default 1 */
+  uint8_t reserved5[2];   /* 5 */
+  uint8_t smoothing;      /* 7: non-zero: temporal smoothing of plateau and bounds; default 1 */
+  float gain;             /* 8: plateau gain 0.08..10.02; default 2.0 */
+  int16_t man_temp0;      /* 12: manual range low end; default 200 */
+  int16_t man_temp1;      /* 14: manual range high end; default 400 */
+  uint8_t man_enable;     /* 16: non-zero: manual range on */
+  uint8_t temp2gray;      /* 17: gray levels per degree for PHE, 0 automatic, else 10..50 */
+  uint8_t ddeLevel;       /* 18: detail enhancement 0..8, 0 off */
+  uint8_t ct_type;        /* 19: ColorTempType */
+  int16_t ct_temp0;       /* 20: isotherm threshold 0 */
+  int16_t ct_temp1;       /* 22: isotherm threshold 1 */
+  uint32_t ct_color0;     /* 24: isotherm colour 0, bytes B, G, R, A */
+  uint32_t ct_color1;     /* 28: isotherm colour 1 (mode 4) */
+  uint8_t smalltarget_bg; /* 32: background percentile 1..99 for SmallTarget; default 50 */
+  uint8_t denoise;        /* 33: denoise level 0..8 of the detail engine */
+  uint8_t reserved34[30]; /* 34 */
 } StretchCtl;
 #pragma pack(pop)
 

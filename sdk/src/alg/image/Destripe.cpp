@@ -27,13 +27,13 @@ struct DestripState {
   MagicDiv magic;  // by w1
   void* buf;
   size_t cap;
-  int32_t* mx;    // columns, radius r0
-  int32_t* myR;   // reduced rows, radius r1, holding width x mirror(y)
-  int32_t* s1;    // row window sums
+  int32_t* mx;   // columns, radius r0
+  int32_t* myR;  // reduced rows, radius r1, holding width x mirror(y)
+  int32_t* s1;   // row window sums
   int64_t* s2;
   int32_t* a;
   int64_t* b;
-  int32_t* acc;   // column running sums
+  int32_t* acc;       // column running sums
   int16_t* detail;    // reducedRows x width
   int16_t* estimate;  // reducedRows x width
   uint16_t* table;
@@ -131,11 +131,21 @@ extern "C" OSTREL_API int IRDestrip_SetConfig(DestripState* s, const DestripInfo
 
 namespace ostrel::alg {
 
-int destripWidth(const DestripState* s) { return s && s->configured ? s->width : 0; }
-int destripHeight(const DestripState* s) { return s && s->configured ? s->height : 0; }
-int destripType(const DestripState* s) { return s && s->configured ? s->applied.type : 0; }
-int destripReducedRows(const DestripState* s) { return s ? s->reducedRows : 0; }
-int destripRowFactor(const DestripState* s) { return s ? s->k : 0; }
+int destripWidth(const DestripState* s) {
+  return s && s->configured ? s->width : 0;
+}
+int destripHeight(const DestripState* s) {
+  return s && s->configured ? s->height : 0;
+}
+int destripType(const DestripState* s) {
+  return s && s->configured ? s->applied.type : 0;
+}
+int destripReducedRows(const DestripState* s) {
+  return s ? s->reducedRows : 0;
+}
+int destripRowFactor(const DestripState* s) {
+  return s ? s->k : 0;
+}
 
 bool destripShouldRefresh(DestripState* s, int cadence) {
   if (cadence == 0 || s->period < 2) return true;

@@ -18,7 +18,7 @@ struct DetailEngine {
   int width = 0, height = 0, scale = -1;  // frame the planes are laid out for; 0 = none
   int dde = 0, denoise = 0;
   int64_t eps1 = 0, eps2 = 0, g1 = 0, g2 = 0, switchG = 0;
-  int32_t c0 = 0;  // centring offset of the last frame
+  int32_t c0 = 0;                          // centring offset of the last frame
   int64_t builtEps1 = -1, builtEps2 = -1;  // regularisation the tables A and B hold
 
   void* buf = nullptr;
@@ -27,9 +27,9 @@ struct DetailEngine {
   int32_t* my = nullptr;
   uint16_t* tableA = nullptr;
   uint16_t* tableB = nullptr;
-  int32_t* work = nullptr;     // centred codes
-  int16_t* detail = nullptr;   // detail layer in gray levels (saturated)
-  int16_t* denoised = nullptr; // denoised codes, clamped to the frame's lowest..highest
+  int32_t* work = nullptr;      // centred codes
+  int16_t* detail = nullptr;    // detail layer in gray levels (saturated)
+  int16_t* denoised = nullptr;  // denoised codes, clamped to the frame's lowest..highest
   GuidedPlanes planes;
   FloorDiv divNN;
 };

@@ -27,12 +27,20 @@ void* imgAlloc(size_t bytes) {
   return p;
 }
 
-void imgFree(void* p) { std::free(p); }
+void imgFree(void* p) {
+  std::free(p);
+}
 
-void imgFailAllocAfter(int n) { g_failAfter.store(n); }
+void imgFailAllocAfter(int n) {
+  g_failAfter.store(n);
+}
 
-bool imgSimdEnabled() { return g_simd.load(std::memory_order_relaxed); }
-void imgSetSimd(bool on) { g_simd.store(on); }
+bool imgSimdEnabled() {
+  return g_simd.load(std::memory_order_relaxed);
+}
+void imgSetSimd(bool on) {
+  g_simd.store(on);
+}
 
 void fillMirror(int32_t* table, int n, int r, int32_t mul) {
   for (int i = -r; i < n + r; ++i) table[i + r] = mul * mirrorIndex(i, n);
@@ -135,8 +143,10 @@ static void colAddSubSq16(int32_t* c1, int64_t* c2, const int16_t* in, const int
     for (; x + 8 <= n; x += 8) {
       const __m128i vi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + x));
       const __m128i vo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out + x));
-      const __m128i il = _mm_srai_epi32(_mm_unpacklo_epi16(vi, vi), 16), ih = _mm_srai_epi32(_mm_unpackhi_epi16(vi, vi), 16);
-      const __m128i ol = _mm_srai_epi32(_mm_unpacklo_epi16(vo, vo), 16), oh = _mm_srai_epi32(_mm_unpackhi_epi16(vo, vo), 16);
+      const __m128i il = _mm_srai_epi32(_mm_unpacklo_epi16(vi, vi), 16),
+                    ih = _mm_srai_epi32(_mm_unpackhi_epi16(vi, vi), 16);
+      const __m128i ol = _mm_srai_epi32(_mm_unpacklo_epi16(vo, vo), 16),
+                    oh = _mm_srai_epi32(_mm_unpackhi_epi16(vo, vo), 16);
       __m128i s0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c1 + x));
       __m128i s1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c1 + x + 4));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(c1 + x), _mm_add_epi32(s0, _mm_sub_epi32(il, ol)));

@@ -61,9 +61,14 @@ struct FloorDiv {
   int64_t limit = 0;  // biased values below this take the fast path
   void set(int64_t divisor) {
     d = divisor;
-    m = d == 1 ? 0 : static_cast<uint64_t>((static_cast<unsigned __int128>(1) << 64) / static_cast<uint64_t>(d)) + 1;
+    m = d == 1
+            ? 0
+            : static_cast<uint64_t>((static_cast<unsigned __int128>(1) << 64) / static_cast<uint64_t>(d)) + 1;
     bias = d << 20;
-    limit = d == 1 ? 0 : static_cast<int64_t>((static_cast<unsigned __int128>(1) << 64) / static_cast<uint64_t>(d) / 2);
+    limit =
+        d == 1
+            ? 0
+            : static_cast<int64_t>((static_cast<unsigned __int128>(1) << 64) / static_cast<uint64_t>(d) / 2);
     if (limit > (bias << 1)) limit = bias << 1;
   }
   int64_t operator()(int64_t x) const {

@@ -65,8 +65,8 @@ struct StretchContext {
 
   // Statistics of the last frame.
   int32_t lowest = 0, lowTail = 0, highTail = 0, highest = 0, mean = 0;
-  int32_t minCode = 0, maxCode = 0;  // codes actually present
-  int32_t dirtyLo = 0, dirtyHi = -1; // histogram entries that may be non-zero
+  int32_t minCode = 0, maxCode = 0;   // codes actually present
+  int32_t dirtyLo = 0, dirtyHi = -1;  // histogram entries that may be non-zero
   // Raw-value rule: counts of codes 0..32767 are cumulative; entries past rawCumHi hold rawTotal.
   bool rawCumulative = false;
   int32_t rawCumHi = 0;
@@ -96,7 +96,8 @@ void clipCounts(int32_t* dst, const int32_t* src, int n, int32_t plateau, int32_
     for (; i + 4 <= n; i += 4) {
       const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
       const __m128i above = _mm_cmpgt_epi32(c, p);
-      const __m128i below = _mm_andnot_si128(_mm_or_si128(above, _mm_cmpeq_epi32(c, zero)), _mm_cmplt_epi32(c, f));
+      const __m128i below =
+          _mm_andnot_si128(_mm_or_si128(above, _mm_cmpeq_epi32(c, zero)), _mm_cmplt_epi32(c, f));
       const __m128i keep = _mm_andnot_si128(_mm_or_si128(above, below), c);
       const __m128i r = _mm_or_si128(keep, _mm_or_si128(_mm_and_si128(above, p), _mm_and_si128(below, f)));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), r);
@@ -112,10 +113,14 @@ void clipCounts(int32_t* dst, const int32_t* src, int n, int32_t plateau, int32_
 
 namespace {
 
-int32_t clampCode(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, -32768, 32767)); }
+int32_t clampCode(int64_t v) {
+  return static_cast<int32_t>(std::clamp<int64_t>(v, -32768, 32767));
+}
 
 // Manual-range code of t (degrees x 10): (t - offset x 10) x s / 10, truncated, held in int16.
-int32_t manualCode(int t, int64_t s, int offset) { return clampCode((t - offset * 10LL) * s / 10); }
+int32_t manualCode(int t, int64_t s, int offset) {
+  return clampCode((t - offset * 10LL) * s / 10);
+}
 
 int effectiveTemp2Gray(int set, int scale) {
   if (set == 0) return scale == 100 ? 4 : 20;
@@ -125,7 +130,8 @@ int effectiveTemp2Gray(int set, int scale) {
 // Isotherm ramp of a colour (bytes B, G, R): its hue and saturation at value i / 255. The
 // conversions follow the standard RGB <-> HSV rule step by step, in double precision.
 void buildRamp(uint32_t* ramp, uint32_t color) {
-  const double b = (color & 0xFF) / 255.0, g = ((color >> 8) & 0xFF) / 255.0, r = ((color >> 16) & 0xFF) / 255.0;
+  const double b = (color & 0xFF) / 255.0, g = ((color >> 8) & 0xFF) / 255.0,
+               r = ((color >> 16) & 0xFF) / 255.0;
   const double maxc = std::max({r, g, b}), minc = std::min({r, g, b});
   if (maxc == minc) {
     for (uint32_t i = 0; i < 256; ++i) ramp[i] = i | (i << 8) | (i << 16) | 0xFF000000u;
@@ -151,12 +157,24 @@ void buildRamp(uint32_t* ramp, uint32_t color) {
     const double p = v * (1.0 - s), q = v * (1.0 - s * f), t = v * (1.0 - s * (1.0 - f));
     double R, G, B;
     switch (seg % 6) {
-      case 0: R = v, G = t, B = p; break;
-      case 1: R = q, G = v, B = p; break;
-      case 2: R = p, G = v, B = t; break;
-      case 3: R = p, G = q, B = v; break;
-      case 4: R = t, G = p, B = v; break;
-      default: R = v, G = p, B = q; break;
+      case 0:
+        R = v, G = t, B = p;
+        break;
+      case 1:
+        R = q, G = v, B = p;
+        break;
+      case 2:
+        R = p, G = v, B = t;
+        break;
+      case 3:
+        R = p, G = q, B = v;
+        break;
+      case 4:
+        R = t, G = p, B = v;
+        break;
+      default:
+        R = v, G = p, B = q;
+        break;
     }
     const uint32_t bb = static_cast<uint32_t>(B * 255.0), gg = static_cast<uint32_t>(G * 255.0),
                    rr = static_cast<uint32_t>(R * 255.0);
@@ -164,7 +182,9 @@ void buildRamp(uint32_t* ramp, uint32_t color) {
   }
 }
 
-void clearSmoothing(StretchContext* c) { c->prevPlateau = c->prevLow = c->prevHigh = 0; }
+void clearSmoothing(StretchContext* c) {
+  c->prevPlateau = c->prevLow = c->prevHigh = 0;
+}
 
 // Applies queued settings in the fixed order of the flag bits. Called by the frame thread.
 void applyPending(StretchContext* c) {
@@ -223,7 +243,9 @@ void frameSetup(StretchContext* c, int w, int h, int scale) {
   c->factor = 0.25f;
 }
 
-inline int32_t& H(StretchContext* c, int code) { return c->hist[code + kBias]; }
+inline int32_t& H(StretchContext* c, int code) {
+  return c->hist[code + kBias];
+}
 
 // Clears what the last frame left and counts this frame's codes.
 void buildHistogram(StretchContext* c, const int16_t* codes) {
@@ -300,7 +322,8 @@ int32_t plateauPhe(StretchContext* c) {
 int32_t plateau2023(StretchContext* c) {
   int64_t s, k;
   if (!plateauPeaks(c, &s, &k)) return static_cast<int32_t>(c->pixels >> 8);
-  return plateauFromFloat(0.5 * static_cast<double>(c->set.gain) * static_cast<double>(s) / static_cast<double>(k));
+  return plateauFromFloat(0.5 * static_cast<double>(c->set.gain) * static_cast<double>(s) /
+                          static_cast<double>(k));
 }
 
 // Zeroes the counts lo..hi (held inside lowest..highest); nothing for an empty range.
@@ -329,7 +352,8 @@ void rulePhe(StretchContext* c, const DataFrameHead* head) {
 
   int32_t plateau = plateauPhe(c);
   if (c->set.smoothing) {
-    if (c->prevPlateau != 0) plateau = static_cast<int32_t>((static_cast<int64_t>(plateau) + 7LL * c->prevPlateau) >> 3);
+    if (c->prevPlateau != 0)
+      plateau = static_cast<int32_t>((static_cast<int64_t>(plateau) + 7LL * c->prevPlateau) >> 3);
     c->prevPlateau = plateau;
   }
   const int32_t floorCount = static_cast<int32_t>(c->plateauFloor);
@@ -399,7 +423,8 @@ void ruleLinear(StretchContext* c, const DataFrameHead* head) {
   for (int code = lo; code <= std::min(lowEnd, hi); ++code) L[code] = 0;
   const int64_t span = std::max(highEnd - lowEnd, 1);
   for (int code = std::max(lo, lowEnd); code <= std::min(highEnd, hi); ++code)
-    L[code] = static_cast<uint8_t>(std::clamp<int64_t>((code - static_cast<int64_t>(lowEnd)) * 255 / span, 0, 255));
+    L[code] =
+        static_cast<uint8_t>(std::clamp<int64_t>((code - static_cast<int64_t>(lowEnd)) * 255 / span, 0, 255));
   for (int code = std::max(highEnd + 1, lo); code <= hi; ++code) L[code] = 255;
 }
 
@@ -523,10 +548,18 @@ int front(StretchContext* c, const int16_t* codes, const DataFrameHead* head) {
   }
   c->rawTableShift = 0;
   switch (c->set.type) {
-    case StrechType_LINEAR: ruleLinear(c, head); break;
-    case StrechType_PHE2023: rulePhe2023(c, head); break;
-    case StrechType_SmallTarget: ruleSmallTarget(c); break;
-    default: rulePhe(c, head); break;
+    case StrechType_LINEAR:
+      ruleLinear(c, head);
+      break;
+    case StrechType_PHE2023:
+      rulePhe2023(c, head);
+      break;
+    case StrechType_SmallTarget:
+      ruleSmallTarget(c);
+      break;
+    default:
+      rulePhe(c, head);
+      break;
   }
   if (c->set.dde == 0) return 0;
   if (!detailMatches(c->detail, w, h, head->scale)) {
@@ -615,7 +648,8 @@ extern "C" OSTREL_API int strSetCtl(StretchContext* c, const StretchCtl* ctl) {
   // Range checks happen here, so a refused value never replaces an accepted queued one.
   if (f & StretchCtl_Type) p.strechType = ctl->strechType, pf |= StretchCtl_Type;
   if ((f & StretchCtl_Denoise) && ctl->denoise <= 8) p.denoise = ctl->denoise, pf |= StretchCtl_Denoise;
-  if ((f & StretchCtl_Gain) && ctl->gain >= 0.08f && ctl->gain <= 10.02f) p.gain = ctl->gain, pf |= StretchCtl_Gain;
+  if ((f & StretchCtl_Gain) && ctl->gain >= 0.08f && ctl->gain <= 10.02f)
+    p.gain = ctl->gain, pf |= StretchCtl_Gain;
   if ((f & StretchCtl_Temp2Gray) && (ctl->temp2gray == 0 || (ctl->temp2gray >= 10 && ctl->temp2gray <= 50)))
     p.temp2gray = ctl->temp2gray, pf |= StretchCtl_Temp2Gray;
   if (f & StretchCtl_Smoothing) p.smoothing = ctl->smoothing, pf |= StretchCtl_Smoothing;
@@ -699,10 +733,12 @@ extern "C" OSTREL_API int strTemp2Bgra(StretchContext* c, const int16_t* codes, 
   const uint32_t* r1 = c->ramp1;
   switch (c->set.ctType) {
     case ColorTempType_High:
-      forEachPixel(c, codes, r == 1, [&](int64_t i, int code, uint8_t l) { bgra[i] = code > t.thr0 ? r0[l] : palette[l]; });
+      forEachPixel(c, codes, r == 1,
+                   [&](int64_t i, int code, uint8_t l) { bgra[i] = code > t.thr0 ? r0[l] : palette[l]; });
       break;
     case ColorTempType_Low:
-      forEachPixel(c, codes, r == 1, [&](int64_t i, int code, uint8_t l) { bgra[i] = code < t.thr0 ? r0[l] : palette[l]; });
+      forEachPixel(c, codes, r == 1,
+                   [&](int64_t i, int code, uint8_t l) { bgra[i] = code < t.thr0 ? r0[l] : palette[l]; });
       break;
     case ColorTempType_Mid:
       forEachPixel(c, codes, r == 1, [&](int64_t i, int code, uint8_t l) {
@@ -722,7 +758,8 @@ extern "C" OSTREL_API int strTemp2Bgra(StretchContext* c, const int16_t* codes, 
 }
 
 extern "C" OSTREL_API int strTemp2Yuv(StretchContext* c, const int16_t* codes, const DataFrameHead* head,
-                                      uint8_t* plane0, uint8_t* plane1, uint8_t* plane2, const uint32_t* table) {
+                                      uint8_t* plane0, uint8_t* plane1, uint8_t* plane2,
+                                      const uint32_t* table) {
   if (!c || !codes || !head || !plane0 || !plane1 || !plane2 || !table) return OSTREL_E_ARGUMENT;
   const int r = front(c, codes, head);
   if (r < 0) return r;
@@ -733,9 +770,15 @@ extern "C" OSTREL_API int strTemp2Yuv(StretchContext* c, const int16_t* codes, c
   forEachPixel(c, codes, r == 1, [&](int64_t i, int code, uint8_t l) {
     uint32_t e = table[l];
     switch (mode) {
-      case ColorTempType_High: if (code > t.thr0) e = r0[l]; break;
-      case ColorTempType_Low: if (code < t.thr0) e = r0[l]; break;
-      case ColorTempType_Mid: if (code > t.thr0 && code < t.thr1) e = r0[l]; break;
+      case ColorTempType_High:
+        if (code > t.thr0) e = r0[l];
+        break;
+      case ColorTempType_Low:
+        if (code < t.thr0) e = r0[l];
+        break;
+      case ColorTempType_Mid:
+        if (code > t.thr0 && code < t.thr1) e = r0[l];
+        break;
       case ColorTempType_ExMid:
         if (code < t.thr0) {
           e = r0[l];
@@ -743,7 +786,8 @@ extern "C" OSTREL_API int strTemp2Yuv(StretchContext* c, const int16_t* codes, c
           e = r1[l];
         }
         break;
-      default: break;
+      default:
+        break;
     }
     plane0[i] = static_cast<uint8_t>(e);
     plane1[i] = static_cast<uint8_t>(e >> 8);
@@ -758,12 +802,15 @@ extern "C" OSTREL_API int strHist(StretchContext* c, float* out, int bins, int16
   const int64_t x = rawValue(c, c->highest);
   if (x == 0) return 0;
   const int step = 16384 / bins;
-  auto at = [&](int64_t code) { return rawValue(c, static_cast<int>(std::clamp<int64_t>(code, -32768, 32767))); };
+  auto at = [&](int64_t code) {
+    return rawValue(c, static_cast<int>(std::clamp<int64_t>(code, -32768, 32767)));
+  };
   for (int k = 0; k < bins - 1; ++k)
-    out[k] = static_cast<float>(at(first + static_cast<int64_t>(k + 1) * step) - at(first + static_cast<int64_t>(k) * step)) /
+    out[k] = static_cast<float>(at(first + static_cast<int64_t>(k + 1) * step) -
+                                at(first + static_cast<int64_t>(k) * step)) /
              static_cast<float>(x);
-  out[bins - 1] =
-      static_cast<float>(at(last) - at(first + static_cast<int64_t>(bins - 1) * step)) / static_cast<float>(x);
+  out[bins - 1] = static_cast<float>(at(last) - at(first + static_cast<int64_t>(bins - 1) * step)) /
+                  static_cast<float>(x);
   return bins;
 }
 
