@@ -7,6 +7,7 @@
 #define OSTREL_STRETCH_H
 
 #include "OstrelPreview.h"
+#include "OstrelRecords.h"
 #include "OstrelTypes.h"
 
 OSTREL_BEGIN_DECLS
@@ -137,44 +138,14 @@ OSTREL_API int strHist2(const float* values, int count, uint8_t* image, int widt
 /* ---- Denoise filter -------------------------------------------------------------------------
  * In-place edge-preserving guided filter of a temperature frame (the frame guides itself). One
  * state per stream, used on one thread; no locks. */
-#pragma pack(push, 1)
-/* The camera's denoise record (64 bytes, little-endian). The SDK writes width and height. */
-typedef struct DenoiseInfoRecord {
-  int16_t type;           /* 0: 0 off, 1 full resolution, 2 half-size, 3 quarter-size coefficients */
-  uint16_t width;         /* 2: frame width, at least 32 */
-  uint16_t height;        /* 4: frame height, at least 32 */
-  uint16_t gf_radius;     /* 6: window radius 1..16 */
-  int16_t gf_regular;     /* 8: strength s 1..40; regularisation eps = s x s (codes squared) */
-  uint8_t reserved10[54]; /* 10 */
-} DenoiseInfoRecord;
-
-/* The camera's destripe record (32 bytes, little-endian). The SDK writes width and height. */
-typedef struct DestripInfoRecord {
-  int16_t type;           /* 0: 0 off, 1 column mean by division, 2 by multiply-and-shift */
-  uint16_t width;         /* 2: frame width, at least 80 */
-  uint16_t height;        /* 4: frame height, at least 60 */
-  uint16_t s0_radius;     /* 6: row filter radius 1..16 */
-  uint16_t s0_regular;    /* 8: row filter strength, not 0; eps0 = s0_regular squared */
-  uint16_t s1_radius;     /* 10: column averaging radius 1..16 */
-  uint16_t s1_regular;    /* 12: not 0 */
-  uint8_t sub_y;          /* 14: row reduction 1..16 (largest power of two not above) */
-  uint8_t sub_t;          /* 15: refresh period 1..16 frames */
-  uint8_t reserved16[16]; /* 16 */
-} DestripInfoRecord;
-#pragma pack(pop)
-
-OSTREL_STATIC_ASSERT(sizeof(DenoiseInfoRecord) == 64, "DenoiseInfoRecord is 64 bytes");
-OSTREL_STATIC_ASSERT(offsetof(DenoiseInfoRecord, width) == 2, "width at 2");
-OSTREL_STATIC_ASSERT(offsetof(DenoiseInfoRecord, height) == 4, "height at 4");
-OSTREL_STATIC_ASSERT(offsetof(DenoiseInfoRecord, gf_radius) == 6, "gf_radius at 6");
-OSTREL_STATIC_ASSERT(offsetof(DenoiseInfoRecord, gf_regular) == 8, "gf_regular at 8");
-OSTREL_STATIC_ASSERT(sizeof(DestripInfoRecord) == 32, "DestripInfoRecord is 32 bytes");
-OSTREL_STATIC_ASSERT(offsetof(DestripInfoRecord, s0_radius) == 6, "s0_radius at 6");
-OSTREL_STATIC_ASSERT(offsetof(DestripInfoRecord, s0_regular) == 8, "s0_regular at 8");
-OSTREL_STATIC_ASSERT(offsetof(DestripInfoRecord, s1_radius) == 10, "s1_radius at 10");
-OSTREL_STATIC_ASSERT(offsetof(DestripInfoRecord, s1_regular) == 12, "s1_regular at 12");
-OSTREL_STATIC_ASSERT(offsetof(DestripInfoRecord, sub_y) == 14, "sub_y at 14");
-OSTREL_STATIC_ASSERT(offsetof(DestripInfoRecord, sub_t) == 15, "sub_t at 15");
+/* DenoiseInfoRecord and DestripInfoRecord, the camera's filter records, are defined with the
+ * other camera configuration records in OstrelRecords.h. Denoise: type (0 off, 1 full
+ * resolution, 2 half-size, 3 quarter-size coefficients; other values act as 1), width and height
+ * (at least 32, written by the SDK), gf_radius 1..16, gf_regular 1..40 (eps = gf_regular^2 in
+ * codes squared). Destripe: type (0 off, 1 column mean by division, 2 by multiply-and-shift),
+ * width >= 80, height >= 60, s0_radius / s1_radius 1..16, s0_regular (eps0 = s0_regular^2) and
+ * s1_regular not 0, sub_y 1..16 (every k-th row, k the largest power of two not above), sub_t
+ * 1..16 (refresh period in frames). */
 
 typedef struct DenoiseState DenoiseState;
 typedef struct DestripState DestripState;
