@@ -36,9 +36,14 @@ TEST(AlgTransform, DihedralIdentitiesAtEveryLevel) {
   ostrel::test::SimdGuard guard;
   for (auto level : ostrel::test::kLevels) {
     ostrel::alg::setSimdLevel(level);
-    for (auto [w, h] : {std::pair{37, 11}, std::pair{640, 3}, std::pair{1, 7}, std::pair{65, 64}}) {
+    for (auto [w, h] : {std::pair{37, 11}, std::pair{640, 3}, std::pair{1, 7}, std::pair{65, 64}, std::pair{24, 17}, std::pair{8, 8}}) {
       TestFrame f = ostrel::test::noiseFrame(w, h, 0, 30000, static_cast<uint32_t>(w * 31 + h));
       TestFrame cw = transformed(f, 1);
+      for (int r = 0; r < h; ++r)
+        for (int c = 0; c < w; ++c) ASSERT_EQ(cw.at(h - 1 - r, c), f.at(c, r));
+      TestFrame ccw = transformed(f, 3);
+      for (int r = 0; r < h; ++r)
+        for (int c = 0; c < w; ++c) ASSERT_EQ(ccw.at(r, w - 1 - c), f.at(c, r));
       TestFrame back = transformed(cw, 3);
       EXPECT_EQ(back.codes, f.codes);
       EXPECT_EQ(back.head.width, w);

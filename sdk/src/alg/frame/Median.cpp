@@ -11,8 +11,8 @@
 struct AlgMedianContext {
   uint32_t width;
   uint32_t height;
-  uint32_t capacity;  // pixels the work buffer holds
-  int16_t* buffer;    // (width + 2) x (height + 2) padded copy
+  uint32_t capacity;  // values the work buffer holds
+  int16_t* buffer;    // (width + 2) x (height + 2) padded copy, then 3 rows of width + 2
 };
 
 namespace ostrel::alg {
@@ -24,7 +24,7 @@ inline int16_t med3(int16_t a, int16_t b, int16_t c) {
 }
 
 // Reference: the fifth of the nine values in order, found by five bubble passes.
-void medianRowScalar(const int16_t* a, const int16_t* b, const int16_t* c, int16_t* out, int w) {
+void medianRowScalar(const int16_t* a, const int16_t* b, const int16_t* c, int16_t* out, int w, int16_t*) {
   for (int x = 0; x < w; ++x) {
     int16_t v[9] = {a[x], a[x + 1], a[x + 2], b[x], b[x + 1], b[x + 2], c[x], c[x + 1], c[x + 2]};
     for (int pass = 0; pass < 5; ++pass)
@@ -34,28 +34,37 @@ void medianRowScalar(const int16_t* a, const int16_t* b, const int16_t* c, int16
   }
 }
 
-// Vector form: sort each column of three, then the median of nine is the median of (largest of
-// the column minima, median of the column medians, smallest of the column maxima).
-#define OSTREL_MEDIAN_BODY(VEC, LOAD, STORE, MIN, MAX, LANES)                                   \
-  int x = 0;                                                                                     \
-  for (; x + LANES <= w; x += LANES) {                                                           \
-    VEC lo[3], mid[3], hi[3];                                                                    \
-    for (int k = 0; k < 3; ++k) {                                                                \
-      VEC p = LOAD(a + x + k), q = LOAD(b + x + k), r = LOAD(c + x + k);                         \
-      VEC mn = MIN(p, q), mx = MAX(p, q);                                                        \
-      lo[k] = MIN(mn, r);                                                                        \
-      VEC t = MAX(mn, r);                                                                        \
-      mid[k] = MIN(mx, t);                                                                       \
-      hi[k] = MAX(mx, t);                                                                        \
-    }                                                                                            \
-    VEC l = MAX(MAX(lo[0], lo[1]), lo[2]);                                                       \
-    VEC h = MIN(MIN(hi[0], hi[1]), hi[2]);                                                       \
-    VEC m0 = MIN(mid[0], mid[1]), m1 = MAX(mid[0], mid[1]);                                      \
-    VEC m = MAX(m0, MIN(m1, mid[2]));                                                            \
-    VEC lm = MIN(l, m), hm = MAX(l, m);                                                          \
-    STORE(out + x, MAX(lm, MIN(hm, h)));                                                         \
-  }                                                                                              \
-  if (x < w) medianRowScalar(a + x, b + x, c + x, out + x, w - x);
+// Vector form: each column of three is sorted once per output row (pass 1, into lo / mid / hi
+// rows), then the median of nine is the median of (largest of the three column minima, median of
+// the column medians, smallest of the column maxima) (pass 2).
+#define OSTREL_MEDIAN_BODY(VEC, LOAD, STORE, MIN, MAX, LANES)                       \
+  const int pw = w + 2;                                                              \
+  int16_t* lo = tmp;                                                                 \
+  int16_t* mid = tmp + pw;                                                           \
+  int16_t* hi = tmp + 2 * pw;                                                        \
+  int x = 0;                                                                         \
+  for (; x + LANES <= pw; x += LANES) {                                              \
+    VEC p = LOAD(a + x), q = LOAD(b + x), r = LOAD(c + x);                           \
+    VEC mn = MIN(p, q), mx = MAX(p, q), t = MAX(mn, r);                              \
+    STORE(lo + x, MIN(mn, r));                                                       \
+    STORE(mid + x, MIN(mx, t));                                                      \
+    STORE(hi + x, MAX(mx, t));                                                       \
+  }                                                                                  \
+  for (; x < pw; ++x) {                                                              \
+    const int16_t mn = std::min(a[x], b[x]), mx = std::max(a[x], b[x]);              \
+    const int16_t t = std::max(mn, c[x]);                                            \
+    lo[x] = std::min(mn, c[x]);                                                      \
+    mid[x] = std::min(mx, t);                                                        \
+    hi[x] = std::max(mx, t);                                                         \
+  }                                                                                  \
+  for (x = 0; x + LANES <= w; x += LANES) {                                          \
+    VEC l = MAX(MAX(LOAD(lo + x), LOAD(lo + x + 1)), LOAD(lo + x + 2));              \
+    VEC h = MIN(MIN(LOAD(hi + x), LOAD(hi + x + 1)), LOAD(hi + x + 2));              \
+    VEC m0 = LOAD(mid + x), m1 = LOAD(mid + x + 1), m2 = LOAD(mid + x + 2);          \
+    VEC m = MAX(MIN(m0, m1), MIN(MAX(m0, m1), m2));                                  \
+    STORE(out + x, MAX(MIN(l, m), MIN(MAX(l, m), h)));                               \
+  }                                                                                  \
+  if (x < w) medianRowScalar(a + x, b + x, c + x, out + x, w - x, nullptr);
 
 #define OSTREL_LOAD128(p) _mm_loadu_si128(reinterpret_cast<const __m128i*>(p))
 #define OSTREL_STORE128(p, v) _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v)
@@ -63,12 +72,12 @@ void medianRowScalar(const int16_t* a, const int16_t* b, const int16_t* c, int16
 #define OSTREL_STORE256(p, v) _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v)
 
 __attribute__((target("sse2"))) void medianRowSse2(const int16_t* a, const int16_t* b, const int16_t* c,
-                                                   int16_t* out, int w) {
+                                                   int16_t* out, int w, int16_t* tmp) {
   OSTREL_MEDIAN_BODY(__m128i, OSTREL_LOAD128, OSTREL_STORE128, _mm_min_epi16, _mm_max_epi16, 8)
 }
 
 __attribute__((target("avx2"))) void medianRowAvx2(const int16_t* a, const int16_t* b, const int16_t* c,
-                                                   int16_t* out, int w) {
+                                                   int16_t* out, int w, int16_t* tmp) {
   OSTREL_MEDIAN_BODY(__m256i, OSTREL_LOAD256, OSTREL_STORE256, _mm256_min_epi16, _mm256_max_epi16, 16)
 }
 
@@ -101,7 +110,8 @@ extern "C" OSTREL_API AlgMedianContext* Alg_MedianCreate(void) {
 
 extern "C" OSTREL_API int Alg_MedianExecute(AlgMedianContext* ctx, int width, int height, int16_t* values) {
   if (!ctx || !values || width < 3 || height < 3) return OSTREL_E_ARGUMENT;
-  const uint64_t need = (static_cast<uint64_t>(width) + 2) * (static_cast<uint64_t>(height) + 2);
+  // The padded copy, then three rows of sorted columns for the vector form.
+  const uint64_t need = (static_cast<uint64_t>(width) + 2) * (static_cast<uint64_t>(height) + 5);
   if (need > UINT32_MAX) return OSTREL_E_ARGUMENT;
   if (ctx->width != static_cast<uint32_t>(width) || ctx->height != static_cast<uint32_t>(height)) {
     if (!ctx->buffer || ctx->capacity < need) {
@@ -117,7 +127,7 @@ extern "C" OSTREL_API int Alg_MedianExecute(AlgMedianContext* ctx, int width, in
   }
   int16_t* pad = ctx->buffer;
   buildPadded(values, width, height, pad);
-  void (*row)(const int16_t*, const int16_t*, const int16_t*, int16_t*, int) = medianRowScalar;
+  void (*row)(const int16_t*, const int16_t*, const int16_t*, int16_t*, int, int16_t*) = medianRowScalar;
   switch (simdLevel()) {
     case SimdLevel::Avx2: row = medianRowAvx2; break;
     case SimdLevel::Sse2: row = medianRowSse2; break;
@@ -125,7 +135,8 @@ extern "C" OSTREL_API int Alg_MedianExecute(AlgMedianContext* ctx, int width, in
   }
   const size_t pw = static_cast<size_t>(width) + 2;
   for (int y = 0; y < height; ++y)
-    row(pad + y * pw, pad + (y + 1) * pw, pad + (y + 2) * pw, values + static_cast<size_t>(y) * width, width);
+    row(pad + y * pw, pad + (y + 1) * pw, pad + (y + 2) * pw, values + static_cast<size_t>(y) * width, width,
+        pad + (static_cast<size_t>(height) + 2) * pw);
   return 0;
 }
 
