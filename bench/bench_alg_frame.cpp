@@ -124,18 +124,24 @@ void BM_CvResize2(benchmark::State& s) {
   for (auto _ : s) cv::resize(src, dst, dst.size(), 0, 0, cv::INTER_LINEAR);
 }
 
-void sizes(benchmark::internal::Benchmark* b) { b->Args({640, 512})->Args({1280, 1024}); }
+void sizes(benchmark::internal::Benchmark* b) {
+  b->Args({640, 512})->Args({1280, 1024});
+}
 
 BENCHMARK(BM_Compress)->Apply(sizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Uncompress)->Apply(sizes)->Unit(benchmark::kMillisecond);
 void sizesByCode(benchmark::internal::Benchmark* b, int last) {
   for (int code = 1; code <= last; ++code) b->Args({640, 512, code})->Args({1280, 1024, code});
 }
-BENCHMARK(BM_Transform)->Apply([](auto* b) { sizesByCode(b, 5); })->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Transform)->Apply([](auto* b) { sizesByCode(b, 5); }) -> Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Median)->Apply(sizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Scale)
-    ->Args({640, 512, 2})->Args({1280, 1024, 2})->Args({640, 512, 3})->Args({1280, 1024, 3})
-    ->Args({640, 512, 4})->Args({1280, 1024, 4})
+    ->Args({640, 512, 2})
+    ->Args({1280, 1024, 2})
+    ->Args({640, 512, 3})
+    ->Args({1280, 1024, 3})
+    ->Args({640, 512, 4})
+    ->Args({1280, 1024, 4})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Gmo)->Apply(sizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CvFlip)->Apply(sizes)->Unit(benchmark::kMillisecond);

@@ -24,7 +24,9 @@ int pack(const std::vector<int16_t>& v, std::vector<uint8_t>& out) {
   return Alg_Compress(v.data(), static_cast<int>(v.size()), out.data());
 }
 
-void putI32(std::vector<uint8_t>& b, size_t at, int32_t v) { std::memcpy(b.data() + at, &v, 4); }
+void putI32(std::vector<uint8_t>& b, size_t at, int32_t v) {
+  std::memcpy(b.data() + at, &v, 4);
+}
 
 TEST(AlgCompress, DocumentedSizesAndRefusals) {
   std::vector<uint8_t> out;
@@ -128,7 +130,7 @@ TEST(AlgCompress, BoundedFormRefusesWhatDoesNotFit) {
   std::vector<int16_t> out(50, 7);
   const std::vector<int16_t> untouched(50, 7);
   using ostrel::alg::uncompressBounded;
-  EXPECT_EQ(uncompressBounded(good.data(), good.size(), out.data(), 49), -11);   // raw size mismatch
+  EXPECT_EQ(uncompressBounded(good.data(), good.size(), out.data(), 49), -11);     // raw size mismatch
   EXPECT_EQ(uncompressBounded(good.data(), good.size() - 1, out.data(), 50), -1);  // beyond the input
   EXPECT_EQ(uncompressBounded(good.data(), 4, out.data(), 50), -1);
   EXPECT_EQ(out, untouched);

@@ -163,7 +163,7 @@ TEST(MtContextTools, ReloadCheckAndMouse) {
   MtResult res[17];
   std::memset(res, 0x7F, sizeof res);
   ASSERT_EQ(mtCheck(ctx.get(), &f.head, f.codes.data(), res), 0);
-  EXPECT_EQ(res[0].max, 0.0f);  // nothing measured, nothing divided
+  EXPECT_EQ(res[0].max, 0.0f);        // nothing measured, nothing divided
   EXPECT_FLOAT_EQ(res[1].avg, 2.0f);  // box x 1..3 around (2, 2): mean code 200
   EXPECT_EQ(res[1].alarmLevel, 3);
   EXPECT_EQ(res[2].alarmLevel, 0x7F7F7F7F);  // disabled items are not written

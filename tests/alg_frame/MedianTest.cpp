@@ -21,7 +21,8 @@ std::vector<int16_t> oracle3x3(const TestFrame& f) {
       int16_t v[9];
       int k = 0;
       for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx) v[k++] = f.at(std::clamp(x + dx, 0, w - 1), std::clamp(y + dy, 0, h - 1));
+        for (int dx = -1; dx <= 1; ++dx)
+          v[k++] = f.at(std::clamp(x + dx, 0, w - 1), std::clamp(y + dy, 0, h - 1));
       std::nth_element(v, v + 4, v + 9);
       out[static_cast<size_t>(y) * w + x] = v[4];
     }
@@ -40,7 +41,8 @@ TEST(AlgMedian, MatchesOracleAtEveryLevelAcrossSizeChanges) {
   for (auto level : ostrel::test::kLevels) {
     ostrel::alg::setSimdLevel(level);
     // Sizes grow, shrink and grow again so the buffer is renewed and reused.
-    for (auto [w, h] : {std::pair{3, 3}, std::pair{17, 5}, std::pair{64, 40}, std::pair{5, 90}, std::pair{33, 33}}) {
+    for (auto [w, h] :
+         {std::pair{3, 3}, std::pair{17, 5}, std::pair{64, 40}, std::pair{5, 90}, std::pair{33, 33}}) {
       for (uint32_t seed : {1u, 2u}) {
         TestFrame f = ostrel::test::noiseFrame(w, h, 0, seed == 1 ? 32767 : 3, seed + w);
         const auto expect = oracle3x3(f);

@@ -2,6 +2,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <clocale>
 #include <csignal>
 #include <cstdio>
@@ -11,7 +12,6 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
-#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,15 +25,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-uint8_t channel(uint32_t c, int byte) { return static_cast<uint8_t>(c >> (8 * byte)); }
+uint8_t channel(uint32_t c, int byte) {
+  return static_cast<uint8_t>(c >> (8 * byte));
+}
 
 TEST(Palettes, HandedOutTable) {
   int count = -1;
   PaletteData* p = Ostrel_AllocPaletteData(&count);
   ASSERT_NE(p, nullptr);
   ASSERT_EQ(count, 12);
-  const char* names[12] = {"Autumn", "BlackHot", "GlowBow", "HighContrast", "HotMetal", "IronBow",
-                           "Jet", "RainBow", "RedSaturation", "WhiteHot", "Winter", "IronBow2"};
+  const char* names[12] = {"Autumn", "BlackHot", "GlowBow",       "HighContrast", "HotMetal", "IronBow",
+                           "Jet",    "RainBow",  "RedSaturation", "WhiteHot",     "Winter",   "IronBow2"};
   for (int k = 0; k < 12; ++k) {
     EXPECT_STREQ(p[k].name, names[k]);
     for (uint32_t c : p[k].colors) ASSERT_EQ(channel(c, 3), 255) << k;
@@ -114,13 +116,14 @@ TEST(UtilSave, BitmapsReadBackByPillow) {
   ASSERT_EQ(Util_SaveGRAY(g.data(), 5, 3, gray.c_str(), nullptr), 0);
   std::vector<uint8_t> map(1024);
   for (int i = 0; i < 256; ++i) {
-    map[4 * i] = static_cast<uint8_t>(i);        // B
-    map[4 * i + 1] = 0;                          // G
+    map[4 * i] = static_cast<uint8_t>(i);            // B
+    map[4 * i + 1] = 0;                              // G
     map[4 * i + 2] = static_cast<uint8_t>(255 - i);  // R
   }
   ASSERT_EQ(Util_SaveGRAY(g.data(), 5, -3, grayMap.c_str(), map.data()), 0);
   std::vector<uint32_t> px(6);
-  for (int i = 0; i < 6; ++i) px[i] = 0xFF000000u | static_cast<uint32_t>(i * 40) << 16 | (i * 7) << 8 | (200 - i);
+  for (int i = 0; i < 6; ++i)
+    px[i] = 0xFF000000u | static_cast<uint32_t>(i * 40) << 16 | (i * 7) << 8 | (200 - i);
   ASSERT_EQ(Util_SaveBGRA(px.data(), 3, 2, up.c_str()), 0);
   ASSERT_EQ(Util_SaveBGRA(px.data(), 3, -2, down.c_str()), 0);
   EXPECT_EQ(fs::file_size(gray), 1078u + 8 * 3);  // rows padded to 8 bytes
@@ -131,10 +134,17 @@ TEST(UtilSave, BitmapsReadBackByPillow) {
       "def dump(p, mode):\n"
       "  im = Image.open(p); print(im.size[0], im.size[1], im.mode)\n"
       "  im = im.convert(mode); print(' '.join(str(v) for v in im.getdata()))\n"
-      "dump('" + gray + "', 'L')\n"
-      "dump('" + grayMap + "', 'RGB')\n"
-      "dump('" + up + "', 'RGB')\n"
-      "dump('" + down + "', 'RGB')\n");
+      "dump('" +
+      gray +
+      "', 'L')\n"
+      "dump('" +
+      grayMap +
+      "', 'RGB')\n"
+      "dump('" +
+      up +
+      "', 'RGB')\n"
+      "dump('" +
+      down + "', 'RGB')\n");
   std::istringstream in(out);
   auto readPixels = [&](int w, int h, int channels, std::vector<int>& vals) {
     int W = 0, H = 0;
@@ -146,8 +156,9 @@ TEST(UtilSave, BitmapsReadBackByPillow) {
     std::string tok;
     for (int i = 0; i < w * h * channels; ++i) {
       in >> tok;
-      tok.erase(std::remove_if(tok.begin(), tok.end(), [](char c) { return c == '(' || c == ')' || c == ','; }),
-                tok.end());
+      tok.erase(
+          std::remove_if(tok.begin(), tok.end(), [](char c) { return c == '(' || c == ')' || c == ','; }),
+          tok.end());
       vals.push_back(std::atoi(tok.c_str()));
     }
   };
@@ -241,15 +252,16 @@ TEST(ExportText, EveryCodeMatchesCLocalePrintf) {
   const std::string path = tempPath("all.txt");
   std::vector<int16_t> codes(65536);
   for (int i = 0; i < 65536; ++i) codes[i] = static_cast<int16_t>(i - 32768);
-  for (auto [scale, offset] : {std::pair{1, -32768}, std::pair{1, 32767}, std::pair{10, -20}, std::pair{100, 0},
-                               std::pair{7, 3}, std::pair{65535, -1}}) {
+  for (auto [scale, offset] : {std::pair{1, -32768}, std::pair{1, 32767}, std::pair{10, -20},
+                               std::pair{100, 0}, std::pair{7, 3}, std::pair{65535, -1}}) {
     auto head = ostrel::test::makeHead(256, 256, scale, offset, 2);
     ASSERT_EQ(Ostrel_ExportText(&head, codes.data(), path.c_str()), 0);
     std::string expect;
     char buf[64];
     for (int y = 0; y < 256; ++y) {
       for (int x = 0; x < 256; ++x) {
-        const float t = static_cast<float>(codes[y * 256 + x]) / static_cast<float>(scale) + static_cast<float>(offset);
+        const float t =
+            static_cast<float>(codes[y * 256 + x]) / static_cast<float>(scale) + static_cast<float>(offset);
         std::snprintf(buf, sizeof buf, "%3.2f\t", t);
         expect += buf;
       }
@@ -293,7 +305,8 @@ TEST(ExportText, LocaleFreeAndOverlapping) {
   std::vector<std::thread> threads;
   for (int t = 0; t < 2; ++t)
     threads.emplace_back([&, t] {
-      for (int i = 0; i < 20 && rc[t] != -1000; ++i) rc[t] = Ostrel_ExportText(&head, codes.data(), paths[t].c_str());
+      for (int i = 0; i < 20 && rc[t] != -1000; ++i)
+        rc[t] = Ostrel_ExportText(&head, codes.data(), paths[t].c_str());
     });
   for (auto& t : threads) t.join();
   std::setlocale(LC_ALL, "C");

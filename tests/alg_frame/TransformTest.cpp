@@ -36,7 +36,8 @@ TEST(AlgTransform, DihedralIdentitiesAtEveryLevel) {
   ostrel::test::SimdGuard guard;
   for (auto level : ostrel::test::kLevels) {
     ostrel::alg::setSimdLevel(level);
-    for (auto [w, h] : {std::pair{37, 11}, std::pair{640, 3}, std::pair{1, 7}, std::pair{65, 64}, std::pair{24, 17}, std::pair{8, 8}}) {
+    for (auto [w, h] : {std::pair{37, 11}, std::pair{640, 3}, std::pair{1, 7}, std::pair{65, 64},
+                        std::pair{24, 17}, std::pair{8, 8}}) {
       TestFrame f = ostrel::test::noiseFrame(w, h, 0, 30000, static_cast<uint32_t>(w * 31 + h));
       TestFrame cw = transformed(f, 1);
       for (int r = 0; r < h; ++r)
@@ -74,7 +75,8 @@ TEST(AlgTransform, Row121) {
   // Five rows: rows 0 .. 2 from the rows as they were, rows 3 and 4 stay.
   std::vector<int16_t> col = {0, 40, 80, 120, 160};
   ASSERT_EQ(Alg_Row121(col.data(), 1, 5, scratch.data()), 0);
-  EXPECT_EQ(col, (std::vector<int16_t>{(40 + 0 + 0) >> 2, (80 + 80 + 0) >> 2, (120 + 160 + 40) >> 2, 120, 160}));
+  EXPECT_EQ(col,
+            (std::vector<int16_t>{(40 + 0 + 0) >> 2, (80 + 80 + 0) >> 2, (120 + 160 + 40) >> 2, 120, 160}));
 }
 
 // Half-pixel-centre bilinear value of the source at output (r, c) for factor k.
@@ -83,7 +85,8 @@ double bilinear(const TestFrame& s, int k, int r, int c) {
   const int y0 = static_cast<int>(std::floor(sy)), x0 = static_cast<int>(std::floor(sx));
   const double fy = sy - y0, fx = sx - x0;
   auto v = [&](int y, int x) { return static_cast<double>(s.at(x, y)); };
-  return (1 - fy) * ((1 - fx) * v(y0, x0) + fx * v(y0, x0 + 1)) + fy * ((1 - fx) * v(y0 + 1, x0) + fx * v(y0 + 1, x0 + 1));
+  return (1 - fy) * ((1 - fx) * v(y0, x0) + fx * v(y0, x0 + 1)) +
+         fy * ((1 - fx) * v(y0 + 1, x0) + fx * v(y0 + 1, x0 + 1));
 }
 
 TEST(AlgScaleTemp, InteriorMatchesBilinearReference) {

@@ -162,10 +162,12 @@ OSTREL_API int mtReload(MtContext* context, const MtConfig* config);
 /* Evaluates the whole frame (results[0]) and every enabled item i (results[i + 1]; others are not
  * written) with their alarm rules. `results` holds 17 entries. Returns 0, or -1 when the frame
  * size differs from the context's (or a pointer is null). */
-OSTREL_API int mtCheck(MtContext* context, const DataFrameHead* head, const int16_t* codes, MtResult* results);
+OSTREL_API int mtCheck(MtContext* context, const DataFrameHead* head, const int16_t* codes,
+                       MtResult* results);
 /* Statistics and alarm rule of one item on a frame. Returns 0; -1 invalid item (points outside
  * the frame, bad point count or percent, null pointers); -2 kind above 5. */
-OSTREL_API int mtGetResult(const DataFrameHead* head, const int16_t* codes, const MtItem* item, MtResult* result);
+OSTREL_API int mtGetResult(const DataFrameHead* head, const int16_t* codes, const MtItem* item,
+                           MtResult* result);
 /* Temperature at (column, row): 3 x 3 mean inside, the code itself on the border. Returns 0, or
  * -8 when the frame size differs from the context's or the position lies outside. */
 OSTREL_API int mtCheckMouse(MtContext* context, const DataFrameHead* head, const int16_t* codes, int column,

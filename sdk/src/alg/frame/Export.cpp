@@ -128,7 +128,8 @@ extern "C" OSTREL_API int Util_SaveGRAY(const uint8_t* gray, int width, int heig
   return f.commit();
 }
 
-extern "C" OSTREL_API int Ostrel_ExportText(const DataFrameHead* head, const int16_t* codes, const char* path) {
+extern "C" OSTREL_API int Ostrel_ExportText(const DataFrameHead* head, const int16_t* codes,
+                                            const char* path) {
   if (!head || !codes || !path) return OSTREL_E_ARGUMENT;
   const int w = head->width, h = head->height;
   if (w <= 0 || h <= 0 || head->scale == 0 || head->kind != 2) return OSTREL_E_ARGUMENT;

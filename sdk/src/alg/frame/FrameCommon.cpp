@@ -45,6 +45,8 @@ void* frameAlloc(size_t bytes) {
   return std::malloc(bytes ? bytes : 1);
 }
 
-void failNthFrameAlloc(int n) { g_failCountdown.store(n < 0 ? 0 : n, std::memory_order_relaxed); }
+void failNthFrameAlloc(int n) {
+  g_failCountdown.store(n < 0 ? 0 : n, std::memory_order_relaxed);
+}
 
 }  // namespace ostrel::alg

@@ -115,7 +115,9 @@ bool insidePolygon(const MtPoint* p, int n, int x, int y) {
   return inside;
 }
 
-bool pointInside(const MtPoint& p, int w, int h) { return p.x < w && p.y < h; }
+bool pointInside(const MtPoint& p, int w, int h) {
+  return p.x < w && p.y < h;
+}
 
 void scanBox(const int16_t* codes, int w, int h, int x0, int y0, int x1, int y1, Scan& s) {
   x0 = std::clamp(x0, 0, w - 1);
@@ -141,21 +143,32 @@ int alarmLevel(const MtItem& item, float max, float min, float avg) {
   if (item.kind == 0) {
     const float v = avg;
     switch (item.ruleType) {
-      case 1: return v < t1 ? 0 : v < t2 ? 1 : v < t3 ? 2 : 3;
-      case 2: return v < t1 ? 1 : 0;
+      case 1:
+        return v < t1 ? 0 : v < t2 ? 1 : v < t3 ? 2 : 3;
+      case 2:
+        return v < t1 ? 1 : 0;
       case 3:
-      case 5: return t1 < v && v < t2 ? 1 : 0;
-      case 4: return t1 < v && v < t2 ? 0 : 1;
-      default: return 0;
+      case 5:
+        return t1 < v && v < t2 ? 1 : 0;
+      case 4:
+        return t1 < v && v < t2 ? 0 : 1;
+      default:
+        return 0;
     }
   }
   switch (item.ruleType) {
-    case 1: return max < t1 ? 0 : max < t2 ? 1 : max < t3 ? 2 : 3;
-    case 2: return min < t1 ? 1 : 0;
-    case 3: return max < t2 && min > t1 ? 1 : 0;
-    case 4: return max < t2 && min > t1 ? 0 : 1;
-    case 5: return t1 < max && max < t2 ? 1 : 0;
-    default: return 0;
+    case 1:
+      return max < t1 ? 0 : max < t2 ? 1 : max < t3 ? 2 : 3;
+    case 2:
+      return min < t1 ? 1 : 0;
+    case 3:
+      return max < t2 && min > t1 ? 1 : 0;
+    case 4:
+      return max < t2 && min > t1 ? 0 : 1;
+    case 5:
+      return t1 < max && max < t2 ? 1 : 0;
+    default:
+      return 0;
   }
 }
 
@@ -245,7 +258,9 @@ using namespace ostrel::alg;
 
 namespace {
 
-MtConfig* configOf(MtContext* ctx) { return reinterpret_cast<MtConfig*>(ctx->block); }
+MtConfig* configOf(MtContext* ctx) {
+  return reinterpret_cast<MtConfig*>(ctx->block);
+}
 uint8_t* planeOf(MtContext* ctx, int i) {
   return ctx->block + sizeof(MtConfig) + static_cast<size_t>(i) * ctx->pixels;
 }
@@ -257,16 +272,20 @@ void refillLut(MtContext* ctx, const DataFrameHead& head) {
   // A scale of 0 only records the pair and keeps the table as it is.
   if (head.scale == 0) return;
   for (int k = -32768; k <= 32767; ++k)
-    ctx->lut[k + 32768] = static_cast<float>(k) / static_cast<float>(head.scale) + static_cast<float>(head.offset);
+    ctx->lut[k + 32768] =
+        static_cast<float>(k) / static_cast<float>(head.scale) + static_cast<float>(head.offset);
 }
 
-float lutAt(const MtContext* ctx, int code) { return ctx->lut[code + 32768]; }
+float lutAt(const MtContext* ctx, int code) {
+  return ctx->lut[code + 32768];
+}
 
 bool itemValidForReload(const MtItem& it, int w, int h) {
   if (it.kind > 5) return false;
   if (it.percent < 50 || it.percent > 100) return false;
   switch (it.kind) {
-    case 0: return pointInside(it.points[0], w, h) && it.points[1].x < 4;
+    case 0:
+      return pointInside(it.points[0], w, h) && it.points[1].x < 4;
     case 2:
     case 3:
       return it.points[0].x < it.points[1].x && it.points[1].x < w && it.points[0].y < it.points[1].y &&

@@ -37,33 +37,33 @@ void medianRowScalar(const int16_t* a, const int16_t* b, const int16_t* c, int16
 // Vector form: each column of three is sorted once per output row (pass 1, into lo / mid / hi
 // rows), then the median of nine is the median of (largest of the three column minima, median of
 // the column medians, smallest of the column maxima) (pass 2).
-#define OSTREL_MEDIAN_BODY(VEC, LOAD, STORE, MIN, MAX, LANES)                       \
-  const int pw = w + 2;                                                              \
-  int16_t* lo = tmp;                                                                 \
-  int16_t* mid = tmp + pw;                                                           \
-  int16_t* hi = tmp + 2 * pw;                                                        \
-  int x = 0;                                                                         \
-  for (; x + LANES <= pw; x += LANES) {                                              \
-    VEC p = LOAD(a + x), q = LOAD(b + x), r = LOAD(c + x);                           \
-    VEC mn = MIN(p, q), mx = MAX(p, q), t = MAX(mn, r);                              \
-    STORE(lo + x, MIN(mn, r));                                                       \
-    STORE(mid + x, MIN(mx, t));                                                      \
-    STORE(hi + x, MAX(mx, t));                                                       \
-  }                                                                                  \
-  for (; x < pw; ++x) {                                                              \
-    const int16_t mn = std::min(a[x], b[x]), mx = std::max(a[x], b[x]);              \
-    const int16_t t = std::max(mn, c[x]);                                            \
-    lo[x] = std::min(mn, c[x]);                                                      \
-    mid[x] = std::min(mx, t);                                                        \
-    hi[x] = std::max(mx, t);                                                         \
-  }                                                                                  \
-  for (x = 0; x + LANES <= w; x += LANES) {                                          \
-    VEC l = MAX(MAX(LOAD(lo + x), LOAD(lo + x + 1)), LOAD(lo + x + 2));              \
-    VEC h = MIN(MIN(LOAD(hi + x), LOAD(hi + x + 1)), LOAD(hi + x + 2));              \
-    VEC m0 = LOAD(mid + x), m1 = LOAD(mid + x + 1), m2 = LOAD(mid + x + 2);          \
-    VEC m = MAX(MIN(m0, m1), MIN(MAX(m0, m1), m2));                                  \
-    STORE(out + x, MAX(MIN(l, m), MIN(MAX(l, m), h)));                               \
-  }                                                                                  \
+#define OSTREL_MEDIAN_BODY(VEC, LOAD, STORE, MIN, MAX, LANES)               \
+  const int pw = w + 2;                                                     \
+  int16_t* lo = tmp;                                                        \
+  int16_t* mid = tmp + pw;                                                  \
+  int16_t* hi = tmp + 2 * pw;                                               \
+  int x = 0;                                                                \
+  for (; x + LANES <= pw; x += LANES) {                                     \
+    VEC p = LOAD(a + x), q = LOAD(b + x), r = LOAD(c + x);                  \
+    VEC mn = MIN(p, q), mx = MAX(p, q), t = MAX(mn, r);                     \
+    STORE(lo + x, MIN(mn, r));                                              \
+    STORE(mid + x, MIN(mx, t));                                             \
+    STORE(hi + x, MAX(mx, t));                                              \
+  }                                                                         \
+  for (; x < pw; ++x) {                                                     \
+    const int16_t mn = std::min(a[x], b[x]), mx = std::max(a[x], b[x]);     \
+    const int16_t t = std::max(mn, c[x]);                                   \
+    lo[x] = std::min(mn, c[x]);                                             \
+    mid[x] = std::min(mx, t);                                               \
+    hi[x] = std::max(mx, t);                                                \
+  }                                                                         \
+  for (x = 0; x + LANES <= w; x += LANES) {                                 \
+    VEC l = MAX(MAX(LOAD(lo + x), LOAD(lo + x + 1)), LOAD(lo + x + 2));     \
+    VEC h = MIN(MIN(LOAD(hi + x), LOAD(hi + x + 1)), LOAD(hi + x + 2));     \
+    VEC m0 = LOAD(mid + x), m1 = LOAD(mid + x + 1), m2 = LOAD(mid + x + 2); \
+    VEC m = MAX(MIN(m0, m1), MIN(MAX(m0, m1), m2));                         \
+    STORE(out + x, MAX(MIN(l, m), MIN(MAX(l, m), h)));                      \
+  }                                                                         \
   if (x < w) medianRowScalar(a + x, b + x, c + x, out + x, w - x, nullptr);
 
 #define OSTREL_LOAD128(p) _mm_loadu_si128(reinterpret_cast<const __m128i*>(p))
@@ -93,7 +93,8 @@ void buildPadded(const int16_t* values, int w, int h, int16_t* pad) {
     row[w + 1] = src[w - 1];
   }
   std::memcpy(pad, pad + pw, pw * sizeof(int16_t));
-  std::memcpy(pad + (static_cast<size_t>(h) + 1) * pw, pad + static_cast<size_t>(h) * pw, pw * sizeof(int16_t));
+  std::memcpy(pad + (static_cast<size_t>(h) + 1) * pw, pad + static_cast<size_t>(h) * pw,
+              pw * sizeof(int16_t));
 }
 
 }  // namespace
@@ -129,9 +130,14 @@ extern "C" OSTREL_API int Alg_MedianExecute(AlgMedianContext* ctx, int width, in
   buildPadded(values, width, height, pad);
   void (*row)(const int16_t*, const int16_t*, const int16_t*, int16_t*, int, int16_t*) = medianRowScalar;
   switch (simdLevel()) {
-    case SimdLevel::Avx2: row = medianRowAvx2; break;
-    case SimdLevel::Sse2: row = medianRowSse2; break;
-    case SimdLevel::Scalar: break;
+    case SimdLevel::Avx2:
+      row = medianRowAvx2;
+      break;
+    case SimdLevel::Sse2:
+      row = medianRowSse2;
+      break;
+    case SimdLevel::Scalar:
+      break;
   }
   const size_t pw = static_cast<size_t>(width) + 2;
   for (int y = 0; y < height; ++y)
@@ -147,7 +153,8 @@ extern "C" OSTREL_API void Alg_MedianFree(AlgMedianContext** ctx) {
   *ctx = nullptr;
 }
 
-extern "C" OSTREL_API int Alg_MedianExecuteX(int width, int height, int16_t* values, int16_t* scratch, int type) {
+extern "C" OSTREL_API int Alg_MedianExecuteX(int width, int height, int16_t* values, int16_t* scratch,
+                                             int type) {
   if (type < 1 || type > 3) return OSTREL_E_UNSUPPORTED;
   if (!values || !scratch || width <= 0 || height <= 0) return OSTREL_E_ARGUMENT;
   const size_t w = static_cast<size_t>(width);

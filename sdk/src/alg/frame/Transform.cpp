@@ -13,7 +13,9 @@ namespace {
 
 // ---- row mirror -------------------------------------------------------------------------------
 
-void flipRowScalar(int16_t* row, int width) { std::reverse(row, row + width); }
+void flipRowScalar(int16_t* row, int width) {
+  std::reverse(row, row + width);
+}
 
 __attribute__((target("sse2"))) inline __m128i reverse8(__m128i v) {
   v = _mm_shufflelo_epi16(v, 0x1B);
@@ -56,9 +58,14 @@ __attribute__((target("avx2"))) void flipRowAvx2(int16_t* row, int width) {
 void flipRows(int16_t* values, int width, int rows) {
   void (*fn)(int16_t*, int) = flipRowScalar;
   switch (simdLevel()) {
-    case SimdLevel::Avx2: fn = flipRowAvx2; break;
-    case SimdLevel::Sse2: fn = flipRowSse2; break;
-    case SimdLevel::Scalar: break;
+    case SimdLevel::Avx2:
+      fn = flipRowAvx2;
+      break;
+    case SimdLevel::Sse2:
+      fn = flipRowSse2;
+      break;
+    case SimdLevel::Scalar:
+      break;
   }
   for (int r = 0; r < rows; ++r) fn(values + static_cast<size_t>(r) * width, width);
 }
@@ -119,7 +126,8 @@ __attribute__((target("sse2"))) inline void transpose8(const __m128i* rows, __m1
 // Vector form of both rotations: 8 x 8 blocks transposed in registers, within cache tiles; the
 // clockwise turn reads the block's rows bottom-up so each output row comes out in order. Rows and
 // columns left over from the blocks go through the scalar rule.
-__attribute__((target("sse2"))) void rotateSse2(const int16_t* src, int w, int h, int16_t* dst, bool clockwise) {
+__attribute__((target("sse2"))) void rotateSse2(const int16_t* src, int w, int h, int16_t* dst,
+                                                bool clockwise) {
   const int w8 = w & ~7, h8 = h & ~7;
   for (int r0 = 0; r0 < h8; r0 += kTile) {
     const int r1 = std::min(h8, r0 + kTile);
@@ -130,7 +138,8 @@ __attribute__((target("sse2"))) void rotateSse2(const int16_t* src, int w, int h
           __m128i rows[8], t[8];
           for (int k = 0; k < 8; ++k) {
             const int r = clockwise ? rb + 7 - k : rb + k;
-            rows[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + static_cast<size_t>(r) * w + cb));
+            rows[k] =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + static_cast<size_t>(r) * w + cb));
           }
           transpose8(rows, t);
           for (int k = 0; k < 8; ++k) {
@@ -177,7 +186,9 @@ void flipVertical(int16_t* values, int w, int h) {
 
 // ---- enlargement ------------------------------------------------------------------------------
 
-inline int16_t mean2(int a, int b) { return static_cast<int16_t>((a + b) >> 1); }
+inline int16_t mean2(int a, int b) {
+  return static_cast<int16_t>((a + b) >> 1);
+}
 
 // The one-pixel frame of types 2 and 3: left and right columns from the two values inward in the
 // row, top and bottom rows from the two values inward in the column, corners from the row and
@@ -357,10 +368,17 @@ extern "C" OSTREL_API int Alg_Transform(DataFrameHead* head, int16_t* values, in
       head->width = static_cast<uint16_t>(h);
       head->height = static_cast<uint16_t>(w);
       break;
-    case 2: std::reverse(values, values + n); break;
-    case 4: flipRows(values, w, h); break;
-    case 5: flipVertical(values, w, h); break;
-    default: break;
+    case 2:
+      std::reverse(values, values + n);
+      break;
+    case 4:
+      flipRows(values, w, h);
+      break;
+    case 5:
+      flipVertical(values, w, h);
+      break;
+    default:
+      break;
   }
   return 0;
 }
@@ -394,9 +412,15 @@ extern "C" OSTREL_API int Alg_ScaleTemp(int type, int width, int height, const i
   // The output size is (type x width) x (type x height); keep every index inside int.
   if (static_cast<int64_t>(width) * type * height * type > INT32_MAX) return OSTREL_E_ARGUMENT;
   switch (type) {
-    case 2: scale2(src, width, height, dst); break;
-    case 3: scale3(src, width, height, dst); break;
-    default: scale4(src, width, height, dst); break;
+    case 2:
+      scale2(src, width, height, dst);
+      break;
+    case 3:
+      scale3(src, width, height, dst);
+      break;
+    default:
+      scale4(src, width, height, dst);
+      break;
   }
   return 0;
 }
