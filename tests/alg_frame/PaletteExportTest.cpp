@@ -252,8 +252,9 @@ TEST(ExportText, EveryCodeMatchesCLocalePrintf) {
   const std::string path = tempPath("all.txt");
   std::vector<int16_t> codes(65536);
   for (int i = 0; i < 65536; ++i) codes[i] = static_cast<int16_t>(i - 32768);
-  for (auto [scale, offset] : {std::pair{1, -32768}, std::pair{1, 32767}, std::pair{10, -20},
-                               std::pair{100, 0}, std::pair{7, 3}, std::pair{65535, -1}}) {
+  for (auto [scale, offset] :
+       {std::pair{1, -32768}, std::pair{1, 32767}, std::pair{10, -20}, std::pair{100, 0}, std::pair{7, 3},
+        std::pair{65535, -1}, std::pair{1000, 0}}) {
     auto head = ostrel::test::makeHead(256, 256, scale, offset, 2);
     ASSERT_EQ(Ostrel_ExportText(&head, codes.data(), path.c_str()), 0);
     std::string expect;
