@@ -50,7 +50,9 @@ const std::vector<std::vector<uint8_t>>& pictures(int w, int h) {
 }
 
 std::map<std::string, double> fpsOurs, fpsPeer;
-std::string sizeName(int w, int h) { return std::to_string(w) + "x" + std::to_string(h); }
+std::string sizeName(int w, int h) {
+  return std::to_string(w) + "x" + std::to_string(h);
+}
 
 void BM_EncodeMp4_Library(benchmark::State& state) {
   int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
@@ -73,7 +75,8 @@ void BM_EncodeMp4_Library(benchmark::State& state) {
     for (int i = 0; i < kFrames; ++i) {
       uint8_t* pkt = nullptr;
       int len = 0;
-      if (H264Enc_Encode(enc, pics[i % kDistinct].data(), &pkt, &len) >= 0) H264Enc_WritePacket(enc, pkt, len);
+      if (H264Enc_Encode(enc, pics[i % kDistinct].data(), &pkt, &len) >= 0)
+        H264Enc_WritePacket(enc, pkt, len);
     }
     H264Enc_CloseFile(enc);
     seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
@@ -93,10 +96,11 @@ void BM_EncodeMp4_FfmpegCommand(benchmark::State& state) {
   }
   // The same settings as the library: preset veryfast, zerolatency, no B-frames, key frame every
   // 25 frames, 4000 kbit/s, 4:2:0, 25/1, MP4.
-  std::string cmd = "ffmpeg -nostdin -v error -y -stream_loop -1 -f rawvideo -pix_fmt bgra -s " + sizeName(w, h) +
-                    " -r 25 -i " + raw + " -frames:v " + std::to_string(kFrames) +
-                    " -c:v libx264 -preset veryfast -tune zerolatency -bf 0 -g 25 -b:v 4000k -pix_fmt yuv420p " +
-                    scratch() + "/peer.mp4";
+  std::string cmd =
+      "ffmpeg -nostdin -v error -y -stream_loop -1 -f rawvideo -pix_fmt bgra -s " + sizeName(w, h) +
+      " -r 25 -i " + raw + " -frames:v " + std::to_string(kFrames) +
+      " -c:v libx264 -preset veryfast -tune zerolatency -bf 0 -g 25 -b:v 4000k -pix_fmt yuv420p " +
+      scratch() + "/peer.mp4";
   double seconds = 0;
   for (auto _ : state) {
     auto t0 = std::chrono::steady_clock::now();
@@ -110,9 +114,10 @@ void BM_EncodeMp4_FfmpegCommand(benchmark::State& state) {
 
 void BM_Decode1080pToBgra(benchmark::State& state) {
   std::string stream = scratch() + "/1080p.h264";
-  std::string cmd = "ffmpeg -nostdin -v error -y -f lavfi -i testsrc2=size=1920x1080:rate=25 -frames:v 50 "
-                    "-c:v libx264 -preset veryfast -tune zerolatency -bf 0 -g 25 -x264-params aud=1 -f h264 " +
-                    stream;
+  std::string cmd =
+      "ffmpeg -nostdin -v error -y -f lavfi -i testsrc2=size=1920x1080:rate=25 -frames:v 50 "
+      "-c:v libx264 -preset veryfast -tune zerolatency -bf 0 -g 25 -x264-params aud=1 -f h264 " +
+      stream;
   if (std::system(cmd.c_str()) != 0) {
     state.SkipWithError("ffmpeg command failed");
     return;
@@ -123,7 +128,8 @@ void BM_Decode1080pToBgra(benchmark::State& state) {
   std::vector<std::vector<uint8_t>> units;
   size_t start = 0;
   for (size_t i = 4; i + 4 <= s.size(); ++i) {
-    if (s[i] == 0 && s[i + 1] == 0 && s[i + 2] == 0 && s[i + 3] == 1 && i + 4 < s.size() && (s[i + 4] & 0x1f) == 9) {
+    if (s[i] == 0 && s[i + 1] == 0 && s[i + 2] == 0 && s[i + 3] == 1 && i + 4 < s.size() &&
+        (s[i + 4] & 0x1f) == 9) {
       units.emplace_back(s.begin() + static_cast<long>(start), s.begin() + static_cast<long>(i));
       start = i;
     }
@@ -151,8 +157,18 @@ void BM_Decode1080pToBgra(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_EncodeMp4_Library)->Args({640, 512})->Args({1280, 1024})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(BM_EncodeMp4_FfmpegCommand)->Args({640, 512})->Args({1280, 1024})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_EncodeMp4_Library)
+    ->Args({640, 512})
+    ->Args({1280, 1024})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK(BM_EncodeMp4_FfmpegCommand)
+    ->Args({640, 512})
+    ->Args({1280, 1024})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 BENCHMARK(BM_Decode1080pToBgra)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 int main(int argc, char** argv) {

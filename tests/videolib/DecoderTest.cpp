@@ -21,8 +21,10 @@ constexpr int kW = 320, kH = 240, kFrames = 30;
 std::string makeStream(const std::string& dir) {
   std::string path = dir + "/in.h264";
   std::string out;
-  int rc = run(ffmpeg() + " -v error -f lavfi -i testsrc2=size=320x240:rate=25 -frames:v 30 -c:v libx264 "
-                          "-preset veryfast -tune zerolatency -bf 0 -g 10 -pix_fmt yuv420p -f h264 -y " + path,
+  int rc = run(ffmpeg() +
+                   " -v error -f lavfi -i testsrc2=size=320x240:rate=25 -frames:v 30 -c:v libx264 "
+                   "-preset veryfast -tune zerolatency -bf 0 -g 10 -pix_fmt yuv420p -f h264 -y " +
+                   path,
                &out);
   EXPECT_EQ(rc, 0) << out;
   return path;
@@ -42,7 +44,8 @@ TEST(VideoDecoder, MatchesTheCommandsDecodeAndSkipsEmptyUnits) {
   const std::string dir = scratchDir();
   std::string in = makeStream(dir);
   std::string out;
-  ASSERT_EQ(run(ffmpeg() + " -v error -i " + in + " -f rawvideo -pix_fmt bgra -y " + dir + "/ref.bgra", &out), 0)
+  ASSERT_EQ(run(ffmpeg() + " -v error -i " + in + " -f rawvideo -pix_fmt bgra -y " + dir + "/ref.bgra", &out),
+            0)
       << out;
   std::vector<uint8_t> ref = readFile(dir + "/ref.bgra");
   const size_t pic = static_cast<size_t>(kW) * kH * 4;
@@ -126,8 +129,10 @@ TEST(VideoDecoder, RecordingStartsAtTheFirstIdrAndDecodesCleanly) {
   EXPECT_EQ(run(ffmpeg() + " -v error -i " + mp4 + " -f null -", &err), 0);
   EXPECT_EQ(err, "");
   std::string p;
-  run(ffprobe() + " -v error -count_frames -show_entries stream=codec_name,nb_read_frames,r_frame_rate "
-                  "-of default=nw=1 " + mp4,
+  run(ffprobe() +
+          " -v error -count_frames -show_entries stream=codec_name,nb_read_frames,r_frame_rate "
+          "-of default=nw=1 " +
+          mp4,
       &p);
   EXPECT_EQ(probeValue(p, "codec_name"), "h264") << p;
   EXPECT_EQ(probeValue(p, "nb_read_frames"), "20") << p;  // units 10..29

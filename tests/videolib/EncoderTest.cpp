@@ -25,7 +25,8 @@ H264EncConfig encConfig(int w, int h, int num, int den) {
 }
 
 // Encodes `frames` moving-gradient pictures into path; also writes the raw source when asked.
-void encodeGradient(H264Encoder* enc, const std::string& path, int w, int h, int frames, std::vector<uint8_t>* raw) {
+void encodeGradient(H264Encoder* enc, const std::string& path, int w, int h, int frames,
+                    std::vector<uint8_t>* raw) {
   ASSERT_EQ(H264Enc_OpenFile(enc, path.c_str()), 0);
   for (int i = 0; i < frames; ++i) {
     std::vector<uint8_t> pic = movingGradient(w, h, i);
@@ -45,8 +46,9 @@ void encodeGradient(H264Encoder* enc, const std::string& path, int w, int h, int
 
 std::string probe(const std::string& path) {
   std::string out;
-  run(ffprobe() + " -v error -count_frames -select_streams v:0 -show_entries "
-                  "stream=codec_name,width,height,r_frame_rate,avg_frame_rate,nb_read_frames -of default=nw=1 " +
+  run(ffprobe() +
+          " -v error -count_frames -select_streams v:0 -show_entries "
+          "stream=codec_name,width,height,r_frame_rate,avg_frame_rate,nb_read_frames -of default=nw=1 " +
           path,
       &out);
   return out;
@@ -113,8 +115,8 @@ TEST(VideoEncoder, EachFileStartsWithAnIdrAndKeepsAllFrames) {
   H264Enc_Free(&enc);
   for (auto [name, count] : {std::pair{"a", 17}, std::pair{"b", 23}}) {
     std::string out;
-    run(ffprobe() + " -v error -select_streams v:0 -show_entries frame=key_frame,pict_type -of csv=p=0 " + dir + "/" +
-            name + ".mp4",
+    run(ffprobe() + " -v error -select_streams v:0 -show_entries frame=key_frame,pict_type -of csv=p=0 " +
+            dir + "/" + name + ".mp4",
         &out);
     EXPECT_EQ(out.rfind("1,I", 0), 0u) << name << ": " << out;
     int frames = 0;  // ffprobe adds a blank line after frames with side data

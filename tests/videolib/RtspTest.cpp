@@ -19,7 +19,9 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-double secondsSince(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
+double secondsSince(Clock::time_point t) {
+  return std::chrono::duration<double>(Clock::now() - t).count();
+}
 
 // A TCP listener on 127.0.0.1:port that accepts and then says nothing.
 int silentServer(int port) {
@@ -43,8 +45,10 @@ TEST(VideoRtsp, ListeningReaderTakesAPushedStreamAndRecordsIt) {
   const int port = 38561;
   const std::string dir = scratchDir();
   std::string out;
-  ASSERT_EQ(run(ffmpeg() + " -v error -f lavfi -i testsrc2=size=320x240:rate=25 -frames:v 50 -c:v libx264 "
-                           "-preset veryfast -tune zerolatency -bf 0 -g 25 -y " + dir + "/src.mp4",
+  ASSERT_EQ(run(ffmpeg() +
+                    " -v error -f lavfi -i testsrc2=size=320x240:rate=25 -frames:v 50 -c:v libx264 "
+                    "-preset veryfast -tune zerolatency -bf 0 -g 25 -y " +
+                    dir + "/src.mp4",
                 &out),
             0)
       << out;
@@ -54,7 +58,8 @@ TEST(VideoRtsp, ListeningReaderTakesAPushedStreamAndRecordsIt) {
   RtspStream* s = nullptr;
   std::thread opener([&] { s = Rtsp_Open(url.c_str(), &cfg); });
   auto t0 = Clock::now();
-  while (!isListening(port) && secondsSince(t0) < 5) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  while (!isListening(port) && secondsSince(t0) < 5)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   ASSERT_TRUE(isListening(port));
   int pushRc = -1;
   std::string pushOut;
@@ -96,8 +101,10 @@ TEST(VideoRtsp, ListeningReaderTakesAPushedStreamAndRecordsIt) {
   EXPECT_EQ(pushRc, 0) << pushOut;
 
   std::string p;
-  ASSERT_EQ(run(ffprobe() + " -v error -count_frames -show_entries stream=codec_name,width,height,nb_read_frames "
-                            "-of default=nw=1 " + rec,
+  ASSERT_EQ(run(ffprobe() +
+                    " -v error -count_frames -show_entries stream=codec_name,width,height,nb_read_frames "
+                    "-of default=nw=1 " +
+                    rec,
                 &p),
             0)
       << p;

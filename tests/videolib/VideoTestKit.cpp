@@ -23,12 +23,17 @@ int run(const std::string& cmd, std::string* out, int seconds) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string ffmpeg() { return std::string(OSTREL_FFMPEG_CMD) + " -nostdin -hide_banner"; }
-std::string ffprobe() { return std::string(OSTREL_FFPROBE_CMD) + " -hide_banner"; }
+std::string ffmpeg() {
+  return std::string(OSTREL_FFMPEG_CMD) + " -nostdin -hide_banner";
+}
+std::string ffprobe() {
+  return std::string(OSTREL_FFPROBE_CMD) + " -hide_banner";
+}
 
 std::string scratchDir() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string dir = std::string(OSTREL_TEST_BINARY_DIR) + "/scratch/" + info->test_suite_name() + "." + info->name();
+  std::string dir =
+      std::string(OSTREL_TEST_BINARY_DIR) + "/scratch/" + info->test_suite_name() + "." + info->name();
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   return dir;

@@ -39,18 +39,18 @@ extern "C" {
 
 /* ---- Result codes --------------------------------------------------------------------- */
 #define OSTREL_FF_OK 0
-#define OSTREL_FF_PENDING 1           /* accepted, but no picture or packet came out (yet) */
-#define OSTREL_FF_E_FAILED (-1)       /* FFmpeg reported an error; details in the log */
-#define OSTREL_FF_E_UNSUPPORTED (-2)  /* no H.264 codec or no container for this file name */
+#define OSTREL_FF_PENDING 1          /* accepted, but no picture or packet came out (yet) */
+#define OSTREL_FF_E_FAILED (-1)      /* FFmpeg reported an error; details in the log */
+#define OSTREL_FF_E_UNSUPPORTED (-2) /* no H.264 codec or no container for this file name */
 #define OSTREL_FF_E_NO_MEMORY (-5)
-#define OSTREL_FF_E_STATE (-7)        /* not configured, no file open, nothing recorded */
-#define OSTREL_FF_E_ARGUMENT (-8)     /* null pointer, zero size, length out of range */
-#define OSTREL_FF_E_HANDLE (-10)      /* null handle */
-#define OSTREL_FF_E_DATA (-11)        /* the data is not decodable H.264 */
-#define OSTREL_FF_E_STREAM_END (-17)  /* RTSP: the server ended the stream or the connection */
-#define OSTREL_FF_E_TIMEOUT (-97)     /* RTSP: no picture within OSTREL_RTSP_READ_TIMEOUT_MS */
-#define OSTREL_FF_E_WRITE (-197)      /* writing the output file failed */
-#define OSTREL_FF_E_OPEN (-200)       /* the output file could not be created */
+#define OSTREL_FF_E_STATE (-7)       /* not configured, no file open, nothing recorded */
+#define OSTREL_FF_E_ARGUMENT (-8)    /* null pointer, zero size, length out of range */
+#define OSTREL_FF_E_HANDLE (-10)     /* null handle */
+#define OSTREL_FF_E_DATA (-11)       /* the data is not decodable H.264 */
+#define OSTREL_FF_E_STREAM_END (-17) /* RTSP: the server ended the stream or the connection */
+#define OSTREL_FF_E_TIMEOUT (-97)    /* RTSP: no picture within OSTREL_RTSP_READ_TIMEOUT_MS */
+#define OSTREL_FF_E_WRITE (-197)     /* writing the output file failed */
+#define OSTREL_FF_E_OPEN (-200)      /* the output file could not be created */
 
 /* ---- Library start, stop and logging --------------------------------------------------- */
 
@@ -88,14 +88,14 @@ OSTREL_FFMPEG_API int OstrelFfmpeg_Uninit(void);
 
 /* Decoder set-up record, 84 bytes, zero-filled by the caller. */
 typedef struct H264DecConfig {
-  uint32_t codec;       /* 0: codec code (see the conventions above) */
-  uint16_t width;       /* 4: picture width every decoded picture is scaled to, 1..8192 */
-  uint16_t height;      /* 6: picture height every decoded picture is scaled to, 1..8192 */
-  uint16_t fpsNum;      /* 8: frame rate numerator (camera start record byte 128); 0 -> 25/1 */
-  uint16_t fpsDen;      /* 10: frame rate denominator (start record byte 130); 0 -> 25/1 */
-  uint32_t reserved;    /* 12: 0 */
-  int32_t extraLength;  /* 16: number of bytes in extra, 0..64 */
-  uint8_t extra[64];    /* 20: codec set-up bytes: SPS and PPS, Annex-B or avcC form */
+  uint32_t codec;      /* 0: codec code (see the conventions above) */
+  uint16_t width;      /* 4: picture width every decoded picture is scaled to, 1..8192 */
+  uint16_t height;     /* 6: picture height every decoded picture is scaled to, 1..8192 */
+  uint16_t fpsNum;     /* 8: frame rate numerator (camera start record byte 128); 0 -> 25/1 */
+  uint16_t fpsDen;     /* 10: frame rate denominator (start record byte 130); 0 -> 25/1 */
+  uint32_t reserved;   /* 12: 0 */
+  int32_t extraLength; /* 16: number of bytes in extra, 0..64 */
+  uint8_t extra[64];   /* 20: codec set-up bytes: SPS and PPS, Annex-B or avcC form */
 } H264DecConfig;
 OSTREL_FFMPEG_STATIC_ASSERT(sizeof(H264DecConfig) == 84, "H264DecConfig size");
 OSTREL_FFMPEG_STATIC_ASSERT(offsetof(H264DecConfig, fpsNum) == 8, "H264DecConfig fpsNum");
@@ -155,14 +155,14 @@ OSTREL_FFMPEG_API void H264Dec_Free(H264Decoder** dec);
 
 /* Encoder set-up record, 80 bytes, zero-filled by the caller. */
 typedef struct H264EncConfig {
-  uint32_t codec;        /* 0: codec code (see the conventions above) */
-  uint16_t width;        /* 4: width of the BGRA pictures handed to H264Enc_Encode, 2..8192 */
-  uint16_t height;       /* 6: height of those pictures, 2..8192 */
-  uint16_t fpsNum;       /* 8: frame rate numerator; 0 (or a 0 denominator) -> 25/1 */
-  uint16_t fpsDen;       /* 10: frame rate denominator */
-  uint16_t keyInterval;  /* 12: frames from one key frame to the next; 0 -> one second */
-  uint16_t bitRate;      /* 14: kbit/s (4000 = 4 Mbit/s); 0 -> constant quality (CRF 23) */
-  uint8_t reserved[64];  /* 16: 0 */
+  uint32_t codec;       /* 0: codec code (see the conventions above) */
+  uint16_t width;       /* 4: width of the BGRA pictures handed to H264Enc_Encode, 2..8192 */
+  uint16_t height;      /* 6: height of those pictures, 2..8192 */
+  uint16_t fpsNum;      /* 8: frame rate numerator; 0 (or a 0 denominator) -> 25/1 */
+  uint16_t fpsDen;      /* 10: frame rate denominator */
+  uint16_t keyInterval; /* 12: frames from one key frame to the next; 0 -> one second */
+  uint16_t bitRate;     /* 14: kbit/s (4000 = 4 Mbit/s); 0 -> constant quality (CRF 23) */
+  uint8_t reserved[64]; /* 16: 0 */
 } H264EncConfig;
 OSTREL_FFMPEG_STATIC_ASSERT(sizeof(H264EncConfig) == 80, "H264EncConfig size");
 OSTREL_FFMPEG_STATIC_ASSERT(offsetof(H264EncConfig, fpsNum) == 8, "H264EncConfig fpsNum");
@@ -219,9 +219,10 @@ OSTREL_FFMPEG_API void H264Enc_Free(H264Encoder** enc);
 /* Bits of RtspOpenConfig.options (byte 256 of the SDK's RtspPreviewInfo); other bits are
  * ignored. Without OSTREL_RTSP_TCP, FFmpeg's default applies (RTP over UDP, falling back to
  * TCP). */
-#define OSTREL_RTSP_TCP 0x01    /* RTP interleaved in the RTSP TCP connection only */
-#define OSTREL_RTSP_LISTEN 0x02 /* listen on the URL's address and port and take a stream pushed
-                                   by a publisher (ANNOUNCE/RECORD) instead of connecting */
+#define OSTREL_RTSP_TCP 0x01 /* RTP interleaved in the RTSP TCP connection only */
+#define OSTREL_RTSP_LISTEN                                              \
+  0x02 /* listen on the URL's address and port and take a stream pushed \
+          by a publisher (ANNOUNCE/RECORD) instead of connecting */
 
 /* Deadlines: opening (connect, or wait for the publisher, describe, set-up and reading the
  * stream's picture size) must finish within OSTREL_RTSP_OPEN_TIMEOUT_MS; each Rtsp_Read returns
@@ -234,11 +235,11 @@ OSTREL_FFMPEG_API void H264Enc_Free(H264Encoder** enc);
 
 /* RTSP open set-up record, 44 bytes, zero-filled by the caller. */
 typedef struct RtspOpenConfig {
-  uint32_t options;      /* 0: OSTREL_RTSP_* bits */
-  uint32_t codec;        /* 4: decoder codec code (see the conventions above) */
-  uint8_t reserved[32];  /* 8: 0 */
-  uint16_t width;        /* 40: out: picture width of the stream; every picture is scaled to it */
-  uint16_t height;       /* 42: out: picture height */
+  uint32_t options;     /* 0: OSTREL_RTSP_* bits */
+  uint32_t codec;       /* 4: decoder codec code (see the conventions above) */
+  uint8_t reserved[32]; /* 8: 0 */
+  uint16_t width;       /* 40: out: picture width of the stream; every picture is scaled to it */
+  uint16_t height;      /* 42: out: picture height */
 } RtspOpenConfig;
 OSTREL_FFMPEG_STATIC_ASSERT(sizeof(RtspOpenConfig) == 44, "RtspOpenConfig size");
 OSTREL_FFMPEG_STATIC_ASSERT(offsetof(RtspOpenConfig, codec) == 4, "RtspOpenConfig codec");

@@ -16,8 +16,8 @@ struct H264Decoder {
   // The save functions may run on another thread than Decode; this lock guards the recorder
   // and the parameter sets, which both paths touch.
   std::mutex saveMutex;
-  vl::ParamSets params;     // guarded by saveMutex
-  vl::PacketRecorder rec;   // guarded by saveMutex
+  vl::ParamSets params;    // guarded by saveMutex
+  vl::PacketRecorder rec;  // guarded by saveMutex
 
   ~H264Decoder() {
     avcodec_free_context(&ctx);
@@ -66,7 +66,8 @@ extern "C" OSTREL_FFMPEG_API int H264Dec_SetConfig(H264Decoder* dec, const H264D
   return OSTREL_FF_OK;
 }
 
-extern "C" OSTREL_FFMPEG_API int H264Dec_Decode(H264Decoder* dec, const uint8_t* data, int length, uint8_t* bgra) {
+extern "C" OSTREL_FFMPEG_API int H264Dec_Decode(H264Decoder* dec, const uint8_t* data, int length,
+                                                uint8_t* bgra) {
   if (!dec) return OSTREL_FF_E_HANDLE;
   if (length < 0 || (length > 0 && !data) || !bgra) return OSTREL_FF_E_ARGUMENT;
   if (!dec->configured) return OSTREL_FF_E_STATE;
@@ -85,8 +86,10 @@ extern "C" OSTREL_FFMPEG_API int H264Dec_Decode(H264Decoder* dec, const uint8_t*
   auto takePictures = [&] {
     int e;
     while ((e = avcodec_receive_frame(dec->ctx, dec->frame)) >= 0) {
-      if (dec->out.write(dec->frame, bgra, nullptr)) result = OSTREL_FF_OK;
-      else if (result != OSTREL_FF_OK) result = OSTREL_FF_E_DATA;
+      if (dec->out.write(dec->frame, bgra, nullptr))
+        result = OSTREL_FF_OK;
+      else if (result != OSTREL_FF_OK)
+        result = OSTREL_FF_E_DATA;
       av_frame_unref(dec->frame);
     }
     // A drained decoder would refuse all further packets: reset it (not reached, as no empty

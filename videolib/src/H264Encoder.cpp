@@ -23,12 +23,12 @@ struct EncodedFile {
   AVCodecContext* ctx = nullptr;
   SwsContext* sws = nullptr;
   AVFrame* frame = nullptr;
-  AVFrame* src = nullptr;              // wraps the caller's picture for the conversion
-  AVPacket* current = nullptr;         // the packet handed out by the last Encode
-  bool currentPending = false;         // handed out and not yet written
-  std::vector<AVPacket*> extra;        // further packets of the same Encode, written after it
-  int srcWidth = 0;                    // width of the caller's pictures (row stride / 4)
-  int64_t nextPts = 0;                 // in ctx->time_base (one tick per frame)
+  AVFrame* src = nullptr;        // wraps the caller's picture for the conversion
+  AVPacket* current = nullptr;   // the packet handed out by the last Encode
+  bool currentPending = false;   // handed out and not yet written
+  std::vector<AVPacket*> extra;  // further packets of the same Encode, written after it
+  int srcWidth = 0;              // width of the caller's pictures (row stride / 4)
+  int64_t nextPts = 0;           // in ctx->time_base (one tick per frame)
   int64_t lastPts = -1;
   std::string path;
 };
@@ -154,7 +154,8 @@ int openFile(H264Encoder* enc, const char* path) {
   ctx->pix_fmt = AV_PIX_FMT_YUV420P;
   ctx->time_base = av_inv_q(rate);
   ctx->framerate = rate;
-  ctx->gop_size = c.keyInterval > 0 ? c.keyInterval : std::max(1, static_cast<int>(std::lround(av_q2d(rate))));
+  ctx->gop_size =
+      c.keyInterval > 0 ? c.keyInterval : std::max(1, static_cast<int>(std::lround(av_q2d(rate))));
   ctx->max_b_frames = 0;
   ctx->thread_count = 0;
   if (c.bitRate > 0) ctx->bit_rate = static_cast<int64_t>(c.bitRate) * 1000;
@@ -248,7 +249,7 @@ extern "C" OSTREL_FFMPEG_API int H264Enc_OpenFile(H264Encoder* enc, const char* 
 }
 
 extern "C" OSTREL_FFMPEG_API int H264Enc_Encode(H264Encoder* enc, const uint8_t* bgra, uint8_t** packet,
-                                                 int* length) {
+                                                int* length) {
   if (packet) *packet = nullptr;
   if (length) *length = 0;
   if (!enc) return OSTREL_FF_E_HANDLE;
@@ -271,13 +272,15 @@ extern "C" OSTREL_FFMPEG_API int H264Enc_Encode(H264Encoder* enc, const uint8_t*
   int serr = sws_scale_frame(f.sws, f.frame, f.src);
   f.src->data[0] = nullptr;
   if (serr < 0) {
-    vl::logf(OSTREL_FF_LOG_ERROR, "H264Enc_Encode: colour conversion failed: %s", vl::avErrorText(serr).c_str());
+    vl::logf(OSTREL_FF_LOG_ERROR, "H264Enc_Encode: colour conversion failed: %s",
+             vl::avErrorText(serr).c_str());
     return OSTREL_FF_E_FAILED;
   }
   f.frame->pts = f.nextPts++;
   int err = avcodec_send_frame(f.ctx, f.frame);
   if (err < 0) {
-    vl::logf(OSTREL_FF_LOG_ERROR, "H264Enc_Encode: encoder refused the picture: %s", vl::avErrorText(err).c_str());
+    vl::logf(OSTREL_FF_LOG_ERROR, "H264Enc_Encode: encoder refused the picture: %s",
+             vl::avErrorText(err).c_str());
     return OSTREL_FF_E_FAILED;
   }
   err = avcodec_receive_packet(f.ctx, f.current);

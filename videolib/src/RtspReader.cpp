@@ -15,7 +15,8 @@ extern "C" {
 
 namespace {
 int64_t nowMs() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
       .count();
 }
 }  // namespace
@@ -34,9 +35,9 @@ struct RtspStream {
   std::atomic<int64_t> deadlineMs{0};
   bool ended = false;
 
-  std::mutex saveMutex;      // Rtsp_BeginSave/EndSave may run on another thread than Rtsp_Read
-  vl::PacketRecorder rec;    // guarded by saveMutex
-  vl::ParamSets params;      // guarded by saveMutex
+  std::mutex saveMutex;    // Rtsp_BeginSave/EndSave may run on another thread than Rtsp_Read
+  vl::PacketRecorder rec;  // guarded by saveMutex
+  vl::ParamSets params;    // guarded by saveMutex
 
   ~RtspStream() {
     avcodec_free_context(&ctx);
@@ -53,7 +54,9 @@ int interruptCheck(void* opaque) {
   return nowMs() > s->deadlineMs.load() ? 1 : 0;
 }
 
-void armDeadline(RtspStream* s, int ms) { s->deadlineMs.store(nowMs() + ms); }
+void armDeadline(RtspStream* s, int ms) {
+  s->deadlineMs.store(nowMs() + ms);
+}
 
 // Takes one decoded picture if the decoder has one ready. True when bgra was written.
 bool takePicture(RtspStream* s, uint8_t* bgra, uint8_t* plane) {
@@ -165,7 +168,8 @@ extern "C" OSTREL_FFMPEG_API int Rtsp_Read(RtspStream* s, uint8_t* bgra, uint8_t
       std::lock_guard<std::mutex> lock(s->saveMutex);
       s->params.scan(s->pkt->data, static_cast<size_t>(s->pkt->size));
       if (s->rec.isOpen()) {
-        bool key = (s->pkt->flags & AV_PKT_FLAG_KEY) || vl::hasIdr(s->pkt->data, static_cast<size_t>(s->pkt->size));
+        bool key =
+            (s->pkt->flags & AV_PKT_FLAG_KEY) || vl::hasIdr(s->pkt->data, static_cast<size_t>(s->pkt->size));
         int64_t pts = s->pkt->pts != AV_NOPTS_VALUE ? s->pkt->pts : s->pkt->dts;
         s->rec.write(s->pkt->data, s->pkt->size, key, pts, s->pkt->duration, st->time_base, &s->params);
       }
@@ -185,7 +189,8 @@ extern "C" OSTREL_FFMPEG_API int Rtsp_BeginSave(RtspStream* s, const char* path)
   std::lock_guard<std::mutex> lock(s->saveMutex);
   if (s->rec.isOpen()) return OSTREL_FF_E_STATE;
   const AVStream* st = s->fmt->streams[s->video];
-  AVRational rate = st->avg_frame_rate.num > 0 && st->avg_frame_rate.den > 0 ? st->avg_frame_rate : st->r_frame_rate;
+  AVRational rate =
+      st->avg_frame_rate.num > 0 && st->avg_frame_rate.den > 0 ? st->avg_frame_rate : st->r_frame_rate;
   return s->rec.open(path, st->codecpar, s->width, s->height,
                      rate.num > 0 && rate.den > 0 ? rate : AVRational{25, 1});
 }

@@ -223,10 +223,20 @@ bool PictureOut::write(const AVFrame* frame, uint8_t* bgra, uint8_t* plane) {
   // The deprecated full-range formats are their plain twins with a full source range.
   int fullRange = frame->color_range == AVCOL_RANGE_JPEG;
   switch (fmt) {
-    case AV_PIX_FMT_YUVJ420P: fmt = AV_PIX_FMT_YUV420P; fullRange = 1; break;
-    case AV_PIX_FMT_YUVJ422P: fmt = AV_PIX_FMT_YUV422P; fullRange = 1; break;
-    case AV_PIX_FMT_YUVJ444P: fmt = AV_PIX_FMT_YUV444P; fullRange = 1; break;
-    default: break;
+    case AV_PIX_FMT_YUVJ420P:
+      fmt = AV_PIX_FMT_YUV420P;
+      fullRange = 1;
+      break;
+    case AV_PIX_FMT_YUVJ422P:
+      fmt = AV_PIX_FMT_YUV422P;
+      fullRange = 1;
+      break;
+    case AV_PIX_FMT_YUVJ444P:
+      fmt = AV_PIX_FMT_YUV444P;
+      fullRange = 1;
+      break;
+    default:
+      break;
   }
   if (!sws_isSupportedInput(fmt)) {
     logf(OSTREL_FF_LOG_ERROR, "decoded pixel format %s cannot be converted",
@@ -234,8 +244,8 @@ bool PictureOut::write(const AVFrame* frame, uint8_t* bgra, uint8_t* plane) {
     return false;
   }
   // Always the caller's size, whatever the stream says, so the caller's buffer is never overrun.
-  bgraCtx_ = sws_getCachedContext(bgraCtx_, frame->width, frame->height, fmt, width_, height_, AV_PIX_FMT_BGRA,
-                                  SWS_BICUBIC, nullptr, nullptr, nullptr);
+  bgraCtx_ = sws_getCachedContext(bgraCtx_, frame->width, frame->height, fmt, width_, height_,
+                                  AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr);
   if (!bgraCtx_) return false;
   if (fullRange) {
     const int* coeffs = sws_getCoefficients(SWS_CS_DEFAULT);
@@ -245,8 +255,8 @@ bool PictureOut::write(const AVFrame* frame, uint8_t* bgra, uint8_t* plane) {
   int dstStride[4] = {width_ * 4, 0, 0, 0};
   sws_scale(bgraCtx_, frame->data, frame->linesize, 0, frame->height, dst, dstStride);
   if (plane) {
-    grayCtx_ = sws_getCachedContext(grayCtx_, frame->width, frame->height, fmt, width_, height_, AV_PIX_FMT_GRAY8,
-                                    SWS_BICUBIC, nullptr, nullptr, nullptr);
+    grayCtx_ = sws_getCachedContext(grayCtx_, frame->width, frame->height, fmt, width_, height_,
+                                    AV_PIX_FMT_GRAY8, SWS_BICUBIC, nullptr, nullptr, nullptr);
     if (!grayCtx_) return false;
     uint8_t* gdst[4] = {plane, nullptr, nullptr, nullptr};
     int gstride[4] = {width_, 0, 0, 0};
