@@ -88,6 +88,9 @@ extern "C" OSTREL_FFMPEG_API RtspStream* Rtsp_Open(const char* url, RtspOpenConf
   // Enough to learn the picture size from the first key frame; the default five seconds would
   // delay every start.
   s->fmt->max_analyze_duration = 2 * AV_TIME_BASE;
+  // Nor wait for 20 pictures to measure the frame rate: a slow source would hold the open for
+  // many seconds. Recordings keep the source's own time stamps.
+  s->fmt->fps_probe_size = 0;
   AVDictionary* opts = nullptr;
   if (config->options & OSTREL_RTSP_TCP) av_dict_set(&opts, "rtsp_transport", "tcp", 0);
   if (config->options & OSTREL_RTSP_LISTEN) {
