@@ -19,7 +19,7 @@ std::string scratchPath(const char* name) {
 }
 
 // Writes a stream of `frames` noise frames of w x h; returns false on failure.
-bool writeStream(const std::string& path, int w, int h, int frames) {
+[[maybe_unused]] bool writeStream(const std::string& path, int w, int h, int frames) {
   TempStreamGeometry g;
   if (TempStream_Geometry(w, h, TF_MIN_PIXELS, TF_MAX_PIXELS, &g) != 0) return false;
   TempFileHead head{};

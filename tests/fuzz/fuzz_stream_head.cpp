@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TempStreamGeometry g;
   TempFileHead head;
   if (readStreamGeometry(src, TF_MIN_PIXELS, TF_MAX_PIXELS, &g, &head) == 0) {
-    if (g.pixels < TF_MIN_PIXELS || g.pixels > TF_MAX_PIXELS || g.headOffset + 128 > static_cast<int64_t>(size))
+    if (g.pixels < TF_MIN_PIXELS || g.pixels > TF_MAX_PIXELS ||
+        g.headOffset + 128 > static_cast<int64_t>(size))
       abort();
   }
   if (readStreamGeometry(src, 1024, 0x800000, &g, nullptr) == 0) {

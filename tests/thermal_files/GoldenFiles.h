@@ -58,7 +58,8 @@ class Golden {
   Golden() {
     dir_ = std::string(OSTREL_TEST_BINARY_DIR) + "/golden-" + std::to_string(getpid());
     std::filesystem::remove_all(dir_);
-    std::string cmd = std::string(OSTREL_SYSTEM_PYTHON) + " " + OSTREL_TEST_SOURCE_DIR + "/make_golden.py " + dir_;
+    std::string cmd =
+        std::string(OSTREL_SYSTEM_PYTHON) + " " + OSTREL_TEST_SOURCE_DIR + "/make_golden.py " + dir_;
     ok_ = runCommand(cmd) == 0;
     if (ok_) {
       std::ifstream in(dir_ + "/manifest.json");

@@ -108,7 +108,8 @@ TEST_P(GoldenRead, EveryTruncationIsRefusedOrWhole) {
     memcpy(copy.get(), file.data(), len);
     int rc = loadAs(h.ctx, name, copy.get(), len);
     if (m["mode"] == 2) {
-      int64_t frames = len >= static_cast<size_t>(first) ? (static_cast<int64_t>(len) - first) / frameSize : 0;
+      int64_t frames =
+          len >= static_cast<size_t>(first) ? (static_cast<int64_t>(len) - first) / frameSize : 0;
       if (frames >= 1) {
         ASSERT_EQ(rc, 0) << name << " cut at " << len;
         ASSERT_EQ(h.ctx->frameCount, std::min<int64_t>(frames, 3)) << len;
@@ -152,13 +153,12 @@ TEST_P(GoldenRead, TruncatedFilesOpenWithANegativeCode) {
   remove(path.c_str());
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, GoldenRead, ::testing::ValuesIn(goldenNames()),
-                         [](const auto& info) {
-                           std::string s = info.param;
-                           for (char& ch : s)
-                             if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                           return s;
-                         });
+INSTANTIATE_TEST_SUITE_P(Files, GoldenRead, ::testing::ValuesIn(goldenNames()), [](const auto& info) {
+  std::string s = info.param;
+  for (char& ch : s)
+    if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
+  return s;
+});
 
 // Randomised trailers of both blocks: never a crash, never a layout outside the buffers.
 TEST(Readers, RandomTrailerFieldsGiveACodeOrASoundLayout) {

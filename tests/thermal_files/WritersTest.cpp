@@ -30,8 +30,8 @@ class Writers : public ::testing::Test {
   }
   // A copy of a golden file this test may change.
   std::string copyOf(const std::string& name) {
-    std::string p = Golden::get().scratch(std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-                                          "-" + name);
+    std::string p = Golden::get().scratch(
+        std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" + name);
     writeBytes(p, Golden::get().bytes(name));
     cleanup.push_back(p);
     return p;
@@ -56,7 +56,9 @@ class Writers : public ::testing::Test {
   std::vector<std::string> cleanup;
 };
 
-int64_t fileSize(const std::string& p) { return static_cast<int64_t>(std::filesystem::file_size(p)); }
+int64_t fileSize(const std::string& p) {
+  return static_cast<int64_t>(std::filesystem::file_size(p));
+}
 
 bool noTempFilesBeside(const std::string& p) {
   auto dir = std::filesystem::path(p).parent_path();
@@ -99,9 +101,9 @@ TEST_F(Writers, StreamWriterReproducesTheGoldenStream) {
 
   // A bitmap decoder shows the cover: pixel (x, y) of the pattern is B = x, G = y, R = x + y.
   std::string out;
-  std::string cmd = std::string(OSTREL_SYSTEM_PYTHON) +
-                    " -c \"from PIL import Image; im=Image.open('" + path +
-                    "'); print(im.format, im.size[0], im.size[1], *im.getpixel((7, 5)), *im.getpixel((159, 119)))\"";
+  std::string cmd =
+      std::string(OSTREL_SYSTEM_PYTHON) + " -c \"from PIL import Image; im=Image.open('" + path +
+      "'); print(im.format, im.size[0], im.size[1], *im.getpixel((7, 5)), *im.getpixel((159, 119)))\"";
   ASSERT_EQ(ostrel::test::runCommand(cmd, &out), 0);
   EXPECT_EQ(out, "BMP 160 120 12 5 7 22 119 159\n");
 

@@ -6,10 +6,16 @@ namespace ostrel::files {
 
 namespace {
 
-bool tagIs(const char* tag, const char* want) { return memcmp(tag, want, 4) == 0; }
-bool tagIsZero(const char* tag) { return tag[0] == 0 && tag[1] == 0 && tag[2] == 0 && tag[3] == 0; }
+bool tagIs(const char* tag, const char* want) {
+  return memcmp(tag, want, 4) == 0;
+}
+bool tagIsZero(const char* tag) {
+  return tag[0] == 0 && tag[1] == 0 && tag[2] == 0 && tag[3] == 0;
+}
 
-uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t le16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 
 }  // namespace
 

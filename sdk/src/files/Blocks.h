@@ -13,8 +13,8 @@ enum class BlockKind { Temp, Conf };
 
 struct FoundBlock {
   BlockKind kind;
-  int64_t size;   // B: prefix + payload + trailer
-  int64_t start;  // S = E - B
+  int64_t size;            // B: prefix + payload + trailer
+  int64_t start;           // S = E - B
   uint16_t width, height;  // from the trailer
   int32_t length;          // CONF: payload length n
 };
@@ -27,9 +27,9 @@ int findBlock(ByteSource& src, int64_t end, FoundBlock* out);
 
 struct PictureLayout {
   int64_t fileSize;
-  int64_t imageSize;   // bytes before the first block
+  int64_t imageSize;  // bytes before the first block
   bool hasConf;
-  FoundBlock conf;     // valid when hasConf
+  FoundBlock conf;  // valid when hasConf
   FoundBlock temp;
 };
 

@@ -18,7 +18,9 @@ std::atomic<int64_t> g_byteLimit{-1};
 std::atomic<uint32_t> g_tempSerial{0};
 }  // namespace
 
-void setReplaceFileByteLimit(int64_t limit) { g_byteLimit.store(limit); }
+void setReplaceFileByteLimit(int64_t limit) {
+  g_byteLimit.store(limit);
+}
 
 int MemorySource::readAt(int64_t offset, void* dst, size_t n) {
   if (offset < 0) return OSTREL_E_SEEK;
@@ -55,8 +57,8 @@ int replaceFile(const char* path, const void* data, size_t length) {
     if (!S_ISREG(st.st_mode) || access(path, W_OK) != 0) return OSTREL_E_OPEN;
     mode = st.st_mode & 07777;
   }
-  std::string temp = std::string(path) + ".tmp" + std::to_string(getpid()) + "-" +
-                     std::to_string(g_tempSerial.fetch_add(1));
+  std::string temp =
+      std::string(path) + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(g_tempSerial.fetch_add(1));
   int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
   if (fd < 0) return OSTREL_E_OPEN;
   if (stat(path, &st) == 0) fchmod(fd, mode);  // keep the target's bits despite the umask

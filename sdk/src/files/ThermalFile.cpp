@@ -17,7 +17,9 @@ namespace ostrel::files {
 namespace {
 
 constexpr int64_t kAlign = 64;
-int64_t alignUp(int64_t n) { return (n + kAlign - 1) / kAlign * kAlign; }
+int64_t alignUp(int64_t n) {
+  return (n + kAlign - 1) / kAlign * kAlign;
+}
 
 // Every StretchCtl field group; applied when a file is opened.
 constexpr uint32_t kApplyAll = 0x107FB;
@@ -43,8 +45,8 @@ void closeStreamFile(TFContext* c, int* result) {
 }  // namespace
 
 TFContext* tfAllocate() {
-  const int64_t sizes[] = {TF_MAX_IMAGE_SIZE, TF_MAX_CONF_BLOCK,  TF_MAX_TEMP_BLOCK,  TF_MAX_IMAGE_SIZE,
-                           kWriteTempCapacity, TF_MAX_CONF_SIZE, TF_MAX_PICTURE_SIZE};
+  const int64_t sizes[] = {TF_MAX_IMAGE_SIZE,  TF_MAX_CONF_BLOCK, TF_MAX_TEMP_BLOCK,  TF_MAX_IMAGE_SIZE,
+                           kWriteTempCapacity, TF_MAX_CONF_SIZE,  TF_MAX_PICTURE_SIZE};
   int64_t total = 0;
   for (int64_t s : sizes) total += alignUp(s);
   total += kRingSlots * alignUp(kSlotBytes);
@@ -85,7 +87,8 @@ int tfLoadPicture(TFContext* c, ByteSource& src) {
   int rc = parsePicture(src, &l);
   if (rc < 0) return rc == OSTREL_E_SEEK ? rc : OSTREL_E_FRAME_HEADER;
   if ((rc = src.readAt(0, c->image, static_cast<size_t>(l.imageSize))) < 0) return rc;
-  if (l.hasConf && (rc = src.readAt(l.conf.start, c->confBlock, static_cast<size_t>(l.conf.size))) < 0) return rc;
+  if (l.hasConf && (rc = src.readAt(l.conf.start, c->confBlock, static_cast<size_t>(l.conf.size))) < 0)
+    return rc;
   if ((rc = src.readAt(l.temp.start, c->tempBlock, static_cast<size_t>(l.temp.size))) < 0) return rc;
   c->imageSize = static_cast<int32_t>(l.imageSize);
   c->tempSize = static_cast<int32_t>(l.temp.size - 44);
