@@ -108,6 +108,9 @@ TEST_F(Writers, StreamWriterReproducesTheGoldenStream) {
   EXPECT_EQ(out, "BMP 160 120 12 5 7 22 119 159\n");
 
   EXPECT_EQ(w.create("/nonexistent-folder/x.stream", g, area.data()), OSTREL_E_OPEN);
+  // A full disk while the head area is written: -197 and nothing left open.
+  EXPECT_EQ(w.create("/dev/full", g, area.data()), OSTREL_E_WRITE);
+  EXPECT_FALSE(w.isOpen());
 }
 
 TEST_F(Writers, PictureWriteBackReproducesTheGoldenPictureAndGrowsOnce) {
