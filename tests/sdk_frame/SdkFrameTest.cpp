@@ -47,7 +47,7 @@ TEST(SdkFrame, InitFreeInitCycle) {
     ASSERT_EQ(Ostrel_InitSDK(), 0);
     EXPECT_EQ(Ostrel_InitSDK(), 0);  // a second init keeps the state
     EXPECT_TRUE(sdkInitialised());
-    EXPECT_EQ(sdkFlags(), kFlagInitialised | kFlagLogger | kFlagSockets | kFlagLock);
+    EXPECT_EQ(sdkFlags(), kFlagInitialised | kFlagLogger | kFlagSockets | kFlagDiscovery | kFlagVideo | kFlagPalette | kFlagLock);
     Ostrel_FreeSDK();
     EXPECT_FALSE(sdkInitialised());
     EXPECT_EQ(sdkFlags(), 0u);

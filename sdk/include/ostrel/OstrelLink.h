@@ -131,9 +131,8 @@ typedef struct HwStaticConfig {
  * with HW_Free. Any thread; does not block. */
 OSTREL_API HwStaticConfig* HW_GetStaticConfigArray(int* count);
 
-/* Frees a table from HW_GetStaticConfigArray and sets *table to null. A null table pointer gives
- * -8, a null *table does nothing; otherwise 0. */
-OSTREL_API int HW_Free(HwStaticConfig** table);
+/* HW_Free(&table) (declared in OstrelAlgFrame.h, the shared free of single-block objects) frees
+ * a table from HW_GetStaticConfigArray and sets the pointer to null; null does nothing. */
 
 OSTREL_END_DECLS
 

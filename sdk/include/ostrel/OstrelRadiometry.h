@@ -159,7 +159,7 @@ struct FixInfoRecord; /* the camera's 72-byte correction record, read here by by
  * caller owns it and releases it with FixTrans_Free. */
 OSTREL_API FixTransContext* FixTrans_Create(int band);
 /* Frees *ctx and sets it to null; a null pointer or null context is ignored. */
-OSTREL_API void FixTrans_Free(FixTransContext** ctx);
+/* FixTrans_Free(&ctx): the shared free of single-block objects, declared in OstrelAlgFrame.h. */
 /* Builds the code <-> m°C tables for (scale, offset) when scale is non-zero and the pair
  * differs from the last one. 0; -8 for a null context. */
 OSTREL_API int FixTrans_Init(FixTransContext* ctx, uint16_t scale, int16_t offset);
@@ -193,7 +193,7 @@ OSTREL_API int FixTrans_Temp2Energy(int dir, int band, double* temp, double* ene
  * it and releases it with FixDist_Free. */
 OSTREL_API FixDistContext* FixDist_Create(void);
 /* Frees *ctx and sets it to null; a null pointer or null context is ignored. */
-OSTREL_API void FixDist_Free(FixDistContext** ctx);
+/* FixDist_Free(&ctx): the shared free of single-block objects, declared in OstrelAlgFrame.h. */
 /* Loads a 696-byte distance record file (UTF-8 path) and builds one code LUT per distance for
  * the frame scale and offset. 0; -200 cannot open; -198 short file; -11 bad content (the
  * active record stays as it was); -8 null arguments. Blocks on the file read. */

@@ -1,5 +1,9 @@
 #include "frame/SdkFrame.h"
 
+#include "OstrelFfmpeg.h"
+#include "alg/frame/Palette.h"
+#include "discover/Discovery.h"
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -70,14 +74,36 @@ int startLock() {
 }
 void stopLock() {}
 
+int startDiscovery() {
+  return discoverOpen() == 0 ? 0 : OSTREL_E_FAILED;
+}
+
+// The video library's diagnostics join the SDK's log.
+void videoLog(int level, const char* message, void*) {
+  ostrel::logPrintf(ostrel::logDefault(), level, "%s,%d,%s:\n%s\n\n", __FILE__, __LINE__, "OstrelFfmpeg", message);
+}
+
+int startVideo() {
+  OstrelFfmpeg_SetLogCallback(videoLog, nullptr, OSTREL_FF_LOG_WARN);
+  return OstrelFfmpeg_Init();
+}
+void stopVideo() {
+  OstrelFfmpeg_Uninit();
+  OstrelFfmpeg_SetLogCallback(nullptr, nullptr, OSTREL_FF_LOG_WARN);
+}
+
+int startPalette() {
+  return ostrel::alg::paletteTableInit();
+}
+
 // Start-up order. Ostrel_FreeSDK and a failed start undo the steps that are done in the reverse
 // order, the logger always last.
 const InitStep kInitSteps[] = {
     {kFlagSockets, "sockets", startSockets, stopSockets, false},
-    // kFlagDiscovery: open both discovery sockets; failure -1.
-    // kFlagVideo: start the video library; its non-zero result fails the start.
+    {kFlagDiscovery, "discovery", startDiscovery, discoverClose, false},
+    {kFlagVideo, "video library", startVideo, stopVideo, false},
     // kFlagRenderer (optional): start the preview renderer; a failure is logged and skipped.
-    // kFlagPalette: allocate the palette table; failure -5.
+    {kFlagPalette, "palette table", startPalette, ostrel::alg::paletteTableFree, false},
     {kFlagLock, "lock", startLock, stopLock, false},
 };
 

@@ -145,9 +145,4 @@ extern "C" OSTREL_API HwStaticConfig* HW_GetStaticConfigArray(int* count) {
   return table;
 }
 
-extern "C" OSTREL_API int HW_Free(HwStaticConfig** table) {
-  if (!table) return OSTREL_E_ARGUMENT;
-  std::free(*table);
-  *table = nullptr;
-  return 0;
-}
+// The copy is one malloc block, released by the SDK's shared free under the name HW_Free.

@@ -77,11 +77,7 @@ extern "C" OSTREL_API FixDistContext* FixDist_Create(void) {
   return static_cast<FixDistContext*>(std::calloc(1, sizeof(FixDistContext)));
 }
 
-extern "C" OSTREL_API void FixDist_Free(FixDistContext** ctx) {
-  if (!ctx || !*ctx) return;
-  std::free(*ctx);
-  *ctx = nullptr;
-}
+// FixDist_Free is the SDK's one free of single-block objects (the context is one calloc block).
 
 namespace ostrel::alg {
 

@@ -84,11 +84,7 @@ extern "C" OSTREL_API FixTransContext* FixTrans_Create(int band) {
   return ctx;
 }
 
-extern "C" OSTREL_API void FixTrans_Free(FixTransContext** ctx) {
-  if (!ctx || !*ctx) return;
-  std::free(*ctx);
-  *ctx = nullptr;
-}
+// FixTrans_Free is the SDK's one free of single-block objects (the context is one calloc block).
 
 extern "C" OSTREL_API int FixTrans_Init(FixTransContext* ctx, uint16_t scale, int16_t offset) {
   if (!ctx) return OSTREL_E_ARGUMENT;
