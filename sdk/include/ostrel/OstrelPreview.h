@@ -35,6 +35,8 @@ typedef struct DataFrameHead {
 #pragma pack(pop)
 
 OSTREL_STATIC_ASSERT(sizeof(DataFrameHead) == 128, "DataFrameHead is 128 bytes");
+OSTREL_STATIC_ASSERT(offsetof(DataFrameHead, width) == 0, "width at 0");
+OSTREL_STATIC_ASSERT(offsetof(DataFrameHead, height) == 2, "height at 2");
 OSTREL_STATIC_ASSERT(offsetof(DataFrameHead, packedSize) == 4, "packedSize at 4");
 OSTREL_STATIC_ASSERT(offsetof(DataFrameHead, kind) == 8, "kind at 8");
 OSTREL_STATIC_ASSERT(offsetof(DataFrameHead, frameIndex) == 10, "frameIndex at 10");
@@ -43,6 +45,7 @@ OSTREL_STATIC_ASSERT(offsetof(DataFrameHead, offset) == 14, "offset at 14");
 OSTREL_STATIC_ASSERT(offsetof(DataFrameHead, fpaTemp) == 16, "fpaTemp at 16");
 OSTREL_STATIC_ASSERT(offsetof(DataFrameHead, shellTemp) == 20, "shellTemp at 20");
 OSTREL_STATIC_ASSERT(offsetof(DataFrameHead, gpioInput) == 25, "gpioInput at 25");
+OSTREL_STATIC_ASSERT(offsetof(DataFrameHead, inputBits) == 26, "inputBits at 26");
 OSTREL_STATIC_ASSERT(offsetof(DataFrameHead, time) == 32, "time at 32");
 OSTREL_STATIC_ASSERT(offsetof(DataFrameHead, shellTempHW) == 40, "shellTempHW at 40");
 OSTREL_STATIC_ASSERT(offsetof(DataFrameHead, reflectTemp) == 48, "reflectTemp at 48");
@@ -57,7 +60,10 @@ typedef struct FrameStats {
 } FrameStats;
 OSTREL_STATIC_ASSERT(sizeof(FrameStats) == 36, "FrameStats is 36 bytes");
 OSTREL_STATIC_ASSERT(offsetof(FrameStats, max) == 16, "max at 16");
+OSTREL_STATIC_ASSERT(offsetof(FrameStats, min) == 20, "min at 20");
+OSTREL_STATIC_ASSERT(offsetof(FrameStats, avg) == 24, "avg at 24");
 OSTREL_STATIC_ASSERT(offsetof(FrameStats, maxX) == 28, "maxX at 28");
+OSTREL_STATIC_ASSERT(offsetof(FrameStats, minY) == 34, "minY at 34");
 
 
 /* Data types of a preview request. */

@@ -1,0 +1,132 @@
+// Delta packer and unpacker of temperature frames.
+#include "alg/frame/Compress.h"
+
+#include <cstring>
+
+#include "OstrelSDK.h"
+
+namespace ostrel::alg {
+
+namespace {
+
+constexpr int64_t kFrameHeader = 8;  // i32 raw size, i32 packed size
+constexpr int64_t kBlockHeader = 6;  // i16 first value, i32 delta count
+
+inline int32_t readI32(const uint8_t* p) {
+  uint32_t v = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+               static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+  return static_cast<int32_t>(v);
+}
+inline int16_t readI16(const uint8_t* p) {
+  return static_cast<int16_t>(static_cast<uint16_t>(p[0] | p[1] << 8));
+}
+inline void writeI32(uint8_t* p, int64_t value) {
+  uint32_t v = static_cast<uint32_t>(value);
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+  p[2] = static_cast<uint8_t>(v >> 16);
+  p[3] = static_cast<uint8_t>(v >> 24);
+}
+inline void writeI16(uint8_t* p, int16_t value) {
+  uint16_t v = static_cast<uint16_t>(value);
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+// Walks the block headers of a packed frame of `packedSize` bytes (already known to lie in the
+// buffer) and checks that every block fits and that at most `maxValues` values are coded.
+int checkBlocks(const uint8_t* in, int64_t packedSize, int64_t maxValues) {
+  int64_t pos = kFrameHeader;
+  int64_t values = 0;
+  while (pos < packedSize) {
+    if (pos + kBlockHeader > packedSize) return OSTREL_E_FAILED;
+    int64_t n = readI32(in + pos + 2);
+    if (n < 0 || pos + kBlockHeader + n > packedSize) return OSTREL_E_FAILED;
+    values += n + 1;
+    if (values > maxValues) return OSTREL_E_MISMATCH;
+    pos += kBlockHeader + n;
+  }
+  return 0;
+}
+
+// Writes the values of already checked blocks.
+void decodeBlocks(const uint8_t* in, int64_t packedSize, int16_t* out) {
+  int64_t pos = kFrameHeader;
+  while (pos < packedSize) {
+    int16_t value = readI16(in + pos);
+    int64_t n = readI32(in + pos + 2);
+    const int8_t* deltas = reinterpret_cast<const int8_t*>(in + pos + kBlockHeader);
+    *out++ = value;
+    // 16-bit wrap-around is part of the format: a sender may rely on it.
+    uint16_t v = static_cast<uint16_t>(value);
+    for (int64_t i = 0; i < n; ++i) {
+      v = static_cast<uint16_t>(v + static_cast<uint16_t>(deltas[i]));
+      out[i] = static_cast<int16_t>(v);
+    }
+    out += n;
+    pos += kBlockHeader + n;
+  }
+}
+
+int uncompressChecked(const uint8_t* in, int64_t inLength, int16_t* out, int64_t outValues) {
+  int64_t rawSize = readI32(in);
+  int64_t packedSize = readI32(in + 4);
+  if (packedSize < kFrameHeader + kBlockHeader || packedSize > rawSize) return OSTREL_E_FAILED;
+  if (inLength >= 0 && packedSize > inLength) return OSTREL_E_FAILED;
+  int64_t maxValues = outValues >= 0 ? outValues : rawSize / 2;
+  int rc = checkBlocks(in, packedSize, maxValues);
+  if (rc != 0) return rc;
+  decodeBlocks(in, packedSize, out);
+  return 0;
+}
+
+}  // namespace
+
+int uncompressBounded(const uint8_t* in, size_t inLength, int16_t* out, size_t outValues) {
+  if (!in || !out || inLength < static_cast<size_t>(kFrameHeader)) return OSTREL_E_FAILED;
+  if (outValues > static_cast<size_t>(INT32_MAX)) return OSTREL_E_MISMATCH;
+  if (static_cast<int64_t>(readI32(in)) != 2 * static_cast<int64_t>(outValues)) return OSTREL_E_MISMATCH;
+  int64_t length = inLength > static_cast<size_t>(INT64_MAX) ? INT64_MAX : static_cast<int64_t>(inLength);
+  return uncompressChecked(in, length, out, static_cast<int64_t>(outValues));
+}
+
+}  // namespace ostrel::alg
+
+using namespace ostrel::alg;
+
+extern "C" OSTREL_API int Alg_Compress(const int16_t* values, int count, uint8_t* out) {
+  if (!values || !out || count <= 0) return 0;
+  const int64_t raw = 2 * static_cast<int64_t>(count);
+  // Both sizes travel as i32.
+  if (raw > INT32_MAX || static_cast<int64_t>(count) + 13 > INT32_MAX) return 0;
+
+  int64_t blockStart = kFrameHeader;
+  writeI16(out + blockStart, values[0]);
+  int64_t pos = blockStart + kBlockHeader;
+  for (int64_t i = 1; i < count; ++i) {
+    const int32_t d = static_cast<int32_t>(values[i]) - values[i - 1];
+    if (d >= -128 && d <= 127) {
+      out[pos++] = static_cast<uint8_t>(static_cast<int8_t>(d));
+      continue;
+    }
+    // The refusal test comes before the new header is written, so the packer never writes past
+    // 2 x count bytes; the result is the same as testing after the header.
+    const int64_t remaining = count - 1 - i;
+    if (pos + kBlockHeader + remaining >= raw) return 0;
+    writeI32(out + blockStart + 2, pos - blockStart - kBlockHeader);
+    blockStart = pos;
+    writeI16(out + blockStart, values[i]);
+    pos = blockStart + kBlockHeader;
+  }
+  writeI32(out + blockStart + 2, pos - blockStart - kBlockHeader);
+  writeI32(out, raw);
+  writeI32(out + 4, pos);
+  return static_cast<int>(pos);
+}
+
+extern "C" OSTREL_API int Alg_Uncompress(const uint8_t* packed, int16_t* out) {
+  if (!packed || !out) return OSTREL_E_FAILED;
+  // The caller vouches that the packed frame is readable up to its packed size and that `out`
+  // holds raw size / 2 values; the blocks are still checked against both.
+  return uncompressChecked(packed, -1, out, -1);
+}

@@ -1,0 +1,64 @@
+// The camera command channel: one request/reply exchange per TCP connection on the camera's
+// command port. Every exchange goes through cmdTransact.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace ostrel::sdk {
+
+constexpr uint16_t kDefaultCmdPort = 55502;
+constexpr size_t kCmdHeaderSize = 4;
+// The largest message of the table (extended blocks: 512 + header).
+constexpr size_t kCmdMaxMessage = 516;
+// Receive bound of request type 56 (ControlInfoX), whose commands may move motors.
+constexpr int kControlXRecvTimeoutMs = 10000;
+
+struct CmdTableEntry {
+  uint16_t requestType;
+  uint16_t requestSize;  // total, header included
+  uint16_t replyType;    // 0: one-way, no reply is read
+  uint16_t replySize;    // total, header included
+};
+
+// The table row of a request type, or null when the type is not handled by the channel.
+const CmdTableEntry* cmdLookup(uint16_t requestType);
+
+inline void putU16(uint8_t* p, uint16_t v) {
+  p[0] = uint8_t(v);
+  p[1] = uint8_t(v >> 8);
+}
+inline uint16_t getU16(const uint8_t* p) {
+  return uint16_t(p[0] | (p[1] << 8));
+}
+inline void putI32(uint8_t* p, int32_t v) {
+  uint32_t u = uint32_t(v);
+  for (int i = 0; i < 4; ++i) p[i] = uint8_t(u >> (8 * i));
+}
+inline int32_t getI32(const uint8_t* p) {
+  return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
+}
+
+// Writes the 4-byte header (type, total size) at the start of msg.
+inline void cmdPutHeader(uint8_t* msg, uint16_t type, uint16_t totalSize) {
+  putU16(msg, type);
+  putU16(msg + 2, totalSize);
+}
+
+// One exchange with the camera at cameraIp (host order):port.
+// request holds the whole message; its header type must be in the table and its header size
+// equal the table's request size (else -2 / -8, before any connection). reply must hold
+// replyCapacity >= the table's reply size bytes (else -8); on success it holds the reply
+// (header included), on failure it is zeroed.
+// Bounds: connect within the connect time-out, the whole request within the send time-out, the
+// whole reply within the receive time-out (recvTimeoutMs > 0 replaces it), all under one overall
+// deadline. Returns 0, -99 (socket or connect), -98 (send), -97 (reply missing, short or of the
+// wrong type), -2, -8.
+int cmdTransact(uint32_t cameraIp, uint16_t port, const uint8_t* request, size_t requestSize, uint8_t* reply,
+                size_t replyCapacity, int recvTimeoutMs = 0);
+
+// Sends a message without waiting for any reply (the login's clock message): connect, send the
+// whole message, close. Same codes as cmdTransact.
+int cmdSendOnly(uint32_t cameraIp, uint16_t port, const uint8_t* request, size_t requestSize);
+
+}  // namespace ostrel::sdk

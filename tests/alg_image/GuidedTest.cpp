@@ -1,0 +1,233 @@
+// Denoise filter and the shared guided-filter core, checked against the published guided-filter
+// equations (a = var / (var + eps), q = mean_a I + mean_b) computed in double precision.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "FrameKit.h"
+#include "OstrelSDK.h"
+#include "alg/image/GuidedCore.h"
+
+using namespace ostrel::alg;
+using namespace ostrel::test;
+
+namespace {
+
+// Reflection by walking: step outside, bounce at the edges (the edge pixel repeated).
+int walkMirror(int i, int n) {
+  while (i < 0 || i >= n) i = i < 0 ? -i - 1 : 2 * n - i - 1;
+  return i;
+}
+
+// Published guided filter with the guide equal to the input, mirrored borders.
+std::vector<double> referenceGuided(const std::vector<int16_t>& in, int w, int h, int r, double eps) {
+  const double n = (2.0 * r + 1) * (2 * r + 1);
+  std::vector<double> a(in.size()), b(in.size()), q(in.size());
+  auto win = [&](auto f, int x, int y) {
+    double s = 0;
+    for (int dy = -r; dy <= r; ++dy)
+      for (int dx = -r; dx <= r; ++dx) s += f(walkMirror(x + dx, w), walkMirror(y + dy, h));
+    return s / n;
+  };
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const double m = win([&](int xx, int yy) { return double(in[yy * w + xx]); }, x, y);
+      const double m2 = win([&](int xx, int yy) { return double(in[yy * w + xx]) * in[yy * w + xx]; }, x, y);
+      const double var = m2 - m * m;
+      a[y * w + x] = var / (var + eps);
+      b[y * w + x] = m - a[y * w + x] * m;
+    }
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const double ma = win([&](int xx, int yy) { return a[yy * w + xx]; }, x, y);
+      const double mb = win([&](int xx, int yy) { return b[yy * w + xx]; }, x, y);
+      q[y * w + x] = ma * in[y * w + x] + mb;
+    }
+  return q;
+}
+
+DenoiseInfoRecord record(int type, int w, int h, int radius, int strength) {
+  DenoiseInfoRecord r{};
+  r.type = static_cast<int16_t>(type);
+  r.width = static_cast<uint16_t>(w);
+  r.height = static_cast<uint16_t>(h);
+  r.gf_radius = static_cast<uint16_t>(radius);
+  r.gf_regular = static_cast<int16_t>(strength);
+  return r;
+}
+
+std::vector<int16_t> denoise(const DenoiseInfoRecord& rec, std::vector<int16_t> codes) {
+  DenoiseState* s = IRDenoise_Create();
+  EXPECT_EQ(IRDenoise_SetConfig(s, &rec), 0);
+  EXPECT_EQ(IRDenoise_Execute(s, codes.data(), rec.width, rec.height), 0);
+  IRDenoise_Free(&s);
+  EXPECT_EQ(s, nullptr);
+  return codes;
+}
+
+double stddev(const std::vector<int16_t>& v) {
+  double m = 0, m2 = 0;
+  for (int16_t c : v) m += c, m2 += double(c) * c;
+  m /= v.size();
+  return std::sqrt(m2 / v.size() - m * m);
+}
+
+}  // namespace
+
+TEST(GuidedCore, MirrorReflectsRepeatedlyOverNarrowPlanes) {
+  for (int n : {1, 2, 3, 8, 33})
+    for (int i = -100; i < 140; ++i) ASSERT_EQ(mirrorIndex(i, n), walkMirror(i, n)) << i << " " << n;
+}
+
+TEST(GuidedCore, MagicDivisorMatchesDivisionExhaustively) {
+  // Every column-average divisor (window 3..33) over every sum of up to 33 int16 values.
+  for (int32_t d = 3; d <= 33; d += 2) {
+    MagicDiv m;
+    m.set(d);
+    for (int32_t n = -33 * 32768; n <= 33 * 32767; ++n)
+      if (m(n) != n / d) FAIL() << n << " / " << d;
+  }
+  for (int32_t d : {1, -1, 2, 7, -5, 641, 1000003}) {
+    MagicDiv m;
+    m.set(d);
+    std::mt19937 rng(d & 0xFFFF);
+    for (int i = 0; i < 200000; ++i) {
+      const int32_t n = static_cast<int32_t>(rng());
+      if (n == INT32_MIN && d == -1) continue;
+      ASSERT_EQ(m(n), n / d) << n << " / " << d;
+    }
+  }
+}
+
+TEST(GuidedCore, FloorDivisionIsExact) {
+  std::mt19937_64 rng(5);
+  for (int64_t d : {1LL, 81LL, 2401LL, 1185921LL}) {
+    FloorDiv f;
+    f.set(d);
+    // Wide values (the exact fallback), values the filters produce (the reciprocal path), and the
+    // multiples of d and their neighbours where a rounded reciprocal would slip.
+    for (int i = 0; i < 600000; ++i) {
+      int64_t x;
+      if (i % 3 == 0) {
+        x = static_cast<int64_t>(rng() % (1ULL << 50)) - (1LL << 49);
+      } else if (i % 3 == 1) {
+        x = static_cast<int64_t>(rng() % (static_cast<uint64_t>(d) << 22)) - (d << 21);
+      } else {
+        x = (static_cast<int64_t>(rng() % (1ULL << 22)) - (1LL << 21)) * d + static_cast<int64_t>(rng() % 3) -
+            1;
+      }
+      const int64_t want = x / d - ((x % d != 0 && x < 0) ? 1 : 0);
+      ASSERT_EQ(f(x), want) << x << " / " << d;
+    }
+    for (int64_t x :
+         {INT64_MIN, INT64_MAX, -(d << 20), -(d << 20) + 1, (d << 20) - 1, int64_t(0), int64_t(-1)})
+      ASSERT_EQ(f(x), x / d - ((x % d != 0 && x < 0) ? 1 : 0)) << x << " / " << d;
+  }
+}
+
+TEST(Denoise, MatchesPublishedEquationsIncludingCodesNear30000AtRadius16) {
+  const int w = 64, h = 48;
+  struct Case {
+    int16_t base;
+    int amplitude, radius, strength;
+  };
+  // Amplitudes give variances both well above and near eps; bases near +-30000 overflow 32-bit
+  // sums of squares from radius 2 on.
+  const Case cases[] = {{0, 300, 1, 10},     {9300, 300, 2, 10},  {30000, 300, 16, 10}, {-30000, 300, 16, 10},
+                        {30000, 40, 16, 40}, {-30000, 40, 5, 40}, {30000, 40, 2, 40},   {1000, 60, 3, 25}};
+  for (const Case& c : cases) {
+    TestFrame f = noiseFrame(w, h, c.base, c.amplitude, 11 + c.radius);
+    const std::vector<double> ref = referenceGuided(f.codes, w, h, c.radius, double(c.strength) * c.strength);
+    const std::vector<int16_t> out = denoise(record(1, w, h, c.radius, c.strength), f.codes);
+    double worst = 0;
+    for (size_t i = 0; i < out.size(); ++i) worst = std::max(worst, std::fabs(out[i] - ref[i]));
+    EXPECT_LE(worst, 2.0) << "base " << c.base << " radius " << c.radius << " strength " << c.strength;
+  }
+}
+
+TEST(Denoise, FlatStaysFlatEdgeIsKeptAndSmallNoiseShrinks) {
+  for (int type : {1, 2, 3})
+    for (int16_t code : {int16_t(-30000), int16_t(123), int16_t(30000)}) {
+      TestFrame f = flatFrame(64, 48, code);
+      for (int16_t v : denoise(record(type, 64, 48, 16, 40), f.codes)) ASSERT_EQ(v, code) << type;
+    }
+  // A 4000-code step (variance far above eps) survives within a few codes.
+  TestFrame step = stepFrame(64, 48, 1000, 5000);
+  std::vector<int16_t> out = denoise(record(1, 64, 48, 2, 10), step.codes);
+  for (int y = 0; y < 48; ++y) {
+    EXPECT_NEAR(out[y * 64 + 31], 1000, 8);
+    EXPECT_NEAR(out[y * 64 + 32], 5000, 8);
+  }
+  // Noise of +-5 codes against sqrt(eps) = 40 is mostly removed.
+  TestFrame noise = noiseFrame(64, 48, 2000, 5, 3);
+  out = denoise(record(1, 64, 48, 3, 40), noise.codes);
+  EXPECT_LT(stddev(out), 0.3 * stddev(noise.codes));
+}
+
+TEST(Denoise, VectorAndScalarPathsAreIdentical) {
+  for (int type : {1, 2, 3}) {
+    TestFrame f = noiseFrame(100, 70, 20000, 3000, 9);
+    imgSetSimd(false);
+    const std::vector<int16_t> scalar = denoise(record(type, 100, 70, 7, 20), f.codes);
+    imgSetSimd(true);
+    const std::vector<int16_t> simd = denoise(record(type, 100, 70, 7, 20), f.codes);
+    EXPECT_EQ(scalar, simd) << type;
+  }
+}
+
+TEST(Denoise, TypesAndSubsampledSizes) {
+  TestFrame f = noiseFrame(66, 50, 500, 200, 4);  // not a multiple of 2 or 4
+  // Types above 3 act as full resolution.
+  EXPECT_EQ(denoise(record(7, 66, 50, 3, 10), f.codes), denoise(record(1, 66, 50, 3, 10), f.codes));
+  // The quarter radius of 1 and of 3 is raised to 1.
+  EXPECT_EQ(denoise(record(3, 66, 50, 1, 10), f.codes), denoise(record(3, 66, 50, 3, 10), f.codes));
+  // The last columns and rows use the last cell; a noisy frame is smoothed there too.
+  std::vector<int16_t> out = denoise(record(3, 66, 50, 8, 40), f.codes);
+  EXPECT_NE(out, f.codes);
+  TestFrame flat = flatFrame(66, 50, -7);
+  for (int16_t v : denoise(record(2, 66, 50, 5, 3), flat.codes)) ASSERT_EQ(v, -7);
+}
+
+TEST(Denoise, RecordChecksAndStates) {
+  DenoiseInfoRecord r = record(1, 640, 512, 2, 10);
+  EXPECT_EQ(IRDenoise_IsValid(&r), 1);
+  for (int s : {0, 41}) {
+    r.gf_regular = static_cast<int16_t>(s);
+    EXPECT_EQ(IRDenoise_IsValid(&r), 0);
+  }
+  r = record(1, 31, 512, 2, 10);
+  EXPECT_EQ(IRDenoise_IsValid(&r), 0);
+  r = record(0, 32, 32, 16, 1);
+  EXPECT_EQ(IRDenoise_IsValid(&r), 1);  // the type plays no part
+  r = record(1, 32, 32, 17, 1);
+  EXPECT_EQ(IRDenoise_IsValid(&r), 0);
+
+  DenoiseState* s = IRDenoise_Create();
+  std::vector<int16_t> codes(640 * 512, 100);
+  EXPECT_EQ(IRDenoise_Execute(s, codes.data(), 640, 512), -7);  // unconfigured
+  DenoiseInfoRecord bad = record(1, 640, 512, 2, 41);
+  EXPECT_EQ(IRDenoise_SetConfig(s, &bad), -8);
+  DenoiseInfoRecord good = record(1, 640, 512, 2, 10);
+  ASSERT_EQ(IRDenoise_SetConfig(s, &good), 0);
+  EXPECT_EQ(IRDenoise_Execute(s, codes.data(), 640, 480), -7);
+  EXPECT_EQ(IRDenoise_Execute(s, codes.data(), 640, 512), 0);
+  // The applied record again: no work, no allocation.
+  imgFailAllocAfter(0);
+  EXPECT_EQ(IRDenoise_SetConfig(s, &good), 0);
+  // A larger frame needs a new buffer; its failure leaves the state unconfigured.
+  DenoiseInfoRecord big = record(1, 1280, 1024, 2, 10);
+  EXPECT_EQ(IRDenoise_SetConfig(s, &big), -5);
+  imgFailAllocAfter(-1);
+  EXPECT_EQ(IRDenoise_Execute(s, codes.data(), 640, 512), -7);
+  EXPECT_EQ(IRDenoise_SetConfig(s, &good), 0);
+  EXPECT_EQ(IRDenoise_Execute(s, codes.data(), 640, 512), 0);
+  DenoiseInfoRecord off = record(0, 640, 512, 2, 10);
+  EXPECT_EQ(IRDenoise_SetConfig(s, &off), 0);
+  EXPECT_EQ(IRDenoise_Execute(s, codes.data(), 640, 512), -7);
+  IRDenoise_Free(&s);
+  IRDenoise_Free(&s);  // null is ignored
+  IRDenoise_Free(nullptr);
+}

@@ -1,0 +1,42 @@
+// One simulated camera on one loopback address: its stored state, its observation log and the
+// servers of its ports. Further servers (discovery, preview streams, snapshots) are separate
+// classes that take the same CameraState and ObservationLog.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "camsim/CameraState.h"
+#include "camsim/CommandServer.h"
+#include "camsim/ObservationLog.h"
+
+namespace camsim {
+
+struct CameraSimOptions {
+  std::string address = "127.0.0.1";  // must lie in 127.0.0.0/8
+  uint16_t commandPort = kCommandPort;
+  CameraIdentity identity;
+};
+
+class CameraSim {
+ public:
+  explicit CameraSim(CameraSimOptions options = {});
+  ~CameraSim();
+
+  // Starts every port; 0 or -errno of the first that failed (then nothing runs).
+  int start();
+  void stop();
+
+  const CameraSimOptions& options() const { return options_; }
+  CameraState& state() { return state_; }
+  ObservationLog& log() { return log_; }
+  CommandServer& command() { return *command_; }
+
+ private:
+  CameraSimOptions options_;
+  CameraState state_;
+  ObservationLog log_;
+  std::unique_ptr<CommandServer> command_;
+};
+
+}  // namespace camsim

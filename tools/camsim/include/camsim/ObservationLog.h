@@ -1,0 +1,35 @@
+// What a simulated camera received, in arrival order, for tests to assert on.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+namespace camsim {
+
+struct Observation {
+  std::chrono::system_clock::time_point time;  // when the whole message had arrived
+  uint16_t type = 0;                           // header type
+  uint16_t size = 0;                           // header total size
+  std::vector<uint8_t> bytes;                  // the whole message, header included
+};
+
+class ObservationLog {
+ public:
+  void add(Observation o);
+  std::vector<Observation> snapshot() const;
+  void clear();
+  size_t count() const;
+  size_t countType(uint16_t type) const;
+  // Waits until a message of this type has been logged; true when one came within timeoutMs.
+  bool waitForType(uint16_t type, int timeoutMs) const;
+
+ private:
+  mutable std::mutex mutex_;
+  mutable std::condition_variable cv_;
+  std::vector<Observation> entries_;  // guarded by mutex_
+};
+
+}  // namespace camsim

@@ -1,0 +1,76 @@
+// ostrel-camsim: a simulated camera on one loopback address, until SIGINT or SIGTERM.
+//   ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--size WxH] [--image WxH]
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <unistd.h>
+
+#include "camsim/CameraSim.h"
+
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+void onSignal(int) {
+  g_stop = 1;
+}
+
+bool parseSize(const char* s, uint16_t* w, uint16_t* h) {
+  unsigned a = 0, b = 0;
+  if (std::sscanf(s, "%ux%u", &a, &b) != 2 || a > 65535 || b > 65535) return false;
+  *w = uint16_t(a);
+  *h = uint16_t(b);
+  return true;
+}
+
+int usage() {
+  std::fprintf(stderr,
+               "usage: ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--size WxH] [--image WxH]\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  camsim::CameraSimOptions opt;
+  for (int i = 1; i < argc; ++i) {
+    const char* a = argv[i];
+    const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
+    if (!v) return usage();
+    if (!std::strcmp(a, "--addr")) {
+      opt.address = v;
+    } else if (!std::strcmp(a, "--id")) {
+      opt.identity.cameraId = v;
+    } else if (!std::strcmp(a, "--size")) {
+      if (!parseSize(v, &opt.identity.dataWidth, &opt.identity.dataHeight)) return usage();
+    } else if (!std::strcmp(a, "--image")) {
+      if (!parseSize(v, &opt.identity.imageWidth, &opt.identity.imageHeight)) return usage();
+    } else {
+      return usage();
+    }
+    ++i;
+  }
+  if (!camsim::isLoopbackAddress(opt.address)) {
+    std::fprintf(stderr, "ostrel-camsim: %s is not a loopback address (127.0.0.0/8)\n", opt.address.c_str());
+    return 2;
+  }
+  std::signal(SIGINT, onSignal);
+  std::signal(SIGTERM, onSignal);
+  camsim::CameraSim sim(opt);
+  int rc = sim.start();
+  if (rc != 0) {
+    std::fprintf(stderr, "ostrel-camsim: cannot listen on %s:%u: %s\n", opt.address.c_str(), opt.commandPort,
+                 std::strerror(-rc));
+    return 1;
+  }
+  std::printf("ostrel-camsim: camera %s on %s, command port %u\n", opt.identity.cameraId.c_str(),
+              opt.address.c_str(), opt.commandPort);
+  std::fflush(stdout);
+  while (!g_stop) ::usleep(100 * 1000);
+  sim.stop();
+  std::printf("ostrel-camsim: stopped after %llu connections\n",
+              (unsigned long long)sim.command().connectionCount());
+  return 0;
+}

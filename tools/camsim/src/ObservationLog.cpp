@@ -1,0 +1,44 @@
+#include "camsim/ObservationLog.h"
+
+#include <algorithm>
+
+namespace camsim {
+
+void ObservationLog::add(Observation o) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    entries_.push_back(std::move(o));
+  }
+  cv_.notify_all();
+}
+
+std::vector<Observation> ObservationLog::snapshot() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return entries_;
+}
+
+void ObservationLog::clear() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  entries_.clear();
+}
+
+size_t ObservationLog::count() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return entries_.size();
+}
+
+size_t ObservationLog::countType(uint16_t type) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return size_t(
+      std::count_if(entries_.begin(), entries_.end(), [&](const Observation& o) { return o.type == type; }));
+}
+
+bool ObservationLog::waitForType(uint16_t type, int timeoutMs) const {
+  std::unique_lock<std::mutex> lock(mutex_);
+  return cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+    return std::any_of(entries_.begin(), entries_.end(),
+                       [&](const Observation& o) { return o.type == type; });
+  });
+}
+
+}  // namespace camsim
