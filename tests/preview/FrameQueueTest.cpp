@@ -23,7 +23,9 @@ TEST(FrameQueue, RecordsAddressTheirAreasAndFormACycle) {
     EXPECT_EQ(reinterpret_cast<uint8_t*>(r.image), base + 128 + 4 * pixels);
     EXPECT_EQ(reinterpret_cast<uint8_t*>(r.extra), base + 128 + 8 * pixels);
     EXPECT_EQ(r.previous, &q->records[(i + 15) % 16]);
-    if (i > 0) EXPECT_EQ(base - reinterpret_cast<uint8_t*>(q->records[i - 1].head), static_cast<ptrdiff_t>(q->stride));
+    if (i > 0) {
+      EXPECT_EQ(base - reinterpret_cast<uint8_t*>(q->records[i - 1].head), static_cast<ptrdiff_t>(q->stride));
+    }
   }
   // The last byte of the last record's statistics area is inside the block.
   static_cast<uint8_t*>(q->records[15].extra)[16383] = 1;

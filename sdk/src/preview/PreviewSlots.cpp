@@ -10,6 +10,7 @@
 #include "OstrelSDK.h"
 #include "foundation/Logger.h"
 #include "frame/SdkFrame.h"
+#include "alg/frame/Palette.h"
 #include "link/PreviewAccess.h"
 #include "preview/FrameQueue.h"
 #include "preview/TempPreview.h"
@@ -126,7 +127,7 @@ int startPreview(int userId, PreviewInfo* info, int transform, bool probe) {
   staged.colouring = sdkConfig().previewEnableInterProcess != 0;
   if (probe) modelProbe(staged, ports);
   int paletteCount = 0;
-  const PaletteData* table = sdkPaletteTable(&paletteCount);
+  const PaletteData* table = ostrel::alg::paletteTable(&paletteCount);
   const uint32_t* palette = paletteCount > 5 ? reinterpret_cast<const uint32_t*>(table[5].colors) : nullptr;
   int rc = startTemperature(staged, palette);
   std::lock_guard<std::mutex> lk(sdkLock());
@@ -219,7 +220,7 @@ extern "C" OSTREL_API int Ostrel_PreviewSetImage(int previewId, const StretchCtl
   // starts, so a running frame never sees half-changed tables.
   if (ctl) strSetCtl(s->temp->stretch(), ctl);
   int count = 0;
-  const PaletteData* table = sdkPaletteTable(&count);
+  const PaletteData* table = ostrel::alg::paletteTable(&count);
   if (palette >= 0 && palette < count && palette != s->paletteIndex) {
     s->paletteIndex = palette;
     s->temp->setPalette(reinterpret_cast<const uint32_t*>(table[palette].colors));
