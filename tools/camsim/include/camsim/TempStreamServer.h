@@ -70,6 +70,13 @@ class TempStreamServer {
   void setPaced(bool paced) { paced_ = paced; }
 
   uint64_t framesSent() const { return framesSent_.load(); }
+  // True while a one-shot fault waits for its frame.
+  bool faultPending() {
+    std::lock_guard<std::mutex> lk(mutex_);
+    return fault_ != StreamFault::None;
+  }
+  // Index the next frame will carry.
+  uint32_t nextIndex() const { return nextIndex_.load(); }
   int connections() const { return connections_.load(); }
   const TempStreamConfig& config() const { return config_; }
 
