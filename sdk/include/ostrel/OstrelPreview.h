@@ -65,6 +65,82 @@ OSTREL_STATIC_ASSERT(offsetof(FrameStats, avg) == 24, "avg at 24");
 OSTREL_STATIC_ASSERT(offsetof(FrameStats, maxX) == 28, "maxX at 28");
 OSTREL_STATIC_ASSERT(offsetof(FrameStats, minY) == 34, "minY at 34");
 
+
+/* Data types of a preview request. */
+enum PreviewDataType {
+  PREVIEW_TEMPERATURE = 2, /* temperature stream */
+  PREVIEW_VIDEO = 3,       /* H.264 video */
+  PREVIEW_RTSP = 4,        /* RTSP, through Ostrel_StartPreviewRtsp only */
+  PREVIEW_MIXED = 5        /* mixed video stream */
+};
+
+/* One delivered frame. For temperature previews `head`, `data`, `image` and `extra` (a FrameStats)
+ * point into the preview's frame store; the record stays valid until it is refilled, 16 frames
+ * later. Whoever keeps a frame longer copies it. */
+typedef struct PreviewFrame {
+  DataFrameHead* head;     /* temperature only */
+  int16_t* data;           /* width x height codes, transformed and mask-subtracted */
+  int16_t* work;           /* scratch of width x height codes */
+  uint32_t* image;         /* width x height BGRA pixels (B, G, R, A bytes) */
+  void* extra;             /* temperature: FrameStats */
+  struct PreviewFrame* previous; /* the record filled before this one */
+} PreviewFrame;
+
+/* Called on the preview's own worker thread, never under the SDK's lock: status 0 with a frame,
+ * -17 (connection lost, recovery starts) or -18 (connection restored) with a null frame. */
+typedef void (*PreviewCallback)(int status, PreviewFrame* frame, void* userData);
+
+/* The caller's preview request. */
+typedef struct PreviewInfo {
+  uint8_t dataType;   /* a PreviewDataType */
+  uint8_t transport;  /* 0 TCP; any other value is unsupported (-2) */
+  uint8_t reserved[6];
+  void* window;       /* X11 window id to draw into, or null for callback only */
+  PreviewCallback callback; /* may be null */
+  void* userData;     /* handed back unchanged to every callback */
+  uint16_t width;     /* written back by a successful start: the output size */
+  uint16_t height;
+  uint8_t reserved2[4];
+} PreviewInfo;
+OSTREL_STATIC_ASSERT(sizeof(PreviewInfo) == 40, "PreviewInfo is 40 bytes");
+OSTREL_STATIC_ASSERT(offsetof(PreviewInfo, window) == 8, "window at 8");
+OSTREL_STATIC_ASSERT(offsetof(PreviewInfo, width) == 32, "width at 32");
+
+struct StretchCtl;
+
+/* Starts a preview of a logged-in camera (data types 2, 3, 5). Returns the preview id 0..255, or
+ * -4 not initialised, -10 bad user id, -6 no free preview slot, -1 unsupported data type,
+ * -2 unsupported transport, -8 null info, -12 no frame store, -13 no stream worker (connection,
+ * buffers), -14 no renderer or window set-up. On success info->width/height hold the output
+ * size: the display size with a window, 0 x 0 without. Blocks for the connection; any thread.
+ * The callback may call any export except Ostrel_StopPreview of its own preview. */
+OSTREL_API int Ostrel_StartPreview(int userId, PreviewInfo* info);
+
+/* As Ostrel_StartPreview for data type 2 without a window, with a transform code 0..5
+ * (Alg_Transform's codes); -2 for another type, a window or a code above 5. */
+OSTREL_API int Ostrel_StartPreviewTempTransform(int userId, PreviewInfo* info, int transform);
+
+/* Stops the preview and frees everything it owns: 0 (also for a free slot), -4, -10. Blocks
+ * until its threads have ended; never call it from the preview's own callback. */
+OSTREL_API int Ostrel_StopPreview(int previewId);
+
+/* pause 1 pauses (frames are still received but neither drawn nor called back), any other value
+ * resumes: 0, -4, -10. */
+OSTREL_API int Ostrel_PausePreview(int previewId, int pause);
+
+/* Temperature previews: image settings (fields chosen by the record's flag word; null keeps
+ * them) and palette index (outside the table keeps the current one). Applied from the next
+ * frame on. 0, -4, -10. */
+OSTREL_API int Ostrel_PreviewSetImage(int previewId, const struct StretchCtl* ctl, int palette);
+
+/* Temperature previews: enable non-zero captures the next frame as the mask and subtracts it
+ * from every later frame; 0 switches the mask off. 0, -4, -10. */
+OSTREL_API int Ostrel_PreviewEnableMask(int previewId, int enable);
+
+/* Temperature previews without transform: from the 16th frame on, deliver the frame `delay`
+ * frames older than the newest. 0..15, else -8; 0, -4, -10. */
+OSTREL_API int Ostrel_PreviewSetDelay(int previewId, unsigned delay);
+
 OSTREL_END_DECLS
 
 #endif /* OSTREL_PREVIEW_H */

@@ -5,17 +5,35 @@ namespace camsim {
 CameraSim::CameraSim(CameraSimOptions options)
     : options_(std::move(options)),
       state_(options_.identity),
-      command_(std::make_unique<CommandServer>(options_.address, state_, log_, options_.commandPort)) {}
+      command_(std::make_unique<CommandServer>(options_.address, state_, log_, options_.commandPort)) {
+  if (options_.tempStream) {
+    TempStreamConfig c;
+    c.address = options_.address;
+    c.port = options_.tempPort;
+    c.width = options_.identity.dataWidth;
+    c.height = options_.identity.dataHeight;
+    c.fps = options_.identity.dataFps ? options_.identity.dataFps : 25;
+    c.paced = options_.tempPaced;
+    c.packEvery = options_.tempPackEvery;
+    temp_ = std::make_unique<TempStreamServer>(c);
+  }
+}
 
 CameraSim::~CameraSim() {
   stop();
 }
 
 int CameraSim::start() {
-  return command_->start();
+  int rc = command_->start();
+  if (rc == 0 && temp_) {
+    rc = temp_->start();
+    if (rc != 0) command_->stop();
+  }
+  return rc;
 }
 
 void CameraSim::stop() {
+  if (temp_) temp_->stop();
   command_->stop();
 }
 

@@ -9,6 +9,7 @@
 #include "camsim/CameraState.h"
 #include "camsim/CommandServer.h"
 #include "camsim/ObservationLog.h"
+#include "camsim/TempStreamServer.h"
 
 namespace camsim {
 
@@ -16,6 +17,10 @@ struct CameraSimOptions {
   std::string address = "127.0.0.1";  // must lie in 127.0.0.0/8
   uint16_t commandPort = kCommandPort;
   CameraIdentity identity;
+  bool tempStream = true;      // serve the temperature stream port too
+  uint16_t tempPort = 55503;
+  bool tempPaced = true;       // at dataFps, or as fast as the peer reads
+  int tempPackEvery = 0;       // every k-th frame packed (0: never)
 };
 
 class CameraSim {
@@ -31,12 +36,15 @@ class CameraSim {
   CameraState& state() { return state_; }
   ObservationLog& log() { return log_; }
   CommandServer& command() { return *command_; }
+  // Null when the options leave the temperature stream out.
+  TempStreamServer* tempStream() { return temp_.get(); }
 
  private:
   CameraSimOptions options_;
   CameraState state_;
   ObservationLog log_;
   std::unique_ptr<CommandServer> command_;
+  std::unique_ptr<TempStreamServer> temp_;
 };
 
 }  // namespace camsim

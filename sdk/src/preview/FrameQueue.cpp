@@ -1,0 +1,79 @@
+#include "preview/FrameQueue.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace ostrel::sdk {
+
+FrameQueue* FrameQueue_CreateTemp(int width, int height, uint32_t records) {
+  if (width <= 0 || height <= 0 || records == 0) return nullptr;
+  const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
+  if (pixels > kMaxPreviewPixels) return nullptr;
+  const size_t stride = 8 * pixels + sizeof(DataFrameHead) + kFrameStatsArea;
+  const size_t header = (sizeof(FrameQueue) + 63) & ~size_t{63};
+  const size_t recordBytes = (records * sizeof(PreviewFrame) + 63) & ~size_t{63};
+  const size_t total = header + recordBytes + records * stride;
+  auto* block = static_cast<uint8_t*>(std::calloc(1, total));
+  if (!block) return nullptr;
+  auto* q = new (block) FrameQueue{};
+  q->count = records;
+  q->width = static_cast<uint16_t>(width);
+  q->height = static_cast<uint16_t>(height);
+  q->payloadCapacity = static_cast<uint32_t>(2 * pixels);
+  q->records = reinterpret_cast<PreviewFrame*>(block + header);
+  q->stride = stride;
+  uint8_t* areas = block + header + recordBytes;
+  for (uint32_t i = 0; i < records; ++i) {
+    uint8_t* a = areas + i * stride;
+    PreviewFrame& r = q->records[i];
+    r.head = reinterpret_cast<DataFrameHead*>(a);
+    r.data = reinterpret_cast<int16_t*>(a + sizeof(DataFrameHead));
+    r.work = reinterpret_cast<int16_t*>(a + sizeof(DataFrameHead) + 2 * pixels);
+    r.image = reinterpret_cast<uint32_t*>(a + sizeof(DataFrameHead) + 4 * pixels);
+    r.extra = a + sizeof(DataFrameHead) + 8 * pixels;
+    r.previous = &q->records[(i + records - 1) % records];
+  }
+  return q;
+}
+
+void FrameQueue_Free(FrameQueue* q) {
+  if (!q) return;
+  q->~FrameQueue();
+  std::free(q);
+}
+
+bool FrameHandoff::push(PreviewFrame* frame) {
+  std::unique_lock<std::mutex> lk(mutex_);
+  notFull_.wait(lk, [&] { return stopped_ || write_ - read_ < kSlots; });
+  if (stopped_) return false;
+  slots_[write_ % kSlots] = frame;
+  ++write_;
+  notEmpty_.notify_one();
+  return true;
+}
+
+PreviewFrame* FrameHandoff::pop() {
+  std::unique_lock<std::mutex> lk(mutex_);
+  notEmpty_.wait(lk, [&] { return read_ != write_; });
+  PreviewFrame* f = slots_[read_ % kSlots];
+  ++read_;
+  notFull_.notify_one();
+  return f;
+}
+
+void FrameHandoff::stop() {
+  std::lock_guard<std::mutex> lk(mutex_);
+  stopped_ = true;
+  write_ = read_ = 0;
+  notFull_.notify_all();
+}
+
+void FrameHandoff::pushEnd() {
+  std::lock_guard<std::mutex> lk(mutex_);
+  slots_[write_ % kSlots] = nullptr;
+  ++write_;
+  notEmpty_.notify_all();
+}
+
+}  // namespace ostrel::sdk

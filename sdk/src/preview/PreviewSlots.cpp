@@ -1,0 +1,248 @@
+// The preview slot table and the exports that start, stop, pause and tune previews.
+//
+// Locking: the SDK lock guards the table. A start claims a slot under it, then releases it for
+// the model probe and the worker set-up (network exchanges), and takes it again to publish. A stop
+// marks the slot stopping under the lock, then wakes and joins the preview's threads outside it
+// (a callback may call other exports meanwhile), and frees the slot under the lock again.
+#include <cstring>
+#include <memory>
+
+#include "OstrelSDK.h"
+#include "foundation/Logger.h"
+#include "frame/SdkFrame.h"
+#include "alg/frame/Palette.h"
+#include "link/PreviewAccess.h"
+#include "preview/FrameQueue.h"
+#include "preview/TempPreview.h"
+#include "preview/WindowRender.h"
+
+namespace ostrel::sdk {
+
+namespace {
+
+enum class SlotState { Free, Starting, Running, Stopping };
+
+struct PreviewSlot {
+  SlotState state = SlotState::Free;
+  PreviewCamera camera;
+  PreviewInfo info{};
+  int transform = 0;
+  bool twoThread = false;
+  bool colouring = true;
+  int paletteIndex = 5;
+  FrameQueue* queue = nullptr;
+  PreviewTempInput* temp = nullptr;
+  render::TempRenderer* renderer = nullptr;
+};
+
+constexpr int kSlots = 256;
+PreviewSlot g_slots[kSlots];  // guarded by sdkLock()
+
+// Frames that wait in the hand-off ring of the two-thread mode must stay intact too: the store
+// holds 16 delivered frames, 16 queued ones and the one being coloured.
+constexpr uint32_t kTwoThreadRecords = 16 + FrameHandoff::kSlots + 1;
+
+bool startsWith(const char* text, size_t capacity, const char* prefix) {
+  size_t n = std::strlen(prefix);
+  return n <= capacity && std::strncmp(text, prefix, n) == 0;
+}
+
+// Asks the camera for its filter records when its model needs them. Runs outside the SDK lock.
+void modelProbe(PreviewSlot& s, const LoginPorts& ports) {
+  const char* sw = s.camera.basic.softwareId;
+  const size_t cap = sizeof s.camera.basic.softwareId;
+  if (startsWith(sw, cap, "P9100T") || startsWith(sw, cap, "VNR")) {
+    DestripInfoRecord rec{};
+    if (readCameraRecord(s.camera.ip, ports.cmdPort, 124, &rec, sizeof rec) == 0) s.camera.destrip = rec;
+    s.twoThread = true;
+  } else if (startsWith(sw, cap, "P9300") || startsWith(sw, cap, "P9600")) {
+    DenoiseInfoRecord rec{};
+    int rc = readCameraRecord(s.camera.ip, ports.cmdPort, 128, &rec, sizeof rec);
+    if (rc >= 0) s.camera.denoise = rec;
+    if (rc == 0 && rec.type != 0) s.twoThread = true;
+  }
+}
+
+void releaseParts(PreviewSlot& s) {
+  delete s.temp;
+  s.temp = nullptr;
+  if (s.renderer) {
+    render::tempRelease(s.renderer);
+    delete s.renderer;
+    s.renderer = nullptr;
+  }
+  FrameQueue_Free(s.queue);
+  s.queue = nullptr;
+}
+
+// Builds the temperature worker for a claimed slot (outside the SDK lock). Returns 0, -12, -13, -14.
+int startTemperature(PreviewSlot& s, const uint32_t* palette) {
+  const int w = s.camera.basic.dataWidth, h = s.camera.basic.dataHeight;
+  s.queue = FrameQueue_CreateTemp(w, h, s.twoThread ? kTwoThreadRecords : 16);
+  if (!s.queue) return OSTREL_E_RECEIVER;
+  s.renderer = new (std::nothrow) render::TempRenderer;
+  s.temp = new (std::nothrow) PreviewTempInput;
+  if (!s.temp) return OSTREL_E_WORKER;
+  if (!s.renderer) return OSTREL_E_THREAD;
+  if (s.info.window) {
+    if (render::tempCreate(s.renderer, w, h, reinterpret_cast<unsigned long>(s.info.window)) != 0)
+      return OSTREL_E_THREAD;
+    if (palette) render::tempSetPalette(s.renderer, palette);
+  }
+  int rc = s.temp->open(s.camera, s.queue, s.transform, s.twoThread, s.colouring, s.info.window ? s.renderer : nullptr,
+                        s.info, palette);
+  if (rc != 0) return OSTREL_E_WORKER;
+  return s.temp->start(s.camera.basic.cameraId);
+}
+
+int startPreview(int userId, PreviewInfo* info, int transform, bool probe) {
+  if (!sdkInitialised()) return OSTREL_E_NOT_INIT;
+  if (static_cast<unsigned>(userId) > 255) return OSTREL_E_HANDLE;
+  if (!info) return OSTREL_E_ARGUMENT;
+  if (info->transport != 0) return OSTREL_E_UNSUPPORTED;
+  if (info->dataType != PREVIEW_TEMPERATURE) {
+    // Video and mixed previews are not part of this library yet.
+    return (info->dataType == PREVIEW_VIDEO || info->dataType == PREVIEW_MIXED) ? OSTREL_E_UNSUPPORTED
+                                                                                 : OSTREL_E_FAILED;
+  }
+  int id = -1;
+  PreviewSlot staged;
+  LoginPorts ports{};
+  {
+    std::lock_guard<std::mutex> lk(sdkLock());
+    if (!copyLogin(userId, &staged.camera.ip, &ports, &staged.camera.basic, &staged.camera.fix))
+      return OSTREL_E_HANDLE;
+    for (int i = 0; i < kSlots; ++i)
+      if (g_slots[i].state == SlotState::Free) {
+        id = i;
+        break;
+      }
+    if (id < 0) return OSTREL_E_NO_SLOT;
+    g_slots[id].state = SlotState::Starting;
+  }
+  staged.camera.port = ports.tempPort;
+  staged.info = *info;
+  staged.transform = transform;
+  staged.twoThread = sdkConfig().previewEnableThread2 != 0;
+  staged.colouring = sdkConfig().previewEnableInterProcess != 0;
+  if (probe) modelProbe(staged, ports);
+  int paletteCount = 0;
+  const PaletteData* table = ostrel::alg::paletteTable(&paletteCount);
+  const uint32_t* palette = paletteCount > 5 ? reinterpret_cast<const uint32_t*>(table[5].colors) : nullptr;
+  int rc = startTemperature(staged, palette);
+  std::lock_guard<std::mutex> lk(sdkLock());
+  PreviewSlot& slot = g_slots[id];
+  if (rc != 0) {
+    releaseParts(staged);
+    slot = PreviewSlot{};
+    return rc;
+  }
+  slot = staged;
+  slot.state = SlotState::Running;
+  if (info->window) {
+    info->width = slot.renderer->entry->displayWidth;
+    info->height = slot.renderer->entry->displayHeight;
+  } else {
+    info->width = info->height = 0;
+  }
+  slot.info.width = info->width;
+  slot.info.height = info->height;
+  return id;
+}
+
+// The running temperature slot for an export, under the SDK lock; null when none.
+PreviewSlot* runningTemp(int previewId) {
+  if (static_cast<unsigned>(previewId) > 255) return nullptr;
+  PreviewSlot& s = g_slots[previewId];
+  return (s.state == SlotState::Running && s.temp) ? &s : nullptr;
+}
+
+int stopPreview(int previewId) {
+  if (!sdkInitialised()) return OSTREL_E_NOT_INIT;
+  if (static_cast<unsigned>(previewId) > 255) return OSTREL_E_HANDLE;
+  PreviewSlot work;
+  {
+    std::lock_guard<std::mutex> lk(sdkLock());
+    PreviewSlot& s = g_slots[previewId];
+    if (s.state != SlotState::Running) return 0;
+    // A callback cannot stop its own preview: it would wait for itself.
+    if (s.temp && s.temp->isWorkerThread()) return OSTREL_E_STATE;
+    s.state = SlotState::Stopping;
+    work = s;
+  }
+  if (work.temp) work.temp->stop();
+  releaseParts(work);
+  std::lock_guard<std::mutex> lk(sdkLock());
+  g_slots[previewId] = PreviewSlot{};
+  return 0;
+}
+
+void stopAllPreviews() {
+  for (int i = 0; i < kSlots; ++i) stopPreview(i);
+}
+
+const ShutdownHook g_stopAll(10, &stopAllPreviews);
+
+}  // namespace
+
+}  // namespace ostrel::sdk
+
+using namespace ostrel::sdk;
+
+extern "C" OSTREL_API int Ostrel_StartPreview(int userId, PreviewInfo* info) {
+  return startPreview(userId, info, 0, true);
+}
+
+extern "C" OSTREL_API int Ostrel_StartPreviewTempTransform(int userId, PreviewInfo* info, int transform) {
+  if (!sdkInitialised()) return OSTREL_E_NOT_INIT;
+  if (!info) return OSTREL_E_ARGUMENT;
+  if (static_cast<unsigned>(transform) > 5 || info->dataType != PREVIEW_TEMPERATURE || info->window)
+    return OSTREL_E_UNSUPPORTED;
+  return startPreview(userId, info, transform, false);
+}
+
+extern "C" OSTREL_API int Ostrel_StopPreview(int previewId) { return stopPreview(previewId); }
+
+extern "C" OSTREL_API int Ostrel_PausePreview(int previewId, int pause) {
+  if (!sdkInitialised()) return OSTREL_E_NOT_INIT;
+  if (static_cast<unsigned>(previewId) > 255) return OSTREL_E_HANDLE;
+  std::lock_guard<std::mutex> lk(sdkLock());
+  if (PreviewSlot* s = runningTemp(previewId)) s->temp->setPaused(pause == 1);
+  return 0;
+}
+
+extern "C" OSTREL_API int Ostrel_PreviewSetImage(int previewId, const StretchCtl* ctl, int palette) {
+  if (!sdkInitialised()) return OSTREL_E_NOT_INIT;
+  std::lock_guard<std::mutex> lk(sdkLock());
+  PreviewSlot* s = runningTemp(previewId);
+  if (!s) return OSTREL_E_HANDLE;
+  // strSetCtl hands the record to the engine as pending settings, applied when the next frame
+  // starts, so a running frame never sees half-changed tables.
+  if (ctl) strSetCtl(s->temp->stretch(), ctl);
+  int count = 0;
+  const PaletteData* table = ostrel::alg::paletteTable(&count);
+  if (palette >= 0 && palette < count && palette != s->paletteIndex) {
+    s->paletteIndex = palette;
+    s->temp->setPalette(reinterpret_cast<const uint32_t*>(table[palette].colors));
+  }
+  return 0;
+}
+
+extern "C" OSTREL_API int Ostrel_PreviewEnableMask(int previewId, int enable) {
+  if (!sdkInitialised()) return OSTREL_E_NOT_INIT;
+  std::lock_guard<std::mutex> lk(sdkLock());
+  PreviewSlot* s = runningTemp(previewId);
+  if (!s) return OSTREL_E_HANDLE;
+  s->temp->enableMask(enable != 0);
+  return 0;
+}
+
+extern "C" OSTREL_API int Ostrel_PreviewSetDelay(int previewId, unsigned delay) {
+  if (!sdkInitialised()) return OSTREL_E_NOT_INIT;
+  std::lock_guard<std::mutex> lk(sdkLock());
+  PreviewSlot* s = runningTemp(previewId);
+  if (!s) return OSTREL_E_HANDLE;
+  if (delay > 15) return OSTREL_E_ARGUMENT;
+  s->temp->setDelay(delay);
+  return 0;
+}

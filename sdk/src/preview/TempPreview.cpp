@@ -1,0 +1,394 @@
+#include "preview/TempPreview.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+#include "alg/frame/Compress.h"
+#include "foundation/Logger.h"
+
+namespace ostrel::sdk {
+
+namespace {
+constexpr int kReceiverTimeoutMs = 2000;  // fixed: does not follow Ostrel_SetTimeout
+constexpr int kRecoverIntervalMs = 1000;
+constexpr int kMaxSide = 4096;
+}  // namespace
+
+// ---- FrameRecverTcp ------------------------------------------------------------------------
+
+int FrameRecverTcp::connect(uint32_t ip, uint16_t port) {
+  disconnect();
+  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  if (fd < 0) return OSTREL_E_SOCKET;
+  {
+    std::lock_guard<std::mutex> lk(fdMutex_);
+    if (shutDown_) {
+      ::close(fd);
+      return OSTREL_E_STATE;
+    }
+    fd_ = fd;  // published first, so shutdown() can interrupt the connect
+  }
+  sockaddr_in sa{};
+  sa.sin_family = AF_INET;
+  sa.sin_port = htons(port);
+  sa.sin_addr.s_addr = htonl(ip);
+  int rc = ::connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+  if (rc < 0 && errno == EINPROGRESS) {
+    pollfd p{fd, POLLOUT, 0};
+    rc = ::poll(&p, 1, kReceiverTimeoutMs) == 1 ? 0 : -1;
+    int err = 0;
+    socklen_t len = sizeof err;
+    // Writable is not connected: the outcome is in SO_ERROR.
+    if (rc == 0 && (getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) < 0 || err != 0)) rc = -1;
+  }
+  if (rc < 0) {
+    disconnect();
+    return OSTREL_E_CONNECT;
+  }
+  int flags = fcntl(fd, F_GETFL);
+  timeval tv{kReceiverTimeoutMs / 1000, (kReceiverTimeoutMs % 1000) * 1000};
+  if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) < 0 ||
+      setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv) < 0 ||
+      setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv) < 0) {
+    disconnect();
+    return OSTREL_E_BIND;
+  }
+  return 0;
+}
+
+void FrameRecverTcp::disconnect() {
+  std::lock_guard<std::mutex> lk(fdMutex_);
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+void FrameRecverTcp::shutdown() {
+  std::lock_guard<std::mutex> lk(fdMutex_);
+  shutDown_ = true;
+  if (fd_ >= 0) ::shutdown(fd_, SHUT_RDWR);
+}
+
+bool FrameRecverTcp::readExact(int fd, void* buffer, size_t size) {
+  auto* p = static_cast<uint8_t*>(buffer);
+  while (size > 0) {
+    ssize_t n = ::recv(fd, p, size, 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;  // closed, failed or timed out
+    p += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+bool FrameRecverTcp::discard(int fd, size_t size) {
+  uint8_t sink[4096];
+  while (size > 0) {
+    size_t chunk = size < sizeof sink ? size : sizeof sink;
+    if (!readExact(fd, sink, chunk)) return false;
+    size -= chunk;
+  }
+  return true;
+}
+
+int FrameRecverTcp::recv(PreviewFrame* record) {
+  int fd;
+  {
+    std::lock_guard<std::mutex> lk(fdMutex_);
+    fd = fd_;
+  }
+  if (fd < 0) return OSTREL_E_STATE;
+  DataFrameHead* head = record->head;
+  if (!readExact(fd, head, sizeof *head)) {
+    OSTREL_LOG_AS("FrameRecverTcp", "recv header error, %d", errno);
+    return OSTREL_E_REPLY;
+  }
+  const int w = head->width, h = head->height;
+  const int64_t raw = int64_t{2} * w * h;
+  // An implausible head means the stream lost its framing: reconnect, since a new connection
+  // starts at a frame boundary.
+  if (w == 0 || h == 0 || w > kMaxSide || h > kMaxSide || head->scale == 0 || head->packedSize < 0 ||
+      head->packedSize >= raw) {
+    OSTREL_LOG_AS("FrameRecverTcp", "implausible header, width %d, height %d, packed %d, scale %d", w, h,
+                  head->packedSize, head->scale);
+    ++dropped;
+    return OSTREL_E_REPLY;
+  }
+  if (w != width_ || h != height_) {
+    OSTREL_LOG_AS("FrameRecverTcp", "invalid header, width %d, height %d", w, h);
+    ++dropped;
+    if (!discard(fd, head->packedSize > 0 ? static_cast<size_t>(head->packedSize) : static_cast<size_t>(raw))) {
+      OSTREL_LOG_AS("FrameRecverTcp", "recv data error");
+      return OSTREL_E_REPLY;
+    }
+    return OSTREL_E_MISMATCH;
+  }
+  const size_t pixels = static_cast<size_t>(w) * h;
+  if (head->packedSize == 0) {
+    if (!readExact(fd, record->data, pixels * 2)) {
+      OSTREL_LOG_AS("FrameRecverTcp", "recv data error");
+      return OSTREL_E_REPLY;
+    }
+  } else {
+    const size_t packed = static_cast<size_t>(head->packedSize);  // < 2 x pixels: fits `work`
+    if (!readExact(fd, record->work, packed)) {
+      OSTREL_LOG_AS("FrameRecverTcp", "recv data error");
+      return OSTREL_E_REPLY;
+    }
+    if (alg::uncompressBounded(reinterpret_cast<const uint8_t*>(record->work), packed, record->data, pixels) != 0) {
+      ++dropped;
+      return OSTREL_E_MISMATCH;
+    }
+  }
+  ++received;
+  return 0;
+}
+
+// ---- PreviewTempInput -------------------------------------------------------------------
+
+int PreviewTempInput::open(const PreviewCamera& camera, FrameQueue* queue, int transform, bool twoThread,
+                           bool colouring, render::TempRenderer* renderer, const PreviewInfo& info,
+                           const uint32_t* palette) {
+  camera_ = camera;
+  queue_ = queue;
+  renderer_ = renderer;
+  callback_ = info.callback;
+  userData_ = info.userData;
+  transform_ = transform;
+  twoThread_ = twoThread;
+  colouring_ = colouring;
+  width_ = camera.basic.dataWidth;
+  height_ = camera.basic.dataHeight;
+  palette_ = palette;
+  const size_t pixels = static_cast<size_t>(width_) * height_;
+  if (twoThread_) handoff_ = new (std::nothrow) FrameHandoff;
+  receiver_ = new (std::nothrow) FrameRecverTcp(width_, height_);
+  stretch_ = strCreate();
+  mask_.assign(pixels, 0);
+  if ((twoThread_ && !handoff_) || !receiver_ || !stretch_) return OSTREL_E_WORKER;
+  if (receiver_->connect(camera_.ip, camera_.port) != 0) return OSTREL_E_WORKER;
+  if (camera_.destrip.type != 0) {
+    camera_.destrip.width = static_cast<uint16_t>(width_);
+    camera_.destrip.height = static_cast<uint16_t>(height_);
+    destrip_ = IRDestrip_Create();
+    if (destrip_ && IRDestrip_SetConfig(destrip_, &camera_.destrip) != 0) IRDestrip_Free(&destrip_);
+    const auto& d = camera_.destrip;
+    OSTREL_LOG_AS("TempPreviewInput",
+                  "!enableDestrip %.32s, type %d, s0_radius %d, s0_regular %d, s1_radius %d, s1_regular %d, sub_y %d, "
+                  "sub_t %d",
+                  camera_.basic.cameraId, d.type, d.s0_radius, d.s0_regular, d.s1_radius, d.s1_regular, d.sub_y,
+                  d.sub_t);
+  }
+  if (camera_.denoise.type != 0) {
+    camera_.denoise.width = static_cast<uint16_t>(width_);
+    camera_.denoise.height = static_cast<uint16_t>(height_);
+    denoise_ = IRDenoise_Create();
+    if (denoise_ && IRDenoise_SetConfig(denoise_, &camera_.denoise) != 0) IRDenoise_Free(&denoise_);
+    OSTREL_LOG_AS("TempPreviewInput", "!enableDenoise %.32s, type %d, gf_radius %d, gf_regular %d",
+                  camera_.basic.cameraId, camera_.denoise.type, camera_.denoise.gf_radius, camera_.denoise.gf_regular);
+  }
+  return 0;
+}
+
+PreviewTempInput::~PreviewTempInput() {
+  stop();
+  delete handoff_;
+  delete receiver_;
+  strFree(stretch_);
+  IRDestrip_Free(&destrip_);
+  IRDenoise_Free(&denoise_);
+}
+
+int PreviewTempInput::start(const char* cameraId) {
+  running_ = true;
+  try {
+    if (twoThread_) {
+      OSTREL_LOG_AS("TempPreviewInput", "!enableThread2 %.32s", cameraId);
+      worker_ = std::thread([this] { receiveThread(); });
+      second_ = std::thread([this] { deliverThread(); });
+    } else if (transform_ > 0) {
+      worker_ = std::thread([this] { transformWorker(); });
+    } else {
+      worker_ = std::thread([this] { delayWorker(); });
+    }
+  } catch (...) {
+    stop();
+    return OSTREL_E_THREAD;
+  }
+  return 0;
+}
+
+bool PreviewTempInput::isWorkerThread() const {
+  auto self = std::this_thread::get_id();
+  return self == worker_.get_id() || self == second_.get_id();
+}
+
+void PreviewTempInput::stop() {
+  running_ = false;
+  {
+    std::lock_guard<std::mutex> lk(sleepMutex_);
+    sleepCv_.notify_all();
+  }
+  if (receiver_) receiver_->shutdown();
+  if (handoff_) handoff_->stop();  // a receiver blocked in a push goes on and sees the stop
+  if (worker_.joinable()) worker_.join();
+  if (handoff_) handoff_->pushEnd();  // the delivering thread takes the end marker and ends
+  if (second_.joinable()) second_.join();
+}
+
+void PreviewTempInput::setPalette(const uint32_t* colours) {
+  palette_ = colours;
+  if (renderer_) render::tempSetPalette(renderer_, colours);
+}
+
+bool PreviewTempInput::sleepFor(int ms) {
+  std::unique_lock<std::mutex> lk(sleepMutex_);
+  return !sleepCv_.wait_for(lk, std::chrono::milliseconds(ms), [&] { return !running_.load(); });
+}
+
+void PreviewTempInput::recover() {
+  while (running_) {
+    if (!sleepFor(kRecoverIntervalMs)) break;
+    if (receiver_->connect(camera_.ip, camera_.port) == 0) {
+      lost_ = false;
+      if (running_ && callback_) {
+        ++restoredCount;
+        callback_(OSTREL_E_CONN_RESTORED, nullptr, userData_);
+      }
+      return;
+    }
+  }
+  receiver_->disconnect();
+}
+
+PreviewFrame* PreviewTempInput::receiveOne() {
+  if (lost_) {
+    recover();
+    return nullptr;
+  }
+  PreviewFrame* f = queue_->beginFill();
+  int rc = receiver_->recv(f);
+  if (rc == OSTREL_E_REPLY) {
+    receiver_->disconnect();
+    lost_ = true;
+    if (running_ && callback_) {
+      ++lostCount;
+      callback_(OSTREL_E_CONN_LOST, nullptr, userData_);
+    }
+    return nullptr;
+  }
+  if (rc != 0) return nullptr;
+  maskStep(f);
+  return f;
+}
+
+void PreviewTempInput::maskStep(PreviewFrame* f) {
+  if (!maskEnabled_) return;
+  const size_t pixels = static_cast<size_t>(f->head->width) * f->head->height;
+  if (pixels != mask_.size()) return;
+  if (maskCaptured_) {
+    for (size_t i = 0; i < pixels; ++i)
+      f->data[i] = static_cast<int16_t>(static_cast<uint16_t>(f->data[i]) - static_cast<uint16_t>(mask_[i]));
+  } else {
+    std::memcpy(mask_.data(), f->data, pixels * 2);
+    maskCaptured_ = true;
+  }
+}
+
+void PreviewTempInput::filterStep(PreviewFrame* f) {
+  if (f->head->kind != 2) return;
+  const int w = f->head->width, h = f->head->height;
+  if (destrip_ && w == camera_.destrip.width && h == camera_.destrip.height) {
+    // The stripe estimate is refreshed on the first frame and then every sub_t-th frame.
+    const unsigned subT = camera_.destrip.sub_t;
+    const int refresh = (subT < 2 || destripFrames_ % subT == 0) ? 1 : 0;
+    IRDestrip_Execute(destrip_, f->data, w, h, refresh);
+    ++destripFrames_;
+  }
+  if (denoise_) IRDenoise_Execute(denoise_, f->data, w, h);
+}
+
+void PreviewTempInput::colourStep(PreviewFrame* f) {
+  if (!colouring_) return;
+  MtResult r{};
+  if (mtGetResult_GMO(f->head, f->data, &r) >= 0) {
+    auto* stats = static_cast<FrameStats*>(f->extra);
+    stats->max = r.max;
+    stats->min = r.min;
+    stats->avg = r.avg;
+    stats->maxX = r.maxX;
+    stats->maxY = r.maxY;
+    stats->minX = r.minX;
+    stats->minY = r.minY;
+  }
+  const uint32_t* palette = palette_.load();
+  if (palette) strTemp2Bgra(stretch_, f->data, f->head, f->image, palette);
+}
+
+void PreviewTempInput::deliver(PreviewFrame* f) {
+  if (renderer_ && renderer_->presenter)
+    render::tempUpdate(renderer_, f->image, static_cast<const FrameStats*>(f->extra));
+  if (callback_) callback_(0, f, userData_);
+  ++delivered;
+}
+
+void PreviewTempInput::transformWorker() {
+  while (running_) {
+    PreviewFrame* f = receiveOne();
+    if (!f) continue;
+    Alg_Transform(f->head, f->data, f->work, transform_);
+    colourStep(f);
+    if (!paused_) {
+      deliver(f);
+      queue_->commit();
+    }
+  }
+}
+
+void PreviewTempInput::delayWorker() {
+  while (running_) {
+    PreviewFrame* f = receiveOne();
+    if (!f) continue;
+    colourStep(f);
+    if (paused_) continue;
+    queue_->commit();
+    const unsigned d = delay_;
+    PreviewFrame* out = f;
+    if (d != 0) {
+      if (delayCount_ < 16) ++delayCount_;
+      // From the 16th frame on, deliver the frame d frames older than the newest.
+      if (delayCount_ >= 16) out = queue_->at(queue_->write - d - 1);
+    }
+    deliver(out);
+  }
+}
+
+void PreviewTempInput::receiveThread() {
+  while (running_) {
+    PreviewFrame* f = receiveOne();
+    if (!f) continue;
+    filterStep(f);
+    queue_->commit();
+    if (!handoff_->push(f)) break;
+  }
+}
+
+void PreviewTempInput::deliverThread() {
+  for (;;) {
+    PreviewFrame* f = handoff_->pop();
+    if (!f) break;
+    if (!running_) continue;  // drain until the end marker
+    colourStep(f);
+    if (!paused_) deliver(f);
+  }
+}
+
+}  // namespace ostrel::sdk
