@@ -61,12 +61,12 @@ int main(int argc, char** argv) {
   camsim::CameraSim sim(opt);
   int rc = sim.start();
   if (rc != 0) {
-    std::fprintf(stderr, "ostrel-camsim: cannot listen on %s:%u: %s\n", opt.address.c_str(), opt.commandPort,
-                 std::strerror(-rc));
+    std::fprintf(stderr, "ostrel-camsim: cannot listen on %s (ports %u, %u): %s\n", opt.address.c_str(),
+                 opt.commandPort, opt.tempPort, std::strerror(-rc));
     return 1;
   }
-  std::printf("ostrel-camsim: camera %s on %s, command port %u\n", opt.identity.cameraId.c_str(),
-              opt.address.c_str(), opt.commandPort);
+  std::printf("ostrel-camsim: camera %s on %s, command port %u, temperature stream port %u\n",
+              opt.identity.cameraId.c_str(), opt.address.c_str(), opt.commandPort, opt.tempPort);
   std::fflush(stdout);
   while (!g_stop) ::usleep(100 * 1000);
   sim.stop();
