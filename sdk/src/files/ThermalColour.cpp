@@ -89,8 +89,8 @@ extern "C" OSTREL_API TFContext* TF_Create(void) {
   c->palettes = p;
   c->paletteCount = count;
   c->paletteIndex = 5;
+  // The engine starts with its own defaults; every open applies the file's settings in full.
   c->stretch = s;
-  tfApplyStretch(c, c->stretchCtl);
   return c;
 }
 
