@@ -78,8 +78,8 @@ class Golden {
 
 // A file handle for the duration of a test.
 struct Handle {
-  Handle() : ctx(ostrel::files::tfAllocate()) {}
-  ~Handle() { ostrel::files::tfRelease(ctx); }
+  Handle() : ctx(TF_Create()) {}
+  ~Handle() { TF_Free(&ctx); }
   Handle(const Handle&) = delete;
   Handle& operator=(const Handle&) = delete;
   TFContext* ctx;

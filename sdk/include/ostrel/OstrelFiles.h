@@ -12,6 +12,8 @@
 #include <string.h>
 
 #include "OstrelPreview.h"
+#include "OstrelRadiometry.h"
+#include "OstrelStretch.h"
 #include "OstrelTypes.h"
 
 OSTREL_BEGIN_DECLS
@@ -247,6 +249,58 @@ typedef struct TFFrame {
   int16_t* data;  /* width x height codes, row-major */
   uint32_t* bgra; /* width x height coloured pixels, bytes B, G, R, A */
 } TFFrame;
+
+/* Legend of the current colouring (2056 bytes): the stretch engine's lowest code of the last
+ * frame, its lower and upper cut codes and the highest code, then 256 codes rising from the lower
+ * cut through the mean (entry 85) to the upper cut, each with the palette colour it is shown in
+ * (bytes B, G, R, A). */
+typedef struct TFColorMapEntry {
+  int16_t code;
+  uint16_t reserved; /* 0 */
+  uint32_t color;
+} TFColorMapEntry;
+typedef struct TFColorMap {
+  uint16_t minCode;
+  uint16_t lowCode;
+  uint16_t highCode;
+  uint16_t maxCode;
+  TFColorMapEntry entries[256];
+} TFColorMap;
+OSTREL_STATIC_ASSERT(sizeof(TFColorMapEntry) == 8, "TFColorMapEntry is 8 bytes");
+OSTREL_STATIC_ASSERT(sizeof(TFColorMap) == 2056, "TFColorMap is 2056 bytes");
+OSTREL_STATIC_ASSERT(offsetof(TFColorMap, entries) == 8, "entries at 8");
+
+/* Returns a new closed handle (about 49.5 MiB in one zeroed allocation, its own palette copy and
+ * stretch engine; palette 5, the default StretchCtl), or null when any of them cannot be made.
+ * The caller owns it until TF_Free. Any thread. */
+OSTREL_API TFContext* TF_Create(void);
+
+/* Closes and frees *pctx and sets *pctx to null; a null address or null handle is ignored. The
+ * handle's frame, raw and record pointers become invalid. */
+OSTREL_API void TF_Free(TFContext** pctx);
+
+/* Sets the palette when 0 <= paletteIndex < 12 (else keeps it) and, when ctl is not null, applies
+ * the StretchCtl fields named by its own flags (copied; the caller keeps ctl). They take effect
+ * at the next TF_ReadFrame. Returns 0; -7 when closed; -10 for a null handle. */
+OSTREL_API int TF_SetImage(TFContext* ctx, int paletteIndex, const StretchCtl* ctl);
+
+/* Reads and colours a frame: a picture's frame (index ignored, slot 0) or frame `index` of a
+ * stream (the next ring slot; it stays valid until four later ring reads have passed). The
+ * pointers in *frame belong to the handle. Returns 0; -7 closed, -8 null frame or index outside
+ * 0..count-1, -193, -198, -194 (frame of another size), or the stretch engine's error. Blocks on
+ * one frame read. */
+OSTREL_API int TF_ReadFrame(TFContext* ctx, int index, TFFrame* frame);
+
+/* TF_ReadFrame, then the legend of that colouring into *map (the caller's). Same results; -8 for
+ * a null map. */
+OSTREL_API int TF_ReadFrameWithMap(TFContext* ctx, int index, TFFrame* frame, TFColorMap* map);
+
+/* Measures every item of `list` (count 1..32) on every frame of the open stream. On success *out
+ * is one malloc'd block (head, frame times, frame-major results) that the caller frees with
+ * free(), and the result is 0. Errors set *out to null: -7 no stream open, -8 null arguments or a
+ * bad count, -5 no memory, -193, -198, -11 a frame of another size, or the measurement engine's
+ * error for an item. Uses one ring slot; blocks on reading the whole file. */
+OSTREL_API int TF_CreateMeaResultData(TFContext* ctx, const MeaItemList* list, MeaResultData** out);
 
 /* Closes the handle's file first when one is open. Returns 0, or -8 (bad type or null path),
  * -200 (cannot open), -193 (seek), -198 (short read), -194 (not such a file). A failed open leaves
