@@ -3,6 +3,8 @@
 // gtest and our headers come before Xlib, whose macros (None, Bool, Status) clash with them.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <vector>
 
 #include "preview/WindowRender.h"
@@ -32,18 +34,24 @@ TEST(WindowX11, ShownPixelsEqualTheComposition) {
   stats.max = 80.25f;
   tempUpdate(&r, frame.data(), &stats);
 
-  XSync(dpy, False);
-  XImage* img = XGetImage(dpy, win, 0, 0, 448, 288, AllPlanes, ZPixmap);
-  ASSERT_NE(img, nullptr);
-  int mismatches = 0;
-  for (int y = 0; y < 288; ++y)
-    for (int x = 0; x < 448; ++x) {
-      uint32_t shown = static_cast<uint32_t>(XGetPixel(img, x, y)) & 0xFFFFFF;
-      uint32_t composed = r.display[static_cast<size_t>(y) * 448 + x] & 0xFFFFFF;
-      if (shown != composed) ++mismatches;
-    }
+  // The renderer draws on its own X connection: the picture reaches the server some time after
+  // its flush, so read back until it is there (or a deadline passes).
+  int mismatches = -1;
+  for (int attempt = 0; attempt < 100 && mismatches != 0; ++attempt) {
+    if (attempt) usleep(20000);
+    XSync(dpy, False);
+    XImage* img = XGetImage(dpy, win, 0, 0, 448, 288, AllPlanes, ZPixmap);
+    ASSERT_NE(img, nullptr);
+    mismatches = 0;
+    for (int y = 0; y < 288; ++y)
+      for (int x = 0; x < 448; ++x) {
+        uint32_t shown = static_cast<uint32_t>(XGetPixel(img, x, y)) & 0xFFFFFF;
+        uint32_t composed = r.display[static_cast<size_t>(y) * 448 + x] & 0xFFFFFF;
+        if (shown != composed) ++mismatches;
+      }
+    XDestroyImage(img);
+  }
   EXPECT_EQ(mismatches, 0);
-  XDestroyImage(img);
 
   tempRelease(&r);
   // A window that went away under a renderer must not end the program.

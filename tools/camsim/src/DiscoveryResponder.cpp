@@ -1,5 +1,7 @@
 #include "camsim/DiscoveryResponder.h"
 
+#include "camsim/Wire.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -20,20 +22,8 @@ constexpr uint16_t kPortReply = 55511;
 constexpr uint16_t kSearch = 0, kSearchReply = 1, kSetAddress = 82, kSetAddressReply = 83;
 constexpr size_t kSearchLen = 8, kReplyLen = 224, kSetAddressLen = 88, kConfirmLen = 36;
 
-void putU16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-void putU32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-uint16_t getU16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-uint32_t getU32(const uint8_t* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-void putText(uint8_t* p, size_t width, const std::string& s) {
+// A fixed field filled to its full width (no terminator needed when the text fills it).
+void putField(uint8_t* p, size_t width, const std::string& s) {
   std::memcpy(p, s.data(), s.size() < width ? s.size() : width);
 }
 
@@ -92,10 +82,10 @@ void DiscoveryResponder::buildReply(uint8_t* out) const {
   putU16(out, kSearchReply);
   putU16(out + 2, kReplyLen);
   uint8_t* rec = out + 4;  // CameraBasicInfoRecord, 216 bytes
-  putText(rec + 0, 32, id.cameraId);
-  putText(rec + 32, 32, id.cameraName);
-  putText(rec + 64, 16, id.cameraType);
-  putText(rec + 144, 32, id.softwareId);
+  putField(rec + 0, 32, id.cameraId);
+  putField(rec + 32, 32, id.cameraName);
+  putField(rec + 64, 16, id.cameraType);
+  putField(rec + 144, 32, id.softwareId);
   putU16(rec + 176, id.dataWidth);
   putU16(rec + 178, id.dataHeight);
   putU16(rec + 180, id.dataFps);
@@ -188,7 +178,7 @@ void DiscoveryResponder::run() {
       uint8_t confirm[kConfirmLen] = {};
       putU16(confirm, kSetAddressReply);
       putU16(confirm + 2, kConfirmLen);
-      putText(confirm + 4, 32,
+      putField(confirm + 4, 32,
               config_.faults.foreignConfirmation ? config_.identity.cameraId + "-other"
                                                  : config_.identity.cameraId);
       if (config_.faults.strayFirst) {

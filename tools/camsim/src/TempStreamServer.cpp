@@ -1,5 +1,7 @@
 #include "camsim/TempStreamServer.h"
 
+#include "camsim/Wire.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -18,13 +20,6 @@ namespace camsim {
 
 namespace {
 
-void put16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-void put32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
 void put64(uint8_t* p, uint64_t v) {
   for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
@@ -49,21 +44,21 @@ uint64_t fileTimeNow() {
 // Stream head, byte offsets of the wire format.
 void writeHead(uint8_t* h, int width, int height, int32_t packedSize, uint16_t index, int scale, int offset) {
   std::memset(h, 0, 128);
-  put16(h + 0, static_cast<uint16_t>(width));
-  put16(h + 2, static_cast<uint16_t>(height));
-  put32(h + 4, static_cast<uint32_t>(packedSize));
+  putU16(h + 0, static_cast<uint16_t>(width));
+  putU16(h + 2, static_cast<uint16_t>(height));
+  putU32(h + 4, static_cast<uint32_t>(packedSize));
   h[8] = 2;  // temperature codes
-  put16(h + 10, index);
-  put16(h + 12, static_cast<uint16_t>(scale));
-  put16(h + 14, static_cast<uint16_t>(static_cast<int16_t>(offset)));
-  put32(h + 16, 30125);  // detector 30.125 degC
-  put32(h + 20, 28500);  // shell 28.5 degC
+  putU16(h + 10, index);
+  putU16(h + 12, static_cast<uint16_t>(scale));
+  putU16(h + 14, static_cast<uint16_t>(static_cast<int16_t>(offset)));
+  putU32(h + 16, 30125);  // detector 30.125 degC
+  putU32(h + 20, 28500);  // shell 28.5 degC
   put64(h + 32, fileTimeNow());
-  put32(h + 40, 28750);
+  putU32(h + 40, 28750);
   float emi = 1.0f;
   uint32_t bits;
   std::memcpy(&bits, &emi, 4);
-  put32(h + 52, bits);
+  putU32(h + 52, bits);
 }
 
 }  // namespace
@@ -89,7 +84,7 @@ int packFrame(const int16_t* values, int count, std::vector<uint8_t>& out) {
   if (count <= 0) return 0;
   out.assign(static_cast<size_t>(2) * count + 16, 0);
   size_t block = 8;
-  put16(&out[block], static_cast<uint16_t>(values[0]));
+  putU16(&out[block], static_cast<uint16_t>(values[0]));
   size_t pos = block + 6;
   for (int i = 1; i < count; ++i) {
     int d = values[i] - values[i - 1];
@@ -97,15 +92,15 @@ int packFrame(const int16_t* values, int count, std::vector<uint8_t>& out) {
       out[pos++] = static_cast<uint8_t>(static_cast<int8_t>(d));
       continue;
     }
-    put32(&out[block + 2], static_cast<uint32_t>(pos - block - 6));
+    putU32(&out[block + 2], static_cast<uint32_t>(pos - block - 6));
     block = pos;
-    put16(&out[block], static_cast<uint16_t>(values[i]));
+    putU16(&out[block], static_cast<uint16_t>(values[i]));
     pos = block + 6;
     if (pos + static_cast<size_t>(count - 1 - i) >= static_cast<size_t>(2) * count) return 0;
   }
-  put32(&out[block + 2], static_cast<uint32_t>(pos - block - 6));
-  put32(&out[0], static_cast<uint32_t>(2 * count));
-  put32(&out[4], static_cast<uint32_t>(pos));
+  putU32(&out[block + 2], static_cast<uint32_t>(pos - block - 6));
+  putU32(&out[0], static_cast<uint32_t>(2 * count));
+  putU32(&out[4], static_cast<uint32_t>(pos));
   out.resize(pos);
   return static_cast<int>(pos);
 }
@@ -260,11 +255,11 @@ bool TempStreamServer::sendFrame(int fd, uint32_t n, std::vector<int16_t>& codes
   int32_t packedSize = 0;
   if (packed) {
     packedSize = packFrame(codes.data(), static_cast<int>(pixels), wire);
-    if (packedSize > 0 && fault == StreamFault::BlockPastEnd) put32(&wire[8 + 2], static_cast<uint32_t>(packedSize));
+    if (packedSize > 0 && fault == StreamFault::BlockPastEnd) putU32(&wire[8 + 2], static_cast<uint32_t>(packedSize));
   }
   if (packedSize <= 0) {
     wire.resize(pixels * 2);
-    for (size_t i = 0; i < pixels; ++i) put16(&wire[2 * i], static_cast<uint16_t>(codes[i]));
+    for (size_t i = 0; i < pixels; ++i) putU16(&wire[2 * i], static_cast<uint16_t>(codes[i]));
   }
   writeHead(head, w, h, packedSize, static_cast<uint16_t>(n), config_.scale, config_.offset);
   if (!sendAll(fd, head, 128)) return false;
