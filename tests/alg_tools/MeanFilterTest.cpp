@@ -5,6 +5,7 @@
 
 #include "OstrelSDK.h"
 #include "alg/frame/FrameCommon.h"
+#include "../alg_frame/SimdGuard.h"
 
 namespace {
 
@@ -42,6 +43,9 @@ struct Mean {
 };
 
 TEST(MeanFilter, MatchesNaiveMirroredWindowOnRandomFrames) {
+  ostrel::test::SimdGuard guard;
+  for (auto level : ostrel::test::kLevels) {
+  ostrel::alg::setSimdLevel(level);
   std::mt19937 rng(11);
   Mean m;  // one object across sizes and windows: the resizing is under test too
   struct Case { int w, h, size; };
@@ -53,7 +57,9 @@ TEST(MeanFilter, MatchesNaiveMirroredWindowOnRandomFrames) {
     const auto src = randomFrame(rng, c.w, c.h, -32768, 32767);
     std::vector<int16_t> dst(src.size(), 0x5A5A);
     ASSERT_EQ(Alg_MeanExecute(m.ctx, c.size, c.w, c.h, src.data(), dst.data()), 0);
-    ASSERT_EQ(dst, naiveMean(src, c.w, c.h, c.size)) << c.w << "x" << c.h << " size " << c.size;
+    ASSERT_EQ(dst, naiveMean(src, c.w, c.h, c.size))
+        << c.w << "x" << c.h << " size " << c.size << " level " << int(level);
+  }
   }
 }
 

@@ -6,6 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
+
 #include "OstrelSDK.h"
 #include "alg/frame/FrameCommon.h"
 #include "alg/tools/ToolsCommon.h"
@@ -18,9 +22,9 @@ struct AlgMeanContext {
   size_t bufferSize;
   int32_t* columns;  // mirror(x) for x = -kMaxRadius .. width + kMaxRadius - 1
   int32_t* rows;     // width x mirror(y) for y = -kMaxRadius .. height + kMaxRadius - 1
-  int32_t* colSums;  // width: the window's column sums of the current row
-  int32_t* extended; // width + 2 kMaxRadius: colSums with the mirrored borders laid out
-  int32_t* rowSums;  // width: the window sums of the current row
+  int32_t* extended; // width + 2 kMaxRadius: the window's column sums of the current row with
+                     // the mirrored borders laid out on both sides
+  uint32_t* prefix;  // width + 2 kMaxRadius + 1: prefix sums of the laid-out row
 };
 
 namespace {
@@ -46,7 +50,7 @@ void unsize(AlgMeanContext* m) {
 
 bool sizeFor(AlgMeanContext* m, int width, int height, int radius) {
   if (m->buffer && m->width == width && m->height == height && m->radius == radius) return true;
-  const size_t words = size_t(width + 2 * kMaxRadius) * 2 + size_t(height + 2 * kMaxRadius) + size_t(width) * 2;
+  const size_t words = size_t(width + 2 * kMaxRadius) * 3 + size_t(height + 2 * kMaxRadius) + 1;
   const size_t need = words * sizeof(int32_t);
   if (!m->buffer || m->bufferSize < need) {
     unsize(m);
@@ -61,11 +65,9 @@ bool sizeFor(AlgMeanContext* m, int width, int height, int radius) {
   p += width + 2 * kMaxRadius;
   m->rows = p;
   p += height + 2 * kMaxRadius;
-  m->colSums = p;
-  p += width;
   m->extended = p;
   p += width + 2 * kMaxRadius;
-  m->rowSums = p;
+  m->prefix = reinterpret_cast<uint32_t*>(p);
   for (int x = -kMaxRadius; x < width + kMaxRadius; ++x) m->columns[x + kMaxRadius] = mirror(x, width);
   for (int y = -kMaxRadius; y < height + kMaxRadius; ++y) m->rows[y + kMaxRadius] = width * mirror(y, height);
   m->width = width;
@@ -76,19 +78,134 @@ bool sizeFor(AlgMeanContext* m, int width, int height, int radius) {
   return true;
 }
 
-// One row of window sums divided by the window count, truncated toward zero. The quotient of
-// two integers this small is never within 2^-20 of an integer unless it is one, so the nudge
-// makes the product truncate exactly as the integer division would.
-void divideRow(const int32_t* sums, int16_t* dst, int n, int count) {
-  const double inverse = 1.0 / count;
-  constexpr double kNudge = 1.0 / (1 << 20);
-  for (int x = 0; x < n; ++x) {
-    const int32_t s = sums[x];
-    const int32_t a = s < 0 ? -s : s;
-    const int32_t q = int32_t(double(a) * inverse + kNudge);
-    dst[x] = int16_t(s < 0 ? -q : q);
+// Truncation toward zero of a window sum divided by the window count, through one multiply: the
+// quotient of two integers this small is never within 2^-20 of an integer unless it is one, so
+// the nudge away from zero makes the rounded product truncate as the integer division would.
+constexpr double kNudge = 1.0 / (1 << 20);
+
+// Running window sums along the laid-out row: prefix sums (wrapping in 32 bits; the differences
+// of neighbouring prefixes are the window sums, which fit), then one difference per pixel.
+void meanRowScalar(const int32_t* ext, uint32_t* prefix, int16_t* dst, int w, int r, double inverse) {
+  const int n = w + 2 * r;
+  uint32_t run = 0;
+  prefix[0] = 0;
+  for (int k = 0; k < n; ++k) prefix[k + 1] = run += uint32_t(ext[k]);
+  for (int x = 0; x < w; ++x) {
+    const auto sum = int32_t(prefix[x + 2 * r + 1] - prefix[x]);
+    const double q = double(sum) * inverse;
+    dst[x] = int16_t(int32_t(q < 0 ? q - kNudge : q + kNudge));
   }
 }
+
+void columnStepScalar(int32_t* colSums, const int16_t* enter, const int16_t* leave, int w) {
+  for (int x = 0; x < w; ++x) colSums[x] += enter[x] - leave[x];
+}
+
+#if defined(__SSE2__)
+__m128i divideFour(__m128i sums, __m128d inverse) {
+  const __m128d signBit = _mm_set1_pd(-0.0), nudge = _mm_set1_pd(kNudge);
+  __m128d lo = _mm_mul_pd(_mm_cvtepi32_pd(sums), inverse);
+  __m128d hi = _mm_mul_pd(_mm_cvtepi32_pd(_mm_shuffle_epi32(sums, 0xEE)), inverse);
+  lo = _mm_add_pd(lo, _mm_or_pd(nudge, _mm_and_pd(lo, signBit)));
+  hi = _mm_add_pd(hi, _mm_or_pd(nudge, _mm_and_pd(hi, signBit)));
+  return _mm_unpacklo_epi64(_mm_cvttpd_epi32(lo), _mm_cvttpd_epi32(hi));
+}
+
+void meanRowSse2(const int32_t* ext, uint32_t* prefix, int16_t* dst, int w, int r, double inverse) {
+  const int n = w + 2 * r;
+  prefix[0] = 0;
+  __m128i carry = _mm_setzero_si128();
+  int k = 0;
+  for (; k + 4 <= n; k += 4) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(ext + k));
+    v = _mm_add_epi32(v, _mm_slli_si128(v, 4));
+    v = _mm_add_epi32(v, _mm_slli_si128(v, 8));
+    v = _mm_add_epi32(v, carry);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(prefix + k + 1), v);
+    carry = _mm_shuffle_epi32(v, 0xFF);
+  }
+  for (uint32_t run = prefix[k]; k < n; ++k) prefix[k + 1] = run += uint32_t(ext[k]);
+  const __m128d inv = _mm_set1_pd(inverse);
+  const int span = 2 * r + 1;
+  int x = 0;
+  for (; x + 8 <= w; x += 8) {
+    const __m128i s0 = _mm_sub_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(prefix + x + span)),
+                                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(prefix + x)));
+    const __m128i s1 = _mm_sub_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(prefix + x + 4 + span)),
+                                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(prefix + x + 4)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x),
+                     _mm_packs_epi32(divideFour(s0, inv), divideFour(s1, inv)));
+  }
+  for (; x < w; ++x) {
+    const auto sum = int32_t(prefix[x + span] - prefix[x]);
+    const double q = double(sum) * inverse;
+    dst[x] = int16_t(int32_t(q < 0 ? q - kNudge : q + kNudge));
+  }
+}
+
+void columnStepSse2(int32_t* colSums, const int16_t* enter, const int16_t* leave, int w) {
+  int x = 0;
+  for (; x + 8 <= w; x += 8) {
+    const __m128i e = _mm_loadu_si128(reinterpret_cast<const __m128i*>(enter + x));
+    const __m128i l = _mm_loadu_si128(reinterpret_cast<const __m128i*>(leave + x));
+    // Sign-extend to 32 bits: the 16-bit difference of two codes can overflow.
+    const __m128i eLo = _mm_srai_epi32(_mm_unpacklo_epi16(e, e), 16), eHi = _mm_srai_epi32(_mm_unpackhi_epi16(e, e), 16);
+    const __m128i lLo = _mm_srai_epi32(_mm_unpacklo_epi16(l, l), 16), lHi = _mm_srai_epi32(_mm_unpackhi_epi16(l, l), 16);
+    auto* c = reinterpret_cast<__m128i*>(colSums + x);
+    _mm_storeu_si128(c, _mm_add_epi32(_mm_loadu_si128(c), _mm_sub_epi32(eLo, lLo)));
+    _mm_storeu_si128(c + 1, _mm_add_epi32(_mm_loadu_si128(c + 1), _mm_sub_epi32(eHi, lHi)));
+  }
+  columnStepScalar(colSums + x, enter + x, leave + x, w - x);
+}
+__attribute__((target("avx2"))) void meanRowAvx2(const int32_t* ext, uint32_t* prefix, int16_t* dst, int w, int r,
+                                                 double inverse) {
+  const int n = w + 2 * r;
+  prefix[0] = 0;
+  __m128i carry = _mm_setzero_si128();
+  int k = 0;
+  for (; k + 4 <= n; k += 4) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(ext + k));
+    v = _mm_add_epi32(v, _mm_slli_si128(v, 4));
+    v = _mm_add_epi32(v, _mm_slli_si128(v, 8));
+    v = _mm_add_epi32(v, carry);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(prefix + k + 1), v);
+    carry = _mm_shuffle_epi32(v, 0xFF);
+  }
+  for (uint32_t run = prefix[k]; k < n; ++k) prefix[k + 1] = run += uint32_t(ext[k]);
+  const __m256d inv = _mm256_set1_pd(inverse), signBit = _mm256_set1_pd(-0.0), nudge = _mm256_set1_pd(kNudge);
+  const int span = 2 * r + 1;
+  int x = 0;
+  for (; x + 8 <= w; x += 8) {
+    const __m128i s0 = _mm_sub_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(prefix + x + span)),
+                                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(prefix + x)));
+    const __m128i s1 = _mm_sub_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(prefix + x + 4 + span)),
+                                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(prefix + x + 4)));
+    __m256d q0 = _mm256_mul_pd(_mm256_cvtepi32_pd(s0), inv);
+    __m256d q1 = _mm256_mul_pd(_mm256_cvtepi32_pd(s1), inv);
+    q0 = _mm256_add_pd(q0, _mm256_or_pd(nudge, _mm256_and_pd(q0, signBit)));
+    q1 = _mm256_add_pd(q1, _mm256_or_pd(nudge, _mm256_and_pd(q1, signBit)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x),
+                     _mm_packs_epi32(_mm256_cvttpd_epi32(q0), _mm256_cvttpd_epi32(q1)));
+  }
+  for (; x < w; ++x) {
+    const auto sum = int32_t(prefix[x + span] - prefix[x]);
+    const double q = double(sum) * inverse;
+    dst[x] = int16_t(int32_t(q < 0 ? q - kNudge : q + kNudge));
+  }
+}
+
+__attribute__((target("avx2"))) void columnStepAvx2(int32_t* colSums, const int16_t* enter, const int16_t* leave,
+                                                    int w) {
+  int x = 0;
+  for (; x + 8 <= w; x += 8) {
+    const __m256i e = _mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(enter + x)));
+    const __m256i l = _mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(leave + x)));
+    auto* c = reinterpret_cast<__m256i*>(colSums + x);
+    _mm256_storeu_si256(c, _mm256_add_epi32(_mm256_loadu_si256(c), _mm256_sub_epi32(e, l)));
+  }
+  columnStepScalar(colSums + x, enter + x, leave + x, w - x);
+}
+#endif
 
 }  // namespace
 
@@ -107,9 +224,20 @@ extern "C" OSTREL_API int Alg_MeanExecute(AlgMeanContext* ctx, int windowSize, i
   const int w = width;
   const int32_t* rows = ctx->rows + kMaxRadius;
   const int32_t* cols = ctx->columns + kMaxRadius;
-  int32_t* colSums = ctx->colSums;
-  int32_t* ext = ctx->extended + kMaxRadius;
-  int32_t* rowSums = ctx->rowSums;
+  int32_t* ext = ctx->extended;  // ext[k] = colSums[mirror(k - r)]
+  int32_t* colSums = ext + r;     // the middle of the laid-out row, so rows need no copy
+  const double inverse = 1.0 / ctx->windowCount;
+  auto row = meanRowScalar;
+  auto step = columnStepScalar;
+#if defined(__SSE2__)
+  if (ostrel::alg::simdLevel() == ostrel::alg::SimdLevel::Avx2) {
+    row = meanRowAvx2;
+    step = columnStepAvx2;
+  } else if (ostrel::alg::simdLevel() == ostrel::alg::SimdLevel::Sse2) {
+    row = meanRowSse2;
+    step = columnStepSse2;
+  }
+#endif
 
   std::memset(colSums, 0, size_t(w) * sizeof(int32_t));
   for (int dy = -r; dy <= r; ++dy) {
@@ -117,22 +245,10 @@ extern "C" OSTREL_API int Alg_MeanExecute(AlgMeanContext* ctx, int windowSize, i
     for (int x = 0; x < w; ++x) colSums[x] += s[x];
   }
   for (int y = 0; y < height; ++y) {
-    std::memcpy(ext, colSums, size_t(w) * sizeof(int32_t));
-    for (int x = -r; x < 0; ++x) ext[x] = colSums[cols[x]];
-    for (int x = w; x < w + r; ++x) ext[x] = colSums[cols[x]];
-    int32_t sum = 0;
-    for (int x = -r; x <= r; ++x) sum += ext[x];
-    rowSums[0] = sum;
-    for (int x = 1; x < w; ++x) {
-      sum += ext[x + r] - ext[x - r - 1];
-      rowSums[x] = sum;
-    }
-    divideRow(rowSums, dst + int64_t(y) * w, w, ctx->windowCount);
-    if (y + 1 < height) {
-      const int16_t* enter = src + rows[y + r + 1];
-      const int16_t* leave = src + rows[y - r];
-      for (int x = 0; x < w; ++x) colSums[x] += enter[x] - leave[x];
-    }
+    for (int x = -r; x < 0; ++x) ext[x + r] = colSums[cols[x]];
+    for (int x = w; x < w + r; ++x) ext[x + r] = colSums[cols[x]];
+    row(ext, ctx->prefix, dst + int64_t(y) * w, w, r, inverse);
+    if (y + 1 < height) step(colSums, src + rows[y + r + 1], src + rows[y - r], w);
   }
   return 0;
 }
