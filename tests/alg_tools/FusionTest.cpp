@@ -6,6 +6,7 @@
 
 #include "OstrelSDK.h"
 #include "alg/frame/FrameCommon.h"
+#include "../alg_frame/SimdGuard.h"
 
 namespace {
 
@@ -63,6 +64,32 @@ TEST(Fusion, BlendAtStrength15IsOneSixteenthVisible) {
   for (uint32_t px : out) EXPECT_EQ(px, bgra(255, 239, 240, 255));
 }
 
+TEST(Fusion, BlendMatchesPerChannelFormulaAtEveryLevel) {
+  ostrel::test::SimdGuard guard;
+  std::mt19937 rng(8);
+  const auto pal = testPalette();
+  const int w = 37, h = 5;
+  std::vector<uint32_t> vis(w * h), out(w * h);
+  std::vector<uint8_t> lv(w * h);
+  for (auto& v : vis) v = rng();
+  for (auto& v : lv) v = uint8_t(rng());
+  for (auto level : ostrel::test::kLevels)
+    for (int s = 1; s <= 15; s += 7) {
+      ostrel::alg::setSimdLevel(level);
+      Mix m;
+      m.set(3, s);
+      mixExecute(m.ctx, out.data(), vis.data(), lv.data(), pal.data(), w, h);
+      for (int i = 0; i < w * h; ++i) {
+        uint32_t want = 0xFF000000u;
+        for (int c = 0; c < 3; ++c) {
+          const int v = (vis[i] >> (8 * c)) & 255, p = (pal[lv[i]] >> (8 * c)) & 255;
+          want |= uint32_t(std::min(255, (v * (16 - s) + p * s) / 16)) << (8 * c);
+        }
+        ASSERT_EQ(out[i], want) << i << " level " << int(level);
+      }
+    }
+}
+
 TEST(Fusion, WindowShowsColocatedInfraredInTheCentre) {
   Mix m;
   const int w = 640, h = 480;
@@ -108,9 +135,13 @@ std::vector<uint32_t> edgeReference(const std::vector<uint32_t>& vis, const std:
 }
 
 TEST(Fusion, EdgesMatchBruteForceLaplacian) {
+  ostrel::test::SimdGuard guard;
   std::mt19937 rng(7);
   const auto pal = testPalette();
-  for (auto [w, h, s] : {std::tuple{17, 13, 8}, std::tuple{64, 48, 15}, std::tuple{3, 3, 1}, std::tuple{2, 9, 5}}) {
+  for (auto level : ostrel::test::kLevels)
+  for (auto [w, h, s] : {std::tuple{17, 13, 8}, std::tuple{64, 48, 15}, std::tuple{3, 3, 1}, std::tuple{2, 9, 5},
+                         std::tuple{101, 37, 11}}) {
+    ostrel::alg::setSimdLevel(level);
     Mix m;
     m.set(2, s);
     std::vector<uint32_t> vis(w * h), out(w * h, 0);
@@ -118,7 +149,7 @@ TEST(Fusion, EdgesMatchBruteForceLaplacian) {
     for (auto& v : vis) v = rng();
     for (auto& v : lv) v = uint8_t(rng());
     mixExecute(m.ctx, out.data(), vis.data(), lv.data(), pal.data(), w, h);
-    EXPECT_EQ(out, edgeReference(vis, lv, pal, w, h, s)) << w << "x" << h;
+    EXPECT_EQ(out, edgeReference(vis, lv, pal, w, h, s)) << w << "x" << h << " level " << int(level);
   }
 }
 
