@@ -115,12 +115,9 @@ TEST(Netd, ConfigurationBoundsAndFrameSize) {
   int rc = 0;
   n.add(f, 4, 4, 0, 0, 100, &rc);
   EXPECT_EQ(rc, OSTREL_E_STATE);  // nothing configured
-  EXPECT_EQ(n.configure(4, 4, 9, 1000), OSTREL_E_ARGUMENT);
-  EXPECT_EQ(n.configure(4, 4, 101, 1000), OSTREL_E_ARGUMENT);
-  EXPECT_EQ(n.configure(4, 4, 10, 999), OSTREL_E_ARGUMENT);
-  EXPECT_EQ(n.configure(4, 4, 10, 10001), OSTREL_E_ARGUMENT);
-  EXPECT_EQ(n.configure(0, 4, 10, 1000), OSTREL_E_ARGUMENT);
-  EXPECT_EQ(n.configure(4, 0, 10, 1000), OSTREL_E_ARGUMENT);
+  for (auto [w, h, fc, ms] : {std::tuple{4, 4, 9, 1000}, std::tuple{4, 4, 101, 1000}, std::tuple{4, 4, 10, 999},
+                              std::tuple{4, 4, 10, 10001}, std::tuple{0, 4, 10, 1000}, std::tuple{4, 0, 10, 1000}})
+    EXPECT_EQ(n.configure(w, h, fc, ms), OSTREL_E_ARGUMENT);
   EXPECT_EQ(NETD_SetConfig(n.ctx, nullptr), OSTREL_E_ARGUMENT);
   ASSERT_EQ(n.configure(4, 4, 10, 10000), 0);
   ASSERT_EQ(n.configure(4, 4, 100, 1000), 0);
