@@ -63,7 +63,7 @@ TEST(MeanFilter, MatchesNaiveMirroredWindowOnRandomFrames) {
   }
 }
 
-TEST(MeanFilter, EvenSizeActsAsNextSmallerOdd) {
+TEST(MeanFilter, EvenSizeActsAsNextSmallerOddAndUniformFramesStay) {
   std::mt19937 rng(5);
   const auto src = randomFrame(rng, 48, 36, 0, 16000);
   Mean m;
@@ -73,6 +73,13 @@ TEST(MeanFilter, EvenSizeActsAsNextSmallerOdd) {
     ASSERT_EQ(Alg_MeanExecute(m.ctx, size - 1, 48, 36, src.data(), odd.data()), 0);
     EXPECT_EQ(even, odd) << size;
   }
+  // Uniform frames: every window sum is an exact multiple of the count, at the ends of the range.
+  for (int16_t v : {int16_t(-32768), int16_t(-1), int16_t(1), int16_t(32767)})
+    for (int size : {3, 5, 129}) {
+      const std::vector<int16_t> flat(48 * 36, v);
+      ASSERT_EQ(Alg_MeanExecute(m.ctx, size, 48, 36, flat.data(), odd.data()), 0);
+      for (int16_t got : odd) ASSERT_EQ(got, v) << size;
+    }
 }
 
 TEST(MeanFilter, RefusalsWriteNothing) {

@@ -78,10 +78,11 @@ bool sizeFor(AlgMeanContext* m, int width, int height, int radius) {
   return true;
 }
 
-// Truncation toward zero of a window sum divided by the window count, through one multiply: the
-// quotient of two integers this small is never within 2^-20 of an integer unless it is one, so
-// the nudge away from zero makes the rounded product truncate as the integer division would.
-constexpr double kNudge = 1.0 / (1 << 20);
+// Truncation toward zero of a window sum divided by the window count, through one multiply by
+// an inverse enlarged by 2^-40: it lifts an exact quotient k (|k| <= 32768) above the rounding
+// of the double products (under 2^-51 relative) without carrying any other quotient across the
+// next integer, which lies at least 1/count (> 2^-15) away. The sign needs no special case.
+double truncatingInverse(int count) { return (1.0 / count) * (1.0 + 1.0 / (int64_t(1) << 40)); }
 
 // Running window sums along the laid-out row: prefix sums (wrapping in 32 bits; the differences
 // of neighbouring prefixes are the window sums, which fit), then one difference per pixel.
@@ -92,8 +93,7 @@ void meanRowScalar(const int32_t* ext, uint32_t* prefix, int16_t* dst, int w, in
   for (int k = 0; k < n; ++k) prefix[k + 1] = run += uint32_t(ext[k]);
   for (int x = 0; x < w; ++x) {
     const auto sum = int32_t(prefix[x + 2 * r + 1] - prefix[x]);
-    const double q = double(sum) * inverse;
-    dst[x] = int16_t(int32_t(q < 0 ? q - kNudge : q + kNudge));
+    dst[x] = int16_t(int32_t(double(sum) * inverse));
   }
 }
 
@@ -103,11 +103,8 @@ void columnStepScalar(int32_t* colSums, const int16_t* enter, const int16_t* lea
 
 #if defined(__SSE2__)
 __m128i divideFour(__m128i sums, __m128d inverse) {
-  const __m128d signBit = _mm_set1_pd(-0.0), nudge = _mm_set1_pd(kNudge);
-  __m128d lo = _mm_mul_pd(_mm_cvtepi32_pd(sums), inverse);
-  __m128d hi = _mm_mul_pd(_mm_cvtepi32_pd(_mm_shuffle_epi32(sums, 0xEE)), inverse);
-  lo = _mm_add_pd(lo, _mm_or_pd(nudge, _mm_and_pd(lo, signBit)));
-  hi = _mm_add_pd(hi, _mm_or_pd(nudge, _mm_and_pd(hi, signBit)));
+  const __m128d lo = _mm_mul_pd(_mm_cvtepi32_pd(sums), inverse);
+  const __m128d hi = _mm_mul_pd(_mm_cvtepi32_pd(_mm_shuffle_epi32(sums, 0xEE)), inverse);
   return _mm_unpacklo_epi64(_mm_cvttpd_epi32(lo), _mm_cvttpd_epi32(hi));
 }
 
@@ -138,8 +135,7 @@ void meanRowSse2(const int32_t* ext, uint32_t* prefix, int16_t* dst, int w, int 
   }
   for (; x < w; ++x) {
     const auto sum = int32_t(prefix[x + span] - prefix[x]);
-    const double q = double(sum) * inverse;
-    dst[x] = int16_t(int32_t(q < 0 ? q - kNudge : q + kNudge));
+    dst[x] = int16_t(int32_t(double(sum) * inverse));
   }
 }
 
@@ -172,7 +168,7 @@ __attribute__((target("avx2"))) void meanRowAvx2(const int32_t* ext, uint32_t* p
     carry = _mm_shuffle_epi32(v, 0xFF);
   }
   for (uint32_t run = prefix[k]; k < n; ++k) prefix[k + 1] = run += uint32_t(ext[k]);
-  const __m256d inv = _mm256_set1_pd(inverse), signBit = _mm256_set1_pd(-0.0), nudge = _mm256_set1_pd(kNudge);
+  const __m256d inv = _mm256_set1_pd(inverse);
   const int span = 2 * r + 1;
   int x = 0;
   for (; x + 8 <= w; x += 8) {
@@ -180,17 +176,14 @@ __attribute__((target("avx2"))) void meanRowAvx2(const int32_t* ext, uint32_t* p
                                      _mm_loadu_si128(reinterpret_cast<const __m128i*>(prefix + x)));
     const __m128i s1 = _mm_sub_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(prefix + x + 4 + span)),
                                      _mm_loadu_si128(reinterpret_cast<const __m128i*>(prefix + x + 4)));
-    __m256d q0 = _mm256_mul_pd(_mm256_cvtepi32_pd(s0), inv);
-    __m256d q1 = _mm256_mul_pd(_mm256_cvtepi32_pd(s1), inv);
-    q0 = _mm256_add_pd(q0, _mm256_or_pd(nudge, _mm256_and_pd(q0, signBit)));
-    q1 = _mm256_add_pd(q1, _mm256_or_pd(nudge, _mm256_and_pd(q1, signBit)));
+    const __m256d q0 = _mm256_mul_pd(_mm256_cvtepi32_pd(s0), inv);
+    const __m256d q1 = _mm256_mul_pd(_mm256_cvtepi32_pd(s1), inv);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x),
                      _mm_packs_epi32(_mm256_cvttpd_epi32(q0), _mm256_cvttpd_epi32(q1)));
   }
   for (; x < w; ++x) {
     const auto sum = int32_t(prefix[x + span] - prefix[x]);
-    const double q = double(sum) * inverse;
-    dst[x] = int16_t(int32_t(q < 0 ? q - kNudge : q + kNudge));
+    dst[x] = int16_t(int32_t(double(sum) * inverse));
   }
 }
 
@@ -226,7 +219,7 @@ extern "C" OSTREL_API int Alg_MeanExecute(AlgMeanContext* ctx, int windowSize, i
   const int32_t* cols = ctx->columns + kMaxRadius;
   int32_t* ext = ctx->extended;  // ext[k] = colSums[mirror(k - r)]
   int32_t* colSums = ext + r;     // the middle of the laid-out row, so rows need no copy
-  const double inverse = 1.0 / ctx->windowCount;
+  const double inverse = truncatingInverse(ctx->windowCount);
   auto row = meanRowScalar;
   auto step = columnStepScalar;
 #if defined(__SSE2__)
