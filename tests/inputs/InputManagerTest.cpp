@@ -3,6 +3,7 @@
 #include <sys/time.h>
 
 #include <QPointer>
+#include <QQmlComponent>
 #include <QQmlEngine>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -268,6 +269,41 @@ TEST(InputManagerNames, SaveNamesUseTheSaveFolderAndTheLocalTime) {
   CInputIr* input = manager.device_createIr(qaddr(25));
   ASSERT_NE(input, nullptr);
   EXPECT_EQ(input->configDir(), config.configDir());
+}
+
+}  // namespace
+
+namespace {
+
+using namespace inputs;
+
+// The views reach the manager from QML: inputs handed to JavaScript stay the program's.
+TEST(InputManagerQml, InputsHandedToQmlAreNotCollected) {
+  registerInputQmlTypes();
+  QQmlEngine engine;
+  CInputManager manager;
+  QQmlEngine::setObjectOwnership(&manager, QQmlEngine::CppOwnership);
+  engine.globalObject().setProperty(QStringLiteral("inputManager"), engine.newQObject(&manager));
+  QJSValue made = engine.evaluate(QStringLiteral(
+      "var cam = inputManager.device_createIr('127.0.16.26'); [cam.inputType, cam.device_ip, "
+      "cam.device_isConnected, inputManager.deviceList.length]"));
+  ASSERT_FALSE(made.isError()) << made.toString().toStdString();
+  EXPECT_EQ(made.property(0).toInt(), 1);
+  EXPECT_EQ(made.property(1).toString(), "127.0.16.26");
+  EXPECT_FALSE(made.property(2).toBool());
+  EXPECT_EQ(made.property(3).toInt(), 1);
+  ASSERT_EQ(manager.devices().size(), 1);
+  QPointer<CInputIr> cam(manager.devices()[0]);
+  engine.evaluate(QStringLiteral("cam = null"));
+  engine.collectGarbage();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_FALSE(cam.isNull());
+  QQmlComponent component(&engine);
+  component.setData("import Ostrel 1.0\nCInputIr {}\n", QUrl());
+  std::unique_ptr<QObject> plain(component.create());
+  ASSERT_NE(plain, nullptr) << component.errorString().toStdString();
+  EXPECT_EQ(plain->property("inputType").toInt(), 1);
+  EXPECT_EQ(plain->property("gearEnable").toBool(), false);
 }
 
 }  // namespace
