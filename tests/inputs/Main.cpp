@@ -1,0 +1,6 @@
+// Installs the Qt application every input test needs before the first case runs.
+#include "InputsSupport.h"
+
+namespace {
+const auto* const kApp = ::testing::AddGlobalTestEnvironment(new inputs::AppEnvironment);
+}  // namespace
