@@ -1,4 +1,4 @@
-import QtQml
+import QtQuick
 
 // A control style: foreground, background and border colour per visual state
 // (0 normal, 1 hovered, 2 pressed, 3 disabled). An empty bo list keeps the control's border.
