@@ -1,10 +1,11 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls
 
 // Text and icon button in one of the theme's thirteen styles (xbuttonType).
 Button {
     id: root
-    property alias xtip: tip.text
+    property string xtip: ""
     property var xtag
     property int xbuttonType: 0
     property real xborderWidth: 1
@@ -67,17 +68,29 @@ Button {
         }
     }
 
-    ToolTip {
-        id: tip
-        visible: text !== "" && root.hovered
-        contentItem: Text {
-            text: tip.text
-            color: XTheme.text_color
-        }
-        background: Rectangle {
-            color: "#000000"
-            border.width: 1
-            border.color: "#a0a0a0"
+    // The tooltip is made when first needed: a popup per control would make every control
+    // costly to create, and most never show one.
+    readonly property bool _xtipVisible: xtip !== "" && hovered
+    property ToolTip _xtooltip: null
+    on_XtipVisibleChanged: {
+        if (_xtipVisible && !_xtooltip)
+            _xtooltip = tipComponent.createObject(root)
+    }
+
+    Component {
+        id: tipComponent
+        ToolTip {
+            text: root.xtip
+            visible: root._xtipVisible
+            contentItem: Text {
+                text: root.xtip
+                color: XTheme.text_color
+            }
+            background: Rectangle {
+                color: "#000000"
+                border.width: 1
+                border.color: "#a0a0a0"
+            }
         }
     }
 }

@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls
 
@@ -10,7 +11,7 @@ Rectangle {
     readonly property bool hovered: area.containsMouse
     readonly property alias pressed: area.pressed
     property bool xselected: false
-    property alias xtip: tip.text
+    property string xtip: ""
     property var xtag
     property FGBGBO _xfgbgbo: XTheme.fgbgbo_icon
 
@@ -45,16 +46,28 @@ Rectangle {
         onClicked: root.clicked()
     }
 
-    ToolTip {
-        id: tip
-        visible: text !== "" && root.hovered && !root.xselected
-        contentItem: XText {
-            text: tip.text
-        }
-        background: Rectangle {
-            color: "#000000"
-            border.width: 1
-            border.color: "#a0a0a0"
+    // The tooltip is made when first needed: a popup per control would make every control
+    // costly to create, and most never show one.
+    readonly property bool _xtipVisible: xtip !== "" && hovered && !xselected
+    property ToolTip _xtooltip: null
+    on_XtipVisibleChanged: {
+        if (_xtipVisible && !_xtooltip)
+            _xtooltip = tipComponent.createObject(root)
+    }
+
+    Component {
+        id: tipComponent
+        ToolTip {
+            text: root.xtip
+            visible: root._xtipVisible
+            contentItem: XText {
+                text: root.xtip
+            }
+            background: Rectangle {
+                color: "#000000"
+                border.width: 1
+                border.color: "#a0a0a0"
+            }
         }
     }
 }

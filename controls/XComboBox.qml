@@ -9,7 +9,7 @@ ComboBox {
     id: root
     property bool xshowIndicator: true
     property bool xshowCount: false
-    property alias xtip: tip.text
+    property string xtip: ""
     readonly property int _xcount: {
         const m = root.model
         return m !== null && m !== undefined && typeof m.length === "number" ? m.length : 0
@@ -116,16 +116,28 @@ ComboBox {
         }
     }
 
-    ToolTip {
-        id: tip
-        visible: text !== "" && root.hovered && !root.popup.visible
-        contentItem: XText {
-            text: tip.text
-        }
-        background: Rectangle {
-            color: "#000000"
-            border.width: 1
-            border.color: "#a0a0a0"
+    // The tooltip is made when first needed: a popup per control would make every control
+    // costly to create, and most never show one.
+    readonly property bool _xtipVisible: xtip !== "" && hovered && !popup.visible
+    property ToolTip _xtooltip: null
+    on_XtipVisibleChanged: {
+        if (_xtipVisible && !_xtooltip)
+            _xtooltip = tipComponent.createObject(root)
+    }
+
+    Component {
+        id: tipComponent
+        ToolTip {
+            text: root.xtip
+            visible: root._xtipVisible
+            contentItem: XText {
+                text: root.xtip
+            }
+            background: Rectangle {
+                color: "#000000"
+                border.width: 1
+                border.color: "#a0a0a0"
+            }
         }
     }
 }
