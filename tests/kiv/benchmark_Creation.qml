@@ -6,6 +6,7 @@ TestCase {
     name: "Creation"
     width: 400
     height: 400
+    visible: true
     when: windowShown
 
     Component { id: buttonComponent; XButton { text: "b" } }

@@ -6,6 +6,7 @@ TestCase {
     name: "XSeperator"
     width: 200
     height: 100
+    visible: true
     when: windowShown
 
     XSeperator { id: line; width: 200; height: 1 }
