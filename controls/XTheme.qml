@@ -1,6 +1,7 @@
 pragma Singleton
 import QtQuick
 import QtQuick.Dialogs
+import Kiv
 
 // The module's look: palette, shades, font sizes, button and icon styles, plus the path helpers and
 // the one colour dialog that every colour picker shares.
