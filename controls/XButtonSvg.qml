@@ -21,7 +21,10 @@ Button {
 
     implicitWidth: 40
     implicitHeight: 40
+    // Styles add their own horizontal padding on top of `padding`; the icon takes the whole control.
     padding: 0
+    horizontalPadding: 0
+    verticalPadding: 0
     hoverEnabled: true
     icon.width: iconWidth
     icon.height: iconHeight

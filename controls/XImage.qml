@@ -6,7 +6,10 @@ Button {
     id: root
     property string source: ""
     property color color: "#ffffff"
+    // Styles add their own horizontal padding on top of `padding`; the icon takes the whole control.
     padding: 0
+    horizontalPadding: 0
+    verticalPadding: 0
     display: AbstractButton.IconOnly
     icon.source: source
     icon.color: color
