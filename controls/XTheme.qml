@@ -285,12 +285,19 @@ QtObject {
         return XUtil.url2os(fn)
     }
 
+    // A picker that had the dialog open loses it without a result; the dialog then works for
+    // this picker and, on acceptance, sets its xcolor.
     function openColorDialog(colorPicker) {
+        if (!colorPicker)
+            return
         if (colorDialog.visible)
             colorDialog.close()
         colorDialog.colorPicker = colorPicker
         colorDialog.selectedColor = colorPicker.xcolor
-        colorDialog.parentWindow = colorPicker.Window.window
+        // The toolkit's own dialog shows inside a window: the picker's.
+        const attached = colorPicker.Window
+        if (attached && attached.window)
+            colorDialog.parentWindow = attached.window
         colorDialog.open()
     }
 }

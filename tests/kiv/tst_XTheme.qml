@@ -168,6 +168,24 @@ TestCase {
         sameColour(pickerA.xcolor, "#111111", "rejected leaves A")
     }
 
+    function test_colourDialogForPlainObject() {
+        const holder = createTemporaryQmlObject("import QtQuick; QtObject { property color xcolor: \"#445566\" }", testCase)
+        const dialog = XTheme.colorDialog
+        // An object outside any window uses the window the dialog last showed in.
+        XTheme.openColorDialog(pickerA)
+        tryCompare(dialog, "visible", true)
+        XTheme.openColorDialog(holder)
+        tryCompare(dialog, "visible", true)
+        verify(dialog.colorPicker === holder)
+        dialog.selectedColor = "#010203"
+        dialog.accept()
+        tryCompare(dialog, "visible", false)
+        sameColour(holder.xcolor, "#010203", "plain object takes the choice")
+        sameColour(pickerA.xcolor, "#111111", "A unchanged")
+        XTheme.openColorDialog(null)
+        verify(!dialog.visible)
+    }
+
     function test_writableColoursFollowed() {
         const saved = XTheme.tab_colors4
         XTheme.tab_colors4 = ["#010101", "#020202", "#030303", "#040404"]
