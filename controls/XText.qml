@@ -1,0 +1,7 @@
+import QtQuick
+
+Text {
+    color: XTheme.text_color
+    horizontalAlignment: Text.AlignLeft
+    verticalAlignment: Text.AlignVCenter
+}
