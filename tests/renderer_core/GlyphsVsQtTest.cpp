@@ -15,13 +15,23 @@
 namespace ostrel::test {
 namespace {
 
-QGuiApplication* app() {
-  static int argc = 1;
-  static char name[] = "test_renderer_glyphs_qt";
-  static char* argv[] = {name, nullptr};
-  static auto* instance = new QGuiApplication(argc, argv);
-  return instance;
-}
+// QRawFont needs a GUI application; it lives for the whole test program.
+class QtEnvironment : public ::testing::Environment {
+public:
+  void SetUp() override {
+    static int argc = 1;
+    static char name[] = "test_renderer_glyphs_qt";
+    static char* argv[] = {name, nullptr};
+    app_ = std::make_unique<QGuiApplication>(argc, argv);
+  }
+  void TearDown() override { app_.reset(); }
+
+private:
+  std::unique_ptr<QGuiApplication> app_;
+};
+const auto* const kQtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+QGuiApplication* app() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()); }
 
 double qtCoverage(const QRawFont& font, quint32 glyph) {
   QImage img = font.alphaMapForGlyph(glyph, QRawFont::PixelAntialiasing);

@@ -12,7 +12,7 @@ namespace qorn {
 namespace {
 
 TEST(SkylinePacker, RandomRectanglesAreDisjointInsideAndSpareTheReservedBlock) {
-  for (const auto [w, h] : {std::pair{512, 512}, std::pair{1024, 512}, std::pair{2048, 1024}}) {
+  for (const auto& [w, h] : {std::pair{512, 512}, std::pair{1024, 512}, std::pair{2048, 1024}}) {
     Skyline sky(w, h);
     int rx = -1, ry = -1;
     ASSERT_TRUE(sky.addRect(2, 2, &rx, &ry));  // the reserved block, as the atlas makes it
@@ -53,7 +53,9 @@ TEST(SkylinePacker, RandomRectanglesAreDisjointInsideAndSpareTheReservedBlock) {
       ASSERT_EQ(expectX, w);
     }
     EXPECT_GT(placed, 100);
-    if (w == 512) EXPECT_GT(refused, 0) << "the small atlas fills up";
+    if (w == 512) {
+      EXPECT_GT(refused, 0) << "the small atlas fills up";
+    }
   }
 }
 

@@ -88,8 +88,9 @@ TEST_F(Text, LongWordIsSplitWhereItPassesTheWidth) {
     joined += texts[i];
     EXPECT_LE(rows[i].width, 60.0f) << texts[i];
     EXPECT_NEAR(rows[i].width, advance(texts[i]), 0.01) << texts[i];
-    if (i + 1 < texts.size())
+    if (i + 1 < texts.size()) {
       EXPECT_GT(rows[i].width + advance(texts[i + 1].substr(0, 1)), 60.0f) << "the next glyph would not fit";
+    }
   }
   EXPECT_EQ(joined, word);
 }
@@ -294,7 +295,9 @@ TEST_F(Text, FontTexturesGrowThenTheCurrentOneIsKeptAcrossFrames) {
       EXPECT_NE(backend.texture(call.paint.image), nullptr) << "frame " << frame;
     }
     EXPECT_EQ(quads, 400) << "frame " << frame;
-    if (frame == 0) EXPECT_EQ(backend.textureCreates, createsBefore) << "the full atlas was emptied at frame start";
+    if (frame == 0) {
+      EXPECT_EQ(backend.textureCreates, createsBefore) << "the full atlas was emptied at frame start";
+    }
     qornReleaseOldFontTextures(c());
     EXPECT_EQ(backend.textures.size(), 1u);
   }
