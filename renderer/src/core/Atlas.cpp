@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include <stb_truetype.h>
 
@@ -73,7 +74,7 @@ bool decodeUtf8(unsigned int* need, unsigned int* cp, unsigned int byte, bool* r
 
 struct Font {
   stbtt_fontinfo font;
-  char name[64];
+  std::string name;
   unsigned char* data;
   int dataSize;
   bool freeData;
@@ -162,7 +163,8 @@ int Atlas::addFont(const char* name, unsigned char* data, int dataSize, int free
   if (!font) return -1;
   font->glyphs.reserve(kInitGlyphs);
   std::fill(std::begin(font->lut), std::end(font->lut), -1);
-  std::snprintf(font->name, sizeof(font->name), "%s", name);
+  // The whole name is kept: callers name fonts by file path, which may be longer than a fixed field.
+  font->name = name;
   font->data = data;
   font->dataSize = dataSize;
   font->freeData = freeData != 0;
@@ -192,7 +194,7 @@ int Atlas::addFont(const char* name, unsigned char* data, int dataSize, int free
 int Atlas::findFont(const char* name) const {
   if (!name) return -1;
   for (size_t i = 0; i < fonts_.size(); i++) {
-    if (std::strcmp(fonts_[i]->name, name) == 0) return static_cast<int>(i);
+    if (fonts_[i]->name == name) return static_cast<int>(i);
   }
   return -1;
 }
@@ -446,8 +448,8 @@ void Atlas::getQuad(Font* font, int prevGlyphIndex, const Glyph* glyph, float sc
   float rx = *x + xoff;
   float ry = *y + yoff;
   if (snap) {
-    rx = static_cast<float>(static_cast<int>(rx + 0.5f));
-    ry = static_cast<float>(static_cast<int>(ry + 0.5f));
+    rx = std::trunc(rx + 0.5f);
+    ry = std::trunc(ry + 0.5f);
   }
   q->x0 = rx;
   q->y0 = ry;
@@ -459,7 +461,7 @@ void Atlas::getQuad(Font* font, int prevGlyphIndex, const Glyph* glyph, float sc
   q->t1 = y1 * ith_;
 
   const float advance = glyph->xadv / 10.0f;
-  *x += snap ? static_cast<float>(static_cast<int>(advance + 0.5f)) : advance;
+  *x += snap ? std::trunc(advance + 0.5f) : advance;
 }
 
 float Atlas::vertAlign(const Font* font, int align, int16_t isize) const {
