@@ -218,6 +218,23 @@ TEST_F(PathCore, RectFillIsOneConvexCallAndTwoRectsNeedTheStencil) {
   EXPECT_FLOAT_EQ(backend.calls[0].bounds[3], 40);
 }
 
+TEST_F(PathCore, PentagramTurnsOneWayButIsNotConvex) {
+  qornBeginPath(c());
+  for (int i = 0; i < 5; ++i) {
+    const double a = -kPi / 2 + i * 4 * kPi / 5;  // every second point of a pentagon
+    const float x = static_cast<float>(100 + 50 * std::cos(a)), y = static_cast<float>(100 + 50 * std::sin(a));
+    if (i == 0)
+      qornMoveTo(c(), x, y);
+    else
+      qornLineTo(c(), x, y);
+  }
+  qornClosePath(c());
+  qornFill(c());
+  ASSERT_EQ(backend.calls.size(), 1u);
+  EXPECT_EQ(backend.calls[0].type, RecordedCallType::Fill) << "needs the stencil";
+  EXPECT_EQ(backend.pathsOf(backend.calls[0])[0].convex, 0);
+}
+
 TEST_F(PathCore, FillColourCarriesTheStateAndASecondFillReusesTheFlattening) {
   qornFillColor(c(), QornColor{0.2f, 0.4f, 0.6f, 0.8f});
   qornBeginPath(c());
