@@ -213,6 +213,14 @@ TEST_F(Text, MeasuringRasterisesNothingUntilDrawn) {
   EXPECT_EQ(atlas->findFont(longName.substr(0, 63).c_str()), -1);
   unsigned char junk[64] = {1, 2, 3};
   EXPECT_EQ(atlas->addFont("junk", junk, sizeof(junk), 0), -1);
+  // Truncated font files are refused before anything reads their missing tables.
+  for (size_t cut : {size_t{12}, size_t{200}, size_t{4000}, bytes.size() / 2, bytes.size() - 1}) {
+    std::vector<unsigned char> part(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(cut));
+    EXPECT_EQ(atlas->addFont("cut", part.data(), static_cast<int>(part.size()), 0), -1) << cut;
+  }
+  auto wqyBytes = readFileBytes(OSTREL_FONT_WQY);
+  std::vector<unsigned char> wqyPart(wqyBytes.begin(), wqyBytes.begin() + 5000);
+  EXPECT_EQ(atlas->addFont("cut collection", wqyPart.data(), static_cast<int>(wqyPart.size()), 0), -1);
 
   // Blurred glyphs are cached apart and spread their coverage to the padding.
   const qorn::Glyph* sharp = atlas->glyph(f, 'I', 32, 0, qorn::kGlyphBitmapRequired);

@@ -70,6 +70,34 @@ bool decodeUtf8(unsigned int* need, unsigned int* cp, unsigned int byte, bool* r
   return false;
 }
 
+uint32_t readU32(const unsigned char* p) {
+  return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
+         (static_cast<uint32_t>(p[2]) << 8) | p[3];
+}
+
+// stb_truetype trusts the font's table directory; a truncated or damaged file would make it read
+// past the data. The first face's directory and every table it names must lie inside the data.
+// Returns the face's offset, or -1.
+int checkedFaceOffset(const unsigned char* data, int size) {
+  if (size < 16) return -1;
+  int64_t offset = 0;
+  if (std::memcmp(data, "ttcf", 4) == 0) {
+    const uint32_t numFonts = readU32(data + 8);
+    if (numFonts == 0) return -1;
+    offset = readU32(data + 12);
+  }
+  if (offset + 12 > size) return -1;
+  const int64_t numTables = (static_cast<int>(data[offset + 4]) << 8) | data[offset + 5];
+  if (offset + 12 + 16 * numTables > size) return -1;
+  for (int64_t i = 0; i < numTables; ++i) {
+    const unsigned char* rec = data + offset + 12 + 16 * i;
+    const int64_t tableOffset = readU32(rec + 8), tableLength = readU32(rec + 12);
+    if (tableOffset + tableLength > size) return -1;
+  }
+  if (stbtt_GetFontOffsetForIndex(data, 0) != offset) return -1;
+  return static_cast<int>(offset);
+}
+
 }  // namespace
 
 struct Font {
@@ -170,8 +198,8 @@ int Atlas::addFont(const char* name, unsigned char* data, int dataSize, int free
   font->freeData = freeData != 0;
 
   nscratch_ = 0;
-  const int offset = stbtt_GetFontOffsetForIndex(data, 0);
-  if (offset < 0 || offset >= dataSize || !stbtt_InitFont(&font->font, data, offset)) {
+  const int offset = checkedFaceOffset(data, dataSize);
+  if (offset < 0 || !stbtt_InitFont(&font->font, data, offset)) {
     delete font;
     return -1;
   }
