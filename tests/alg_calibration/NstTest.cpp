@@ -105,16 +105,42 @@ TEST(Nst, RecomputesAfterFiftyOneFramesOnlyPastTheThreshold) {
     return out;
   };
   first = run(20000);  // the first frame computes a plane
-  for (int i = 0; i < 49; ++i) ASSERT_EQ(run(20000 + 5000), first) << i;  // frames 2..50: too early
-  EXPECT_EQ(run(20000 + 100), first);  // 51 frames on, exactly the threshold: no
-  EXPECT_NE(run(20000 + 5000), first);  // threshold passed: recomputed
-  const std::vector<int16_t> second = out;
+  for (int i = 0; i < 49; ++i) ASSERT_EQ(run(25000), first) << i;  // frames 2..50: too early
+  run(20100);  // frame 51
+  run(20100);  // 51 frames on, but exactly the threshold
+  EXPECT_EQ(n->lastFpa, 20000);
+  run(20101);  // threshold + 1
+  EXPECT_EQ(n->lastFpa, 20101);
+  run(25000);  // the next 50 frames are too early again
+  EXPECT_EQ(n->lastFpa, 20101);
   // Raise the threshold; 99 is ignored.
   Nst_SetConfig(n, 2000);
   Nst_SetConfig(n, 99);
   EXPECT_EQ(n->threshold, 2000);
-  for (int i = 0; i < 60; ++i) ASSERT_EQ(run(25000 + 2000), second);
-  EXPECT_NE(run(25000 + 2001), second);
+  for (int i = 0; i < 60; ++i) run(20101 + 2000);
+  EXPECT_EQ(n->lastFpa, 20101);
+  run(20101 + 2001);
+  EXPECT_EQ(n->lastFpa, 20101 + 2001);
+}
+
+TEST(Nst, MeanTermOfWideAxesAndLargePlanesKeepsItsPrecision) {
+  // Planes 0 and 20000 at 10 and 160 degC: (mu1 - mu0) * (t - t0) passes 32 bits.
+  CaliModel m = makeModel(4, 2, 2, 3);
+  m.fpa = {10000, 160000};
+  m.nst.assign(16, 0);
+  std::fill(m.nst.begin() + 8, m.nst.end(), int16_t(20000));
+  const std::string path = tempPath("nst_wide");
+  writeBytes(path, caliBytes(m));
+  const FixInfoRecord fix = neutralFixInfo();
+  CaliContext* c = Cali_Create(path.c_str(), nullptr, &fix, 100000);
+  std::remove(path.c_str());
+  ASSERT_NE(c, nullptr);
+  ASSERT_NE(c->nst, nullptr);
+  const std::vector<int16_t> in(8, 12000);
+  std::vector<int16_t> out(8);
+  Nst_Execute(c->nst, 85000, 0, in.data(), out.data());
+  EXPECT_EQ(out, std::vector<int16_t>(8, 2000));
+  Cali_Free(&c);
 }
 
 TEST(Nst, SubtractionSaturatesAndVectorEqualsScalar) {
