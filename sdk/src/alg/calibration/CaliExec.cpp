@@ -69,40 +69,56 @@ void caliReinterpolateRange(CaliContext* c, int set, uint32_t k, int64_t w, uint
   const SegEntry* segK1 = segK + uint64_t(B - 1) * P;
   int16_t* bpOut = c->bp[set];
   SegEntry* segOut = c->segs[set];
-  int16_t a[256], b[256];
-  SegEntry sa[256], sb[256];
   // Weights far outside the axis still keep every product inside 64 bits.
   w = std::clamp<int64_t>(w, -(int64_t(1) << 40), int64_t(1) << 40);
-  for (uint64_t p = begin; p < end; ++p) {
+  // Pixels go in chunks: every plane's chunk is copied in and out whole, so the dozens of planes
+  // are read and written as short sequential runs instead of one value each per pixel.
+  constexpr size_t kStack = 96 * 1024;
+  alignas(64) uint8_t work[kStack];
+  const uint64_t perPixel = 2ull * 2 * (inner + 1) + 2ull * 4 * (B - 1) + 2ull * nb + 4ull * (nb + 1);
+  const uint64_t chunk = std::clamp<uint64_t>((kStack - 64) / perPixel, 1, 256) & ~uint64_t(1);
+  int16_t* ra = reinterpret_cast<int16_t*>(work);  // [inner][chunk]
+  int16_t* rb = ra + (inner + 1) * chunk;
+  SegEntry* sa = reinterpret_cast<SegEntry*>(rb + (inner + 1) * chunk);  // [B-1][chunk]
+  SegEntry* sb = sa + (B - 1) * chunk;
+  SegEntry* so = sb + (B - 1) * chunk;                   // [nb+1][chunk]
+  int16_t* bo = reinterpret_cast<int16_t*>(so + (nb + 1) * chunk);  // [nb][chunk]
+  for (uint64_t p0 = begin; p0 < end; p0 += chunk) {
+    const uint64_t n = std::min<uint64_t>(chunk, end - p0);
     for (uint32_t j = 0; j < inner; ++j) {
-      a[j] = rawK[(j + 1) * P + p];
-      b[j] = rawK1[(j + 1) * P + p];
+      std::memcpy(ra + j * chunk, rawK + (j + 1) * P + p0, n * 2);
+      std::memcpy(rb + j * chunk, rawK1 + (j + 1) * P + p0, n * 2);
     }
     for (uint32_t s = 0; s + 1 < B; ++s) {
-      sa[s] = segK[s * P + p];
-      sb[s] = segK1[s * P + p];
+      std::memcpy(sa + s * chunk, segK + s * P + p0, n * 4);
+      std::memcpy(sb + s * chunk, segK1 + s * P + p0, n * 4);
     }
-    uint32_t t = 0, u = 0;
-    int16_t prev = -32768;
-    for (uint32_t m = 0;; ++m) {
-      const SegEntry& x = sa[t];
-      const SegEntry& y = sb[u];
-      SegEntry out;
-      out.slope = satU16(int64_t(x.slope) + ((w * (int64_t(y.slope) - x.slope)) >> 10));
-      out.offset = sat16(int64_t(x.offset) + (((int64_t(y.offset) - x.offset) * w) >> 10));
-      segOut[m * P + p] = out;
-      if (m == nb) break;
-      int16_t v;
-      if (u < inner && (t == inner || b[u] <= a[t])) {
-        v = b[u++];
-      } else {
-        v = a[t++];
+    for (uint64_t i = 0; i < n; ++i) {
+      uint32_t t = 0, u = 0;
+      int16_t prev = -32768;
+      for (uint32_t m = 0;; ++m) {
+        const SegEntry x = sa[t * chunk + i];
+        const SegEntry y = sb[u * chunk + i];
+        SegEntry out;
+        out.slope = satU16(int64_t(x.slope) + ((w * (int64_t(y.slope) - x.slope)) >> 10));
+        out.offset = sat16(int64_t(x.offset) + (((int64_t(y.offset) - x.offset) * w) >> 10));
+        so[m * chunk + i] = out;
+        if (m == nb) break;
+        // On equal values point k+1 first.
+        int16_t v;
+        if (u < inner && (t == inner || rb[u * chunk + i] <= ra[t * chunk + i])) {
+          v = rb[u++ * chunk + i];
+        } else {
+          v = ra[t++ * chunk + i];
+        }
+        // Breakpoints that fall back (a non-rising curve in the file) are held at the previous
+        // one, so every pixel's list stays ascending and the segment search is well defined.
+        prev = std::max(prev, v);
+        bo[m * chunk + i] = prev;
       }
-      // Breakpoints that fall back (a non-rising curve in the file) are held at the previous
-      // one, so every pixel's list stays ascending and the segment search is well defined.
-      prev = std::max(prev, v);
-      bpOut[m * P + p] = prev;
     }
+    for (uint32_t m = 0; m <= nb; ++m) std::memcpy(segOut + m * P + p0, so + m * chunk, n * 4);
+    for (uint32_t m = 0; m < nb; ++m) std::memcpy(bpOut + m * P + p0, bo + m * chunk, n * 2);
   }
 }
 
