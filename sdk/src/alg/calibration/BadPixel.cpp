@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "alg/calibration/CaliInternal.h"
@@ -63,13 +64,15 @@ int comProcessPoints(int32_t width, int32_t height, const uint16_t* points, int3
   Buf<int64_t> cells{uint64_t(count)};
   if (!cells.p) return kStageMemory;
   int64_t nBad = 0;
-  {
+  try {
     std::vector<int64_t> tmp;
     for (int32_t i = 0; i < count; ++i) tmp.push_back((int64_t(points[2 * i + 1]) + 1) * BW + points[2 * i] + 1);
     std::sort(tmp.begin(), tmp.end());
     tmp.erase(std::unique(tmp.begin(), tmp.end()), tmp.end());
     std::copy(tmp.begin(), tmp.end(), cells.p);
     nBad = int64_t(tmp.size());
+  } catch (const std::bad_alloc&) {
+    return kStageMemory;
   }
   for (int64_t i = 0; i < nBad; ++i) {
     int32_t v = 1;
@@ -179,7 +182,21 @@ int readPointList(const char* path, ComPointFileHead* head, std::vector<uint16_t
 
 }  // namespace
 
+namespace {
+int comProcessFiles(const CaliContext* cali, const char* listPath, const char* outPath);
+}
+
 extern "C" OSTREL_API int Com_Process(const CaliContext* cali, const char* listPath, const char* outPath) {
+  try {
+    return comProcessFiles(cali, listPath, outPath);
+  } catch (const std::bad_alloc&) {
+    return kStageMemory;
+  }
+}
+
+namespace {
+
+int comProcessFiles(const CaliContext* cali, const char* listPath, const char* outPath) {
   if (!cali) return -1;
   if (!listPath) return -2;
   ComPointFileHead head{};
@@ -230,6 +247,8 @@ extern "C" OSTREL_API int Com_Process(const CaliContext* cali, const char* listP
   return ostrel::fileWriteAll(outPath, file.data(), file.size()) == 1 ? 0 : -7;
 }
 
+}  // namespace
+
 extern "C" OSTREL_API int Com_CheckFile(const char* path, const void* check) {
   if (!path || !check) return OSTREL_E_ARGUMENT;
   uint64_t length = 0;
@@ -246,13 +265,11 @@ extern "C" OSTREL_API int Com_CheckFile(const char* path, const void* check) {
                   head.pointCount > kMaxCheckPoints)) {
     rc = OSTREL_E_FRAME_HEADER;
   }
-  std::vector<ostrel::sdk::ComPoint> pts;
-  if (rc == 0) {
-    pts.resize(size_t(head.pointCount));
-    if (caliReadAt(f, sizeof head, pts.data(), pts.size() * 4) != 0) rc = OSTREL_E_READ;
-  }
+  ostrel::sdk::ComPoint pts[kMaxCheckPoints];
+  const size_t n = rc == 0 ? size_t(head.pointCount) : 0;
+  if (rc == 0 && caliReadAt(f, sizeof head, pts, n * 4) != 0) rc = OSTREL_E_READ;
   std::fclose(f);
-  for (size_t i = 0; rc == 0 && i < pts.size(); ++i) {
+  for (size_t i = 0; rc == 0 && i < n; ++i) {
     if (pts[i].x >= head.width || pts[i].y >= head.height) rc = OSTREL_E_MISMATCH;
   }
   return rc;
