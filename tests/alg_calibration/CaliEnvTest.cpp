@@ -180,6 +180,30 @@ TEST(CaliEnv, FinalLutChainsTheSeparateCorrections) {
   Cali_Free(&c);
 }
 
+TEST(CaliEnv, CustomLutKeepsSteepSegmentsWhoseOffsetsPass16Bits) {
+  CaliModel m = makeModel(4, 4, 2, 3);
+  m.scale = 50;
+  m.c0 = 2000;
+  CaliContext* c = create(m, 30000, "steep");
+  ASSERT_NE(c, nullptr);
+  // 100 -> 99 degC and 200 -> 100.5 degC: the middle segment rises 5000 codes over 75, its line
+  // crosses code 0 near -456000.
+  std::vector<uint8_t> cust(656, 0);
+  const int32_t count = 2;
+  const float pts[4] = {100.0f, 99.0f, 200.0f, 100.5f};
+  std::memcpy(&cust[268], &count, 4);
+  std::memcpy(&cust[272], &pts[0], 8);
+  std::memcpy(&cust[296], &pts[2], 8);
+  std::vector<int16_t> lut(65536);
+  int16_t* l = lut.data() + 32768;
+  ASSERT_EQ(Cali_InitCustLut(l, cust.data(), c), 6);
+  EXPECT_NEAR(l[6950], 7000, 1);   // measured 99 degC reads 100
+  EXPECT_NEAR(l[7025], 12000, 1);  // measured 100.5 degC reads 200
+  EXPECT_NEAR(l[6989], 9600, 70);  // and in between on the line
+  for (int x = -32768; x < 32767; ++x) ASSERT_LE(l[x], l[x + 1]) << x;
+  Cali_Free(&c);
+}
+
 TEST(CaliEnv, WithoutBaseLutEveryCorrectionIsIgnored) {
   CaliContext* c = create(makeModel(4, 4, 2, 3), 30000, "nolut");
   ASSERT_NE(c, nullptr);
