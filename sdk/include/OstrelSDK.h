@@ -15,6 +15,7 @@
 #include "ostrel/OstrelAlgFrame.h"
 #include "ostrel/OstrelStretch.h"
 #include "ostrel/OstrelRadiometry.h"
+#include "ostrel/OstrelCalibration.h"
 #include "ostrel/OstrelFiles.h"
 #include "ostrel/OstrelAlgTools.h"
 
