@@ -1,2 +1,0 @@
-#include <cstddef>
-void* qornAtlasScratchAlloc(size_t, void*) { return nullptr; }
