@@ -41,6 +41,28 @@ bool reserveFor(std::vector<T> &v, size_t need, size_t minimum) {
   return true;
 }
 
+// A polygon whose turns all go one way is convex only if it winds around once: a pentagram also
+// turns one way but winds twice and needs the stencil. Counts the sign changes of the edge
+// directions' x and y components, which are two each for a single turn.
+bool reallyConvex(const QornPath &p) {
+  if (p.nfill < 3) return true;
+  auto changes = [&p](int axis) {
+    int count = 0, prev = 0, first = 0;
+    for (int i = 0; i < p.nfill; ++i) {
+      const QornVertex &a = p.fill[i], &b = p.fill[(i + 1) % p.nfill];
+      const float d = axis == 0 ? b.x - a.x : b.y - a.y;
+      const int sign = d > 1e-6f ? 1 : (d < -1e-6f ? -1 : 0);
+      if (sign == 0) continue;
+      if (prev != 0 && sign != prev) ++count;
+      if (first == 0) first = sign;
+      prev = sign;
+    }
+    if (prev != 0 && first != 0 && prev != first) ++count;
+    return count;
+  };
+  return changes(0) <= 2 && changes(1) <= 2;
+}
+
 }  // namespace
 
 QornContext *RhiBackend::createContext(QRhi *rhi, int flags) {
@@ -412,7 +434,7 @@ void RhiBackend::fill(const QornPaint *paint, QornCompositeState op, const QornS
   if (npaths <= 0) return;
   Call *call = allocCall();
   if (!call) return;
-  const bool convex = npaths == 1 && paths[0].convex;
+  const bool convex = npaths == 1 && paths[0].convex && reallyConvex(paths[0]);
   call->type = convex ? CallConvexFill : CallFill;
   call->triangleCount = convex ? 0 : 4;
   call->image = paint->image;
@@ -653,12 +675,18 @@ void RhiBackend::recordDraws(QRhiCommandBuffer *cb, const QRhiScissor *scissor) 
     return;
   }
   const QSize px = rt_->pixelSize();
-  cb->setViewport(QRhiViewport(0, 0, float(px.width()), float(px.height())));
-  cb->setScissor(scissor ? *scissor : QRhiScissor(0, 0, px.width(), px.height()));
+  const QRhiScissor clip = scissor ? *scissor : QRhiScissor(0, 0, px.width(), px.height());
   const QRhiCommandBuffer::VertexInput vin(vbuf_, 0);
   const quint32 stride = quint32(fragStride_);
+  bool first = true;
   auto use = [&](QRhiGraphicsPipeline *ps, QRhiShaderResourceBindings *srb, int slot) {
     cb->setGraphicsPipeline(ps);
+    if (first) {
+      // Dynamic state follows the first pipeline (some back ends read the pipeline's flags).
+      first = false;
+      cb->setViewport(QRhiViewport(0, 0, float(px.width()), float(px.height())));
+      cb->setScissor(clip);
+    }
     const QRhiCommandBuffer::DynamicOffset off(1, quint32(slot) * stride);
     cb->setShaderResources(srb, 1, &off);
     cb->setVertexInput(0, 1, &vin, ibuf_, 0, QRhiCommandBuffer::IndexUInt32);
