@@ -233,6 +233,21 @@ TEST_F(GpuBackend, TextStaysInsideItsBounds) {
   EXPECT_GT(drawn, 150);
 }
 
+TEST_F(GpuBackend, ChineseTextFallsBackToTheSecondFont) {
+  ASSERT_FALSE(qornFallbackFontPath().isEmpty()) << "fonts-wqy-microhei is part of the set-up";
+  // DejaVu Sans has no CJK glyphs: without the fallback nothing would be drawn.
+  const QString s = QStringLiteral("\u6e29\u5ea6");
+  QRectF bounds;
+  const QImage got = target_->frame([&](QornPainter &p) {
+    p.setFont(p.defaultFont());
+    p.fillColor(qornColorFromRgba(255, 255, 255, 255));
+    p.text(s, 10.0f, 60.0f);
+    bounds = p.textBounds(s, 10.0f, 60.0f);
+  });
+  EXPECT_GT(bounds.width(), 24);
+  EXPECT_GT(alphaSum(got), 40);
+}
+
 TEST_F(GpuBackend, TextureMadeBetweenFramesWaitsForTheNextFrame) {
   target_->frame([](QornPainter &p) {
     p.fillColor(qornColorFromRgba(255, 255, 255, 255));

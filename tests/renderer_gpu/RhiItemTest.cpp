@@ -186,6 +186,15 @@ TEST_F(ItemGrab, ChangedColourIsDrawnOnTheNextFrame) {
   expectColour(at(again, 110, 70, d_), 128, 255, 128, 3, "new clear colour");
 }
 
+TEST_F(ItemGrab, MovingTheParentMovesTheDrawing) {
+  // Only the parent changes: the item itself is not synchronised again, yet its drawing follows.
+  scene_->clipParent->setX(scene_->clipParent->x() - 10);
+  const QImage moved = scene_->window.grabWindow();
+  expectColour(at(moved, 60, 70, d_), 191, 64, 128, 3, "painted half, moved");
+  expectColour(at(moved, 100, 70, d_), 128, 128, 255, 3, "clear colour half, moved");
+  expectColour(at(moved, 115, 70, d_), 255, 255, 255, 0, "right of the moved clip");
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {

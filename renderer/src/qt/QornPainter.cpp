@@ -8,6 +8,30 @@
 
 #include <cstring>
 
+// The atlas's fallback list is not part of the core's public calls.
+#include "Atlas.h"
+#include "CoreInternal.h"
+
+namespace {
+
+// Makes the fallback font (Chinese glyphs) searched after font for glyphs it lacks.
+void attachFallback(QornContext *ctx, int font) {
+  const QString path = qornFallbackFontPath();
+  if (path.isEmpty() || !ctx->atlas) return;
+  const QByteArray name = path.toUtf8();
+  int fallback = qornFindFont(ctx, name.constData());
+  if (fallback < 0) {
+    const QByteArray *bytes = qornFontFileData(path);
+    if (!bytes || bytes->isEmpty()) return;
+    fallback = qornCreateFontMem(ctx, name.constData(),
+                                 reinterpret_cast<unsigned char *>(const_cast<char *>(bytes->constData())),
+                                 int(bytes->size()), 0);
+  }
+  if (fallback >= 0 && fallback != font) ctx->atlas->addFallbackFont(font, fallback);
+}
+
+}  // namespace
+
 // --- QornFont ---------------------------------------------------------------------------------
 
 QornFont::QornFont(QornPainter *painter, const QString &name, float lineHeight)
@@ -41,6 +65,7 @@ int QornFont::select() {
     handle_ = qornCreateFontMem(ctx, name_.toUtf8().constData(),
                                 reinterpret_cast<unsigned char *>(const_cast<char *>(bytes->constData())),
                                 int(bytes->size()), 0);
+    if (handle_ >= 0) attachFallback(ctx, handle_);
   }
   return handle_;
 }

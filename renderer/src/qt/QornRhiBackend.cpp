@@ -107,8 +107,16 @@ QornContext *RhiBackend::createContext(QRhi *rhi, int flags) {
     self(u)->triangles(paint, op, scissor, verts, nverts, fringe);
   };
   params.renderDelete = [](void *u) { delete self(u); };
-  // On failure the core has already called renderDelete, which freed the back end.
-  return qornCreateInternal(&params);
+  // The core calls renderDelete only for a back end whose create succeeded; one that failed (or
+  // was never asked) is freed here.
+  bool made = false;
+  be->madeFlag_ = &made;
+  QornContext *ctx = qornCreateInternal(&params);
+  if (ctx)
+    be->madeFlag_ = nullptr;
+  else if (!made)
+    delete be;
+  return ctx;
 }
 
 RhiBackend *RhiBackend::of(QornContext *ctx) {
@@ -143,6 +151,7 @@ int RhiBackend::create() {
   }
   // The slot stride follows the device's uniform alignment (176 where 16 suffices, else 256).
   fragStride_ = rhi_->ubufAligned(kFragUniformSize);
+  if (madeFlag_) *madeFlag_ = true;
   return 1;
 }
 

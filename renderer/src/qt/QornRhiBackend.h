@@ -119,6 +119,7 @@ class RhiBackend {
 
   QRhi *rhi_;
   int flags_;
+  bool *madeFlag_ = nullptr;  // set by a successful create while the core is being made
   QRhiCommandBuffer *cb_ = nullptr;  // only while a frame's uploads may still be recorded
   QRhiRenderTarget *rt_ = nullptr;
   QRhiRenderPassDescriptor *rpDesc_ = nullptr;
