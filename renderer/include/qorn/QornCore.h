@@ -150,14 +150,15 @@ QornContext* qornCreateInternal(const QornParams* params);
 void qornDeleteInternal(QornContext* ctx);
 QornParams* qornInternalParams(QornContext* ctx);
 
-// Starts a frame of width x height logical pixels at (x, y) with the device pixel ratio: one
-// default state, tolerances from the ratio, back-end viewport. There is no end-of-frame call: the
-// caller flushes the back end itself, then calls qornReleaseOldFontTextures once the frame's draws
-// have been recorded.
+// Starts a frame of width x height logical pixels at (x, y) with the device pixel ratio (a ratio
+// that is not positive counts as 1): one default state, tolerances from the ratio, back-end
+// viewport. The previous frame counts as recorded: its outgrown font textures are released, and the
+// atlas is emptied if it ran out of room. There is no end-of-frame call: the caller flushes the
+// back end itself.
 void qornBeginFrame(QornContext* ctx, float x, float y, float width, float height, float ratio);
-// Releases the font textures that the frame before last outgrew, keeping the current one. Call only
-// after the back end has recorded (not merely flushed) the frame's draws, which still name the old
-// texture ids until then.
+// Releases the font textures that text of this frame outgrew, keeping the current one as the
+// first. Call only after the back end has recorded (not merely flushed) the frame's draws, which
+// name the old texture ids until then; qornBeginFrame does it otherwise.
 void qornReleaseOldFontTextures(QornContext* ctx);
 // Statistics of the frame so far.
 void qornFrameStats(QornContext* ctx, int* drawCalls, int* triangles);

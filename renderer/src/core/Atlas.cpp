@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include <stb_truetype.h>
 
@@ -69,11 +70,39 @@ bool decodeUtf8(unsigned int* need, unsigned int* cp, unsigned int byte, bool* r
   return false;
 }
 
+uint32_t readU32(const unsigned char* p) {
+  return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
+         (static_cast<uint32_t>(p[2]) << 8) | p[3];
+}
+
+// stb_truetype trusts the font's table directory; a truncated or damaged file would make it read
+// past the data. The first face's directory and every table it names must lie inside the data.
+// Returns the face's offset, or -1.
+int checkedFaceOffset(const unsigned char* data, int size) {
+  if (size < 16) return -1;
+  int64_t offset = 0;
+  if (std::memcmp(data, "ttcf", 4) == 0) {
+    const uint32_t numFonts = readU32(data + 8);
+    if (numFonts == 0) return -1;
+    offset = readU32(data + 12);
+  }
+  if (offset + 12 > size) return -1;
+  const int64_t numTables = (static_cast<int>(data[offset + 4]) << 8) | data[offset + 5];
+  if (offset + 12 + 16 * numTables > size) return -1;
+  for (int64_t i = 0; i < numTables; ++i) {
+    const unsigned char* rec = data + offset + 12 + 16 * i;
+    const int64_t tableOffset = readU32(rec + 8), tableLength = readU32(rec + 12);
+    if (tableOffset + tableLength > size) return -1;
+  }
+  if (stbtt_GetFontOffsetForIndex(data, 0) != offset) return -1;
+  return static_cast<int>(offset);
+}
+
 }  // namespace
 
 struct Font {
   stbtt_fontinfo font;
-  char name[64];
+  std::string name;
   unsigned char* data;
   int dataSize;
   bool freeData;
@@ -162,14 +191,15 @@ int Atlas::addFont(const char* name, unsigned char* data, int dataSize, int free
   if (!font) return -1;
   font->glyphs.reserve(kInitGlyphs);
   std::fill(std::begin(font->lut), std::end(font->lut), -1);
-  std::snprintf(font->name, sizeof(font->name), "%s", name);
+  // The whole name is kept: callers name fonts by file path, which may be longer than a fixed field.
+  font->name = name;
   font->data = data;
   font->dataSize = dataSize;
   font->freeData = freeData != 0;
 
   nscratch_ = 0;
-  const int offset = stbtt_GetFontOffsetForIndex(data, 0);
-  if (offset < 0 || offset >= dataSize || !stbtt_InitFont(&font->font, data, offset)) {
+  const int offset = checkedFaceOffset(data, dataSize);
+  if (offset < 0 || !stbtt_InitFont(&font->font, data, offset)) {
     delete font;
     return -1;
   }
@@ -192,7 +222,7 @@ int Atlas::addFont(const char* name, unsigned char* data, int dataSize, int free
 int Atlas::findFont(const char* name) const {
   if (!name) return -1;
   for (size_t i = 0; i < fonts_.size(); i++) {
-    if (std::strcmp(fonts_[i]->name, name) == 0) return static_cast<int>(i);
+    if (fonts_[i]->name == name) return static_cast<int>(i);
   }
   return -1;
 }
@@ -446,8 +476,8 @@ void Atlas::getQuad(Font* font, int prevGlyphIndex, const Glyph* glyph, float sc
   float rx = *x + xoff;
   float ry = *y + yoff;
   if (snap) {
-    rx = static_cast<float>(static_cast<int>(rx + 0.5f));
-    ry = static_cast<float>(static_cast<int>(ry + 0.5f));
+    rx = std::trunc(rx + 0.5f);
+    ry = std::trunc(ry + 0.5f);
   }
   q->x0 = rx;
   q->y0 = ry;
@@ -459,7 +489,7 @@ void Atlas::getQuad(Font* font, int prevGlyphIndex, const Glyph* glyph, float sc
   q->t1 = y1 * ith_;
 
   const float advance = glyph->xadv / 10.0f;
-  *x += snap ? static_cast<float>(static_cast<int>(advance + 0.5f)) : advance;
+  *x += snap ? std::trunc(advance + 0.5f) : advance;
 }
 
 float Atlas::vertAlign(const Font* font, int align, int16_t isize) const {

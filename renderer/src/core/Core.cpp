@@ -223,13 +223,17 @@ void qornBeginFrame(QornContext* ctx, float x, float y, float width, float heigh
   qornSave(ctx);
   qornReset(ctx);
 
+  // Tolerances divide by the ratio; a ratio that is not positive would make them infinite.
+  if (!(ratio > 0.0f)) ratio = 1.0f;
   ctx->devicePxRatio = ratio;
   ctx->tessTol = 0.25f / ratio;
   ctx->distTol = 0.01f / ratio;
   ctx->fringeWidth = 1.0f / ratio;
 
-  // A glyph was dropped last frame with every font texture full: start this frame on an empty atlas
-  // in the current texture. The last frame's draws that sampled it have been recorded already.
+  // The last frame is over, its draws recorded: the font textures it outgrew can go (in case the
+  // caller did not release them itself). If a glyph was dropped with every font texture full,
+  // start this frame on an empty atlas in the current texture.
+  qornReleaseOldFontTextures(ctx);
   if (ctx->fontAtlasFull) {
     int iw = 0, ih = 0;
     const int image = ctx->fontImages[ctx->fontImageIdx];

@@ -126,6 +126,26 @@ void tesselateBezier(QornContext* ctx, float x1, float y1, float x2, float y2, f
   tesselateBezier(ctx, x1234, y1234, x234, y234, x34, y34, x4, y4, level + 1, type);
 }
 
+// Turns that all go one way make a convex outline only if it winds around once: a pentagram turns
+// one way too but winds twice, and drawn as one fan it would cover its centre twice. Over a single
+// turn the segment directions' x and y components each change sign at most twice.
+bool windsOnce(const Point* pts, int count) {
+  auto changes = [&](bool useX) {
+    int n = 0, prev = 0, first = 0;
+    for (int i = 0; i < count; ++i) {
+      const float d = useX ? pts[i].dx : pts[i].dy;
+      const int sign = d > 1e-6f ? 1 : (d < -1e-6f ? -1 : 0);
+      if (sign == 0) continue;
+      if (prev != 0 && sign != prev) ++n;
+      if (first == 0) first = sign;
+      prev = sign;
+    }
+    if (prev != 0 && prev != first) ++n;
+    return n;
+  };
+  return changes(true) <= 2 && changes(false) <= 2;
+}
+
 void calculateJoins(QornContext* ctx, float w, int lineJoin, float miterLimit) {
   PathCache& c = ctx->cache;
   const float iw = w > 0.0f ? 1.0f / w : 0.0f;
@@ -169,7 +189,7 @@ void calculateJoins(QornContext* ctx, float w, int lineJoin, float miterLimit) {
       if (p1->flags & (kPtBevel | kPtInnerBevel)) path->nbevel++;
       p0 = p1++;
     }
-    path->convex = nleft == path->count ? 1 : 0;
+    path->convex = nleft == path->count && windsOnce(pts, path->count) ? 1 : 0;
   }
 }
 

@@ -283,9 +283,22 @@ int qornTextBreakLines(QornContext* ctx, const char* string, const char* end, fl
         breakWidth = breakMaxX = 0;
       }
     } else {
+      // A word ends where white space follows a character, and before every CJK character; the
+      // width up to there excludes the current glyph.
+      if (((ptype == kChar || ptype == kCjkChar) && type == kSpace) || type == kCjkChar) {
+        breakEnd = iter.str;
+        breakWidth = rowWidth;
+        breakMaxX = rowMaxX;
+      }
+      // A word starts after white space, and at every CJK character.
+      if ((ptype == kSpace && isChar) || type == kCjkChar) {
+        wordStart = iter.str;
+        wordStartX = iter.x;
+        wordMinX = qx0;
+      }
       const float nextWidth = iter.nextx - rowStartX;
       if (isChar && nextWidth > breakRowWidth) {
-        if (breakEnd == rowStart && !(type == kCjkChar && iter.str != rowStart)) {
+        if (breakEnd == rowStart) {
           // One word longer than the row: split it before the glyph that does not fit.
           if (emit(rowStart, iter.str, iter.str, rowWidth, rowMinX, rowMaxX)) return nrows;
           rowStartX = iter.x;
@@ -298,44 +311,21 @@ int qornTextBreakLines(QornContext* ctx, const char* string, const char* end, fl
           wordStartX = iter.x;
           wordMinX = qx0;
         } else {
-          // Break after the last word that fits; a CJK character may start the next row itself.
-          const bool cjkHere = type == kCjkChar;
-          const char* rEnd = cjkHere ? iter.str : breakEnd;
-          const float rWidth = cjkHere ? rowWidth : breakWidth;
-          const float rMax = cjkHere ? rowMaxX : breakMaxX;
-          const char* nextStart = cjkHere ? iter.str : wordStart;
-          const float nextStartX = cjkHere ? iter.x : wordStartX;
-          const float nextMinX = cjkHere ? qx0 : wordMinX;
-          if (emit(rowStart, rEnd, nextStart, rWidth, rowMinX, rMax)) return nrows;
-          rowStartX = nextStartX;
-          rowStart = nextStart;
+          // Break after the last whole word; the next row starts with the word being passed.
+          if (emit(rowStart, breakEnd, wordStart, breakWidth, rowMinX, breakMaxX)) return nrows;
+          rowStartX = wordStartX;
+          rowStart = wordStart;
           rowEnd = iter.next;
           rowWidth = iter.nextx - rowStartX;
-          rowMinX = nextMinX - rowStartX;
+          rowMinX = wordMinX - rowStartX;
           rowMaxX = qx1 - rowStartX;
-          wordStart = nextStart;
-          wordStartX = nextStartX;
-          wordMinX = nextMinX;
         }
         breakEnd = rowStart;
         breakWidth = breakMaxX = 0;
-      } else {
-        // A word ends where white space follows a character, and before every CJK character.
-        if ((ptype == kChar || ptype == kCjkChar) && (type == kSpace || type == kCjkChar)) {
-          breakEnd = iter.str;
-          breakWidth = rowWidth;
-          breakMaxX = rowMaxX;
-        }
-        if ((ptype == kSpace && isChar) || type == kCjkChar) {
-          wordStart = iter.str;
-          wordStartX = iter.x;
-          wordMinX = qx0;
-        }
-        if (isChar) {
-          rowEnd = iter.next;
-          rowWidth = iter.nextx - rowStartX;
-          rowMaxX = qx1 - rowStartX;
-        }
+      } else if (isChar) {
+        rowEnd = iter.next;
+        rowWidth = iter.nextx - rowStartX;
+        rowMaxX = qx1 - rowStartX;
       }
     }
     pcodepoint = iter.codepoint;
