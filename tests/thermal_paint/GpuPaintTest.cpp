@@ -1,5 +1,6 @@
 // Pixel suites on a real OpenGL (Xvfb with Mesa): the same item scene through the vector renderer
 // and through Qt's own rasteriser, and the chart drawn in a window.
+#include "../renderer_gpu/GpuTestMain.h"
 #include "../renderer_gpu/RhiTarget.h"
 #include "PaintScene.h"
 
@@ -186,10 +187,4 @@ TEST(GpuChart, GridTicksAndSeriesLandOnTheirPixels) {
 
 }  // namespace
 
-int main(int argc, char **argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  qornInit();
-  QGuiApplication app(argc, argv);
-  initPaintResources();
-  return RUN_ALL_TESTS();
-}
+int main(int argc, char **argv) { return runGpuTests(argc, argv); }
