@@ -198,18 +198,24 @@ void TempChart::refresh() {
     update();
 }
 
+// Only the two modifier keys are the chart's; every other key goes on to the parents.
 void TempChart::keyPressEvent(QKeyEvent *event) {
-  if (keyMode_ == 0) {
-    if (event->key() == Qt::Key_Control)
-      keyMode_ = 2;
-    else if (event->key() == Qt::Key_Alt)
-      keyMode_ = 1;
+  const int k = event->key();
+  if (k != Qt::Key_Control && k != Qt::Key_Alt) {
+    event->ignore();
+    return;
   }
+  if (keyMode_ == 0) keyMode_ = k == Qt::Key_Control ? 2 : 1;
   event->accept();
 }
 
 void TempChart::keyReleaseEvent(QKeyEvent *event) {
-  if (event->key() == Qt::Key_Control || event->key() == Qt::Key_Alt) keyMode_ = 0;
+  const int k = event->key();
+  if (k != Qt::Key_Control && k != Qt::Key_Alt) {
+    event->ignore();
+    return;
+  }
+  keyMode_ = 0;
   event->accept();
 }
 
