@@ -286,7 +286,9 @@ TEST_F(ChartDraw, DegenerateRangesAndSizesDrawWithoutHanging) {
     chart_.initConfig();
     EXPECT_LE(chart_.layout().xTicks().size(), TCLayout::kMaxTicks) << lo << " " << hi;
     EXPECT_LE(chart_.layout().yTicks().size(), TCLayout::kMaxTicks) << lo << " " << hi;
-    if (!(hi > lo)) EXPECT_TRUE(chart_.layout().xTicks().isEmpty()) << lo << " " << hi;
+    if (!(hi > lo)) {
+      EXPECT_TRUE(chart_.layout().xTicks().isEmpty()) << lo << " " << hi;
+    }
     EXPECT_TRUE(draw());
   }
   EXPECT_EQ(chart_.layout().xTicks().size(), 0);
