@@ -112,7 +112,7 @@ TEST_F(DiscoveryNet, SearchLeavesOnLoopbackFromItsAddress) {
   uint8_t search[8] = {0, 0, 8, 0, 1, 0, 0, 0};
   int sent = ostrel::sdk::broadcastSendAll(search, sizeof search);
   EXPECT_GE(sent, 1) << "loopback must be one of the sending interfaces";
-  for (int i = 0; i < 100 && cam.searchesSeen() == 0; ++i) std::this_thread::sleep_for(milliseconds(10));
+  ASSERT_TRUE(cam.waitForSearches(1, 3000));
   EXPECT_EQ(cam.searchesSeen(), 1);
   EXPECT_EQ(cam.lastSearchSource(), 0x7F000001u) << "sent from a socket bound to lo's 127.0.0.1:55501";
 }
@@ -253,7 +253,7 @@ TEST_F(DiscoveryNet, ConfigIpWithoutItsConfirmationFailsAfterTheTimeout) {
   auto elapsed = steady_clock::now() - t0;
   EXPECT_GE(elapsed, timeout_ - milliseconds(20));
   EXPECT_LE(elapsed, timeout_ + milliseconds(500));
-  EXPECT_TRUE(quiet.hasNetworkRecord()) << "applied, only the confirmation is missing";
+  EXPECT_TRUE(quiet.waitForNetworkRecord(3000)) << "applied, only the confirmation is missing";
 
   info = request("CAM-FOREIGN");
   EXPECT_EQ(Ostrel_DiscoverConfigIP(&info), OSTREL_E_REPLY) << "a confirmation naming another camera";

@@ -4,6 +4,7 @@
 
 #include <arpa/inet.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -55,6 +56,24 @@ struct Collector {
       size_t n = 0;
       for (auto& s : seen) n += s.status == 0;
       return n >= count;
+    });
+  }
+  // Waits until `count` callbacks with this status arrived.
+  bool waitStatus(int status, int count, std::chrono::milliseconds limit = 15s) {
+    std::unique_lock<std::mutex> lk(mutex);
+    return cv.wait_for(lk, limit, [&] {
+      int n = 0;
+      for (auto& s : seen) n += s.status == status;
+      return n >= count;
+    });
+  }
+  // Waits until a frame whose index is `first` or later (modulo 2^16, within 1000) arrived.
+  bool waitIndexFrom(uint16_t first, std::chrono::milliseconds limit) {
+    std::unique_lock<std::mutex> lk(mutex);
+    return cv.wait_for(lk, limit, [&] {
+      for (auto& s : seen)
+        if (s.status == 0 && static_cast<uint16_t>(s.index - first) < 1000) return true;
+      return false;
     });
   }
   int countStatus(int status) {
@@ -203,9 +222,7 @@ TEST_F(TempPreview, StallGivesOneLossAndOneRestore) {
   ASSERT_GE(start(info), 0);
   ASSERT_TRUE(c_.waitFrames(5));
   sim_->tempStream()->setFault(camsim::StreamFault::Stall, 3500);
-  auto deadline = std::chrono::steady_clock::now() + 15s;
-  while (c_.countStatus(OSTREL_E_CONN_RESTORED) == 0 && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(50ms);
+  ASSERT_TRUE(c_.waitStatus(OSTREL_E_CONN_RESTORED, 1));
   size_t after = c_.frames().size();
   ASSERT_TRUE(c_.waitFrames(after + 5));
   EXPECT_EQ(c_.countStatus(OSTREL_E_CONN_LOST), 1);
@@ -225,18 +242,15 @@ TEST_F(TempPreview, FramingFaultsRecover) {
   auto* stream = sim_->tempStream();
   for (auto fault : faults) {
     stream->setFault(fault);
-    auto deadline = std::chrono::steady_clock::now() + 15s;
-    while (stream->faultPending() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
+    const auto deadline = std::chrono::steady_clock::now() + 15s;
+    ASSERT_TRUE(stream->waitFaultTaken(15000));
     ASSERT_FALSE(stream->faultPending());
     // The stream goes on: frames sent after the faulty one arrive (after a reconnect if needed).
     const uint32_t after = stream->nextIndex();
-    auto newer = [&] {
-      for (auto& f : c_.frames())
-        if (static_cast<uint16_t>(f.index - after) < 1000) return true;
-      return false;
-    };
-    while (!newer() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(5ms);
-    ASSERT_TRUE(newer()) << "no frame after fault " << static_cast<int>(fault);
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    ASSERT_TRUE(c_.waitIndexFrom(static_cast<uint16_t>(after), std::max(left, 0ms)))
+        << "no frame after fault " << static_cast<int>(fault);
   }
   auto cfg = streamConfig();
   std::vector<int16_t> expected;
