@@ -18,7 +18,7 @@
 #include "OstrelSDK.h"
 #include "camsim/DiscoveryResponder.h"
 #include "discover/Discovery.h"
-#include "frame/SdkFrame.h"
+#include "frame/SdkState.h"
 
 using namespace std::chrono;
 using camsim::DiscoveryResponder;

@@ -15,7 +15,7 @@
 
 #include "OstrelSDK.h"
 #include "foundation/Logger.h"
-#include "frame/SdkFrame.h"
+#include "frame/SdkState.h"
 
 namespace ostrel::sdk {
 

@@ -9,14 +9,15 @@
 
 #include "OstrelSDK.h"
 #include "foundation/Logger.h"
-#include "frame/SdkFrame.h"
+#include "frame/SdkLifecycle.h"
+#include "frame/SdkState.h"
 #include "link/CommandChannel.h"
 
 namespace ostrel::sdk {
 
 namespace {
 
-LoginSlot g_slots[kLoginSlotCount];  // guarded by sdkLock()
+LoginSlot g_slots[kSlotCount];  // guarded by sdkLock()
 
 // Ostrel_FreeSDK logs out every session after previews have stopped.
 const ShutdownHook g_logoutHook(50, &logoutAll);
@@ -43,13 +44,13 @@ void buildClockMessage(uint8_t* msg) {
 }  // namespace
 
 LoginSlot* loginSlotLocked(int userId) {
-  if (unsigned(userId) >= unsigned(kLoginSlotCount)) return nullptr;
+  if (!sdkSlotIdValid(userId)) return nullptr;
   LoginSlot& s = g_slots[userId];
   return (s.flags & 1) ? &s : nullptr;
 }
 
 int loginTarget(int userId, LoginTarget* out) {
-  if (unsigned(userId) >= unsigned(kLoginSlotCount)) return OSTREL_E_HANDLE;
+  if (!sdkSlotIdValid(userId)) return OSTREL_E_HANDLE;
   std::lock_guard<std::mutex> lock(sdkLock());
   const LoginSlot* s = loginSlotLocked(userId);
   if (!s) return OSTREL_E_HANDLE;
@@ -128,7 +129,7 @@ extern "C" OSTREL_API int Ostrel_LoginV2(const LoginInfoV2* info, CameraBasicInf
   }
 
   std::lock_guard<std::mutex> lock(sdkLock());
-  for (int id = 0; id < kLoginSlotCount; ++id) {
+  for (int id = 0; id < kSlotCount; ++id) {
     LoginSlot& s = g_slots[id];
     if (s.flags & 1) continue;
     uint8_t* buf = static_cast<uint8_t*>(std::calloc(1, snapSize));
@@ -159,7 +160,7 @@ extern "C" OSTREL_API int Ostrel_Login(const LoginInfo* info, CameraBasicInfoRec
 
 extern "C" OSTREL_API int Ostrel_Logout(int userId) {
   if (!sdkInitialised()) return OSTREL_E_NOT_INIT;
-  if (unsigned(userId) >= unsigned(kLoginSlotCount)) return OSTREL_E_HANDLE;
+  if (!sdkSlotIdValid(userId)) return OSTREL_E_HANDLE;
   std::lock_guard<std::mutex> lock(sdkLock());
   if (LoginSlot* s = loginSlotLocked(userId)) freeSlot(*s);
   return 0;
