@@ -123,9 +123,9 @@ size_t recvAll(int fd, uint8_t* p, size_t n, Clock::time_point deadline) {
 
 int validateRequest(const uint8_t* request, size_t requestSize, const CmdTableEntry** row) {
   if (!request || requestSize < kCmdHeaderSize) return OSTREL_E_ARGUMENT;
-  *row = cmdLookup(getU16(request));
+  *row = cmdLookup(bytes::readU16(request, requestSize, 0));
   if (!*row) return OSTREL_E_UNSUPPORTED;
-  if (getU16(request + 2) != (*row)->requestSize || requestSize != (*row)->requestSize)
+  if (bytes::readU16(request, requestSize, 2) != (*row)->requestSize || requestSize != (*row)->requestSize)
     return OSTREL_E_ARGUMENT;
   return 0;
 }
@@ -169,9 +169,9 @@ int cmdTransact(uint32_t cameraIp, uint16_t port, const uint8_t* request, size_t
 
   const auto recvDeadline = std::min(overall, Clock::now() + std::chrono::milliseconds(recvMs));
   size_t got = recvAll(s.fd, reply, kCmdHeaderSize, recvDeadline);
-  if (got == kCmdHeaderSize && getU16(reply) == row->replyType)
+  if (got == kCmdHeaderSize && bytes::readU16(reply, got, 0) == row->replyType)
     got += recvAll(s.fd, reply + kCmdHeaderSize, row->replySize - kCmdHeaderSize, recvDeadline);
-  if (got != row->replySize || getU16(reply) != row->replyType) {
+  if (got != row->replySize || bytes::readU16(reply, got, 0) != row->replyType) {
     OSTREL_LOG("respSize %d, respType %d; recved %d", int(row->replySize), int(row->replyType), int(got));
     std::memset(reply, 0, replyCapacity);
     return OSTREL_E_REPLY;

@@ -49,11 +49,11 @@ int pluginExchange(int userId, int32_t op, CameraPluginInfoRecord* record) {
   uint8_t req[72] = {};
   uint8_t reply[72];
   cmdPutHeader(req, kPluginType, sizeof req);
-  putI32(req + 4, op);
+  bytes::putI32(req + 4, op);
   if (op == kPluginWrite) std::memcpy(req + 8, record, sizeof *record);
   rc = cmdTransact(t.cameraIp, t.cmdPort, req, sizeof req, reply, sizeof reply);
   if (rc != 0) return rc;
-  if (getI32(reply + 4) != op) return OSTREL_E_UNSUPPORTED;
+  if (bytes::readI32(reply, sizeof reply, 4) != op) return OSTREL_E_UNSUPPORTED;
   if (op == kPluginRead) std::memcpy(record, reply + 8, sizeof *record);
   return 0;
 }

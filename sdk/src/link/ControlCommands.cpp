@@ -32,7 +32,7 @@ extern "C" OSTREL_API int Ostrel_SendControlX(int userId, ControlInfoX* command)
   rc = cmdTransact(t.cameraIp, t.cmdPort, req, sizeof req, reply, sizeof reply, kControlXRecvTimeoutMs);
   if (rc != 0) return rc;
   std::memcpy(command, reply + 4, sizeof *command);
-  return getI32(reply + 4) == getI32(req + 4) ? 0 : OSTREL_E_FAILED;
+  return ostrel::bytes::readI32(reply, sizeof reply, 4) == ostrel::bytes::readI32(req, sizeof req, 4) ? 0 : OSTREL_E_FAILED;
 }
 
 extern "C" OSTREL_API int Ostrel_WriteSerialPortData(int userId, const uint8_t data[32]) {

@@ -31,13 +31,13 @@ void freeSlot(LoginSlot& s) {
 void buildClockMessage(uint8_t* msg) {
   std::memset(msg, 0, 72);
   cmdPutHeader(msg, 56, 72);
-  putI32(msg + 4, 1);
+  bytes::putI32(msg + 4, 1);
   std::time_t now = std::time(nullptr);
   std::tm utc{};
   if (gmtime_r(&now, &utc)) {
     const int32_t v[6] = {utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday,
                           utc.tm_hour,        utc.tm_min,     utc.tm_sec};
-    for (int i = 0; i < 6; ++i) putI32(msg + 8 + 4 * i, v[i]);
+    for (int i = 0; i < 6; ++i) bytes::putI32(msg + 8 + 4 * i, v[i]);
   }
 }
 
