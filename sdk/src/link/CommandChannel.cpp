@@ -23,27 +23,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Request types handled by the channel; sizes are totals, header included.
-constexpr CmdTableEntry kTable[] = {
-    {2, 4, 3, 24},        {4, 4, 5, 4},         {6, 14, 0, 0},        {7, 4, 8, 220},
-    {9, 220, 10, 4},      {11, 4, 12, 56},      {13, 56, 14, 4},      {15, 4, 16, 20},
-    {17, 20, 18, 4},      {19, 4, 20, 16},      {21, 16, 22, 4},      {23, 4, 24, 76},
-    {25, 76, 26, 4},      {31, 4, 32, 44},      {33, 44, 34, 4},      {37, 4, 38, 20},
-    {39, 20, 40, 4},      {41, 36, 0, 0},       {42, 4, 43, 20},      {44, 20, 45, 4},
-    {46, 4, 47, 8},       {48, 72, 49, 72},     {52, 4, 53, 132},     {54, 132, 55, 4},
-    {56, 72, 57, 72},     {58, 4, 59, 16},      {60, 16, 61, 4},      {62, 4, 63, 16},
-    {64, 16, 65, 4},      {66, 4, 67, 276},     {68, 276, 69, 4},     {70, 4, 71, 52},
-    {72, 52, 73, 4},      {74, 4, 75, 132},     {76, 132, 77, 4},     {84, 4, 85, 92},
-    {86, 92, 87, 4},      {88, 4, 89, 92},      {90, 92, 91, 4},      {92, 4, 93, 92},
-    {94, 92, 95, 4},      {96, 4, 97, 92},      {98, 92, 99, 4},      {100, 4, 101, 92},
-    {102, 92, 103, 4},    {104, 4, 105, 92},    {106, 92, 107, 4},    {108, 4, 109, 92},
-    {110, 92, 111, 4},    {112, 4, 113, 92},    {114, 92, 115, 4},    {116, 4, 117, 92},
-    {118, 92, 119, 4},    {120, 4, 121, 136},   {122, 136, 123, 4},   {124, 4, 125, 36},
-    {126, 36, 127, 4},    {128, 4, 129, 68},    {130, 68, 131, 4},    {1000, 4, 1001, 516},
-    {1002, 516, 1003, 4}, {1004, 4, 1005, 516}, {1006, 516, 1007, 4}, {1008, 4, 1009, 516},
-    {1010, 516, 1011, 4},
-};
-
 // Milliseconds left until t, at least 0.
 int msUntil(Clock::time_point t) {
   auto left = std::chrono::duration_cast<std::chrono::milliseconds>(t - Clock::now()).count();
@@ -131,12 +110,6 @@ int validateRequest(const uint8_t* request, size_t requestSize, const CmdTableEn
 }
 
 }  // namespace
-
-const CmdTableEntry* cmdLookup(uint16_t requestType) {
-  for (const auto& e : kTable)
-    if (e.requestType == requestType) return &e;
-  return nullptr;
-}
 
 int cmdTransact(uint32_t cameraIp, uint16_t port, const uint8_t* request, size_t requestSize, uint8_t* reply,
                 size_t replyCapacity, int recvTimeoutMs) {

@@ -6,25 +6,13 @@
 #include <cstdint>
 
 #include "common/ByteOrder.h"
+#include "link/CommandTypes.h"
 
 namespace ostrel::sdk {
 
 constexpr uint16_t kDefaultCmdPort = 55502;
-constexpr size_t kCmdHeaderSize = 4;
-// The largest message of the table (extended blocks: 512 + header).
-constexpr size_t kCmdMaxMessage = 516;
-// Receive bound of request type 56 (ControlInfoX), whose commands may move motors.
+// Receive bound of ControlInfoX exchanges (cmd::kControlX), whose commands may move motors.
 constexpr int kControlXRecvTimeoutMs = 10000;
-
-struct CmdTableEntry {
-  uint16_t requestType;
-  uint16_t requestSize;  // total, header included
-  uint16_t replyType;    // 0: one-way, no reply is read
-  uint16_t replySize;    // total, header included
-};
-
-// The table row of a request type, or null when the type is not handled by the channel.
-const CmdTableEntry* cmdLookup(uint16_t requestType);
 
 // Writes the 4-byte header (type, total size) at the start of msg.
 inline void cmdPutHeader(uint8_t* msg, uint16_t type, uint16_t totalSize) {

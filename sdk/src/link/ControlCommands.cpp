@@ -12,7 +12,7 @@ using namespace ostrel::sdk;
 extern "C" OSTREL_API int Ostrel_SendControl(int userId, const ControlInfo* command) {
   if (!command) return OSTREL_E_ARGUMENT;
   uint8_t req[14];
-  cmdPutHeader(req, 6, sizeof req);
+  cmdPutHeader(req, cmd::kControl, sizeof req);
   std::memcpy(req + 4, command, sizeof *command);
   LoginTarget t;
   int rc = loginTarget(userId, &t);
@@ -24,7 +24,7 @@ extern "C" OSTREL_API int Ostrel_SendControlX(int userId, ControlInfoX* command)
   if (!command) return OSTREL_E_ARGUMENT;
   uint8_t req[72];
   uint8_t reply[72];
-  cmdPutHeader(req, 56, sizeof req);
+  cmdPutHeader(req, cmd::kControlX, sizeof req);
   std::memcpy(req + 4, command, sizeof *command);
   LoginTarget t;
   int rc = loginTarget(userId, &t);
@@ -38,7 +38,7 @@ extern "C" OSTREL_API int Ostrel_SendControlX(int userId, ControlInfoX* command)
 extern "C" OSTREL_API int Ostrel_WriteSerialPortData(int userId, const uint8_t data[32]) {
   if (!data) return OSTREL_E_ARGUMENT;
   uint8_t req[36];
-  cmdPutHeader(req, 41, sizeof req);
+  cmdPutHeader(req, cmd::kSerialData, sizeof req);
   std::memcpy(req + 4, data, 32);
   LoginTarget t;
   int rc = loginTarget(userId, &t);

@@ -29,8 +29,8 @@ void freeSlot(LoginSlot& s) {
 
 // Builds the login's clock message: ControlInfoX type 1 with the UTC date and time.
 void buildClockMessage(uint8_t* msg) {
-  std::memset(msg, 0, 72);
-  cmdPutHeader(msg, 56, 72);
+  std::memset(msg, 0, cmd::kControlXSize);
+  cmdPutHeader(msg, cmd::kControlX, cmd::kControlXSize);
   bytes::putI32(msg + 4, 1);
   std::time_t now = std::time(nullptr);
   std::tm utc{};
@@ -92,7 +92,7 @@ extern "C" OSTREL_API int Ostrel_LoginV2(const LoginInfoV2* info, CameraBasicInf
 
   uint8_t req[kCmdHeaderSize];
   uint8_t reply[kCmdMaxMessage];
-  cmdPutHeader(req, 7, 4);
+  cmdPutHeader(req, cmd::kGetBasicInfo, kCmdHeaderSize);
   int rc = cmdTransact(ip, cmdPort, req, sizeof req, reply, sizeof reply);
   if (rc != 0) return rc;
   CameraBasicInfoRecord basic;
@@ -101,14 +101,14 @@ extern "C" OSTREL_API int Ostrel_LoginV2(const LoginInfoV2* info, CameraBasicInf
   if (basic.sendRatio == 0) basic.sendRatio = 1;
   std::memcpy(out, &basic, sizeof basic);
 
-  cmdPutHeader(req, 23, 4);
+  cmdPutHeader(req, cmd::kGetFixInfo, kCmdHeaderSize);
   rc = cmdTransact(ip, cmdPort, req, sizeof req, reply, sizeof reply);
   if (rc != 0) return rc;
   FixInfoRecord fix;
   std::memcpy(&fix, reply + 4, sizeof fix);
 
   if (sdkConfig().syncTime) {
-    uint8_t clock[72];
+    uint8_t clock[cmd::kControlXSize];
     buildClockMessage(clock);
     int crc = cmdSendOnly(ip, cmdPort, clock, sizeof clock);
     if (crc != 0) OSTREL_LOG("clock message, ret %d", crc);

@@ -53,11 +53,11 @@ void modelProbe(PreviewSlot& s, const LoginPorts& ports) {
   const size_t cap = sizeof s.camera.basic.softwareId;
   if (startsWith(sw, cap, "P9100T") || startsWith(sw, cap, "VNR")) {
     DestripInfoRecord rec{};
-    if (readCameraRecord(s.camera.ip, ports.cmdPort, 124, &rec, sizeof rec) == 0) s.camera.destrip = rec;
+    if (readCameraRecord(s.camera.ip, ports.cmdPort, cmd::kGetDestripInfo, &rec, sizeof rec) == 0) s.camera.destrip = rec;
     s.twoThread = true;
   } else if (startsWith(sw, cap, "P9300") || startsWith(sw, cap, "P9600")) {
     DenoiseInfoRecord rec{};
-    int rc = readCameraRecord(s.camera.ip, ports.cmdPort, 128, &rec, sizeof rec);
+    int rc = readCameraRecord(s.camera.ip, ports.cmdPort, cmd::kGetDenoiseInfo, &rec, sizeof rec);
     if (rc >= 0) s.camera.denoise = rec;
     if (rc == 0 && rec.type != 0) s.twoThread = true;
   }
