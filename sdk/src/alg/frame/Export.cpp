@@ -8,7 +8,7 @@
 #include <string>
 
 #include "OstrelSDK.h"
-#include "alg/frame/FrameCommon.h"
+#include "alg/common/AlgCommon.h"
 #include "common/ByteOrder.h"
 
 namespace ostrel::alg {
@@ -130,7 +130,7 @@ extern "C" OSTREL_API int Ostrel_ExportText(const DataFrameHead* head, const int
   if (w <= 0 || h <= 0 || head->scale == 0 || head->kind != 2) return OSTREL_E_ARGUMENT;
   const size_t capacity = static_cast<size_t>(w) * h * kMaxValueText + static_cast<size_t>(h);
   // Per call: two preview callbacks may export at the same time.
-  char* text = static_cast<char*>(frameAlloc(capacity));
+  char* text = static_cast<char*>(algAlloc(capacity));
   if (!text) return OSTREL_E_NO_MEMORY;
   const float scale = static_cast<float>(head->scale), offset = static_cast<float>(head->offset);
   char* p = text;

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "OstrelSDK.h"
-#include "alg/frame/FrameCommon.h"
+#include "alg/common/AlgCommon.h"
 #include "alg/frame/Legacy.h"
 
 struct MtContext {
@@ -361,11 +361,11 @@ void finishCheck(MtContext* ctx, const int16_t* codes, const Scan& s, int meanCo
 
 extern "C" OSTREL_API MtContext* mtCreate(int width, int height) {
   if (width < 1 || width > kMaxWidth || height < 1 || height > kMaxHeight) return nullptr;
-  auto* ctx = static_cast<MtContext*>(frameAlloc(sizeof(MtContext)));
+  auto* ctx = static_cast<MtContext*>(algAlloc(sizeof(MtContext)));
   if (!ctx) return nullptr;
   std::memset(ctx, 0, sizeof *ctx);
   const size_t pixels = static_cast<size_t>(width) * height;
-  ctx->block = static_cast<uint8_t*>(frameAlloc(sizeof(MtConfig) + kPlanes * pixels));
+  ctx->block = static_cast<uint8_t*>(algAlloc(sizeof(MtConfig) + kPlanes * pixels));
   if (!ctx->block) {
     std::free(ctx);
     return nullptr;
@@ -395,7 +395,7 @@ extern "C" OSTREL_API int mtReload(MtContext* ctx, const MtConfig* config) {
   if (!configValid(*config)) return -2;
   if (config->width != ctx->width || config->height != ctx->height) {
     const size_t pixels = static_cast<size_t>(config->width) * config->height;
-    auto* block = static_cast<uint8_t*>(frameAlloc(sizeof(MtConfig) + kPlanes * pixels));
+    auto* block = static_cast<uint8_t*>(algAlloc(sizeof(MtConfig) + kPlanes * pixels));
     if (!block) return -1;
     std::free(ctx->block);
     ctx->block = block;
