@@ -7,7 +7,7 @@
 #include "FrameKit.h"
 #include "OstrelSDK.h"
 #include "SimdGuard.h"
-#include "alg/frame/Legacy.h"
+#include "alg/measure/MtTools.h"
 
 using ostrel::test::TestFrame;
 
