@@ -3,8 +3,6 @@
 // default route. On a host with other networks the SDK and the cameras are pointed at
 // 127.255.255.255 on loopback so that nothing leaves the machine.
 #include <gtest/gtest.h>
-#include <ifaddrs.h>
-#include <net/if.h>
 #include <netinet/in.h>
 
 #include <chrono>
@@ -15,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "NetKit.h"
 #include "OstrelSDK.h"
 #include "camsim/DiscoveryResponder.h"
 #include "discover/Discovery.h"
@@ -26,17 +25,7 @@ using camsim::DiscoveryResponderConfig;
 
 namespace {
 
-bool onlyLoopback() {
-  ifaddrs* list = nullptr;
-  if (getifaddrs(&list) != 0) return false;
-  bool only = true;
-  for (ifaddrs* it = list; it; it = it->ifa_next)
-    if (it->ifa_addr && it->ifa_addr->sa_family == AF_INET && (it->ifa_flags & IFF_UP) &&
-        !(it->ifa_flags & IFF_LOOPBACK))
-      only = false;
-  freeifaddrs(list);
-  return only;
-}
+using ostrel::test::onlyLoopback;
 
 uint32_t gBroadcast = 0xFFFFFFFFu;
 
