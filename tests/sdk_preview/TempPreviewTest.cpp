@@ -29,6 +29,10 @@ struct Seen {
   std::vector<int16_t> codes;
 };
 
+// Bound of every wait: generous, since it only ends a failing case and a loaded machine may
+// hold a receiving thread back for seconds.
+constexpr std::chrono::milliseconds kLimit = 60s;
+
 struct Collector {
   std::mutex mutex;
   std::condition_variable cv;
@@ -50,7 +54,7 @@ struct Collector {
     c->cv.notify_all();
   }
   // Waits until `count` frames (status 0) arrived after the first `from` entries.
-  bool waitFrames(size_t count, std::chrono::milliseconds limit = 10s) {
+  bool waitFrames(size_t count, std::chrono::milliseconds limit = kLimit) {
     std::unique_lock<std::mutex> lk(mutex);
     return cv.wait_for(lk, limit, [&] {
       size_t n = 0;
@@ -59,7 +63,7 @@ struct Collector {
     });
   }
   // Waits until `count` callbacks with this status arrived.
-  bool waitStatus(int status, int count, std::chrono::milliseconds limit = 15s) {
+  bool waitStatus(int status, int count, std::chrono::milliseconds limit = kLimit) {
     std::unique_lock<std::mutex> lk(mutex);
     return cv.wait_for(lk, limit, [&] {
       int n = 0;
@@ -242,8 +246,8 @@ TEST_F(TempPreview, FramingFaultsRecover) {
   auto* stream = sim_->tempStream();
   for (auto fault : faults) {
     stream->setFault(fault);
-    const auto deadline = std::chrono::steady_clock::now() + 15s;
-    ASSERT_TRUE(stream->waitFaultTaken(15000));
+    const auto deadline = std::chrono::steady_clock::now() + kLimit;
+    ASSERT_TRUE(stream->waitFaultTaken(static_cast<int>(kLimit.count())));
     ASSERT_FALSE(stream->faultPending());
     // The stream goes on: frames sent after the faulty one arrive (after a reconnect if needed).
     const uint32_t after = stream->nextIndex();

@@ -5,9 +5,12 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
+#include <cstdio>
 #include <string>
 #include <thread>
 
@@ -35,14 +38,27 @@ TEST(VideoRtsp, ListeningReaderTakesAPushedStreamAndRecordsIt) {
   const int port = kListenPort;
   const std::string dir = scratchDir();
   std::string out;
+  // MPEG-TS, so the pusher can take it from a pipe.
   ASSERT_EQ(run(ffmpeg() +
                     " -v error -f lavfi -i testsrc2=size=320x240:rate=25 -frames:v 50 -c:v libx264 "
-                    "-preset veryfast -tune zerolatency -bf 0 -g 25 -y " +
-                    dir + "/src.mp4",
+                    "-preset veryfast -tune zerolatency -bf 0 -g 25 -f mpegts -y " +
+                    dir + "/src.ts",
                 &out),
             0)
       << out;
+  const std::vector<uint8_t> source = readFile(dir + "/src.ts");
+  ASSERT_FALSE(source.empty());
   const std::string url = std::string("rtsp://") + kListenAddress + ":" + std::to_string(port) + "/live";
+  // The pusher starts before the reader listens and waits for its input on stdin: its start-up
+  // cost is paid before the reader's open deadline runs, and it connects as soon as the input
+  // comes, which is once the reader listens.
+  std::signal(SIGPIPE, SIG_IGN);  // a pusher that died must fail the test, not kill it
+  const std::string pushLog = dir + "/push.log";
+  FILE* pushIn = popen(("timeout 60 " + ffmpeg() + " -v error -re -f mpegts -i pipe:0 -c copy -f rtsp " +
+                        "-rtsp_transport tcp " + url + " > " + pushLog + " 2>&1")
+                           .c_str(),
+                       "w");
+  ASSERT_NE(pushIn, nullptr);
   RtspOpenConfig cfg{};
   cfg.options = OSTREL_RTSP_TCP | OSTREL_RTSP_LISTEN;
   RtspStream* s = nullptr;
@@ -50,17 +66,21 @@ TEST(VideoRtsp, ListeningReaderTakesAPushedStreamAndRecordsIt) {
   auto t0 = Clock::now();
   while (!isListening(kListenAddress, port) && secondsSince(t0) < 5)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  ASSERT_TRUE(isListening(kListenAddress, port));
+  const bool listening = isListening(kListenAddress, port);
   int pushRc = -1;
-  std::string pushOut;
   std::thread pusher([&] {
-    pushRc = run(ffmpeg() + " -v error -re -i " + dir + "/src.mp4 -c copy -f rtsp -rtsp_transport tcp " + url,
-                 &pushOut, 60);
+    // Nothing is fed when the reader never listened: the pusher then ends on empty input.
+    if (listening) fwrite(source.data(), 1, source.size(), pushIn);
+    const int status = pclose(pushIn);
+    pushRc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   });
   opener.join();
-  if (!s) {
+  if (!listening || !s) {
     pusher.join();
-    FAIL() << "open failed; pusher: " << pushOut;
+    Rtsp_Close(&s);
+    std::string pushOut;
+    for (uint8_t c : readFile(pushLog)) pushOut += char(c);
+    FAIL() << (listening ? "open failed; pusher: " : "the reader never listened; pusher: ") << pushOut;
   }
   EXPECT_EQ(cfg.width, 320);
   EXPECT_EQ(cfg.height, 240);
@@ -88,6 +108,8 @@ TEST(VideoRtsp, ListeningReaderTakesAPushedStreamAndRecordsIt) {
   Rtsp_Close(&s);
   EXPECT_EQ(s, nullptr);
   pusher.join();
+  std::string pushOut;
+  for (uint8_t c : readFile(pushLog)) pushOut += char(c);
   EXPECT_EQ(pushRc, 0) << pushOut;
 
   std::string p;
