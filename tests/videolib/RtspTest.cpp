@@ -5,12 +5,9 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <csignal>
-#include <cstdio>
 #include <string>
 #include <thread>
 
@@ -26,11 +23,10 @@ double secondsSince(Clock::time_point t) {
   return std::chrono::duration<double>(Clock::now() - t).count();
 }
 
-// The listening reader needs a port known before it listens, so that case owns an address of its
-// own: nothing else binds there, and a port left in TIME_WAIT on 127.0.0.1 by another test cannot
-// collide with it (the reader binds with SO_REUSEADDR). The other cases let the kernel pick.
-const char* const kListenAddress = "127.0.3.1";
-constexpr int kListenPort = 18554;
+// The listening reader needs a port known before it listens: one below Linux's ephemeral range
+// (32768 and up), so no client connection of another test can hold it.
+const char* const kListenAddress = "127.0.0.1";
+constexpr int kListenPort = 18561;
 
 }  // namespace
 
@@ -38,27 +34,14 @@ TEST(VideoRtsp, ListeningReaderTakesAPushedStreamAndRecordsIt) {
   const int port = kListenPort;
   const std::string dir = scratchDir();
   std::string out;
-  // MPEG-TS, so the pusher can take it from a pipe.
   ASSERT_EQ(run(ffmpeg() +
                     " -v error -f lavfi -i testsrc2=size=320x240:rate=25 -frames:v 50 -c:v libx264 "
-                    "-preset veryfast -tune zerolatency -bf 0 -g 25 -f mpegts -y " +
-                    dir + "/src.ts",
+                    "-preset veryfast -tune zerolatency -bf 0 -g 25 -y " +
+                    dir + "/src.mp4",
                 &out),
             0)
       << out;
-  const std::vector<uint8_t> source = readFile(dir + "/src.ts");
-  ASSERT_FALSE(source.empty());
   const std::string url = std::string("rtsp://") + kListenAddress + ":" + std::to_string(port) + "/live";
-  // The pusher starts before the reader listens and waits for its input on stdin: its start-up
-  // cost is paid before the reader's open deadline runs, and it connects as soon as the input
-  // comes, which is once the reader listens.
-  std::signal(SIGPIPE, SIG_IGN);  // a pusher that died must fail the test, not kill it
-  const std::string pushLog = dir + "/push.log";
-  FILE* pushIn = popen(("timeout 60 " + ffmpeg() + " -v error -re -f mpegts -i pipe:0 -c copy -f rtsp " +
-                        "-rtsp_transport tcp " + url + " > " + pushLog + " 2>&1")
-                           .c_str(),
-                       "w");
-  ASSERT_NE(pushIn, nullptr);
   RtspOpenConfig cfg{};
   cfg.options = OSTREL_RTSP_TCP | OSTREL_RTSP_LISTEN;
   RtspStream* s = nullptr;
@@ -66,21 +49,17 @@ TEST(VideoRtsp, ListeningReaderTakesAPushedStreamAndRecordsIt) {
   auto t0 = Clock::now();
   while (!isListening(kListenAddress, port) && secondsSince(t0) < 5)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  const bool listening = isListening(kListenAddress, port);
+  ASSERT_TRUE(isListening(kListenAddress, port));
   int pushRc = -1;
+  std::string pushOut;
   std::thread pusher([&] {
-    // Nothing is fed when the reader never listened: the pusher then ends on empty input.
-    if (listening) fwrite(source.data(), 1, source.size(), pushIn);
-    const int status = pclose(pushIn);
-    pushRc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    pushRc = run(ffmpeg() + " -v error -re -i " + dir + "/src.mp4 -c copy -f rtsp -rtsp_transport tcp " + url,
+                 &pushOut, 60);
   });
   opener.join();
-  if (!listening || !s) {
+  if (!s) {
     pusher.join();
-    Rtsp_Close(&s);
-    std::string pushOut;
-    for (uint8_t c : readFile(pushLog)) pushOut += char(c);
-    FAIL() << (listening ? "open failed; pusher: " : "the reader never listened; pusher: ") << pushOut;
+    FAIL() << "open failed; pusher: " << pushOut;
   }
   EXPECT_EQ(cfg.width, 320);
   EXPECT_EQ(cfg.height, 240);
@@ -108,8 +87,6 @@ TEST(VideoRtsp, ListeningReaderTakesAPushedStreamAndRecordsIt) {
   Rtsp_Close(&s);
   EXPECT_EQ(s, nullptr);
   pusher.join();
-  std::string pushOut;
-  for (uint8_t c : readFile(pushLog)) pushOut += char(c);
   EXPECT_EQ(pushRc, 0) << pushOut;
 
   std::string p;
