@@ -225,7 +225,9 @@ TEST_F(TempPreview, StallGivesOneLossAndOneRestore) {
   PreviewInfo info{};
   ASSERT_GE(start(info), 0);
   ASSERT_TRUE(c_.waitFrames(5));
-  sim_->tempStream()->setFault(camsim::StreamFault::Stall, 3500);
+  // The stall must outlast the frames still buffered in the connection plus the 2 s receive
+  // time-out; on a loaded machine the receiver may be seconds behind the sender when it begins.
+  sim_->tempStream()->setFault(camsim::StreamFault::Stall, 8000);
   ASSERT_TRUE(c_.waitStatus(OSTREL_E_CONN_RESTORED, 1));
   size_t after = c_.frames().size();
   ASSERT_TRUE(c_.waitFrames(after + 5));
