@@ -8,7 +8,7 @@
 
 #include "alg/calibration/CaliInternal.h"
 #include "foundation/Helpers.h"
-#include "link/CalibrationRecords.h"
+#include "alg/radiometry/CalibrationRecords.h"
 
 namespace ostrel::alg {
 

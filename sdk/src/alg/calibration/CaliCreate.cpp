@@ -6,7 +6,7 @@
 
 #include "alg/calibration/CaliInternal.h"
 #include "alg/radiometry/CorrLut.h"
-#include "link/CalibrationRecords.h"
+#include "alg/radiometry/CalibrationRecords.h"
 
 using namespace ostrel::alg;
 

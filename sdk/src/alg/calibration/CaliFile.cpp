@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "alg/calibration/CaliInternal.h"
-#include "alg/frame/FrameCommon.h"
+#include "alg/common/AlgCommon.h"
 #include "foundation/Helpers.h"
 
 namespace ostrel::alg {
@@ -83,7 +83,7 @@ bool compEntriesValid(const CompEntry* e, size_t count, uint64_t pixels) {
 }
 
 void* caliAlloc(size_t bytes) {
-  return frameAlloc(bytes);
+  return algAlloc(bytes);
 }
 
 void caliRelease(void* p) {

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace ostrel::sdk {
+namespace ostrel::alg {
 
 // A reference / measured temperature pair in degrees Celsius.
 struct CaliPointPair {
@@ -121,4 +121,4 @@ static_assert(offsetof(ComPointFileHead, width) == 32);
 static_assert(offsetof(ComPointFileHead, pointCount) == 40);
 static_assert(sizeof(ComPoint) == 4);
 
-}  // namespace ostrel::sdk
+}  // namespace ostrel::alg

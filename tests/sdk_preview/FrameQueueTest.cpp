@@ -74,7 +74,7 @@ TEST(FrameHandoff, KeepsOrderAndBlocksWhenFull) {
       ++pushed;
     }
   });
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_TRUE(ring.waitForBlockedPush(std::chrono::seconds(10)));
   EXPECT_EQ(pushed.load(), 16);  // the seventeenth push waits for room
   for (auto& f : frames) EXPECT_EQ(ring.pop(), &f);
   producer.join();
@@ -91,7 +91,7 @@ TEST(FrameHandoff, StopReleasesABlockedPushAndTheEndMarkerEndsTheConsumer) {
         return;
       }
   });
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_TRUE(ring.waitForBlockedPush(std::chrono::seconds(10)));
   ring.stop();
   producer.join();
   EXPECT_TRUE(refused.load());

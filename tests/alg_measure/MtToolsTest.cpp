@@ -7,7 +7,7 @@
 #include "FrameKit.h"
 #include "OstrelSDK.h"
 #include "SimdGuard.h"
-#include "alg/frame/Legacy.h"
+#include "alg/measure/MtTools.h"
 
 using ostrel::test::TestFrame;
 
@@ -195,9 +195,9 @@ TEST(MtContextTools, ReloadCheckAndMouse) {
 
   // A resize through reload whose buffer cannot be had: -1, context unchanged.
   cfg->width = 7;
-  ostrel::alg::failNthFrameAlloc(1);
+  ostrel::alg::algFailAllocAfter(0);
   EXPECT_EQ(mtReload(ctx.get(), cfg.get()), -1);
-  ostrel::alg::failNthFrameAlloc(0);
+  ostrel::alg::algFailAllocAfter(-1);
   EXPECT_EQ(mtCheck(ctx.get(), &f.head, f.codes.data(), res), 0);
   ASSERT_EQ(mtReload(ctx.get(), cfg.get()), 0);
   EXPECT_EQ(mtCheck(ctx.get(), &other.head, other.codes.data(), res), 0);

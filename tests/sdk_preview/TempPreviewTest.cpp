@@ -4,6 +4,7 @@
 
 #include <arpa/inet.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -28,6 +29,10 @@ struct Seen {
   std::vector<int16_t> codes;
 };
 
+// Bound of every wait: generous, since it only ends a failing case and a loaded machine may
+// hold a receiving thread back for seconds.
+constexpr std::chrono::milliseconds kLimit = 60s;
+
 struct Collector {
   std::mutex mutex;
   std::condition_variable cv;
@@ -49,12 +54,30 @@ struct Collector {
     c->cv.notify_all();
   }
   // Waits until `count` frames (status 0) arrived after the first `from` entries.
-  bool waitFrames(size_t count, std::chrono::milliseconds limit = 10s) {
+  bool waitFrames(size_t count, std::chrono::milliseconds limit = kLimit) {
     std::unique_lock<std::mutex> lk(mutex);
     return cv.wait_for(lk, limit, [&] {
       size_t n = 0;
       for (auto& s : seen) n += s.status == 0;
       return n >= count;
+    });
+  }
+  // Waits until `count` callbacks with this status arrived.
+  bool waitStatus(int status, int count, std::chrono::milliseconds limit = kLimit) {
+    std::unique_lock<std::mutex> lk(mutex);
+    return cv.wait_for(lk, limit, [&] {
+      int n = 0;
+      for (auto& s : seen) n += s.status == status;
+      return n >= count;
+    });
+  }
+  // Waits until a frame whose index is `first` or later (modulo 2^16, within 1000) arrived.
+  bool waitIndexFrom(uint16_t first, std::chrono::milliseconds limit) {
+    std::unique_lock<std::mutex> lk(mutex);
+    return cv.wait_for(lk, limit, [&] {
+      for (auto& s : seen)
+        if (s.status == 0 && static_cast<uint16_t>(s.index - first) < 1000) return true;
+      return false;
     });
   }
   int countStatus(int status) {
@@ -202,10 +225,10 @@ TEST_F(TempPreview, StallGivesOneLossAndOneRestore) {
   PreviewInfo info{};
   ASSERT_GE(start(info), 0);
   ASSERT_TRUE(c_.waitFrames(5));
-  sim_->tempStream()->setFault(camsim::StreamFault::Stall, 3500);
-  auto deadline = std::chrono::steady_clock::now() + 15s;
-  while (c_.countStatus(OSTREL_E_CONN_RESTORED) == 0 && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(50ms);
+  // The stall must outlast the frames still buffered in the connection plus the 2 s receive
+  // time-out; on a loaded machine the receiver may be seconds behind the sender when it begins.
+  sim_->tempStream()->setFault(camsim::StreamFault::Stall, 8000);
+  ASSERT_TRUE(c_.waitStatus(OSTREL_E_CONN_RESTORED, 1));
   size_t after = c_.frames().size();
   ASSERT_TRUE(c_.waitFrames(after + 5));
   EXPECT_EQ(c_.countStatus(OSTREL_E_CONN_LOST), 1);
@@ -225,18 +248,15 @@ TEST_F(TempPreview, FramingFaultsRecover) {
   auto* stream = sim_->tempStream();
   for (auto fault : faults) {
     stream->setFault(fault);
-    auto deadline = std::chrono::steady_clock::now() + 15s;
-    while (stream->faultPending() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
+    const auto deadline = std::chrono::steady_clock::now() + kLimit;
+    ASSERT_TRUE(stream->waitFaultTaken(static_cast<int>(kLimit.count())));
     ASSERT_FALSE(stream->faultPending());
     // The stream goes on: frames sent after the faulty one arrive (after a reconnect if needed).
     const uint32_t after = stream->nextIndex();
-    auto newer = [&] {
-      for (auto& f : c_.frames())
-        if (static_cast<uint16_t>(f.index - after) < 1000) return true;
-      return false;
-    };
-    while (!newer() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(5ms);
-    ASSERT_TRUE(newer()) << "no frame after fault " << static_cast<int>(fault);
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    ASSERT_TRUE(c_.waitIndexFrom(static_cast<uint16_t>(after), std::max(left, 0ms)))
+        << "no frame after fault " << static_cast<int>(fault);
   }
   auto cfg = streamConfig();
   std::vector<int16_t> expected;

@@ -1,4 +1,4 @@
-#include "frame/SdkFrame.h"
+#include "frame/SdkLifecycle.h"
 
 #include "OstrelFfmpeg.h"
 #include "alg/frame/Palette.h"
@@ -13,30 +13,11 @@
 #include "foundation/Helpers.h"
 #include "foundation/Logger.h"
 #include "frame/SdkConfig.h"
+#include "frame/SdkState.h"
 
 namespace ostrel::sdk {
 
 namespace {
-
-constexpr int kDefaultTimeoutMs = 2000;
-constexpr int kMinTimeoutMs = 2000;
-constexpr int kMaxTimeoutMs = 8000;
-
-// The one state block of the process. Flags and time-outs are atomics: exports read them on any
-// thread without the lock.
-struct SdkGlobals {
-  std::atomic<uint32_t> flags{0};
-  SdkConfig config{};
-  std::atomic<int> connectTimeout{kDefaultTimeoutMs};
-  std::atomic<int> sendTimeout{kDefaultTimeoutMs};
-  std::atomic<int> recvTimeout{kDefaultTimeoutMs};
-  std::mutex lock;
-};
-
-SdkGlobals& globals() {
-  static SdkGlobals g;
-  return g;
-}
 
 std::vector<std::pair<int, void (*)()>>& hooks() {
   static std::vector<std::pair<int, void (*)()>> h;
@@ -108,7 +89,7 @@ const InitStep kInitSteps[] = {
 };
 
 void undoSteps() {
-  auto& g = globals();
+  auto& g = sdkGlobals();
   for (size_t i = std::size(kInitSteps); i-- > 0;) {
     const InitStep& step = kInitSteps[i];
     if (g.flags.load() & step.flag) {
@@ -127,34 +108,6 @@ int runStep(const InitStep& step) {
 }
 
 }  // namespace
-
-bool sdkInitialised() {
-  return (globals().flags.load(std::memory_order_acquire) & kFlagInitialised) != 0;
-}
-uint32_t sdkFlags() {
-  return globals().flags.load(std::memory_order_acquire);
-}
-const SdkConfig& sdkConfig() {
-  return globals().config;
-}
-int sdkConnectTimeout() {
-  return globals().connectTimeout.load(std::memory_order_relaxed);
-}
-int sdkSendTimeout() {
-  return globals().sendTimeout.load(std::memory_order_relaxed);
-}
-int sdkRecvTimeout() {
-  return globals().recvTimeout.load(std::memory_order_relaxed);
-}
-std::mutex& sdkLock() {
-  return globals().lock;
-}
-
-int sdkLockInitialised(std::unique_lock<std::mutex>& lk) {
-  if (!sdkInitialised()) return -4;
-  lk = std::unique_lock<std::mutex>(globals().lock);
-  return 0;
-}
 
 ShutdownHook::ShutdownHook(int order, void (*fn)()) {
   auto& h = hooks();
@@ -176,72 +129,12 @@ void sdkSetModuleDirForTest(const char* dir) {
   g_hasModuleDirOverride.store(dir != nullptr);
 }
 
-const char* errorName(int code) {
-  switch (code) {
-    case OSTREL_OK:
-      return "OSTREL_OK";
-    case OSTREL_E_FAILED:
-      return "OSTREL_E_FAILED";
-    case OSTREL_E_UNSUPPORTED:
-      return "OSTREL_E_UNSUPPORTED";
-    case OSTREL_E_NOT_INIT:
-      return "OSTREL_E_NOT_INIT";
-    case OSTREL_E_NO_MEMORY:
-      return "OSTREL_E_NO_MEMORY";
-    case OSTREL_E_NO_SLOT:
-      return "OSTREL_E_NO_SLOT";
-    case OSTREL_E_STATE:
-      return "OSTREL_E_STATE";
-    case OSTREL_E_ARGUMENT:
-      return "OSTREL_E_ARGUMENT";
-    case OSTREL_E_HANDLE:
-      return "OSTREL_E_HANDLE";
-    case OSTREL_E_MISMATCH:
-      return "OSTREL_E_MISMATCH";
-    case OSTREL_E_RECEIVER:
-      return "OSTREL_E_RECEIVER";
-    case OSTREL_E_WORKER:
-      return "OSTREL_E_WORKER";
-    case OSTREL_E_THREAD:
-      return "OSTREL_E_THREAD";
-    case OSTREL_E_CONN_LOST:
-      return "OSTREL_E_CONN_LOST";
-    case OSTREL_E_CONN_RESTORED:
-      return "OSTREL_E_CONN_RESTORED";
-    case OSTREL_E_SNAP_HEAD:
-      return "OSTREL_E_SNAP_HEAD";
-    case OSTREL_E_BIND:
-      return "OSTREL_E_BIND";
-    case OSTREL_E_REPLY:
-      return "OSTREL_E_REPLY";
-    case OSTREL_E_SEND:
-      return "OSTREL_E_SEND";
-    case OSTREL_E_CONNECT:
-      return "OSTREL_E_CONNECT";
-    case OSTREL_E_SOCKET:
-      return "OSTREL_E_SOCKET";
-    case OSTREL_E_SEEK:
-      return "OSTREL_E_SEEK";
-    case OSTREL_E_FRAME_HEADER:
-      return "OSTREL_E_FRAME_HEADER";
-    case OSTREL_E_SAVE_TYPE:
-      return "OSTREL_E_SAVE_TYPE";
-    case OSTREL_E_WRITE:
-      return "OSTREL_E_WRITE";
-    case OSTREL_E_READ:
-      return "OSTREL_E_READ";
-    case OSTREL_E_OPEN:
-      return "OSTREL_E_OPEN";
-  }
-  return code > 0 ? "OSTREL_OK" : "unknown";
-}
-
 }  // namespace ostrel::sdk
 
 using namespace ostrel::sdk;
 
 extern "C" OSTREL_API int Ostrel_InitSDK(void) {
-  auto& g = globals();
+  auto& g = sdkGlobals();
   if (sdkInitialised()) return 0;
   // A fresh state block; the owners of the slot tables and caches reset theirs in their steps.
   g.flags.store(0);
@@ -288,7 +181,7 @@ extern "C" OSTREL_API int Ostrel_InitSDK(void) {
 }
 
 extern "C" OSTREL_API void Ostrel_FreeSDK(void) {
-  auto& g = globals();
+  auto& g = sdkGlobals();
   if (!sdkInitialised()) return;
   // Sessions and previews go first, while the lock, the sockets and the log still exist.
   runShutdownHooks();
@@ -296,10 +189,3 @@ extern "C" OSTREL_API void Ostrel_FreeSDK(void) {
   undoSteps();
 }
 
-extern "C" OSTREL_API void Ostrel_SetTimeout(int connectMs, int sendMs, int recvMs) {
-  auto& g = globals();
-  auto inRange = [](int v) { return v >= kMinTimeoutMs && v <= kMaxTimeoutMs; };
-  if (inRange(connectMs)) g.connectTimeout = connectMs;
-  if (inRange(sendMs)) g.sendTimeout = sendMs;
-  if (inRange(recvMs)) g.recvTimeout = recvMs;
-}

@@ -1,4 +1,4 @@
-// The legacy measurement tools: whole-frame statistics of the live preview, single items, a
+// The mt* measurement tools: whole-frame statistics of the live preview, single items, a
 // configured set of exclusion regions and alarm items, and a cursor readout.
 #include <immintrin.h>
 
@@ -7,8 +7,9 @@
 #include <cstring>
 
 #include "OstrelSDK.h"
-#include "alg/frame/FrameCommon.h"
-#include "alg/frame/Legacy.h"
+#include "alg/common/AlgCommon.h"
+#include "alg/measure/MeaGeometry.h"
+#include "alg/measure/MtTools.h"
 
 struct MtContext {
   int width;
@@ -81,38 +82,10 @@ void writePositions(const Scan& s, MtResult* r) {
   r->minY = static_cast<uint16_t>(s.minY);
 }
 
-// Integer line walk shared with the measurement engine; visits both ends.
-template <class Visit>
-void walkLine(int x0, int y0, int x1, int y1, Visit visit) {
-  const int dx = std::abs(x1 - x0), dy = std::abs(y1 - y0);
-  const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
-  int err = (dx > dy ? dx : -dy) / 2;
-  int x = x0, y = y0;
-  for (;;) {
-    visit(x, y);
-    if (x == x1 && y == y1) break;
-    const int e = err;
-    if (e > -dx) {
-      err -= dy;
-      x += sx;
-    }
-    if (e < dy) {
-      err += dx;
-      y += sy;
-    }
-  }
-}
-
-// Even-odd rule of the measurement engine over `n` vertices.
+// The line walk and the even-odd rule are the measurement engine's (MeaGeometry.h), so both
+// families of tools count the same pixels for the same shape.
 bool insidePolygon(const MtPoint* p, int n, int x, int y) {
-  bool inside = false;
-  for (int i = 0, j = n - 1; i < n; j = i++) {
-    const int64_t xi = p[i].x, yi = p[i].y, xj = p[j].x, yj = p[j].y;
-    if ((y < yj) == (y < yi)) continue;
-    const int64_t a = (xj - xi) * (y - yi), b = (yj - yi) * (x - xi);
-    if (yj - yi <= 0 ? a < b : a > b) inside = !inside;
-  }
-  return inside;
+  return polygonInside(p, n, x, y);
 }
 
 bool pointInside(const MtPoint& p, int w, int h) {
@@ -134,7 +107,10 @@ void scanPolyline(const int16_t* codes, int w, const MtPoint* pts, int n, Scan& 
   if (n == 1) s.add(codes[static_cast<size_t>(pts[0].y) * w + pts[0].x], pts[0].x, pts[0].y);
   for (int i = 0; i + 1 < n; ++i)
     walkLine(pts[i].x, pts[i].y, pts[i + 1].x, pts[i + 1].y,
-             [&](int x, int y) { s.add(codes[static_cast<size_t>(y) * w + x], x, y); });
+             [&](int x, int y) {
+               s.add(codes[static_cast<size_t>(y) * w + x], x, y);
+               return true;
+             });
 }
 
 // Alarm level of one result by the item's rule.
@@ -334,7 +310,10 @@ void buildPlanes(MtContext* ctx) {
     for (int k = 0; k < 4; ++k) {
       const MtPoint& a = q[k];
       const MtPoint& b = q[(k + 1) % 4];
-      walkLine(a.x, a.y, b.x, b.y, [&](int x, int y) { counted[static_cast<size_t>(y) * w + x] = 0; });
+      walkLine(a.x, a.y, b.x, b.y, [&](int x, int y) {
+        counted[static_cast<size_t>(y) * w + x] = 0;
+        return true;
+      });
     }
   }
   for (int i = 0; i < 16; ++i) {
@@ -361,11 +340,11 @@ void finishCheck(MtContext* ctx, const int16_t* codes, const Scan& s, int meanCo
 
 extern "C" OSTREL_API MtContext* mtCreate(int width, int height) {
   if (width < 1 || width > kMaxWidth || height < 1 || height > kMaxHeight) return nullptr;
-  auto* ctx = static_cast<MtContext*>(frameAlloc(sizeof(MtContext)));
+  auto* ctx = static_cast<MtContext*>(algAlloc(sizeof(MtContext)));
   if (!ctx) return nullptr;
   std::memset(ctx, 0, sizeof *ctx);
   const size_t pixels = static_cast<size_t>(width) * height;
-  ctx->block = static_cast<uint8_t*>(frameAlloc(sizeof(MtConfig) + kPlanes * pixels));
+  ctx->block = static_cast<uint8_t*>(algAlloc(sizeof(MtConfig) + kPlanes * pixels));
   if (!ctx->block) {
     std::free(ctx);
     return nullptr;
@@ -395,7 +374,7 @@ extern "C" OSTREL_API int mtReload(MtContext* ctx, const MtConfig* config) {
   if (!configValid(*config)) return -2;
   if (config->width != ctx->width || config->height != ctx->height) {
     const size_t pixels = static_cast<size_t>(config->width) * config->height;
-    auto* block = static_cast<uint8_t*>(frameAlloc(sizeof(MtConfig) + kPlanes * pixels));
+    auto* block = static_cast<uint8_t*>(algAlloc(sizeof(MtConfig) + kPlanes * pixels));
     if (!block) return -1;
     std::free(ctx->block);
     ctx->block = block;
@@ -490,7 +469,10 @@ extern "C" OSTREL_API int mtGetResult(const DataFrameHead* head, const int16_t* 
       break;
     }
     case 1:
-      walkLine(p0.x, p0.y, p1.x, p1.y, [&](int x, int y) { s.add(code(x, y), x, y); });
+      walkLine(p0.x, p0.y, p1.x, p1.y, [&](int x, int y) {
+        s.add(code(x, y), x, y);
+        return true;
+      });
       mean = code(p0.x, p0.y);
       break;
     case 2:

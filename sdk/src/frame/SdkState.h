@@ -1,5 +1,6 @@
-// The SDK's process-wide state: initialised flag, settings, time-outs and the one lock that
-// guards the login and preview slot tables.
+// The SDK's process-wide state: initialised flag, settings, time-outs, the one lock that guards
+// the login and preview slot tables, the slot count and the names of status codes. Every
+// subsystem may read it; only the life cycle (frame/SdkLifecycle) changes the flags and settings.
 #pragma once
 
 #include <atomic>
@@ -32,7 +33,8 @@ struct SdkConfig {
   uint32_t previewEnableThread2;
 };
 
-// Login and preview slots: ids 0..255. Tested as unsigned, so negative ids fail too.
+// Login and preview slots: ids 0..255, the same count for both tables. Tested as unsigned, so
+// negative ids fail too.
 constexpr int kSlotCount = 256;
 constexpr bool sdkSlotIdValid(int id) {
   return static_cast<unsigned>(id) < static_cast<unsigned>(kSlotCount);
@@ -44,6 +46,9 @@ uint32_t sdkFlags();
 const SdkConfig& sdkConfig();
 
 // Network time-outs in milliseconds (2000..8000), read without the lock.
+constexpr int kDefaultTimeoutMs = 2000;
+constexpr int kMinTimeoutMs = 2000;
+constexpr int kMaxTimeoutMs = 8000;
 int sdkConnectTimeout();
 int sdkSendTimeout();
 int sdkRecvTimeout();
@@ -55,21 +60,19 @@ std::mutex& sdkLock();
 // returns -4 (without locking) before Ostrel_InitSDK or after Ostrel_FreeSDK.
 int sdkLockInitialised(std::unique_lock<std::mutex>& lk);
 
-// Work that Ostrel_FreeSDK must do before shared state goes (stop previews, log out sessions).
-// Hooks run in ascending order, before anything else is released and while the library still
-// counts as initialised; define one at namespace scope in the file that owns the state:
-//   static const ostrel::sdk::ShutdownHook hook(10, &stopAllPreviews);
-struct ShutdownHook {
-  ShutdownHook(int order, void (*fn)());
+// The state block behind the accessors above. Exports read it through them; the life cycle
+// writes it. Flags and time-outs are atomics: exports read them on any thread without the lock.
+struct SdkGlobals {
+  std::atomic<uint32_t> flags{0};
+  SdkConfig config{};
+  std::atomic<int> connectTimeout{kDefaultTimeoutMs};
+  std::atomic<int> sendTimeout{kDefaultTimeoutMs};
+  std::atomic<int> recvTimeout{kDefaultTimeoutMs};
+  std::mutex lock;
 };
-void runShutdownHooks();
+SdkGlobals& sdkGlobals();
 
 // Name of a status code for log lines ("OSTREL_E_HANDLE"); "unknown" for codes outside the table.
 const char* errorName(int code);
-
-// Test hooks. Makes the start-up step with this flag bit fail with `code` (0 clears it).
-void sdkFailInitStepForTest(uint32_t flag, int code);
-// Reads the settings from `dir` instead of the executable's folder (null restores it).
-void sdkSetModuleDirForTest(const char* dir);
 
 }  // namespace ostrel::sdk

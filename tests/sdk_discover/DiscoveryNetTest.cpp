@@ -3,8 +3,6 @@
 // default route. On a host with other networks the SDK and the cameras are pointed at
 // 127.255.255.255 on loopback so that nothing leaves the machine.
 #include <gtest/gtest.h>
-#include <ifaddrs.h>
-#include <net/if.h>
 #include <netinet/in.h>
 
 #include <chrono>
@@ -15,10 +13,11 @@
 #include <thread>
 #include <vector>
 
+#include "NetKit.h"
 #include "OstrelSDK.h"
 #include "camsim/DiscoveryResponder.h"
 #include "discover/Discovery.h"
-#include "frame/SdkFrame.h"
+#include "frame/SdkState.h"
 
 using namespace std::chrono;
 using camsim::DiscoveryResponder;
@@ -26,17 +25,7 @@ using camsim::DiscoveryResponderConfig;
 
 namespace {
 
-bool onlyLoopback() {
-  ifaddrs* list = nullptr;
-  if (getifaddrs(&list) != 0) return false;
-  bool only = true;
-  for (ifaddrs* it = list; it; it = it->ifa_next)
-    if (it->ifa_addr && it->ifa_addr->sa_family == AF_INET && (it->ifa_flags & IFF_UP) &&
-        !(it->ifa_flags & IFF_LOOPBACK))
-      only = false;
-  freeifaddrs(list);
-  return only;
-}
+using ostrel::test::onlyLoopback;
 
 uint32_t gBroadcast = 0xFFFFFFFFu;
 
@@ -112,7 +101,7 @@ TEST_F(DiscoveryNet, SearchLeavesOnLoopbackFromItsAddress) {
   uint8_t search[8] = {0, 0, 8, 0, 1, 0, 0, 0};
   int sent = ostrel::sdk::broadcastSendAll(search, sizeof search);
   EXPECT_GE(sent, 1) << "loopback must be one of the sending interfaces";
-  for (int i = 0; i < 100 && cam.searchesSeen() == 0; ++i) std::this_thread::sleep_for(milliseconds(10));
+  ASSERT_TRUE(cam.waitForSearches(1, 3000));
   EXPECT_EQ(cam.searchesSeen(), 1);
   EXPECT_EQ(cam.lastSearchSource(), 0x7F000001u) << "sent from a socket bound to lo's 127.0.0.1:55501";
 }
@@ -253,7 +242,7 @@ TEST_F(DiscoveryNet, ConfigIpWithoutItsConfirmationFailsAfterTheTimeout) {
   auto elapsed = steady_clock::now() - t0;
   EXPECT_GE(elapsed, timeout_ - milliseconds(20));
   EXPECT_LE(elapsed, timeout_ + milliseconds(500));
-  EXPECT_TRUE(quiet.hasNetworkRecord()) << "applied, only the confirmation is missing";
+  EXPECT_TRUE(quiet.waitForNetworkRecord(3000)) << "applied, only the confirmation is missing";
 
   info = request("CAM-FOREIGN");
   EXPECT_EQ(Ostrel_DiscoverConfigIP(&info), OSTREL_E_REPLY) << "a confirmation naming another camera";

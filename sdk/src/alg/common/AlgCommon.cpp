@@ -1,7 +1,8 @@
-#include "alg/frame/FrameCommon.h"
+#include "alg/common/AlgCommon.h"
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 
 namespace ostrel::alg {
 
@@ -17,7 +18,15 @@ SimdLevel detectBest() {
 }
 
 std::atomic<int> g_level{-1};
-std::atomic<int> g_failCountdown{0};
+std::atomic<int> g_failAfter{-1};
+
+// False when the failure hook says this allocation fails.
+bool allocationAllowed() {
+  int n = g_failAfter.load(std::memory_order_relaxed);
+  if (n < 0) return true;
+  g_failAfter.store(n - 1, std::memory_order_relaxed);
+  return n != 0;
+}
 
 }  // namespace
 
@@ -36,17 +45,26 @@ void setSimdLevel(SimdLevel level) {
   g_level.store(static_cast<int>(level), std::memory_order_relaxed);
 }
 
-void* frameAlloc(size_t bytes) {
-  int n = g_failCountdown.load(std::memory_order_relaxed);
-  if (n > 0) {
-    g_failCountdown.store(n - 1, std::memory_order_relaxed);
-    if (n == 1) return nullptr;
-  }
+void* algAlloc(size_t bytes) {
+  if (!allocationAllowed()) return nullptr;
   return std::malloc(bytes ? bytes : 1);
 }
 
-void failNthFrameAlloc(int n) {
-  g_failCountdown.store(n < 0 ? 0 : n, std::memory_order_relaxed);
+void* algAllocZeroed(size_t bytes) {
+  if (!allocationAllowed()) return nullptr;
+  if (bytes == 0) bytes = 64;
+  const size_t rounded = (bytes + 63) & ~static_cast<size_t>(63);
+  void* p = std::aligned_alloc(64, rounded);
+  if (p) std::memset(p, 0, rounded);
+  return p;
+}
+
+void algFree(void* p) {
+  std::free(p);
+}
+
+void algFailAllocAfter(int n) {
+  g_failAfter.store(n < 0 ? -1 : n, std::memory_order_relaxed);
 }
 
 }  // namespace ostrel::alg

@@ -1,7 +1,7 @@
 // Runs a body once per kernel level so vector and scalar forms can be compared.
 #pragma once
 
-#include "alg/frame/FrameCommon.h"
+#include "alg/common/AlgCommon.h"
 
 namespace ostrel::test {
 
