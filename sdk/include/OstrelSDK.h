@@ -16,5 +16,6 @@
 #include "ostrel/OstrelStretch.h"
 #include "ostrel/OstrelRadiometry.h"
 #include "ostrel/OstrelFiles.h"
+#include "ostrel/OstrelPush.h"
 
 #endif /* OSTREL_SDK_H */
