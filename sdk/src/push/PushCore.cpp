@@ -162,6 +162,7 @@ void ServerBase::loop() {
     char peerText[INET_ADDRSTRLEN] = "?";
     inet_ntop(AF_INET, &peer.sin_addr, peerText, sizeof peerText);
     int peerPort = ntohs(peer.sin_port);
+    OSTREL_LOG_AS("work_loop", "accept client %s:%d", peerText, peerPort);
 
     void* message = nullptr;
     int rc = receive(fd, wakeFd_, timeoutMs_, &message);
