@@ -240,16 +240,19 @@ TEST_F(BusiPush, ServerSavesAStreamMessageThatOpensAsARecording) {
   Inbox got;
   BusiServerConfig cfg = serverConfig(kSavePort, saved.path(), true);
   ASSERT_EQ(BusiServer_Start(server, &cfg, onBusi, &got), 0);
+  const int64_t before = nowFileTimeForTest();
   ASSERT_TRUE(peerSend("busi", kSavePort,
                        {{"type", 1}, {"sender", "cam/7"}, {"time", 133500000000000000LL}, {"payload", stream},
                         {"out", dir.file("sent.msg")}}));
   ASSERT_TRUE(got.waitFor(1));
+  const int64_t after = nowFileTimeForTest();
   PushEvent e = got.events()[0];
   std::vector<uint8_t> expect = readBytes(dir.file("sent.msg"));
   ASSERT_EQ(e.bytes.size(), expect.size());
   int64_t stamp;
   memcpy(&stamp, e.bytes.data() + 88, 8);
-  EXPECT_LT(std::llabs(stamp - nowFileTimeForTest()), 50000000LL);
+  const int64_t fiveSeconds = 50000000;  // FILETIME ticks
+  EXPECT_TRUE(stamp > before - fiveSeconds && stamp < after + fiveSeconds) << stamp;
   std::fill(e.bytes.begin() + 88, e.bytes.begin() + 96, 0);
   EXPECT_TRUE(e.bytes == expect);
 
