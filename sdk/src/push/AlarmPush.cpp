@@ -13,6 +13,7 @@
 #include "push/PushCore.h"
 #include "push/PushFiles.h"
 #include "push/PushSocket.h"
+#include "push/PushWire.h"
 
 namespace ostrel::push {
 namespace {
@@ -24,18 +25,6 @@ using AlarmPtr = std::unique_ptr<AlarmMessage, FreeDeleter>;
 
 // The sender as printable log text, never read past its field.
 int senderLen(const AlarmMessage& m) { return static_cast<int>(strnlen(m.sender, sizeof m.sender)); }
-
-// totalSize within 512..16 MiB and equal to 512 + the lengths, each of them >= 0 (negative
-// lengths must not make up a total that looks right).
-bool headerValid(const AlarmMessage& h) {
-  if (h.totalSize < PUSH_HEADER_SIZE || h.totalSize > ALARM_MAX_TOTAL_SIZE) return false;
-  int64_t sum = PUSH_HEADER_SIZE;
-  for (int32_t len : h.attachLen) {
-    if (len < 0) return false;
-    sum += len;
-  }
-  return sum == h.totalSize;
-}
 
 const char* kindName(uint8_t kind) {
   static const char* const kNames[] = {"none", "alg", "txt", "jpg", "mp4"};
@@ -52,7 +41,7 @@ struct AlarmClient final : ClientBase {
   ~AlarmClient() override { stop(); }
 
   int post(const AlarmMessage* message) {
-    if (!headerValid(*message)) return OSTREL_E_ARGUMENT;
+    if (!alarmHeaderValid(*message)) return OSTREL_E_ARGUMENT;
     AlarmPtr copy(static_cast<AlarmMessage*>(std::malloc(static_cast<size_t>(message->totalSize))));
     if (!copy) return OSTREL_E_STATE;
     memcpy(copy.get(), message, static_cast<size_t>(message->totalSize));
@@ -133,18 +122,10 @@ struct AlarmServer final : ServerBase {
 
  protected:
   int receive(int fd, int wakeFd, int timeoutMs, void** out) override {
-    AlarmMessage head;
-    if (recvAll(fd, &head, sizeof head, wakeFd, timeoutMs) != Io::Done) return OSTREL_E_REPLY;
-    if (!headerValid(head)) return OSTREL_E_SNAP_HEAD;
-    AlarmPtr message(static_cast<AlarmMessage*>(std::malloc(static_cast<size_t>(head.totalSize))));
-    if (!message) return OSTREL_E_NO_MEMORY;
-    head.alarmTime = nowFileTime();
-    memcpy(message.get(), &head, sizeof head);
-    uint64_t rest = static_cast<uint64_t>(head.totalSize) - sizeof head;
-    if (recvAll(fd, reinterpret_cast<uint8_t*>(message.get()) + sizeof head, rest, wakeFd, timeoutMs) != Io::Done)
-      return OSTREL_E_REPLY;
-    *out = message.release();
-    return 0;
+    AlarmMessage* message = nullptr;
+    int rc = receiveAlarm(fd, wakeFd, timeoutMs, &message);
+    *out = message;
+    return rc;
   }
 
   void received(const char* peer, int port, void* m) override {
@@ -246,7 +227,7 @@ OSTREL_API AlarmMessage* AlarmData_Create(const AlarmMessage* header, const void
 
 OSTREL_API int AlarmData_Save(const AlarmMessage* message, const char* dir, int flag, char* name, int capacity) {
   if (!message || !dir || !name) return OSTREL_E_ARGUMENT;
-  if (!headerValid(*message)) return OSTREL_E_MISMATCH;
+  if (!alarmHeaderValid(*message)) return OSTREL_E_MISMATCH;
   if (capacity < 128) return OSTREL_E_ARGUMENT;
   std::string sender = cleanSender(message->sender, sizeof message->sender);
   LocalStamp t = localStamp(message->alarmTime);

@@ -17,6 +17,7 @@
 #include "push/PushCore.h"
 #include "push/PushFiles.h"
 #include "push/PushSocket.h"
+#include "push/PushWire.h"
 
 namespace ostrel::push {
 namespace {
@@ -253,18 +254,10 @@ struct BusiServer final : ServerBase {
 
  protected:
   int receive(int fd, int wakeFd, int timeoutMs, void** out) override {
-    BusiMessage head;
-    if (recvAll(fd, &head, sizeof head, wakeFd, timeoutMs) != Io::Done) return OSTREL_E_REPLY;
-    if (head.busiType < 0 || !sizeValid(head.totalSize)) return OSTREL_E_SNAP_HEAD;
-    BusiPtr message(static_cast<BusiMessage*>(std::malloc(static_cast<size_t>(head.totalSize))));
-    if (!message) return OSTREL_E_NO_MEMORY;
-    head.receiveTime = nowFileTime();
-    memcpy(message.get(), &head, sizeof head);
-    uint64_t rest = static_cast<uint64_t>(head.totalSize) - sizeof head;
-    if (recvAll(fd, reinterpret_cast<uint8_t*>(message.get()) + sizeof head, rest, wakeFd, timeoutMs) != Io::Done)
-      return OSTREL_E_REPLY;
-    *out = message.release();
-    return 0;
+    BusiMessage* message = nullptr;
+    int rc = receiveBusi(fd, wakeFd, timeoutMs, &message);
+    *out = message;
+    return rc;
   }
 
   void received(const char* peer, int port, void* m) override {
