@@ -48,6 +48,10 @@ int silentClient(int port) {
 struct SilentServer {
   SilentServer() {
     listenFd = socket(AF_INET, SOCK_STREAM, 0);
+    // A small fixed receive buffer (inherited by the accepted socket) stops the window from
+    // growing, so a few MiB are enough to keep the sender waiting.
+    int small = 64 * 1024;
+    setsockopt(listenFd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -123,8 +127,8 @@ TEST(PushStop, ClientsStopAtOnceWhileTheServerDoesNotRead) {
   ac.port = static_cast<uint16_t>(alarmPeer.port);
   ac.maxQueue = 4;
   ASSERT_EQ(AlarmClient_Start(alarm, &ac, onAlarm, nullptr), 0);
-  // 16 MiB cannot all sit in the socket buffers: the sender has to wait for the reader.
-  int lengths[4] = {ALARM_MAX_TOTAL_SIZE - 512, 0, 0, 0};
+  // 6 MiB cannot all sit in the socket buffers: the sender has to wait for the reader.
+  int lengths[4] = {6 << 20, 0, 0, 0};
   uint8_t kinds[4] = {4, 0, 0, 0};
   std::vector<uint8_t> payload(static_cast<size_t>(lengths[0]), 0x42);
   const void* data[4] = {payload.data(), nullptr, nullptr, nullptr};
