@@ -20,6 +20,8 @@ namespace {
 
 // Largest count one send, receive or sendfile call is given (the kernel's own limit for sendfile).
 constexpr uint64_t kMaxChunk = 0x7ffff000;
+// Socket buffer of each push connection (the kernel doubles it, within its own limits).
+constexpr int kSocketBuffer = 1 << 20;
 
 }  // namespace
 
@@ -59,6 +61,9 @@ int connectTo(const in_addr& ip, uint16_t port, int timeoutMs, int wakeFd, int* 
   *fdOut = -1;
   int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) return OSTREL_E_SOCKET;
+  // A fresh connection starts with a small window; fixed buffers let a whole alarm move without
+  // waiting for the window to grow (one connection per message).
+  setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &kSocketBuffer, sizeof kSocketBuffer);
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
   addr.sin_addr = ip;
@@ -88,6 +93,7 @@ int listenOn(uint16_t port, int backlog, int* fdOut) {
   addr.sin_family = AF_INET;
   addr.sin_addr.s_addr = htonl(INADDR_ANY);
   addr.sin_port = htons(port);
+  setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &kSocketBuffer, sizeof kSocketBuffer);  // inherited by accepted sockets
   if (setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
       bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, backlog) != 0) {
     close(fd);
