@@ -18,5 +18,6 @@
 #include "ostrel/OstrelCalibration.h"
 #include "ostrel/OstrelFiles.h"
 #include "ostrel/OstrelAlgTools.h"
+#include "ostrel/OstrelPush.h"
 
 #endif /* OSTREL_SDK_H */
