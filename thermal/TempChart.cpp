@@ -376,11 +376,11 @@ void TempChartRender::paint(QornPainter *p) {
   p->setFont(p->defaultFont());
   p->fillColor(res.qornColors[1]);
   for (double t : xt) {
-    const QString s = QString::number(t, 'f', 0).rightJustified(3);
+    const QString s = QString::asprintf("%3.0f", t);
     p->text(s, float(L.toViewX(t) - 10), bottom + 20);
   }
   for (double t : yt) {
-    const QString s = QString::number(t, 'f', 1).rightJustified(3);
+    const QString s = QString::asprintf("%3.1f", t);
     p->text(s, 20, float(L.toViewY(t) + 5));
   }
   p->beginPath();
