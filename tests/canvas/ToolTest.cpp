@@ -6,6 +6,7 @@
 
 #include <QQmlComponent>
 #include <QQmlEngine>
+#include <QQmlExpression>
 #include <QSignalSpy>
 
 using namespace canvastest;
@@ -302,7 +303,12 @@ TEST(Manager, InitOnceAndNeverReplacedFromQml) {
   QQmlComponent good(&engine);
   good.setData("import Ostrel 1.0\nTempCanvas { width: 10; height: 10 }\n", QUrl());
   std::unique_ptr<QObject> canvas(good.create());
-  EXPECT_NE(canvas, nullptr) << good.errorString().toStdString();
+  ASSERT_NE(canvas, nullptr) << good.errorString().toStdString();
+  // The views read the item list, its entries' properties and the palette state.
+  QQmlExpression list(engine.rootContext(), canvas.get(), QStringLiteral("itemList.length + ':' + itemList[0].meaName + ':' + itemGlobal.meaType + ':' + paletteData.paletteType"));
+  EXPECT_EQ(list.evaluate().toString(), QStringLiteral("1:GLOBAL:0:5")) << list.error().toString().toStdString();
+  QQmlExpression index(engine.rootContext(), canvas.get(), QStringLiteral("itemGlobal.indexInCanvas()"));
+  EXPECT_EQ(index.evaluate().toInt(), 0) << index.error().toString().toStdString();
   // A second manager made by mistake neither replaces the first nor ends the engine.
   { TempCanvasManager stray; EXPECT_EQ(TempCanvasManager::instance(), &m); }
   EXPECT_NE(VEZ2024_GetLut(100, 0), nullptr);
