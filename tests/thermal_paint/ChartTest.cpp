@@ -69,6 +69,34 @@ TEST_F(Chart, LayoutOfASixHundredByFourHundredChart) {
   EXPECT_EQ(chart_.layout().yTicks().size(), 10);
 }
 
+TEST_F(Chart, PropertiesSignalOnlyOnChange) {
+  TCConfig *c = chart_.config();
+  EXPECT_EQ(c->xmode(), 1);
+  EXPECT_EQ(c->ymode(), 1);
+  EXPECT_DOUBLE_EQ(c->xmax(), 100.0);
+  EXPECT_EQ(c->fifoSize(), 0);
+  QSignalSpy xmode(c, &TCConfig::xmodeChanged), xmax(c, &TCConfig::xmaxChanged);
+  c->setXmode(1);
+  c->setXmax(100.0);
+  EXPECT_EQ(xmode.count() + xmax.count(), 0);
+  chart_.setMode(1, 2);
+  EXPECT_EQ(xmode.count(), 0);
+  EXPECT_EQ(c->ymode(), 2);
+  TCSeriesBase s;
+  EXPECT_TRUE(s.visible());
+  QSignalSpy name(&s, &TCSeriesBase::seriesNameChanged), colour(&s, &TCSeriesBase::seriesColorChanged);
+  s.setSeriesName(QStringLiteral("a"));
+  s.setSeriesName(QStringLiteral("a"));
+  s.setSeriesColor(Qt::red);
+  s.setSeriesColor(QColor(255, 0, 0));
+  EXPECT_EQ(name.count(), 1);
+  EXPECT_EQ(colour.count(), 1);
+  QSignalSpy unit(&chart_, &TempChart::axisXUnitChanged);
+  chart_.setAxisXUnit(QStringLiteral("Frame"));
+  chart_.setAxisXUnit(QStringLiteral("s"));
+  EXPECT_EQ(unit.count(), 1);
+}
+
 TEST_F(Chart, FifoKeepsTheNewestAndTheOldPeak) {
   TCSeriesBase s;
   s.setFifoSize(3);
@@ -184,6 +212,10 @@ TEST_F(Chart, AltWheelZoomsOnlyXAroundTheCursor) {
   EXPECT_EQ(ymode.count(), 0);
   key(QEvent::KeyRelease, Qt::Key_Alt);
   EXPECT_EQ(chart_.keyMode(), 0);
+  QKeyEvent other(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier);
+  QCoreApplication::sendEvent(&chart_, &other);
+  EXPECT_FALSE(other.isAccepted()) << "other keys pass on";
+  EXPECT_EQ(chart_.keyMode(), 0);
   key(QEvent::KeyPress, Qt::Key_Control);
   wheel(QPointF(80, 340), 120);  // corner of the plot counts as inside; away from the user: 0.8
   EXPECT_DOUBLE_EQ(chart_.layout().ymin, 0);
@@ -254,7 +286,9 @@ TEST_F(ChartDraw, DegenerateRangesAndSizesDrawWithoutHanging) {
     chart_.initConfig();
     EXPECT_LE(chart_.layout().xTicks().size(), TCLayout::kMaxTicks) << lo << " " << hi;
     EXPECT_LE(chart_.layout().yTicks().size(), TCLayout::kMaxTicks) << lo << " " << hi;
-    if (!(hi > lo)) EXPECT_TRUE(chart_.layout().xTicks().isEmpty()) << lo << " " << hi;
+    if (!(hi > lo)) {
+      EXPECT_TRUE(chart_.layout().xTicks().isEmpty()) << lo << " " << hi;
+    }
     EXPECT_TRUE(draw());
   }
   EXPECT_EQ(chart_.layout().xTicks().size(), 0);
