@@ -3,6 +3,8 @@
 #include <qorn/QornInit.h>
 #include <qorn/RHIItemBase.h>
 
+#include "GpuTestMain.h"
+
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -197,9 +199,4 @@ TEST_F(ItemGrab, MovingTheParentMovesTheDrawing) {
 
 }  // namespace
 
-int main(int argc, char **argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  qornInit();
-  QGuiApplication app(argc, argv);
-  return RUN_ALL_TESTS();
-}
+int main(int argc, char **argv) { return runGpuTests(argc, argv); }
