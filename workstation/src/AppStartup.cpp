@@ -121,8 +121,8 @@ int appStartup(int* argc, char** argv) {
   g_application = new QApplication(*argc, argv);
   g_engine = new QQmlApplicationEngine(g_application);
   g_translator = new QTranslator(g_application);
-  g_app = new CApp(g_application);
   installQuitSignals();
+  g_app = new CApp(g_application);
 
   if (TempCanvasManager* canvas = g_app->tempCanvasManager()) {
     // The engine deletes the providers it is given.

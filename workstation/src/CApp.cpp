@@ -37,6 +37,7 @@ CApp::~CApp() {
   for (CTab* tab : tabManager_->tabs())
     for (int slot = 0; slot < CTab::kFrameCount; ++slot)
       if (CFrame* frame = tab->frame(slot)) modules.append(frame->modules());
+  OSTREL_LOG("closing %d modules", static_cast<int>(modules.size()));
   tabManager_->detachAll();
   qDeleteAll(modules);
 
@@ -52,6 +53,7 @@ CApp::~CApp() {
   delete configManager_;
   delete commonManager_;
   grabResult_.reset();
+  OSTREL_LOG("managers deleted");
 }
 
 int CApp::init() {
@@ -60,7 +62,7 @@ int CApp::init() {
   rc = configManager_->init();
   rc = setLanguage();
   rc = commonManager_->init();
-  rc = 0;  // the input manager needs no preparation
+  rc = inputManager_->init();
   rc = tempCanvasManager_->init();
   CTabManager* tabs = tabManager_;
   tempCanvasManager_->setModuleResolver([tabs](const QString& inputName) -> QObject* {

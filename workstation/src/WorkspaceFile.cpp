@@ -181,9 +181,12 @@ int workspaceRead(CTabManager* manager, const QString& path, int* tabSelected, Q
 
 int workspaceWrite(int tabSelected, const QString& path, const QList<CTab*>& tabs) {
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) return -200;
+  // Unbuffered, so a short write shows in write()'s count: QSaveFile itself commits a file that a
+  // write cut short (a full disk, a size limit) without complaint.
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return -200;
   g_workspaceDir = QFileInfo(path).absoluteDir();
-  QXmlStreamWriter xml(&file);
+  QByteArray bytes;
+  QXmlStreamWriter xml(&bytes);
   xml.setAutoFormatting(true);
   xml.writeStartDocument();
   xml.writeStartElement(QStringLiteral("workspace"));
@@ -219,9 +222,11 @@ int workspaceWrite(int tabSelected, const QString& path, const QList<CTab*>& tab
   xml.writeEndElement();  // tabs
   xml.writeEndElement();  // workspace
   xml.writeEndDocument();
-  if (xml.hasError()) {
+  const qint64 written = xml.hasError() ? -1 : file.write(bytes);
+  if (written != bytes.size()) {
     file.cancelWriting();
-    OSTREL_LOG_AS("workspaceWrite", "%s: write failed", path.toUtf8().constData());
+    OSTREL_LOG_AS("workspaceWrite", "%s: %lld of %lld bytes written", path.toUtf8().constData(),
+                  static_cast<long long>(written), static_cast<long long>(bytes.size()));
     return -197;
   }
   if (!file.commit()) {
