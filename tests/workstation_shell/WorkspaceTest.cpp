@@ -226,6 +226,10 @@ TEST_F(WorkspaceFileTest, NewNeedsTheTabsGoneFirst) {
   ASSERT_EQ(fresh.tabManager()->workspace_load(path("n.workspace")), 0);
   EXPECT_EQ(fresh.tabManager()->workspace_new(), -7);
   EXPECT_EQ(fresh.tabManager()->workspaceNameShort(), "n.workspace");
+  // As the views do it: the modules, then the tabs.
+  for (CTab* t : fresh.tabManager()->tabs())
+    for (int slot = 0; slot < CTab::kFrameCount; ++slot)
+      for (CModule* m : QList<CModule*>(t->frame(slot)->modules())) fresh.tabManager()->module_delete(m);
   while (!fresh.tabManager()->tabs().isEmpty()) fresh.tabManager()->tab_delete(0);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   QSignalSpy nameChanged(fresh.tabManager(), &CTabManager::workspaceNameChanged);

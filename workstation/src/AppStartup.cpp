@@ -142,6 +142,9 @@ int appExec(const char* url) {
 
 void appShutdown() {
   if (!g_app) return;
+  // The views go first, so none of them reads a manager while the managers are deleted.
+  delete g_engine;
+  g_engine = nullptr;
   delete g_app;
   g_app = nullptr;
   ostrel::logDestroyDefault();
