@@ -58,12 +58,15 @@ int CModuleInputIr::init(CInputBase* input, CFrame* frame) {
 
 void CModuleInputIr::detach() {
   if (!isAttached()) return;
+  QPointer<CModuleInputIr> self(this);
   release();
-  CModule::detach();
+  if (!self.isNull()) CModule::detach();
 }
 
 void CModuleInputIr::release() {
+  QPointer<CModuleInputIr> self(this);
   unloadData();
+  if (self.isNull()) return;
   // No preview runs any more: the camera must not keep a consumer pointing at this module.
   if (CInputIr* in = ir(); in != nullptr && !in->isOpen()) in->setConsumer(nullptr, nullptr);
 }
@@ -154,15 +157,20 @@ void CModuleInputIr::dataRecved_Slot(int status, TempData* frame) {
     setReconnecting(false);
 }
 
-void CModuleInputIr::waitWhileBusy() {
-  if (busy_ == 0) return;
+bool CModuleInputIr::waitWhileBusy() {
+  if (busy_ == 0) return true;
+  // The events processed here may delete the module (a deferred delete posted by a handler
+  // that runs inside this wait); its destructor waits for the task itself.
+  QPointer<CModuleInputIr> self(this);
   // Each pass waits for an event, at most 100 ms (the timer), so the interface stays live.
   QTimer pass;
   pass.start(100);
-  while (busy_ != 0) QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  while (!self.isNull() && self->busy_ != 0)
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  return !self.isNull();
 }
 
-void CModuleInputIr::runOnPool(int busyValue, bool open) {
+bool CModuleInputIr::runOnPool(int busyValue, bool open) {
   busy_ = busyValue;
   taskInput_ = ir();
   CInputIr* in = taskInput_.data();
@@ -177,7 +185,7 @@ void CModuleInputIr::runOnPool(int busyValue, bool open) {
     }
     emit qtc_workEnd(0);
   });
-  waitWhileBusy();
+  return waitWhileBusy();
 }
 
 int CModuleInputIr::loadData() {
@@ -194,6 +202,7 @@ int CModuleInputIr::loadData() {
   skipped_.store(0, std::memory_order_relaxed);
   recorder_->resetCounts();
   reserveOwnFrames(in->dataWidth(), in->dataHeight());
+  // The outcome shows in isPaused; the module may be gone by the time the wait ends.
   runOnPool(kBusyOpening, true);
   return 0;
 }
@@ -218,7 +227,7 @@ void CModuleInputIr::qtc_onWorkEnd(int) {
 
 void CModuleInputIr::unloadData() {
   // An open under way is waited for first: it may yet succeed, and its task uses this module.
-  waitWhileBusy();
+  if (!waitWhileBusy()) return;
   CInputIr* in = ir();
   if (in == nullptr || !in->isOpen()) return;
   loaded_ = false;

@@ -94,8 +94,10 @@ class CModuleInputIr : public CModuleInputIrBase {
   // Copies on the receiver thread into a frame the GUI does not hold; false when it cannot.
   bool copyShown(const FrameSlot& src, OwnFrame& dst);
   void reserveOwnFrames(int width, int height);
-  void waitWhileBusy();
-  void runOnPool(int busyValue, bool open);
+  // Both return false when the module was deleted while events were processed: the caller must
+  // then touch nothing of it.
+  bool waitWhileBusy();
+  bool runOnPool(int busyValue, bool open);
   void setPaused(bool paused);
   void setReconnecting(bool reconnecting);
   void release();
