@@ -103,7 +103,8 @@ void CModuleInputIr::onFrame(FrameSlot* slot) {
 
 void CModuleInputIr::dataRecved_Slot(int status, TempData* frame) {
   if (status == 0) {
-    if (loaded_ && frame != nullptr) {
+    // Frames that arrive before the open has ended wait for the canvas to learn the size.
+    if (loaded_ && busy_ == 0 && frame != nullptr) {
       // From here on the receiver fills the other own frame.
       guiFrame_.store(frame == own_[0].record() ? 0 : 1, std::memory_order_release);
       currentFrame_ = frame;
@@ -204,7 +205,9 @@ void CModuleInputIr::unloadData() {
   guiFrame_.store(-1, std::memory_order_release);
   if (input_saveConfirmed()) saveInput();
   if (ModuleCanvas* c = canvas()) c->endUpdate();
-  runOnPool(kBusyClosing, false);
+  if (!runOnPool(kBusyClosing, false)) return;
+  // A closed camera has no connection to be restored.
+  setReconnecting(false);
 }
 
 int CModuleInputIr::pause(bool flag) {
