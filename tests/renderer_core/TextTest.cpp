@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 #include <string>
@@ -218,6 +219,13 @@ TEST_F(Text, MeasuringRasterisesNothingUntilDrawn) {
     std::vector<unsigned char> part(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(cut));
     EXPECT_EQ(atlas->addFont("cut", part.data(), static_cast<int>(part.size()), 0), -1) << cut;
   }
+  // Bytes handed over (free flag) are freed by the atlas, refused or not; the leak checker of the
+  // sanitizer lane sees the difference.
+  auto* owned = static_cast<unsigned char*>(std::malloc(bytes.size()));
+  std::memcpy(owned, bytes.data(), bytes.size());
+  EXPECT_GE(atlas->addFont("owned", owned, static_cast<int>(bytes.size()), 1), 0);
+  auto* refused = static_cast<unsigned char*>(std::calloc(1, 64));
+  EXPECT_EQ(atlas->addFont("refused", refused, 64, 1), -1);
   auto wqyBytes = readFileBytes(OSTREL_FONT_WQY);
   std::vector<unsigned char> wqyPart(wqyBytes.begin(), wqyBytes.begin() + 5000);
   EXPECT_EQ(atlas->addFont("cut collection", wqyPart.data(), static_cast<int>(wqyPart.size()), 0), -1);

@@ -5,6 +5,8 @@
 
 #include <qorn/QornInit.h>
 
+#include "GpuTestMain.h"
+
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -412,9 +414,4 @@ TEST(SharedState, FontCacheAndShaderSetAreSafeAcrossRenderThreads) {
 
 }  // namespace
 
-int main(int argc, char **argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  qornInit();
-  QGuiApplication app(argc, argv);
-  return RUN_ALL_TESTS();
-}
+int main(int argc, char **argv) { return runGpuTests(argc, argv); }

@@ -3,10 +3,14 @@
 #include <qorn/QornInit.h>
 #include <qorn/RHIItemBase.h>
 
+#include "GpuTestMain.h"
+
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
+#include <QPainter>
 #include <QQuickItem>
+#include <QQuickPaintedItem>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
 #include <QTest>
@@ -67,6 +71,13 @@ void TestRenderer::paint(QornPainter *p) {
   p->fill();
 }
 
+// A plain Qt Quick item drawn after ours: it must not inherit our viewport or scissor.
+class GreenItem : public QQuickPaintedItem {
+ public:
+  explicit GreenItem(QQuickItem *parent) : QQuickPaintedItem(parent) {}
+  void paint(QPainter *p) override { p->fillRect(QRectF(0, 0, width(), height()), Qt::green); }
+};
+
 struct Scene {
   QQuickWindow window;
   QQuickItem *clipParent = nullptr;
@@ -97,7 +108,12 @@ struct Scene {
     snapped->snapMode = 2;
     snapped->drawing = Drawing::SnappedRect;
     snapped->fill = Qt::black;
+    after = new GreenItem(window.contentItem());
+    after->setPosition(QPointF(150, 200));
+    after->setSize(QSizeF(120, 30));
+    after->setZ(10);
   }
+  GreenItem *after = nullptr;
 };
 
 QRgb at(const QImage &img, qreal x, qreal y, qreal d) {
@@ -152,6 +168,11 @@ TEST_F(ItemGrab, ItemDrawsAtItsScenePositionClippedByItsParentWithItsOpacity) {
   expectColour(image_.pixel(inX + 10, inY), 191, 64, 128, 3, "first row of the item");
 }
 
+TEST_F(ItemGrab, QtQuickItemsDrawnAfterOursKeepTheirOwnViewportAndScissor) {
+  expectColour(at(image_, 160, 210, d_), 0, 255, 0, 0, "left part of the later item");
+  expectColour(at(image_, 260, 225, d_), 0, 255, 0, 0, "right part of the later item");
+}
+
 TEST_F(ItemGrab, TheCoreExistsBeforeTheFirstSync) {
   EXPECT_GT(scene_->item->syncs.load(), 0);
   EXPECT_EQ(scene_->item->syncsWithoutCore.load(), 0);
@@ -197,9 +218,4 @@ TEST_F(ItemGrab, MovingTheParentMovesTheDrawing) {
 
 }  // namespace
 
-int main(int argc, char **argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  qornInit();
-  QGuiApplication app(argc, argv);
-  return RUN_ALL_TESTS();
-}
+int main(int argc, char **argv) { return runGpuTests(argc, argv); }

@@ -13,11 +13,20 @@ RhiTarget::RhiTarget(QRhi::Implementation impl, QSize size) {
     params.fallbackSurface = fallback_.get();
     rhi_.reset(QRhi::create(QRhi::OpenGLES2, &params));
   } else if (impl == QRhi::Vulkan) {
-    vulkan_ = std::make_unique<QVulkanInstance>();
-    vulkan_->setExtensions(QRhiVulkanInitParams::preferredInstanceExtensions());
-    if (!vulkan_->create()) return;
+    // One instance for the process: unloading the Vulkan driver between tests would leave its
+    // own allocations without symbols for the leak checker.
+    static QVulkanInstance *instance = [] {
+      auto *inst = new QVulkanInstance;
+      inst->setExtensions(QRhiVulkanInitParams::preferredInstanceExtensions());
+      if (!inst->create()) {
+        delete inst;
+        return static_cast<QVulkanInstance *>(nullptr);
+      }
+      return inst;
+    }();
+    if (!instance) return;
     QRhiVulkanInitParams params;
-    params.inst = vulkan_.get();
+    params.inst = instance;
     rhi_.reset(QRhi::create(QRhi::Vulkan, &params));
   } else {
     QRhiNullInitParams params;

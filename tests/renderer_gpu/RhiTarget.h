@@ -31,7 +31,6 @@ class RhiTarget {
   static QRhi::Implementation fromEnvironment();
 
  private:
-  std::unique_ptr<QVulkanInstance> vulkan_;
   std::unique_ptr<QOffscreenSurface> fallback_;
   std::unique_ptr<QRhi> rhi_;
   std::unique_ptr<QRhiTexture> colour_;

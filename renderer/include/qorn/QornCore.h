@@ -209,8 +209,9 @@ void qornStroke(QornContext* ctx);
 
 // --- Fonts and text --------------------------------------------------------------------------
 // Adds a font from memory under name. The bytes are not copied: unless freeData is non-zero the
-// caller keeps them alive for the context's life. A TrueType collection uses its first face.
-// Returns the font id, -1 on failure.
+// caller keeps them alive for the context's life; with freeData the context owns them (malloc'ed)
+// and frees them, also when the font is refused. A TrueType collection uses its first face.
+// Returns the font id, -1 when the bytes are not a usable font.
 int qornCreateFontMem(QornContext* ctx, const char* name, unsigned char* data, int ndata, int freeData);
 int qornFindFont(QornContext* ctx, const char* name);  // -1 when absent or name is null
 void qornFontSize(QornContext* ctx, float size);

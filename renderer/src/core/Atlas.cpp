@@ -186,9 +186,15 @@ void Atlas::clearState() {
 }
 
 int Atlas::addFont(const char* name, unsigned char* data, int dataSize, int freeData) {
-  if (!name || !data || dataSize <= 0) return -1;
+  // With freeData the bytes are the atlas's from here on, also when they turn out unusable.
+  auto refuse = [&](Font* f) {
+    delete f;
+    if (freeData) std::free(data);
+    return -1;
+  };
+  if (!name || !data || dataSize <= 0) return refuse(nullptr);
   Font* font = new (std::nothrow) Font();
-  if (!font) return -1;
+  if (!font) return refuse(nullptr);
   font->glyphs.reserve(kInitGlyphs);
   std::fill(std::begin(font->lut), std::end(font->lut), -1);
   // The whole name is kept: callers name fonts by file path, which may be longer than a fixed field.
@@ -199,19 +205,13 @@ int Atlas::addFont(const char* name, unsigned char* data, int dataSize, int free
 
   nscratch_ = 0;
   const int offset = checkedFaceOffset(data, dataSize);
-  if (offset < 0 || !stbtt_InitFont(&font->font, data, offset)) {
-    delete font;
-    return -1;
-  }
+  if (offset < 0 || !stbtt_InitFont(&font->font, data, offset)) return refuse(font);
   font->font.userdata = this;
   int ascent = 0, descent = 0, lineGap = 0;
   stbtt_GetFontVMetrics(&font->font, &ascent, &descent, &lineGap);
   ascent += lineGap;
   const int fh = ascent - descent;
-  if (fh <= 0) {
-    delete font;
-    return -1;
-  }
+  if (fh <= 0) return refuse(font);
   font->ascender = static_cast<float>(ascent) / fh;
   font->descender = static_cast<float>(descent) / fh;
   font->lineh = font->ascender - font->descender;

@@ -41,28 +41,6 @@ bool reserveFor(std::vector<T> &v, size_t need, size_t minimum) {
   return true;
 }
 
-// A polygon whose turns all go one way is convex only if it winds around once: a pentagram also
-// turns one way but winds twice and needs the stencil. Counts the sign changes of the edge
-// directions' x and y components, which are two each for a single turn.
-bool reallyConvex(const QornPath &p) {
-  if (p.nfill < 3) return true;
-  auto changes = [&p](int axis) {
-    int count = 0, prev = 0, first = 0;
-    for (int i = 0; i < p.nfill; ++i) {
-      const QornVertex &a = p.fill[i], &b = p.fill[(i + 1) % p.nfill];
-      const float d = axis == 0 ? b.x - a.x : b.y - a.y;
-      const int sign = d > 1e-6f ? 1 : (d < -1e-6f ? -1 : 0);
-      if (sign == 0) continue;
-      if (prev != 0 && sign != prev) ++count;
-      if (first == 0) first = sign;
-      prev = sign;
-    }
-    if (prev != 0 && first != 0 && prev != first) ++count;
-    return count;
-  };
-  return changes(0) <= 2 && changes(1) <= 2;
-}
-
 }  // namespace
 
 QornContext *RhiBackend::createContext(QRhi *rhi, int flags) {
@@ -443,7 +421,7 @@ void RhiBackend::fill(const QornPaint *paint, QornCompositeState op, const QornS
   if (npaths <= 0) return;
   Call *call = allocCall();
   if (!call) return;
-  const bool convex = npaths == 1 && paths[0].convex && reallyConvex(paths[0]);
+  const bool convex = npaths == 1 && paths[0].convex;
   call->type = convex ? CallConvexFill : CallFill;
   call->triangleCount = convex ? 0 : 4;
   call->image = paint->image;
@@ -637,7 +615,10 @@ QRhiShaderResourceBindings *RhiBackend::bindingsFor(int image) {
 }
 
 void RhiBackend::flush() {
-  if (ncalls_ == 0) return;
+  if (ncalls_ == 0) {
+    cb_ = nullptr;  // the pass follows: no uploads from here on
+    return;
+  }
   const bool ok = growBuffer(fubuf_, quint32(fragStride_) * quint32(nuniforms_)) &&
                   growBuffer(vbuf_, quint32(sizeof(QornVertex)) * quint32(nverts_)) &&
                   growBuffer(ibuf_, 4u * quint32(nindices_));
