@@ -24,8 +24,7 @@ inline int lookup(const int16_t *table, int i) {
 
 constexpr int kBreakWidth = 1000;
 
-// "%3.1f"
-QString degrees(float v) { return QString::number(double(v), 'f', 1).rightJustified(3); }
+QString degrees(float v) { return QString::asprintf("%3.1f", double(v)); }
 
 // Names are user text: substituted in one pass so a "%1" inside a name stays as it is.
 QString statsText(const QString &name, const MeaResult &r) {
@@ -394,6 +393,6 @@ void ItemPainter::drawGlobal(const MeaItem &def, const MeaResult &res) {
 void ItemPainter::drawMouse(const MeaItem &def, const MeaResult &res, QPoint cursor) {
   if (!active()) return;
   drawLabel(cursor, 0,
-            QStringLiteral("%1, (%2, %3)").arg(degrees(res.avg)).arg(def.points[0].x).arg(def.points[0].y),
+            QString::asprintf("%3.1f, (%d, %d)", double(res.avg), int(def.points[0].x), int(def.points[0].y)),
             10);
 }

@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <mutex>
+
 namespace {
 
 constexpr quint32 kPaintColors[kPaintColorCount] = {
@@ -15,7 +17,10 @@ constexpr quint32 kItemColors[kItemColorCount] = {
     0xFF804040, 0xFF408040, 0xFF404080, 0xFF004000, 0xFF000040, 0xFF400040,
     0xFF800080, 0xFF8000FF, 0xFF400080, 0xFFFF00FF};
 
+std::once_flag g_once;
 PaintResources *g_resources = nullptr;
+
+void buildPaintResources();
 
 }  // namespace
 
@@ -27,8 +32,18 @@ quint32 itemColorArgb(int index) {
   return kItemColors[((index % kItemColorCount) + kItemColorCount) % kItemColorCount];
 }
 
-void initPaintResources() {
-  if (g_resources) return;
+void initPaintResources() { std::call_once(g_once, buildPaintResources); }
+
+const PaintResources &paintResources() {
+  // Programs build the tables at start-up; a painter reached first (a test, a tool) builds them
+  // here, once, whichever thread it runs on.
+  initPaintResources();
+  return *g_resources;
+}
+
+namespace {
+
+void buildPaintResources() {
   auto *r = new PaintResources;
   for (int i = 0; i < kPaintColorCount; ++i) {
     const quint32 c = kPaintColors[i];
@@ -48,7 +63,4 @@ void initPaintResources() {
   g_resources = r;  // lives for the process
 }
 
-const PaintResources &paintResources() {
-  if (!g_resources) initPaintResources();
-  return *g_resources;
-}
+}  // namespace

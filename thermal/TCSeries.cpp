@@ -1,5 +1,7 @@
 #include "TCSeries.h"
 
+#include <algorithm>
+
 #define OSTREL_SETTER(Class, Setter, Type, field, signal) \
   void Class::Setter(Type v) {                            \
     if (field == v) return;                               \
@@ -79,6 +81,8 @@ void TCSeriesBase::copyFrom(const TCSeriesBase &other) {
   xmax_ = other.xmax_;
   ymin_ = other.ymin_;
   ymax_ = other.ymax_;
-  // Shares the storage until either side writes; the renderer's placement then detaches its copy.
-  samples_ = other.samples_;
+  // A real copy into the storage this object already has: sharing the buffer would make the
+  // next append on the GUI thread copy the whole series instead.
+  samples_.resize(other.samples_.size());
+  std::copy(other.samples_.cbegin(), other.samples_.cend(), samples_.begin());
 }

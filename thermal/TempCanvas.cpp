@@ -78,8 +78,6 @@ void TempCanvas::setTool(int t) {
   if (!begun_ || t < 0 || t >= kToolCount || t == tool_) return;
   if (t == 0 || t == 2 || t == 5 || t == 11) setCursor(Qt::ArrowCursor);
   const int old = tool_;
-  // A drawing left half-done by a tool change keeps its item, but the tool lets go of it.
-  if (tools_[old]) tools_[old]->editItem = nullptr;
   tool_ = t;
   if (old == 0 || t == 0) selectItem(nullptr);
   emit toolChanged();

@@ -198,18 +198,24 @@ void TempChart::refresh() {
     update();
 }
 
+// Only the two modifier keys are the chart's; every other key goes on to the parents.
 void TempChart::keyPressEvent(QKeyEvent *event) {
-  if (keyMode_ == 0) {
-    if (event->key() == Qt::Key_Control)
-      keyMode_ = 2;
-    else if (event->key() == Qt::Key_Alt)
-      keyMode_ = 1;
+  const int k = event->key();
+  if (k != Qt::Key_Control && k != Qt::Key_Alt) {
+    event->ignore();
+    return;
   }
+  if (keyMode_ == 0) keyMode_ = k == Qt::Key_Control ? 2 : 1;
   event->accept();
 }
 
 void TempChart::keyReleaseEvent(QKeyEvent *event) {
-  if (event->key() == Qt::Key_Control || event->key() == Qt::Key_Alt) keyMode_ = 0;
+  const int k = event->key();
+  if (k != Qt::Key_Control && k != Qt::Key_Alt) {
+    event->ignore();
+    return;
+  }
+  keyMode_ = 0;
   event->accept();
 }
 
@@ -342,21 +348,31 @@ void TempChartRender::paint(QornPainter *p) {
       p->strokeWidth(2.0f);
       p->beginPath();
       QList<TCSample> &samples = s->samples();
+      // Dots closer than half a pixel to the last one drawn would cover the same pixels again.
+      double lastX = -1e300, lastY = -1e300;
       for (TCSample &v : samples) {
         v.vx = L.toViewX(v.x);
         v.vy = L.toViewY(v.y);
         v.inside = L.insidePlot(v.vx, v.vy);
-        if (v.inside) {
-          p->ellipse(float(v.vx), float(v.vy), 2.0f, 2.0f);
-        } else {
+        if (!v.inside) {
           clipped_ = true;
+        } else if (std::abs(v.vx - lastX) >= 0.5 || std::abs(v.vy - lastY) >= 0.5) {
+          p->ellipse(float(v.vx), float(v.vy), 2.0f, 2.0f);
+          lastX = v.vx;
+          lastY = v.vy;
         }
       }
+      // Consecutive segments continue one polyline; a gap starts a new one.
+      bool open = false;
       for (qsizetype i = 1; i < samples.size(); ++i) {
         const TCSample &a = samples[i - 1], &b = samples[i];
-        if (!a.inside && !b.inside) continue;
-        p->moveTo(float(a.vx), float(a.vy));
+        if (!a.inside && !b.inside) {
+          open = false;
+          continue;
+        }
+        if (!open) p->moveTo(float(a.vx), float(a.vy));
         p->lineTo(float(b.vx), float(b.vy));
+        open = true;
       }
       p->stroke();
     }
@@ -376,11 +392,11 @@ void TempChartRender::paint(QornPainter *p) {
   p->setFont(p->defaultFont());
   p->fillColor(res.qornColors[1]);
   for (double t : xt) {
-    const QString s = QString::number(t, 'f', 0).rightJustified(3);
+    const QString s = QString::asprintf("%3.0f", t);
     p->text(s, float(L.toViewX(t) - 10), bottom + 20);
   }
   for (double t : yt) {
-    const QString s = QString::number(t, 'f', 1).rightJustified(3);
+    const QString s = QString::asprintf("%3.1f", t);
     p->text(s, 20, float(L.toViewY(t) + 5));
   }
   p->beginPath();

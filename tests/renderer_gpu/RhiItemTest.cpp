@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
+#include <QPainter>
 #include <QQuickItem>
+#include <QQuickPaintedItem>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
 #include <QTest>
@@ -69,6 +71,13 @@ void TestRenderer::paint(QornPainter *p) {
   p->fill();
 }
 
+// A plain Qt Quick item drawn after ours: it must not inherit our viewport or scissor.
+class GreenItem : public QQuickPaintedItem {
+ public:
+  explicit GreenItem(QQuickItem *parent) : QQuickPaintedItem(parent) {}
+  void paint(QPainter *p) override { p->fillRect(QRectF(0, 0, width(), height()), Qt::green); }
+};
+
 struct Scene {
   QQuickWindow window;
   QQuickItem *clipParent = nullptr;
@@ -99,7 +108,12 @@ struct Scene {
     snapped->snapMode = 2;
     snapped->drawing = Drawing::SnappedRect;
     snapped->fill = Qt::black;
+    after = new GreenItem(window.contentItem());
+    after->setPosition(QPointF(150, 200));
+    after->setSize(QSizeF(120, 30));
+    after->setZ(10);
   }
+  GreenItem *after = nullptr;
 };
 
 QRgb at(const QImage &img, qreal x, qreal y, qreal d) {
@@ -152,6 +166,11 @@ TEST_F(ItemGrab, ItemDrawsAtItsScenePositionClippedByItsParentWithItsOpacity) {
   expectColour(image_.pixel(inX, inY + 10), 191, 64, 128, 3, "first column of the item");
   expectColour(image_.pixel(inX + 10, outY), 255, 255, 255, 0, "row above the item");
   expectColour(image_.pixel(inX + 10, inY), 191, 64, 128, 3, "first row of the item");
+}
+
+TEST_F(ItemGrab, QtQuickItemsDrawnAfterOursKeepTheirOwnViewportAndScissor) {
+  expectColour(at(image_, 160, 210, d_), 0, 255, 0, 0, "left part of the later item");
+  expectColour(at(image_, 260, 225, d_), 0, 255, 0, 0, "right part of the later item");
 }
 
 TEST_F(ItemGrab, TheCoreExistsBeforeTheFirstSync) {

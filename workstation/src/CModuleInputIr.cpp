@@ -28,7 +28,6 @@ CModuleInputIr::CModuleInputIr(QObject* parent)
   qRegisterMetaType<TempData*>("TempData*");
   connect(this, &CModuleInputIr::dataRecved_Signal, this, &CModuleInputIr::dataRecved_Slot);
   connect(this, &CModuleInputIr::qtc_workEnd, this, &CModuleInputIr::qtc_onWorkEnd);
-  for (OwnFrame& f : own_) f.record = TempData{};
 }
 
 CModuleInputIr::~CModuleInputIr() {
@@ -48,6 +47,9 @@ int CModuleInputIr::init(CInputBase* input, CFrame* frame) {
   const int r = CModule::init(input, frame);
   if (r < 0) return r;
   setViewName(QStringLiteral("%1 [%2]").arg(in->device_id(), in->device_ip()));
+  // Measure once per second of the camera's rate as far as it is known yet; loadData and the
+  // end of the open refine it.
+  meter_.reset(framesPerMeasurement(in));
   // An input that is already running belongs to someone else's consumer.
   if (in->setConsumer(&CModuleInputIr::frameCallback, this) < 0) {
     CModule::detach();
@@ -58,12 +60,15 @@ int CModuleInputIr::init(CInputBase* input, CFrame* frame) {
 
 void CModuleInputIr::detach() {
   if (!isAttached()) return;
+  QPointer<CModuleInputIr> self(this);
   release();
-  CModule::detach();
+  if (!self.isNull()) CModule::detach();
 }
 
 void CModuleInputIr::release() {
+  QPointer<CModuleInputIr> self(this);
   unloadData();
+  if (self.isNull()) return;
   // No preview runs any more: the camera must not keep a consumer pointing at this module.
   if (CInputIr* in = ir(); in != nullptr && !in->isOpen()) in->setConsumer(nullptr, nullptr);
 }
@@ -87,53 +92,21 @@ void CModuleInputIr::onFrame(FrameSlot* slot) {
     skipped_.fetch_add(1, std::memory_order_relaxed);
     return;
   }
-  OwnFrame& dst = own_[guiFrame_.load(std::memory_order_acquire) == 0 ? 1 : 0];
-  if (!copyShown(*slot, dst)) {
+  FrameCopy& dst = own_[guiFrame_.load(std::memory_order_acquire) == 0 ? 1 : 0];
+  if (!dst.assign(*slot)) {
     skipped_.fetch_add(1, std::memory_order_relaxed);
     return;
   }
   framePending_.store(true, std::memory_order_release);
-  emit dataRecved_Signal(0, &dst.record);
-}
-
-bool CModuleInputIr::copyShown(const FrameSlot& src, OwnFrame& dst) {
-  if (src.head == nullptr || src.data == nullptr) return false;
-  const size_t pixels = size_t{src.head->width} * src.head->height;
-  if (pixels == 0 || pixels > kMaxShownPixels) return false;
-  const size_t dataBytes = pixels * sizeof(int16_t);
-  // Grows only on the first frame or a larger one; steady frames reuse the buffers.
-  if (dst.headAndData.size() < sizeof(DataFrameHead) + dataBytes) dst.headAndData.resize(sizeof(DataFrameHead) + dataBytes);
-  std::memcpy(dst.headAndData.data(), src.head, sizeof(DataFrameHead));
-  std::memcpy(dst.headAndData.data() + sizeof(DataFrameHead), src.data, dataBytes);
-  dst.record.head = reinterpret_cast<DataFrameHead*>(dst.headAndData.data());
-  dst.record.data = reinterpret_cast<int16_t*>(dst.headAndData.data() + sizeof(DataFrameHead));
-  if (src.image != nullptr) {
-    if (dst.image.size() < pixels) dst.image.resize(pixels);
-    std::memcpy(dst.image.data(), src.image, pixels * sizeof(uint32_t));
-    dst.record.image = dst.image.data();
-  } else {
-    dst.record.image = nullptr;
-  }
-  dst.record.frameIndex = src.frameIndex;
-  dst.record.frameNumber = src.frameNumber;
-  return true;
-}
-
-void CModuleInputIr::reserveOwnFrames(int width, int height) {
-  if (width <= 0 || height <= 0) return;
-  const size_t pixels = size_t(width) * size_t(height);
-  if (pixels > kMaxShownPixels) return;
-  for (OwnFrame& f : own_) {
-    if (f.headAndData.size() < sizeof(DataFrameHead) + pixels * 2) f.headAndData.resize(sizeof(DataFrameHead) + pixels * 2);
-    if (f.image.size() < pixels) f.image.resize(pixels);
-  }
+  emit dataRecved_Signal(0, dst.record());
 }
 
 void CModuleInputIr::dataRecved_Slot(int status, TempData* frame) {
   if (status == 0) {
-    if (loaded_ && frame != nullptr) {
+    // Frames that arrive before the open has ended wait for the canvas to learn the size.
+    if (loaded_ && busy_ == 0 && frame != nullptr) {
       // From here on the receiver fills the other own frame.
-      guiFrame_.store(frame == &own_[0].record ? 0 : 1, std::memory_order_release);
+      guiFrame_.store(frame == own_[0].record() ? 0 : 1, std::memory_order_release);
       currentFrame_ = frame;
       ModuleCanvas* c = canvas();
       if (c != nullptr && showInfo() && frame->head != nullptr) {
@@ -154,15 +127,20 @@ void CModuleInputIr::dataRecved_Slot(int status, TempData* frame) {
     setReconnecting(false);
 }
 
-void CModuleInputIr::waitWhileBusy() {
-  if (busy_ == 0) return;
+bool CModuleInputIr::waitWhileBusy() {
+  if (busy_ == 0) return true;
+  // The events processed here may delete the module (a deferred delete posted by a handler
+  // that runs inside this wait); its destructor waits for the task itself.
+  QPointer<CModuleInputIr> self(this);
   // Each pass waits for an event, at most 100 ms (the timer), so the interface stays live.
   QTimer pass;
   pass.start(100);
-  while (busy_ != 0) QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  while (!self.isNull() && self->busy_ != 0)
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  return !self.isNull();
 }
 
-void CModuleInputIr::runOnPool(int busyValue, bool open) {
+bool CModuleInputIr::runOnPool(int busyValue, bool open) {
   busy_ = busyValue;
   taskInput_ = ir();
   CInputIr* in = taskInput_.data();
@@ -177,7 +155,7 @@ void CModuleInputIr::runOnPool(int busyValue, bool open) {
     }
     emit qtc_workEnd(0);
   });
-  waitWhileBusy();
+  return waitWhileBusy();
 }
 
 int CModuleInputIr::loadData() {
@@ -193,7 +171,8 @@ int CModuleInputIr::loadData() {
   guiFrame_.store(-1, std::memory_order_relaxed);
   skipped_.store(0, std::memory_order_relaxed);
   recorder_->resetCounts();
-  reserveOwnFrames(in->dataWidth(), in->dataHeight());
+  for (FrameCopy& f : own_) f.reserve(in->dataWidth(), in->dataHeight());
+  // The outcome shows in isPaused; the module may be gone by the time the wait ends.
   runOnPool(kBusyOpening, true);
   return 0;
 }
@@ -218,7 +197,7 @@ void CModuleInputIr::qtc_onWorkEnd(int) {
 
 void CModuleInputIr::unloadData() {
   // An open under way is waited for first: it may yet succeed, and its task uses this module.
-  waitWhileBusy();
+  if (!waitWhileBusy()) return;
   CInputIr* in = ir();
   if (in == nullptr || !in->isOpen()) return;
   loaded_ = false;
@@ -226,7 +205,9 @@ void CModuleInputIr::unloadData() {
   guiFrame_.store(-1, std::memory_order_release);
   if (input_saveConfirmed()) saveInput();
   if (ModuleCanvas* c = canvas()) c->endUpdate();
-  runOnPool(kBusyClosing, false);
+  if (!runOnPool(kBusyClosing, false)) return;
+  // A closed camera has no connection to be restored.
+  setReconnecting(false);
 }
 
 int CModuleInputIr::pause(bool flag) {

@@ -11,11 +11,11 @@
 
 #include <QPointer>
 #include <atomic>
-#include <vector>
 
 #include "workstation/CInputIr.h"
 #include "workstation/CModuleInputIrBase.h"
 #include "workstation/FpsMeter.h"
+#include "workstation/FrameCopy.h"
 #include "workstation/Recorder.h"
 
 class CModuleInputIr : public CModuleInputIrBase {
@@ -27,9 +27,6 @@ class CModuleInputIr : public CModuleInputIrBase {
   Q_PROPERTY(CModule* subModulePtz READ subModulePtz NOTIFY subModulePtzChanged)
 
  public:
-  // The largest frame shown (pixels); a head claiming more is not copied.
-  static constexpr size_t kMaxShownPixels = 4096u * 4096u;
-
   explicit CModuleInputIr(QObject* parent = nullptr);
   // Still attached: closes the camera (after any open or close under way) and detaches.
   ~CModuleInputIr() override;
@@ -82,20 +79,12 @@ class CModuleInputIr : public CModuleInputIrBase {
   void qtc_onWorkEnd(int result);
 
  private:
-  // A shown frame's own copy: head and codes contiguous (as the SDK keeps them), then the image.
-  struct OwnFrame {
-    std::vector<uint8_t> headAndData;
-    std::vector<uint32_t> image;
-    TempData record;
-  };
-
   CInputIr* ir() const { return qobject_cast<CInputIr*>(input()); }
   void onFrame(FrameSlot* slot);
-  // Copies on the receiver thread into a frame the GUI does not hold; false when it cannot.
-  bool copyShown(const FrameSlot& src, OwnFrame& dst);
-  void reserveOwnFrames(int width, int height);
-  void waitWhileBusy();
-  void runOnPool(int busyValue, bool open);
+  // Both return false when the module was deleted while events were processed: the caller must
+  // then touch nothing of it.
+  bool waitWhileBusy();
+  bool runOnPool(int busyValue, bool open);
   void setPaused(bool paused);
   void setReconnecting(bool reconnecting);
   void release();
@@ -112,7 +101,7 @@ class CModuleInputIr : public CModuleInputIrBase {
   // The camera an open or close task works on (kept while the task runs).
   QPointer<CInputIr> taskInput_;
 
-  OwnFrame own_[2];
+  FrameCopy own_[2];
   std::atomic<bool> framePending_{false};
   std::atomic<int> guiFrame_{-1};  // which own frame the GUI holds, -1 none
   std::atomic<uint64_t> skipped_{0};
