@@ -11,6 +11,8 @@
 #include <QQuickWindow>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QFileInfo>
 #include <mutex>
 #include <vector>
 
@@ -138,6 +140,16 @@ TEST(AppObjectGrab, AShownItemGoesToAPngOfItsSize) {
 
   // A file that cannot be written.
   EXPECT_EQ(app.grab(shown.rect, dir.path() + "/missing/item.png"), -197);
+
+  // A view asking again while a capture waits (the event loop runs inside grab) is refused.
+  int nested = 1;
+  QTimer::singleShot(0, &app, [&] { nested = app.grab(shown.rect, dir.path() + "/nested.png"); });
+  EXPECT_EQ(app.grab(shown.rect, png), 0);
+  EXPECT_EQ(nested, -7);
+  EXPECT_FALSE(QFileInfo::exists(dir.path() + "/nested.png"));
+
+  app.copyTextToClipboard(QStringLiteral("1\t2.5\n"));
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "1\t2.5\n");
 }
 
 TEST(AppObjectGrab, NoWindowOrAHiddenOneIsRefusedAtOnce) {
@@ -185,10 +197,18 @@ TEST(MessageHandler, CategoriesLevelsAndTheFatalFlush) {
   qtMessageOutput(QtFatalMsg, none, QStringLiteral("giving up"));
   EXPECT_EQ(ostrel::logDefault(), nullptr);
   ostrel::logResetDefault();
+  ostrel::logSetPathPrefix(ostrel::logDefault(), OSTREL_TEST_BINARY_DIR "/shell_cases");
   const QStringList files = QDir(dir.path()).entryList({"fatal_*.log"});
   ASSERT_EQ(files.size(), 1);
   const QByteArray text = shell::readAll(dir.path() + "/" + files[0]);
   EXPECT_TRUE(text.contains("FATAL [default] giving up\n\n")) << text.toStdString();
+}
+
+TEST(AppObjectShutdown, WithoutStartUpExecRefusesAndShutdownLeavesTheLogOpen) {
+  EXPECT_EQ(appObject(), nullptr);
+  EXPECT_EQ(appExec("qrc:/none.qml"), -7);
+  appShutdown();
+  EXPECT_NE(ostrel::logDefault(), nullptr);
 }
 
 TEST(AppObjectShutdown, DeletingItClosesModulesAndDeletesEveryManager) {

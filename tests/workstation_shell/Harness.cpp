@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "qorn/QornInit.h"
 #include "workstation/AppStartup.h"
 #include "workstation/CApp.h"
 #include "workstation/CModuleInputIr.h"
@@ -32,6 +33,10 @@ int main(int argc, char** argv) {
     if (appStartup(&argc, argv) != 0 || appObject() != app) return 97;
     const int after = countEntries(dir) + countEntries(dir + "/Calorvue-Config") + countEntries(dir + "/Calorvue-Log");
     if (after != before) return 96;
+    // The renderer was set up, and the environment points Qt at the configuration folder.
+    if (!qornInitialized()) return 92;
+    if (qgetenv("QT_QUICK_CONTROLS_CONF") != (dir + "/Calorvue-Config/qtquickcontrols2.conf").toLocal8Bit()) return 91;
+    if (qgetenv("QT_LOGGING_CONF") != (dir + "/Calorvue-Config/qtlogging.ini").toLocal8Bit()) return 90;
     const int rc = appExec("qrc:/test/QuitSoon.qml");
     appShutdown();
     return rc;

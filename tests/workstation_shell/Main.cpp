@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QQuickWindow>
 
+#include "foundation/Logger.h"
+
 namespace {
 
 class AppEnvironment : public ::testing::Environment {
@@ -13,6 +15,8 @@ class AppEnvironment : public ::testing::Environment {
     static int argc = 1;
     static char name[] = "test_workstation_shell";
     static char* argv[] = {name, nullptr};
+    // The cases' own log lines stay in the build tree, wherever the program is started from.
+    ostrel::logSetPathPrefix(ostrel::logDefault(), OSTREL_TEST_BINARY_DIR "/shell_cases");
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     app_ = new QApplication(argc, argv);
   }
