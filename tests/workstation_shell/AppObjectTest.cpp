@@ -166,6 +166,23 @@ TEST(AppObjectGrab, NoWindowOrAHiddenOneIsRefusedAtOnce) {
   EXPECT_LT(t.elapsed(), CApp::kGrabTimeoutMs);
 }
 
+TEST(AppObjectGrab, APictureThatNeverComesEndsTheWait) {
+  CApp app;
+  ShownRect shown(32, 32);
+  QTemporaryDir dir;
+  // The window goes away once the capture has started: no frame is rendered, no picture arrives.
+  QTimer::singleShot(0, &shown.window, [&] { shown.window.hide(); });
+  QElapsedTimer t;
+  t.start();
+  EXPECT_EQ(app.grab(shown.rect, dir.path() + "/never.png"), -1);
+  EXPECT_GE(t.elapsed(), CApp::kGrabTimeoutMs);
+  EXPECT_FALSE(QFileInfo::exists(dir.path() + "/never.png"));
+  // The next capture is not blocked by the one given up.
+  shown.window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&shown.window, 10000));
+  EXPECT_EQ(app.grab(shown.rect, dir.path() + "/later.png"), 0);
+}
+
 TEST(MessageHandler, CategoriesLevelsAndTheFatalFlush) {
   QTemporaryDir dir;
   ostrel::Logger* log = ostrel::logDefault();
