@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <thread>
 
+#include "TempCanvas.h"
 #include "WorkspaceSupport.h"
 #include "workstation/CConfigManager.h"
 #include "workstation/CModuleInputIr.h"
@@ -146,8 +147,7 @@ TEST_F(LiveModule, ThirtyFpsAtLimitHundredShowsEveryFrame) {
   m()->unloadData();
 
   expectEveryFrameRecorded(rec(), *env.sim);
-  // Shown, or skipped because the GUI still held the previous frame; at most the one pending at
-  // unload is neither.
+  // Shown, or skipped: the GUI still held the previous frame, or the open had not ended yet.
   const uint64_t accounted = canvas_->numbers.size() + m()->framesSkipped();
   EXPECT_LE(accounted, rec()->framesPushed());
   EXPECT_GE(accounted + 1, rec()->framesPushed());
@@ -263,6 +263,45 @@ TEST_F(LiveModule, AStalledGuiNeverSeesATornFrame) {
     widest = std::max(widest, canvas_->numbers[i] - canvas_->numbers[i - 1]);
   EXPECT_GE(widest, 40);
   expectEveryFrameRecorded(rec(), *env.sim);
+}
+
+TEST_F(LiveModule, TheSharedCanvasKeepsOnlyWholeFramesThroughAStalledGui) {
+  CameraEnv env(16);
+  const camsim::TempStreamConfig& content = env.sim->tempStream()->config();
+  make(16);
+  TempCanvas canvas;  // windowless: it takes and measures frames without drawing them
+  m()->setTempCanvas(&canvas);
+  ASSERT_EQ(m()->canvas() != nullptr, true);
+  // After every hand-over the canvas's own copy must be the frame its head names.
+  int checked = 0, torn = 0;
+  std::vector<int16_t> expected;
+  QObject::connect(m(), &CModuleInputIr::dataRecved_SignalExternal, m(), [&](int status, TempData*) {
+    if (status != 0 || !canvas.hasFrame()) return;
+    camsim::FrameContent::codes(content, canvas.frameHead()->frameIndex, expected);
+    const size_t pixels = size_t(canvas.imageWidth()) * canvas.imageHeight();
+    torn += pixels != expected.size() || std::memcmp(canvas.frameData(), expected.data(), pixels * 2) != 0;
+    ++checked;
+  });
+  m()->setShowInfo(true);
+  ASSERT_EQ(m()->loadData(), 0);
+  ASSERT_FALSE(m()->isPaused());
+  EXPECT_TRUE(canvas.begun());
+  EXPECT_EQ(canvas.tfm_module(), m());
+  EXPECT_EQ(canvas.imageWidth(), 640);
+  EXPECT_TRUE(canvas.infoVisible());
+  ASSERT_TRUE(spinUntil([&] { return checked >= 3; }));
+
+  const uint64_t target = rec()->framesPushed() + 50;
+  const auto end = std::chrono::steady_clock::now() + 20s;
+  while (rec()->framesPushed() < target && std::chrono::steady_clock::now() < end) std::this_thread::yield();
+  const int before = checked;
+  ASSERT_TRUE(spinUntil([&] { return checked >= before + 5; }));
+  EXPECT_TRUE(canvas.infoText().startsWith("fpa ")) << canvas.infoText().toStdString();
+  m()->unloadData();
+  EXPECT_FALSE(canvas.begun());
+  EXPECT_EQ(torn, 0) << checked;
+  EXPECT_GE(m()->framesSkipped(), 40u);
+  module_.reset();  // before the canvas goes
 }
 
 }  // namespace
