@@ -235,7 +235,8 @@ void ItemPainter::drawExtremeMarker(int x, int y, bool hottest) {
     qorn_->moveTo(float(x), float(y));
     qorn_->lineTo(float(x - 4), float(y + dy));
     qorn_->lineTo(float(x + 4), float(y + dy));
-    qorn_->lineTo(float(x), float(y));
+    // Closed, so the outline joins at the tip instead of ending in two caps.
+    if (qorn_->core()) qornClosePath(qorn_->core());
     qorn_->fillColor(res.qornColors[fill]);
     qorn_->fill();
     qorn_->strokeColor(res.qornColors[1]);

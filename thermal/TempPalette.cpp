@@ -7,8 +7,18 @@
 
 TempPaletteImageProvider::TempPaletteImageProvider() : QQuickImageProvider(QQuickImageProvider::Image) {
   int n = 0;
-  table_ = Ostrel_AllocPaletteData(&n);
-  count_ = table_ ? n : 0;
+  PaletteData *table = Ostrel_AllocPaletteData(&n);
+  load(table, n);
+}
+
+TempPaletteImageProvider::TempPaletteImageProvider(PaletteData *table, int count)
+    : QQuickImageProvider(QQuickImageProvider::Image) {
+  load(table, count);
+}
+
+void TempPaletteImageProvider::load(PaletteData *table, int count) {
+  table_ = table;
+  count_ = table_ && count > 0 ? count : 0;
   for (int i = 0; i < count_; ++i) {
     const PaletteData &p = table_[i];
     // The name field need not be terminated; never read past its 32 bytes.

@@ -17,6 +17,9 @@ class TempPaletteImageProvider : public QQuickImageProvider {
 
  public:
   TempPaletteImageProvider();
+  // Serves the given table instead of the SDK's: count entries in one malloc'd block, which the
+  // provider frees as it frees the SDK's.
+  TempPaletteImageProvider(PaletteData *table, int count);
   ~TempPaletteImageProvider() override;
 
   // The first palette whose name equals id, as a 1 x 256 RGB32 image (hottest colour on top);
@@ -31,6 +34,8 @@ class TempPaletteImageProvider : public QQuickImageProvider {
   static QImage makeImage(const PaletteData &palette);
 
  private:
+  void load(PaletteData *table, int count);
+
   PaletteData *table_ = nullptr;
   int count_ = 0;
   // Read by the loader threads; written only in the constructor and destructor.

@@ -255,7 +255,7 @@ TEST_F(Tools, ManagerSelectionToolAndHideAll) {
   a.selectItem(r);
   EXPECT_EQ(manager.meaSelected(), r);
   EXPECT_EQ(manager.meaSelectedIndex(), 1);
-  // An item of A added while B's follow moves nothing before it.
+  // Drawing again turns hide-all off first.
   manager.setHideAll(true);
   QSignalSpy hide(&manager, &TempCanvasManager::hideAllChanged);
   QSignalSpy tool(&manager, &TempCanvasManager::toolChanged);

@@ -13,6 +13,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -91,6 +92,23 @@ TEST_F(Palette, ListNamesEveryPaletteInTableOrder) {
     EXPECT_EQ(e->icon(), QStringLiteral("image://tempPalette/") + QString::fromLatin1(table_[i].name));
     EXPECT_EQ(provider.imageAt(i), provider.requestImage(e->name(), nullptr, QSize()));
   }
+}
+
+TEST_F(Palette, OfTwoPalettesWithOneNameTheFirstIsServed) {
+  auto *two = static_cast<PaletteData *>(std::calloc(2, sizeof(PaletteData)));
+  ASSERT_NE(two, nullptr);
+  for (int k = 0; k < 2; ++k) {
+    std::memset(two[k].name, 'N', sizeof two[k].name);  // no terminator: all 32 bytes are the name
+    for (int i = 0; i < 256; ++i) two[k].colors[i] = k == 0 ? 0x00FF0000u : 0x000000FFu;
+  }
+  TempPaletteImageProvider provider(two, 2);
+  const QString name(32, QLatin1Char('N'));
+  ASSERT_EQ(provider.count(), 2);
+  EXPECT_EQ(qobject_cast<CTypeNameDescIcon *>(provider.paletteList()[1])->name(), name);
+  const QImage img = provider.requestImage(name, nullptr, QSize());
+  ASSERT_FALSE(img.isNull());
+  EXPECT_EQ(img.pixel(0, 7), qRgb(255, 0, 0));
+  EXPECT_EQ(provider.imageAt(1).pixel(0, 7), qRgb(0, 0, 255));
 }
 
 TEST_F(Palette, QmlImageLoadsThroughTheProvider) {

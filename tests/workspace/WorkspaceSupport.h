@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "OstrelSDK.h"
+#include "PaintResources.h"
 #include "camsim/CameraSim.h"
 #include "workstation/ModuleCanvas.h"
 
@@ -29,6 +30,7 @@ class AppEnvironment : public ::testing::Environment {
     static char name[] = "test_workspace";
     static char* argv[] = {name, nullptr};
     app_ = new QGuiApplication(argc, argv);
+    initPaintResources();
   }
   void TearDown() override {
     delete app_;

@@ -115,6 +115,8 @@ void CModuleInputIr::dataRecved_Slot(int status, TempData* frame) {
       }
       if (c != nullptr) c->updateData(frame);
       emit dataRecved_SignalExternal(0, frame);
+    } else if (frame != nullptr) {
+      skipped_.fetch_add(1, std::memory_order_relaxed);
     }
     // Cleared in every case, or a frame dropped while unloaded would block the display for good.
     framePending_.store(false, std::memory_order_release);

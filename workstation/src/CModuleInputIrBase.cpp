@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "TempCanvas.h"
 #include "workstation/CInputFileBase.h"
 
 namespace {
@@ -18,9 +19,16 @@ CModuleInputIrBase::CModuleInputIrBase(int moduleType, QObject* parent)
 
 void CModuleInputIrBase::setTempCanvas(QObject* canvas) {
   ModuleCanvas* c = moduleCanvasOf(canvas);
-  if (c == nullptr) canvas = nullptr;
-  if (canvasObject_.data() == canvas && canvas_ == c) return;
+  auto* temp = c == nullptr ? qobject_cast<TempCanvas*>(canvas) : nullptr;
+  if (c == nullptr && temp == nullptr) canvas = nullptr;
+  if (canvasObject_.data() == canvas && (canvas == nullptr || canvas_ != nullptr)) return;
   canvasObject_ = canvas;
+  if (temp != nullptr) {
+    sink_ = std::make_unique<TempCanvasSink>(temp);
+    c = sink_.get();
+  } else {
+    sink_.reset();
+  }
   canvas_ = c;
   emit tempCanvasChanged();
 }

@@ -61,7 +61,8 @@ class CModuleInputIr : public CModuleInputIrBase {
   double measuredFps() const { return meter_.fps(); }
   uint32_t decimation() const { return meter_.decimation(); }
   uint32_t fpsInterval() const { return meter_.interval(); }
-  // Frames due to be shown that were skipped because the previous one was still pending.
+  // Frames due to be shown that did not reach the canvas: the previous one was still pending,
+  // or the frame came while the camera was not (or not yet) loaded.
   uint64_t framesSkipped() const { return skipped_.load(std::memory_order_relaxed); }
   int busy() const { return busy_; }
 

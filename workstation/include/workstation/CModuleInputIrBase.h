@@ -4,11 +4,13 @@
 #pragma once
 
 #include <QPointer>
+#include <memory>
 
 #include "TempImageConfig.h"
 #include "workstation/CModule.h"
 #include "workstation/FrameSlot.h"
 #include "workstation/ModuleCanvas.h"
+#include "workstation/TempCanvasSink.h"
 
 class CModuleInputIrBase : public CModule {
   Q_OBJECT
@@ -17,7 +19,8 @@ class CModuleInputIrBase : public CModule {
   Q_PROPERTY(bool showInfo READ showInfo WRITE setShowInfo NOTIFY showInfoChanged)
 
  public:
-  // The view hands over its canvas item; an object without the canvas interface counts as none.
+  // The view hands over its canvas item (a TempCanvas, or any object with the canvas interface);
+  // any other object counts as none.
   QObject* tempCanvasObject() const { return canvasObject_.data(); }
   void setTempCanvas(QObject* canvas);
   // The canvas, or null when none was given or it has been deleted.
@@ -46,6 +49,7 @@ class CModuleInputIrBase : public CModule {
  private:
   QPointer<QObject> canvasObject_;
   ModuleCanvas* canvas_ = nullptr;
+  std::unique_ptr<TempCanvasSink> sink_;  // when the canvas is a TempCanvas
   TempImageConfig imageConfig_;
   bool showInfo_ = false;
 };
