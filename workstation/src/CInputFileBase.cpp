@@ -34,6 +34,24 @@ void CInputFileBase::resetData(bool frameCount) {
   if (frameCount) dataFrameCount_ = 0;
 }
 
+TFRaw* CInputFileBase::writeRawBegin(CInputFileBase* input) {
+  if (input == nullptr || !input->isOpen() || input->tf_ == nullptr) return nullptr;
+  if (TF_WriteRawBegin(input->tf_, &input->rawEdit_) != 0 || input->rawEdit_.conf == nullptr) return nullptr;
+  input->rawPending_ = true;
+  return &input->rawEdit_;
+}
+
+bool CInputFileBase::writeRawCheckConf(CInputFileBase* input) {
+  if (input == nullptr || !input->isOpen() || input->tf_ == nullptr || input->rawEdit_.conf == nullptr) return false;
+  return TF_WriteRawCheckConf(input->tf_, &input->rawEdit_) == 1;
+}
+
+int CInputFileBase::writeRawEnd(CInputFileBase* input) {
+  if (input == nullptr || !input->isOpen() || input->tf_ == nullptr || input->rawEdit_.conf == nullptr) return -7;
+  const QByteArray path = input->inputNameAbs_.toUtf8();
+  return TF_WriteRawEnd(input->tf_, &input->rawEdit_, path.constData());
+}
+
 CInputJpg::CInputJpg(QObject* parent) : CInputFileBase(parent) {
   inputType_ = 2;
 }

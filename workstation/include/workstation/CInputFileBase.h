@@ -26,11 +26,22 @@ class CInputFileBase : public CInputBase {
   QString fileName() const { return fileInfo_.fileName(); }
   TFContext* handle() const { return tf_; }
 
+  // The write side of the open file's record block (its size field is `confSize`), or null when
+  // no file is open. Taking it marks a write as pending.
+  static TFRaw* writeRawBegin(CInputFileBase* input);
+  // Whether the block's view-and-measurement part differs from the file's record.
+  static bool writeRawCheckConf(CInputFileBase* input);
+  // Writes the block's record into the file: the SDK's result, or -7 when no file is open.
+  static int writeRawEnd(CInputFileBase* input);
+  bool writeRawPending() const { return rawPending_; }
+  void setWriteRawPending(bool pending) { rawPending_ = pending; }
+
  protected:
   QFileInfo fileInfo_;
   TFContext* tf_ = nullptr;
   TFRaw raw_{};      // filled by TF_ReadRaw at open
   TFRaw rawEdit_{};  // write side, for editing the file's record
+  bool rawPending_ = false;
   TFFrame frame_{};  // the first frame's head
 };
 
