@@ -68,6 +68,22 @@ class CTabManager : public CViewBackend {
   // marking each as confirmed; returns how many.
   Q_INVOKABLE int save_getModuleList(CTab* tab);
 
+  // Registers the workspace and input types in "Ostrel" 1.0; the last registration's result.
+  int init();
+
+  // The workspace file. New: -7 while tabs exist, else forgets the file inputs and the name.
+  Q_INVOKABLE int workspace_new();
+  // Appends the file's tabs and selects its tab; 0, -200 unreadable, -194 not a workspace.
+  Q_INVOKABLE int workspace_load(const QString& path);
+  // Settings of the input and recorder-table modules, before their views exist.
+  Q_INVOKABLE void workspace_loadBeforeView();
+  // Settings of every other module, once the views exist.
+  Q_INVOKABLE void workspace_loadAfterView();
+  // 0; -8 empty path, -7 no tabs, -200 not opened, -197 not completely written (the old file
+  // stays as it was).
+  Q_INVOKABLE int workspace_save(const QString& path);
+  void setWorkspaceName(const QString& name);
+
  public slots:
   // Hands a stream's whole-file measurement to the time charts tracking that stream, then frees
   // the block (allocated with malloc by the stream input) in every case.

@@ -1,0 +1,40 @@
+// The workstation program's start-up and shutdown, and the process-wide state they create: the
+// executable and configuration folders, the application, the QML engine, the translator and the
+// one application object. GUI thread only.
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+class CApp;
+class QMessageLogContext;
+class QQmlApplicationEngine;
+class QTranslator;
+
+// Runs the start-up sequence once; later calls change nothing. Always 0.
+int appStartup(int* argc, char** argv);
+// Loads the view at `url` (UTF-8) and runs the event loop; its exit code, or -7 before start-up.
+int appExec(const char* url);
+// Deletes the application object and closes the log; nothing before start-up.
+void appShutdown();
+
+// Stores the executable folder, creates "Calorvue-Config" and "Calorvue-Log" in it and points the
+// default logger at "Calorvue-Log/Calorvue". The length of the folder path, or -1 when the
+// executable's folder cannot be found (nothing is created then).
+int initAppFolders();
+
+// Routes Qt's messages into the default logger as "[<category>] <message>".
+void qtMessageOutput(QtMsgType type, const QMessageLogContext& context, const QString& message);
+
+// Makes SIGINT and SIGTERM end the running event loop with exit code 0, as closing the main
+// window does, so the normal shutdown runs. Needs the application object; once per process.
+void installQuitSignals();
+
+// Process-wide state; empty or null before start-up.
+QString appDirPath();
+// UTF-8 copy of the executable folder, at most 1023 bytes.
+const char* appDirUtf8();
+QString appConfigDir();
+QQmlApplicationEngine* appEngine();
+QTranslator* appTranslator();
+CApp* appObject();
