@@ -11,14 +11,16 @@ MEA_SIZE = 216
 
 
 def stretch_ctl():
-    # flags, strechType 1, reserved, smoothing 1, gain 2.0, manual range 20..40 degC (x10), off.
-    head = struct.pack("<IB2sBfhhB", 0, 1, b"\0\0", 1, 2.0, 200, 400, 0)
+    # Linear stretch over the manual range 0..60 degC (x10): the simulator's cold spot lies below
+    # it and its hot plateau above, so both show the palette's end colours exactly.
+    head = struct.pack("<IB2sBfhhB", 0, 2, b"\0\0", 0, 2.0, 0, 600, 1)
     return head.ljust(64, b"\0")
 
 
-def mea_item(name, color, mea_type, flags, points):
+def mea_item(name, color, mea_type, flags, points, label=True):
+    # Byte 84 non-zero hides the item's label.
     item = struct.pack("<64sIBB2sIffBBBB", name.encode(), color, mea_type, flags, b"\0\0",
-                       0, 1.0, 25.0, 0, 0, len(points), 0)
+                       0, 1.0, 25.0, 0 if label else 1, 0, len(points), 0)
     for x, y in points:
         item += struct.pack("<HH", x, y)
     return item.ljust(MEA_SIZE, b"\0")
@@ -26,9 +28,9 @@ def mea_item(name, color, mea_type, flags, points):
 
 def conf(camera_id):
     items = [mea_item("", 0xFF808080, 0, 0, []),
-             # Rectangle (type 9) from its top-left to its bottom-right corner; bit 0 tracks the
-             # maximum; reserved byte 70 (the label position) stays 0: no label.
-             mea_item("R1", 0xFF00FF00, 9, 1, [(16, 150), (624, 190)])]
+             # Rectangle (type 9) from its top-left to its bottom-right corner; flag bit 0 tracks
+             # the maximum.
+             mea_item("R1", 0xFF00FF00, 9, 1, [(16, 150), (624, 190)], label=False)]
     head = struct.pack("<IIq32s", CONF_MAGIC, 0, 0, camera_id.encode()).ljust(276, b"\0")
     body = struct.pack("<i", 5) + stretch_ctl() + struct.pack("<i", len(items))
     body += b"".join(items)

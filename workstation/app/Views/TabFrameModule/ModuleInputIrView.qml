@@ -49,6 +49,30 @@ Rectangle {
         module.loadData()
     }
 
+    // The camera's stored image settings reach its picture only through applyImageConfig: when
+    // the opened camera's settings are loaded into imageConfig, they are sent once, so the
+    // picture shows what the settings popups show rather than the default stretch.
+    property bool _applyPending: false
+    function scheduleApply() {
+        if (_applyPending)
+            return
+        _applyPending = true
+        Qt.callLater(root.applyNow)
+    }
+    function applyNow() {
+        _applyPending = false
+        if (root.module)
+            root.module.applyImageConfig()
+    }
+    Connections {
+        target: root.imageConfig
+        function onStrechTypeChanged() { root.scheduleApply() }
+        function onGainChanged() { root.scheduleApply() }
+        function onMan_enableChanged() { root.scheduleApply() }
+        function onMan_temp0Changed() { root.scheduleApply() }
+        function onMan_temp1Changed() { root.scheduleApply() }
+    }
+
     // Left tool column.
     XGrid {
         id: leftGrid
