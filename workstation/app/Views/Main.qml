@@ -25,6 +25,8 @@ ApplicationWindow {
     readonly property int tfmHeight: showStore ? cfg_tfmHeight - cfg_storeHeight : cfg_tfmHeight
     readonly property bool moving: gbl_tabManager.state.moving
     property alias tabManagerView: tabManagerView
+    property alias devicePopup: popupDevice
+    property alias filePopup: popupFile
 
     function popupAt(popup, button) {
         const p = button.mapToItem(main.contentItem, 0, button.height)
