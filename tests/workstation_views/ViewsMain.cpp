@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QTemporaryDir>
@@ -51,6 +52,11 @@ class Setup : public QObject {
     qmlRegisterSingletonInstance("Ostrel", 1, 0, "CApp", app_);
     app_->init();
     files_ = new ViewsTestFiles(tmp_.path());
+    // Radiometric pictures and streams to open as file inputs.
+    QProcess golden;
+    golden.start(QStringLiteral(OSTREL_SYSTEM_PYTHON),
+                 {QStringLiteral(OSTREL_TEST_SOURCE_DIR "/../thermal_files/make_golden.py"), tmp_.path()});
+    if (!golden.waitForFinished(60000) || golden.exitCode() != 0) qFatal("make_golden.py failed");
   }
   void qmlEngineAvailable(QQmlEngine* engine) {
     engine->addImportPath(QStringLiteral(OSTREL_BUILD_QML_DIR));
