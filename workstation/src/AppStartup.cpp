@@ -77,9 +77,12 @@ void qtMessageOutput(QtMsgType type, const QMessageLogContext& context, const QS
   }
   const QByteArray text = message.toLocal8Bit();
   const char* category = context.category ? context.category : "default";
-  ostrel::logPrintf(ostrel::logDefault(), level, "[%s] %s\n\n", category, text.constData());
-  // Qt ends the process right after a fatal message: close the log so the line is on disk.
-  if (type == QtFatalMsg) ostrel::logDestroyDefault();
+  ostrel::Logger* log = ostrel::logDefault();
+  ostrel::logPrintf(log, level, "[%s] %s\n\n", category, text.constData());
+  // Qt aborts right after a fatal message. The logger hands every line to the system as it is
+  // written; the empty raw write makes sure this one has left the process's buffers too, without
+  // closing a log that other threads may still be writing to.
+  if (type == QtFatalMsg) ostrel::logWriteRaw(log, "", 0);
 }
 
 void installQuitSignals() {
