@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, starts the camera simulator on 127.0.0.1 and runs the
-# demonstration against it; the simulator is stopped however the script ends.
+# Installs what is needed, builds, and starts the camera simulator on 127.0.0.1 with Calorvue
+# showing it live. With --demo it runs the SDK demonstration against the simulator instead.
+# The simulator is stopped however the script ends.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$root/build" -j "$(nproc)"
+
+if [[ "${1:-}" != "--demo" ]]; then
+  exec "$root/scripts/run-calorvue.sh" "$root/build/workstation/Calorvue" 127.0.0.1
+fi
 
 sim_pid=""
 cleanup() {

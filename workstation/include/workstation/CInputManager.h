@@ -50,7 +50,7 @@ class CInputManager : public QObject {
   Q_INVOKABLE void link_delete(CFileLink* link);
   Q_INVOKABLE void link_deleteAll();
 
-  void file_delete(CInputBase* input);
+  Q_INVOKABLE void file_delete(CInputBase* input);
   void file_deleteAll();
   QObject* input_findModule(const QString& name) const;
   void link_addRecent(const QString& path);

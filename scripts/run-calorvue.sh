@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# run-calorvue.sh <Calorvue program> <address>
+# Starts the camera simulator on <address>, writes a workspace with one live camera module for
+# it (and, when absent, the camera's view record with one rectangle item), runs Calorvue with
+# that workspace and stops the simulator when Calorvue ends. Exits with Calorvue's exit code.
+set -euo pipefail
+if [[ $# -ne 2 ]]; then
+  echo "usage: $0 <Calorvue program> <address>" >&2
+  exit 2
+fi
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/.." && pwd)
+program=$(readlink -f "$1")
+address=$2
+camsim=${OSTREL_CAMSIM:-$root/build/tools/camsim/ostrel-camsim}
+progdir=$(dirname "$program")
+python=/usr/bin/python3
+[[ -x $python ]] || python=python3
+
+sim_pid=""
+app_pid=""
+cleanup() {
+  if [[ -n "$app_pid" ]] && kill -0 "$app_pid" 2>/dev/null; then
+    kill "$app_pid" 2>/dev/null || true
+    wait "$app_pid" 2>/dev/null || true
+  fi
+  if [[ -n "$sim_pid" ]] && kill -0 "$sim_pid" 2>/dev/null; then
+    kill "$sim_pid" 2>/dev/null || true
+    wait "$sim_pid" 2>/dev/null || true
+  fi
+  echo "run-calorvue: simulator stopped"
+}
+trap cleanup EXIT
+# A signal to the script ends Calorvue the normal way; the script then returns its code.
+forward() {
+  if [[ -n "$app_pid" ]]; then kill -TERM "$app_pid" 2>/dev/null || true; fi
+}
+trap forward INT TERM
+
+"$camsim" --addr "$address" &
+sim_pid=$!
+for _ in $(seq 100); do
+  if (exec 3<>"/dev/tcp/$address/55502") 2>/dev/null; then break; fi
+  kill -0 "$sim_pid" 2>/dev/null || { echo "ostrel-camsim did not start" >&2; exit 1; }
+  sleep 0.1
+done
+kill -0 "$sim_pid" 2>/dev/null || { echo "ostrel-camsim did not start" >&2; exit 1; }
+
+confdir="$progdir/Calorvue-Config"
+mkdir -p "$confdir"
+if [[ ! -e "$confdir/Device-CAMSIM-0001.conf" ]]; then
+  "$python" "$here/write-device-conf.py" "$confdir/Device-CAMSIM-0001.conf" CAMSIM-0001
+fi
+
+workspace="$confdir/live-$address.workspace"
+empty_frame() {
+  printf '                <frame viewIndex="%s" moduleSelected="-1">\n                    <modules/>\n                </frame>\n' "$1"
+}
+{
+  cat <<XML
+<?xml version="1.0" encoding="UTF-8"?>
+<workspace>
+    <tabs tabSelected="0">
+        <tab viewIndex="0" viewName="1" layoutType="0">
+            <frames>
+                <frame viewIndex="0" moduleSelected="0">
+                    <modules>
+                        <module moduleType="1" inputName="$address" viewName=" [$address]">
+                            <moduleData></moduleData>
+                        </module>
+                    </modules>
+                </frame>
+XML
+  empty_frame 1
+  empty_frame 2
+  empty_frame 3
+  cat <<XML
+            </frames>
+        </tab>
+    </tabs>
+</workspace>
+XML
+} >"$workspace"
+
+echo "run-calorvue: simulator $sim_pid on $address, workspace $workspace"
+"$program" "$workspace" &
+app_pid=$!
+rc=0
+while :; do
+  set +e; wait "$app_pid"; rc=$?; set -e
+  # A trapped signal interrupts wait (status above 128) while Calorvue may still run.
+  kill -0 "$app_pid" 2>/dev/null || break
+done
+if (( rc > 128 )); then
+  set +e; wait "$app_pid"; again=$?; set -e
+  [[ $again -ne 127 ]] && rc=$again
+fi
+app_pid=""
+echo "run-calorvue: Calorvue exited with $rc"
+exit "$rc"

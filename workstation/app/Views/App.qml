@@ -1,0 +1,116 @@
+pragma Singleton
+import QtQuick
+import QtQuick.Dialogs
+import Kiv 1.0
+import Ostrel 1.0
+
+// Short-cuts to the application's managers for every view, and the program's one file dialog
+// and one folder dialog.
+QtObject {
+    id: root
+    property var main: null
+    readonly property var gbl_commonManager: CApp.commonManager
+    readonly property var gbl_tabManager: CApp.tabManager
+    readonly property var gbl_inputManager: CApp.inputManager
+    readonly property var gbl_tempCanvasManager: CApp.tempCanvasManager
+    readonly property var gbl_meaToolList: gbl_commonManager ? gbl_commonManager.meaToolList : []
+
+    function meaType2meaIcon(t) {
+        if (t >= 1 && t <= 11 && gbl_meaToolList && t < gbl_meaToolList.length)
+            return gbl_meaToolList[t].icon
+        return "qrc:/Icons/image-outline.svg"
+    }
+
+    // Save dialogs of Qt ask before overwriting only for the name the user typed; the suffix
+    // makes that name the final one, so an existing file is never replaced unasked.
+    readonly property var _suffixes: ["", "", "workspace", "png", "csv", "jpg", "stream", "mp4"]
+    readonly property var _filters: ["data files (*.bmp *.jpg *.stream)", "workspace files (*.workspace)",
+        "workspace files (*.workspace)", "png files (*.png)", "csv files (*.csv)", "data files (*.jpg)",
+        "data files (*.stream)", "data files (*.mp4)"]
+    readonly property var _titles: ["OpenFile", "OpenWorkspace", "SaveWorkspace", "SavePng", "SaveCsv",
+        "SaveJpg", "SaveStream", "SaveMp4"]
+
+    function openFileDialog(xfunc, xtag) {
+        if (!(xfunc >= 0 && xfunc <= 7) || Math.floor(xfunc) !== xfunc) {
+            console.log("invalid xfunc " + xfunc)
+            return
+        }
+        fileDialog.xfunc = xfunc
+        fileDialog.xtag = xtag
+        fileDialog.fileMode = xfunc <= 1 ? FileDialog.OpenFile : FileDialog.SaveFile
+        fileDialog.nameFilters = [_filters[xfunc]]
+        fileDialog.defaultSuffix = _suffixes[xfunc]
+        fileDialog.title = qsTrId(_titles[xfunc])
+        if (xfunc > 1)
+            fileDialog.selectedFile = ""
+        fileDialog.open()
+    }
+
+    // What an accepted file dialog does with the chosen local path.
+    function fileAccepted(xfunc, xtag, fn) {
+        const tm = gbl_tabManager
+        switch (xfunc) {
+        case 0:
+            if (fn.endsWith(".jpg") || fn.endsWith(".bmp")) {
+                if (gbl_inputManager.file_checkJpg(fn))
+                    tm.beginMoveFile(2, fn)
+                else
+                    tm.view.subview_openCommon("CommonNotify", qsTrId("InvalidFile") + " " + fn)
+            } else if (fn.endsWith(".stream")) {
+                tm.beginMoveFile(3, fn)
+            }
+            break
+        case 1:
+            tm.view.workspace_load(fn)
+            break
+        case 2:
+            if (!fn.endsWith(".workspace"))
+                fn += ".workspace"
+            tm.view.workspace_save(fn)
+            break
+        case 3:
+            tm.view.onSaveFinished(fn, xtag.exportImage(fn))
+            break
+        case 4:
+            tm.view.onSaveFinished(fn, xtag.exportCsv(fn))
+            break
+        default:
+            xtag.setfn(fn)
+            break
+        }
+    }
+
+    function openFolderDialog(xfunc, xtag) {
+        if (xfunc !== 0 && xfunc !== 1) {
+            console.log("invalid xfunc " + xfunc)
+            return
+        }
+        folderDialog.xfunc = xfunc
+        folderDialog.xtag = xtag
+        folderDialog.title = qsTrId("SelectFolder")
+        if (xfunc === 1)
+            folderDialog.currentFolder = XTheme.fn_os2url(xtag.getfn())
+        folderDialog.open()
+    }
+
+    function folderAccepted(xfunc, xtag, folder) {
+        if (xfunc === 0) {
+            gbl_inputManager.link_refresh(folder)
+            xtag.cfg_dir = folder
+        } else {
+            xtag.setfn(folder)
+        }
+    }
+
+    property XFileDialog fileDialog: XFileDialog {
+        property int xfunc: 0
+        property var xtag
+        onAccepted: root.fileAccepted(xfunc, xtag, xselectedFile)
+    }
+
+    property XFolderDialog folderDialog: XFolderDialog {
+        property int xfunc: 0
+        property var xtag
+        onAccepted: root.folderAccepted(xfunc, xtag, xcurrentFolder)
+    }
+}
