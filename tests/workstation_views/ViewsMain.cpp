@@ -55,7 +55,7 @@ class Setup : public QObject {
     // Radiometric pictures and streams to open as file inputs.
     QProcess golden;
     golden.start(QStringLiteral(OSTREL_SYSTEM_PYTHON),
-                 {QStringLiteral(OSTREL_TEST_SOURCE_DIR "/../thermal_files/make_golden.py"), tmp_.path()});
+                 {QStringLiteral(OSTREL_TEST_SOURCE_DIR "/../sdk_files/make_golden.py"), tmp_.path()});
     if (!golden.waitForFinished(60000) || golden.exitCode() != 0) qFatal("make_golden.py failed");
   }
   void qmlEngineAvailable(QQmlEngine* engine) {
