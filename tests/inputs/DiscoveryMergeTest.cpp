@@ -1,14 +1,12 @@
 // Discovery merged into the camera list, inside a private network namespace where broadcasts stay
 // on its loopback: rediscovered inputs are kept, vanished ones leave only when no module shows
 // them, after the list change was signalled, and the list is ordered by address text.
-#include <ifaddrs.h>
-#include <net/if.h>
-
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTimer>
 
 #include "InputsSupport.h"
+#include "NetKit.h"
 #include "camsim/DiscoveryResponder.h"
 #include "workstation/CInputManager.h"
 
@@ -17,17 +15,7 @@ namespace {
 using namespace inputs;
 
 // Broadcasts may only run where nothing but loopback is up (the namespace the test lane makes).
-bool onlyLoopback() {
-  ifaddrs* list = nullptr;
-  if (getifaddrs(&list) != 0) return false;
-  bool only = true;
-  for (ifaddrs* it = list; it; it = it->ifa_next)
-    if (it->ifa_addr && it->ifa_addr->sa_family == AF_INET && (it->ifa_flags & IFF_UP) &&
-        !(it->ifa_flags & IFF_LOOPBACK))
-      only = false;
-  freeifaddrs(list);
-  return only;
-}
+using ostrel::test::onlyLoopback;
 
 uint32_t ipv4(int host) {
   return 0x7F001000u | static_cast<uint32_t>(host);  // 127.0.16.<host>
