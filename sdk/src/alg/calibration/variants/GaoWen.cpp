@@ -6,6 +6,7 @@
 
 #include "OstrelSDK.h"
 #include "alg/calibration/variants/GaoWenFile.h"
+#include "alg/calibration/variants/GaoWenObject.h"
 #include "alg/calibration/variants/VariantLut.h"
 #include "alg/radiometry/CorrLut.h"
 #include "foundation/Helpers.h"
@@ -14,24 +15,10 @@ using namespace ostrel::alg;
 
 namespace {
 constexpr const char* kSource = "Alg\\IRCali_GaoWen";
-constexpr int kTableA = 0, kRange0 = 1, kCust2 = 9, kConv = 10, kLutCount = 11;
 constexpr uint16_t kHighScale = 5;
 constexpr int16_t kHighOffset = 800;
 }  // namespace
 
-struct GaoWen {
-  CaliContext* cali;  // first field; the caller's
-  uint16_t scale;
-  int16_t offset;
-  uint16_t highScale;
-  int16_t highOffset;
-  uint8_t mode;
-  uint8_t tableAOk, rangesOk;
-  uint8_t file[kGaoWenFileSize];
-  int32_t rangeTemp[8];
-  uint8_t cust2[kCustRecordSize];
-  uint8_t* luts;  // inside this block; the last LUT is the working blend
-};
 
 namespace {
 

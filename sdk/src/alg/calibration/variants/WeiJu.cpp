@@ -5,6 +5,7 @@
 
 #include "OstrelSDK.h"
 #include "alg/calibration/variants/VariantLut.h"
+#include "alg/calibration/variants/WeiJuObject.h"
 #include "alg/radiometry/CorrLut.h"
 #include "foundation/Helpers.h"
 #include "foundation/Logger.h"
@@ -18,16 +19,6 @@ constexpr const char* kSource = "Alg\\IRCali_WeiJu";
 constexpr int kLens2 = 4, kCustA = 5, kCustB = 6, kLutCount = 7;
 }  // namespace
 
-struct WeiJu {
-  CaliContext* cali;  // first field; the caller's
-  WeiJuRecord record;
-  uint8_t mode;
-  uint8_t lens1Ok, lens2Ok;
-  int32_t shell[4];
-  uint8_t custA[kCustRecordSize], custB[kCustRecordSize];
-  int32_t custANodes, custBNodes;
-  uint8_t* luts;  // inside this block
-};
 
 namespace {
 
