@@ -4,6 +4,7 @@
 
 #include "OstrelSDK.h"
 #include "alg/calibration/variants/VariantLut.h"
+#include "alg/calibration/variants/VariantSimd.h"
 
 using namespace ostrel::alg;
 
@@ -69,9 +70,25 @@ extern "C" OSTREL_API void Cali_Execute201601(CaliContext* cali, int32_t fpaTemp
   }
 }
 
+namespace {
+
+// One pixel from scratch, for the blocks the vector form leaves to the scalar one.
+int16_t blendOne(const void* state, uint64_t p, int16_t v) {
+  const auto* s = static_cast<const Curves*>(state);
+  uint32_t ia = s->inner / 2, ib = s->inner / 2;
+  return blend(*s, p, v, &ia, &ib);
+}
+
+}  // namespace
+
 extern "C" OSTREL_API void Cali_Execute201704(CaliContext* cali, int32_t fpaTemp, int16_t* frame) {
   if (!cali || !frame) return;
   const Curves s = curvesAt(cali, fpaTemp);
+  uint64_t done = 0;
+  if (blendVectorUsable(s.P, cali->B, s.w)) {
+    blendCurvesVector(s.rawK, s.rawK1, s.segK, s.segK1, s.P, s.inner, s.shift, s.w, frame, &s, blendOne);
+    done = s.P & ~uint64_t(15);
+  }
   uint32_t ia = s.inner / 2, ib = s.inner / 2;
-  for (uint64_t p = 0; p < s.P; ++p) frame[p] = blend(s, p, frame[p], &ia, &ib);
+  for (uint64_t p = done; p < s.P; ++p) frame[p] = blend(s, p, frame[p], &ia, &ib);
 }

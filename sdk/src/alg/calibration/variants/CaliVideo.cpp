@@ -5,6 +5,7 @@
 
 #include "OstrelSDK.h"
 #include "alg/calibration/variants/VariantLut.h"
+#include "alg/calibration/variants/VariantSimd.h"
 
 using namespace ostrel::alg;
 
@@ -285,21 +286,13 @@ extern "C" OSTREL_API int CaliVideo_Nst(CaliVideo* v, int32_t fpaTemp, const int
   const int64_t moved = int64_t(fpaTemp) - v->lastFpa;
   const bool due = uint16_t(n - v->lastCounter + 1) > kFramesBetween && (moved < 0 ? -moved : moved) > kThreshold;
   if ((v->flags & 2) || due) recompute(v, fpaTemp);
-  const int16_t* off = v->current;
-  for (uint64_t p = 0; p < v->head.P; ++p) {
-    out[p] = int16_t(std::clamp<int32_t>(int32_t(in[p]) - off[p], -32768, 32767));
-  }
+  subPlaneSat(in, v->current, out, v->head.P);
   return OSTREL_OK;
 }
 
 extern "C" OSTREL_API void CaliVideo_Fix(CaliVideo* v, int16_t* frame) {
   if (!v || !frame || !v->head.gain) return;
-  const SegEntry* g = v->gain;
-  const uint32_t shift = v->head.shift;
-  for (uint64_t p = 0; p < v->head.P; ++p) {
-    const int32_t x = ((int32_t(frame[p]) * int32_t(g[p].slope)) >> shift) + g[p].offset;
-    frame[p] = int16_t(std::clamp<int32_t>(x, -32768, 32767));
-  }
+  applyGain(frame, v->gain, v->head.shift, v->head.P);
 }
 
 extern "C" OSTREL_API int Com_ProcessVideo(const CaliVideo* v, const char* listPath, const char* outPath) {

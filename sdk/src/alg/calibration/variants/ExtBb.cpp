@@ -5,6 +5,7 @@
 
 #include "OstrelSDK.h"
 #include "alg/calibration/variants/VariantLut.h"
+#include "alg/calibration/variants/VariantSimd.h"
 
 using namespace ostrel::alg;
 
@@ -58,7 +59,5 @@ extern "C" OSTREL_API void ExtBb_Execute(ExtBbState* s, const void* headPtr, int
     sum += row[-1] + row[0] + row[1];
   }
   const int32_t m = sum / 9 - s->reference;
-  for (uint32_t p = 0; p < s->pixels; ++p) {
-    frame[p] = int16_t(std::clamp<int32_t>(int32_t(frame[p]) - m, -32768, 32767));
-  }
+  subConstSat(frame, m, s->pixels);
 }
