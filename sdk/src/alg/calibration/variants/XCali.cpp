@@ -14,7 +14,7 @@ using ostrel::sdk::XCaliCustRecord;
 
 namespace {
 constexpr const char* kSource = "Alg\\IRCali_XCali";
-constexpr int kRangeLuts = 4, kCustLut = 4;
+constexpr int kCustLut = 4;  // after the four range LUTs
 }  // namespace
 
 struct XCali {
