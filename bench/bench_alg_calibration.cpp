@@ -16,7 +16,7 @@
 #include "CaliKit.h"
 #include "OstrelSDK.h"
 #include "alg/calibration/CaliInternal.h"
-#include "alg/frame/FrameCommon.h"
+#include "alg/common/AlgCommon.h"
 
 using namespace ostrel::test;
 

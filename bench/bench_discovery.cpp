@@ -14,7 +14,7 @@
 #include "OstrelSDK.h"
 #include "camsim/DiscoveryResponder.h"
 #include "discover/Discovery.h"
-#include "frame/SdkFrame.h"
+#include "frame/SdkState.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "OstrelSDK.h"
 #include "camsim/CameraSim.h"
-#include "frame/SdkFrame.h"
+#include "frame/SdkState.h"
 
 namespace {
 

@@ -19,5 +19,6 @@
 #include "ostrel/OstrelCalibrationVariants.h"
 #include "ostrel/OstrelFiles.h"
 #include "ostrel/OstrelAlgTools.h"
+#include "ostrel/OstrelPush.h"
 
 #endif /* OSTREL_SDK_H */

@@ -12,7 +12,7 @@
 #include "OstrelSDK.h"
 #include "alg/calibration/CaliExec.h"
 #include "alg/calibration/CaliInternal.h"
-#include "alg/frame/FrameCommon.h"
+#include "alg/common/AlgCommon.h"
 #include "alg/radiometry/CorrLut.h"
 #include "foundation/Logger.h"
 

@@ -10,7 +10,7 @@
 #include "CaliKit.h"
 #include "OstrelSDK.h"
 #include "alg/calibration/CaliInternal.h"
-#include "alg/frame/FrameCommon.h"
+#include "alg/common/AlgCommon.h"
 
 using namespace ostrel::test;
 
@@ -251,9 +251,9 @@ TEST(CaliFile, EveryAllocationFailureGivesNullAndLeaksNothing) {
   for (int create = 0; create < 2; ++create) {
     int n = 1;
     for (; n < 40; ++n) {
-      ostrel::alg::failNthFrameAlloc(n);
+      ostrel::alg::algFailAllocAfter(n - 1);
       CaliContext* c = create ? Cali_CreateX(&info) : Cali_Create(f.path.c_str(), nullptr, &fix, 100000);
-      ostrel::alg::failNthFrameAlloc(0);
+      ostrel::alg::algFailAllocAfter(-1);
       if (c) {
         Cali_Free(&c);
         break;

@@ -81,9 +81,9 @@ TEST(AlgMedian, SmallFramesAndFailedRenewal) {
   // A larger frame whose buffer cannot be had: -5, frame unchanged, the old buffer still serves.
   TestFrame big = ostrel::test::noiseFrame(64, 64, 0, 100, 4);
   const auto before = big.codes;
-  ostrel::alg::failNthFrameAlloc(1);
+  ostrel::alg::algFailAllocAfter(0);
   EXPECT_EQ(Alg_MedianExecute(ctx.get(), 64, 64, big.codes.data()), -5);
-  ostrel::alg::failNthFrameAlloc(0);
+  ostrel::alg::algFailAllocAfter(-1);
   EXPECT_EQ(big.codes, before);
   TestFrame again = ostrel::test::noiseFrame(8, 8, 0, 100, 5);
   const auto expect = oracle3x3(again);

@@ -18,7 +18,7 @@
 
 #include "FrameKit.h"
 #include "OstrelSDK.h"
-#include "alg/frame/FrameCommon.h"
+#include "alg/common/AlgCommon.h"
 #include "alg/frame/Palette.h"
 
 namespace fs = std::filesystem;
@@ -59,11 +59,11 @@ TEST(Palettes, HandedOutTable) {
   Ostrel_FreePaletteData(&p);
   Ostrel_FreePaletteData(nullptr);
 
-  ostrel::alg::failNthFrameAlloc(1);
+  ostrel::alg::algFailAllocAfter(0);
   count = 5;
   EXPECT_EQ(Ostrel_AllocPaletteData(&count), nullptr);
   EXPECT_EQ(count, 0);
-  ostrel::alg::failNthFrameAlloc(0);
+  ostrel::alg::algFailAllocAfter(-1);
 }
 
 TEST(Palettes, SdkTableAndSharedFreeNames) {
@@ -75,9 +75,9 @@ TEST(Palettes, SdkTableAndSharedFreeNames) {
   ostrel::alg::paletteTableFree();
   EXPECT_EQ(ostrel::alg::paletteTable(&count), nullptr);
   EXPECT_EQ(count, 0);
-  ostrel::alg::failNthFrameAlloc(1);
+  ostrel::alg::algFailAllocAfter(0);
   EXPECT_EQ(ostrel::alg::paletteTableInit(), -5);
-  ostrel::alg::failNthFrameAlloc(0);
+  ostrel::alg::algFailAllocAfter(-1);
 
   for (void (*fn)(void*) : {rtFree, Fpa_Free, Nst_Free, HW_Free, GaoWen_Free, WeiJu_Free, FixDist_Free,
                             FixTrans_Free, ExtBb_Free, Ostrel_FreePaletteData}) {
@@ -239,9 +239,9 @@ TEST(ExportText, DocumentedLineAndRefusals) {
   auto empty = ostrel::test::makeHead(0, 1, 10, 0, 2);
   EXPECT_EQ(Ostrel_ExportText(&empty, codes, path.c_str()), -8);
   EXPECT_EQ(Ostrel_ExportText(&head, codes, "/nonexistent-dir/t.txt"), -200);
-  ostrel::alg::failNthFrameAlloc(1);
+  ostrel::alg::algFailAllocAfter(0);
   EXPECT_EQ(Ostrel_ExportText(&head, codes, path.c_str()), -5);
-  ostrel::alg::failNthFrameAlloc(0);
+  ostrel::alg::algFailAllocAfter(-1);
   EXPECT_EQ(readAll(path), "25.00\t-0.50\t\n");  // refusals leave the file alone
   fs::remove(path);
 }

@@ -117,14 +117,14 @@ TEST(Destripe, VectorAndScalarPathsAreIdentical) {
   TestFrame f = noiseFrame(w, h, -1000, 9000, 2);
   std::vector<int16_t> out[2];
   for (int simd = 0; simd < 2; ++simd) {
-    imgSetSimd(simd == 1);
+    setSimdLevel(simd == 1 ? SimdLevel::Sse2 : SimdLevel::Scalar);
     State st;
     DestripInfoRecord r = record(2, w, h, 3, 20, 5, 2);
     ASSERT_EQ(IRDestrip_SetConfig(st.s, &r), 0);
     out[simd] = f.codes;
     IRDestrip_Execute(st.s, out[simd].data(), w, h, 0);
   }
-  imgSetSimd(true);
+  setSimdLevel(simdBestLevel());
   EXPECT_EQ(out[0], out[1]);
 }
 
@@ -206,9 +206,9 @@ TEST(Destripe, RecordChecksSizesAndAllocation) {
   EXPECT_EQ(IRDestrip_Execute(st.s, noise.codes.data(), 512, 640, 0), 0);
   // A failed allocation leaves the state unconfigured; the next configuration allocates again.
   DestripInfoRecord big = record(1, 1280, 1024);
-  imgFailAllocAfter(0);
+  algFailAllocAfter(0);
   EXPECT_EQ(IRDestrip_SetConfig(st.s, &big), -5);
-  imgFailAllocAfter(-1);
+  algFailAllocAfter(-1);
   EXPECT_EQ(IRDestrip_Execute(st.s, noise.codes.data(), 512, 640, 0), -8);
   EXPECT_EQ(IRDestrip_SetConfig(st.s, &a), 0);
   EXPECT_EQ(IRDestrip_Execute(st.s, codes.data(), 640, 512, 0), 0);

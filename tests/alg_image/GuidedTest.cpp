@@ -170,9 +170,9 @@ TEST(Denoise, FlatStaysFlatEdgeIsKeptAndSmallNoiseShrinks) {
 TEST(Denoise, VectorAndScalarPathsAreIdentical) {
   for (int type : {1, 2, 3}) {
     TestFrame f = noiseFrame(100, 70, 20000, 3000, 9);
-    imgSetSimd(false);
+    setSimdLevel(SimdLevel::Scalar);
     const std::vector<int16_t> scalar = denoise(record(type, 100, 70, 7, 20), f.codes);
-    imgSetSimd(true);
+    setSimdLevel(simdBestLevel());
     const std::vector<int16_t> simd = denoise(record(type, 100, 70, 7, 20), f.codes);
     EXPECT_EQ(scalar, simd) << type;
   }
@@ -215,12 +215,12 @@ TEST(Denoise, RecordChecksAndStates) {
   EXPECT_EQ(IRDenoise_Execute(s, codes.data(), 640, 480), -7);
   EXPECT_EQ(IRDenoise_Execute(s, codes.data(), 640, 512), 0);
   // The applied record again: no work, no allocation.
-  imgFailAllocAfter(0);
+  algFailAllocAfter(0);
   EXPECT_EQ(IRDenoise_SetConfig(s, &good), 0);
   // A larger frame needs a new buffer; its failure leaves the state unconfigured.
   DenoiseInfoRecord big = record(1, 1280, 1024, 2, 10);
   EXPECT_EQ(IRDenoise_SetConfig(s, &big), -5);
-  imgFailAllocAfter(-1);
+  algFailAllocAfter(-1);
   EXPECT_EQ(IRDenoise_Execute(s, codes.data(), 640, 512), -7);
   EXPECT_EQ(IRDenoise_SetConfig(s, &good), 0);
   EXPECT_EQ(IRDenoise_Execute(s, codes.data(), 640, 512), 0);

@@ -395,17 +395,17 @@ TEST(Stretch, BadFramesAndDetailSetupFailures) {
   s.ddeLevel = 3;
   e.set(StretchCtl_DdeLevel, s);
   TestFrame big = sceneFrame(64, 64, 100);
-  imgFailAllocAfter(0);
+  algFailAllocAfter(0);
   g = e.gray(big, &rc);
-  imgFailAllocAfter(-1);
+  algFailAllocAfter(-1);
   EXPECT_EQ(rc, -2);
   for (uint8_t v : g) ASSERT_EQ(v, 77);
   g = e.gray(big, &rc);
   EXPECT_EQ(rc, 0);
   // strCreate with no memory returns null.
-  imgFailAllocAfter(1);
+  algFailAllocAfter(1);
   EXPECT_EQ(strCreate(), nullptr);
-  imgFailAllocAfter(-1);
+  algFailAllocAfter(-1);
 }
 
 TEST(Stretch, SettingsFromAnotherThreadNeverTearAFrame) {
@@ -547,14 +547,14 @@ TEST(Detail, HotPixelStaysHotAndVectorPathMatches) {
   f.at(30, 30) = 32767;
   std::vector<uint8_t> out[2];
   for (int simd = 0; simd < 2; ++simd) {
-    imgSetSimd(simd == 1);
+    setSimdLevel(simd == 1 ? SimdLevel::Sse2 : SimdLevel::Scalar);
     Engine e;
     StretchCtl s = type(2);
     s.ddeLevel = 8;
     e.set(StretchCtl_Type | StretchCtl_DdeLevel, s);
     out[simd] = e.gray(f);
   }
-  imgSetSimd(true);
+  setSimdLevel(simdBestLevel());
   EXPECT_EQ(out[0], out[1]);
   EXPECT_EQ(out[1][30 * 64 + 30], 255);
 }

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "OstrelSDK.h"
-#include "alg/frame/FrameCommon.h"
-#include "../alg_frame/SimdGuard.h"
+#include "alg/common/AlgCommon.h"
+#include "SimdGuard.h"
 
 namespace {
 
@@ -195,9 +195,9 @@ TEST(Fusion, FailedGrowthLeavesObjectUnsizedAndRetries) {
   const auto pal = testPalette();
   std::vector<uint32_t> vis(w * h, bgra(1, 2, 3)), out(w * h, 0);
   std::vector<uint8_t> lv(w * h, 77);
-  ostrel::alg::failNthFrameAlloc(1);
+  ostrel::alg::algFailAllocAfter(0);
   mixExecute(m.ctx, out.data(), vis.data(), lv.data(), pal.data(), w, h);
-  ostrel::alg::failNthFrameAlloc(0);
+  ostrel::alg::algFailAllocAfter(-1);
   EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](uint32_t v) { return v == 0; }));
   // The same size again: the object must size itself, not use the buffer it failed to get.
   mixExecute(m.ctx, out.data(), vis.data(), lv.data(), pal.data(), w, h);

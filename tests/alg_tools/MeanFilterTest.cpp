@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "OstrelSDK.h"
-#include "alg/frame/FrameCommon.h"
-#include "../alg_frame/SimdGuard.h"
+#include "alg/common/AlgCommon.h"
+#include "SimdGuard.h"
 
 namespace {
 
@@ -98,9 +98,9 @@ TEST(MeanFilter, FailedAllocationUnsizesAndNextCallRecovers) {
   Mean m;
   std::vector<int16_t> src(64 * 64, 100), dst(64 * 64, 7);
   ASSERT_EQ(Alg_MeanExecute(m.ctx, 3, 32, 32, src.data(), dst.data()), 0);
-  ostrel::alg::failNthFrameAlloc(1);
+  ostrel::alg::algFailAllocAfter(0);
   EXPECT_EQ(Alg_MeanExecute(m.ctx, 3, 64, 64, src.data(), dst.data()), -2);
-  ostrel::alg::failNthFrameAlloc(0);
+  ostrel::alg::algFailAllocAfter(-1);
   EXPECT_EQ(dst[64 * 64 - 1], 7);
   // Same size and window again: the missing buffer must not be taken for a ready one.
   ASSERT_EQ(Alg_MeanExecute(m.ctx, 3, 64, 64, src.data(), dst.data()), 0);

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "OstrelSDK.h"
-#include "alg/frame/FrameCommon.h"
+#include "alg/common/AlgCommon.h"
 
 namespace {
 
@@ -181,9 +181,9 @@ TEST(Netd, FailedReconfigurationKeepsTheMeter) {
   const int w = 8, h = 8;
   Netd n;
   ASSERT_EQ(n.configure(w, h, 10, 1000), 0);
-  ostrel::alg::failNthFrameAlloc(1);
+  ostrel::alg::algFailAllocAfter(0);
   EXPECT_EQ(n.configure(w, h, 20, 1000), OSTREL_E_NO_MEMORY);
-  ostrel::alg::failNthFrameAlloc(0);
+  ostrel::alg::algFailAllocAfter(-1);
   int rc = -99;
   std::vector<int16_t> f(w * h, 1);
   n.add(f, w, h, 0, 0, 100, &rc);

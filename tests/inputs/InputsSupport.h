@@ -63,7 +63,7 @@ inline int runPython(const std::string& script) {
 // The radiometric goldens, written by the thermal-file suite's generator into `dir`.
 inline bool makeGoldens(const QString& dir) {
   const std::string cmd = std::string(OSTREL_SYSTEM_PYTHON) + " " + OSTREL_TEST_SOURCE_DIR +
-                          "/../thermal_files/make_golden.py " + dir.toStdString() + " >/dev/null 2>&1";
+                          "/../sdk_files/make_golden.py " + dir.toStdString() + " >/dev/null 2>&1";
   return std::system(cmd.c_str()) == 0;
 }
 

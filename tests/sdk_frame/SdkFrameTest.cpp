@@ -10,7 +10,8 @@
 #include "OstrelSDK.h"
 #include "TestDir.h"
 #include "foundation/Logger.h"
-#include "frame/SdkFrame.h"
+#include "frame/SdkLifecycle.h"
+#include "frame/SdkState.h"
 
 using namespace ostrel::sdk;
 using ostrel::test::TestDir;

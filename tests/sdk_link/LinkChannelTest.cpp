@@ -2,7 +2,6 @@
 
 #include "LinkFixture.h"
 #include "camsim/Wire.h"
-#include "link/CalibrationRecords.h"
 #include "link/CommandChannel.h"
 
 using namespace linktest;
@@ -127,22 +126,6 @@ TEST(LinkChannel, ExchangesRunInParallelWithoutTheLock) {
   EXPECT_EQ(ok.load(), 8);
   // Eight serial 300 ms exchanges would take 2.4 s; parallel ones overlap.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
-}
-
-TEST(LinkChannel, CalibrationRecordsKeepTheirLayout) {
-  // Byte positions that calibration loaders read, checked by writing through the struct.
-  ostrel::sdk::FixDistRecord r{};
-  r.distanceM[4] = 0x01020304;
-  r.points[2][3].measured = 1.0f;
-  const auto* p = reinterpret_cast<const uint8_t*>(&r);
-  EXPECT_EQ(camsim::getI32(p + 272 + 16), 0x01020304);
-  EXPECT_EQ(camsim::getF32(p + 292 + 80 * 2 + 8 * 3 + 4), 1.0f);
-  ostrel::sdk::WeiJuRecord w{};
-  w.lens1[3][15].pair.reference = 2.0f;
-  w.lens2[15].pair.measured = 3.0f;
-  const auto* q = reinterpret_cast<const uint8_t*>(&w);
-  EXPECT_EQ(camsim::getF32(q + 128 + 192 * 3 + 12 * 15), 2.0f);
-  EXPECT_EQ(camsim::getF32(q + 896 + 12 * 15 + 4), 3.0f);
 }
 
 TEST(LinkChannel, TheSimulatorBindsLoopbackAddressesOnly) {

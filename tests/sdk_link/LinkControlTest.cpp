@@ -38,6 +38,9 @@ TEST(LinkControl, OneWayCommandsCarryTheirBytesWhole) {
   f.closeEarly = true;
   env.faults(f);
   EXPECT_EQ(Ostrel_SendControl(user, &c), 0);
+  // The call returns once its bytes are sent; the camera counts that connection on its own
+  // thread. Its log entry comes after the count, so waiting for it settles the count.
+  ASSERT_TRUE(env.sim.log().waitForTypeCount(6, 2, 3000));
 
   const uint64_t before = env.connections();
   EXPECT_EQ(Ostrel_SendControl(user, nullptr), -8);

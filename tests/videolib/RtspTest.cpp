@@ -1,5 +1,5 @@
 // RTSP reader: a stream pushed by the ffmpeg command into a listening reader on loopback, and
-// servers that are dead or silent. Every test case has its own port.
+// servers that are dead or silent. No case binds a port the kernel may hand out to a client.
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -23,26 +23,15 @@ double secondsSince(Clock::time_point t) {
   return std::chrono::duration<double>(Clock::now() - t).count();
 }
 
-// A TCP listener on 127.0.0.1:port that accepts and then says nothing.
-int silentServer(int port) {
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
-  int one = 1;
-  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(static_cast<uint16_t>(port));
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(fd, 4) != 0) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
+// The listening reader needs a port known before it listens: one below Linux's ephemeral range
+// (32768 and up), so no client connection of another test can hold it.
+const char* const kListenAddress = "127.0.0.1";
+constexpr int kListenPort = 18561;
 
 }  // namespace
 
 TEST(VideoRtsp, ListeningReaderTakesAPushedStreamAndRecordsIt) {
-  const int port = 38561;
+  const int port = kListenPort;
   const std::string dir = scratchDir();
   std::string out;
   ASSERT_EQ(run(ffmpeg() +
@@ -52,15 +41,15 @@ TEST(VideoRtsp, ListeningReaderTakesAPushedStreamAndRecordsIt) {
                 &out),
             0)
       << out;
-  const std::string url = "rtsp://127.0.0.1:" + std::to_string(port) + "/live";
+  const std::string url = std::string("rtsp://") + kListenAddress + ":" + std::to_string(port) + "/live";
   RtspOpenConfig cfg{};
   cfg.options = OSTREL_RTSP_TCP | OSTREL_RTSP_LISTEN;
   RtspStream* s = nullptr;
   std::thread opener([&] { s = Rtsp_Open(url.c_str(), &cfg); });
   auto t0 = Clock::now();
-  while (!isListening(port) && secondsSince(t0) < 5)
+  while (!isListening(kListenAddress, port) && secondsSince(t0) < 5)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  ASSERT_TRUE(isListening(port));
+  ASSERT_TRUE(isListening(kListenAddress, port));
   int pushRc = -1;
   std::string pushOut;
   std::thread pusher([&] {
@@ -117,8 +106,9 @@ TEST(VideoRtsp, ListeningReaderTakesAPushedStreamAndRecordsIt) {
 }
 
 TEST(VideoRtsp, SilentServerMakesOpenGiveUpAtItsDeadline) {
-  const int port = 38562;
-  int fd = silentServer(port);
+  // Accepts (in the kernel's backlog) and then says nothing.
+  int port = 0;
+  int fd = boundLoopbackSocket(/*listening=*/true, &port);
   ASSERT_GE(fd, 0);
   RtspOpenConfig cfg{};
   cfg.options = OSTREL_RTSP_TCP;
@@ -133,17 +123,22 @@ TEST(VideoRtsp, SilentServerMakesOpenGiveUpAtItsDeadline) {
 }
 
 TEST(VideoRtsp, DeadServerAndBadArgumentsFailCleanly) {
-  const int port = 38563;  // nothing listens here
+  // A bound socket that does not listen holds its port, so connections to it are refused.
+  int port = 0;
+  int fd = boundLoopbackSocket(/*listening=*/false, &port);
+  ASSERT_GE(fd, 0);
+  const std::string url = "rtsp://127.0.0.1:" + std::to_string(port) + "/x";
   RtspOpenConfig cfg{};
   auto t0 = Clock::now();
   cfg.options = OSTREL_RTSP_TCP;
-  EXPECT_EQ(Rtsp_Open(("rtsp://127.0.0.1:" + std::to_string(port) + "/x").c_str(), &cfg), nullptr);
+  EXPECT_EQ(Rtsp_Open(url.c_str(), &cfg), nullptr);
   EXPECT_LT(secondsSince(t0), OSTREL_RTSP_OPEN_TIMEOUT_MS / 1000.0 + 5);
   EXPECT_EQ(Rtsp_Open(nullptr, &cfg), nullptr);
-  EXPECT_EQ(Rtsp_Open("rtsp://127.0.0.1:38563/x", nullptr), nullptr);
+  EXPECT_EQ(Rtsp_Open(url.c_str(), nullptr), nullptr);
   uint8_t px[4];
   EXPECT_EQ(Rtsp_Read(nullptr, px, nullptr), OSTREL_FF_E_HANDLE);
   EXPECT_EQ(Rtsp_BeginSave(nullptr, "x.mp4"), OSTREL_FF_E_HANDLE);
   EXPECT_EQ(Rtsp_EndSave(nullptr), OSTREL_FF_E_HANDLE);
   Rtsp_Close(nullptr);
+  close(fd);
 }

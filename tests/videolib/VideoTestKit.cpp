@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -106,11 +111,14 @@ std::vector<uint8_t> movingGradient(int width, int height, int frame) {
   return p;
 }
 
-bool isListening(int port) {
+bool isListening(const std::string& address, int port) {
+  in_addr a{};
+  if (inet_pton(AF_INET, address.c_str(), &a) != 1) return false;
+  // The kernel prints the address as the 32-bit word it stores (network order read natively).
+  char want[32];
+  snprintf(want, sizeof want, "%08X:%04X", a.s_addr, port);
   std::ifstream f("/proc/net/tcp");
   std::string line;
-  char want[32];
-  snprintf(want, sizeof want, "0100007F:%04X", port);
   while (std::getline(f, line)) {
     std::istringstream in(line);
     std::string sl, local, remote, state;
@@ -118,6 +126,23 @@ bool isListening(int port) {
     if (local == want && state == "0A") return true;
   }
   return false;
+}
+
+int boundLoopbackSocket(bool listening, int* port) {
+  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -1;
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = 0;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof a;
+  if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || (listening && listen(fd, 4) != 0) ||
+      getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
+    close(fd);
+    return -1;
+  }
+  *port = ntohs(a.sin_port);
+  return fd;
 }
 
 }  // namespace vltest

@@ -23,7 +23,10 @@ std::vector<std::vector<uint8_t>> splitAccessUnits(const std::vector<uint8_t>& s
 std::string probeValue(const std::string& text, const std::string& key);
 // BGRA picture of a diagonal gradient moving with the frame index.
 std::vector<uint8_t> movingGradient(int width, int height, int frame);
-// True once a TCP socket listens on 127.0.0.1:port (read from /proc/net/tcp).
-bool isListening(int port);
+// True once a TCP socket listens on address:port (an IPv4 address; read from /proc/net/tcp).
+bool isListening(const std::string& address, int port);
+// A TCP socket bound to 127.0.0.1 on a port the kernel picked (0 in *port), listening when
+// `listening` is set; -1 on failure. Not listening, it holds a port that refuses connections.
+int boundLoopbackSocket(bool listening, int* port);
 
 }  // namespace vltest

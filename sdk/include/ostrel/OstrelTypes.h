@@ -39,7 +39,7 @@ enum OstrelErrorCode {
   OSTREL_E_THREAD = -14,          /* preview start: worker thread or renderer failed */
   OSTREL_E_CONN_LOST = -17,       /* preview callback: connection lost, recovery starts */
   OSTREL_E_CONN_RESTORED = -18,   /* preview callback: connection restored */
-  OSTREL_E_SNAP_HEAD = -95,       /* snapshot head does not fit the login */
+  OSTREL_E_SNAP_HEAD = -95,       /* snapshot head does not fit the login; push message header not valid */
   OSTREL_E_BIND = -96,            /* socket could not be bound or prepared */
   OSTREL_E_REPLY = -97,           /* reply missing, short or of the wrong type */
   OSTREL_E_SEND = -98,            /* request could not be sent */

@@ -18,7 +18,7 @@
 
 #include "discover/DiscoveryProtocol.h"
 #include "foundation/Logger.h"
-#include "frame/SdkFrame.h"
+#include "frame/SdkState.h"
 #include "ostrel/OstrelDiscover.h"
 
 namespace ostrel::sdk {

@@ -2,29 +2,20 @@
 
 #include <cstring>
 
+#include "common/ByteOrder.h"
 #include "foundation/Logger.h"
 
 namespace ostrel::sdk::discovery {
 
 namespace {
 
-void putU16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-void putU32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-uint16_t getU16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-uint32_t getU32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
+using bytes::putU16;
+using bytes::putU32;
+using bytes::readU16;
+using bytes::readU32;
 
 bool headerIs(const uint8_t* data, size_t length, uint16_t type, size_t size) {
-  return data != nullptr && length == size && getU16(data) == type && getU16(data + 2) == size;
+  return data != nullptr && length == size && readU16(data, length, 0) == type && readU16(data, length, 2) == size;
 }
 
 }  // namespace
@@ -49,7 +40,7 @@ size_t buildSetAddress(const ConfigIpInfo& info, uint8_t* out, size_t capacity) 
 bool parseSearchReply(const uint8_t* data, size_t length, CameraBasicInfoRecord* info, uint32_t* ipv4) {
   if (!headerIs(data, length, kTypeSearchReply, kSearchReplySize)) return false;
   if (info != nullptr) std::memcpy(info, data + 4, sizeof *info);
-  if (ipv4 != nullptr) *ipv4 = getU32(data + 4 + sizeof(CameraBasicInfoRecord));
+  if (ipv4 != nullptr) *ipv4 = readU32(data, length, 4 + sizeof(CameraBasicInfoRecord));
   return true;
 }
 
@@ -60,10 +51,10 @@ bool isSetAddressReplyFor(const uint8_t* data, size_t length, const char* camera
 }
 
 uint16_t headerType(const uint8_t* data, size_t length) {
-  return (data != nullptr && length >= 4) ? getU16(data) : 0xFFFF;
+  return (data != nullptr && length >= 4) ? readU16(data, length, 0) : 0xFFFF;
 }
 uint16_t headerSize(const uint8_t* data, size_t length) {
-  return (data != nullptr && length >= 4) ? getU16(data + 2) : 0xFFFF;
+  return (data != nullptr && length >= 4) ? readU16(data, length, 2) : 0xFFFF;
 }
 
 void traceDatagram(const char* what, const uint8_t* data, size_t length) {

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "common/ByteOrder.h"
+
 namespace ostrel::files {
 
 namespace {
@@ -11,10 +13,6 @@ bool tagIs(const char* tag, const char* want) {
 }
 bool tagIsZero(const char* tag) {
   return tag[0] == 0 && tag[1] == 0 && tag[2] == 0 && tag[3] == 0;
-}
-
-uint16_t le16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | (p[1] << 8));
 }
 
 }  // namespace
@@ -36,7 +34,8 @@ int findBlock(ByteSource& src, int64_t end, FoundBlock* out) {
     uint8_t wh[4];
     rc = src.readAt(start + static_cast<int64_t>(offsetof(TempBlockHead, frameHead)), wh, sizeof wh);
     if (rc < 0) return rc;
-    if (le16(wh) != t.width || le16(wh + 2) != t.height) return OSTREL_E_FRAME_HEADER;
+    if (bytes::readU16(wh, sizeof wh, 0) != t.width || bytes::readU16(wh, sizeof wh, 2) != t.height)
+      return OSTREL_E_FRAME_HEADER;
     *out = FoundBlock{BlockKind::Temp, size, start, t.width, t.height, static_cast<int32_t>(size - 44)};
     return 0;
   }

@@ -1,6 +1,6 @@
-// Colouring and measurement of the thermal file handle: TF_Create/TF_Free own the stretch engine
-// and the palette copy; TF_ReadFrame colours through the stretch engine; TF_CreateMeaResultData
-// runs the measurement engine over every frame of a stream.
+// Colouring and measurement of the thermal file handle (whose stretch engine and palette copy
+// TF_Create / TF_Free in ThermalFile.cpp own): TF_ReadFrame colours through the stretch engine;
+// TF_CreateMeaResultData runs the measurement engine over every frame of a stream.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -72,38 +72,6 @@ void tfApplyStretch(TFContext* c, const uint8_t ctl[64]) {
 }  // namespace ostrel::files
 
 using namespace ostrel::files;
-
-extern "C" OSTREL_API TFContext* TF_Create(void) {
-  TFContext* c = tfAllocate();
-  if (!c) return nullptr;
-  int count = 0;
-  PaletteData* p = Ostrel_AllocPaletteData(&count);
-  StretchContext* s = p ? strCreate() : nullptr;
-  // The initial palette is entry 5: a table without it is as good as none.
-  if (!p || !s || count <= 5) {
-    strFree(s);
-    Ostrel_FreePaletteData(&p);
-    tfRelease(c);
-    return nullptr;
-  }
-  c->palettes = p;
-  c->paletteCount = count;
-  c->paletteIndex = 5;
-  // The engine starts with its own defaults; every open applies the file's settings in full.
-  c->stretch = s;
-  return c;
-}
-
-extern "C" OSTREL_API void TF_Free(TFContext** pctx) {
-  if (!pctx || !*pctx) return;
-  TFContext* c = *pctx;
-  TF_Close(c);
-  strFree(engine(c));
-  c->stretch = nullptr;
-  Ostrel_FreePaletteData(&c->palettes);
-  tfRelease(c);
-  *pctx = nullptr;
-}
 
 extern "C" OSTREL_API int TF_SetImage(TFContext* c, int paletteIndex, const StretchCtl* ctl) {
   if (!c) return OSTREL_E_HANDLE;

@@ -6,11 +6,13 @@
 #include <limits>
 #include <new>
 
+#include "alg/image/Stretch.h"
 #include "files/Blocks.h"
 #include "files/FileIo.h"
 #include "files/StreamFile.h"
 #include "files/ThermalFileInternal.h"
 #include "foundation/Helpers.h"
+#include "ostrel/OstrelAlgFrame.h"
 
 namespace ostrel::files {
 
@@ -193,6 +195,40 @@ static void takeViewSettings(TFContext* c) {
 }  // namespace ostrel::files
 
 using namespace ostrel::files;
+
+// The handle owns a stretch engine and a copy of the palette table from creation to TF_Free;
+// opening and closing files does not touch them.
+extern "C" OSTREL_API TFContext* TF_Create(void) {
+  TFContext* c = tfAllocate();
+  if (!c) return nullptr;
+  int count = 0;
+  PaletteData* p = Ostrel_AllocPaletteData(&count);
+  StretchContext* s = p ? strCreate() : nullptr;
+  // The initial palette is entry 5: a table without it is as good as none.
+  if (!p || !s || count <= 5) {
+    strFree(s);
+    Ostrel_FreePaletteData(&p);
+    tfRelease(c);
+    return nullptr;
+  }
+  c->palettes = p;
+  c->paletteCount = count;
+  c->paletteIndex = 5;
+  // The engine starts with its own defaults; every open applies the file's settings in full.
+  c->stretch = s;
+  return c;
+}
+
+extern "C" OSTREL_API void TF_Free(TFContext** pctx) {
+  if (!pctx || !*pctx) return;
+  TFContext* c = *pctx;
+  TF_Close(c);
+  strFree(static_cast<StretchContext*>(c->stretch));
+  c->stretch = nullptr;
+  Ostrel_FreePaletteData(&c->palettes);
+  tfRelease(c);
+  *pctx = nullptr;
+}
 
 extern "C" OSTREL_API int TF_Open(TFContext* ctx, const char* path, int openType) {
   if (!ctx) return OSTREL_E_HANDLE;

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "frame/SdkFrame.h"
+#include "frame/SdkState.h"
 
 namespace ostrel::sdk {
 

@@ -15,128 +15,36 @@
 
 #include "OstrelSDK.h"
 #include "foundation/Logger.h"
-#include "frame/SdkFrame.h"
+#include "frame/SdkState.h"
+#include "link/TcpDeadline.h"
 
 namespace ostrel::sdk {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using tcp::Clock;
+using tcp::recvAll;
+using tcp::sendAll;
 
-// Request types handled by the channel; sizes are totals, header included.
-constexpr CmdTableEntry kTable[] = {
-    {2, 4, 3, 24},        {4, 4, 5, 4},         {6, 14, 0, 0},        {7, 4, 8, 220},
-    {9, 220, 10, 4},      {11, 4, 12, 56},      {13, 56, 14, 4},      {15, 4, 16, 20},
-    {17, 20, 18, 4},      {19, 4, 20, 16},      {21, 16, 22, 4},      {23, 4, 24, 76},
-    {25, 76, 26, 4},      {31, 4, 32, 44},      {33, 44, 34, 4},      {37, 4, 38, 20},
-    {39, 20, 40, 4},      {41, 36, 0, 0},       {42, 4, 43, 20},      {44, 20, 45, 4},
-    {46, 4, 47, 8},       {48, 72, 49, 72},     {52, 4, 53, 132},     {54, 132, 55, 4},
-    {56, 72, 57, 72},     {58, 4, 59, 16},      {60, 16, 61, 4},      {62, 4, 63, 16},
-    {64, 16, 65, 4},      {66, 4, 67, 276},     {68, 276, 69, 4},     {70, 4, 71, 52},
-    {72, 52, 73, 4},      {74, 4, 75, 132},     {76, 132, 77, 4},     {84, 4, 85, 92},
-    {86, 92, 87, 4},      {88, 4, 89, 92},      {90, 92, 91, 4},      {92, 4, 93, 92},
-    {94, 92, 95, 4},      {96, 4, 97, 92},      {98, 92, 99, 4},      {100, 4, 101, 92},
-    {102, 92, 103, 4},    {104, 4, 105, 92},    {106, 92, 107, 4},    {108, 4, 109, 92},
-    {110, 92, 111, 4},    {112, 4, 113, 92},    {114, 92, 115, 4},    {116, 4, 117, 92},
-    {118, 92, 119, 4},    {120, 4, 121, 136},   {122, 136, 123, 4},   {124, 4, 125, 36},
-    {126, 36, 127, 4},    {128, 4, 129, 68},    {130, 68, 131, 4},    {1000, 4, 1001, 516},
-    {1002, 516, 1003, 4}, {1004, 4, 1005, 516}, {1006, 516, 1007, 4}, {1008, 4, 1009, 516},
-    {1010, 516, 1011, 4},
-};
-
-// Milliseconds left until t, at least 0.
-int msUntil(Clock::time_point t) {
-  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(t - Clock::now()).count();
-  return left < 0 ? 0 : int(std::min<long long>(left, 1 << 30));
-}
-
-struct Socket {
-  int fd = -1;
-  ~Socket() {
-    if (fd >= 0) ::close(fd);
-  }
-};
-
-// Waits for events on fd until deadline; true when they came.
-bool waitFor(int fd, short events, Clock::time_point deadline) {
-  for (;;) {
-    pollfd p{fd, events, 0};
-    int rc = ::poll(&p, 1, msUntil(deadline));
-    if (rc > 0) return true;
-    if (rc == 0) return false;
-    if (errno != EINTR) return false;
-  }
-}
-
-// Non-blocking connect bounded by deadline. "Writable" alone is not "connected": SO_ERROR tells.
-int connectTo(Socket& s, uint32_t ip, uint16_t port, Clock::time_point deadline) {
-  s.fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+// A connected socket for one exchange; Nagle off, so a request leaves at once.
+int connectTo(tcp::Socket& s, uint32_t ip, uint16_t port, Clock::time_point deadline) {
+  s.fd = tcp::openSocket();
   if (s.fd < 0) return OSTREL_E_CONNECT;
   int one = 1;
   ::setsockopt(s.fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_port = htons(port);
-  addr.sin_addr.s_addr = htonl(ip);
-  if (::connect(s.fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-    if (errno != EINPROGRESS && errno != EINTR) return OSTREL_E_CONNECT;
-    if (!waitFor(s.fd, POLLOUT, deadline)) return OSTREL_E_CONNECT;
-    int err = 0;
-    socklen_t len = sizeof err;
-    if (::getsockopt(s.fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0 || err != 0) return OSTREL_E_CONNECT;
-  }
-  return 0;
-}
-
-// Sends all bytes before deadline; false on a failure or a time-out.
-bool sendAll(int fd, const uint8_t* p, size_t n, Clock::time_point deadline) {
-  while (n > 0) {
-    ssize_t k = ::send(fd, p, n, MSG_NOSIGNAL);
-    if (k > 0) {
-      p += k;
-      n -= size_t(k);
-      continue;
-    }
-    if (k < 0 && errno == EINTR) continue;
-    if (k < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && waitFor(fd, POLLOUT, deadline)) continue;
-    return false;
-  }
-  return true;
-}
-
-// Receives exactly n bytes before deadline; returns the count received (n on success).
-size_t recvAll(int fd, uint8_t* p, size_t n, Clock::time_point deadline) {
-  size_t got = 0;
-  while (got < n) {
-    ssize_t k = ::recv(fd, p + got, n - got, 0);
-    if (k > 0) {
-      got += size_t(k);
-      continue;
-    }
-    if (k == 0) break;  // peer closed early
-    if (errno == EINTR) continue;
-    if ((errno == EAGAIN || errno == EWOULDBLOCK) && waitFor(fd, POLLIN, deadline)) continue;
-    break;
-  }
-  return got;
+  return tcp::connectTo(s.fd, ip, port, deadline);
 }
 
 int validateRequest(const uint8_t* request, size_t requestSize, const CmdTableEntry** row) {
   if (!request || requestSize < kCmdHeaderSize) return OSTREL_E_ARGUMENT;
-  *row = cmdLookup(getU16(request));
+  *row = cmdLookup(bytes::readU16(request, requestSize, 0));
   if (!*row) return OSTREL_E_UNSUPPORTED;
-  if (getU16(request + 2) != (*row)->requestSize || requestSize != (*row)->requestSize)
+  if (bytes::readU16(request, requestSize, 2) != (*row)->requestSize || requestSize != (*row)->requestSize)
     return OSTREL_E_ARGUMENT;
   return 0;
 }
 
 }  // namespace
-
-const CmdTableEntry* cmdLookup(uint16_t requestType) {
-  for (const auto& e : kTable)
-    if (e.requestType == requestType) return &e;
-  return nullptr;
-}
 
 int cmdTransact(uint32_t cameraIp, uint16_t port, const uint8_t* request, size_t requestSize, uint8_t* reply,
                 size_t replyCapacity, int recvTimeoutMs) {
@@ -159,7 +67,7 @@ int cmdTransact(uint32_t cameraIp, uint16_t port, const uint8_t* request, size_t
   // One overall bound; each phase also keeps its own share of it.
   const auto overall = start + std::chrono::milliseconds(int64_t(connectMs) + sendMs + recvMs);
 
-  Socket s;
+  tcp::Socket s;
   rc = connectTo(s, cameraIp, port, std::min(overall, start + std::chrono::milliseconds(connectMs)));
   if (rc != 0) return rc;
   if (!sendAll(s.fd, request, requestSize,
@@ -169,9 +77,9 @@ int cmdTransact(uint32_t cameraIp, uint16_t port, const uint8_t* request, size_t
 
   const auto recvDeadline = std::min(overall, Clock::now() + std::chrono::milliseconds(recvMs));
   size_t got = recvAll(s.fd, reply, kCmdHeaderSize, recvDeadline);
-  if (got == kCmdHeaderSize && getU16(reply) == row->replyType)
+  if (got == kCmdHeaderSize && bytes::readU16(reply, got, 0) == row->replyType)
     got += recvAll(s.fd, reply + kCmdHeaderSize, row->replySize - kCmdHeaderSize, recvDeadline);
-  if (got != row->replySize || getU16(reply) != row->replyType) {
+  if (got != row->replySize || bytes::readU16(reply, got, 0) != row->replyType) {
     OSTREL_LOG("respSize %d, respType %d; recved %d", int(row->replySize), int(row->replyType), int(got));
     std::memset(reply, 0, replyCapacity);
     return OSTREL_E_REPLY;
@@ -184,7 +92,7 @@ int cmdSendOnly(uint32_t cameraIp, uint16_t port, const uint8_t* request, size_t
   int rc = validateRequest(request, requestSize, &row);
   if (rc != 0) return rc;
   const auto start = Clock::now();
-  Socket s;
+  tcp::Socket s;
   rc = connectTo(s, cameraIp, port, start + std::chrono::milliseconds(sdkConnectTimeout()));
   if (rc != 0) return rc;
   if (!sendAll(s.fd, request, requestSize, Clock::now() + std::chrono::milliseconds(sdkSendTimeout())))

@@ -5,44 +5,19 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/ByteOrder.h"
+#include "link/CommandTypes.h"
+
 namespace ostrel::sdk {
 
 constexpr uint16_t kDefaultCmdPort = 55502;
-constexpr size_t kCmdHeaderSize = 4;
-// The largest message of the table (extended blocks: 512 + header).
-constexpr size_t kCmdMaxMessage = 516;
-// Receive bound of request type 56 (ControlInfoX), whose commands may move motors.
+// Receive bound of ControlInfoX exchanges (cmd::kControlX), whose commands may move motors.
 constexpr int kControlXRecvTimeoutMs = 10000;
-
-struct CmdTableEntry {
-  uint16_t requestType;
-  uint16_t requestSize;  // total, header included
-  uint16_t replyType;    // 0: one-way, no reply is read
-  uint16_t replySize;    // total, header included
-};
-
-// The table row of a request type, or null when the type is not handled by the channel.
-const CmdTableEntry* cmdLookup(uint16_t requestType);
-
-inline void putU16(uint8_t* p, uint16_t v) {
-  p[0] = uint8_t(v);
-  p[1] = uint8_t(v >> 8);
-}
-inline uint16_t getU16(const uint8_t* p) {
-  return uint16_t(p[0] | (p[1] << 8));
-}
-inline void putI32(uint8_t* p, int32_t v) {
-  uint32_t u = uint32_t(v);
-  for (int i = 0; i < 4; ++i) p[i] = uint8_t(u >> (8 * i));
-}
-inline int32_t getI32(const uint8_t* p) {
-  return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
-}
 
 // Writes the 4-byte header (type, total size) at the start of msg.
 inline void cmdPutHeader(uint8_t* msg, uint16_t type, uint16_t totalSize) {
-  putU16(msg, type);
-  putU16(msg + 2, totalSize);
+  bytes::putU16(msg, type);
+  bytes::putU16(msg + 2, totalSize);
 }
 
 // One exchange with the camera at cameraIp (host order):port.

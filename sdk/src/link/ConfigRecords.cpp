@@ -8,9 +8,7 @@
 namespace ostrel::sdk {
 namespace {
 
-constexpr uint16_t kPluginType = 48;
-constexpr int32_t kPluginRead = 0;
-constexpr int32_t kPluginWrite = 2;
+using namespace cmd;
 
 // Reads a record through its get request; copies it into out only on success.
 int getRecord(int userId, uint16_t getType, void* out, size_t size) {
@@ -46,33 +44,60 @@ int pluginExchange(int userId, int32_t op, CameraPluginInfoRecord* record) {
   LoginTarget t;
   int rc = loginTarget(userId, &t);
   if (rc != 0) return rc;
-  uint8_t req[72] = {};
-  uint8_t reply[72];
-  cmdPutHeader(req, kPluginType, sizeof req);
-  putI32(req + 4, op);
+  uint8_t req[kPluginSize] = {};
+  uint8_t reply[kPluginSize];
+  cmdPutHeader(req, kPluginInfo, sizeof req);
+  bytes::putI32(req + 4, op);
   if (op == kPluginWrite) std::memcpy(req + 8, record, sizeof *record);
   rc = cmdTransact(t.cameraIp, t.cmdPort, req, sizeof req, reply, sizeof reply);
   if (rc != 0) return rc;
-  if (getI32(reply + 4) != op) return OSTREL_E_UNSUPPORTED;
+  if (bytes::readI32(reply, sizeof reply, 4) != op) return OSTREL_E_UNSUPPORTED;
   if (op == kPluginRead) std::memcpy(record, reply + 8, sizeof *record);
   return 0;
 }
 
 struct InfoEntry {
   int infoId;
-  uint16_t getType, setType;  // plug-in: both 48
+  uint16_t getType, setType;  // plug-in: both cmd::kPluginInfo
   uint16_t size;
 };
 
+template <typename Record>
+constexpr InfoEntry info(int infoId, Type get, Type set) {
+  return {infoId, get, set, uint16_t(sizeof(Record))};
+}
+
 constexpr InfoEntry kInfoTable[] = {
-    {0, 7, 9, 216},          {1, 11, 13, 52},         {2, 23, 25, 72},     {3, 15, 17, 16},
-    {4, 31, 33, 40},         {5, 70, 72, 48},         {6, 52, 54, 128},    {7, 66, 68, 272},
-    {8, 42, 44, 16},         {9, 37, 39, 16},         {10, 48, 48, 64},    {11, 124, 126, 32},
-    {12, 128, 130, 64},      {100, 19, 21, 12},       {101, 58, 60, 12},   {102, 62, 64, 12},
-    {103, 84, 86, 88},       {104, 88, 90, 88},       {105, 92, 94, 88},   {106, 96, 98, 88},
-    {107, 100, 102, 88},     {108, 104, 106, 88},     {109, 108, 110, 88}, {110, 112, 114, 88},
-    {111, 116, 118, 88},     {112, 120, 122, 132},    {113, 74, 76, 128},  {1000, 1000, 1002, 512},
-    {1001, 1004, 1006, 512}, {1002, 1008, 1010, 512},
+    info<CameraBasicInfoRecord>(0, kGetBasicInfo, kSetBasicInfo),
+    info<CameraNetworkInfoRecord>(1, kGetNetworkInfo, kSetNetworkInfo),
+    info<FixInfoRecord>(2, kGetFixInfo, kSetFixInfo),
+    info<FFCInfoRecord>(3, kGetFfcInfo, kSetFfcInfo),
+    info<TvoutInfoRecord>(4, kGetTvoutInfo, kSetTvoutInfo),
+    info<CameraOutputInfoRecord>(5, kGetOutputInfo, kSetOutputInfo),
+    info<CameraTimeInfoRecord>(6, kGetTimeInfo, kSetTimeInfo),
+    info<CameraOSDInfoRecord>(7, kGetOsdInfo, kSetOsdInfo),
+    info<GpioInfoRecord>(8, kGetGpioInfo, kSetGpioInfo),
+    info<SerialPortInfoRecord>(9, kGetSerialPortInfo, kSetSerialPortInfo),
+    info<CameraPluginInfoRecord>(10, kPluginInfo, kPluginInfo),
+    info<DestripInfoRecord>(11, kGetDestripInfo, kSetDestripInfo),
+    info<DenoiseInfoRecord>(12, kGetDenoiseInfo, kSetDenoiseInfo),
+    info<FPAInfoRecord>(100, kGetFpaInfo0, kSetFpaInfo0),
+    info<FPAInfoRecord>(101, kGetFpaInfo1, kSetFpaInfo1),
+    info<FPAInfoRecord>(102, kGetFpaInfo2, kSetFpaInfo2),
+    info<FPAInfoQJRecord>(103, kGetFpaQJ0, kSetFpaQJ0),
+    info<FPAInfoQJRecord>(104, kGetFpaQJ1, kSetFpaQJ1),
+    info<FPAInfoQJRecord>(105, kGetFpaQJ2, kSetFpaQJ2),
+    info<FPAInfoQPRecord>(106, kGetFpaQP0, kSetFpaQP0),
+    info<FPAInfoQPRecord>(107, kGetFpaQP1, kSetFpaQP1),
+    info<FPAInfoQPRecord>(108, kGetFpaQP2, kSetFpaQP2),
+    info<FPAInfoVNRRecord>(109, kGetFpaVNR0, kSetFpaVNR0),
+    info<FPAInfoVNRRecord>(110, kGetFpaVNR1, kSetFpaVNR1),
+    info<FPAInfoVNRRecord>(111, kGetFpaVNR2, kSetFpaVNR2),
+    info<FPAInfoQMRecord>(112, kGetFpaQM, kSetFpaQM),
+    info<FPAInfoZR160Record>(113, kGetFpaZR160, kSetFpaZR160),
+    info<ExtendedInfoBlock>(1000, kGetExtended0, kSetExtended0),
+    info<ExtendedInfoBlock>(1001, kGetExtended1, kSetExtended1),
+    info<ExtendedInfoBlock>(1002, kGetExtended2, kSetExtended2),
 };
 
 const InfoEntry* infoLookup(int infoId) {
@@ -85,10 +110,10 @@ const InfoEntry* infoLookup(int infoId) {
 struct SelectorTypes {
   uint16_t get[3], set[3];
 };
-constexpr SelectorTypes kFpa{{19, 58, 62}, {21, 60, 64}};
-constexpr SelectorTypes kFpaQJ{{84, 88, 92}, {86, 90, 94}};
-constexpr SelectorTypes kFpaQP{{96, 100, 104}, {98, 102, 106}};
-constexpr SelectorTypes kFpaVNR{{108, 112, 116}, {110, 114, 118}};
+constexpr SelectorTypes kFpa{{kGetFpaInfo0, kGetFpaInfo1, kGetFpaInfo2}, {kSetFpaInfo0, kSetFpaInfo1, kSetFpaInfo2}};
+constexpr SelectorTypes kFpaQJ{{kGetFpaQJ0, kGetFpaQJ1, kGetFpaQJ2}, {kSetFpaQJ0, kSetFpaQJ1, kSetFpaQJ2}};
+constexpr SelectorTypes kFpaQP{{kGetFpaQP0, kGetFpaQP1, kGetFpaQP2}, {kSetFpaQP0, kSetFpaQP1, kSetFpaQP2}};
+constexpr SelectorTypes kFpaVNR{{kGetFpaVNR0, kGetFpaVNR1, kGetFpaVNR2}, {kSetFpaVNR0, kSetFpaVNR1, kSetFpaVNR2}};
 
 template <typename R>
 int selectorGet(int userId, R* record, int selector, const SelectorTypes& t) {
@@ -127,40 +152,40 @@ using namespace ostrel::sdk;
     return typedSet(userId, record, setType);                                    \
   }
 
-OSTREL_TYPED_PAIR(CameraNetworkInfo, CameraNetworkInfoRecord, 11, 13)
-OSTREL_TYPED_PAIR(FFCInfo, FFCInfoRecord, 15, 17)
-OSTREL_TYPED_PAIR(FixInfo, FixInfoRecord, 23, 25)
-OSTREL_TYPED_PAIR(TvoutInfo, TvoutInfoRecord, 31, 33)
-OSTREL_TYPED_PAIR(SerialPortInfo, SerialPortInfoRecord, 37, 39)
-OSTREL_TYPED_PAIR(GpioInfo, GpioInfoRecord, 42, 44)
-OSTREL_TYPED_PAIR(CameraTimeInfo, CameraTimeInfoRecord, 52, 54)
-OSTREL_TYPED_PAIR(CameraOSDInfo, CameraOSDInfoRecord, 66, 68)
-OSTREL_TYPED_PAIR(CameraOutputInfo, CameraOutputInfoRecord, 70, 72)
-OSTREL_TYPED_PAIR(FPAInfoZR160, FPAInfoZR160Record, 74, 76)
-OSTREL_TYPED_PAIR(FPAInfoQM, FPAInfoQMRecord, 120, 122)
+OSTREL_TYPED_PAIR(CameraNetworkInfo, CameraNetworkInfoRecord, cmd::kGetNetworkInfo, cmd::kSetNetworkInfo)
+OSTREL_TYPED_PAIR(FFCInfo, FFCInfoRecord, cmd::kGetFfcInfo, cmd::kSetFfcInfo)
+OSTREL_TYPED_PAIR(FixInfo, FixInfoRecord, cmd::kGetFixInfo, cmd::kSetFixInfo)
+OSTREL_TYPED_PAIR(TvoutInfo, TvoutInfoRecord, cmd::kGetTvoutInfo, cmd::kSetTvoutInfo)
+OSTREL_TYPED_PAIR(SerialPortInfo, SerialPortInfoRecord, cmd::kGetSerialPortInfo, cmd::kSetSerialPortInfo)
+OSTREL_TYPED_PAIR(GpioInfo, GpioInfoRecord, cmd::kGetGpioInfo, cmd::kSetGpioInfo)
+OSTREL_TYPED_PAIR(CameraTimeInfo, CameraTimeInfoRecord, cmd::kGetTimeInfo, cmd::kSetTimeInfo)
+OSTREL_TYPED_PAIR(CameraOSDInfo, CameraOSDInfoRecord, cmd::kGetOsdInfo, cmd::kSetOsdInfo)
+OSTREL_TYPED_PAIR(CameraOutputInfo, CameraOutputInfoRecord, cmd::kGetOutputInfo, cmd::kSetOutputInfo)
+OSTREL_TYPED_PAIR(FPAInfoZR160, FPAInfoZR160Record, cmd::kGetFpaZR160, cmd::kSetFpaZR160)
+OSTREL_TYPED_PAIR(FPAInfoQM, FPAInfoQMRecord, cmd::kGetFpaQM, cmd::kSetFpaQM)
 #undef OSTREL_TYPED_PAIR
 
 extern "C" OSTREL_API int Ostrel_GetCameraBasicInfo(int userId, CameraBasicInfoRecord* record) {
   if (!record) return OSTREL_E_ARGUMENT;
   CameraBasicInfoRecord r;
-  int rc = getRecord(userId, 7, &r, sizeof r);
+  int rc = getRecord(userId, cmd::kGetBasicInfo, &r, sizeof r);
   if (rc != 0) return rc;
   if (r.sendRatio == 0) r.sendRatio = 1;
   *record = r;
   return 0;
 }
 extern "C" OSTREL_API int Ostrel_SetCameraBasicInfo(int userId, const CameraBasicInfoRecord* record) {
-  return typedSet(userId, record, 9);
+  return typedSet(userId, record, cmd::kSetBasicInfo);
 }
 
 extern "C" OSTREL_API int Ostrel_GetCameraPluginInfo(int userId, CameraPluginInfoRecord* record) {
   if (!record) return OSTREL_E_ARGUMENT;
-  return pluginExchange(userId, kPluginRead, record);
+  return pluginExchange(userId, cmd::kPluginRead, record);
 }
 extern "C" OSTREL_API int Ostrel_SetCameraPluginInfo(int userId, const CameraPluginInfoRecord* record) {
   if (!record) return OSTREL_E_ARGUMENT;
   CameraPluginInfoRecord copy = *record;
-  return pluginExchange(userId, kPluginWrite, &copy);
+  return pluginExchange(userId, cmd::kPluginWrite, &copy);
 }
 
 #define OSTREL_SELECTOR_PAIR(Name, Record, table)                                              \
@@ -183,7 +208,8 @@ extern "C" OSTREL_API int Ostrel_GetInfo(int userId, int infoId, void* buffer, i
   if (rc != 0) return rc;
   const InfoEntry* e = infoLookup(infoId);
   if (!e || !buffer || bufferSize < int(e->size)) return OSTREL_E_ARGUMENT;
-  if (e->getType == 48) return pluginExchange(userId, 0, static_cast<CameraPluginInfoRecord*>(buffer));
+  if (e->getType == cmd::kPluginInfo)
+    return pluginExchange(userId, cmd::kPluginRead, static_cast<CameraPluginInfoRecord*>(buffer));
   return getRecord(userId, e->getType, buffer, e->size);
 }
 
@@ -193,10 +219,10 @@ extern "C" OSTREL_API int Ostrel_SetInfo(int userId, int infoId, const void* buf
   if (rc != 0) return rc;
   const InfoEntry* e = infoLookup(infoId);
   if (!e || !buffer || bufferSize < int(e->size)) return OSTREL_E_ARGUMENT;
-  if (e->setType == 48) {
+  if (e->setType == cmd::kPluginInfo) {
     CameraPluginInfoRecord copy;
     std::memcpy(&copy, buffer, sizeof copy);
-    return pluginExchange(userId, 2, &copy);
+    return pluginExchange(userId, cmd::kPluginWrite, &copy);
   }
   return setRecord(userId, e->setType, buffer, e->size);
 }

@@ -12,7 +12,7 @@ using namespace ostrel::sdk;
 extern "C" OSTREL_API int Ostrel_SendControl(int userId, const ControlInfo* command) {
   if (!command) return OSTREL_E_ARGUMENT;
   uint8_t req[14];
-  cmdPutHeader(req, 6, sizeof req);
+  cmdPutHeader(req, cmd::kControl, sizeof req);
   std::memcpy(req + 4, command, sizeof *command);
   LoginTarget t;
   int rc = loginTarget(userId, &t);
@@ -24,7 +24,7 @@ extern "C" OSTREL_API int Ostrel_SendControlX(int userId, ControlInfoX* command)
   if (!command) return OSTREL_E_ARGUMENT;
   uint8_t req[72];
   uint8_t reply[72];
-  cmdPutHeader(req, 56, sizeof req);
+  cmdPutHeader(req, cmd::kControlX, sizeof req);
   std::memcpy(req + 4, command, sizeof *command);
   LoginTarget t;
   int rc = loginTarget(userId, &t);
@@ -32,13 +32,13 @@ extern "C" OSTREL_API int Ostrel_SendControlX(int userId, ControlInfoX* command)
   rc = cmdTransact(t.cameraIp, t.cmdPort, req, sizeof req, reply, sizeof reply, kControlXRecvTimeoutMs);
   if (rc != 0) return rc;
   std::memcpy(command, reply + 4, sizeof *command);
-  return getI32(reply + 4) == getI32(req + 4) ? 0 : OSTREL_E_FAILED;
+  return ostrel::bytes::readI32(reply, sizeof reply, 4) == ostrel::bytes::readI32(req, sizeof req, 4) ? 0 : OSTREL_E_FAILED;
 }
 
 extern "C" OSTREL_API int Ostrel_WriteSerialPortData(int userId, const uint8_t data[32]) {
   if (!data) return OSTREL_E_ARGUMENT;
   uint8_t req[36];
-  cmdPutHeader(req, 41, sizeof req);
+  cmdPutHeader(req, cmd::kSerialData, sizeof req);
   std::memcpy(req + 4, data, 32);
   LoginTarget t;
   int rc = loginTarget(userId, &t);

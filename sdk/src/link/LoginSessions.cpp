@@ -9,14 +9,15 @@
 
 #include "OstrelSDK.h"
 #include "foundation/Logger.h"
-#include "frame/SdkFrame.h"
+#include "frame/SdkLifecycle.h"
+#include "frame/SdkState.h"
 #include "link/CommandChannel.h"
 
 namespace ostrel::sdk {
 
 namespace {
 
-LoginSlot g_slots[kLoginSlotCount];  // guarded by sdkLock()
+LoginSlot g_slots[kSlotCount];  // guarded by sdkLock()
 
 // Ostrel_FreeSDK logs out every session after previews have stopped.
 const ShutdownHook g_logoutHook(50, &logoutAll);
@@ -28,28 +29,28 @@ void freeSlot(LoginSlot& s) {
 
 // Builds the login's clock message: ControlInfoX type 1 with the UTC date and time.
 void buildClockMessage(uint8_t* msg) {
-  std::memset(msg, 0, 72);
-  cmdPutHeader(msg, 56, 72);
-  putI32(msg + 4, 1);
+  std::memset(msg, 0, cmd::kControlXSize);
+  cmdPutHeader(msg, cmd::kControlX, cmd::kControlXSize);
+  bytes::putI32(msg + 4, 1);
   std::time_t now = std::time(nullptr);
   std::tm utc{};
   if (gmtime_r(&now, &utc)) {
     const int32_t v[6] = {utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday,
                           utc.tm_hour,        utc.tm_min,     utc.tm_sec};
-    for (int i = 0; i < 6; ++i) putI32(msg + 8 + 4 * i, v[i]);
+    for (int i = 0; i < 6; ++i) bytes::putI32(msg + 8 + 4 * i, v[i]);
   }
 }
 
 }  // namespace
 
 LoginSlot* loginSlotLocked(int userId) {
-  if (unsigned(userId) >= unsigned(kLoginSlotCount)) return nullptr;
+  if (!sdkSlotIdValid(userId)) return nullptr;
   LoginSlot& s = g_slots[userId];
   return (s.flags & 1) ? &s : nullptr;
 }
 
 int loginTarget(int userId, LoginTarget* out) {
-  if (unsigned(userId) >= unsigned(kLoginSlotCount)) return OSTREL_E_HANDLE;
+  if (!sdkSlotIdValid(userId)) return OSTREL_E_HANDLE;
   std::lock_guard<std::mutex> lock(sdkLock());
   const LoginSlot* s = loginSlotLocked(userId);
   if (!s) return OSTREL_E_HANDLE;
@@ -91,7 +92,7 @@ extern "C" OSTREL_API int Ostrel_LoginV2(const LoginInfoV2* info, CameraBasicInf
 
   uint8_t req[kCmdHeaderSize];
   uint8_t reply[kCmdMaxMessage];
-  cmdPutHeader(req, 7, 4);
+  cmdPutHeader(req, cmd::kGetBasicInfo, kCmdHeaderSize);
   int rc = cmdTransact(ip, cmdPort, req, sizeof req, reply, sizeof reply);
   if (rc != 0) return rc;
   CameraBasicInfoRecord basic;
@@ -100,14 +101,14 @@ extern "C" OSTREL_API int Ostrel_LoginV2(const LoginInfoV2* info, CameraBasicInf
   if (basic.sendRatio == 0) basic.sendRatio = 1;
   std::memcpy(out, &basic, sizeof basic);
 
-  cmdPutHeader(req, 23, 4);
+  cmdPutHeader(req, cmd::kGetFixInfo, kCmdHeaderSize);
   rc = cmdTransact(ip, cmdPort, req, sizeof req, reply, sizeof reply);
   if (rc != 0) return rc;
   FixInfoRecord fix;
   std::memcpy(&fix, reply + 4, sizeof fix);
 
   if (sdkConfig().syncTime) {
-    uint8_t clock[72];
+    uint8_t clock[cmd::kControlXSize];
     buildClockMessage(clock);
     int crc = cmdSendOnly(ip, cmdPort, clock, sizeof clock);
     if (crc != 0) OSTREL_LOG("clock message, ret %d", crc);
@@ -128,7 +129,7 @@ extern "C" OSTREL_API int Ostrel_LoginV2(const LoginInfoV2* info, CameraBasicInf
   }
 
   std::lock_guard<std::mutex> lock(sdkLock());
-  for (int id = 0; id < kLoginSlotCount; ++id) {
+  for (int id = 0; id < kSlotCount; ++id) {
     LoginSlot& s = g_slots[id];
     if (s.flags & 1) continue;
     uint8_t* buf = static_cast<uint8_t*>(std::calloc(1, snapSize));
@@ -159,7 +160,7 @@ extern "C" OSTREL_API int Ostrel_Login(const LoginInfo* info, CameraBasicInfoRec
 
 extern "C" OSTREL_API int Ostrel_Logout(int userId) {
   if (!sdkInitialised()) return OSTREL_E_NOT_INIT;
-  if (unsigned(userId) >= unsigned(kLoginSlotCount)) return OSTREL_E_HANDLE;
+  if (!sdkSlotIdValid(userId)) return OSTREL_E_HANDLE;
   std::lock_guard<std::mutex> lock(sdkLock());
   if (LoginSlot* s = loginSlotLocked(userId)) freeSlot(*s);
   return 0;

@@ -9,7 +9,6 @@
 
 namespace ostrel::sdk {
 
-constexpr int kLoginSlotCount = 256;
 // Largest snapshot area: data pixels + 2 x picture pixels, so a camera-supplied size cannot ask
 // for an unbounded buffer.
 constexpr uint64_t kSnapshotMaxPixels = 16u * 1024 * 1024;

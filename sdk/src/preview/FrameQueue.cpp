@@ -45,6 +45,10 @@ void FrameQueue_Free(FrameQueue* q) {
 
 bool FrameHandoff::push(PreviewFrame* frame) {
   std::unique_lock<std::mutex> lk(mutex_);
+  if (!stopped_ && write_ - read_ >= kSlots) {
+    ++blockedPushes_;
+    pushBlocked_.notify_all();
+  }
   notFull_.wait(lk, [&] { return stopped_ || write_ - read_ < kSlots; });
   if (stopped_) return false;
   slots_[write_ % kSlots] = frame;
@@ -67,6 +71,11 @@ void FrameHandoff::stop() {
   stopped_ = true;
   write_ = read_ = 0;
   notFull_.notify_all();
+}
+
+bool FrameHandoff::waitForBlockedPush(std::chrono::milliseconds limit) {
+  std::unique_lock<std::mutex> lk(mutex_);
+  return pushBlocked_.wait_for(lk, limit, [&] { return blockedPushes_ > 0; });
 }
 
 void FrameHandoff::pushEnd() {

@@ -2,6 +2,7 @@
 // two-thread temperature mode.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -57,6 +58,9 @@ class FrameHandoff {
   void stop();
   // Queues the end marker even after stop().
   void pushEnd();
+  // Waits until some push has had to wait for room; true when one did within the limit. Lets a
+  // watcher tell a full ring from a slow producer without guessing a delay.
+  bool waitForBlockedPush(std::chrono::milliseconds limit);
 
  private:
   std::mutex mutex_;
@@ -64,6 +68,8 @@ class FrameHandoff {
   PreviewFrame* slots_[kSlots] = {};  // guarded by mutex_
   uint32_t write_ = 0, read_ = 0;     // guarded by mutex_
   bool stopped_ = false;              // guarded by mutex_
+  uint64_t blockedPushes_ = 0;        // guarded by mutex_
+  std::condition_variable pushBlocked_;
 };
 
 }  // namespace ostrel::sdk

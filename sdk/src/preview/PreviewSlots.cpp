@@ -9,7 +9,8 @@
 
 #include "OstrelSDK.h"
 #include "foundation/Logger.h"
-#include "frame/SdkFrame.h"
+#include "frame/SdkLifecycle.h"
+#include "frame/SdkState.h"
 #include "alg/frame/Palette.h"
 #include "link/PreviewAccess.h"
 #include "preview/FrameQueue.h"
@@ -35,8 +36,7 @@ struct PreviewSlot {
   render::TempRenderer* renderer = nullptr;
 };
 
-constexpr int kSlots = 256;
-PreviewSlot g_slots[kSlots];  // guarded by sdkLock()
+PreviewSlot g_slots[kSlotCount];  // guarded by sdkLock()
 
 // Frames that wait in the hand-off ring of the two-thread mode must stay intact too: the store
 // holds 16 delivered frames, 16 queued ones and the one being coloured.
@@ -53,11 +53,11 @@ void modelProbe(PreviewSlot& s, const LoginPorts& ports) {
   const size_t cap = sizeof s.camera.basic.softwareId;
   if (startsWith(sw, cap, "P9100T") || startsWith(sw, cap, "VNR")) {
     DestripInfoRecord rec{};
-    if (readCameraRecord(s.camera.ip, ports.cmdPort, 124, &rec, sizeof rec) == 0) s.camera.destrip = rec;
+    if (readCameraRecord(s.camera.ip, ports.cmdPort, cmd::kGetDestripInfo, &rec, sizeof rec) == 0) s.camera.destrip = rec;
     s.twoThread = true;
   } else if (startsWith(sw, cap, "P9300") || startsWith(sw, cap, "P9600")) {
     DenoiseInfoRecord rec{};
-    int rc = readCameraRecord(s.camera.ip, ports.cmdPort, 128, &rec, sizeof rec);
+    int rc = readCameraRecord(s.camera.ip, ports.cmdPort, cmd::kGetDenoiseInfo, &rec, sizeof rec);
     if (rc >= 0) s.camera.denoise = rec;
     if (rc == 0 && rec.type != 0) s.twoThread = true;
   }
@@ -97,7 +97,7 @@ int startTemperature(PreviewSlot& s, const uint32_t* palette) {
 
 int startPreview(int userId, PreviewInfo* info, int transform, bool probe) {
   if (!sdkInitialised()) return OSTREL_E_NOT_INIT;
-  if (static_cast<unsigned>(userId) > 255) return OSTREL_E_HANDLE;
+  if (!sdkSlotIdValid(userId)) return OSTREL_E_HANDLE;
   if (!info) return OSTREL_E_ARGUMENT;
   if (info->transport != 0) return OSTREL_E_UNSUPPORTED;
   if (info->dataType != PREVIEW_TEMPERATURE) {
@@ -112,7 +112,7 @@ int startPreview(int userId, PreviewInfo* info, int transform, bool probe) {
     std::lock_guard<std::mutex> lk(sdkLock());
     if (!copyLogin(userId, &staged.camera.ip, &ports, &staged.camera.basic, &staged.camera.fix))
       return OSTREL_E_HANDLE;
-    for (int i = 0; i < kSlots; ++i)
+    for (int i = 0; i < kSlotCount; ++i)
       if (g_slots[i].state == SlotState::Free) {
         id = i;
         break;
@@ -152,14 +152,14 @@ int startPreview(int userId, PreviewInfo* info, int transform, bool probe) {
 
 // The running temperature slot for an export, under the SDK lock; null when none.
 PreviewSlot* runningTemp(int previewId) {
-  if (static_cast<unsigned>(previewId) > 255) return nullptr;
+  if (!sdkSlotIdValid(previewId)) return nullptr;
   PreviewSlot& s = g_slots[previewId];
   return (s.state == SlotState::Running && s.temp) ? &s : nullptr;
 }
 
 int stopPreview(int previewId) {
   if (!sdkInitialised()) return OSTREL_E_NOT_INIT;
-  if (static_cast<unsigned>(previewId) > 255) return OSTREL_E_HANDLE;
+  if (!sdkSlotIdValid(previewId)) return OSTREL_E_HANDLE;
   PreviewSlot work;
   {
     std::lock_guard<std::mutex> lk(sdkLock());
@@ -178,7 +178,7 @@ int stopPreview(int previewId) {
 }
 
 void stopAllPreviews() {
-  for (int i = 0; i < kSlots; ++i) stopPreview(i);
+  for (int i = 0; i < kSlotCount; ++i) stopPreview(i);
 }
 
 const ShutdownHook g_stopAll(10, &stopAllPreviews);
@@ -205,7 +205,7 @@ extern "C" OSTREL_API int Ostrel_StopPreview(int previewId) { return stopPreview
 
 extern "C" OSTREL_API int Ostrel_PausePreview(int previewId, int pause) {
   if (!sdkInitialised()) return OSTREL_E_NOT_INIT;
-  if (static_cast<unsigned>(previewId) > 255) return OSTREL_E_HANDLE;
+  if (!sdkSlotIdValid(previewId)) return OSTREL_E_HANDLE;
   std::lock_guard<std::mutex> lk(sdkLock());
   if (PreviewSlot* s = runningTemp(previewId)) s->temp->setPaused(pause == 1);
   return 0;

@@ -1,156 +1,15 @@
 #include "preview/TempPreview.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/time.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <chrono>
 #include <cstring>
 
-#include "alg/frame/Compress.h"
 #include "foundation/Logger.h"
 
 namespace ostrel::sdk {
 
 namespace {
-constexpr int kReceiverTimeoutMs = 2000;  // fixed: does not follow Ostrel_SetTimeout
 constexpr int kRecoverIntervalMs = 1000;
-constexpr int kMaxSide = 4096;
 }  // namespace
-
-// ---- FrameRecverTcp ------------------------------------------------------------------------
-
-int FrameRecverTcp::connect(uint32_t ip, uint16_t port) {
-  disconnect();
-  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-  if (fd < 0) return OSTREL_E_SOCKET;
-  {
-    std::lock_guard<std::mutex> lk(fdMutex_);
-    if (shutDown_) {
-      ::close(fd);
-      return OSTREL_E_STATE;
-    }
-    fd_ = fd;  // published first, so shutdown() can interrupt the connect
-  }
-  sockaddr_in sa{};
-  sa.sin_family = AF_INET;
-  sa.sin_port = htons(port);
-  sa.sin_addr.s_addr = htonl(ip);
-  int rc = ::connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
-  if (rc < 0 && errno == EINPROGRESS) {
-    pollfd p{fd, POLLOUT, 0};
-    rc = ::poll(&p, 1, kReceiverTimeoutMs) == 1 ? 0 : -1;
-    int err = 0;
-    socklen_t len = sizeof err;
-    // Writable is not connected: the outcome is in SO_ERROR.
-    if (rc == 0 && (getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) < 0 || err != 0)) rc = -1;
-  }
-  if (rc < 0) {
-    disconnect();
-    return OSTREL_E_CONNECT;
-  }
-  int flags = fcntl(fd, F_GETFL);
-  timeval tv{kReceiverTimeoutMs / 1000, (kReceiverTimeoutMs % 1000) * 1000};
-  if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) < 0 ||
-      setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv) < 0 ||
-      setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv) < 0) {
-    disconnect();
-    return OSTREL_E_BIND;
-  }
-  return 0;
-}
-
-void FrameRecverTcp::disconnect() {
-  std::lock_guard<std::mutex> lk(fdMutex_);
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-}
-
-void FrameRecverTcp::shutdown() {
-  std::lock_guard<std::mutex> lk(fdMutex_);
-  shutDown_ = true;
-  if (fd_ >= 0) ::shutdown(fd_, SHUT_RDWR);
-}
-
-bool FrameRecverTcp::readExact(int fd, void* buffer, size_t size) {
-  auto* p = static_cast<uint8_t*>(buffer);
-  while (size > 0) {
-    ssize_t n = ::recv(fd, p, size, 0);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;  // closed, failed or timed out
-    p += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
-
-bool FrameRecverTcp::discard(int fd, size_t size) {
-  uint8_t sink[4096];
-  while (size > 0) {
-    size_t chunk = size < sizeof sink ? size : sizeof sink;
-    if (!readExact(fd, sink, chunk)) return false;
-    size -= chunk;
-  }
-  return true;
-}
-
-int FrameRecverTcp::recv(PreviewFrame* record) {
-  int fd;
-  {
-    std::lock_guard<std::mutex> lk(fdMutex_);
-    fd = fd_;
-  }
-  if (fd < 0) return OSTREL_E_STATE;
-  DataFrameHead* head = record->head;
-  if (!readExact(fd, head, sizeof *head)) {
-    OSTREL_LOG_AS("FrameRecverTcp", "recv header error, %d", errno);
-    return OSTREL_E_REPLY;
-  }
-  const int w = head->width, h = head->height;
-  const int64_t raw = int64_t{2} * w * h;
-  // An implausible head means the stream lost its framing: reconnect, since a new connection
-  // starts at a frame boundary.
-  if (w == 0 || h == 0 || w > kMaxSide || h > kMaxSide || head->scale == 0 || head->packedSize < 0 ||
-      head->packedSize >= raw) {
-    OSTREL_LOG_AS("FrameRecverTcp", "implausible header, width %d, height %d, packed %d, scale %d", w, h,
-                  head->packedSize, head->scale);
-    ++dropped;
-    return OSTREL_E_REPLY;
-  }
-  if (w != width_ || h != height_) {
-    OSTREL_LOG_AS("FrameRecverTcp", "invalid header, width %d, height %d", w, h);
-    ++dropped;
-    if (!discard(fd, head->packedSize > 0 ? static_cast<size_t>(head->packedSize) : static_cast<size_t>(raw))) {
-      OSTREL_LOG_AS("FrameRecverTcp", "recv data error");
-      return OSTREL_E_REPLY;
-    }
-    return OSTREL_E_MISMATCH;
-  }
-  const size_t pixels = static_cast<size_t>(w) * h;
-  if (head->packedSize == 0) {
-    if (!readExact(fd, record->data, pixels * 2)) {
-      OSTREL_LOG_AS("FrameRecverTcp", "recv data error");
-      return OSTREL_E_REPLY;
-    }
-  } else {
-    const size_t packed = static_cast<size_t>(head->packedSize);  // < 2 x pixels: fits `work`
-    if (!readExact(fd, record->work, packed)) {
-      OSTREL_LOG_AS("FrameRecverTcp", "recv data error");
-      return OSTREL_E_REPLY;
-    }
-    if (alg::uncompressBounded(reinterpret_cast<const uint8_t*>(record->work), packed, record->data, pixels) != 0) {
-      ++dropped;
-      return OSTREL_E_MISMATCH;
-    }
-  }
-  ++received;
-  return 0;
-}
 
 // ---- PreviewTempInput -------------------------------------------------------------------
 
@@ -303,6 +162,11 @@ void PreviewTempInput::maskStep(PreviewFrame* f) {
   }
 }
 
+// Only the two-thread mode filters. The model probe turns that mode on for exactly the cameras
+// whose frames need destripe or denoise, and those filters cost enough per frame that one thread
+// could not also colour and deliver within a frame period: the receiving thread filters while the
+// delivering thread colours. The transform variant zeroes both filter records, and the one-thread
+// modes keep their per-frame work to what one thread can do at the camera's rate.
 void PreviewTempInput::filterStep(PreviewFrame* f) {
   if (f->head->kind != 2) return;
   const int w = f->head->width, h = f->head->height;

@@ -1,4 +1,4 @@
-// The temperature preview: a TCP frame receiver, the worker threads that unpack, mask,
+// The temperature preview: the stream channel's receiver (preview/TempStreamChannel), the worker threads that unpack, mask,
 // transform, filter, measure and colour each frame, deliver it to the window and the callback,
 // and recover a lost connection.
 #pragma once
@@ -12,6 +12,7 @@
 
 #include "OstrelSDK.h"
 #include "preview/FrameQueue.h"
+#include "preview/TempStreamChannel.h"
 #include "preview/WindowRender.h"
 
 namespace ostrel::sdk {
@@ -25,35 +26,6 @@ struct PreviewCamera {
   FixInfoRecord fix{};
   DestripInfoRecord destrip{};
   DenoiseInfoRecord denoise{};
-};
-
-// `FrameRecverTcp`: reads one frame (head + raw or packed codes) per call.
-class FrameRecverTcp {
- public:
-  FrameRecverTcp(int width, int height) : width_(width), height_(height) {}
-  ~FrameRecverTcp() { disconnect(); }
-  // Closes any previous socket, connects with the fixed 2000 ms time-outs: 0, -100 socket,
-  // -99 connect, -96 time-outs, -7 when shut down for good.
-  int connect(uint32_t ip, uint16_t port);
-  void disconnect();
-  // Wakes a blocked read and refuses further connects (the preview is stopping).
-  void shutdown();
-  // 0 frame received; -97 connection lost or an implausible head (the caller reconnects, since a
-  // new connection starts at a frame boundary); -11 a frame to drop (a plausible head of another
-  // size, its payload read and discarded, or a packed block that does not unpack); -7 no socket.
-  int recv(PreviewFrame* record);
-
-  // Counters for tests and logs.
-  std::atomic<uint64_t> received{0}, dropped{0};
-
- private:
-  bool readExact(int fd, void* buffer, size_t size);
-  bool discard(int fd, size_t size);
-
-  const int width_, height_;
-  std::mutex fdMutex_;
-  int fd_ = -1;          // guarded by fdMutex_; closed only by the worker thread
-  bool shutDown_ = false;  // guarded by fdMutex_
 };
 
 class PreviewTempInput {

@@ -76,6 +76,16 @@ bool DiscoveryResponder::hasNetworkRecord() const {
   return hasNetwork_;
 }
 
+bool DiscoveryResponder::waitForSearches(int n, int timeoutMs) const {
+  std::unique_lock lock(mutex_);
+  return seen_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return searches_.load() >= n; });
+}
+
+bool DiscoveryResponder::waitForNetworkRecord(int timeoutMs) const {
+  std::unique_lock lock(mutex_);
+  return seen_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return hasNetwork_; });
+}
+
 void DiscoveryResponder::buildReply(uint8_t* out) const {
   const auto& id = config_.identity;
   std::memset(out, 0, kReplyLen);
@@ -152,8 +162,13 @@ void DiscoveryResponder::run() {
     uint16_t type = getU16(buf), size = getU16(buf + 2);
     if (type == kSearch && size == kSearchLen && n == static_cast<ssize_t>(kSearchLen)) {
       uint32_t mode = getU32(buf + 4);
-      ++searches_;
-      lastSource_ = ntohl(from.sin_addr.s_addr);
+      {
+        // Under the lock, so a waiter cannot miss the notification between its check and its wait.
+        std::lock_guard lock(mutex_);
+        lastSource_ = ntohl(from.sin_addr.s_addr);
+        ++searches_;
+      }
+      seen_.notify_all();
       if ((mode == 0 && !config_.faults.answerToSender) || (mode != 0 && !config_.faults.answerToReplyPort))
         continue;
       answer(mode == 0 ? 0 : 1, from);
@@ -174,6 +189,7 @@ void DiscoveryResponder::run() {
         std::memcpy(network_.data(), buf + 36, 52);
         hasNetwork_ = true;
       }
+      seen_.notify_all();
       if (config_.faults.noConfirmation) continue;
       uint8_t confirm[kConfirmLen] = {};
       putU16(confirm, kSetAddressReply);

@@ -34,10 +34,14 @@ size_t ObservationLog::countType(uint16_t type) const {
 }
 
 bool ObservationLog::waitForType(uint16_t type, int timeoutMs) const {
+  return waitForTypeCount(type, 1, timeoutMs);
+}
+
+bool ObservationLog::waitForTypeCount(uint16_t type, size_t n, int timeoutMs) const {
   std::unique_lock<std::mutex> lock(mutex_);
   return cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
-    return std::any_of(entries_.begin(), entries_.end(),
-                       [&](const Observation& o) { return o.type == type; });
+    return size_t(std::count_if(entries_.begin(), entries_.end(),
+                                [&](const Observation& o) { return o.type == type; })) >= n;
   });
 }
 

@@ -195,6 +195,7 @@ void TempStreamServer::acceptLoop() {
           fault_ = StreamFault::None;
         }
       }
+      if (refuse) faultCv_.notify_all();
       if (refuse) {
         int fd = listenFd_.exchange(-1);
         if (fd >= 0) ::close(fd);
@@ -226,6 +227,7 @@ bool TempStreamServer::sendFrame(int fd, uint32_t n, std::vector<int16_t>& codes
     param = faultParam_;
     if (fault != StreamFault::RefuseConnections) fault_ = StreamFault::None;
   }
+  if (fault != StreamFault::None && fault != StreamFault::RefuseConnections) faultCv_.notify_all();
   const int w = config_.width, h = config_.height;
   const size_t pixels = static_cast<size_t>(w) * h;
   uint8_t head[128];

@@ -8,7 +8,7 @@
 
 #include "alg/calibration/CaliInternal.h"
 #include "foundation/Helpers.h"
-#include "link/CalibrationRecords.h"
+#include "alg/radiometry/CalibrationRecords.h"
 
 namespace ostrel::alg {
 
@@ -141,7 +141,7 @@ int comProcessPoints(int32_t width, int32_t height, const uint16_t* points, int3
 }  // namespace ostrel::alg
 
 using namespace ostrel::alg;
-using ostrel::sdk::ComPointFileHead;
+using ostrel::alg::ComPointFileHead;
 
 extern "C" OSTREL_API int Com_ProcessX(const void* list, CompEntry** entries) {
   if (!entries) return 0;
@@ -265,7 +265,7 @@ extern "C" OSTREL_API int Com_CheckFile(const char* path, const void* check) {
                   head.pointCount > kMaxCheckPoints)) {
     rc = OSTREL_E_FRAME_HEADER;
   }
-  ostrel::sdk::ComPoint pts[kMaxCheckPoints];
+  ostrel::alg::ComPoint pts[kMaxCheckPoints];
   const size_t n = rc == 0 ? size_t(head.pointCount) : 0;
   if (rc == 0 && caliReadAt(f, sizeof head, pts, n * 4) != 0) rc = OSTREL_E_READ;
   std::fclose(f);

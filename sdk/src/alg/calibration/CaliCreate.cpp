@@ -6,7 +6,7 @@
 
 #include "alg/calibration/CaliInternal.h"
 #include "alg/radiometry/CorrLut.h"
-#include "link/CalibrationRecords.h"
+#include "alg/radiometry/CalibrationRecords.h"
 
 using namespace ostrel::alg;
 
@@ -203,13 +203,13 @@ void mergeBadPoints(CaliContext* c, const Image& sensor, const CaliCreateInfo* i
   if (info->pointPath && *info->pointPath) {
     uint64_t length = 0;
     if (FILE* f = caliOpen(info->pointPath, &length)) {
-      ostrel::sdk::ComPointFileHead head{};
+      ostrel::alg::ComPointFileHead head{};
       if (length >= 44 && caliReadAt(f, 0, &head, 44) == 0 && head.pointCount > 0 &&
           length == 44 + 4ull * uint64_t(head.pointCount) && length <= (64u << 20)) {
         list = static_cast<uint8_t*>(caliAlloc(size_t(length)));
         if (list && caliReadAt(f, 0, list, length) == 0) {
           listCount = head.pointCount;
-          const auto* pts = reinterpret_cast<const ostrel::sdk::ComPoint*>(list + 44);
+          const auto* pts = reinterpret_cast<const ostrel::alg::ComPoint*>(list + 44);
           for (int32_t i = 0; i < listCount; ++i) {
             if (pts[i].x >= W || pts[i].y >= H) listCount = 0;  // one point outside drops the list
           }
@@ -230,7 +230,7 @@ void mergeBadPoints(CaliContext* c, const Image& sensor, const CaliCreateInfo* i
   };
   if (pts) {
     for (uint32_t i = 0; i < ownCount; ++i) keep(own[i].pixel % W, own[i].pixel / W);
-    const auto* lp = list ? reinterpret_cast<const ostrel::sdk::ComPoint*>(list + 44) : nullptr;
+    const auto* lp = list ? reinterpret_cast<const ostrel::alg::ComPoint*>(list + 44) : nullptr;
     for (int32_t i = 0; i < listCount; ++i) keep(lp[i].x, lp[i].y);
   }
   if (kept > 0) {

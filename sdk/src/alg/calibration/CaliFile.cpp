@@ -3,7 +3,8 @@
 #include <cstring>
 
 #include "alg/calibration/CaliInternal.h"
-#include "alg/frame/FrameCommon.h"
+#include "alg/common/AlgCommon.h"
+#include "common/ByteOrder.h"
 #include "foundation/Helpers.h"
 
 namespace ostrel::alg {
@@ -12,12 +13,6 @@ namespace {
 
 uint64_t pad64(uint64_t x) {
   return (x + 63) & ~uint64_t(63);
-}
-
-uint16_t rdU16(const uint8_t* p) {
-  uint16_t v;
-  std::memcpy(&v, p, 2);
-  return v;
 }
 
 bool layoutTables(CaliLayout* l) {
@@ -40,13 +35,13 @@ bool layoutTables(CaliLayout* l) {
 int parseCaliHead(const uint8_t* head, CaliLayout* out) {
   if (!head || !out) return OSTREL_E_ARGUMENT;
   CaliLayout l{};
-  l.width = rdU16(head + 36);
-  l.height = rdU16(head + 38);
+  l.width = bytes::readU16(head, kCaliHeadSize, 36);
+  l.height = bytes::readU16(head, kCaliHeadSize, 38);
   l.envCount = head[40];
   l.bbCount = head[41];
-  l.scale = rdU16(head + 42);
-  l.c0 = int16_t(rdU16(head + 44));
-  l.badCount = rdU16(head + 46);
+  l.scale = bytes::readU16(head, kCaliHeadSize, 42);
+  l.c0 = int16_t(bytes::readU16(head, kCaliHeadSize, 44));
+  l.badCount = bytes::readU16(head, kCaliHeadSize, 46);
   l.shift = head[48];
   l.lutCount = head[49];
   l.lutShift = head[50];
@@ -83,7 +78,7 @@ bool compEntriesValid(const CompEntry* e, size_t count, uint64_t pixels) {
 }
 
 void* caliAlloc(size_t bytes) {
-  return frameAlloc(bytes);
+  return algAlloc(bytes);
 }
 
 void caliRelease(void* p) {

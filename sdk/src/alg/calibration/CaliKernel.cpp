@@ -5,7 +5,7 @@
 
 #include "alg/calibration/CaliExec.h"
 #include "alg/calibration/CaliInternal.h"
-#include "alg/frame/FrameCommon.h"
+#include "alg/common/AlgCommon.h"
 
 #if defined(__x86_64__)
 #include <immintrin.h>

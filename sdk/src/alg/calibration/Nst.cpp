@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "alg/calibration/CaliInternal.h"
-#include "alg/frame/FrameCommon.h"
+#include "alg/common/AlgCommon.h"
 
 #if defined(__x86_64__)
 #include <immintrin.h>

@@ -4,34 +4,19 @@
 #include <cstring>
 
 #include "OstrelSDK.h"
+#include "common/ByteOrder.h"
 
 namespace ostrel::alg {
 
 namespace {
 
+using bytes::putI16;
+using bytes::putI32;
+using bytes::readI16;
+using bytes::readI32;
+
 constexpr int64_t kFrameHeader = 8;  // i32 raw size, i32 packed size
 constexpr int64_t kBlockHeader = 6;  // i16 first value, i32 delta count
-
-inline int32_t readI32(const uint8_t* p) {
-  uint32_t v = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-               static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-  return static_cast<int32_t>(v);
-}
-inline int16_t readI16(const uint8_t* p) {
-  return static_cast<int16_t>(static_cast<uint16_t>(p[0] | p[1] << 8));
-}
-inline void writeI32(uint8_t* p, int64_t value) {
-  uint32_t v = static_cast<uint32_t>(value);
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-  p[2] = static_cast<uint8_t>(v >> 16);
-  p[3] = static_cast<uint8_t>(v >> 24);
-}
-inline void writeI16(uint8_t* p, int16_t value) {
-  uint16_t v = static_cast<uint16_t>(value);
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
 
 // Walks the block headers of a packed frame of `packedSize` bytes (already known to lie in the
 // buffer) and checks that every block fits and that at most `maxValues` values are coded.
@@ -40,7 +25,7 @@ int checkBlocks(const uint8_t* in, int64_t packedSize, int64_t maxValues) {
   int64_t values = 0;
   while (pos < packedSize) {
     if (pos + kBlockHeader > packedSize) return OSTREL_E_FAILED;
-    int64_t n = readI32(in + pos + 2);
+    int64_t n = readI32(in, size_t(packedSize), size_t(pos + 2));
     if (n < 0 || pos + kBlockHeader + n > packedSize) return OSTREL_E_FAILED;
     values += n + 1;
     if (values > maxValues) return OSTREL_E_MISMATCH;
@@ -53,8 +38,8 @@ int checkBlocks(const uint8_t* in, int64_t packedSize, int64_t maxValues) {
 void decodeBlocks(const uint8_t* in, int64_t packedSize, int16_t* out) {
   int64_t pos = kFrameHeader;
   while (pos < packedSize) {
-    int16_t value = readI16(in + pos);
-    int64_t n = readI32(in + pos + 2);
+    int16_t value = readI16(in, size_t(packedSize), size_t(pos));
+    int64_t n = readI32(in, size_t(packedSize), size_t(pos + 2));
     const int8_t* deltas = reinterpret_cast<const int8_t*>(in + pos + kBlockHeader);
     *out++ = value;
     // 16-bit wrap-around is part of the format: a sender may rely on it.
@@ -69,8 +54,9 @@ void decodeBlocks(const uint8_t* in, int64_t packedSize, int16_t* out) {
 }
 
 int uncompressChecked(const uint8_t* in, int64_t inLength, int16_t* out, int64_t outValues) {
-  int64_t rawSize = readI32(in);
-  int64_t packedSize = readI32(in + 4);
+  // The frame header is there: the callers checked it, or vouch for it.
+  int64_t rawSize = readI32(in, kFrameHeader, 0);
+  int64_t packedSize = readI32(in, kFrameHeader, 4);
   if (packedSize < kFrameHeader + kBlockHeader || packedSize > rawSize) return OSTREL_E_FAILED;
   if (inLength >= 0 && packedSize > inLength) return OSTREL_E_FAILED;
   int64_t maxValues = outValues >= 0 ? outValues : rawSize / 2;
@@ -85,7 +71,7 @@ int uncompressChecked(const uint8_t* in, int64_t inLength, int16_t* out, int64_t
 int uncompressBounded(const uint8_t* in, size_t inLength, int16_t* out, size_t outValues) {
   if (!in || !out || inLength < static_cast<size_t>(kFrameHeader)) return OSTREL_E_FAILED;
   if (outValues > static_cast<size_t>(INT32_MAX)) return OSTREL_E_MISMATCH;
-  if (static_cast<int64_t>(readI32(in)) != 2 * static_cast<int64_t>(outValues)) return OSTREL_E_MISMATCH;
+  if (static_cast<int64_t>(readI32(in, inLength, 0)) != 2 * static_cast<int64_t>(outValues)) return OSTREL_E_MISMATCH;
   int64_t length = inLength > static_cast<size_t>(INT64_MAX) ? INT64_MAX : static_cast<int64_t>(inLength);
   return uncompressChecked(in, length, out, static_cast<int64_t>(outValues));
 }
@@ -101,7 +87,7 @@ extern "C" OSTREL_API int Alg_Compress(const int16_t* values, int count, uint8_t
   if (raw > INT32_MAX || static_cast<int64_t>(count) + 13 > INT32_MAX) return 0;
 
   int64_t blockStart = kFrameHeader;
-  writeI16(out + blockStart, values[0]);
+  putI16(out + blockStart, values[0]);
   int64_t pos = blockStart + kBlockHeader;
   for (int64_t i = 1; i < count; ++i) {
     const int32_t d = static_cast<int32_t>(values[i]) - values[i - 1];
@@ -113,14 +99,14 @@ extern "C" OSTREL_API int Alg_Compress(const int16_t* values, int count, uint8_t
     // 2 x count bytes; the result is the same as testing after the header.
     const int64_t remaining = count - 1 - i;
     if (pos + kBlockHeader + remaining >= raw) return 0;
-    writeI32(out + blockStart + 2, pos - blockStart - kBlockHeader);
+    putI32(out + blockStart + 2, static_cast<int32_t>(pos - blockStart - kBlockHeader));
     blockStart = pos;
-    writeI16(out + blockStart, values[i]);
+    putI16(out + blockStart, values[i]);
     pos = blockStart + kBlockHeader;
   }
-  writeI32(out + blockStart + 2, pos - blockStart - kBlockHeader);
-  writeI32(out, raw);
-  writeI32(out + 4, pos);
+  putI32(out + blockStart + 2, static_cast<int32_t>(pos - blockStart - kBlockHeader));
+  putI32(out, static_cast<int32_t>(raw));
+  putI32(out + 4, static_cast<int32_t>(pos));
   return static_cast<int>(pos);
 }
 

@@ -8,33 +8,28 @@
 #include <string>
 
 #include "OstrelSDK.h"
-#include "alg/frame/FrameCommon.h"
+#include "alg/common/AlgCommon.h"
+#include "common/ByteOrder.h"
 
 namespace ostrel::alg {
 
 namespace {
 
-void put16(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-void put32(uint8_t* p, uint32_t v) {
-  put16(p, v);
-  put16(p + 2, v >> 16);
-}
+using bytes::putU16;
+using bytes::putU32;
 
 // BITMAPFILEHEADER + BITMAPINFOHEADER (54 bytes).
 void bmpHead(uint8_t* h, uint32_t fileSize, uint32_t dataOffset, int width, int height, int bits) {
   std::memset(h, 0, 54);
   h[0] = 'B';
   h[1] = 'M';
-  put32(h + 2, fileSize);
-  put32(h + 10, dataOffset);
-  put32(h + 14, 40);
-  put32(h + 18, static_cast<uint32_t>(width));
-  put32(h + 22, static_cast<uint32_t>(height));
-  put16(h + 26, 1);
-  put16(h + 28, static_cast<uint32_t>(bits));
+  putU32(h + 2, fileSize);
+  putU32(h + 10, dataOffset);
+  putU32(h + 14, 40);
+  putU32(h + 18, static_cast<uint32_t>(width));
+  putU32(h + 22, static_cast<uint32_t>(height));
+  putU16(h + 26, 1);
+  putU16(h + 28, static_cast<uint16_t>(bits));
 }
 
 // A file written under a temporary name beside the target and renamed over it at the end, so a
@@ -114,7 +109,7 @@ extern "C" OSTREL_API int Util_SaveGRAY(const uint8_t* gray, int width, int heig
   if (colorTable) {
     std::memcpy(head + 54, colorTable, 1024);
   } else {
-    for (int i = 0; i < 256; ++i) put32(head + 54 + 4 * i, static_cast<uint32_t>(i * 0x010101));
+    for (int i = 0; i < 256; ++i) putU32(head + 54 + 4 * i, static_cast<uint32_t>(i * 0x010101));
   }
   AtomicFile f(path);
   if (!f.opened()) return OSTREL_E_OPEN;
@@ -135,7 +130,7 @@ extern "C" OSTREL_API int Ostrel_ExportText(const DataFrameHead* head, const int
   if (w <= 0 || h <= 0 || head->scale == 0 || head->kind != 2) return OSTREL_E_ARGUMENT;
   const size_t capacity = static_cast<size_t>(w) * h * kMaxValueText + static_cast<size_t>(h);
   // Per call: two preview callbacks may export at the same time.
-  char* text = static_cast<char*>(frameAlloc(capacity));
+  char* text = static_cast<char*>(algAlloc(capacity));
   if (!text) return OSTREL_E_NO_MEMORY;
   const float scale = static_cast<float>(head->scale), offset = static_cast<float>(head->offset);
   char* p = text;

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "OstrelSDK.h"
-#include "alg/frame/FrameCommon.h"
+#include "alg/common/AlgCommon.h"
 
 struct AlgMedianContext {
   uint32_t width;
@@ -104,7 +104,7 @@ void buildPadded(const int16_t* values, int w, int h, int16_t* pad) {
 using namespace ostrel::alg;
 
 extern "C" OSTREL_API AlgMedianContext* Alg_MedianCreate(void) {
-  void* p = frameAlloc(sizeof(AlgMedianContext));
+  void* p = algAlloc(sizeof(AlgMedianContext));
   if (p) std::memset(p, 0, sizeof(AlgMedianContext));
   return static_cast<AlgMedianContext*>(p);
 }
@@ -117,7 +117,7 @@ extern "C" OSTREL_API int Alg_MedianExecute(AlgMedianContext* ctx, int width, in
   if (ctx->width != static_cast<uint32_t>(width) || ctx->height != static_cast<uint32_t>(height)) {
     if (!ctx->buffer || ctx->capacity < need) {
       // Renew only once the new buffer is there: a failure keeps the old buffer and size.
-      auto* fresh = static_cast<int16_t*>(frameAlloc(need * sizeof(int16_t)));
+      auto* fresh = static_cast<int16_t*>(algAlloc(need * sizeof(int16_t)));
       if (!fresh) return OSTREL_E_NO_MEMORY;
       std::free(ctx->buffer);
       ctx->buffer = fresh;

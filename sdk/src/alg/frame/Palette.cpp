@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "alg/frame/FrameCommon.h"
+#include "alg/common/AlgCommon.h"
 
 namespace ostrel::alg {
 
@@ -139,7 +139,7 @@ const PaletteData* paletteTable(int* count) {
 using namespace ostrel::alg;
 
 extern "C" OSTREL_API PaletteData* Ostrel_AllocPaletteData(int* count) {
-  auto* copy = static_cast<PaletteData*>(frameAlloc(sizeof(PaletteData) * OSTREL_PALETTE_COUNT));
+  auto* copy = static_cast<PaletteData*>(algAlloc(sizeof(PaletteData) * OSTREL_PALETTE_COUNT));
   if (!copy) {
     if (count) *count = 0;
     return nullptr;

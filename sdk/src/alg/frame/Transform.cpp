@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "OstrelSDK.h"
-#include "alg/frame/FrameCommon.h"
+#include "alg/common/AlgCommon.h"
 
 namespace ostrel::alg {
 

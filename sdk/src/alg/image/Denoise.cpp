@@ -34,7 +34,7 @@ struct DenoiseState {
 };
 
 static void denoiseReset(DenoiseState* s) {
-  imgFree(s->buf);
+  algFree(s->buf);
   *s = DenoiseState{};
 }
 
@@ -50,14 +50,14 @@ static size_t denoiseCarve(DenoiseState* s, void* base) {
 }
 
 extern "C" OSTREL_API DenoiseState* IRDenoise_Create(void) {
-  void* p = imgAlloc(sizeof(DenoiseState));
+  void* p = algAllocZeroed(sizeof(DenoiseState));
   return p ? new (p) DenoiseState{} : nullptr;  // unconfigured
 }
 
 extern "C" OSTREL_API void IRDenoise_Free(DenoiseState** state) {
   if (!state || !*state) return;
-  imgFree((*state)->buf);
-  imgFree(*state);
+  algFree((*state)->buf);
+  algFree(*state);
   *state = nullptr;
 }
 
@@ -88,8 +88,8 @@ extern "C" OSTREL_API int IRDenoise_SetConfig(DenoiseState* s, const DenoiseInfo
 
   const size_t need = denoiseCarve(s, nullptr);
   if (need > s->cap) {
-    imgFree(s->buf);
-    s->buf = imgAlloc(need);
+    algFree(s->buf);
+    s->buf = algAllocZeroed(need);
     if (!s->buf) {
       denoiseReset(s);  // unconfigured: the next SetConfig allocates again
       return OSTREL_E_NO_MEMORY;

@@ -40,7 +40,7 @@ struct DestripState {
 };
 
 static void destripReset(DestripState* s) {
-  imgFree(s->buf);
+  algFree(s->buf);
   *s = DestripState{};
 }
 
@@ -61,14 +61,14 @@ static size_t destripCarve(DestripState* s, void* base) {
 }
 
 extern "C" OSTREL_API DestripState* IRDestrip_Create(void) {
-  void* p = imgAlloc(sizeof(DestripState));
+  void* p = algAllocZeroed(sizeof(DestripState));
   return p ? new (p) DestripState{} : nullptr;  // unconfigured
 }
 
 extern "C" OSTREL_API void IRDestrip_Free(DestripState** state) {
   if (!state || !*state) return;
-  imgFree((*state)->buf);
-  imgFree(*state);
+  algFree((*state)->buf);
+  algFree(*state);
   *state = nullptr;
 }
 
@@ -106,8 +106,8 @@ extern "C" OSTREL_API int IRDestrip_SetConfig(DestripState* s, const DestripInfo
   bool rebuildTable = oldC0 != s->c0;
   const size_t need = destripCarve(s, nullptr);
   if (need > s->cap) {
-    imgFree(s->buf);
-    s->buf = imgAlloc(need);
+    algFree(s->buf);
+    s->buf = algAllocZeroed(need);
     if (!s->buf) {
       destripReset(s);
       return OSTREL_E_NO_MEMORY;
@@ -228,7 +228,7 @@ void destripColumnStep(DestripState* s) {
 
 static void subtractRow(int16_t* row, const int16_t* est, int w) {
   int x = 0;
-  if (imgSimdEnabled()) {
+  if ((simdLevel() >= SimdLevel::Sse2)) {
     for (; x + 8 <= w; x += 8) {
       __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x));
       __m128i e = _mm_loadu_si128(reinterpret_cast<const __m128i*>(est + x));

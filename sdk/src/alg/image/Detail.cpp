@@ -46,7 +46,7 @@ bool detailMatches(const DetailEngine& e, int width, int height, int scale) {
 }
 
 void detailRelease(DetailEngine& e) {
-  imgFree(e.buf);
+  algFree(e.buf);
   e.buf = nullptr;
   e.cap = 0;
   e.width = e.height = 0;
@@ -61,7 +61,7 @@ int detailSetup(DetailEngine& e, int width, int height, int scale) {
   const size_t need = detailCarve(e, nullptr);
   if (need > e.cap) {
     detailRelease(e);
-    e.buf = imgAlloc(need);
+    e.buf = algAllocZeroed(need);
     if (!e.buf) {
       detailRelease(e);  // unconfigured: the next frame allocates again
       return -2;

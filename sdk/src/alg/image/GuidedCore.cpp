@@ -9,39 +9,6 @@
 
 namespace ostrel::alg {
 
-namespace {
-std::atomic<int> g_failAfter{-1};
-std::atomic<bool> g_simd{true};
-}  // namespace
-
-void* imgAlloc(size_t bytes) {
-  int n = g_failAfter.load();
-  if (n >= 0) {
-    g_failAfter.store(n - 1);
-    if (n == 0) return nullptr;
-  }
-  if (bytes == 0) bytes = 64;
-  const size_t rounded = (bytes + 63) & ~static_cast<size_t>(63);
-  void* p = std::aligned_alloc(64, rounded);
-  if (p) std::memset(p, 0, rounded);
-  return p;
-}
-
-void imgFree(void* p) {
-  std::free(p);
-}
-
-void imgFailAllocAfter(int n) {
-  g_failAfter.store(n);
-}
-
-bool imgSimdEnabled() {
-  return g_simd.load(std::memory_order_relaxed);
-}
-void imgSetSimd(bool on) {
-  g_simd.store(on);
-}
-
 void fillMirror(int32_t* table, int n, int r, int32_t mul) {
   for (int i = -r; i < n + r; ++i) table[i + r] = mul * mirrorIndex(i, n);
 }
@@ -94,7 +61,7 @@ void MagicDiv::set(int32_t d) {
 
 void addSub32(int32_t* acc, const int32_t* add, const int32_t* sub, int n) {
   int i = 0;
-  if (imgSimdEnabled()) {
+  if ((simdLevel() >= SimdLevel::Sse2)) {
     for (; i + 4 <= n; i += 4) {
       __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(acc + i));
       __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(add + i));
@@ -107,7 +74,7 @@ void addSub32(int32_t* acc, const int32_t* add, const int32_t* sub, int n) {
 
 void addSub16to32(int32_t* acc, const int16_t* add, const int16_t* sub, int n) {
   int i = 0;
-  if (imgSimdEnabled()) {
+  if ((simdLevel() >= SimdLevel::Sse2)) {
     for (; i + 8 <= n; i += 8) {
       __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(add + i));
       __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sub + i));
@@ -139,7 +106,7 @@ static inline void addWide(int64_t* acc, __m128i d) {
 // Squares of int16 values fit 32 bits (at most 2^30), so their differences do too.
 static void colAddSubSq16(int32_t* c1, int64_t* c2, const int16_t* in, const int16_t* out, int n) {
   int x = 0;
-  if (imgSimdEnabled()) {
+  if ((simdLevel() >= SimdLevel::Sse2)) {
     for (; x + 8 <= n; x += 8) {
       const __m128i vi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + x));
       const __m128i vo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out + x));
@@ -224,7 +191,7 @@ void colNextAB(int32_t* ca, int64_t* cb, const int32_t* a, const int32_t* b, int
   const int32_t* bi = b + in;
   const int32_t* bo = b + out;
   int x = 0;
-  if (imgSimdEnabled()) {
+  if ((simdLevel() >= SimdLevel::Sse2)) {
     for (; x + 4 <= p.w; x += 4) {
       const __m128i d = _mm_sub_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bi + x)),
                                       _mm_loadu_si128(reinterpret_cast<const __m128i*>(bo + x)));

@@ -1,5 +1,5 @@
-// Shared core of the guided filters (denoise, destripe, detail enhancement): allocation with a
-// test hook, mirror tables, running window sums, reciprocal tables and exact divisions.
+// Shared core of the guided filters (denoise, destripe, detail enhancement): mirror tables,
+// running window sums, reciprocal tables and exact divisions.
 //
 // Width rules: window sums of codes fit 32 bits (33 x 33 x 32768 < 2^31) but sums of squares
 // and of the offsets b do not (radius 2 with codes near 9300 already overflows), so those are
@@ -9,20 +9,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "alg/common/AlgCommon.h"
+
 namespace ostrel::alg {
 
-// ---- Allocation --------------------------------------------------------------------------
-// Zeroed, 64-byte aligned block; null on failure. Every work buffer of this folder goes through
-// here so that tests can make the n-th allocation fail.
-void* imgAlloc(size_t bytes);
-void imgFree(void* p);
-// Test hook: the allocation after `n` more successful ones fails (n = 0: the next one); -1 off.
-void imgFailAllocAfter(int n);
-
-// ---- Vector paths ------------------------------------------------------------------------
-// The SSE2 kernels are on by default; tests switch them off to compare with the scalar path.
-bool imgSimdEnabled();
-void imgSetSimd(bool on);
+// Work buffers come from algAllocZeroed (alg/common/AlgCommon.h); vector paths run from
+// SimdLevel::Sse2 up.
 
 // ---- Mirror tables -----------------------------------------------------------------------
 // Reflection with the edge pixel repeated (-1 -> 0, n -> n - 1), applied repeatedly so any index

@@ -89,7 +89,7 @@ namespace ostrel::alg {
 
 void clipCounts(int32_t* dst, const int32_t* src, int n, int32_t plateau, int32_t floorCount) {
   int i = 0;
-  if (imgSimdEnabled()) {
+  if ((simdLevel() >= SimdLevel::Sse2)) {
     const __m128i p = _mm_set1_epi32(plateau);
     const __m128i f = _mm_set1_epi32(floorCount);
     const __m128i zero = _mm_setzero_si128();
@@ -612,14 +612,14 @@ const StretchContextView stretchView(const StretchContext* c) {
 }  // namespace ostrel::alg
 
 extern "C" OSTREL_API StretchContext* strCreate(void) {
-  void* mem = imgAlloc(sizeof(StretchContext));
+  void* mem = algAllocZeroed(sizeof(StretchContext));
   if (!mem) return nullptr;
   StretchContext* c = new (mem) StretchContext();
   const size_t n = kCodes;
-  c->tables = imgAlloc(3 * n * sizeof(int32_t) + n);
+  c->tables = algAllocZeroed(3 * n * sizeof(int32_t) + n);
   if (!c->tables) {
     c->~StretchContext();
-    imgFree(mem);
+    algFree(mem);
     return nullptr;
   }
   auto* base = static_cast<unsigned char*>(c->tables);
@@ -634,9 +634,9 @@ extern "C" OSTREL_API StretchContext* strCreate(void) {
 extern "C" OSTREL_API void strFree(StretchContext* c) {
   if (!c) return;
   detailRelease(c->detail);
-  imgFree(c->tables);
+  algFree(c->tables);
   c->~StretchContext();
-  imgFree(c);
+  algFree(c);
 }
 
 extern "C" OSTREL_API int strSetCtl(StretchContext* c, const StretchCtl* ctl) {

@@ -86,8 +86,10 @@ struct MeaVertex {
 };
 
 // Even-odd inside test, edge j -> i with j the previous vertex: the edge counts when it spans
-// row y and (xj - xi)(y - yi) < (yj - yi)(x - xi) for yj - yi <= 0, > otherwise.
-inline bool polygonInside(const MeaVertex* v, int n, int x, int y) {
+// row y and (xj - xi)(y - yi) < (yj - yi)(x - xi) for yj - yi <= 0, > otherwise. Vertex is any
+// type with integer members x and y (MeaVertex, MtPoint).
+template <class Vertex>
+bool polygonInside(const Vertex* v, int n, int x, int y) {
   bool inside = false;
   for (int i = 0, j = n - 1; i < n; j = i++) {
     if ((y < v[j].y) != (y < v[i].y)) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/ByteOrder.h"
 #include "foundation/Logger.h"
 
 namespace ostrel::alg {
@@ -18,17 +19,8 @@ int64_t lineAt(int64_t x, int64_t x0, int64_t x1, int64_t y0, int64_t y1) {
   return y0 + ((x - x0) * (y1 - y0)) / (x1 - x0);
 }
 
-int32_t rdI32(const uint8_t* p, size_t len, size_t off) {
-  int32_t v = 0;
-  if (off + 4 <= len) std::memcpy(&v, p + off, 4);
-  return v;
-}
-
-float rdF32(const uint8_t* p, size_t len, size_t off) {
-  float v = 0;
-  if (off + 4 <= len) std::memcpy(&v, p + off, 4);
-  return v;
-}
+using bytes::readF32;
+using bytes::readI32;
 
 bool codeOf(float t, int32_t scale, int32_t c0, int64_t* out) {
   const double v = double(t) * scale + c0;
@@ -71,15 +63,15 @@ int initLutFrom(int16_t* lut, int n, const int32_t* out, const int32_t* in, cons
 int buildCustLut(int16_t* lut, const uint8_t* record, size_t length, int32_t scale, int32_t c0) {
   identityLut16(lut);
   if (!record || length < 656) return 0;
-  const int32_t count = rdI32(record, length, 268);
+  const int32_t count = readI32(record, length, 268);
   if (count < 1 || count > 16) return 0;
   const int nodes = count + 4;
   int64_t x[20], y[20];
   const int64_t s5 = 5 * int64_t(scale);
   x[0] = y[0] = -32768;
   for (int p = 0; p < count; ++p) {
-    if (!codeOf(rdF32(record, length, 272 + 24 * p), scale, c0, &x[p + 2]) ||
-        !codeOf(rdF32(record, length, 276 + 24 * p), scale, c0, &y[p + 2])) {
+    if (!codeOf(readF32(record, length, 272 + 24 * p), scale, c0, &x[p + 2]) ||
+        !codeOf(readF32(record, length, 276 + 24 * p), scale, c0, &y[p + 2])) {
       return 0;
     }
   }

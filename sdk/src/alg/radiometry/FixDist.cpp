@@ -8,6 +8,7 @@
 #include "OstrelSDK.h"
 #include "alg/radiometry/CorrLut.h"
 #include "alg/radiometry/FixDistLoad.h"
+#include "common/ByteOrder.h"
 #include "foundation/Helpers.h"
 
 namespace {
@@ -24,21 +25,12 @@ struct FixDistContext {
 
 namespace {
 
-// Bounds-checked little-endian readers of a record held in memory.
+// Fields of a record held in memory (always kRecordSize bytes).
 int32_t rdI32(const uint8_t* rec, size_t off) {
-  int32_t v = 0;
-  if (off + 4 <= kRecordSize) std::memcpy(&v, rec + off, 4);
-  return v;
+  return ostrel::bytes::readI32(rec, kRecordSize, off);
 }
-
 float rdF32(const uint8_t* rec, size_t off) {
-  float v = 0;
-  if (off + 4 <= kRecordSize) std::memcpy(&v, rec + off, 4);
-  return v;
-}
-
-void setI32(uint8_t* rec, size_t off, int32_t v) {
-  std::memcpy(rec + off, &v, 4);
+  return ostrel::bytes::readF32(rec, kRecordSize, off);
 }
 
 int16_t saturate16(int64_t v) {
@@ -93,7 +85,7 @@ int fixDistAcceptStaging(FixDistContext* ctx, uint16_t scale, int16_t offset) {
       in[j] = codeOf(rdF32(ctx->staging, p + 4), scale, offset);
     }
     if (initLut(ctx->luts[k] + 32768, bb, out, in) != 0) {
-      setI32(ctx->staging, kDistCount, 0);  // accepted, but as "no correction"
+      ostrel::bytes::putI32(ctx->staging + kDistCount, 0);  // accepted, but as "no correction"
       break;
     }
   }

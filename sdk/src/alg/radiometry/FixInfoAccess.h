@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
+#include <cstddef>
+
+#include "common/ByteOrder.h"
 
 namespace ostrel::alg {
 
@@ -13,9 +15,7 @@ constexpr size_t kFixAtmTemp = 0, kFixHumidity = 4, kFixVisibility = 8, kFixRain
                  kFixEnableAtm = 36, kFixWindowTempOffset = 40;
 
 inline float fixInfoFloat(const void* record, size_t offset) {
-  float v;
-  std::memcpy(&v, static_cast<const uint8_t*>(record) + offset, sizeof v);
-  return v;
+  return bytes::readF32(record, kFixInfoSize, offset);
 }
 
 // Atmospheric temperature in m°C: not finite -> 20 °C; clamped to the energy table's

@@ -7,7 +7,7 @@
 #endif
 
 #include "OstrelSDK.h"
-#include "alg/frame/FrameCommon.h"
+#include "alg/common/AlgCommon.h"
 #include "alg/tools/ToolsCommon.h"
 
 struct MixContext {
@@ -48,7 +48,7 @@ bool mixAlloc(MixContext* m, int width, int height) {
   if (m->buffer && width == m->width && height == m->height) return true;
   if (!m->buffer || pixels > m->capacity) {
     unsize(m);
-    auto* block = static_cast<uint8_t*>(ostrel::alg::frameAlloc(size_t(pixels) * 5 + 65536));
+    auto* block = static_cast<uint8_t*>(ostrel::alg::algAlloc(size_t(pixels) * 5 + 65536));
     if (!block) return false;
     m->buffer = block;
     m->capacity = pixels;

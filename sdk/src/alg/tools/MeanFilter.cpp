@@ -11,7 +11,7 @@
 #endif
 
 #include "OstrelSDK.h"
-#include "alg/frame/FrameCommon.h"
+#include "alg/common/AlgCommon.h"
 #include "alg/tools/ToolsCommon.h"
 
 struct AlgMeanContext {
@@ -54,7 +54,7 @@ bool sizeFor(AlgMeanContext* m, int width, int height, int radius) {
   const size_t need = words * sizeof(int32_t);
   if (!m->buffer || m->bufferSize < need) {
     unsize(m);
-    void* block = ostrel::alg::frameAlloc(need);
+    void* block = ostrel::alg::algAlloc(need);
     if (!block) return false;
     std::memset(block, 0, need);
     m->buffer = block;

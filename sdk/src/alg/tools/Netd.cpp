@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "OstrelSDK.h"
-#include "alg/frame/FrameCommon.h"
+#include "alg/common/AlgCommon.h"
 #include "alg/tools/ToolsCommon.h"
 
 struct NetdContext {
@@ -122,7 +122,7 @@ extern "C" OSTREL_API int NETD_SetConfig(NetdContext* ctx, const NetdConfig* con
 
   // The new buffer first: without memory the meter keeps its configuration and ring.
   const size_t bytes = size_t(pixels) * (8 + 4) + size_t(kNetdTableSize) * 4 + size_t(pixels) * 2 * cfg.frameCount;
-  auto* block = static_cast<uint8_t*>(ostrel::alg::frameAlloc(bytes));
+  auto* block = static_cast<uint8_t*>(ostrel::alg::algAlloc(bytes));
   if (!block) return OSTREL_E_NO_MEMORY;
   std::memset(block, 0, bytes);
   std::free(ctx->buffer);

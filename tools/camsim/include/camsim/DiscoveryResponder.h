@@ -7,6 +7,7 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -62,6 +63,9 @@ class DiscoveryResponder {
   // The 52 network bytes of the last set-address request addressed to this camera.
   std::array<uint8_t, 52> networkRecord() const;
   bool hasNetworkRecord() const;
+  // Wait for what the responder's thread counts; true when it happened within timeoutMs.
+  bool waitForSearches(int n, int timeoutMs) const;
+  bool waitForNetworkRecord(int timeoutMs) const;
 
  private:
   void run();
@@ -77,6 +81,7 @@ class DiscoveryResponder {
   std::atomic<int> setAddresses_{0};
   std::atomic<uint32_t> lastSource_{0};
   mutable std::mutex mutex_;
+  mutable std::condition_variable seen_;  // notified after each search or applied record
   std::array<uint8_t, 52> network_{};  // guarded by mutex_
   bool hasNetwork_ = false;            // guarded by mutex_
 };

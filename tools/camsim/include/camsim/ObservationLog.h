@@ -25,6 +25,10 @@ class ObservationLog {
   size_t countType(uint16_t type) const;
   // Waits until a message of this type has been logged; true when one came within timeoutMs.
   bool waitForType(uint16_t type, int timeoutMs) const;
+  // Waits until at least n messages of this type have been logged; true when they came in time.
+  // A message is logged after its connection was counted, so once this returns true the
+  // server's connection count includes the connection that carried the n-th message.
+  bool waitForTypeCount(uint16_t type, size_t n, int timeoutMs) const;
 
  private:
   mutable std::mutex mutex_;

@@ -5,6 +5,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -75,6 +77,12 @@ class TempStreamServer {
     std::lock_guard<std::mutex> lk(mutex_);
     return fault_ != StreamFault::None;
   }
+  // Waits until no one-shot fault is pending any more; true when that happened within timeoutMs.
+  bool waitFaultTaken(int timeoutMs) {
+    std::unique_lock<std::mutex> lk(mutex_);
+    return faultCv_.wait_for(lk, std::chrono::milliseconds(timeoutMs),
+                             [&] { return fault_ == StreamFault::None; });
+  }
   // Index the next frame will carry.
   uint32_t nextIndex() const { return nextIndex_.load(); }
   int connections() const { return connections_.load(); }
@@ -93,6 +101,7 @@ class TempStreamServer {
   int wakeFds_[2] = {-1, -1};
   std::thread acceptThread_;
   std::mutex mutex_;
+  std::condition_variable faultCv_;  // notified when a one-shot fault has been taken
   std::vector<std::thread> clients_;  // guarded by mutex_
   std::vector<int> clientFds_;        // guarded by mutex_
   StreamFault fault_ = StreamFault::None;  // guarded by mutex_
