@@ -155,8 +155,8 @@ extern "C" OSTREL_API int GaoWen_Execute(GaoWen* g, int16_t* frame, void* head) 
   const uint16_t scale = high ? g->highScale : g->scale;
   const int16_t offset = high ? g->highOffset : g->offset;
   if (head) {
-    std::memcpy(static_cast<uint8_t*>(head) + 12, &scale, 2);
-    std::memcpy(static_cast<uint8_t*>(head) + 14, &offset, 2);
+    ostrel::bytes::putU16(static_cast<uint8_t*>(head) + 12, scale);
+    ostrel::bytes::putI16(static_cast<uint8_t*>(head) + 14, offset);
   }
   return offset;
 }

@@ -15,7 +15,9 @@ namespace {
 constexpr size_t kTableARaw = 144, kTableASeg = 272, kRangeBlock = 528, kRangeSize = 400;
 
 void putF32(uint8_t* p, float v) {
-  std::memcpy(p, &v, 4);
+  uint32_t bits;
+  std::memcpy(&bits, &v, 4);
+  ostrel::bytes::putU32(p, bits);
 }
 
 // Points of one table: raw values and (slope, offset) segments from the source, written as

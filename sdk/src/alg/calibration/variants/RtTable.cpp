@@ -50,6 +50,7 @@ extern "C" OSTREL_API RtTable* rtCreate(const char* path) {
     rt->offset = rt->slope + (n - 1);
     rt->pairs = reinterpret_cast<int32_t*>(rt->offset + (n - 1));
     ok = caliReadAt(f, kHead, rt->pairs, 8ull * n) == 0;
+    for (int32_t i = 0; ok && i < 2 * n; ++i) rt->pairs[i] = rdI32(reinterpret_cast<const uint8_t*>(rt->pairs + i));
   }
   std::fclose(f);
   for (int32_t k = 0; ok && k + 1 < n; ++k) {

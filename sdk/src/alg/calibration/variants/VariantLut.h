@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "alg/calibration/CaliInternal.h"
+#include "common/ByteOrder.h"
 
 namespace ostrel::alg {
 
@@ -41,25 +42,18 @@ inline int16_t* lutAt(uint8_t* area, int i) {
   return reinterpret_cast<int16_t*>(area) + size_t(i) * kLut16 + 32768;
 }
 
+// Little-endian fields of the variants' files and records (4 or 2 bytes at p).
 inline float rdF32(const uint8_t* p) {
-  float v;
-  __builtin_memcpy(&v, p, 4);
-  return v;
+  return bytes::readF32(p, 4, 0);
 }
 inline int32_t rdI32(const uint8_t* p) {
-  int32_t v;
-  __builtin_memcpy(&v, p, 4);
-  return v;
+  return bytes::readI32(p, 4, 0);
 }
 inline uint16_t rdU16(const uint8_t* p) {
-  uint16_t v;
-  __builtin_memcpy(&v, p, 2);
-  return v;
+  return bytes::readU16(p, 2, 0);
 }
 inline int16_t rdI16(const uint8_t* p) {
-  int16_t v;
-  __builtin_memcpy(&v, p, 2);
-  return v;
+  return bytes::readI16(p, 2, 0);
 }
 
 }  // namespace ostrel::alg

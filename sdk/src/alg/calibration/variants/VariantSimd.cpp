@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "alg/frame/FrameCommon.h"
+#include "alg/common/AlgCommon.h"
 
 #if defined(__x86_64__)
 #include <immintrin.h>

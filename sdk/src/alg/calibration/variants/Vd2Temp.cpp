@@ -41,8 +41,8 @@ bool convert(CaliContext* c, std::vector<uint8_t>& buf) {
   fh[8] = kKindTemp;
   const uint16_t scale = uint16_t(c->scale);
   const int16_t offset = int16_t(-(c->c0 / c->scale));
-  std::memcpy(fh + 12, &scale, 2);
-  std::memcpy(fh + 14, &offset, 2);
+  ostrel::bytes::putU16(fh + 12, scale);
+  ostrel::bytes::putI16(fh + 14, offset);
   return true;
 }
 

@@ -9,10 +9,10 @@
 #include "alg/radiometry/CorrLut.h"
 #include "foundation/Helpers.h"
 #include "foundation/Logger.h"
-#include "link/CalibrationRecords.h"
+#include "alg/radiometry/CalibrationRecords.h"
 
 using namespace ostrel::alg;
-using ostrel::sdk::WeiJuRecord;
+using ostrel::alg::WeiJuRecord;
 
 namespace {
 constexpr const char* kSource = "Alg\\IRCali_WeiJu";
@@ -44,7 +44,7 @@ int weijuRebuild(CaliContext* c, int32_t, int32_t shellTemp, void* user) {
   return 1;
 }
 
-bool pointsOf(const ostrel::sdk::CaliPoint3* src, int n, BbPoint* out) {
+bool pointsOf(const ostrel::alg::CaliPoint3* src, int n, BbPoint* out) {
   for (int j = 0; j < n; ++j) out[j] = {src[j].pair.reference, src[j].pair.measured};
   return bbPointsRising(out, n);
 }

@@ -4,11 +4,11 @@
 #include <cstdint>
 
 #include "alg/calibration/CaliInternal.h"
-#include "link/CalibrationRecords.h"
+#include "alg/radiometry/CalibrationRecords.h"
 
 struct WeiJu {
   CaliContext* cali;  // first field; the caller's
-  ostrel::sdk::WeiJuRecord record;
+  ostrel::alg::WeiJuRecord record;
   uint8_t mode;
   uint8_t lens1Ok, lens2Ok;
   int32_t shell[4];

@@ -6,11 +6,11 @@
 #include "OstrelSDK.h"
 #include "alg/calibration/variants/VariantLut.h"
 #include "alg/radiometry/CorrLut.h"
-#include "link/CalibrationRecords.h"
+#include "alg/radiometry/CalibrationRecords.h"
 
 using namespace ostrel::alg;
-using ostrel::sdk::XCaliCali2Record;
-using ostrel::sdk::XCaliCustRecord;
+using ostrel::alg::XCaliCali2Record;
+using ostrel::alg::XCaliCustRecord;
 
 namespace {
 constexpr const char* kSource = "Alg\\IRCali_XCali";
