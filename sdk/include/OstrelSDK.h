@@ -16,6 +16,7 @@
 #include "ostrel/OstrelStretch.h"
 #include "ostrel/OstrelRadiometry.h"
 #include "ostrel/OstrelCalibration.h"
+#include "ostrel/OstrelCalibrationVariants.h"
 #include "ostrel/OstrelFiles.h"
 #include "ostrel/OstrelAlgTools.h"
 #include "ostrel/OstrelPush.h"

@@ -122,7 +122,7 @@ void caliReinterpolateRange(CaliContext* c, int set, uint32_t k, int64_t w, uint
   }
 }
 
-int caliRebuildFinalLut(CaliContext* c, int32_t shellTemp) {
+void caliRefreshCorrLuts(CaliContext* c, int32_t shellTemp) {
   if (c->windowTrans > 0.999) {
     identityLut16(c->lutTrans);
   } else {
@@ -134,6 +134,10 @@ int caliRebuildFinalLut(CaliContext* c, int32_t shellTemp) {
     FixDist_UpdateLut(c->fixDist, c->targetDistance, c->lutDist);
     c->distRefresh = 0;
   }
+}
+
+int caliRebuildFinalLut(CaliContext* c, int32_t shellTemp) {
+  caliRefreshCorrLuts(c, shellTemp);
   int16_t* fin = c->lutFinal;
   if (c->lay.lutCount != 0) {
     for (int32_t x = -32768; x <= 32767; ++x) {
@@ -157,8 +161,18 @@ extern "C" OSTREL_API void Cali_Execute_C1(CaliContext* ctx, int16_t* frame) {
   caliExecuteFrame(ctx, frame, false);
 }
 
-extern "C" OSTREL_API void Cali_InitEnvWhole(CaliContext* ctx, int32_t fpaTemp, int32_t shellTemp) {
-  if (!ctx) return;
+namespace ostrel::alg {
+
+namespace {
+
+int rebuildWith(CaliContext* c, int32_t fpaTemp, int32_t shellTemp, const FinalLutBuilder* b) {
+  if (b) return b->rebuild(c, fpaTemp, shellTemp, b->user);
+  return caliRebuildFinalLut(c, shellTemp);
+}
+
+}  // namespace
+
+void caliInitEnvWholeWith(CaliContext* ctx, int32_t fpaTemp, int32_t shellTemp, const FinalLutBuilder* b) {
   uint32_t k;
   int64_t w;
   caliInterpAt(ctx, fpaTemp, &k, &w);
@@ -166,17 +180,17 @@ extern "C" OSTREL_API void Cali_InitEnvWhole(CaliContext* ctx, int32_t fpaTemp, 
   ctx->lastFpa = fpaTemp;
   ctx->lastShell = shellTemp;
   ctx->stepsDone = ctx->steps;
-  caliRebuildFinalLut(ctx, shellTemp);
+  rebuildWith(ctx, fpaTemp, shellTemp, b);
 }
 
-extern "C" OSTREL_API int Cali_InitEnv(CaliContext* ctx, int32_t fpaTemp, int32_t shellTemp) {
-  if (!ctx) return OSTREL_E_ARGUMENT;
+int caliInitEnvWith(CaliContext* ctx, int32_t fpaTemp, int32_t shellTemp, const FinalLutBuilder* b) {
   const int64_t d = absDiff(fpaTemp, ctx->lastFpa);
   if (d >= kWholeJump) {
     ostrel::logPrintf(ostrel::logDefault(), ostrel::LOG_DEBUG,
-                      "%s,%d,%s:\n!!!fpaTemp %d, shellTemp %d, hack1_fpaTemp %d\n\n", kCaliSource, __LINE__,
-                      "Cali_InitEnv", fpaTemp, shellTemp, ctx->lastFpa);
-    Cali_InitEnvWhole(ctx, fpaTemp, shellTemp);
+                      "%s,%d,%s:\n!!!fpaTemp %d, shellTemp %d, hack1_fpaTemp %d\n\n",
+                      b ? b->source : kCaliSource, __LINE__, b ? b->function : "Cali_InitEnv", fpaTemp, shellTemp,
+                      ctx->lastFpa);
+    caliInitEnvWholeWith(ctx, fpaTemp, shellTemp, b);
     return 1;
   }
   if (ctx->stepsDone < ctx->steps) {
@@ -192,9 +206,22 @@ extern "C" OSTREL_API int Cali_InitEnv(CaliContext* ctx, int32_t fpaTemp, int32_
   if (d <= 100 && !(ctx->dirty & 1)) return 0;
   caliInterpAt(ctx, fpaTemp, &ctx->stepSegment, &ctx->stepWeight);
   ctx->lastFpa = fpaTemp;
+  ctx->lastShell = shellTemp;
   ctx->stepsDone = 0;
   ctx->dirty = 0;
-  return caliRebuildFinalLut(ctx, shellTemp);
+  return rebuildWith(ctx, fpaTemp, shellTemp, b);
+}
+
+}  // namespace ostrel::alg
+
+extern "C" OSTREL_API void Cali_InitEnvWhole(CaliContext* ctx, int32_t fpaTemp, int32_t shellTemp) {
+  if (!ctx) return;
+  caliInitEnvWholeWith(ctx, fpaTemp, shellTemp, nullptr);
+}
+
+extern "C" OSTREL_API int Cali_InitEnv(CaliContext* ctx, int32_t fpaTemp, int32_t shellTemp) {
+  if (!ctx) return OSTREL_E_ARGUMENT;
+  return caliInitEnvWith(ctx, fpaTemp, shellTemp, nullptr);
 }
 
 extern "C" OSTREL_API int Cali_SetFixInfo(CaliContext* ctx, const FixInfoRecord* r) {

@@ -134,6 +134,21 @@ int caliReadAt(FILE* f, uint64_t offset, void* dst, uint64_t n);
 void caliReinterpolateRange(CaliContext* ctx, int set, uint32_t k, int64_t w, uint64_t begin, uint64_t end);
 void caliInterpAt(const CaliContext* ctx, int32_t fpaTemp, uint32_t* k, int64_t* w);
 int caliRebuildFinalLut(CaliContext* ctx, int32_t shellTemp);
+// The transmittance LUT for the shell temperature and a pending distance LUT refresh: the part of
+// the final LUT rebuild every composition shares.
+void caliRefreshCorrLuts(CaliContext* ctx, int32_t shellTemp);
+
+// A final LUT composition other than the calibration's own, with the log source and function
+// name of its environment update.
+struct FinalLutBuilder {
+  int (*rebuild)(CaliContext* ctx, int32_t fpaTemp, int32_t shellTemp, void* user);
+  void* user;
+  const char* source;
+  const char* function;
+};
+// Cali_InitEnv and Cali_InitEnvWhole with another composition (null: the calibration's own).
+int caliInitEnvWith(CaliContext* ctx, int32_t fpaTemp, int32_t shellTemp, const FinalLutBuilder* b);
+void caliInitEnvWholeWith(CaliContext* ctx, int32_t fpaTemp, int32_t shellTemp, const FinalLutBuilder* b);
 void caliBuildBaseLut(CaliContext* ctx);
 void caliSetStepPlan(CaliContext* ctx);
 
