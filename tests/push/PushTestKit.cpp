@@ -150,8 +150,8 @@ ServingPeer::ServingPeer(const std::string& kind, int port_, int count, const st
   if (process.readLine(line) && line.rfind("port ", 0) == 0) port = std::stoi(line.substr(5));
 }
 
-bool peerSend(const std::string& kind, int port, const nlohmann::json& spec) {
-  PeerProcess p({"send", kind, std::to_string(port), spec.dump()});
+bool peerSend(const std::string& kind, int port, const nlohmann::json& message) {
+  PeerProcess p({"send", kind, std::to_string(port), message.dump()});
   std::string line;
   return p.readLine(line) && line.rfind("sent ", 0) == 0 && p.wait() == 0;
 }

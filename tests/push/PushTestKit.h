@@ -64,8 +64,8 @@ struct ServingPeer {
   PeerProcess process;
   int port = 0;
 };
-// Sends one message built from `spec` and waits for the peer to finish; true when it did.
-bool peerSend(const std::string& kind, int port, const nlohmann::json& spec);
+// Sends one message built from `message` and waits for the peer to finish; true when it did.
+bool peerSend(const std::string& kind, int port, const nlohmann::json& message);
 
 // One callback call: its result, a copy of the message (the header or the whole message) and
 // the pointer it carried.

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Independent push peer, from the message tables: 512-byte little-endian headers.
 serve KIND PORT COUNT DIR   accept COUNT messages on 127.0.0.1:PORT (0: any), one JSON line each
-send KIND PORT SPEC         build a message from the JSON SPEC, send it, and keep a copy in SPEC["out"]"""
+send KIND PORT FIELDS       build a message from the JSON FIELDS, send it, and keep a copy in FIELDS["out"]"""
 import hashlib, json, random, socket, struct, sys
 HEAD = {"alarm": "<ii72sq4i4B404x", "busi": "<qi4x64sqq416x"}  # field tables of both headers
 
@@ -23,8 +23,8 @@ def serve(kind, port, count, out):
         print(json.dumps({"i": i, "total": total, "type": kind_id, "size": size, "sha256": sha.hexdigest(),
                           "sender": sender.split(b"\0")[0].decode(errors="replace"), "time": stamp}), flush=True)
 
-def send(kind, port, spec):
-    s = json.loads(spec)
+def send(kind, port, fields):
+    s = json.loads(fields)
     rnd = random.Random(s.get("seed", 1))
     if kind == "alarm":
         lens, kinds = s.get("lens", [0] * 4), s.get("kinds", [0] * 4)

@@ -104,14 +104,14 @@ RhiBackend *RhiBackend::of(QornContext *ctx) {
 int RhiBackend::create() {
   dummyTexture_ = createTexture(QORN_TEXTURE_ALPHA, 16, 16, 0, nullptr);
   if (dummyTexture_ == 0) return 0;
-  struct Spec {
+  struct BufferPlan {
     QRhiBuffer **buf;
     QRhiBuffer::Type type;
     QRhiBuffer::UsageFlags usage;
     quint32 size;
     const char *message;
   };
-  const Spec specs[] = {
+  const BufferPlan plans[] = {
       {&vbuf_, QRhiBuffer::Static, QRhiBuffer::VertexBuffer, 16384, "create vertex buffer, error"},
       {&ibuf_, QRhiBuffer::Static, QRhiBuffer::IndexBuffer, 16384, "create index buffer, error"},
       {&vubuf_, QRhiBuffer::Dynamic, QRhiBuffer::UniformBuffer, kVertUniformSize,
@@ -119,7 +119,7 @@ int RhiBackend::create() {
       {&fubuf_, QRhiBuffer::Dynamic, QRhiBuffer::UniformBuffer, 16384,
        "create fs uniform buffer, error"},
   };
-  for (const Spec &s : specs) {
+  for (const BufferPlan &s : plans) {
     *s.buf = rhi_->newBuffer(s.type, s.usage, s.size);
     if (!(*s.buf)->create()) {
       qWarning("%s", s.message);
