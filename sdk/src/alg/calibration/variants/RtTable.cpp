@@ -82,8 +82,9 @@ extern "C" OSTREL_API RtTable* rtCreate(const char* path) {
     const int64_t ri = int64_t(r);
     while (k > 0 && ri < rt->pairs[2 * k + 1]) --k;
     while (k < n - 2 && ri >= rt->pairs[2 * (k + 1) + 1]) ++k;
-    const int64_t t = ((ri * rt->slope[k]) >> 10) + rt->offset[k];
-    rt->table[j] = int32_t(std::clamp<int64_t>(t, INT32_MIN, INT32_MAX));
+    // A steep segment times a far resistance passes 64 bits; the product is taken wide.
+    const __int128 t = ((__int128(ri) * rt->slope[k]) >> 10) + rt->offset[k];
+    rt->table[j] = int32_t(std::clamp<__int128>(t, INT32_MIN, INT32_MAX));
   }
   rt->table[0] = rt->table[1];
   return rt;
