@@ -85,7 +85,10 @@ void ExportCanvas::clear() {
 
 void ExportCanvas::drawFrame(const QImage& image) {
   if (!painter_.isActive()) return;
+  // An enlarged frame is interpolated like the screen shows it; one at its own size stays exact.
+  painter_.setRenderHint(QPainter::SmoothPixmapTransform, W_ != w_ || H_ != h_);
   painter_.drawImage(QRect(0, 0, W_, H_), image);
+  painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
 }
 
 void ExportCanvas::drawGlobal(const MeaItem& item, const MeaResult& result) {
