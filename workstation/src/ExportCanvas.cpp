@@ -77,16 +77,27 @@ int ExportCanvas::begin(int w, int h, const ExportSettings& settings) {
 
 void ExportCanvas::clear() {
   if (!painter_.isActive()) return;
-  // Straight over the pixels: the painter's state (pen, font) stays as the item painter set it.
-  painter_.setCompositionMode(QPainter::CompositionMode_Source);
-  painter_.fillRect(picture_.rect(), QColor(0, 0, 0));
-  painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  // The frame covers (0, 0, W, H) opaquely; only the strip beside it needs clearing.
+  if (picture_.width() > W_) {
+    painter_.setCompositionMode(QPainter::CompositionMode_Source);
+    painter_.fillRect(QRect(W_, 0, picture_.width() - W_, picture_.height()), QColor(0, 0, 0));
+    painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  }
 }
 
 void ExportCanvas::drawFrame(const QImage& image) {
   if (!painter_.isActive()) return;
-  // An enlarged frame is interpolated like the screen shows it; one at its own size stays exact.
-  painter_.setRenderHint(QPainter::SmoothPixmapTransform, W_ != w_ || H_ != h_);
+  if (W_ == w_ && H_ == h_ && image.width() == w_ && image.height() == h_ && image.depth() == 32) {
+    // Unscaled: the rows go straight into the picture (opaque, as RGB32 requires).
+    for (int y = 0; y < h_; ++y) {
+      const auto* src = reinterpret_cast<const quint32*>(image.constScanLine(y));
+      auto* dst = reinterpret_cast<quint32*>(picture_.scanLine(y));
+      for (int x = 0; x < w_; ++x) dst[x] = src[x] | 0xFF000000u;
+    }
+    return;
+  }
+  // An enlarged frame is interpolated like the screen shows it.
+  painter_.setRenderHint(QPainter::SmoothPixmapTransform, true);
   painter_.drawImage(QRect(0, 0, W_, H_), image);
   painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
 }

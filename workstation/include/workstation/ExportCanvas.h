@@ -29,7 +29,7 @@ class ExportCanvas {
 
   // Starts a picture: 0; -8 for a size that is not positive; -7 while a picture is open.
   int begin(int w, int h, const ExportSettings& settings);
-  // Clears the open picture (a picture series reuses it for every frame).
+  // Clears what the next drawFrame does not cover (a series reuses the picture for every frame).
   void clear();
   // Draws the w x h image scaled into the frame area.
   void drawFrame(const QImage& image);
