@@ -181,6 +181,15 @@ TEST_F(ModuleExport, StreamModuleTakesItsSourceAndTheConfiguredRange) {
   ASSERT_EQ(nextResult(finished), 0);
   EXPECT_EQ(py({"mp4", dir.filePath("module.mp4")})["frames"].toInt(), 3);
 
+  // A source path that does not fit the job is refused, not cut to another file's name.
+  FakeInput longInput(320, 240, 6, dir.path() + "/" + QString(300, QChar('x')) + ".stream");
+  TestModule longModule(3);
+  ASSERT_EQ(longModule.init(&longInput, nullptr), 0);
+  longModule.show(&frame.record);
+  EXPECT_EQ(longModule.exportImage(dir.filePath("long.stream"), 2, 0), -8);
+  longModule.show(nullptr);
+  longModule.detach();
+
   // Other modules leave the range alone.
   TestModule picture(2);
   cfg->setStreamEnd(4);

@@ -85,6 +85,12 @@ TEST_F(StreamExport, CutCopiesTheSelectedFramesByteForByte) {
   EXPECT_TRUE(o["equal"].toBool());
   EXPECT_EQ(o["fpsDiv"].toInt(), 6) << "interval 3 plays at a third of the rate";
 
+  // A slowed rate whose denominator passes 16 bits keeps its value: 30 / (40000 x 2) = 3 / 8000.
+  ASSERT_EQ(worker.run(cut, streamJob(src, 2, 10, 1, 3, 2, 320, 240, {}, 30, 40000)), 0);
+  o = py(QStringList{"cut", src, cut} + indexArgs({0}));
+  EXPECT_EQ(o["fpsNum"].toInt(), 3);
+  EXPECT_EQ(o["fpsDiv"].toInt(), 8000);
+
   ASSERT_EQ(worker.run(cut, streamJob(src, 2, 10, 0, 5, 1)), 0);
   o = py(QStringList{"cut", src, cut} + indexArgs({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
   EXPECT_TRUE(o["equal"].toBool()) << "begin 0 takes every frame";
