@@ -80,7 +80,7 @@ TEST(AppObject, QmlReadsTheNameAndMakesATabWithALiveModule) {
     c.setData("import QtQml\nimport Ostrel 1.0\nQtObject {\n"
               "  property string full: CApp.appNameFull\n"
               "  property bool qt5: CApp.isQT5\n"
-              "  property bool nullManagers: CApp.imageExporter === null && CApp.recorderManager === null\n"
+              "  property bool nullManagers: CApp.imageExporter !== null && CApp.recorderManager === null\n"
               "  property var tab: CApp.tabManager.tab_create()\n"
               "  property var module: CApp.tabManager.module_create(1, CApp.inputManager.device_createIr('" +
                   QByteArray::fromStdString(shell::address(5)) + "'), tab.frameList[0])\n"

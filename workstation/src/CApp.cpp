@@ -26,8 +26,10 @@ CApp::CApp(QObject* parent) : QObject(parent) {
   tempCanvasManager_ = new TempCanvasManager();
   tabManager_ = new CTabManager();
   workspaceSetInputManager(inputManager_);
-  // The exporter and the recorder settings join the program later; until then both stay null.
-  OSTREL_LOG("image exporter and recorder manager not present: both properties stay null");
+  imageExporter_ = new ImageExporter();
+  setAppImageExporter(imageExporter_);
+  // The recorder settings join the program later; until then the property stays null.
+  OSTREL_LOG("recorder manager not present: the property stays null");
 }
 
 CApp::~CApp() {
@@ -41,10 +43,15 @@ CApp::~CApp() {
   tabManager_->detachAll();
   qDeleteAll(modules);
 
-  // The exporter would be asked to quit and waited for here (bounded, a time-out logged); it is
-  // not part of the program yet.
+  // Exports already handed over finish first; a long video is waited for, bounded.
+  if (imageExporter_ != nullptr) {
+    imageExporter_->quitThread();
+    if (!imageExporter_->waitThread(kExporterQuitTimeoutMs))
+      OSTREL_LOG("exporter still busy after %d ms; waiting for it to finish", kExporterQuitTimeoutMs);
+  }
 
   delete recorderManager_;
+  if (appImageExporter() == imageExporter_) setAppImageExporter(nullptr);
   delete imageExporter_;
   delete tabManager_;
   if (workspaceInputManager() == inputManager_) workspaceSetInputManager(nullptr);
@@ -75,7 +82,8 @@ int CApp::init() {
     return nullptr;
   });
   rc = tabManager_->init();
-  // Export and recorder registrations follow once those managers exist.
+  rc = ImageExporter::init();
+  // The recorder registrations follow once that manager exists.
   return rc;
 }
 

@@ -4,6 +4,7 @@
 
 #include "TempCanvas.h"
 #include "workstation/CInputFileBase.h"
+#include "workstation/ImageExporter.h"
 
 namespace {
 constexpr int kMaxItems = 32;
@@ -92,4 +93,75 @@ void CModuleInputFileBase::saveInput() {
   if (in == nullptr || !input_saveRequired()) return;
   in->setWriteRawPending(false);
   CInputFileBase::writeRawEnd(in);
+}
+
+int CModuleInputIrBase::exportImage(const QString& path, int exportType, qint64 value) {
+  TempData* frame = currentFrame_;
+  CInputBase* in = input();
+  if (frame == nullptr || frame->head == nullptr || frame->data == nullptr || frame->image == nullptr || in == nullptr)
+    return -7;
+  ImageExporter* exporter = appImageExporter();
+  if (exporter == nullptr) return -4;
+  // The copy is sized by the frame itself: the input's size may already describe a newer one.
+  const int w = frame->head->width, h = frame->head->height;
+  ExportJob* job = ImageExporter::newJob(w, h);
+  if (job == nullptr) return -5;
+  TempFileConf* conf = job->conf;
+  in->fillCameraInfo(conf);
+  if (conf->width == 0 && conf->height == 0) {
+    conf->width = uint16_t(w);
+    conf->height = uint16_t(h);
+  }
+  if (conf->width != w || conf->height != h || in->dataWidth() != w || in->dataHeight() != h) {
+    exportJobFree(job);
+    return -8;
+  }
+  const size_t pixels = size_t(w) * size_t(h);
+  std::memcpy(job->image, frame->image, pixels * 4);
+  std::memcpy(job->frame(), frame->head, sizeof(DataFrameHead));
+  std::memcpy(job->frame() + sizeof(DataFrameHead), frame->data, pixels * 2);
+  if (value != 0) conf->captureTime = value;
+  fillViewConf(conf);
+  // The results are measured on the very frame exported, so numbers and picture agree.
+  const auto* items = reinterpret_cast<const MeaItem*>(conf->meaItems);
+  for (int i = 0; i < conf->meaCount; ++i)
+    if (VEZ2024_GetResult(&items[i], frame->head, frame->data, &job->results[i]) < 0) job->results[i] = MeaResult{};
+  float low = 0, high = 0;
+  ModuleCanvas* c = canvas();
+  if (c == nullptr || !c->paletteRange(&low, &high)) {
+    MeaResult whole{};
+    VEZ2024_GetResult(nullptr, frame->head, frame->data, &whole);
+    low = whole.min;
+    high = whole.max;
+  }
+  job->barLow = low;
+  job->barHigh = high;
+  job->kind = 1;
+  if (moduleType() == 3) {
+    job->kind = exportType;
+    if (exportType == 2 || exportType == 3) {
+      const QByteArray source = in->inputNameAbs().toUtf8();
+      // A path that does not fit would name another file: refuse it rather than cut it.
+      if (source.size() >= qsizetype(sizeof job->source)) {
+        exportJobFree(job);
+        return -8;
+      }
+      std::memcpy(job->source, source.constData(), size_t(source.size()));
+      const ImageExporterConfig* cfg = exporter->config();
+      job->begin = cfg->streamBegin();
+      job->end = cfg->streamEnd();
+      job->interval = cfg->streamInterval();
+      job->split = cfg->splitAsJpg() ? 1 : 0;
+    }
+  }
+  return exporter->startSave(path, job);
+}
+
+void CModuleInputIrBase::initExportConfig() {
+  ImageExporter* exporter = appImageExporter();
+  if (moduleType() != 3 || exporter == nullptr || input() == nullptr) return;
+  ImageExporterConfig* cfg = exporter->config();
+  cfg->setStreamBegin(1);
+  cfg->setStreamEnd(input()->dataFrameCount());
+  cfg->setStreamInterval(1);
 }

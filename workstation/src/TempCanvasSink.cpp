@@ -46,3 +46,10 @@ void TempCanvasSink::setShowInfo(bool show) {
 void TempCanvasSink::setPaletteType(int type) {
   if (canvas_) canvas_->paletteData()->setPaletteType(type);
 }
+
+bool TempCanvasSink::paletteRange(float* low, float* high) {
+  if (!canvas_ || low == nullptr || high == nullptr) return false;
+  *low = canvas_->paletteData()->paletteMin();
+  *high = canvas_->paletteData()->paletteMax();
+  return true;
+}

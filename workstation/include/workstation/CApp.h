@@ -13,6 +13,7 @@
 #include "workstation/CConfigManager.h"
 #include "workstation/CInputManager.h"
 #include "workstation/CTabManager.h"
+#include "workstation/ImageExporter.h"
 
 class QQuickItem;
 class QQuickItemGrabResult;
@@ -28,8 +29,8 @@ class CApp : public QObject {
   Q_PROPERTY(CInputManager* inputManager READ inputManager CONSTANT)
   Q_PROPERTY(TempCanvasManager* tempCanvasManager READ tempCanvasManager CONSTANT)
   Q_PROPERTY(CTabManager* tabManager READ tabManager CONSTANT)
-  // The exporter and the recorder settings are not part of this program yet: both stay null.
-  Q_PROPERTY(QObject* imageExporter READ imageExporter CONSTANT)
+  Q_PROPERTY(ImageExporter* imageExporter READ imageExporter CONSTANT)
+  // The recorder settings are not part of this program yet: the property stays null.
   Q_PROPERTY(QObject* recorderManager READ recorderManager CONSTANT)
 
  public:
@@ -54,7 +55,7 @@ class CApp : public QObject {
   CInputManager* inputManager() const { return inputManager_; }
   TempCanvasManager* tempCanvasManager() const { return tempCanvasManager_; }
   CTabManager* tabManager() const { return tabManager_; }
-  QObject* imageExporter() const { return imageExporter_; }
+  ImageExporter* imageExporter() const { return imageExporter_; }
   QObject* recorderManager() const { return recorderManager_; }
 
   // Application font and translation of the configured language; always 0.
@@ -78,7 +79,7 @@ class CApp : public QObject {
   CInputManager* inputManager_ = nullptr;
   TempCanvasManager* tempCanvasManager_ = nullptr;
   CTabManager* tabManager_ = nullptr;
-  QObject* imageExporter_ = nullptr;
+  ImageExporter* imageExporter_ = nullptr;
   QObject* recorderManager_ = nullptr;
   QSharedPointer<QQuickItemGrabResult> grabResult_;
   bool grabBusy_ = false;

@@ -35,6 +35,16 @@ class CModuleInputIrBase : public CModule {
   // image settings and the canvas; nothing without a canvas.
   void applyConf(const TempFileConf& conf);
 
+  // Hands the frame last shown to the application's exporter: a picture (exportType 1), or for a
+  // stream module a cut or picture series (2) or a video (3) of the range set in the exporter's
+  // configuration; every other module exports a picture whatever the type. A non-zero value
+  // replaces the record's capture time (FILETIME). 0 once handed over (the result follows in
+  // the exporter's saveFinished); -7 without a frame or input; -4 without an exporter; -5 when no
+  // job can be made for the frame's size; -8 when the frame's size is not the input's.
+  Q_INVOKABLE int exportImage(const QString& path, int exportType, qint64 value);
+  // For a stream module: the exporter's range becomes the whole recording in steps of one.
+  Q_INVOKABLE void initExportConfig();
+
  signals:
   void tempCanvasChanged();
   void showInfoChanged();

@@ -27,6 +27,13 @@ class ModuleCanvas {
   virtual void setInfoText(const QString& text) = 0;
   virtual void setShowInfo(bool show) = 0;
   virtual void setPaletteType(int type) = 0;
+  // The temperatures the colour bar shows (the manual range when on, else the frame's own).
+  // False when the canvas keeps none.
+  virtual bool paletteRange(float* low, float* high) {
+    (void)low;
+    (void)high;
+    return false;
+  }
 };
 
 // The canvas interface of a view's canvas object, or null when the object does not provide one.

@@ -23,6 +23,7 @@ class TempCanvasSink : public ModuleCanvas {
   void setInfoText(const QString& text) override;
   void setShowInfo(bool show) override;
   void setPaletteType(int type) override;
+  bool paletteRange(float* low, float* high) override;
 
  private:
   QPointer<TempCanvas> canvas_;
