@@ -2,6 +2,7 @@
 
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include "camsim/Wire.h"
@@ -11,6 +12,7 @@ namespace camsim {
 namespace {
 constexpr int kIdleMs = 30000;
 constexpr int64_t kMaxUpload = int64_t(1) << 30;  // a camera refuses anything larger
+constexpr int64_t kRecvChunk = 1 << 20;
 }  // namespace
 
 void TransferService::setFaults(const TransferFaults& f) {
@@ -81,8 +83,14 @@ void TransferService::upload(const TcpServer& server, int fd, int64_t length, co
                              std::vector<uint8_t>* out, bool* complete) {
   *complete = false;
   const int64_t take = f.closeMidTransfer ? length / 2 : length;
-  out->resize(size_t(take));
-  if (take > 0 && !server.recvAll(fd, out->data(), size_t(take), kIdleMs)) return;
+  // Grown as the bytes come: zeroing a large block up front would keep the peer waiting.
+  out->clear();
+  while (int64_t(out->size()) < take) {
+    const size_t at = out->size();
+    const size_t k = size_t(std::min<int64_t>(take - int64_t(at), kRecvChunk));
+    out->resize(at + k);
+    if (!server.recvAll(fd, out->data() + at, k, kIdleMs)) return;
+  }
   *complete = !f.closeMidTransfer;
 }
 
