@@ -15,7 +15,7 @@ TEST_F(PlaybackTest, ASavedPictureKeepsItsConfBlockInsideTheImage) {
   ASSERT_EQ(OstrelPlayback_OpenFile(h, golden().path("pic_conf.jpg").c_str(), 1), 0);
   PlaybackCover cover{};
   ASSERT_EQ(OstrelPlayback_ReadCover(h, &cover), 0);
-  const std::string out = golden().scratch("saved_conf.jpg");
+  const std::string out = golden().scratch("\u4fdd\u5b58-conf.jpg");  // paths are UTF-8
   ASSERT_EQ(OstrelPlayback_SaveFile(h, &cover, out.c_str()), 0);
   // Image (with its ConfBlock) and the TEMP block as stored: the very same file.
   EXPECT_TRUE(readFile(out) == golden().bytes("pic_conf.jpg"));
@@ -27,7 +27,8 @@ TEST_F(PlaybackTest, ASavedPictureKeepsItsConfBlockInsideTheImage) {
   EXPECT_EQ(raw.conf->paletteIndex, 7);
   EXPECT_EQ(raw.conf->meaCount, 2);
   TF_Free(&tf);
-  EXPECT_EQ(pillowSize(out), "160 120\n");
+  EXPECT_EQ(pillowSize("\"" + out + "\""), "160 120\n");
+  ASSERT_EQ(OstrelPlayback_OpenFile(h, out.c_str(), 4), 0);
 }
 
 TEST_F(PlaybackTest, LegacyAndMemoryPicturesSaveAsRadiometricPictures) {

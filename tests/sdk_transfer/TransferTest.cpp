@@ -53,6 +53,13 @@ TEST(Transfer, FilesOfEverySizeMakeTheRoundTripByteEqual) {
     EXPECT_EQ(reqs[i].fileParam, sizes[i] % 1000 + 3);
     EXPECT_EQ(reqs[i].size, int32_t(sizes[i]));
   }
+  // Paths are UTF-8.
+  const std::string utf8 = env.path("\u6e29\u5ea6-\u00fc.bin");
+  ASSERT_EQ(Ostrel_DownloadFile(env.user, utf8.c_str(), 3), 0);
+  EXPECT_TRUE(readFile(utf8) == randomBytes(1, 8));
+  ASSERT_EQ(Ostrel_UploadFile(env.user, utf8.c_str(), 40), 0);
+  ASSERT_TRUE(env.settled());
+  EXPECT_EQ(env.store().fileParam(40), 0);
   // Ostrel_UploadFile carries fileParam 0.
   ASSERT_EQ(Ostrel_UploadFile(env.user, env.path("up-1.bin").c_str(), 9), 0);
   ASSERT_TRUE(env.settled());
