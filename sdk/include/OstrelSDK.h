@@ -20,5 +20,6 @@
 #include "ostrel/OstrelFiles.h"
 #include "ostrel/OstrelAlgTools.h"
 #include "ostrel/OstrelPush.h"
+#include "ostrel/OstrelPlayback.h"
 
 #endif /* OSTREL_SDK_H */

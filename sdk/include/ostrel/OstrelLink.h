@@ -100,6 +100,64 @@ OSTREL_API int Ostrel_SendControlX(int userId, ControlInfoX* command);
 /* Sends 32 bytes of raw data to the camera's serial port; 0 as soon as they are sent. */
 OSTREL_API int Ostrel_WriteSerialPortData(int userId, const uint8_t data[32]);
 
+/* ---- Memory block and file transfers ----
+ * Each transfer is its own connection to the login's command port: a request, the camera's status
+ * reply, then the raw bytes. Every step (connect, request, reply, each 1 MiB of data) is bounded by
+ * its own time-out (Ostrel_SetTimeout), so a transfer blocks for as long as the bytes keep moving.
+ * Any thread; transfers to one or several cameras may run at once (no SDK lock is held).
+ * Common codes: -10 bad user id or slot not in use, -99 no connection, -98 request or bytes not
+ * sent whole, -97 reply missing, short or of the wrong type, -2 the camera refused (status < 0;
+ * no data bytes move), -11 the camera announced a negative size. Paths are UTF-8. */
+
+/* Sends the file at localPath (under 2 GiB: -8 otherwise, before connecting) as fileType with
+ * fileParam (carried, not interpreted). -200 when the file cannot be opened (no connection is
+ * made), -5 no chunk buffer, -198 when the file ends before its announced size. */
+OSTREL_API int Ostrel_UploadFileV2(int userId, const char* localPath, int fileType, int fileParam);
+/* Ostrel_UploadFileV2 with fileParam 0. */
+OSTREL_API int Ostrel_UploadFile(int userId, const char* localPath, int fileType);
+/* Fetches the camera's file of fileType into localPath. The bytes go to a temporary file beside
+ * it, renamed over localPath only when all announced bytes arrived: on any failure an earlier
+ * file at localPath stays unchanged. -200 when the temporary file cannot be created, -197 when
+ * writing or renaming fails. */
+OSTREL_API int Ostrel_DownloadFile(int userId, const char* localPath, int fileType);
+/* Sends length bytes at data (the caller's, read during the call) as memory block blockType.
+ * -8 for a negative length or null data with a positive length. */
+OSTREL_API int Ostrel_UploadMem(int userId, int blockType, const char* data, int length);
+/* Fetches memory block blockType into buffer. *size: the buffer's capacity in bytes on entry,
+ * the block's length on success (unchanged on failure). -5 when the block is longer than the
+ * buffer (nothing is read), -8 for a null size, a negative capacity or a null buffer. */
+OSTREL_API int Ostrel_DownloadMem(int userId, int blockType, char* buffer, int* size);
+
+/* ---- Camera snapshot ----
+ * One complete radiometric picture from the camera's snapshot port: a 32-byte head, the TEMP block
+ * (TempBlock layout of OstrelFiles.h) and the camera's own picture file, received into the
+ * login's snapshot buffer. The SDK's slot lock is held for the whole call (connect and each
+ * receive bounded by the time-outs), so other exports that need it wait. Any thread.
+ * Codes: -4 not initialised, -10 bad user id or slot not in use, -8 null argument, -99 no
+ * connection, -97 the stream ended early, -95 a head that does not fit the login (another data
+ * size, a length shorter than head and TEMP block or longer than the buffer). A capture time of 0
+ * in the block is replaced by the current time. */
+
+/* Where the parts of the last snapshot lie; every pointer points into the login's snapshot buffer
+ * and stays valid until the next snapshot of the same login or its logout. */
+typedef struct SnapshotMemInfo {
+  void* head;        /* TempFileHead of the TEMP block */
+  void* headerExtra; /* the TEMP header bytes behind it (reserved word, palette index, StretchCtl) */
+  void* frameHead;   /* DataFrameHead */
+  int16_t* data;     /* dataWidth x dataHeight codes */
+  void* reserved;    /* always null */
+  void* picture;     /* the camera's picture file */
+  int32_t reserved2; /* always 0 */
+  int32_t pictureSize; /* bytes of the picture file */
+} SnapshotMemInfo;
+
+/* Writes the snapshot to path: the camera's picture file, followed by the TEMP block when withTemp
+ * is non-zero (a radiometric picture). The file is written through a temporary file and renamed,
+ * so a failed write leaves an earlier file whole: -200 cannot create, -197 short write. */
+OSTREL_API int Ostrel_SaveFrame(int userId, const char* path, int withTemp);
+/* Takes a snapshot and fills *out (the caller's record) with pointers into the login's buffer. */
+OSTREL_API int Ostrel_SaveFrameToMem(int userId, SnapshotMemInfo* out);
+
 /* ---- Built-in hardware configuration table ---- */
 
 /* One window mode of a hardware configuration (8 bytes). */
@@ -144,5 +202,11 @@ OSTREL_STATIC_ASSERT(offsetof(HwStaticConfig, thirdSize) == 20, "HwStaticConfig.
 OSTREL_STATIC_ASSERT(offsetof(HwStaticConfig, firstValue) == 24, "HwStaticConfig.firstValue");
 OSTREL_STATIC_ASSERT(offsetof(HwStaticConfig, secondValue) == 28, "HwStaticConfig.secondValue");
 OSTREL_STATIC_ASSERT(offsetof(HwStaticConfig, modes) == 32, "HwStaticConfig.modes");
+
+OSTREL_STATIC_ASSERT(sizeof(SnapshotMemInfo) == 56, "size of SnapshotMemInfo");
+OSTREL_STATIC_ASSERT(offsetof(SnapshotMemInfo, data) == 24, "SnapshotMemInfo.data");
+OSTREL_STATIC_ASSERT(offsetof(SnapshotMemInfo, picture) == 40, "SnapshotMemInfo.picture");
+OSTREL_STATIC_ASSERT(offsetof(SnapshotMemInfo, reserved2) == 48, "SnapshotMemInfo.reserved2");
+OSTREL_STATIC_ASSERT(offsetof(SnapshotMemInfo, pictureSize) == 52, "SnapshotMemInfo.pictureSize");
 
 #endif /* OSTREL_LINK_H */

@@ -49,52 +49,90 @@ int FileSource::writeAt(int64_t offset, const void* src, size_t n) {
   return 0;
 }
 
-int replaceFile(const char* path, const void* data, size_t length) {
+AtomicFile::~AtomicFile() {
+  discard();
+}
+
+int AtomicFile::open(const char* path) {
+  discard();
   if (!path || !*path) return OSTREL_E_OPEN;
   mode_t mode = 0666;  // narrowed by the umask, as fopen("wb") would create it
   struct stat st {};
-  if (stat(path, &st) == 0) {
+  const bool exists = stat(path, &st) == 0;
+  if (exists) {
     if (!S_ISREG(st.st_mode) || access(path, W_OK) != 0) return OSTREL_E_OPEN;
     mode = st.st_mode & 07777;
   }
   std::string temp =
       std::string(path) + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(g_tempSerial.fetch_add(1));
-  int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
   if (fd < 0) return OSTREL_E_OPEN;
-  if (stat(path, &st) == 0) fchmod(fd, mode);  // keep the target's bits despite the umask
+  if (exists) fchmod(fd, mode);  // keep the target's bits despite the umask
+  fd_ = fd;
+  path_ = path;
+  temp_ = std::move(temp);
+  limit_ = g_byteLimit.load();
+  return 0;
+}
 
+int AtomicFile::write(const void* data, size_t length) {
+  if (fd_ < 0) return OSTREL_E_WRITE;
   const uint8_t* p = static_cast<const uint8_t*>(data);
   size_t left = length;
-  int64_t limit = g_byteLimit.load();
-  bool ok = true;
   while (left > 0) {
     size_t chunk = left;
-    if (limit >= 0) {
-      if (limit == 0) {
+    if (limit_ >= 0) {
+      if (limit_ == 0) {
         errno = ENOSPC;
-        ok = false;
-        break;
+        return OSTREL_E_WRITE;
       }
-      if (static_cast<int64_t>(chunk) > limit) chunk = static_cast<size_t>(limit);
+      if (static_cast<int64_t>(chunk) > limit_) chunk = static_cast<size_t>(limit_);
     }
-    ssize_t put = write(fd, p, chunk);
+    ssize_t put = ::write(fd_, p, chunk);
     if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) {
-      ok = false;
-      break;
-    }
+    if (put <= 0) return OSTREL_E_WRITE;
     p += put;
     left -= static_cast<size_t>(put);
-    if (limit >= 0) limit -= put;
+    if (limit_ >= 0) limit_ -= put;
   }
-  if (ok && fsync(fd) != 0) ok = false;
-  if (close(fd) != 0) ok = false;
-  if (ok && rename(temp.c_str(), path) != 0) ok = false;
+  return 0;
+}
+
+int AtomicFile::commit() {
+  if (fd_ < 0) return OSTREL_E_WRITE;
+  bool ok = fsync(fd_) == 0;
+  if (close(fd_) != 0) ok = false;
+  fd_ = -1;
+  if (ok && rename(temp_.c_str(), path_.c_str()) != 0) ok = false;
   if (!ok) {
-    unlink(temp.c_str());
+    unlink(temp_.c_str());
+    temp_.clear();
     return OSTREL_E_WRITE;
   }
-  return 1;
+  temp_.clear();
+  return 0;
+}
+
+void AtomicFile::discard() {
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
+  if (!temp_.empty()) unlink(temp_.c_str());
+  temp_.clear();
+}
+
+int replaceFile(const char* path, const FilePart* parts, int count) {
+  AtomicFile f;
+  int rc = f.open(path);
+  if (rc != 0) return rc;
+  for (int i = 0; i < count; ++i)
+    if (parts[i].length > 0 && f.write(parts[i].data, parts[i].length) != 0) return OSTREL_E_WRITE;
+  rc = f.commit();
+  return rc == 0 ? 1 : rc;
+}
+
+int replaceFile(const char* path, const void* data, size_t length) {
+  const FilePart part{data, length};
+  return replaceFile(path, &part, 1);
 }
 
 }  // namespace ostrel::files

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 namespace ostrel::files {
 
@@ -50,8 +51,41 @@ class FileSource final : public ByteSource {
 // created, -197 when the write, flush or rename fails (the temporary file is removed).
 int replaceFile(const char* path, const void* data, size_t length);
 
-// Test hook: when >= 0, replaceFile writes at most this many bytes and then fails as a full disk
-// would. -1 (the default) turns it off. Tests only; not thread-safe against running writes.
+// One piece of a file written by replaceFile.
+struct FilePart {
+  const void* data;
+  size_t length;
+};
+
+// replaceFile with the content given as pieces written one after another.
+int replaceFile(const char* path, const FilePart* parts, int count);
+
+// A file written through a temporary file beside `path` and renamed over it on commit, for
+// writers that produce their bytes piece by piece (downloads): until commit, whatever stood at
+// `path` stays as it was; a writer dropped without commit removes its temporary file.
+class AtomicFile {
+ public:
+  AtomicFile() = default;
+  AtomicFile(const AtomicFile&) = delete;
+  AtomicFile& operator=(const AtomicFile&) = delete;
+  ~AtomicFile();
+  // 0, or -200 when the temporary file cannot be created or the target is not writable.
+  int open(const char* path);
+  // Appends all bytes: 0, or -197.
+  int write(const void* data, size_t length);
+  // Flushes to disk and renames over the target: 0, or -197 (the temporary file is removed).
+  int commit();
+  // Removes the temporary file; the target is untouched.
+  void discard();
+
+ private:
+  int fd_ = -1;
+  int64_t limit_ = -1;
+  std::string path_, temp_;
+};
+
+// Test hook: when >= 0, replaceFile and each AtomicFile write at most this many bytes and then
+// fail as a full disk would. -1 (the default) turns it off. Tests only; not thread-safe against running writes.
 void setReplaceFileByteLimit(int64_t limit);
 
 }  // namespace ostrel::files

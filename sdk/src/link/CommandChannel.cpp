@@ -26,15 +26,6 @@ using tcp::Clock;
 using tcp::recvAll;
 using tcp::sendAll;
 
-// A connected socket for one exchange; Nagle off, so a request leaves at once.
-int connectTo(tcp::Socket& s, uint32_t ip, uint16_t port, Clock::time_point deadline) {
-  s.fd = tcp::openSocket();
-  if (s.fd < 0) return OSTREL_E_CONNECT;
-  int one = 1;
-  ::setsockopt(s.fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  return tcp::connectTo(s.fd, ip, port, deadline);
-}
-
 int validateRequest(const uint8_t* request, size_t requestSize, const CmdTableEntry** row) {
   if (!request || requestSize < kCmdHeaderSize) return OSTREL_E_ARGUMENT;
   *row = cmdLookup(bytes::readU16(request, requestSize, 0));
@@ -45,6 +36,14 @@ int validateRequest(const uint8_t* request, size_t requestSize, const CmdTableEn
 }
 
 }  // namespace
+
+int connectTo(tcp::Socket& s, uint32_t ip, uint16_t port, tcp::Clock::time_point deadline) {
+  s.fd = tcp::openSocket();
+  if (s.fd < 0) return OSTREL_E_CONNECT;
+  int one = 1;
+  ::setsockopt(s.fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  return tcp::connectTo(s.fd, ip, port, deadline);
+}
 
 int cmdTransact(uint32_t cameraIp, uint16_t port, const uint8_t* request, size_t requestSize, uint8_t* reply,
                 size_t replyCapacity, int recvTimeoutMs) {

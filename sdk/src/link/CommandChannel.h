@@ -7,6 +7,7 @@
 
 #include "common/ByteOrder.h"
 #include "link/CommandTypes.h"
+#include "link/TcpDeadline.h"
 
 namespace ostrel::sdk {
 
@@ -19,6 +20,10 @@ inline void cmdPutHeader(uint8_t* msg, uint16_t type, uint16_t totalSize) {
   bytes::putU16(msg, type);
   bytes::putU16(msg + 2, totalSize);
 }
+
+// A connected socket in `s` for one exchange with ip (host order):port, Nagle off so a request
+// leaves at once. 0, or -99 (no socket, or no connection before deadline).
+int connectTo(tcp::Socket& s, uint32_t ip, uint16_t port, tcp::Clock::time_point deadline);
 
 // One exchange with the camera at cameraIp (host order):port.
 // request holds the whole message; its header type must be in the table and its header size

@@ -17,6 +17,9 @@ CameraSim::CameraSim(CameraSimOptions options)
     c.packEvery = options_.tempPackEvery;
     temp_ = std::make_unique<TempStreamServer>(c);
   }
+  if (options_.snapshot)
+    snap_ = std::make_unique<SnapshotServer>(options_.address, options_.snapPort, options_.identity.cameraId,
+                                             options_.identity.dataWidth, options_.identity.dataHeight);
 }
 
 CameraSim::~CameraSim() {
@@ -29,10 +32,18 @@ int CameraSim::start() {
     rc = temp_->start();
     if (rc != 0) command_->stop();
   }
+  if (rc == 0 && snap_) {
+    rc = snap_->start();
+    if (rc != 0) {
+      if (temp_) temp_->stop();
+      command_->stop();
+    }
+  }
   return rc;
 }
 
 void CameraSim::stop() {
+  if (snap_) snap_->stop();
   if (temp_) temp_->stop();
   command_->stop();
 }

@@ -59,6 +59,10 @@ void CommandServer::serve(int fd) {
     if (!server_.recvAll(fd, msg.data() + kHeader, size - kHeader, kIdleMs)) return;
     log_.add(Observation{std::chrono::system_clock::now(), type, size,
                          std::vector<uint8_t>(msg.begin(), msg.begin() + size)});
+    if (TransferService::isRequest(type)) {
+      transfers_.serve(server_, fd, msg.data(), size);  // one exchange per connection
+      return;
+    }
     const CommandFaults f = faults();
     if (f.closeEarly) return;
     if (type == 6 || type == 41) continue;  // one-way: logged, no reply

@@ -9,6 +9,7 @@
 #include "camsim/CameraState.h"
 #include "camsim/CommandServer.h"
 #include "camsim/ObservationLog.h"
+#include "camsim/SnapshotServer.h"
 #include "camsim/TempStreamServer.h"
 
 namespace camsim {
@@ -21,6 +22,8 @@ struct CameraSimOptions {
   uint16_t tempPort = 55503;
   bool tempPaced = true;       // at dataFps, or as fast as the peer reads
   int tempPackEvery = 0;       // every k-th frame packed (0: never)
+  bool snapshot = true;        // serve the snapshot port too
+  uint16_t snapPort = kSnapshotPort;
 };
 
 class CameraSim {
@@ -38,6 +41,8 @@ class CameraSim {
   CommandServer& command() { return *command_; }
   // Null when the options leave the temperature stream out.
   TempStreamServer* tempStream() { return temp_.get(); }
+  // Null when the options leave the snapshot port out.
+  SnapshotServer* snapshot() { return snap_.get(); }
 
  private:
   CameraSimOptions options_;
@@ -45,6 +50,7 @@ class CameraSim {
   ObservationLog log_;
   std::unique_ptr<CommandServer> command_;
   std::unique_ptr<TempStreamServer> temp_;
+  std::unique_ptr<SnapshotServer> snap_;
 };
 
 }  // namespace camsim

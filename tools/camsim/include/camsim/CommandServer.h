@@ -9,6 +9,7 @@
 #include "camsim/CameraState.h"
 #include "camsim/ObservationLog.h"
 #include "camsim/TcpServer.h"
+#include "camsim/TransferService.h"
 
 namespace camsim {
 
@@ -39,6 +40,9 @@ class CommandServer {
   void setFaults(const CommandFaults& f);
   CommandFaults faults() const;
 
+  // The file and memory transfer exchanges of this port.
+  TransferService& transfers() { return transfers_; }
+
  private:
   void serve(int fd);
   bool answer(int fd, uint8_t* reply, size_t size, const CommandFaults& f);
@@ -47,6 +51,7 @@ class CommandServer {
   ObservationLog& log_;
   mutable std::mutex faultMutex_;
   CommandFaults faults_;  // guarded by faultMutex_
+  TransferService transfers_;
   TcpServer server_;
 };
 
