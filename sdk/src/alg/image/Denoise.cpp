@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "GuidedAvx2.h"
 #include "GuidedCore.h"
 #include "ostrel/OstrelStretch.h"
 
@@ -145,6 +146,7 @@ extern "C" OSTREL_API int IRDenoise_Execute(DenoiseState* s, int16_t* codes, int
     const int64_t* sb = g.accB[0];
     if (k == 1) {
       int16_t* row = codes + static_cast<size_t>(y) * width;
+      if (simdLevel() >= SimdLevel::Avx2) return denoiseRowAvx2(row, sa, sb, width, n, n * n);
       for (int x = 0; x < width; ++x) {
         const int64_t v = row[x];
         row[x] = sat16(div(((n * v * sa[x]) >> 10) + sb[x]));

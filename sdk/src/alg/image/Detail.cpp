@@ -1,5 +1,7 @@
 #include "Detail.h"
 
+#include "GuidedAvx2.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -114,6 +116,20 @@ static void detailFilter(DetailEngine& e, const In* work, int32_t c0, int lowest
     int16_t* det = e.detail + off;
     const int32_t* sa1 = g.accA[0];
     const int64_t* sb1 = g.accB[0];
+    if (simdLevel() >= SimdLevel::Avx2 && shiftDn <= 30) {
+      DetailRowArgs k;
+      k.n = n;
+      k.nn = nn;
+      k.gn1 = gn1;
+      k.gn2 = gn2;
+      k.switchG = switchG;
+      k.shiftDn = shiftDn;
+      k.c0 = c0;
+      k.lowest = lowest;
+      k.highest = highest;
+      detailRowAvx2(v, sa1, sb1, g.accA[1], g.accB[1], det, denoise ? e.denoised + off : nullptr, w, k);
+      return;
+    }
     if (denoise) {
       int16_t* dn = e.denoised + off;
       for (int x = 0; x < w; ++x) {
