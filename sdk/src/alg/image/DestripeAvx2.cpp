@@ -6,6 +6,8 @@
 // error).
 #include "DestripeAvx2.h"
 
+#include "GuidedAvx2.h"
+
 #include <immintrin.h>
 
 #include <cstring>
@@ -38,8 +40,8 @@ OSTREL_AVX2 void destripRowAvx2(const int16_t* row, const DestripRowPlan& p, int
   const __m256d w0 = _mm256_set1_pd(double(p.w0));
   const __m256d inv1024 = _mm256_set1_pd(1.0 / 1024.0);
   const __m256d c1024 = _mm256_set1_pd(1024.0);
-  const __m256d last = _mm256_set1_pd(double(p.tableSize - 1));
-  const __m128i low16 = _mm_set1_epi32(0xFFFF);
+  const __m256d limit = _mm256_set1_pd(kCoefFormulaLimit);
+  const __m256d c0 = _mm256_set1_pd(double(p.c0));
   double* a = p.a + r;  // a and b are written at 0..w-1 and mirrored into the ends afterwards
   double* b = p.b + r;
   int x = 0;
@@ -52,13 +54,11 @@ OSTREL_AVX2 void destripRowAvx2(const int16_t* row, const DestripRowPlan& p, int
     const __m256d q = _mm256_sub_pd(_mm256_mul_pd(w0, s2), _mm256_mul_pd(s1, s1));
     const __m256d index = _mm256_floor_pd(_mm256_mul_pd(q, inv1024));
     __m256d ad;
-    // Non-negative indices inside the table but for its last entry (the gather reads 4 bytes).
+    // The reciprocal formula the table holds, exact for indices below 2^33.
     const __m256d inside =
-        _mm256_and_pd(_mm256_cmp_pd(q, _mm256_setzero_pd(), _CMP_GE_OQ), _mm256_cmp_pd(index, last, _CMP_LT_OQ));
+        _mm256_and_pd(_mm256_cmp_pd(q, _mm256_setzero_pd(), _CMP_GE_OQ), _mm256_cmp_pd(index, limit, _CMP_LT_OQ));
     if (_mm256_movemask_pd(inside) == 0xF) {
-      const __m128i idx = _mm256_cvttpd_epi32(index);
-      ad = _mm256_cvtepi32_pd(
-          _mm_and_si128(_mm_i32gather_epi32(reinterpret_cast<const int*>(p.table), idx, 2), low16));
+      ad = coefPd(index, c0);
     } else {
       alignas(32) double qs[4], as[4];
       _mm256_store_pd(qs, q);

@@ -64,7 +64,7 @@ OSTREL_AVX2 void guidedRowCoefAvx2(const int32_t* c1, const int64_t* c2, const B
   const __m256d nD = _mm256_set1_pd(static_cast<double>(n));
   const __m256d inv1024 = _mm256_set1_pd(1.0 / 1024.0);
   const __m256d zero = _mm256_setzero_pd();
-  const __m128i low16 = _mm_set1_epi32(0xFFFF);
+  const __m256d limit = _mm256_set1_pd(kCoefFormulaLimit);
   int x = 0;
   for (; x + 4 <= w; x += 4) {
     __m128i s1 = _mm_setzero_si128();
@@ -78,9 +78,9 @@ OSTREL_AVX2 void guidedRowCoefAvx2(const int32_t* c1, const int64_t* c2, const B
         _mm256_sub_pd(_mm256_mul_pd(nD, i64ToPd(s2)), _mm256_mul_pd(s1d, s1d)), inv1024));
     for (int f = 0; f < filters; ++f) {
       const GuidedCoef& c = coef[f];
-      // Indices inside the table but for its last entry: the gather reads 4 bytes.
-      const __m256d inside = _mm256_and_pd(_mm256_cmp_pd(qd, zero, _CMP_GE_OQ),
-                                           _mm256_cmp_pd(qd, _mm256_set1_pd(double(c.size - 1)), _CMP_LT_OQ));
+      // The coefficient by its formula, which the table holds (and which continues past it): exact
+      // for indices below 2^33. Index 0 is 0 whatever c.
+      const __m256d inside = _mm256_and_pd(_mm256_cmp_pd(qd, zero, _CMP_GE_OQ), _mm256_cmp_pd(qd, limit, _CMP_LT_OQ));
       if (_mm256_movemask_pd(inside) != 0xF) {
         alignas(16) int32_t s1v[4];
         alignas(32) int64_t s2v[4];
@@ -89,10 +89,9 @@ OSTREL_AVX2 void guidedRowCoefAvx2(const int32_t* c1, const int64_t* c2, const B
         for (int l = 0; l < 4; ++l) coefScalar(s1v[l], s2v[l], n, c, a[f] + x + l, b[f] + x + l);
         continue;
       }
-      const __m128i idx = _mm256_cvttpd_epi32(qd);
-      const __m128i av =
-          _mm_and_si128(_mm_i32gather_epi32(reinterpret_cast<const int*>(c.table), idx, 2), low16);
-      const __m256d bd = _mm256_sub_pd(s1d, floorPd(_mm256_mul_pd(_mm256_mul_pd(s1d, _mm256_cvtepi32_pd(av)), inv1024)));
+      const __m256d ad = coefPd(qd, _mm256_set1_pd(double(c.c)));
+      const __m128i av = _mm256_cvttpd_epi32(ad);
+      const __m256d bd = _mm256_sub_pd(s1d, floorPd(_mm256_mul_pd(_mm256_mul_pd(s1d, ad), inv1024)));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(a[f] + x), av);
       _mm_storeu_si128(reinterpret_cast<__m128i*>(b[f] + x), _mm256_cvttpd_epi32(bd));
     }

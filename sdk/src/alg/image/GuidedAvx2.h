@@ -9,11 +9,26 @@
 // +-65535), radii up to 16 and coefficients a in 0..1024.
 #pragma once
 
+#include <immintrin.h>
+
 #include <cstdint>
 
 #include "GuidedCore.h"
 
 namespace ostrel::alg {
+
+// Coefficient indices below this take the reciprocal formula in double precision (the numerator
+// v x 2^20 stays below 2^53).
+constexpr double kCoefFormulaLimit = 8589934592.0;  // 2^33
+
+// floor(v 2^20 / (c + 1024 v)) for 0 <= v < kCoefFormulaLimit, 0 for v = 0: the reciprocal
+// table's entries and the formula coefLookup uses past the table.
+__attribute__((target("avx2"))) inline __m256d coefPd(__m256d v, __m256d c) {
+  const __m256d q = _mm256_floor_pd(_mm256_div_pd(_mm256_mul_pd(v, _mm256_set1_pd(1048576.0)),
+                                          _mm256_add_pd(c, _mm256_mul_pd(v, _mm256_set1_pd(1024.0)))));
+  return _mm256_and_pd(q, _mm256_cmp_pd(v, _mm256_setzero_pd(), _CMP_NEQ_OQ));
+}
+
 
 // The row steps of both passes are declared in GuidedCore.h, which the templates there call.
 // Column sums: c1 += in - out, c2 += in^2 - out^2 over n values (int16 and int32 guides).
