@@ -1,6 +1,7 @@
 #include "Detail.h"
 
 #include "GuidedAvx2.h"
+#include "GuidedFused.h"
 
 #include <algorithm>
 #include <cstring>
@@ -103,14 +104,13 @@ static void detailFilter(DetailEngine& e, const In* work, int32_t c0, int lowest
   coef[1].size = DetailEngine::kTableSize;
   coef[1].c = nn * e.eps2;
   const int filters = denoise ? 1 : 2;
-  guidedCoefficients(work, plan, e.planes, filters, coef);
 
   const int64_t gn1 = e.g1 / n, gn2 = e.g2 / n;
   const int64_t switchG = e.switchG;
   const int shiftDn = denoise ? e.denoise - 1 : 0;
   const FloorDiv div = e.divNN;
   const int w = e.width;
-  guidedWindowSums(plan, e.planes, filters, [&](int y, GuidedPlanes& g) {
+  auto row = [&](int y, GuidedPlanes& g) {
     const size_t off = static_cast<size_t>(y) * w;
     const In* v = work + off;
     int16_t* det = e.detail + off;
@@ -154,7 +154,10 @@ static void detailFilter(DetailEngine& e, const In* work, int32_t c0, int lowest
         det[x] = sat16((sa1[x] * (vv - base) * gn1) >> 20);
       }
     }
-  });
+  };
+  if (simdLevel() >= SimdLevel::Avx2 && guidedFused(work, plan, e.planes, filters, coef, row)) return;
+  guidedCoefficients(work, plan, e.planes, filters, coef);
+  guidedWindowSums(plan, e.planes, filters, row);
 }
 
 void detailRun(DetailEngine& e, const int16_t* codes, int lowTail, int highTail, int lowest, int highest) {

@@ -180,6 +180,16 @@ OSTREL_AVX2 void colAddSubSq32Avx2(int32_t* c1, int64_t* c2, const int32_t* in, 
 OSTREL_AVX2 void colAddSubABAvx2(int32_t* ca, int64_t* cb, const int32_t* ai, const int32_t* ao, const int32_t* bi,
                                  const int32_t* bo, int n) {
   int x = 0;
+  if (!ao) {
+    for (; x + 8 <= n; x += 8) {
+      const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ca + x));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(ca + x),
+                          _mm256_add_epi32(s, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ai + x))));
+      addWide8(cb + x, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bi + x)));
+    }
+    for (; x < n; ++x) ca[x] += ai[x], cb[x] += bi[x];
+    return;
+  }
   for (; x + 8 <= n; x += 8) {
     const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ca + x));
     const __m256i da = _mm256_sub_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(ai + x)),

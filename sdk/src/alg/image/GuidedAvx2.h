@@ -34,7 +34,7 @@ __attribute__((target("avx2"))) inline __m256d coefPd(__m256d v, __m256d c) {
 // Column sums: c1 += in - out, c2 += in^2 - out^2 over n values (int16 and int32 guides).
 void colAddSubSq16Avx2(int32_t* c1, int64_t* c2, const int16_t* in, const int16_t* out, int n);
 void colAddSubSq32Avx2(int32_t* c1, int64_t* c2, const int32_t* in, const int32_t* out, int n);
-// ca += ai - ao, cb += bi - bo over n values.
+// ca += ai - ao, cb += bi - bo over n values (ao and bo null: ca += ai, cb += bi).
 void colAddSubABAvx2(int32_t* ca, int64_t* cb, const int32_t* ai, const int32_t* ao, const int32_t* bi,
                      const int32_t* bo, int n);
 
