@@ -24,8 +24,11 @@ OSTREL_AVX2 inline __m256d truncPd(__m256d x) {
 
 }  // namespace
 
-OSTREL_AVX2 void destripRowAvx2(const int16_t* row, const DestripRowPlan& p, int16_t* det) {
-  const int w = p.w, r = p.r, taps = 2 * r + 1, n = w + 2 * r;
+// T: the window width as a constant for the common radii (0: at run time). The taps are summed
+// in two chains so the adds overlap (the sums are exact integers, so the order does not matter).
+template <int T>
+OSTREL_AVX2 void destripRowT(const int16_t* row, const DestripRowPlan& p, int16_t* det) {
+  const int w = p.w, r = p.r, taps = T > 0 ? T : 2 * r + 1, n = w + 2 * r;
   const int32_t* mx = p.mx;
   double* v = p.v;
   double* v2 = p.v2;
@@ -46,11 +49,16 @@ OSTREL_AVX2 void destripRowAvx2(const int16_t* row, const DestripRowPlan& p, int
   double* b = p.b + r;
   int x = 0;
   for (; x + 4 <= w; x += 4) {
-    __m256d s1 = _mm256_setzero_pd(), s2 = _mm256_setzero_pd();
-    for (int j = 0; j < taps; ++j) {
+    __m256d s1 = _mm256_loadu_pd(v + x), s2 = _mm256_loadu_pd(v2 + x);
+    __m256d t1 = _mm256_setzero_pd(), t2 = _mm256_setzero_pd();
+    for (int j = 1; j + 1 < taps; j += 2) {
       s1 = _mm256_add_pd(s1, _mm256_loadu_pd(v + x + j));
+      t1 = _mm256_add_pd(t1, _mm256_loadu_pd(v + x + j + 1));
       s2 = _mm256_add_pd(s2, _mm256_loadu_pd(v2 + x + j));
+      t2 = _mm256_add_pd(t2, _mm256_loadu_pd(v2 + x + j + 1));
     }
+    s1 = _mm256_add_pd(s1, t1);
+    s2 = _mm256_add_pd(s2, t2);
     const __m256d q = _mm256_sub_pd(_mm256_mul_pd(w0, s2), _mm256_mul_pd(s1, s1));
     const __m256d index = _mm256_floor_pd(_mm256_mul_pd(q, inv1024));
     __m256d ad;
@@ -95,11 +103,16 @@ OSTREL_AVX2 void destripRowAvx2(const int16_t* row, const DestripRowPlan& p, int
   const __m256d dn = _mm256_set1_pd(denom);
   x = 0;
   for (; x + 4 <= w; x += 4) {
-    __m256d sa = _mm256_setzero_pd(), sb = _mm256_setzero_pd();
-    for (int j = 0; j < taps; ++j) {
+    __m256d sa = _mm256_loadu_pd(p.a + x), sb = _mm256_loadu_pd(p.b + x);
+    __m256d ta = _mm256_setzero_pd(), tb = _mm256_setzero_pd();
+    for (int j = 1; j + 1 < taps; j += 2) {
       sa = _mm256_add_pd(sa, _mm256_loadu_pd(p.a + x + j));
+      ta = _mm256_add_pd(ta, _mm256_loadu_pd(p.a + x + j + 1));
       sb = _mm256_add_pd(sb, _mm256_loadu_pd(p.b + x + j));
+      tb = _mm256_add_pd(tb, _mm256_loadu_pd(p.b + x + j + 1));
     }
+    sa = _mm256_add_pd(sa, ta);
+    sb = _mm256_add_pd(sb, tb);
     const __m256d vv = _mm256_loadu_pd(v + r + x);
     const __m256d base = truncPd(_mm256_div_pd(_mm256_add_pd(_mm256_mul_pd(sa, _mm256_mul_pd(w0, vv)), sb), dn));
     const __m256d d = _mm256_min_pd(_mm256_max_pd(_mm256_sub_pd(vv, base), _mm256_set1_pd(-32768.0)),
@@ -114,6 +127,15 @@ OSTREL_AVX2 void destripRowAvx2(const int16_t* row, const DestripRowPlan& p, int
     const int64_t vv = row[x];
     const int64_t base = (sa * (p.w0 * vv) + sb) / denomI;
     det[x] = sat16(vv - base);
+  }
+}
+
+void destripRowAvx2(const int16_t* row, const DestripRowPlan& p, int16_t* det) {
+  switch (p.r) {
+    case 2: return destripRowT<5>(row, p, det);
+    case 4: return destripRowT<9>(row, p, det);
+    case 8: return destripRowT<17>(row, p, det);
+    default: return destripRowT<0>(row, p, det);
   }
 }
 

@@ -54,10 +54,14 @@ inline void coefScalar(int64_t s1, int64_t s2, int64_t n, const GuidedCoef& c, i
 
 }  // namespace
 
-OSTREL_AVX2 void guidedRowCoefAvx2(const int32_t* c1, const int64_t* c2, const BoxPlan& p, int filters,
-                                   const GuidedCoef* coef, int32_t* const* a, int32_t* const* b, int32_t* ext1,
-                                   int64_t* ext2) {
-  const int w = p.w, taps = 2 * p.r + 1;
+namespace {
+
+// The row kernels take the window width T as a constant for the common radii (0: at run time),
+// and sum the taps in two chains so the adds overlap.
+template <int T>
+OSTREL_AVX2 void rowCoefT(const int32_t* c1, const int64_t* c2, const BoxPlan& p, int filters,
+                          const GuidedCoef* coef, int32_t* const* a, int32_t* const* b, int32_t* ext1, int64_t* ext2) {
+  const int w = p.w, taps = T > 0 ? T : 2 * p.r + 1;
   const int64_t n = static_cast<int64_t>(taps) * taps;
   extend(ext1, c1, p);
   extend(ext2, c2, p);
@@ -67,12 +71,16 @@ OSTREL_AVX2 void guidedRowCoefAvx2(const int32_t* c1, const int64_t* c2, const B
   const __m256d limit = _mm256_set1_pd(kCoefFormulaLimit);
   int x = 0;
   for (; x + 4 <= w; x += 4) {
-    __m128i s1 = _mm_setzero_si128();
-    __m256i s2 = _mm256_setzero_si256();
-    for (int j = 0; j < taps; ++j) {
+    __m128i s1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(ext1 + x)), t1 = _mm_setzero_si128();
+    __m256i s2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext2 + x)), t2 = _mm256_setzero_si256();
+    for (int j = 1; j + 1 < taps; j += 2) {
       s1 = _mm_add_epi32(s1, _mm_loadu_si128(reinterpret_cast<const __m128i*>(ext1 + x + j)));
+      t1 = _mm_add_epi32(t1, _mm_loadu_si128(reinterpret_cast<const __m128i*>(ext1 + x + j + 1)));
       s2 = _mm256_add_epi64(s2, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext2 + x + j)));
+      t2 = _mm256_add_epi64(t2, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext2 + x + j + 1)));
     }
+    s1 = _mm_add_epi32(s1, t1);
+    s2 = _mm256_add_epi64(s2, t2);
     const __m256d s1d = _mm256_cvtepi32_pd(s1);
     const __m256d qd = floorPd(_mm256_mul_pd(
         _mm256_sub_pd(_mm256_mul_pd(nD, i64ToPd(s2)), _mm256_mul_pd(s1d, s1d)), inv1024));
@@ -103,16 +111,20 @@ OSTREL_AVX2 void guidedRowCoefAvx2(const int32_t* c1, const int64_t* c2, const B
   }
 }
 
-OSTREL_AVX2 void guidedRowSumsAvx2(const int32_t* ca, const int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb,
-                                   int32_t* ext1, int64_t* ext2) {
-  const int w = p.w, taps = 2 * p.r + 1;
+template <int T>
+OSTREL_AVX2 void rowSumsT(const int32_t* ca, const int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb,
+                          int32_t* ext1, int64_t* ext2) {
+  const int w = p.w, taps = T > 0 ? T : 2 * p.r + 1;
   extend(ext1, ca, p);
   extend(ext2, cb, p);
   int x = 0;
   for (; x + 8 <= w; x += 8) {
-    __m256i s = _mm256_setzero_si256();
-    for (int j = 0; j < taps; ++j) s = _mm256_add_epi32(s, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext1 + x + j)));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(sa + x), s);
+    __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext1 + x)), t = _mm256_setzero_si256();
+    for (int j = 1; j + 1 < taps; j += 2) {
+      s = _mm256_add_epi32(s, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext1 + x + j)));
+      t = _mm256_add_epi32(t, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext1 + x + j + 1)));
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(sa + x), _mm256_add_epi32(s, t));
   }
   for (; x < w; ++x) {
     int32_t s = 0;
@@ -121,14 +133,41 @@ OSTREL_AVX2 void guidedRowSumsAvx2(const int32_t* ca, const int64_t* cb, const B
   }
   x = 0;
   for (; x + 4 <= w; x += 4) {
-    __m256i s = _mm256_setzero_si256();
-    for (int j = 0; j < taps; ++j) s = _mm256_add_epi64(s, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext2 + x + j)));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(sb + x), s);
+    __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext2 + x)), t = _mm256_setzero_si256();
+    for (int j = 1; j + 1 < taps; j += 2) {
+      s = _mm256_add_epi64(s, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext2 + x + j)));
+      t = _mm256_add_epi64(t, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext2 + x + j + 1)));
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(sb + x), _mm256_add_epi64(s, t));
   }
   for (; x < w; ++x) {
     int64_t s = 0;
     for (int j = 0; j < taps; ++j) s += ext2[x + j];
     sb[x] = s;
+  }
+}
+
+}  // namespace
+
+void guidedRowCoefAvx2(const int32_t* c1, const int64_t* c2, const BoxPlan& p, int filters, const GuidedCoef* coef,
+                       int32_t* const* a, int32_t* const* b, int32_t* ext1, int64_t* ext2) {
+  switch (p.r) {
+    case 1: return rowCoefT<3>(c1, c2, p, filters, coef, a, b, ext1, ext2);
+    case 2: return rowCoefT<5>(c1, c2, p, filters, coef, a, b, ext1, ext2);
+    case 3: return rowCoefT<7>(c1, c2, p, filters, coef, a, b, ext1, ext2);
+    case 4: return rowCoefT<9>(c1, c2, p, filters, coef, a, b, ext1, ext2);
+    default: return rowCoefT<0>(c1, c2, p, filters, coef, a, b, ext1, ext2);
+  }
+}
+
+void guidedRowSumsAvx2(const int32_t* ca, const int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb, int32_t* ext1,
+                       int64_t* ext2) {
+  switch (p.r) {
+    case 1: return rowSumsT<3>(ca, cb, p, sa, sb, ext1, ext2);
+    case 2: return rowSumsT<5>(ca, cb, p, sa, sb, ext1, ext2);
+    case 3: return rowSumsT<7>(ca, cb, p, sa, sb, ext1, ext2);
+    case 4: return rowSumsT<9>(ca, cb, p, sa, sb, ext1, ext2);
+    default: return rowSumsT<0>(ca, cb, p, sa, sb, ext1, ext2);
   }
 }
 
