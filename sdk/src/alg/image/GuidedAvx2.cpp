@@ -321,12 +321,21 @@ OSTREL_AVX2 void detailRowT(const In* v, const int32_t* sa1, const int64_t* sb1,
   const __m128i sw = _mm_set1_epi32(static_cast<int32_t>(k.switchG));
   for (; x + 4 <= w; x += 4) {
     const __m256d vv = loadCodes(v + x);
-    const DetailLanes d1 = detailLanes(vv, sa1 + x, sb1 + x, nD, nnD, g1);
-    const DetailLanes d2 = detailLanes(vv, sa2 + x, sb2 + x, nD, nnD, g2);
-    // Lanes whose Sa of the first filter is below the switch take the second filter.
+    // Lanes whose Sa of the first filter is below the switch take the second filter; a filter
+    // no lane takes is not computed.
     const __m128i second = _mm_cmplt_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sa1 + x)), sw);
-    const __m256d pick = _mm256_castsi256_pd(_mm256_cvtepi32_epi64(second));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(det + x), sat16x4(_mm256_blendv_pd(d1.det, d2.det, pick)));
+    const int taken = _mm_movemask_ps(_mm_castsi128_ps(second));
+    __m256d d;
+    if (taken == 0) {
+      d = detailLanes(vv, sa1 + x, sb1 + x, nD, nnD, g1).det;
+    } else if (taken == 0xF) {
+      d = detailLanes(vv, sa2 + x, sb2 + x, nD, nnD, g2).det;
+    } else {
+      const DetailLanes d1 = detailLanes(vv, sa1 + x, sb1 + x, nD, nnD, g1);
+      const DetailLanes d2 = detailLanes(vv, sa2 + x, sb2 + x, nD, nnD, g2);
+      d = _mm256_blendv_pd(d1.det, d2.det, _mm256_castsi256_pd(_mm256_cvtepi32_epi64(second)));
+    }
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(det + x), sat16x4(d));
   }
   for (; x < w; ++x) {
     const int64_t vv = v[x];
