@@ -16,13 +16,6 @@
 
 namespace ostrel::alg {
 
-namespace {
-
-OSTREL_AVX2 inline __m256d truncPd(__m256d x) {
-  return _mm256_round_pd(x, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
-}
-
-}  // namespace
 
 // T: the window width as a constant for the common radii (0: at run time). The taps are summed
 // in two chains so the adds overlap (the sums are exact integers, so the order does not matter).
@@ -100,7 +93,7 @@ OSTREL_AVX2 void destripRowT(const int16_t* row, const DestripRowPlan& p, int16_
 
   // base = trunc((Sa w0 v + Sb) / (w0 w0 1024)), detail = v - base.
   const double denom = double(p.w0) * p.w0 * 1024.0;
-  const __m256d dn = _mm256_set1_pd(denom);
+  const __m256d dn = _mm256_set1_pd(denom), invDn = _mm256_set1_pd(1.0 / denom);
   x = 0;
   for (; x + 4 <= w; x += 4) {
     __m256d sa = _mm256_loadu_pd(p.a + x), sb = _mm256_loadu_pd(p.b + x);
@@ -114,7 +107,7 @@ OSTREL_AVX2 void destripRowT(const int16_t* row, const DestripRowPlan& p, int16_
     sa = _mm256_add_pd(sa, ta);
     sb = _mm256_add_pd(sb, tb);
     const __m256d vv = _mm256_loadu_pd(v + r + x);
-    const __m256d base = truncPd(_mm256_div_pd(_mm256_add_pd(_mm256_mul_pd(sa, _mm256_mul_pd(w0, vv)), sb), dn));
+    const __m256d base = truncDivPd(_mm256_add_pd(_mm256_mul_pd(sa, _mm256_mul_pd(w0, vv)), sb), dn, invDn);
     const __m256d d = _mm256_min_pd(_mm256_max_pd(_mm256_sub_pd(vv, base), _mm256_set1_pd(-32768.0)),
                                     _mm256_set1_pd(32767.0));
     const __m128i di = _mm256_cvttpd_epi32(d);
@@ -140,12 +133,12 @@ void destripRowAvx2(const int16_t* row, const DestripRowPlan& p, int16_t* det) {
 }
 
 OSTREL_AVX2 void destripEstimateRowAvx2(const int32_t* acc, int w, int32_t w1, int16_t* est) {
-  const __m256d d = _mm256_set1_pd(double(w1));
+  const __m256d d = _mm256_set1_pd(double(w1)), inv = _mm256_set1_pd(1.0 / double(w1));
   int x = 0;
   for (; x + 8 <= w; x += 8) {
     const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(acc + x));
-    const __m128i lo = _mm256_cvttpd_epi32(_mm256_div_pd(_mm256_cvtepi32_pd(_mm256_castsi256_si128(s)), d));
-    const __m128i hi = _mm256_cvttpd_epi32(_mm256_div_pd(_mm256_cvtepi32_pd(_mm256_extracti128_si256(s, 1)), d));
+    const __m128i lo = _mm256_cvttpd_epi32(truncDivPd(_mm256_cvtepi32_pd(_mm256_castsi256_si128(s)), d, inv));
+    const __m128i hi = _mm256_cvttpd_epi32(truncDivPd(_mm256_cvtepi32_pd(_mm256_extracti128_si256(s, 1)), d, inv));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(est + x), _mm_packs_epi32(lo, hi));
   }
   for (; x < w; ++x) est[x] = sat16(acc[x] / w1);

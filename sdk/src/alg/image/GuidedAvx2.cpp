@@ -246,6 +246,7 @@ OSTREL_AVX2 void colAddSubABAvx2(int32_t* ca, int64_t* cb, const int32_t* ai, co
 OSTREL_AVX2 void denoiseRowAvx2(int16_t* row, const int32_t* sa, const int64_t* sb, int w, int64_t n, int64_t nn) {
   const __m256d nD = _mm256_set1_pd(static_cast<double>(n));
   const __m256d nnD = _mm256_set1_pd(static_cast<double>(nn));
+  const __m256d invNN = _mm256_set1_pd(1.0 / static_cast<double>(nn));
   const __m256d inv1024 = _mm256_set1_pd(1.0 / 1024.0);
   int x = 0;
   for (; x + 4 <= w; x += 4) {
@@ -253,7 +254,7 @@ OSTREL_AVX2 void denoiseRowAvx2(int16_t* row, const int32_t* sa, const int64_t* 
     const __m256d a = _mm256_cvtepi32_pd(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sa + x)));
     const __m256d b = i64ToPd(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(sb + x)));
     const __m256d t = _mm256_add_pd(floorPd(_mm256_mul_pd(_mm256_mul_pd(_mm256_mul_pd(nD, v), a), inv1024)), b);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(row + x), sat16x4(floorPd(_mm256_div_pd(t, nnD))));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(row + x), sat16x4(floorDivPd(t, nnD, invNN)));
   }
   for (; x < w; ++x) {
     const int64_t v = row[x];
@@ -277,12 +278,12 @@ struct DetailLanes {
   __m256d base, det;
 };
 OSTREL_AVX2 inline DetailLanes detailLanes(__m256d v, const int32_t* sa, const int64_t* sb, __m256d nD, __m256d nnD,
-                                          __m256d gn) {
+                                          __m256d invNN, __m256d gn) {
   const __m256d a = _mm256_cvtepi32_pd(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sa)));
   const __m256d b = i64ToPd(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(sb)));
   const __m256d t = _mm256_add_pd(
       floorPd(_mm256_mul_pd(_mm256_mul_pd(_mm256_mul_pd(nD, v), a), _mm256_set1_pd(1.0 / 1024.0))), b);
-  const __m256d base = floorPd(_mm256_div_pd(t, nnD));
+  const __m256d base = floorDivPd(t, nnD, invNN);
   const __m256d det = floorPd(
       _mm256_mul_pd(_mm256_mul_pd(_mm256_mul_pd(a, _mm256_sub_pd(v, base)), gn), _mm256_set1_pd(1.0 / 1048576.0)));
   return {base, det};
@@ -293,6 +294,7 @@ OSTREL_AVX2 void detailRowT(const In* v, const int32_t* sa1, const int64_t* sb1,
                             const int64_t* sb2, int16_t* det, int16_t* dn, int w, const DetailRowArgs& k) {
   const int64_t n = k.n;
   const __m256d nD = _mm256_set1_pd(double(k.n)), nnD = _mm256_set1_pd(double(k.nn));
+  const __m256d invNN = _mm256_set1_pd(1.0 / double(k.nn));
   const __m256d g1 = _mm256_set1_pd(double(k.gn1)), g2 = _mm256_set1_pd(double(k.gn2));
   int x = 0;
   if (dn) {
@@ -301,7 +303,7 @@ OSTREL_AVX2 void detailRowT(const In* v, const int32_t* sa1, const int64_t* sb1,
     const __m256d lo = _mm256_set1_pd(double(k.lowest)), hi = _mm256_set1_pd(double(k.highest));
     for (; x + 4 <= w; x += 4) {
       const __m256d vv = loadCodes(v + x);
-      const DetailLanes d = detailLanes(vv, sa1 + x, sb1 + x, nD, nnD, g1);
+      const DetailLanes d = detailLanes(vv, sa1 + x, sb1 + x, nD, nnD, invNN, g1);
       _mm_storel_epi64(reinterpret_cast<__m128i*>(det + x), sat16x4(d.det));
       const __m256d m = _mm256_sub_pd(vv, d.base);
       const __m256d c = _mm256_add_pd(_mm256_add_pd(floorPd(_mm256_mul_pd(m, scaleDn)), d.base), c0);
@@ -327,12 +329,12 @@ OSTREL_AVX2 void detailRowT(const In* v, const int32_t* sa1, const int64_t* sb1,
     const int taken = _mm_movemask_ps(_mm_castsi128_ps(second));
     __m256d d;
     if (taken == 0) {
-      d = detailLanes(vv, sa1 + x, sb1 + x, nD, nnD, g1).det;
+      d = detailLanes(vv, sa1 + x, sb1 + x, nD, nnD, invNN, g1).det;
     } else if (taken == 0xF) {
-      d = detailLanes(vv, sa2 + x, sb2 + x, nD, nnD, g2).det;
+      d = detailLanes(vv, sa2 + x, sb2 + x, nD, nnD, invNN, g2).det;
     } else {
-      const DetailLanes d1 = detailLanes(vv, sa1 + x, sb1 + x, nD, nnD, g1);
-      const DetailLanes d2 = detailLanes(vv, sa2 + x, sb2 + x, nD, nnD, g2);
+      const DetailLanes d1 = detailLanes(vv, sa1 + x, sb1 + x, nD, nnD, invNN, g1);
+      const DetailLanes d2 = detailLanes(vv, sa2 + x, sb2 + x, nD, nnD, invNN, g2);
       d = _mm256_blendv_pd(d1.det, d2.det, _mm256_castsi256_pd(_mm256_cvtepi32_epi64(second)));
     }
     _mm_storel_epi64(reinterpret_cast<__m128i*>(det + x), sat16x4(d));

@@ -30,6 +30,24 @@ __attribute__((target("avx2"))) inline __m256d coefPd(__m256d v, __m256d c) {
 }
 
 
+// Division by a fixed d > 0 without dividing: x times the rounded reciprocal lies within one of
+// x / d (|x| < 2^53), and the remainder x - q d, exact in double, says which. floor(x / d):
+__attribute__((target("avx2"))) inline __m256d floorDivPd(__m256d x, __m256d d, __m256d inv) {
+  const __m256d q = _mm256_floor_pd(_mm256_mul_pd(x, inv));
+  const __m256d r = _mm256_sub_pd(x, _mm256_mul_pd(q, d));
+  const __m256d one = _mm256_set1_pd(1.0);
+  const __m256d up = _mm256_and_pd(_mm256_cmp_pd(r, d, _CMP_GE_OQ), one);
+  const __m256d down = _mm256_and_pd(_mm256_cmp_pd(r, _mm256_setzero_pd(), _CMP_LT_OQ), one);
+  return _mm256_sub_pd(_mm256_add_pd(q, up), down);
+}
+// trunc(x / d), as C++ integer division gives it.
+__attribute__((target("avx2"))) inline __m256d truncDivPd(__m256d x, __m256d d, __m256d inv) {
+  const __m256d q = floorDivPd(x, d, inv);
+  const __m256d inexact = _mm256_cmp_pd(_mm256_mul_pd(q, d), x, _CMP_NEQ_OQ);
+  const __m256d negative = _mm256_cmp_pd(x, _mm256_setzero_pd(), _CMP_LT_OQ);
+  return _mm256_add_pd(q, _mm256_and_pd(_mm256_and_pd(inexact, negative), _mm256_set1_pd(1.0)));
+}
+
 // The row steps of both passes are declared in GuidedCore.h, which the templates there call.
 // Column sums: c1 += in - out, c2 += in^2 - out^2 over n values (int16 and int32 guides).
 void colAddSubSq16Avx2(int32_t* c1, int64_t* c2, const int16_t* in, const int16_t* out, int n);
