@@ -172,7 +172,7 @@ std::vector<uint32_t> stretchAt(SimdLevel level, const TestFrame& f, int dde, in
 
 }  // namespace
 
-TEST(KernelLevels, DetailEnhancementMatchesTheScalarReference) {
+TEST(KernelLevels, StretchAndDetailEnhancementMatchTheScalarReference) {
   SimdGuard guard;
   const Size sizes[] = {{33, 35}, {641, 513}, {1280, 1024}};
   for (const Size s : sizes) {
@@ -181,12 +181,15 @@ TEST(KernelLevels, DetailEnhancementMatchesTheScalarReference) {
       for (int base : {2500, 20000}) {
         TestFrame f = flatFrame(s.w, s.h, 0, scale);
         f.codes = randomCodes(s.w, s.h, base, scale == 1 ? 20 : 600, s.w + scale + base, base > 10000);
-        for (int denoise : {0, 3}) {
-          const auto ref = stretchAt(SimdLevel::Scalar, f, 8, denoise);
+        // Detail off, on, on with its denoise; and a raw frame (kind 0) with detail off.
+        const int settings[][3] = {{0, 0, 2}, {8, 0, 2}, {8, 3, 2}, {0, 0, 0}};
+        for (const auto& st : settings) {
+          f.head.kind = uint8_t(st[2]);
+          const auto ref = stretchAt(SimdLevel::Scalar, f, st[0], st[1]);
           for (SimdLevel level : kLevels)
-            EXPECT_TRUE(stretchAt(level, f, 8, denoise) == ref) << s.w << "x" << s.h << " scale " << scale
-                                                                 << " base " << base << " denoise " << denoise
-                                                                 << " level " << int(level);
+            EXPECT_TRUE(stretchAt(level, f, st[0], st[1]) == ref)
+                << s.w << "x" << s.h << " scale " << scale << " base " << base << " detail " << st[0] << " denoise "
+                << st[1] << " kind " << st[2] << " level " << int(level);
         }
       }
     }
