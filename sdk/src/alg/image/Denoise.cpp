@@ -4,7 +4,9 @@
 #include <cstring>
 #include <new>
 
+#include "GuidedAvx2.h"
 #include "GuidedCore.h"
+#include "GuidedFused.h"
 #include "ostrel/OstrelStretch.h"
 
 using namespace ostrel::alg;
@@ -29,6 +31,7 @@ struct DenoiseState {
   int32_t* mx;
   int32_t* my;
   int16_t* guide;
+  int16_t* pending;  // the interleaved passes' last output row, written back one row later
   GuidedPlanes planes;
   FloorDiv divNN;  // by N x N: the mean of the window means
 };
@@ -45,6 +48,7 @@ static size_t denoiseCarve(DenoiseState* s, void* base) {
   s->mx = c.take<int32_t>(s->ww + 2 * s->r);
   s->my = c.take<int32_t>(s->wh + 2 * s->r);
   s->guide = c.take<int16_t>(s->k > 1 ? static_cast<size_t>(s->ww) * s->wh : 0);
+  s->pending = c.take<int16_t>(s->ww);
   s->planes.carve(c, s->ww, s->wh, 1);
   return c.used();
 }
@@ -135,16 +139,31 @@ extern "C" OSTREL_API int IRDenoise_Execute(DenoiseState* s, int16_t* codes, int
   coef.table = s->table;
   coef.size = kTableSize;
   coef.c = s->n * s->n * s->eps;
+  const int64_t n = s->n;
+  if (k == 1 && simdLevel() >= SimdLevel::Avx2) {
+    // The frame is its own guide, so each output row waits in `pending` until the first pass
+    // has read its codes for the last time.
+    int16_t* pending = s->pending;
+    const bool done = guidedFused(codes, plan, s->planes, 1, &coef, [&](int y, GuidedPlanes& g) {
+      if (y > 0) std::memcpy(codes + static_cast<size_t>(y - 1) * width, pending, sizeof(int16_t) * width);
+      std::memcpy(pending, codes + static_cast<size_t>(y) * width, sizeof(int16_t) * width);
+      denoiseRowAvx2(pending, g.accA[0], g.accB[0], width, n, n * n);
+    });
+    if (done) {
+      std::memcpy(codes + static_cast<size_t>(height - 1) * width, pending, sizeof(int16_t) * width);
+      return OSTREL_OK;
+    }
+  }
   guidedCoefficients(guide, plan, s->planes, 1, &coef);
 
   // q = mean_a x v + mean_b = ((N v Sa >> 10) + Sb) / (N N), floored exactly.
-  const int64_t n = s->n;
   const FloorDiv div = s->divNN;
   guidedWindowSums(plan, s->planes, 1, [&](int y, GuidedPlanes& g) {
     const int32_t* sa = g.accA[0];
     const int64_t* sb = g.accB[0];
     if (k == 1) {
       int16_t* row = codes + static_cast<size_t>(y) * width;
+      if (simdLevel() >= SimdLevel::Avx2) return denoiseRowAvx2(row, sa, sb, width, n, n * n);
       for (int x = 0; x < width; ++x) {
         const int64_t v = row[x];
         row[x] = sat16(div(((n * v * sa[x]) >> 10) + sb[x]));

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 
+#include "DestripeAvx2.h"
 #include "GuidedCore.h"
 
 using namespace ostrel::alg;
@@ -36,6 +37,7 @@ struct DestripState {
   int32_t* acc;       // column running sums
   int16_t* detail;    // reducedRows x width
   int16_t* estimate;  // reducedRows x width
+  double* rowWork[4];  // vector row step: codes, squares, a and b with mirrored ends
   uint16_t* table;
 };
 
@@ -56,6 +58,7 @@ static size_t destripCarve(DestripState* s, void* base) {
   s->acc = c.take<int32_t>(w);
   s->detail = c.take<int16_t>(w * s->reducedRows);
   s->estimate = c.take<int16_t>(w * s->reducedRows);
+  for (double*& r : s->rowWork) r = c.take<double>(w + 2 * 16 + 8);
   s->table = c.take<uint16_t>(kTableSize);
   return c.used();
 }
@@ -159,6 +162,15 @@ void destripRowStep(DestripState* s, const int16_t* codes) {
   const int64_t w0 = s->w0;
   const int32_t* mx = s->mx;
   const int64_t denom = w0 * w0 * 1024;
+  if (simdLevel() >= SimdLevel::Avx2) {
+    DestripRowPlan p;
+    p.w = w, p.r = r, p.w0 = w0, p.c0 = s->c0, p.tableSize = kTableSize;
+    p.mx = mx, p.table = s->table;
+    p.v = s->rowWork[0], p.v2 = s->rowWork[1], p.a = s->rowWork[2], p.b = s->rowWork[3];
+    for (int y = 0; y < s->reducedRows; ++y)
+      destripRowAvx2(codes + static_cast<size_t>(y) * s->k * w, p, s->detail + static_cast<size_t>(y) * w);
+    return;
+  }
   for (int y = 0; y < s->reducedRows; ++y) {
     const int16_t* row = codes + static_cast<size_t>(y) * s->k * w;
     // Window sums of v and v x v along the row.
@@ -218,7 +230,9 @@ void destripColumnStep(DestripState* s) {
       addSub16to32(acc, s->detail + my[y + 2 * r], s->detail + my[y - 1], w);
     }
     int16_t* est = s->estimate + static_cast<size_t>(y) * w;
-    if (magic) {
+    if (simdLevel() >= SimdLevel::Avx2) {
+      destripEstimateRowAvx2(acc, w, w1, est);
+    } else if (magic) {
       for (int x = 0; x < w; ++x) est[x] = sat16(s->magic(acc[x]));
     } else {
       for (int x = 0; x < w; ++x) est[x] = sat16(acc[x] / w1);
@@ -227,6 +241,7 @@ void destripColumnStep(DestripState* s) {
 }
 
 static void subtractRow(int16_t* row, const int16_t* est, int w) {
+  if (simdLevel() >= SimdLevel::Avx2) return destripSubtractRowAvx2(row, est, w);
   int x = 0;
   if ((simdLevel() >= SimdLevel::Sse2)) {
     for (; x + 8 <= w; x += 8) {

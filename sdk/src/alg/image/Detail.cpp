@@ -1,5 +1,8 @@
 #include "Detail.h"
 
+#include "GuidedAvx2.h"
+#include "GuidedFused.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -101,19 +104,32 @@ static void detailFilter(DetailEngine& e, const In* work, int32_t c0, int lowest
   coef[1].size = DetailEngine::kTableSize;
   coef[1].c = nn * e.eps2;
   const int filters = denoise ? 1 : 2;
-  guidedCoefficients(work, plan, e.planes, filters, coef);
 
   const int64_t gn1 = e.g1 / n, gn2 = e.g2 / n;
   const int64_t switchG = e.switchG;
   const int shiftDn = denoise ? e.denoise - 1 : 0;
   const FloorDiv div = e.divNN;
   const int w = e.width;
-  guidedWindowSums(plan, e.planes, filters, [&](int y, GuidedPlanes& g) {
+  auto row = [&](int y, GuidedPlanes& g) {
     const size_t off = static_cast<size_t>(y) * w;
     const In* v = work + off;
     int16_t* det = e.detail + off;
     const int32_t* sa1 = g.accA[0];
     const int64_t* sb1 = g.accB[0];
+    if (simdLevel() >= SimdLevel::Avx2 && shiftDn <= 30) {
+      DetailRowArgs k;
+      k.n = n;
+      k.nn = nn;
+      k.gn1 = gn1;
+      k.gn2 = gn2;
+      k.switchG = switchG;
+      k.shiftDn = shiftDn;
+      k.c0 = c0;
+      k.lowest = lowest;
+      k.highest = highest;
+      detailRowAvx2(v, sa1, sb1, g.accA[1], g.accB[1], det, denoise ? e.denoised + off : nullptr, w, k);
+      return;
+    }
     if (denoise) {
       int16_t* dn = e.denoised + off;
       for (int x = 0; x < w; ++x) {
@@ -138,7 +154,10 @@ static void detailFilter(DetailEngine& e, const In* work, int32_t c0, int lowest
         det[x] = sat16((sa1[x] * (vv - base) * gn1) >> 20);
       }
     }
-  });
+  };
+  if (simdLevel() >= SimdLevel::Avx2 && guidedFused(work, plan, e.planes, filters, coef, row)) return;
+  guidedCoefficients(work, plan, e.planes, filters, coef);
+  guidedWindowSums(plan, e.planes, filters, row);
 }
 
 void detailRun(DetailEngine& e, const int16_t* codes, int lowTail, int highTail, int lowest, int highest) {

@@ -157,6 +157,8 @@ struct GuidedPlanes {
   int64_t* colB[2] = {};    // w: column sums of b
   int32_t* accA[2] = {};    // w: window sums Sa of the current row
   int64_t* accB[2] = {};    // w: window sums Sb
+  int32_t* ext1 = nullptr;  // w + 40: one row of column sums with its mirrored ends (vector paths)
+  int64_t* ext2 = nullptr;
 
   // Lays the planes out from `c` (nullptr base to measure).
   void carve(Carver& c, int w, int h, int filters) {
@@ -171,6 +173,9 @@ struct GuidedPlanes {
       accA[f] = c.take<int32_t>(w);
       accB[f] = c.take<int64_t>(w);
     }
+    // Radii reach 16; eight more entries let whole registers read past the row's end.
+    ext1 = c.take<int32_t>(static_cast<size_t>(w) + 2 * 16 + 8);
+    ext2 = c.take<int64_t>(static_cast<size_t>(w) + 2 * 16 + 8);
   }
 };
 
@@ -183,6 +188,14 @@ void colNextSq32(int32_t* c1, int64_t* c2, const int32_t* guide, int y, const Bo
 // Column sums of a (32 bits) and b (64 bits).
 void colStartAB(int32_t* ca, int64_t* cb, const int32_t* a, const int32_t* b, const BoxPlan& p);
 void colNextAB(int32_t* ca, int64_t* cb, const int32_t* a, const int32_t* b, int y, const BoxPlan& p);
+
+// AVX2 forms of the row steps (GuidedAvx2.cpp), from SimdLevel::Avx2 up. First pass, one row:
+// the window sums of c1, c2 and per filter a and b as guidedCoefficients computes them. Second
+// pass: the window sums of the column sums of a and b. ext1, ext2: GuidedPlanes::ext1, ext2.
+void guidedRowCoefAvx2(const int32_t* c1, const int64_t* c2, const BoxPlan& p, int filters, const GuidedCoef* coef,
+                       int32_t* const* a, int32_t* const* b, int32_t* ext1, int64_t* ext2);
+void guidedRowSumsAvx2(const int32_t* ca, const int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb,
+                       int32_t* ext1, int64_t* ext2);
 
 // Calls f(x, sum1, sum2) with the horizontal window sums of two column-sum rows.
 template <class T1, class T2, class F>
@@ -232,6 +245,12 @@ void guidedCoefficients(const In* guide, const BoxPlan& p, GuidedPlanes& g, int 
       }
     }
     const size_t off = static_cast<size_t>(y) * w;
+    if (simdLevel() >= SimdLevel::Avx2) {
+      int32_t* const a[2] = {g.a[0] + off, filters > 1 ? g.a[1] + off : nullptr};
+      int32_t* const b[2] = {g.b[0] + off, filters > 1 ? g.b[1] + off : nullptr};
+      guidedRowCoefAvx2(g.col1, g.col2, p, filters, coef, a, b, g.ext1, g.ext2);
+      continue;
+    }
     int32_t* a0 = g.a[0] + off;
     int32_t* b0 = g.b[0] + off;
     int32_t* a1 = filters > 1 ? g.a[1] + off : nullptr;
@@ -263,6 +282,10 @@ void guidedWindowSums(const BoxPlan& p, GuidedPlanes& g, int filters, Out&& out)
       }
       int32_t* sa = g.accA[f];
       int64_t* sb = g.accB[f];
+      if (simdLevel() >= SimdLevel::Avx2) {
+        guidedRowSumsAvx2(g.colA[f], g.colB[f], p, sa, sb, g.ext1, g.ext2);
+        continue;
+      }
       rowWindow(g.colA[f], g.colB[f], p, [&](int x, int32_t a, int64_t b) {
         sa[x] = a;
         sb[x] = b;

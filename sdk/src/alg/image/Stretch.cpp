@@ -751,6 +751,13 @@ extern "C" OSTREL_API int strTemp2Bgra(StretchContext* c, const int16_t* codes, 
       });
       break;
     default:
+      if (simdLevel() >= SimdLevel::Avx2) {
+        // The level table is the last of the engine's tables, so the bytes before it are readable.
+        const bool detailPath = r == 1;
+        const int16_t* src = detailPath && c->set.denoise ? c->detail.denoised : codes;
+        stretchBgraAvx2(src, detailPath ? c->detail.detail : nullptr, c->level + kBias, palette, bgra, c->pixels);
+        break;
+      }
       forEachPixel(c, codes, r == 1, [&](int64_t i, int, uint8_t l) { bgra[i] = palette[l]; });
       break;
   }

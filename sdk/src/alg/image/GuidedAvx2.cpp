@@ -1,0 +1,365 @@
+#include "GuidedAvx2.h"
+
+#include <immintrin.h>
+
+#include <cstring>
+
+#define OSTREL_AVX2 __attribute__((target("avx2")))
+
+namespace ostrel::alg {
+
+namespace {
+
+// Exact conversion of int64 lanes within +-2^51 to double: the value lands in the mantissa of
+// 1.5 x 2^52, which is then subtracted.
+OSTREL_AVX2 inline __m256d i64ToPd(__m256i x) {
+  const __m256i k = _mm256_set1_epi64x(0x4338000000000000LL);
+  return _mm256_sub_pd(_mm256_castsi256_pd(_mm256_add_epi64(x, k)), _mm256_set1_pd(6755399441055744.0));
+}
+
+OSTREL_AVX2 inline __m256d floorPd(__m256d x) {
+  return _mm256_round_pd(x, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
+}
+
+// Four integer-valued doubles to int16, saturated, in the low 8 bytes.
+OSTREL_AVX2 inline __m128i sat16x4(__m256d x) {
+  const __m128i i = _mm256_cvttpd_epi32(
+      _mm256_min_pd(_mm256_max_pd(x, _mm256_set1_pd(-32768.0)), _mm256_set1_pd(32767.0)));
+  return _mm_packs_epi32(i, i);
+}
+
+inline int64_t floorDivScalar(int64_t x, int64_t d) {
+  const int64_t q = x / d;
+  return q - static_cast<int64_t>((x % d != 0) && (x < 0));
+}
+
+// The row's column sums with the mirrored entries at both ends laid out contiguously, and eight
+// zero entries after them so whole registers may be read past the end.
+template <class T>
+inline void extend(T* ext, const T* c, const BoxPlan& p) {
+  const int n = p.w + 2 * p.r;
+  for (int i = 0; i < p.r; ++i) ext[i] = c[p.mx[i]];
+  std::memcpy(ext + p.r, c, sizeof(T) * p.w);
+  for (int i = p.r + p.w; i < n; ++i) ext[i] = c[p.mx[i]];
+  for (int i = n; i < n + 8; ++i) ext[i] = 0;
+}
+
+// a and b of one pixel from its window sums, as the reference computes them.
+inline void coefScalar(int64_t s1, int64_t s2, int64_t n, const GuidedCoef& c, int32_t* a, int32_t* b) {
+  const int64_t q = (n * s2 - s1 * s1) >> 10;
+  const int32_t av = coefLookup(c.table, c.size, c.c, q);
+  *a = av;
+  *b = static_cast<int32_t>(s1 - ((s1 * av) >> 10));
+}
+
+}  // namespace
+
+namespace {
+
+// The row kernels take the window width T as a constant for the common radii (0: at run time),
+// and sum the taps in two chains so the adds overlap.
+template <int T>
+OSTREL_AVX2 void rowCoefT(const int32_t* c1, const int64_t* c2, const BoxPlan& p, int filters,
+                          const GuidedCoef* coef, int32_t* const* a, int32_t* const* b, int32_t* ext1, int64_t* ext2) {
+  const int w = p.w, taps = T > 0 ? T : 2 * p.r + 1;
+  const int64_t n = static_cast<int64_t>(taps) * taps;
+  extend(ext1, c1, p);
+  extend(ext2, c2, p);
+  const __m256d nD = _mm256_set1_pd(static_cast<double>(n));
+  const __m256d inv1024 = _mm256_set1_pd(1.0 / 1024.0);
+  const __m256d zero = _mm256_setzero_pd();
+  const __m256d limit = _mm256_set1_pd(kCoefFormulaLimit);
+  int x = 0;
+  for (; x + 4 <= w; x += 4) {
+    __m128i s1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(ext1 + x)), t1 = _mm_setzero_si128();
+    __m256i s2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext2 + x)), t2 = _mm256_setzero_si256();
+    for (int j = 1; j + 1 < taps; j += 2) {
+      s1 = _mm_add_epi32(s1, _mm_loadu_si128(reinterpret_cast<const __m128i*>(ext1 + x + j)));
+      t1 = _mm_add_epi32(t1, _mm_loadu_si128(reinterpret_cast<const __m128i*>(ext1 + x + j + 1)));
+      s2 = _mm256_add_epi64(s2, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext2 + x + j)));
+      t2 = _mm256_add_epi64(t2, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext2 + x + j + 1)));
+    }
+    s1 = _mm_add_epi32(s1, t1);
+    s2 = _mm256_add_epi64(s2, t2);
+    const __m256d s1d = _mm256_cvtepi32_pd(s1);
+    const __m256d qd = floorPd(_mm256_mul_pd(
+        _mm256_sub_pd(_mm256_mul_pd(nD, i64ToPd(s2)), _mm256_mul_pd(s1d, s1d)), inv1024));
+    for (int f = 0; f < filters; ++f) {
+      const GuidedCoef& c = coef[f];
+      // The coefficient by its formula, which the table holds (and which continues past it): exact
+      // for indices below 2^33. Index 0 is 0 whatever c.
+      const __m256d inside = _mm256_and_pd(_mm256_cmp_pd(qd, zero, _CMP_GE_OQ), _mm256_cmp_pd(qd, limit, _CMP_LT_OQ));
+      if (_mm256_movemask_pd(inside) != 0xF) {
+        alignas(16) int32_t s1v[4];
+        alignas(32) int64_t s2v[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(s1v), s1);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(s2v), s2);
+        for (int l = 0; l < 4; ++l) coefScalar(s1v[l], s2v[l], n, c, a[f] + x + l, b[f] + x + l);
+        continue;
+      }
+      const __m256d ad = coefPd(qd, _mm256_set1_pd(double(c.c)));
+      const __m128i av = _mm256_cvttpd_epi32(ad);
+      const __m256d bd = _mm256_sub_pd(s1d, floorPd(_mm256_mul_pd(_mm256_mul_pd(s1d, ad), inv1024)));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(a[f] + x), av);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(b[f] + x), _mm256_cvttpd_epi32(bd));
+    }
+  }
+  for (; x < w; ++x) {
+    int64_t s1 = 0, s2 = 0;
+    for (int j = 0; j < taps; ++j) s1 += ext1[x + j], s2 += ext2[x + j];
+    for (int f = 0; f < filters; ++f) coefScalar(s1, s2, n, coef[f], a[f] + x, b[f] + x);
+  }
+}
+
+template <int T>
+OSTREL_AVX2 void rowSumsT(const int32_t* ca, const int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb,
+                          int32_t* ext1, int64_t* ext2) {
+  const int w = p.w, taps = T > 0 ? T : 2 * p.r + 1;
+  extend(ext1, ca, p);
+  extend(ext2, cb, p);
+  int x = 0;
+  for (; x + 8 <= w; x += 8) {
+    __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext1 + x)), t = _mm256_setzero_si256();
+    for (int j = 1; j + 1 < taps; j += 2) {
+      s = _mm256_add_epi32(s, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext1 + x + j)));
+      t = _mm256_add_epi32(t, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext1 + x + j + 1)));
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(sa + x), _mm256_add_epi32(s, t));
+  }
+  for (; x < w; ++x) {
+    int32_t s = 0;
+    for (int j = 0; j < taps; ++j) s += ext1[x + j];
+    sa[x] = s;
+  }
+  x = 0;
+  for (; x + 4 <= w; x += 4) {
+    __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext2 + x)), t = _mm256_setzero_si256();
+    for (int j = 1; j + 1 < taps; j += 2) {
+      s = _mm256_add_epi64(s, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext2 + x + j)));
+      t = _mm256_add_epi64(t, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext2 + x + j + 1)));
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(sb + x), _mm256_add_epi64(s, t));
+  }
+  for (; x < w; ++x) {
+    int64_t s = 0;
+    for (int j = 0; j < taps; ++j) s += ext2[x + j];
+    sb[x] = s;
+  }
+}
+
+}  // namespace
+
+void guidedRowCoefAvx2(const int32_t* c1, const int64_t* c2, const BoxPlan& p, int filters, const GuidedCoef* coef,
+                       int32_t* const* a, int32_t* const* b, int32_t* ext1, int64_t* ext2) {
+  switch (p.r) {
+    case 1: return rowCoefT<3>(c1, c2, p, filters, coef, a, b, ext1, ext2);
+    case 2: return rowCoefT<5>(c1, c2, p, filters, coef, a, b, ext1, ext2);
+    case 3: return rowCoefT<7>(c1, c2, p, filters, coef, a, b, ext1, ext2);
+    case 4: return rowCoefT<9>(c1, c2, p, filters, coef, a, b, ext1, ext2);
+    default: return rowCoefT<0>(c1, c2, p, filters, coef, a, b, ext1, ext2);
+  }
+}
+
+void guidedRowSumsAvx2(const int32_t* ca, const int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb, int32_t* ext1,
+                       int64_t* ext2) {
+  switch (p.r) {
+    case 1: return rowSumsT<3>(ca, cb, p, sa, sb, ext1, ext2);
+    case 2: return rowSumsT<5>(ca, cb, p, sa, sb, ext1, ext2);
+    case 3: return rowSumsT<7>(ca, cb, p, sa, sb, ext1, ext2);
+    case 4: return rowSumsT<9>(ca, cb, p, sa, sb, ext1, ext2);
+    default: return rowSumsT<0>(ca, cb, p, sa, sb, ext1, ext2);
+  }
+}
+
+OSTREL_AVX2 inline void addWide8(int64_t* acc, __m256i d) {
+  const __m256i lo = _mm256_cvtepi32_epi64(_mm256_castsi256_si128(d));
+  const __m256i hi = _mm256_cvtepi32_epi64(_mm256_extracti128_si256(d, 1));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(acc),
+                      _mm256_add_epi64(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(acc)), lo));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(acc + 4),
+                      _mm256_add_epi64(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(acc + 4)), hi));
+}
+
+// Squares of int16 values stay below 2^30, so their differences fit 32 bits.
+OSTREL_AVX2 void colAddSubSq16Avx2(int32_t* c1, int64_t* c2, const int16_t* in, const int16_t* out, int n) {
+  int x = 0;
+  for (; x + 8 <= n; x += 8) {
+    const __m256i i = _mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + x)));
+    const __m256i o = _mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(out + x)));
+    const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(c1 + x));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(c1 + x), _mm256_add_epi32(s, _mm256_sub_epi32(i, o)));
+    addWide8(c2 + x, _mm256_sub_epi32(_mm256_mullo_epi32(i, i), _mm256_mullo_epi32(o, o)));
+  }
+  for (; x < n; ++x) {
+    const int32_t i = in[x], o = out[x];
+    c1[x] += i - o;
+    c2[x] += i * i - o * o;
+  }
+}
+
+OSTREL_AVX2 void colAddSubSq32Avx2(int32_t* c1, int64_t* c2, const int32_t* in, const int32_t* out, int n) {
+  int x = 0;
+  for (; x + 4 <= n; x += 4) {
+    const __m128i i = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + x));
+    const __m128i o = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out + x));
+    const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c1 + x));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(c1 + x), _mm_add_epi32(s, _mm_sub_epi32(i, o)));
+    const __m256i iw = _mm256_cvtepi32_epi64(i), ow = _mm256_cvtepi32_epi64(o);
+    const __m256i d = _mm256_sub_epi64(_mm256_mul_epi32(iw, iw), _mm256_mul_epi32(ow, ow));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(c2 + x),
+                        _mm256_add_epi64(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(c2 + x)), d));
+  }
+  for (; x < n; ++x) {
+    const int64_t i = in[x], o = out[x];
+    c1[x] += static_cast<int32_t>(i - o);
+    c2[x] += i * i - o * o;
+  }
+}
+
+OSTREL_AVX2 void colAddSubABAvx2(int32_t* ca, int64_t* cb, const int32_t* ai, const int32_t* ao, const int32_t* bi,
+                                 const int32_t* bo, int n) {
+  int x = 0;
+  if (!ao) {
+    for (; x + 8 <= n; x += 8) {
+      const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ca + x));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(ca + x),
+                          _mm256_add_epi32(s, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ai + x))));
+      addWide8(cb + x, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bi + x)));
+    }
+    for (; x < n; ++x) ca[x] += ai[x], cb[x] += bi[x];
+    return;
+  }
+  for (; x + 8 <= n; x += 8) {
+    const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ca + x));
+    const __m256i da = _mm256_sub_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(ai + x)),
+                                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ao + x)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(ca + x), _mm256_add_epi32(s, da));
+    addWide8(cb + x, _mm256_sub_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(bi + x)),
+                                      _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bo + x))));
+  }
+  for (; x < n; ++x) {
+    ca[x] += ai[x] - ao[x];
+    cb[x] += bi[x] - bo[x];
+  }
+}
+
+OSTREL_AVX2 void denoiseRowAvx2(int16_t* row, const int32_t* sa, const int64_t* sb, int w, int64_t n, int64_t nn) {
+  const __m256d nD = _mm256_set1_pd(static_cast<double>(n));
+  const __m256d nnD = _mm256_set1_pd(static_cast<double>(nn));
+  const __m256d invNN = _mm256_set1_pd(1.0 / static_cast<double>(nn));
+  const __m256d inv1024 = _mm256_set1_pd(1.0 / 1024.0);
+  int x = 0;
+  for (; x + 4 <= w; x += 4) {
+    const __m256d v = _mm256_cvtepi32_pd(_mm_cvtepi16_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + x))));
+    const __m256d a = _mm256_cvtepi32_pd(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sa + x)));
+    const __m256d b = i64ToPd(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(sb + x)));
+    const __m256d t = _mm256_add_pd(floorPd(_mm256_mul_pd(_mm256_mul_pd(_mm256_mul_pd(nD, v), a), inv1024)), b);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(row + x), sat16x4(floorDivPd(t, nnD, invNN)));
+  }
+  for (; x < w; ++x) {
+    const int64_t v = row[x];
+    row[x] = sat16(floorDivScalar(((n * v * sa[x]) >> 10) + sb[x], nn));
+  }
+}
+
+namespace {
+
+template <class In>
+OSTREL_AVX2 inline __m256d loadCodes(const In* v) {
+  if constexpr (sizeof(In) == 2) {
+    return _mm256_cvtepi32_pd(_mm_cvtepi16_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(v))));
+  } else {
+    return _mm256_cvtepi32_pd(_mm_loadu_si128(reinterpret_cast<const __m128i*>(v)));
+  }
+}
+
+// base = floor((floor(n v Sa / 1024) + Sb) / nn) and the detail floor(Sa (v - base) gn / 2^20).
+struct DetailLanes {
+  __m256d base, det;
+};
+OSTREL_AVX2 inline DetailLanes detailLanes(__m256d v, const int32_t* sa, const int64_t* sb, __m256d nD, __m256d nnD,
+                                          __m256d invNN, __m256d gn) {
+  const __m256d a = _mm256_cvtepi32_pd(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sa)));
+  const __m256d b = i64ToPd(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(sb)));
+  const __m256d t = _mm256_add_pd(
+      floorPd(_mm256_mul_pd(_mm256_mul_pd(_mm256_mul_pd(nD, v), a), _mm256_set1_pd(1.0 / 1024.0))), b);
+  const __m256d base = floorDivPd(t, nnD, invNN);
+  const __m256d det = floorPd(
+      _mm256_mul_pd(_mm256_mul_pd(_mm256_mul_pd(a, _mm256_sub_pd(v, base)), gn), _mm256_set1_pd(1.0 / 1048576.0)));
+  return {base, det};
+}
+
+template <class In>
+OSTREL_AVX2 void detailRowT(const In* v, const int32_t* sa1, const int64_t* sb1, const int32_t* sa2,
+                            const int64_t* sb2, int16_t* det, int16_t* dn, int w, const DetailRowArgs& k) {
+  const int64_t n = k.n;
+  const __m256d nD = _mm256_set1_pd(double(k.n)), nnD = _mm256_set1_pd(double(k.nn));
+  const __m256d invNN = _mm256_set1_pd(1.0 / double(k.nn));
+  const __m256d g1 = _mm256_set1_pd(double(k.gn1)), g2 = _mm256_set1_pd(double(k.gn2));
+  int x = 0;
+  if (dn) {
+    const __m256d scaleDn = _mm256_set1_pd(1.0 / double(1LL << k.shiftDn));
+    const __m256d c0 = _mm256_set1_pd(double(k.c0));
+    const __m256d lo = _mm256_set1_pd(double(k.lowest)), hi = _mm256_set1_pd(double(k.highest));
+    for (; x + 4 <= w; x += 4) {
+      const __m256d vv = loadCodes(v + x);
+      const DetailLanes d = detailLanes(vv, sa1 + x, sb1 + x, nD, nnD, invNN, g1);
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(det + x), sat16x4(d.det));
+      const __m256d m = _mm256_sub_pd(vv, d.base);
+      const __m256d c = _mm256_add_pd(_mm256_add_pd(floorPd(_mm256_mul_pd(m, scaleDn)), d.base), c0);
+      const __m128i ci = _mm256_cvttpd_epi32(_mm256_min_pd(_mm256_max_pd(c, lo), hi));
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(dn + x), _mm_packs_epi32(ci, ci));
+    }
+    for (; x < w; ++x) {
+      const int64_t vv = v[x];
+      const int64_t base = floorDivScalar(((n * vv * sa1[x]) >> 10) + sb1[x], k.nn);
+      const int64_t m = vv - base;
+      det[x] = sat16((sa1[x] * m * k.gn1) >> 20);
+      const int64_t c = (m >> k.shiftDn) + base + k.c0;
+      dn[x] = static_cast<int16_t>(c < k.lowest ? k.lowest : (c > k.highest ? k.highest : c));
+    }
+    return;
+  }
+  const __m128i sw = _mm_set1_epi32(static_cast<int32_t>(k.switchG));
+  for (; x + 4 <= w; x += 4) {
+    const __m256d vv = loadCodes(v + x);
+    // Lanes whose Sa of the first filter is below the switch take the second filter; a filter
+    // no lane takes is not computed.
+    const __m128i second = _mm_cmplt_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sa1 + x)), sw);
+    const int taken = _mm_movemask_ps(_mm_castsi128_ps(second));
+    __m256d d;
+    if (taken == 0) {
+      d = detailLanes(vv, sa1 + x, sb1 + x, nD, nnD, invNN, g1).det;
+    } else if (taken == 0xF) {
+      d = detailLanes(vv, sa2 + x, sb2 + x, nD, nnD, invNN, g2).det;
+    } else {
+      const DetailLanes d1 = detailLanes(vv, sa1 + x, sb1 + x, nD, nnD, invNN, g1);
+      const DetailLanes d2 = detailLanes(vv, sa2 + x, sb2 + x, nD, nnD, invNN, g2);
+      d = _mm256_blendv_pd(d1.det, d2.det, _mm256_castsi256_pd(_mm256_cvtepi32_epi64(second)));
+    }
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(det + x), sat16x4(d));
+  }
+  for (; x < w; ++x) {
+    const int64_t vv = v[x];
+    if (sa1[x] < k.switchG) {
+      const int64_t base = floorDivScalar(((n * vv * sa2[x]) >> 10) + sb2[x], k.nn);
+      det[x] = sat16((sa2[x] * (vv - base) * k.gn2) >> 20);
+    } else {
+      const int64_t base = floorDivScalar(((n * vv * sa1[x]) >> 10) + sb1[x], k.nn);
+      det[x] = sat16((sa1[x] * (vv - base) * k.gn1) >> 20);
+    }
+  }
+}
+
+}  // namespace
+
+void detailRowAvx2(const int16_t* v, const int32_t* sa1, const int64_t* sb1, const int32_t* sa2, const int64_t* sb2,
+                   int16_t* det, int16_t* denoised, int w, const DetailRowArgs& k) {
+  detailRowT(v, sa1, sb1, sa2, sb2, det, denoised, w, k);
+}
+void detailRowAvx2(const int32_t* v, const int32_t* sa1, const int64_t* sb1, const int32_t* sa2, const int64_t* sb2,
+                   int16_t* det, int16_t* denoised, int w, const DetailRowArgs& k) {
+  detailRowT(v, sa1, sb1, sa2, sb2, det, denoised, w, k);
+}
+
+}  // namespace ostrel::alg

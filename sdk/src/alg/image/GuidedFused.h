@@ -1,0 +1,65 @@
+// Both passes of the guided filter interleaved row by row (from SimdLevel::Avx2 up): the first
+// pass runs r rows ahead of the second, and the coefficient planes a and b hold only a ring of
+// 2r + 2 rows, so a frame is read from memory about once and the planes stay in cache. Gives the
+// rows guidedCoefficients followed by guidedWindowSums give.
+#pragma once
+
+#include <cstring>
+
+#include "GuidedCore.h"
+#include "GuidedAvx2.h"
+
+namespace ostrel::alg {
+
+// Runs the interleaved passes and hands every row y of window sums to out(y, g) in order, after
+// the first pass has read the guide rows up to y + 2r; guide rows above y - 1 are not read again
+// after out(y, ...) returns, so `out` may overwrite guide row y - 1. Returns false (nothing done)
+// for planes lower than 2r + 3 rows, which keep the two separate passes.
+template <class In, class Out>
+bool guidedFused(const In* guide, const BoxPlan& p, GuidedPlanes& g, int filters, const GuidedCoef* coef, Out&& out) {
+  const int w = p.w, h = p.h, r = p.r, ring = 2 * r + 2;
+  if (h < 2 * r + 3) return false;
+  auto slot = [&](int row) { return static_cast<size_t>(row % ring) * w; };
+  auto firstPass = [&](int y) {
+    if constexpr (sizeof(In) == 2) {
+      if (y == 0) {
+        colStartSq16(g.col1, g.col2, guide, p);
+      } else {
+        colNextSq16(g.col1, g.col2, guide, y, p);
+      }
+    } else {
+      if (y == 0) {
+        colStartSq32(g.col1, g.col2, guide, p);
+      } else {
+        colNextSq32(g.col1, g.col2, guide, y, p);
+      }
+    }
+    int32_t* const a[2] = {g.a[0] + slot(y), filters > 1 ? g.a[1] + slot(y) : nullptr};
+    int32_t* const b[2] = {g.b[0] + slot(y), filters > 1 ? g.b[1] + slot(y) : nullptr};
+    guidedRowCoefAvx2(g.col1, g.col2, p, filters, coef, a, b, g.ext1, g.ext2);
+  };
+  for (int y = 0; y <= r; ++y) firstPass(y);
+  for (int y = 0; y < h; ++y) {
+    if (y > 0 && y + r < h) firstPass(y + r);
+    for (int f = 0; f < filters; ++f) {
+      int32_t* ca = g.colA[f];
+      int64_t* cb = g.colB[f];
+      if (y == 0) {
+        std::memset(ca, 0, sizeof(int32_t) * w);
+        std::memset(cb, 0, sizeof(int64_t) * w);
+        for (int i = -r; i <= r; ++i) {
+          const size_t s = slot(mirrorIndex(i, h));
+          colAddSubABAvx2(ca, cb, g.a[f] + s, nullptr, g.b[f] + s, nullptr, w);
+        }
+      } else {
+        const size_t in = slot(mirrorIndex(y + r, h)), outRow = slot(mirrorIndex(y - r - 1, h));
+        colAddSubABAvx2(ca, cb, g.a[f] + in, g.a[f] + outRow, g.b[f] + in, g.b[f] + outRow, w);
+      }
+      guidedRowSumsAvx2(ca, cb, p, g.accA[f], g.accB[f], g.ext1, g.ext2);
+    }
+    out(y, g);
+  }
+  return true;
+}
+
+}  // namespace ostrel::alg
