@@ -4,6 +4,11 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace {
+// How many ticks a late player may make up without waiting.
+constexpr int kCatchUpTicks = 4;
+}  // namespace
+
 int StreamPlayer::start(int frameCount, int fpsNum, int fpsDiv, void* consumer, StreamFrameFn frameFn,
                         StreamMeaFn meaFn) {
   if (running()) return -7;
@@ -171,10 +176,11 @@ void StreamPlayer::run() {
   auto due = clock::now();
   while (run_.load()) {
     tick();
-    // Ticks keep to the recorded rate however long the read took.
+    // Ticks keep to the recorded rate however long a read took; a player that fell far behind
+    // (a stalled machine) starts afresh instead of racing through the backlog.
     due += period;
     const auto now = clock::now();
-    if (due < now - period) due = now;
+    if (due < now - kCatchUpTicks * period) due = now;
     std::unique_lock<std::mutex> lock(wakeMutex_);
     wake_.wait_until(lock, due, [this] { return !run_.load() || (seek_.load() >= 0 && !inFlight_.load()); });
     if (seek_.load() >= 0) due = clock::now();
