@@ -90,10 +90,13 @@ class Player : public ::testing::Test {
     for (const MeaItem& d : items) l->items[i++] = d;
     return l;
   }
+  // Mean time between two deliveries over `ticks` ticks, leaving out the first ones (the file is
+  // still being opened and read into the cache then).
   double meanTickMs(int ticks) {
-    EXPECT_TRUE(consumer.waitFor([&] { return static_cast<int>(consumer.times.size()) > ticks; }, 30s));
+    constexpr int kSkip = 2;
+    EXPECT_TRUE(consumer.waitFor([&] { return static_cast<int>(consumer.times.size()) > ticks + kSkip; }, 30s));
     std::lock_guard<std::mutex> lock(consumer.m);
-    const auto span = consumer.times[ticks] - consumer.times[0];
+    const auto span = consumer.times[ticks + kSkip] - consumer.times[kSkip];
     return std::chrono::duration<double, std::milli>(span).count() / ticks;
   }
 
@@ -146,8 +149,9 @@ TEST_F(Player, BackwardAndFastModesStepAndStopAtTheEnds) {
 
   // At the first frame in fast backward mode nothing more comes until a seek.
   input.seek(10);
-  ASSERT_TRUE(consumer.waitFor([&] { return consumer.indices.back() == 2; }));
-  back.insert(back.end(), {10, 6, 2});
+  const size_t before = back.size();
+  ASSERT_TRUE(consumer.waitFor([&] { return consumer.indices.size() == before + 4; }));
+  back.insert(back.end(), {10, 6, 2, 0});
   EXPECT_EQ(consumer.log(), back);
   EXPECT_EQ(consumer.mismatches, 0);
 }
@@ -183,13 +187,13 @@ TEST_F(Player, TickAtThirtyFramesPerSecond) {
 
 TEST_F(Player, RateWithoutDivisorPlaysAtTen) {
   open("ramp0.stream");
-  EXPECT_NEAR(meanTickMs(10), 100.0, 3.0);
+  EXPECT_NEAR(meanTickMs(20), 100.0, 3.0);
 }
 
 TEST_F(Player, RateAboveOneHundredPlaysAtTen) {
   open("ramp120.stream");
   EXPECT_EQ(input.dataFpsNum(), 120);
-  EXPECT_NEAR(meanTickMs(10), 100.0, 3.0);
+  EXPECT_NEAR(meanTickMs(20), 100.0, 3.0);
 }
 
 TEST_F(Player, MeasurementRequestsOneAtATime) {

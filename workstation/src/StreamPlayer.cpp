@@ -5,8 +5,9 @@
 #include <cstring>
 
 namespace {
-// How many ticks a late player may make up without waiting.
-constexpr int kCatchUpTicks = 4;
+// How far a late player may fall behind its schedule and still make the ticks up; beyond it
+// (a machine stalled for longer) it starts a new schedule instead of racing through the backlog.
+constexpr auto kMaxLag = std::chrono::milliseconds(500);
 }  // namespace
 
 int StreamPlayer::start(int frameCount, int fpsNum, int fpsDiv, void* consumer, StreamFrameFn frameFn,
@@ -180,7 +181,7 @@ void StreamPlayer::run() {
     // (a stalled machine) starts afresh instead of racing through the backlog.
     due += period;
     const auto now = clock::now();
-    if (due < now - kCatchUpTicks * period) due = now;
+    if (due < now - kMaxLag) due = now;
     std::unique_lock<std::mutex> lock(wakeMutex_);
     wake_.wait_until(lock, due, [this] { return !run_.load() || (seek_.load() >= 0 && !inFlight_.load()); });
     if (seek_.load() >= 0) due = clock::now();
