@@ -197,6 +197,8 @@ TEST_F(Modules, LaggingGuiOnlyEverSeesWholeFramesOfTheirIndex) {
   m.setShowInfo(true);
   ASSERT_EQ(m.loadData(), 0);
   ASSERT_TRUE(spinUntil([&] { return !canvas.indices.empty(); }));
+  // Up to one frame read forwards may still be under way when the mode changes.
+  const size_t fastFrom = canvas.indices.size() + 2;
   m.setPlayMode(3);
   // The GUI stalls for a second while the player could have gone through the file many times.
   std::this_thread::sleep_for(1s);
@@ -205,7 +207,7 @@ TEST_F(Modules, LaggingGuiOnlyEverSeesWholeFramesOfTheirIndex) {
   EXPECT_EQ(canvas.badFrames, 0);
   EXPECT_TRUE(canvas.infoText.endsWith(QStringLiteral(" | index 00099"))) << canvas.infoText.toStdString();
   // Fast forward: four frames a step, whatever the lag.
-  for (size_t i = 1; i < canvas.indices.size(); ++i) {
+  for (size_t i = fastFrom; i < canvas.indices.size(); ++i) {
     const int step = canvas.indices[i] - canvas.indices[i - 1];
     EXPECT_TRUE(step == 4 || (step > 0 && canvas.indices[i] == kFrames - 1)) << i;
   }
