@@ -55,8 +55,16 @@ class Fixtures {
   }
   bool ok() const { return ok_; }
   std::string dir() const { return dir_; }
-  // A fresh folder of this case with copies of the named fixtures.
+  // A fresh folder of this case with copies of the named fixtures (written on first use).
   QString caseDir(const std::vector<std::string>& names) {
+    std::string missing;
+    for (const auto& n : names)
+      if (!std::filesystem::exists(dir_ + "/" + n)) missing += " " + n;
+    if (!missing.empty()) {
+      const std::string cmd =
+          std::string(OSTREL_SYSTEM_PYTHON) + " " + OSTREL_TEST_SOURCE_DIR + "/make_fixtures.py " + dir_ + missing;
+      EXPECT_EQ(runCommand(cmd), 0) << cmd;
+    }
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string d = dir_ + "/case-" + info->test_suite_name() + "-" + info->name();
     std::filesystem::remove_all(d);
@@ -69,7 +77,8 @@ class Fixtures {
   Fixtures() {
     dir_ = std::string(OSTREL_TEST_BINARY_DIR) + "/fixtures-" + std::to_string(getpid());
     std::filesystem::remove_all(dir_);
-    ok_ = runCommand(std::string(OSTREL_SYSTEM_PYTHON) + " " + OSTREL_TEST_SOURCE_DIR + "/make_fixtures.py " + dir_) == 0;
+    std::error_code ec;
+    ok_ = std::filesystem::create_directories(dir_, ec);
   }
   ~Fixtures() {
     std::error_code ec;

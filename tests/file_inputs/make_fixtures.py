@@ -2,7 +2,7 @@
 """Writes the picture and stream files of the file-input suite with struct only, from the golden
 file writer of the thermal-file suite.
 
-Usage: make_fixtures.py <output folder>. Frame f of every stream carries f in its head (byte 10)
+Usage: make_fixtures.py <output folder> [name...]: the named files, or all of them. Frame f of every stream carries f in its head (byte 10)
 and its codes follow code(x, y, f) = 2000 + x + 7 y + 50 f, so pixel (0, 0) holds 2000 + 50 f.
 """
 import os
@@ -21,23 +21,37 @@ def with_fps(record, num, div):
     return bytes(rec)
 
 
+STREAM_FPS = {"ramp25.stream": (25, 1), "ramp30.stream": (30, 1), "ramp100.stream": (100, 1),
+              "ramp0.stream": (0, 0), "ramp120.stream": (120, 1)}
+
+
 def main():
     out = sys.argv[1]
+    wanted = sys.argv[2:] or list(STREAM_FPS) + ["empty.stream", "pic_conf.jpg", "pic_plain.jpg"]
     os.makedirs(out, exist_ok=True)
 
     def put(name, data):
-        with open(os.path.join(out, name), "wb") as f:
+        # Written aside and renamed, so a reader never sees half a file.
+        tmp = os.path.join(out, name + ".part")
+        with open(tmp, "wb") as f:
             f.write(data)
+        os.replace(tmp, os.path.join(out, name))
 
-    frames = b"".join(g.frame(f) for f in range(FRAMES))
     head = g.bitmap_head() + g.cover() + b"\0" * 1024 + g.temp_file_head()
-    for name, fps in [("ramp25", (25, 1)), ("ramp30", (30, 1)), ("ramp100", (100, 1)), ("ramp0", (0, 0)),
-                      ("ramp120", (120, 1))]:
-        put(name + ".stream", head + frames + g.conf_block(with_fps(g.conf_record(True, FRAMES), *fps)))
-    put("empty.stream", head)
-    image = g.jpeg_image()
-    put("pic_conf.jpg", image + g.conf_block(g.conf_record(False)) + g.temp_block(g.temp_header()))
-    put("pic_plain.jpg", image + g.temp_block(g.temp_header()))
+    frames = None
+    for name in wanted:
+        if name in STREAM_FPS:
+            if frames is None:
+                frames = b"".join(g.frame(f) for f in range(FRAMES))
+            put(name, head + frames + g.conf_block(with_fps(g.conf_record(True, FRAMES), *STREAM_FPS[name])))
+        elif name == "empty.stream":
+            put(name, head)
+        elif name == "pic_conf.jpg":
+            put(name, g.jpeg_image() + g.conf_block(g.conf_record(False)) + g.temp_block(g.temp_header()))
+        elif name == "pic_plain.jpg":
+            put(name, g.jpeg_image() + g.temp_block(g.temp_header()))
+        else:
+            sys.exit("unknown fixture " + name)
 
 
 if __name__ == "__main__":
