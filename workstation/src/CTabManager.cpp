@@ -4,6 +4,10 @@
 #include <cstdlib>
 
 #include "workstation/CModuleInputIr.h"
+#include "workstation/CModuleInputJpg.h"
+#include "workstation/CModuleInputStream.h"
+#include "workstation/CModuleTableInput.h"
+#include "workstation/CModuleTableMea.h"
 
 CTabManager::CTabManager(QObject* parent) : CViewBackend(parent), state_(this) {}
 
@@ -175,10 +179,27 @@ CModule* CTabManager::module_create(int type, CInputBase* input, CFrame* frame) 
   if (type < 1 || type > 10) return nullptr;
   if (type <= 3 && (input == nullptr || input->inputType() != type)) return nullptr;
   if ((type == CModule::TypeChartTime || type == CModule::TypeChartSpace) && input != nullptr) return nullptr;
+  if ((type == CModule::TypeTableInput || type == CModule::TypeTableMea) && input != nullptr) return nullptr;
   CModule* m = nullptr;
   switch (type) {
     case CModule::TypeInputIr:
       m = new CModuleInputIr();
+      break;
+    case CModule::TypeInputJpg:
+      m = new CModuleInputJpg();
+      break;
+    case CModule::TypeInputStream: {
+      auto* s = new CModuleInputStream();
+      connect(s, &CModuleInputStream::meaResultDataCreated, this, &CTabManager::onMeaResultDataCreated);
+      connect(s, &CModuleInputStream::meaResultDataFailed, this, &CTabManager::onMeaResultDataFailed);
+      m = s;
+      break;
+    }
+    case CModule::TypeTableInput:
+      m = new CModuleTableInput();
+      break;
+    case CModule::TypeTableMea:
+      m = new CModuleTableMea();
       break;
     default:
       break;
@@ -236,4 +257,10 @@ void CTabManager::onMeaResultDataCreated(QObject* streamModule, MeaResultData* d
     if (m->moduleType() == CModule::TypeChartTime) m->applyMeaResultData(streamModule, data);
   });
   std::free(data);
+}
+
+void CTabManager::onMeaResultDataFailed(QObject* streamModule, int code) {
+  forEachModule(nullptr, [&](CModule* m) {
+    if (m->moduleType() == CModule::TypeChartTime) m->applyMeaResultFailed(streamModule, code);
+  });
 }

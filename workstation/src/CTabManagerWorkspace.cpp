@@ -6,6 +6,10 @@
 #include "foundation/Logger.h"
 #include "workstation/CInputManager.h"
 #include "workstation/CModuleInputIr.h"
+#include "workstation/CModuleInputJpg.h"
+#include "workstation/CModuleInputStream.h"
+#include "workstation/CModuleTableInput.h"
+#include "workstation/CModuleTableMea.h"
 #include "workstation/CTabManager.h"
 #include "workstation/WorkspaceFile.h"
 
@@ -36,6 +40,10 @@ int CTabManager::init() {
   registerType<CFrame>("CFrame");
   registerType<CModule>("CModule");
   registerType<CModuleInputIr>("CModuleInputIr");
+  registerType<CModuleInputJpg>("CModuleInputJpg");
+  registerType<CModuleInputStream>("CModuleInputStream");
+  registerType<CModuleTableInput>("CModuleTableInput");
+  registerType<CModuleTableMea>("CModuleTableMea");
   registerType<CTabManagerState>("CTabManagerState");
   const int rc = registerType<CTabManager>("CTabManager");
   registerInputQmlTypes();

@@ -53,3 +53,10 @@ bool TempCanvasSink::paletteRange(float* low, float* high) {
   *high = canvas_->paletteData()->paletteMax();
   return true;
 }
+
+QList<QObject*> TempCanvasSink::itemObjects() {
+  QList<QObject*> out;
+  if (canvas_)
+    for (TempCanvasItemBase* item : canvas_->itemList()) out.append(item);
+  return out;
+}

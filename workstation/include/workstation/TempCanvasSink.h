@@ -24,6 +24,7 @@ class TempCanvasSink : public ModuleCanvas {
   void setShowInfo(bool show) override;
   void setPaletteType(int type) override;
   bool paletteRange(float* low, float* high) override;
+  QList<QObject*> itemObjects() override;
 
  private:
   QPointer<TempCanvas> canvas_;

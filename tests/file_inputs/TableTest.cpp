@@ -1,0 +1,238 @@
+// The input and measurement tables on real canvases: order, removal when an object dies, saving
+// and loading through the settings text; and a workspace holding file modules and tables.
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include "FileInputsSupport.h"
+#include "TempCanvas.h"
+#include "TempCanvasManager.h"
+#include "workstation/CInputManager.h"
+#include "workstation/CModuleInputJpg.h"
+#include "workstation/CModuleInputStream.h"
+#include "workstation/CModuleTableInput.h"
+#include "workstation/CModuleTableMea.h"
+#include "workstation/CTabManager.h"
+#include "workstation/ModuleDataText.h"
+#include "workstation/WorkspaceFile.h"
+
+using namespace fileinputs;
+
+namespace {
+
+MeaItem rectDef(int x0, int y0, int x1, int y1) {
+  MeaItem d{};
+  d.meaType = MEA_TYPE_RECT;
+  d.pointCount = 2;
+  d.points[0] = {static_cast<uint16_t>(x0), static_cast<uint16_t>(y0)};
+  d.points[1] = {static_cast<uint16_t>(x1), static_cast<uint16_t>(y1)};
+  return d;
+}
+
+// Two pictures shown on real canvases, each with four items after the whole-image item.
+class Tables : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    workspaceSetInputManager(&inputs);
+    canvases.setModuleResolver([this](const QString& name) { return inputs.input_findModule(name); });
+    dir = Fixtures::get().caseDir({"pic_conf.jpg", "pic_plain.jpg"});
+    show(a, ca, dir + "/pic_conf.jpg");
+    show(b, cb, dir + "/pic_plain.jpg");
+  }
+  void TearDown() override {
+    a.detach();
+    b.detach();
+    workspaceSetInputManager(nullptr);
+  }
+  void show(CModuleInputJpg& m, TempCanvas& c, const QString& path) {
+    CInputJpg* in = inputs.file_createJpg(path);
+    ASSERT_NE(in, nullptr);
+    ASSERT_EQ(m.init(in, nullptr), 0);
+    c.setSize(QSizeF(kW, kH));
+    m.setTempCanvas(&c);
+    ASSERT_EQ(m.loadData(), 0);
+    c.item_deleteAll();
+    for (int i = 1; i <= 4; ++i) {
+      const MeaItem d = rectDef(i, i, 10 * i, 10 * i);
+      ASSERT_NE(c.createItem(&d), nullptr);
+    }
+    ASSERT_EQ(c.itemList().size(), 5);
+  }
+
+  CInputManager inputs;
+  TempCanvasManager canvases;
+  QString dir;
+  CModuleInputJpg a, b;
+  TempCanvas ca, cb;
+};
+
+TEST_F(Tables, MeasurementItemsGroupByCanvasInCanvasOrder) {
+  CModuleTableMea t;
+  QSignalSpy changed(&t, &CModuleTableMea::meaListChanged);
+  t.mea_create(ca.itemList()[3]);
+  t.mea_create(ca.itemList()[1]);
+  t.mea_create(cb.itemList()[2]);
+  t.mea_create(ca.itemList()[4]);
+  t.mea_create(ca.itemList()[0]);
+  EXPECT_EQ(t.meaList(), (QList<QObject*>{ca.itemList()[0], ca.itemList()[1], ca.itemList()[3], ca.itemList()[4],
+                                          cb.itemList()[2]}));
+  EXPECT_EQ(changed.count(), 5);
+  // Twice, null, or not an item: refused without a change.
+  t.mea_create(ca.itemList()[1]);
+  t.mea_create(nullptr);
+  t.mea_create(&a);
+  t.mea_delete(cb.itemList()[1]);
+  EXPECT_EQ(changed.count(), 5);
+  EXPECT_EQ(t.meaList().size(), 5);
+
+  // A deleted item leaves at once.
+  ca.item_delete(ca.itemList()[3]);
+  EXPECT_EQ(changed.count(), 6);
+  EXPECT_EQ(t.meaList().size(), 4);
+  EXPECT_FALSE(t.meaList().contains(nullptr));
+  t.mea_delete(cb.itemList()[2]);
+  EXPECT_EQ(t.meaList().size(), 3);
+  EXPECT_TRUE(t.moduleName().startsWith(QStringLiteral("tableMea")));
+}
+
+TEST_F(Tables, MeasurementTableSavesAndLoadsItsItems) {
+  CModuleTableMea t;
+  t.mea_create(cb.itemList()[2]);
+  t.mea_create(ca.itemList()[4]);
+  t.mea_create(ca.itemList()[1]);
+  t.saveModuleData();
+  MeaTableData rec;
+  decodeMeaTableData(t.moduleData(), rec);
+  // Inputs in ascending byte order of their names.
+  ASSERT_EQ(rec.infoList.size(), 2);
+  EXPECT_EQ(rec.infoList[0].inputName, dir + "/pic_conf.jpg");
+  EXPECT_EQ(rec.infoList[0].meaIndexList, (QList<int>{1, 4}));
+  EXPECT_EQ(rec.infoList[1].meaIndexList, QList<int>{2});
+
+  CModuleTableMea loaded;
+  // An index beyond the canvas and an unknown input are skipped.
+  rec.infoList[0].meaIndexList.append(9);
+  rec.infoList[0].meaIndexList.append(-1);
+  rec.infoList.append({QStringLiteral("/gone.jpg"), {1}});
+  QString text;
+  encodeMeaTableData(rec, text);
+  loaded.setModuleData(text);
+  loaded.loadModuleData();
+  EXPECT_EQ(loaded.meaList(), (QList<QObject*>{ca.itemList()[1], ca.itemList()[4], cb.itemList()[2]}));
+  CModuleTableMea blank;
+  blank.loadModuleData();
+  EXPECT_TRUE(blank.meaList().isEmpty());
+}
+
+TEST_F(Tables, InputTableListsSavesAndForgetsDeletedInputs) {
+  CModuleTableInput t;
+  CInputBase* ia = a.input();
+  CInputBase* ib = b.input();
+  t.input_create(ib);
+  t.input_create(ia);
+  t.input_create(ia);
+  t.input_create(nullptr);
+  EXPECT_EQ(t.inputList(), (QList<QObject*>{ib, ia}));
+  t.saveModuleData();
+  InputTableData rec;
+  decodeInputTableData(t.moduleData(), rec);
+  EXPECT_EQ(rec.infoList, (QList<QString>{ib->inputName(), ia->inputName()}));
+
+  CModuleTableInput loaded;
+  rec.infoList.append(QStringLiteral("/closed.jpg"));
+  QString text;
+  encodeInputTableData(rec, text);
+  loaded.setModuleData(text);
+  loaded.loadModuleData();
+  EXPECT_EQ(loaded.inputList(), (QList<QObject*>{ib, ia}));
+
+  // Deleting the module deletes its input; both tables forget it as soon as it is gone.
+  QSignalSpy changed(&t, &CModuleTableInput::inputListChanged);
+  b.detach();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(t.inputList(), QList<QObject*>{ia});
+  EXPECT_EQ(loaded.inputList(), QList<QObject*>{ia});
+  EXPECT_EQ(changed.count(), 1);
+  t.input_delete(ia);
+  EXPECT_TRUE(t.inputList().isEmpty());
+}
+
+// Modules belong to their views, which this suite has none of: they are deleted here.
+void deleteModules(CTabManager& tabs) {
+  QList<CModule*> modules;
+  for (CTab* tab : tabs.tabs())
+    for (int slot = 0; slot < CTab::kFrameCount; ++slot) modules.append(tab->frame(slot)->modules());
+  qDeleteAll(modules);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST(Workspace, FileModulesAndTablesSurviveAMoveOfTheirFolder) {
+  CInputManager inputs;
+  workspaceSetInputManager(&inputs);
+  const QString src = Fixtures::get().caseDir({"pic_conf.jpg", "ramp100.stream"});
+  const QString path = src + "/work.workspace";
+  {
+    CTabManager tabs;
+    CTab* tab = tabs.tab_create();
+    ASSERT_NE(tab, nullptr);
+    CInputJpg* pic = inputs.file_createJpg(src + "/pic_conf.jpg");
+    CInputStream* st = inputs.file_createStream(src + "/ramp100.stream");
+    ASSERT_NE(tabs.module_create(CModule::TypeInputJpg, pic, tab->frame(0)), nullptr);
+    ASSERT_NE(tabs.module_create(CModule::TypeInputStream, st, tab->frame(1)), nullptr);
+    // Tables take no input; a file module refuses the other kind of file.
+    EXPECT_EQ(tabs.module_create(CModule::TypeInputJpg, st, tab->frame(2)), nullptr);
+    auto* ti = qobject_cast<CModuleTableInput*>(tabs.module_create(CModule::TypeTableInput, nullptr, tab->frame(2)));
+    auto* tm = qobject_cast<CModuleTableMea*>(tabs.module_create(CModule::TypeTableMea, nullptr, tab->frame(3)));
+    ASSERT_TRUE(ti && tm);
+    ti->input_create(pic);
+    ti->input_create(st);
+    ASSERT_EQ(tabs.workspace_save(path), 0);
+    std::string out;
+    EXPECT_EQ(runCommand("xmllint --noout '" + path.toStdString() + "' 2>&1", &out), 0) << out;
+    deleteModules(tabs);
+  }
+  {
+    CTabManager tabs;
+    ASSERT_EQ(tabs.workspace_load(path), 0);
+    tabs.workspace_loadBeforeView();
+    tabs.workspace_loadAfterView();
+    CTab* tab = tabs.tabs().value(0);
+    ASSERT_NE(tab, nullptr);
+    auto* ti = qobject_cast<CModuleTableInput*>(tab->frame(2)->modules().value(0));
+    ASSERT_NE(ti, nullptr);
+    ASSERT_EQ(ti->inputList().size(), 2);
+    EXPECT_EQ(ti->inputList()[0], tab->frame(0)->modules()[0]->input());
+    EXPECT_EQ(ti->inputList()[1], tab->frame(1)->modules()[0]->input());
+    deleteModules(tabs);
+  }
+  // The folder moves; the workspace names its files relative to itself.
+  const QString moved = src + "-moved";
+  ASSERT_TRUE(QDir().rename(src, moved));
+  {
+    CTabManager tabs;
+    ASSERT_EQ(tabs.workspace_load(moved + "/work.workspace"), 0);
+    tabs.workspace_loadBeforeView();
+    tabs.workspace_loadAfterView();
+    ASSERT_EQ(tabs.tabs().size(), 1);
+    CTab* tab = tabs.tabs()[0];
+    ASSERT_EQ(tab->frame(0)->modules().size(), 1);
+    ASSERT_EQ(tab->frame(1)->modules().size(), 1);
+    auto* pic = qobject_cast<CModuleInputJpg*>(tab->frame(0)->modules()[0]);
+    auto* st = qobject_cast<CModuleInputStream*>(tab->frame(1)->modules()[0]);
+    ASSERT_TRUE(pic && st);
+    EXPECT_EQ(pic->input()->inputNameAbs(), moved + "/pic_conf.jpg");
+    EXPECT_EQ(st->input()->inputNameAbs(), moved + "/ramp100.stream");
+    EXPECT_EQ(pic->loadData(), 0);
+    EXPECT_EQ(st->loadData(), 0);
+    ASSERT_EQ(tab->frame(2)->modules().size(), 1);
+    auto* ti = qobject_cast<CModuleTableInput*>(tab->frame(2)->modules()[0]);
+    ASSERT_NE(ti, nullptr);
+    // The table's names are the inputs' full paths of the old folder: nothing to resolve.
+    EXPECT_TRUE(ti->inputList().isEmpty());
+    EXPECT_NE(qobject_cast<CModuleTableMea*>(tab->frame(3)->modules().value(0)), nullptr);
+    deleteModules(tabs);
+  }
+  EXPECT_TRUE(inputs.files().isEmpty());
+  workspaceSetInputManager(nullptr);
+}
+
+}  // namespace
