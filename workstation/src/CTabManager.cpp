@@ -4,6 +4,10 @@
 #include <cstdlib>
 
 #include "workstation/CModuleInputIr.h"
+#include "workstation/CModuleChartMesh.h"
+#include "workstation/CModuleChartSpace.h"
+#include "workstation/CModuleChartTime.h"
+#include "workstation/CModulePtz.h"
 
 CTabManager::CTabManager(QObject* parent) : CViewBackend(parent), state_(this) {}
 
@@ -179,6 +183,18 @@ CModule* CTabManager::module_create(int type, CInputBase* input, CFrame* frame) 
   switch (type) {
     case CModule::TypeInputIr:
       m = new CModuleInputIr();
+      break;
+    case CModule::TypeChartTime:
+      m = new CModuleChartTime();
+      break;
+    case CModule::TypeChartSpace:
+      m = new CModuleChartSpace();
+      break;
+    case CModule::TypePtz:
+      m = new CModulePtz();
+      break;
+    case CModule::TypeChartMesh:
+      m = new CModuleChartMesh();
       break;
     default:
       break;

@@ -6,6 +6,10 @@
 #include "foundation/Logger.h"
 #include "workstation/CInputManager.h"
 #include "workstation/CModuleInputIr.h"
+#include "workstation/CModuleChartMesh.h"
+#include "workstation/CModuleChartSpace.h"
+#include "workstation/CModuleChartTime.h"
+#include "workstation/CModulePtz.h"
 #include "workstation/CTabManager.h"
 #include "workstation/WorkspaceFile.h"
 
@@ -36,6 +40,11 @@ int CTabManager::init() {
   registerType<CFrame>("CFrame");
   registerType<CModule>("CModule");
   registerType<CModuleInputIr>("CModuleInputIr");
+  registerType<CModuleChartTime>("CModuleChartTime");
+  registerType<CModuleChartSpace>("CModuleChartSpace");
+  registerType<CPtzPreset>("CPtzPreset");
+  registerType<CModulePtz>("CModulePtz");
+  registerType<CModuleChartMesh>("CModuleChartMesh");
   registerType<CTabManagerState>("CTabManagerState");
   const int rc = registerType<CTabManager>("CTabManager");
   registerInputQmlTypes();
