@@ -136,6 +136,10 @@ void CModuleChartMesh::graphs_update(QObject* pictureModule) {
   if (m->property("subModuleChartMesh").value<QObject*>() != nullptr) return;
   TempData* frame = frameOf(m);
   if (frame == nullptr || !applyFrame(*frame)) return;
+  // A mesh shows one picture: the one it showed before no longer points here.
+  if (CModule* old = picture_.data(); old != nullptr && old != m &&
+      old->property("subModuleChartMesh").value<QObject*>() == this)
+    bindPicture(old, false);
   picture_ = m;
   if (CInputBase* in = m->input()) pictureName_ = in->inputNameAbs();
   bindPicture(m, true);

@@ -65,6 +65,8 @@ double TCSeriesMea::statistic(float min, float max, float avg) const {
 
 void TCSeriesMea::appendLiveSample(int x) {
   if (!mea_) return;
+  // The canvas measures lazily when it draws; the sample is of the frame just shown.
+  mea_->measureIfStale();
   append(x, statistic(mea_->result.min, mea_->result.max, mea_->result.avg), 0);
 }
 

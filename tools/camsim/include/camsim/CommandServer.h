@@ -7,6 +7,7 @@
 #include <string>
 
 #include "camsim/CameraState.h"
+#include "camsim/MotorState.h"
 #include "camsim/ObservationLog.h"
 #include "camsim/TcpServer.h"
 
@@ -38,6 +39,7 @@ class CommandServer {
 
   void setFaults(const CommandFaults& f);
   CommandFaults faults() const;
+  MotorState& motors() { return motors_; }
 
  private:
   void serve(int fd);
@@ -47,6 +49,7 @@ class CommandServer {
   ObservationLog& log_;
   mutable std::mutex faultMutex_;
   CommandFaults faults_;  // guarded by faultMutex_
+  MotorState motors_;  // before the server: its threads use it until the server is gone
   TcpServer server_;
 };
 
