@@ -1,12 +1,12 @@
 // The space and time chart modules on real canvases and items: profiles against hand-worked
 // column temperatures, live samples against the frame counter, refusal of a second module, the
-// stream build in both outcomes, the settings text and series that follow their items.
+// settings text and series that follow their items.
 #include <QPointer>
 #include <QSignalSpy>
 
 #include "ChartsSupport.h"
 #include "TempChart.h"
-#include "workstation/ChartModuleData.h"
+#include "workstation/ModuleDataText.h"
 #include "workstation/CModuleChartSpace.h"
 #include "workstation/CModuleChartTime.h"
 #include "workstation/CModuleInputIr.h"
@@ -14,21 +14,6 @@
 namespace {
 
 using namespace charts;
-
-// A stand-in for the stream module: type 3, the whole-file request and the failure report.
-class StreamStandIn : public CModule {
-  Q_OBJECT
- public:
-  StreamStandIn() : CModule(TypeInputStream) {}
-  Q_INVOKABLE int requestMeaResult() {
-    ++requests;
-    return answer;
-  }
-  int requests = 0;
-  int answer = 0;
- signals:
-  void meaResultDataFailed(QObject* streamModule, int status);
-};
 
 // A canvas owned by `module` showing a w x h frame whose column j is j degrees.
 struct CanvasRig {
@@ -97,7 +82,7 @@ TEST(SpaceChart, DeletedItemTakesOnlyItsSeriesAndSettingsRoundTrip) {
 
   chart.saveModuleData();
   ChartModuleData rec;
-  decodeChartModuleData(chart.moduleData(), &rec);
+  decodeChartModuleData(chart.moduleData(), rec);
   ASSERT_EQ(rec.data.size(), 1);
   ASSERT_EQ(rec.data[0].list.size(), 3);
   EXPECT_EQ(rec.data[0].list[0].meaIndex, 1);
@@ -117,34 +102,6 @@ TEST(SpaceChart, DeletedItemTakesOnlyItsSeriesAndSettingsRoundTrip) {
   EXPECT_EQ(chart.seriesList()[1]->mea(), a);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(gone.isNull());
-}
-
-TEST(ChartSettings, DamagedTextKeepsWhatWasReadAndIntegersTakeRealsAndBooleans) {
-  ChartModuleData rec;
-  const QByteArray json =
-      R"({"data":[{"inputName":"k\u00e4mera","list":[{"dimType":2,"meaIndex":3,"statsType":1.9},{"dimType":true,"meaIndex":0,"statsType":true}]}]})";
-  decodeChartModuleData(QString::fromLatin1(json.toBase64()), &rec);
-  ASSERT_EQ(rec.data.size(), 1);
-  EXPECT_EQ(rec.data[0].inputName, QString::fromUtf8("k\xc3\xa4mera"));
-  ASSERT_EQ(rec.data[0].list.size(), 2);
-  EXPECT_EQ(rec.data[0].list[0].statsType, 1);
-  EXPECT_EQ(rec.data[0].list[1].dimType, 1);
-  EXPECT_EQ(rec.xmode, 0);  // axis keys missing: the series stay
-
-  ChartModuleData junk;
-  decodeChartModuleData(QStringLiteral("chart-input-name"), &junk);
-  EXPECT_TRUE(junk.data.isEmpty());
-
-  ChartModuleData out;
-  out.data.append(ChartInputEntry{QString::fromUtf8("\xe7\x83\xad"), {ChartSeriesEntry{1, 2, 2}}});
-  QString text;
-  encodeChartModuleData(out, &text);
-  const QByteArray bytes = QByteArray::fromBase64(text.toUtf8());
-  EXPECT_TRUE(bytes.contains("\xe7\x83\xad")) << "non-ASCII written as UTF-8, not escaped";
-  ChartModuleData back;
-  decodeChartModuleData(text, &back);
-  ASSERT_EQ(back.data.size(), 1);
-  EXPECT_EQ(back.data[0].inputName, out.data[0].inputName);
 }
 
 class TimeChartLive : public ::testing::Test {
@@ -270,116 +227,5 @@ TEST_F(TimeChartLive, TrackedModuleThatGoesAwayIsNeverReachedAgain) {
   chart.saveModuleData();
 }
 
-class TimeChartStream : public ::testing::Test {
- protected:
-  void SetUp() override {
-    rig_ = std::make_unique<CanvasRig>(&stream_, 8, 4);
-    a_ = rig_->add(rectItem(0, 0, 3, 3, "a"));
-    b_ = rig_->add(rectItem(4, 0, 7, 3, "b"));
-    chart_.setTempChart(&view_);
-    view_.config()->setFifoSize(300);
-    chart_.series_create(b_, 1, 2);
-    chart_.series_create(a_, 0, 2);
-    ASSERT_EQ(chart_.trackedModule(), &stream_);
-  }
-
-  // A whole-file result block: 3 items (global, a, b) over `frames` frames.
-  struct Result {
-    MeaResultData data{};
-    std::vector<int64_t> times;
-    std::vector<MeaResult> results;
-    explicit Result(int frames) : times(frames), results(size_t(frames) * 3) {
-      for (int f = 0; f < frames; ++f) {
-        times[f] = 1000000 + int64_t(f) * 400000;  // 40 ms apart
-        for (int i = 0; i < 3; ++i) {
-          MeaResult& r = results[size_t(f) * 3 + i];
-          r.min = float(f * 10 + i);
-          r.max = float(f * 10 + i + 100);
-          r.avg = float(f * 10 + i + 50);
-        }
-      }
-      data.frameCount = frames;
-      data.itemCount = 3;
-      data.times = times.data();
-      data.results = results.data();
-    }
-  };
-
-  StreamStandIn stream_;
-  std::unique_ptr<CanvasRig> rig_;
-  TempCanvasItemBase* a_ = nullptr;
-  TempCanvasItemBase* b_ = nullptr;
-  TempChart view_;
-  CModuleChartTime chart_;
-};
-
-TEST_F(TimeChartStream, BuildFillsEverySeriesFromItsItemsColumnAndEndsBuilding) {
-  EXPECT_EQ(view_.config()->fifoSize(), 0);  // a stream keeps every sample
-  QSignalSpy building(&chart_, &CModuleChartTime::buildingChanged);
-  stream_.answer = -7;
-  chart_.buildData();
-  EXPECT_FALSE(chart_.building());
-  stream_.answer = 0;
-  chart_.buildData();
-  EXPECT_TRUE(chart_.building());
-  chart_.buildData();  // already building: not asked again
-  EXPECT_EQ(stream_.requests, 2);
-  EXPECT_EQ(building.count(), 1);
-
-  Result r(5);
-  StreamStandIn stranger;
-  chart_.applyMeaResultData(&stranger, &r.data);  // another stream's result
-  EXPECT_TRUE(chart_.building());
-  chart_.applyMeaResultData(&stream_, &r.data);
-  EXPECT_FALSE(chart_.building());
-  EXPECT_EQ(building.count(), 2);
-  EXPECT_EQ(view_.config()->xmode(), TCConfig::Automatic);
-  EXPECT_EQ(view_.config()->ymode(), TCConfig::Automatic);
-  const QList<TCSample>& sb = chart_.seriesList()[0]->samples();  // item b (index 2), max
-  const QList<TCSample>& sa = chart_.seriesList()[1]->samples();  // item a (index 1), min
-  ASSERT_EQ(sb.size(), 5);
-  ASSERT_EQ(sa.size(), 5);
-  for (int f = 0; f < 5; ++f) {
-    EXPECT_EQ(sb[f].x, f + 1);
-    EXPECT_EQ(sb[f].y, f * 10 + 2 + 100);
-    EXPECT_EQ(sa[f].y, f * 10 + 1);
-    EXPECT_EQ(sa[f].data, r.times[f]);
-  }
-  QByteArray csv;
-  ASSERT_EQ(chart_.csvText(&csv), 0);
-  EXPECT_TRUE(csv.startsWith("Time(ms),-b-T-Max,-a-T-Min\n0.0,102.00,1.00\n40.0,")) << csv.constData();
-}
-
-TEST_F(TimeChartStream, FailedMeasurementEndsBuildingAndKeepsTheSeries) {
-  Result r(2);
-  ASSERT_NO_FATAL_FAILURE(chart_.applyMeaResultData(&stream_, &r.data));
-  chart_.buildData();
-  ASSERT_TRUE(chart_.building());
-  QSignalSpy building(&chart_, &CModuleChartTime::buildingChanged);
-  emit stream_.meaResultDataFailed(&stream_, -5);
-  EXPECT_FALSE(chart_.building());
-  EXPECT_EQ(building.count(), 1);
-  EXPECT_EQ(chart_.seriesList()[0]->count(), 2);  // the earlier result stays
-
-  // A failure reported through the result hook without data ends the build the same way.
-  chart_.buildData();
-  ASSERT_TRUE(chart_.building());
-  chart_.applyMeaResultData(&stream_, nullptr);
-  EXPECT_FALSE(chart_.building());
-  EXPECT_EQ(chart_.seriesList()[0]->count(), 2);
-}
-
-TEST_F(TimeChartStream, ItemGoneFromTheCanvasKeepsItsOldSamples) {
-  Result first(3);
-  chart_.applyMeaResultData(&stream_, &first.data);
-  // A result with fewer item columns than b's index leaves b as it was.
-  Result narrow(4);
-  narrow.data.itemCount = 2;
-  chart_.applyMeaResultData(&stream_, &narrow.data);
-  EXPECT_EQ(chart_.seriesList()[0]->count(), 3);
-  EXPECT_EQ(chart_.seriesList()[1]->count(), 4);
-}
-
 }  // namespace
 
-#include "ChartModulesTest.moc"

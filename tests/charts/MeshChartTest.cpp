@@ -48,7 +48,7 @@ TEST(MeshChart, GridIsTheFrameAndHeightsFollowScaleAndSignedOffset) {
   ProducerFrame f(37, 23, 30, -40);
   fillPattern(f);
   rig.picture.show(&f);
-  QSignalSpy bound(&rig.picture, &PictureStandIn::subModuleChartMeshChanged);
+  QSignalSpy bound(&rig.picture, &CModuleInputJpg::subModuleChartMeshChanged);
   QSignalSpy reset(rig.proxy(), &QSurfaceDataProxy::arrayReset);
   rig.mesh.graphs_update(&rig.picture);
   EXPECT_EQ(rig.picture.subModuleChartMesh(), &rig.mesh);

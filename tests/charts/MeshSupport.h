@@ -6,31 +6,21 @@
 #include <QtDataVisualization/QSurface3DSeries>
 
 #include "ChartsSupport.h"
-#include "workstation/CModuleInputIrBase.h"
+#include "workstation/CModuleInputJpg.h"
 
 namespace charts {
 
-class PictureStandIn : public CModuleInputIrBase {
+// A picture module showing a frame of the test's instead of a file's.
+class PictureStandIn : public CModuleInputJpg {
   Q_OBJECT
-  Q_PROPERTY(CModule* subModuleChartMesh READ subModuleChartMesh NOTIFY subModuleChartMeshChanged)
  public:
-  PictureStandIn() : CModuleInputIrBase(TypeInputJpg) {}
   void show(ProducerFrame* f) {
     slot_ = TempData{&f->head, f->codes.data(), f->bgra.data(), 0, 0};
     currentFrame_ = &slot_;
   }
-  CModule* subModuleChartMesh() const { return mesh_; }
-  Q_INVOKABLE void setSubModuleChartMesh(CModule* m) {
-    if (m == mesh_) return;
-    mesh_ = m;
-    emit subModuleChartMeshChanged();
-  }
- signals:
-  void subModuleChartMeshChanged();
 
  private:
   TempData slot_{};
-  CModule* mesh_ = nullptr;
 };
 
 class SurfaceStandIn : public QQuickItem {

@@ -56,6 +56,8 @@ int CModule::moveTo(CFrame* frame) {
 
 void CModule::applyMeaResultData(QObject*, const MeaResultData*) {}
 
+void CModule::applyMeaResultFailed(QObject*, int) {}
+
 void CModule::setModuleData(const QString& text) {
   if (moduleData_ == text) return;
   moduleData_ = text;

@@ -4,7 +4,7 @@
 
 #include "workstation/AppStartup.h"
 #include "workstation/CApp.h"
-#include "workstation/ChartModuleData.h"
+#include "workstation/ModuleDataText.h"
 
 CModuleChartBase::CModuleChartBase(int moduleType, ChartCsvForm form, QObject* parent)
     : CModule(moduleType, parent), form_(form) {}
@@ -95,11 +95,11 @@ void CModuleChartBase::saveModuleData() {
       if (CInputBase* in = m->input()) name = in->inputName();
     ChartInputEntry& e = groups[name.toUtf8()];
     e.inputName = name;
-    e.list.append(ChartSeriesEntry{mea->indexInCanvas(), s->statsType(), s->dimType()});
+    e.list.append(ChartSeriesEntry{s->dimType(), mea->indexInCanvas(), s->statsType()});
   }
   ChartModuleData record;
   for (auto& [key, entry] : groups) record.data.append(entry);
   QString text;
-  encodeChartModuleData(record, &text);
+  encodeChartModuleData(record, text);
   setModuleData(text);
 }

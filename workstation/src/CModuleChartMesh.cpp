@@ -12,7 +12,7 @@
 
 #include "workstation/AppStartup.h"
 #include "workstation/CApp.h"
-#include "workstation/CModuleInputIrBase.h"
+#include "workstation/CModuleInputJpg.h"
 
 namespace {
 
@@ -28,10 +28,7 @@ LutCache& lutCache() {
   return *cache;
 }
 
-TempData* frameOf(CModule* m) {
-  auto* picture = qobject_cast<CModuleInputIrBase*>(m);
-  return picture != nullptr ? picture->currentFrame() : nullptr;
-}
+TempData* frameOf(CModuleInputJpg* picture) { return picture != nullptr ? picture->currentFrame() : nullptr; }
 
 }  // namespace
 
@@ -73,14 +70,12 @@ int CModuleChartMesh::init(CInputBase*, CFrame* frame) { return CModule::init(nu
 
 void CModuleChartMesh::detach() {
   if (!isAttached()) return;
-  if (picture_) bindPicture(picture_.data(), false);
+  if (picture_ && picture_->subModuleChartMesh() == this) bindPicture(picture_.data(), false);
   CModule::detach();
 }
 
-void CModuleChartMesh::bindPicture(CModule* m, bool bind) {
-  // The picture module shows its mesh through its subModuleChartMesh property.
-  QMetaObject::invokeMethod(m, "setSubModuleChartMesh", Qt::DirectConnection,
-                            Q_ARG(CModule*, bind ? static_cast<CModule*>(this) : nullptr));
+void CModuleChartMesh::bindPicture(CModuleInputJpg* m, bool bind) {
+  m->setSubModuleChartMesh(bind ? this : nullptr);
 }
 
 void CModuleChartMesh::graphs_init(QQuickItem* item) {
@@ -131,14 +126,12 @@ bool CModuleChartMesh::applyFrame(const TempData& frame) {
 }
 
 void CModuleChartMesh::graphs_update(QObject* pictureModule) {
-  auto* m = qobject_cast<CModule*>(pictureModule);
-  if (m == nullptr || m->moduleType() != TypeInputJpg || series_ == nullptr) return;
-  if (m->property("subModuleChartMesh").value<QObject*>() != nullptr) return;
+  auto* m = qobject_cast<CModuleInputJpg*>(pictureModule);
+  if (m == nullptr || series_ == nullptr || m->subModuleChartMesh() != nullptr) return;
   TempData* frame = frameOf(m);
   if (frame == nullptr || !applyFrame(*frame)) return;
   // A mesh shows one picture: the one it showed before no longer points here.
-  if (CModule* old = picture_.data(); old != nullptr && old != m &&
-      old->property("subModuleChartMesh").value<QObject*>() == this)
+  if (CModuleInputJpg* old = picture_.data(); old != nullptr && old != m && old->subModuleChartMesh() == this)
     bindPicture(old, false);
   picture_ = m;
   if (CInputBase* in = m->input()) pictureName_ = in->inputNameAbs();

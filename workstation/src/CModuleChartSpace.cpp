@@ -6,7 +6,7 @@
 #include "TempCanvasManager.h"
 #include "workstation/AppStartup.h"
 #include "workstation/CApp.h"
-#include "workstation/ChartModuleData.h"
+#include "workstation/ModuleDataText.h"
 
 namespace {
 std::atomic<int> g_alive{0};
@@ -41,7 +41,7 @@ void CModuleChartSpace::refreshData() {
 void CModuleChartSpace::loadModuleData() {
   if (moduleData().isEmpty()) return;
   ChartModuleData record;
-  decodeChartModuleData(moduleData(), &record);
+  decodeChartModuleData(moduleData(), record);
   CApp* app = appObject();
   TempCanvasManager* canvases = app != nullptr ? app->tempCanvasManager() : nullptr;
   if (canvases == nullptr) return;

@@ -9,7 +9,8 @@
 #include "workstation/AppStartup.h"
 #include "workstation/CApp.h"
 #include "workstation/CModuleInputIr.h"
-#include "workstation/ChartModuleData.h"
+#include "workstation/CModuleInputStream.h"
+#include "workstation/ModuleDataText.h"
 
 namespace {
 std::atomic<int> g_alive{0};
@@ -58,9 +59,6 @@ void CModuleChartTime::track(CModule* m) {
   } else if (m->moduleType() == TypeInputStream) {
     if (config) config->setFifoSize(0);
     building_ = false;
-    // The stream reports a failed whole-file measurement through this signal when it has one.
-    if (m->metaObject()->indexOfSignal("meaResultDataFailed(QObject*,int)") >= 0)
-      connect(m, SIGNAL(meaResultDataFailed(QObject*, int)), this, SLOT(onMeaResultFailed(QObject*, int)));
   }
 }
 
@@ -111,31 +109,41 @@ void CModuleChartTime::setBuilding(bool b) {
   emit buildingChanged();
 }
 
+namespace {
+
+QList<QObject*> seriesItems(const QList<TCSeriesMea*>& list) {
+  QList<QObject*> items;
+  items.reserve(list.size());
+  for (TCSeriesMea* s : list) items.append(s->mea());
+  return items;
+}
+
+}  // namespace
+
 void CModuleChartTime::buildData() {
   if (seriesList_.isEmpty() || !tracked_ || tracked_->moduleType() != TypeInputStream || building_) return;
-  int rc = -1;
-  if (!QMetaObject::invokeMethod(tracked_.data(), "requestMeaResult", Qt::DirectConnection, Q_RETURN_ARG(int, rc)))
-    return;
-  if (rc >= 0) setBuilding(true);
+  auto* stream = qobject_cast<CModuleInputStream*>(tracked_.data());
+  if (stream == nullptr) return;
+  // The charted items go first, so a crowded canvas never leaves them out.
+  if (stream->requestMeaResult(seriesItems(seriesList_)) >= 0) setBuilding(true);
 }
 
 void CModuleChartTime::applyMeaResultData(QObject* streamModule, const MeaResultData* data) {
-  if (streamModule == nullptr || streamModule != tracked_.data() || tracked_->moduleType() != TypeInputStream) return;
-  if (data != nullptr && data->itemCount > 0 && data->frameCount >= 0 && data->times != nullptr &&
-      data->results != nullptr) {
-    for (TCSeriesMea* s : seriesList_) {
-      TempCanvasItemBase* mea = s->mea();
-      if (mea == nullptr || mea->canvas == nullptr) continue;
-      // Only items still on the stream's canvas have a column in the result.
-      const int i = int(mea->canvas->itemList().indexOf(mea));
-      if (i < 0 || i >= data->itemCount) continue;
-      s->fillFromResults(data->times, data->results + i, data->itemCount, data->frameCount);
-    }
+  if (streamModule == nullptr || streamModule != tracked_.data()) return;
+  auto* stream = qobject_cast<CModuleInputStream*>(tracked_.data());
+  if (stream == nullptr) return;
+  if (data != nullptr) {
+    // The stream matches items by identity: a series whose item is gone keeps its samples.
+    const QList<TCSeriesMea*> list = seriesList_;
+    stream->fillSeries(data, seriesItems(list),
+                       [&list](int k, const int64_t* times, const MeaResult* first, int stride, int frames) {
+                         if (k >= 0 && k < list.size()) list[k]->fillFromResults(times, first, stride, frames);
+                       });
   }
   finishBuild();
 }
 
-void CModuleChartTime::onMeaResultFailed(QObject* streamModule, int) {
+void CModuleChartTime::applyMeaResultFailed(QObject* streamModule, int) {
   if (streamModule == nullptr || streamModule != tracked_.data()) return;
   finishBuild();
 }
@@ -152,7 +160,7 @@ void CModuleChartTime::finishBuild() {
 void CModuleChartTime::loadModuleData() {
   if (moduleData().isEmpty()) return;
   ChartModuleData record;
-  decodeChartModuleData(moduleData(), &record);
+  decodeChartModuleData(moduleData(), record);
   if (record.data.isEmpty()) return;
   CApp* app = appObject();
   TempCanvasManager* canvases = app != nullptr ? app->tempCanvasManager() : nullptr;

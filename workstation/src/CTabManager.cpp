@@ -4,6 +4,10 @@
 #include <cstdlib>
 
 #include "workstation/CModuleInputIr.h"
+#include "workstation/CModuleInputJpg.h"
+#include "workstation/CModuleInputStream.h"
+#include "workstation/CModuleTableInput.h"
+#include "workstation/CModuleTableMea.h"
 #include "workstation/CModuleChartMesh.h"
 #include "workstation/CModuleChartSpace.h"
 #include "workstation/CModuleChartTime.h"
@@ -184,6 +188,22 @@ CModule* CTabManager::module_create(int type, CInputBase* input, CFrame* frame) 
     case CModule::TypeInputIr:
       m = new CModuleInputIr();
       break;
+    case CModule::TypeInputJpg:
+      m = new CModuleInputJpg();
+      break;
+    case CModule::TypeInputStream: {
+      auto* s = new CModuleInputStream();
+      connect(s, &CModuleInputStream::meaResultDataCreated, this, &CTabManager::onMeaResultDataCreated);
+      connect(s, &CModuleInputStream::meaResultDataFailed, this, &CTabManager::onMeaResultDataFailed);
+      m = s;
+      break;
+    }
+    case CModule::TypeTableInput:
+      m = new CModuleTableInput();
+      break;
+    case CModule::TypeTableMea:
+      m = new CModuleTableMea();
+      break;
     case CModule::TypeChartTime:
       m = new CModuleChartTime();
       break;
@@ -252,4 +272,10 @@ void CTabManager::onMeaResultDataCreated(QObject* streamModule, MeaResultData* d
     if (m->moduleType() == CModule::TypeChartTime) m->applyMeaResultData(streamModule, data);
   });
   std::free(data);
+}
+
+void CTabManager::onMeaResultDataFailed(QObject* streamModule, int code) {
+  forEachModule(nullptr, [&](CModule* m) {
+    if (m->moduleType() == CModule::TypeChartTime) m->applyMeaResultFailed(streamModule, code);
+  });
 }

@@ -6,6 +6,10 @@
 #include "foundation/Logger.h"
 #include "workstation/CInputManager.h"
 #include "workstation/CModuleInputIr.h"
+#include "workstation/CModuleInputJpg.h"
+#include "workstation/CModuleInputStream.h"
+#include "workstation/CModuleTableInput.h"
+#include "workstation/CModuleTableMea.h"
 #include "workstation/CModuleChartMesh.h"
 #include "workstation/CModuleChartSpace.h"
 #include "workstation/CModuleChartTime.h"
@@ -40,6 +44,10 @@ int CTabManager::init() {
   registerType<CFrame>("CFrame");
   registerType<CModule>("CModule");
   registerType<CModuleInputIr>("CModuleInputIr");
+  registerType<CModuleInputJpg>("CModuleInputJpg");
+  registerType<CModuleInputStream>("CModuleInputStream");
+  registerType<CModuleTableInput>("CModuleTableInput");
+  registerType<CModuleTableMea>("CModuleTableMea");
   registerType<CModuleChartTime>("CModuleChartTime");
   registerType<CModuleChartSpace>("CModuleChartSpace");
   registerType<CPtzPreset>("CPtzPreset");

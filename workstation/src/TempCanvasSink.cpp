@@ -46,3 +46,10 @@ void TempCanvasSink::setShowInfo(bool show) {
 void TempCanvasSink::setPaletteType(int type) {
   if (canvas_) canvas_->paletteData()->setPaletteType(type);
 }
+
+QList<QObject*> TempCanvasSink::itemObjects() {
+  QList<QObject*> out;
+  if (canvas_)
+    for (TempCanvasItemBase* item : canvas_->itemList()) out.append(item);
+  return out;
+}

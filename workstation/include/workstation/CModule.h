@@ -58,6 +58,9 @@ class CModule : public CViewBackend {
   // A whole-file measurement of `streamModule` is ready; the time chart takes it. The data stays
   // the caller's.
   virtual void applyMeaResultData(QObject* streamModule, const MeaResultData* data);
+  // A whole-file measurement of `streamModule` failed with `code`; a time chart waiting for it
+  // stops waiting.
+  virtual void applyMeaResultFailed(QObject* streamModule, int code);
 
   bool isAttached() const { return attached_ != 0; }
   int moduleType() const { return moduleType_; }

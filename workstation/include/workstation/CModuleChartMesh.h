@@ -14,7 +14,7 @@
 class QQuickItem;
 class QSurface3DSeries;
 class QSurfaceDataProxy;
-class CModuleInputIrBase;
+class CModuleInputJpg;
 
 class CModuleChartMesh : public CModule {
   Q_OBJECT
@@ -48,10 +48,10 @@ class CModuleChartMesh : public CModule {
   bool applyFrame(const TempData& frame);
 
  private:
-  void bindPicture(CModule* m, bool bind);
+  void bindPicture(CModuleInputJpg* m, bool bind);
 
   QPointer<QQuickItem> graphs_;
   QSurface3DSeries* series_ = nullptr;
-  QPointer<CModule> picture_;
+  QPointer<CModuleInputJpg> picture_;
   QString pictureName_;
 };

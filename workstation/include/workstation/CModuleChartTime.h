@@ -26,10 +26,11 @@ class CModuleChartTime : public CModuleChartBase {
   Q_INVOKABLE void buildData();
   void loadModuleData() override;
 
-  // The tracked stream's whole-file measurement: fills every series whose item is still on the
-  // stream's canvas, then ends the build. A null result is a failed measurement: the series stay
-  // as they are and the build ends.
+  // The tracked stream's whole-file measurement: fills every series whose item the stream
+  // measured, then ends the build. A null result ends the build and changes no series.
   void applyMeaResultData(QObject* streamModule, const MeaResultData* data) override;
+  // The tracked stream's measurement failed: the series stay as they are and the build ends.
+  void applyMeaResultFailed(QObject* streamModule, int code) override;
   void finishBuild();
 
   bool building() const { return building_; }
@@ -40,8 +41,6 @@ class CModuleChartTime : public CModuleChartBase {
 
  public slots:
   void onLiveFrame(int status, TempData* frame);
-  // The tracked stream's report that its whole-file measurement failed.
-  void onMeaResultFailed(QObject* streamModule, int status);
 
  protected:
   void onSeriesRemoved() override;

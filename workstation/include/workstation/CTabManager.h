@@ -88,6 +88,8 @@ class CTabManager : public CViewBackend {
   // Hands a stream's whole-file measurement to the time charts tracking that stream, then frees
   // the block (allocated with malloc by the stream input) in every case.
   void onMeaResultDataCreated(QObject* streamModule, MeaResultData* data);
+  // Tells the time charts tracking the stream that its whole-file measurement failed.
+  void onMeaResultDataFailed(QObject* streamModule, int code);
 
  signals:
   void tabListChanged();

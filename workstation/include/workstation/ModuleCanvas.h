@@ -3,6 +3,7 @@
 // Every call is made on the GUI thread.
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -27,6 +28,9 @@ class ModuleCanvas {
   virtual void setInfoText(const QString& text) = 0;
   virtual void setShowInfo(bool show) = 0;
   virtual void setPaletteType(int type) = 0;
+  // The item objects in canvas order (the order of getItemDefs); none when the canvas has no
+  // item objects.
+  virtual QList<QObject*> itemObjects() { return {}; }
 };
 
 // The canvas interface of a view's canvas object, or null when the object does not provide one.

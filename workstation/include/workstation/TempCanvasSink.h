@@ -23,6 +23,7 @@ class TempCanvasSink : public ModuleCanvas {
   void setInfoText(const QString& text) override;
   void setShowInfo(bool show) override;
   void setPaletteType(int type) override;
+  QList<QObject*> itemObjects() override;
 
  private:
   QPointer<TempCanvas> canvas_;
