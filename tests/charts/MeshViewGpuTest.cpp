@@ -48,7 +48,9 @@ TEST(MeshView, RealSurfaceDrawsTheTexturedPictureThroughOpenGL) {
   int swapped = 0;
   QObject::connect(&window, &QQuickWindow::frameSwapped, &window, [&] { ++swapped; }, Qt::DirectConnection);
   window.show();
-  ASSERT_TRUE(spinUntil([&] { return window.isExposed() && swapped >= 3; }, 30s));
+  // One frame shown is enough: the grab below renders its own. A loaded machine with a software
+  // rasteriser may take long for the first one.
+  ASSERT_TRUE(spinUntil([&] { return window.isExposed() && swapped >= 1; }, 180s));
   ASSERT_NE(window.rendererInterface(), nullptr);
   ASSERT_EQ(window.rendererInterface()->graphicsApi(), QSGRendererInterface::OpenGL)
       << "the window does not draw through OpenGL";
