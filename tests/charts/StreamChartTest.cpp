@@ -111,12 +111,22 @@ TEST_F(StreamChart, BuildFillsEverySeriesFromItsItemAndEndsBuilding) {
 
 TEST_F(StreamChart, FailedMeasurementEndsBuildingAndChangesNoSeries) {
   chart_->series_create(point_, 1, 2);
+  // The item's point is moved off the frame behind the canvas's back: the engine refuses it and
+  // the stream reports the measurement as failed.
+  point_->def.points[0].x = 500;
+  QSignalSpy failed(stream_, &CModuleInputStream::meaResultDataFailed);
   chart_->buildData();
   ASSERT_TRUE(chart_->building());
-  // The stream closes with the request outstanding: its measurement fails.
+  ASSERT_TRUE(spinUntil([&] { return !chart_->building(); }));
+  EXPECT_EQ(failed.count(), 1);
+  EXPECT_EQ(chart_->seriesList()[0]->count(), 0);
+
+  // Closing the stream with a request outstanding ends the build too, whichever report comes.
+  point_->def.points[0].x = 80;
+  chart_->buildData();
+  ASSERT_TRUE(chart_->building());
   stream_->unloadData();
   ASSERT_TRUE(spinUntil([&] { return !chart_->building(); }));
-  EXPECT_EQ(chart_->seriesList()[0]->count(), 0);
   // A closed stream refuses the next request: no build starts.
   chart_->buildData();
   EXPECT_FALSE(chart_->building());
