@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QGuiApplication>
 #include <QQuickItem>
+#include <QQmlEngine>
 #include <QQuickItemGrabResult>
 #include <QQuickWindow>
 #include <QTranslator>
@@ -16,6 +17,7 @@
 #include "foundation/Logger.h"
 #include "workstation/AppStartup.h"
 #include "workstation/CModule.h"
+#include "workstation/TCSeriesMea.h"
 #include "workstation/WorkspaceFile.h"
 
 CApp::CApp(QObject* parent) : QObject(parent) {
@@ -82,6 +84,7 @@ int CApp::init() {
     return nullptr;
   });
   rc = tabManager_->init();
+  qmlRegisterType<TCSeriesMea>("Ostrel", 1, 0, "TCSeriesMea");
   rc = ImageExporter::init();
   // The recorder registrations follow once that manager exists.
   return rc;

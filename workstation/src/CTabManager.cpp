@@ -8,6 +8,10 @@
 #include "workstation/CModuleInputStream.h"
 #include "workstation/CModuleTableInput.h"
 #include "workstation/CModuleTableMea.h"
+#include "workstation/CModuleChartMesh.h"
+#include "workstation/CModuleChartSpace.h"
+#include "workstation/CModuleChartTime.h"
+#include "workstation/CModulePtz.h"
 
 CTabManager::CTabManager(QObject* parent) : CViewBackend(parent), state_(this) {}
 
@@ -200,6 +204,18 @@ CModule* CTabManager::module_create(int type, CInputBase* input, CFrame* frame) 
       break;
     case CModule::TypeTableMea:
       m = new CModuleTableMea();
+      break;
+    case CModule::TypeChartTime:
+      m = new CModuleChartTime();
+      break;
+    case CModule::TypeChartSpace:
+      m = new CModuleChartSpace();
+      break;
+    case CModule::TypePtz:
+      m = new CModulePtz();
+      break;
+    case CModule::TypeChartMesh:
+      m = new CModuleChartMesh();
       break;
     default:
       break;

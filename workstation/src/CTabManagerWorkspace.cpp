@@ -10,6 +10,10 @@
 #include "workstation/CModuleInputStream.h"
 #include "workstation/CModuleTableInput.h"
 #include "workstation/CModuleTableMea.h"
+#include "workstation/CModuleChartMesh.h"
+#include "workstation/CModuleChartSpace.h"
+#include "workstation/CModuleChartTime.h"
+#include "workstation/CModulePtz.h"
 #include "workstation/CTabManager.h"
 #include "workstation/WorkspaceFile.h"
 
@@ -44,6 +48,11 @@ int CTabManager::init() {
   registerType<CModuleInputStream>("CModuleInputStream");
   registerType<CModuleTableInput>("CModuleTableInput");
   registerType<CModuleTableMea>("CModuleTableMea");
+  registerType<CModuleChartTime>("CModuleChartTime");
+  registerType<CModuleChartSpace>("CModuleChartSpace");
+  registerType<CPtzPreset>("CPtzPreset");
+  registerType<CModulePtz>("CModulePtz");
+  registerType<CModuleChartMesh>("CModuleChartMesh");
   registerType<CTabManagerState>("CTabManagerState");
   const int rc = registerType<CTabManager>("CTabManager");
   registerInputQmlTypes();

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "camsim/CameraState.h"
+#include "camsim/MotorState.h"
 #include "camsim/ObservationLog.h"
 #include "camsim/TcpServer.h"
 #include "camsim/TransferService.h"
@@ -39,6 +40,7 @@ class CommandServer {
 
   void setFaults(const CommandFaults& f);
   CommandFaults faults() const;
+  MotorState& motors() { return motors_; }
 
   // The file and memory transfer exchanges of this port.
   TransferService& transfers() { return transfers_; }
@@ -52,6 +54,7 @@ class CommandServer {
   mutable std::mutex faultMutex_;
   CommandFaults faults_;  // guarded by faultMutex_
   TransferService transfers_;
+  MotorState motors_;  // before the server: its threads use it until the server is gone
   TcpServer server_;
 };
 

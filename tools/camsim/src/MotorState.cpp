@@ -1,0 +1,51 @@
+#include "camsim/MotorState.h"
+
+#include "camsim/Wire.h"
+
+namespace camsim {
+
+bool MotorState::apply(uint8_t* r) {
+  const int32_t type = getI32(r);
+  std::lock_guard<std::mutex> lock(mutex_);
+  switch (type) {
+    case 14:
+      if (r[4] == 18) {
+        putI32(r + 8, pos_.pan);
+        putI32(r + 12, pos_.tilt);
+      } else if (r[4] == 19) {
+        pos_.pan = getI32(r + 8);
+        pos_.tilt = getI32(r + 12);
+        pos_.zoom = getI32(r + 16);
+      }
+      return true;
+    case 17:
+      pos_.focus = getI32(r + 4);
+      putI32(r + 4, pos_.focus);
+      return true;
+    case 18:
+      pos_.focus = int32_t(uint32_t(pos_.focus) + uint32_t(getI32(r + 4)));
+      putI32(r + 4, pos_.focus);
+      return true;
+    case 21:
+      pos_.filter = 0;
+      return true;
+    case 22:
+      if (getI32(r + 4) != -1) pos_.filter = getI32(r + 4);
+      putI32(r + 4, pos_.filter);
+      return true;
+    default:
+      return false;
+  }
+}
+
+MotorPositions MotorState::positions() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return pos_;
+}
+
+void MotorState::setPositions(const MotorPositions& p) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  pos_ = p;
+}
+
+}  // namespace camsim
