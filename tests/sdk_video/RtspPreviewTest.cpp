@@ -68,7 +68,7 @@ TEST_F(RtspPreview, ListeningPreviewShowsThePushedClipRecordsItAndSnapshotsTheLa
   std::thread starter([&] { id = Ostrel_StartPreviewRtsp(&r, &info); });
   auto t0 = Clock::now();
   while (!isListening(address, kListenPort) && Clock::now() - t0 < std::chrono::seconds(10))
-    std::this_thread::yield();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));  // nothing signals a listen
   ASSERT_TRUE(isListening(address, kListenPort));
   int pushRc = -1;
   std::string pushOut;
