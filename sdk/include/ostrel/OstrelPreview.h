@@ -112,7 +112,9 @@ struct StretchCtl;
  * -4 not initialised, -10 bad user id, -6 no free preview slot, -1 unsupported data type,
  * -2 unsupported transport, -8 null info, -12 no frame store, -13 no stream worker (connection,
  * buffers), -14 no renderer or window set-up. On success info->width/height hold the output
- * size: the display size with a window, 0 x 0 without. Blocks for the connection; any thread.
+ * size: temperature: the display size with a window, 0 x 0 without; video (3) and mixed (5): the
+ * camera's picture size. Video and mixed frames stay valid for 16 frames; a lost stream gives -17,
+ * reconnection -18, and reconnection goes on until the stop. Blocks for the connection; any thread.
  * The callback may call any export except Ostrel_StopPreview of its own preview. */
 OSTREL_API int Ostrel_StartPreview(int userId, PreviewInfo* info);
 
