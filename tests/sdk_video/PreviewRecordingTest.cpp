@@ -108,7 +108,8 @@ TEST_F(PreviewRecording, StreamFileHoldsTheDeliveredFramesWholeBehindTheFirstFra
   ASSERT_EQ(Ostrel_EndSave(id_, 2), 0);
   waitMore(2);  // frames after the end are not written
   const int64_t size = static_cast<int64_t>(std::filesystem::file_size(path));
-  ASSERT_GE(size, kFirst + 20 * kFrame);
+  // The frame in flight when the recording began may have passed the recorder already.
+  ASSERT_GE(size, kFirst + 19 * kFrame);
   EXPECT_EQ((size - kFirst) % kFrame, 0);
   auto j = readBack(path);
   ASSERT_FALSE(j.is_discarded());
@@ -204,15 +205,21 @@ TEST_F(PreviewRecording, H264RecordingHoldsTheFramesDeliveredMeanwhile) {
   ASSERT_EQ(Ostrel_BeginSave(id_, path.c_str(), 3), 0);
   const size_t first = c_.frames().size();
   waitMore(40);
+  // Frames keep coming while the end runs: the count lies between those called back before the
+  // end began and those called back once it returned, give or take the frame in flight at
+  // either edge (recorded before its callback).
+  const long before = static_cast<long>(c_.frames().size() - first);
   ASSERT_EQ(Ostrel_EndSave(id_, 3), 0);
-  const long delivered = static_cast<long>(c_.frames().size() - first);
+  const long after = static_cast<long>(c_.frames().size() - first);
   std::string out;
   ASSERT_EQ(run(ffprobe() + " -v error -count_frames -show_entries stream=codec_name,width,height,nb_read_frames "
                             "-of default=nw=1 " + path, &out), 0) << out;
   EXPECT_EQ(probeValue(out, "codec_name"), "h264");
   EXPECT_EQ(probeValue(out, "width"), std::to_string(kW));
   EXPECT_EQ(probeValue(out, "height"), std::to_string(kH));
-  EXPECT_NEAR(std::atol(probeValue(out, "nb_read_frames").c_str()), delivered, 1) << out;
+  const long frames = std::atol(probeValue(out, "nb_read_frames").c_str());
+  EXPECT_GE(frames, before - 1) << out;
+  EXPECT_LE(frames, after + 1) << out;
   std::string err;
   EXPECT_EQ(run(ffmpeg() + " -v error -i " + path + " -f null -", &err), 0);
   EXPECT_EQ(err, "");
