@@ -12,7 +12,7 @@ using namespace ostrel::sdk;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   uint8_t start[kH264StartSize] = {};
-  std::memcpy(start, data, size < sizeof start ? size : sizeof start);
+  if (size > 0) std::memcpy(start, data, size < sizeof start ? size : sizeof start);
   H264DecConfig c = decoderSetupFromStart(start, 0, 320, 240);
   if (c.extraLength < 0 || c.extraLength > kH264SetupMax) abort();
   if (c.width != 320 || c.height != 240) abort();
