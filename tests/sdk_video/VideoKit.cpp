@@ -124,10 +124,12 @@ std::string probeValue(const std::string& text, const std::string& key) {
 }
 
 std::vector<std::vector<uint8_t>> ffmpegDecode(const std::string& path, int width, int height) {
-  const std::string raw = path + ".bgra";
+  // A private name: cases in other processes may decode the same clip at the same time.
+  const std::string raw = path + "." + std::to_string(getpid()) + ".bgra";
   std::string out;
   if (run(ffmpeg() + " -v error -i " + path + " -f rawvideo -pix_fmt bgra -y " + raw, &out) != 0) return {};
   auto bytes = readFile(raw);
+  std::filesystem::remove(raw);
   const size_t frame = static_cast<size_t>(width) * height * 4;
   std::vector<std::vector<uint8_t>> frames;
   for (size_t off = 0; off + frame <= bytes.size(); off += frame)
