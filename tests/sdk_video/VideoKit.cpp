@@ -33,12 +33,12 @@ std::vector<uint8_t> clipPicture(int width, int height, int n, bool mixed) {
   return p;
 }
 
-std::string clipPath(int width, int height, bool mixed) {
+std::string clipPath(int width, int height, bool mixed, bool remake) {
   const std::string dir = std::string(OSTREL_TEST_BINARY_DIR) + "/clips";
   std::filesystem::create_directories(dir);
   const std::string path =
       dir + "/" + (mixed ? "mixed-" : "video-") + std::to_string(width) + "x" + std::to_string(height) + ".h264";
-  if (std::filesystem::exists(path)) return path;
+  if (!remake && std::filesystem::exists(path)) return path;
   // Made under a private name and renamed, so cases started together never see half a clip.
   const std::string tmp = path + "." + std::to_string(getpid()) + ".h264";
   H264Encoder* enc = H264Enc_Create();

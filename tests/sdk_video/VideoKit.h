@@ -29,8 +29,9 @@ struct Square {
 
 // The clip file of `width` x `height` (Annex-B H.264, kClipFrames frames, an IDR picture every
 // kClipKeyInterval): made once by the video library's encoder and kept in the build folder.
-// `mixed` selects the stream square. Empty on failure.
-std::string clipPath(int width, int height, bool mixed);
+// `mixed` selects the stream square. `remake` encodes it again even when it exists (the clip
+// fixture does so once per test run; the file is replaced whole). Empty on failure.
+std::string clipPath(int width, int height, bool mixed, bool remake = false);
 // The BGRA picture of clip frame n before encoding.
 std::vector<uint8_t> clipPicture(int width, int height, int n, bool mixed);
 // Reads the nine squares of a BGRA picture: frame number (0..255) and stream bit; false when a
