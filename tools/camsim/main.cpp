@@ -1,14 +1,17 @@
 // ostrel-camsim: a simulated camera on one loopback address, until SIGINT or SIGTERM.
-//   ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--size WxH] [--image WxH]
+//   ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--size WxH] [--image WxH] [--clip FILE]
+// With --clip, the H.264 clip (Annex-B) loops on the video and mixed stream ports.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include <unistd.h>
 
 #include "camsim/CameraSim.h"
+#include "camsim/VideoStreamServer.h"
 
 namespace {
 
@@ -27,7 +30,7 @@ bool parseSize(const char* s, uint16_t* w, uint16_t* h) {
 
 int usage() {
   std::fprintf(stderr,
-               "usage: ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--size WxH] [--image WxH]\n");
+               "usage: ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--size WxH] [--image WxH] [--clip FILE]\n");
   return 2;
 }
 
@@ -35,6 +38,7 @@ int usage() {
 
 int main(int argc, char** argv) {
   camsim::CameraSimOptions opt;
+  std::string clipPath;
   for (int i = 1; i < argc; ++i) {
     const char* a = argv[i];
     const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -47,6 +51,8 @@ int main(int argc, char** argv) {
       if (!parseSize(v, &opt.identity.dataWidth, &opt.identity.dataHeight)) return usage();
     } else if (!std::strcmp(a, "--image")) {
       if (!parseSize(v, &opt.identity.imageWidth, &opt.identity.imageHeight)) return usage();
+    } else if (!std::strcmp(a, "--clip")) {
+      clipPath = v;
     } else {
       return usage();
     }
@@ -56,6 +62,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "ostrel-camsim: %s is not a loopback address (127.0.0.0/8)\n", opt.address.c_str());
     return 2;
   }
+  if (!clipPath.empty() && opt.identity.imageWidth == 0) {
+    // The video streams need a picture size in the camera's record.
+    opt.identity.imageWidth = opt.identity.dataWidth;
+    opt.identity.imageHeight = opt.identity.dataHeight;
+  }
   std::signal(SIGINT, onSignal);
   std::signal(SIGTERM, onSignal);
   camsim::CameraSim sim(opt);
@@ -64,6 +75,29 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "ostrel-camsim: cannot listen on %s (ports %u, %u): %s\n", opt.address.c_str(),
                  opt.commandPort, opt.tempPort, std::strerror(-rc));
     return 1;
+  }
+  std::unique_ptr<camsim::VideoStreamServer> videoServers[2];
+  if (!clipPath.empty()) {
+    auto clip = std::make_shared<camsim::AnnexBClip>();
+    if (!camsim::loadAnnexBClip(clipPath, clip.get())) {
+      std::fprintf(stderr, "ostrel-camsim: %s is not an H.264 clip with an IDR picture\n", clipPath.c_str());
+      return 1;
+    }
+    const uint16_t ports[2] = {55506, 55507};
+    for (int k = 0; k < 2; ++k) {
+      camsim::VideoStreamConfig vc;
+      vc.address = opt.address;
+      vc.port = ports[k];
+      vc.width = opt.identity.imageWidth;
+      vc.height = opt.identity.imageHeight;
+      vc.clip = clip;
+      videoServers[k] = std::make_unique<camsim::VideoStreamServer>(vc);
+      if (videoServers[k]->start() != 0) {
+        std::fprintf(stderr, "ostrel-camsim: cannot listen on %s port %u\n", opt.address.c_str(), ports[k]);
+        return 1;
+      }
+    }
+    std::printf("ostrel-camsim: clip of %zu frames on video port 55506 and mixed port 55507\n", clip->units.size());
   }
   std::printf("ostrel-camsim: camera %s on %s, command port %u, temperature stream port %u\n",
               opt.identity.cameraId.c_str(), opt.address.c_str(), opt.commandPort, opt.tempPort);

@@ -112,7 +112,9 @@ struct StretchCtl;
  * -4 not initialised, -10 bad user id, -6 no free preview slot, -1 unsupported data type,
  * -2 unsupported transport, -8 null info, -12 no frame store, -13 no stream worker (connection,
  * buffers), -14 no renderer or window set-up. On success info->width/height hold the output
- * size: the display size with a window, 0 x 0 without. Blocks for the connection; any thread.
+ * size: temperature: the display size with a window, 0 x 0 without; video (3) and mixed (5): the
+ * camera's picture size. Video and mixed frames stay valid for 16 frames; a lost stream gives -17,
+ * reconnection -18, and reconnection goes on until the stop. Blocks for the connection; any thread.
  * The callback may call any export except Ostrel_StopPreview of its own preview. */
 OSTREL_API int Ostrel_StartPreview(int userId, PreviewInfo* info);
 
@@ -140,6 +142,38 @@ OSTREL_API int Ostrel_PreviewEnableMask(int previewId, int enable);
 /* Temperature previews without transform: from the 16th frame on, deliver the frame `delay`
  * frames older than the newest. 0..15, else -8; 0, -4, -10. */
 OSTREL_API int Ostrel_PreviewSetDelay(int previewId, unsigned delay);
+
+/* An RTSP preview request (268 bytes). */
+typedef struct RtspPreviewInfo {
+  char url[256];        /* "rtsp://host:port/path", zero-terminated */
+  uint8_t options;      /* 256: the video library's open options (TCP only, listen) */
+  uint8_t reserved257;
+  uint8_t wantPlane;    /* 258: non-zero: each frame's extra area carries one byte a pixel */
+  uint8_t reserved[9];
+} RtspPreviewInfo;
+OSTREL_STATIC_ASSERT(sizeof(RtspPreviewInfo) == 268, "RtspPreviewInfo is 268 bytes");
+
+/* Previews an RTSP source (no login needed); info->dataType becomes 4. Frames of video, mixed and
+ * RTSP previews carry the decoded picture in `image`; `extra` holds the received frame header and
+ * H.264 data (video, mixed) or the picture width and height at bytes 4 and 6 and, when asked for,
+ * one byte a pixel from byte 16384 (RTSP). An RTSP frame stays valid for 8 frames. A failing
+ * source reports the video library's code to the callback, about ten times a second. Returns the
+ * preview id, -4, -6, -8 or -13 (the source cannot be opened); info->width/height get the
+ * picture size. */
+OSTREL_API int Ostrel_StartPreviewRtsp(const RtspPreviewInfo* rtsp, PreviewInfo* info);
+
+/* Recording of a running preview. type 1: PNG snapshot of the last picture (RTSP); 2: temperature
+ * stream file (temperature); 3: video file (every kind: temperature pictures encoded as H.264,
+ * video and mixed streams stored as received, RTSP as received). Paths are UTF-8. Returns 0, -4,
+ * -10, -2 (type not for this kind; RTSP: -195), -7 (connection lost; RTSP: nothing to snapshot),
+ * -200, -197, -1 (RTSP: already recording, snapshot failed) or the video library's result. */
+OSTREL_API int Ostrel_BeginSave(int previewId, const char* path, int type);
+/* Temperature stream file keeping every n-th frame (n > 0), one frame per -n seconds of camera
+ * time (n < 0; the first frame is always kept) or every frame (0); n outside -100..100: -8. */
+OSTREL_API int Ostrel_BeginSaveStream(int previewId, const char* path, int cadence);
+/* Ends a recording of the type. A stream file that could not be written whole ends at its last
+ * whole frame, and its end returns -197. RTSP: -7 when not recording, -195 for type 1. */
+OSTREL_API int Ostrel_EndSave(int previewId, int type);
 
 OSTREL_END_DECLS
 

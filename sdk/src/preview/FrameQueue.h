@@ -43,6 +43,14 @@ struct FrameQueue {
 // and must still stay intact for 16 further frames after delivery. Null for more than 16 Mi
 // pixels or when memory runs out.
 FrameQueue* FrameQueue_CreateTemp(int width, int height, uint32_t records = 16);
+// H.264 video and mixed layout: 16 records, each the BGRA image and an `extra` area of
+// 3 x pixels + 17408 bytes (the largest frame, header included, that the receiver accepts).
+FrameQueue* FrameQueue_CreateVideo(int width, int height);
+// RTSP layout: 8 records, each the BGRA image and an `extra` area of 16384 + pixels bytes (the
+// picture size at bytes 4 and 6, the one-byte-per-pixel plane from byte 16384).
+FrameQueue* FrameQueue_CreateRtsp(int width, int height);
+constexpr size_t kVideoExtraSlack = 17408;
+constexpr size_t kRtspPlaneOffset = 16384;
 void FrameQueue_Free(FrameQueue* q);
 
 // The 16-slot pointer ring between the receiving and the delivering thread. A null frame tells

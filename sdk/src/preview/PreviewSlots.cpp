@@ -15,6 +15,7 @@
 #include "link/PreviewAccess.h"
 #include "preview/FrameQueue.h"
 #include "preview/TempPreview.h"
+#include "preview/VideoPreview.h"
 #include "preview/WindowRender.h"
 
 namespace ostrel::sdk {
@@ -34,6 +35,9 @@ struct PreviewSlot {
   FrameQueue* queue = nullptr;
   PreviewTempInput* temp = nullptr;
   render::TempRenderer* renderer = nullptr;
+  VideoPreviewInput* video = nullptr;
+  render::VideoRenderer* videoRenderer = nullptr;
+  RtspPreviewInput* rtsp = nullptr;  // owns its store and renderer
 };
 
 PreviewSlot g_slots[kSlotCount];  // guarded by sdkLock()
@@ -66,6 +70,15 @@ void modelProbe(PreviewSlot& s, const LoginPorts& ports) {
 void releaseParts(PreviewSlot& s) {
   delete s.temp;
   s.temp = nullptr;
+  delete s.video;
+  s.video = nullptr;
+  if (s.videoRenderer) {
+    render::videoRelease(s.videoRenderer);
+    delete s.videoRenderer;
+    s.videoRenderer = nullptr;
+  }
+  delete s.rtsp;
+  s.rtsp = nullptr;
   if (s.renderer) {
     render::tempRelease(s.renderer);
     delete s.renderer;
@@ -95,16 +108,38 @@ int startTemperature(PreviewSlot& s, const uint32_t* palette) {
   return s.temp->start(s.camera.basic.cameraId);
 }
 
+// Builds the video or mixed worker for a claimed slot (outside the SDK lock): 0, -12, -13, -14.
+int startVideo(PreviewSlot& s) {
+  const int w = s.camera.basic.imageWidth, h = s.camera.basic.imageHeight;
+  s.queue = FrameQueue_CreateVideo(w, h);
+  if (!s.queue) return OSTREL_E_RECEIVER;
+  s.video = new (std::nothrow) VideoPreviewInput;
+  if (!s.video) return OSTREL_E_WORKER;
+  s.videoRenderer = new (std::nothrow) render::VideoRenderer;
+  if (!s.videoRenderer) return OSTREL_E_WORKER;
+  if (s.video->open(s.camera, s.info.dataType, s.queue, s.info.window ? s.videoRenderer : nullptr, s.info) != 0)
+    return OSTREL_E_WORKER;
+  if (render::videoCreate(s.videoRenderer, w, h, reinterpret_cast<unsigned long>(s.info.window)) != 0)
+    return OSTREL_E_THREAD;
+  return s.video->start();
+}
+
+int claimSlot() {
+  for (int i = 0; i < kSlotCount; ++i)
+    if (g_slots[i].state == SlotState::Free) {
+      g_slots[i].state = SlotState::Starting;
+      return i;
+    }
+  return OSTREL_E_NO_SLOT;
+}
+
 int startPreview(int userId, PreviewInfo* info, int transform, bool probe) {
   if (!sdkInitialised()) return OSTREL_E_NOT_INIT;
   if (!sdkSlotIdValid(userId)) return OSTREL_E_HANDLE;
   if (!info) return OSTREL_E_ARGUMENT;
   if (info->transport != 0) return OSTREL_E_UNSUPPORTED;
-  if (info->dataType != PREVIEW_TEMPERATURE) {
-    // Video and mixed previews are not part of this library yet.
-    return (info->dataType == PREVIEW_VIDEO || info->dataType == PREVIEW_MIXED) ? OSTREL_E_UNSUPPORTED
-                                                                                 : OSTREL_E_FAILED;
-  }
+  const bool video = info->dataType == PREVIEW_VIDEO || info->dataType == PREVIEW_MIXED;
+  if (info->dataType != PREVIEW_TEMPERATURE && !video) return OSTREL_E_FAILED;
   int id = -1;
   PreviewSlot staged;
   LoginPorts ports{};
@@ -120,7 +155,9 @@ int startPreview(int userId, PreviewInfo* info, int transform, bool probe) {
     if (id < 0) return OSTREL_E_NO_SLOT;
     g_slots[id].state = SlotState::Starting;
   }
-  staged.camera.port = ports.tempPort;
+  staged.camera.port = info->dataType == PREVIEW_VIDEO   ? ports.videoPort
+                       : info->dataType == PREVIEW_MIXED ? ports.mixPort
+                                                         : ports.tempPort;
   staged.info = *info;
   staged.transform = transform;
   staged.twoThread = sdkConfig().previewEnableThread2 != 0;
@@ -129,7 +166,7 @@ int startPreview(int userId, PreviewInfo* info, int transform, bool probe) {
   int paletteCount = 0;
   const PaletteData* table = ostrel::alg::paletteTable(&paletteCount);
   const uint32_t* palette = paletteCount > 5 ? reinterpret_cast<const uint32_t*>(table[5].colors) : nullptr;
-  int rc = startTemperature(staged, palette);
+  int rc = video ? startVideo(staged) : startTemperature(staged, palette);
   std::lock_guard<std::mutex> lk(sdkLock());
   PreviewSlot& slot = g_slots[id];
   if (rc != 0) {
@@ -139,7 +176,10 @@ int startPreview(int userId, PreviewInfo* info, int transform, bool probe) {
   }
   slot = staged;
   slot.state = SlotState::Running;
-  if (info->window) {
+  if (video) {
+    info->width = staged.camera.basic.imageWidth;
+    info->height = staged.camera.basic.imageHeight;
+  } else if (info->window) {
     info->width = slot.renderer->entry->displayWidth;
     info->height = slot.renderer->entry->displayHeight;
   } else {
@@ -166,11 +206,15 @@ int stopPreview(int previewId) {
     PreviewSlot& s = g_slots[previewId];
     if (s.state != SlotState::Running) return 0;
     // A callback cannot stop its own preview: it would wait for itself.
-    if (s.temp && s.temp->isWorkerThread()) return OSTREL_E_STATE;
+    if ((s.temp && s.temp->isWorkerThread()) || (s.video && s.video->isWorkerThread()) ||
+        (s.rtsp && s.rtsp->isWorkerThread()))
+      return OSTREL_E_STATE;
     s.state = SlotState::Stopping;
     work = s;
   }
   if (work.temp) work.temp->stop();
+  if (work.video) work.video->stop();
+  if (work.rtsp) work.rtsp->stop();
   releaseParts(work);
   std::lock_guard<std::mutex> lk(sdkLock());
   g_slots[previewId] = PreviewSlot{};
@@ -207,7 +251,11 @@ extern "C" OSTREL_API int Ostrel_PausePreview(int previewId, int pause) {
   if (!sdkInitialised()) return OSTREL_E_NOT_INIT;
   if (!sdkSlotIdValid(previewId)) return OSTREL_E_HANDLE;
   std::lock_guard<std::mutex> lk(sdkLock());
-  if (PreviewSlot* s = runningTemp(previewId)) s->temp->setPaused(pause == 1);
+  PreviewSlot& s = g_slots[previewId];
+  if (s.state != SlotState::Running) return 0;
+  if (s.temp) s.temp->setPaused(pause == 1);
+  if (s.video) s.video->setPaused(pause == 1);
+  if (s.rtsp) s.rtsp->setPaused(pause == 1);
   return 0;
 }
 
@@ -245,4 +293,101 @@ extern "C" OSTREL_API int Ostrel_PreviewSetDelay(int previewId, unsigned delay) 
   if (delay > 15) return OSTREL_E_ARGUMENT;
   s->temp->setDelay(delay);
   return 0;
+}
+
+extern "C" OSTREL_API int Ostrel_StartPreviewRtsp(const RtspPreviewInfo* rtsp, PreviewInfo* info) {
+  if (!sdkInitialised()) return OSTREL_E_NOT_INIT;
+  if (!rtsp || !info) return OSTREL_E_ARGUMENT;
+  int id;
+  {
+    std::lock_guard<std::mutex> lk(sdkLock());
+    id = claimSlot();
+    if (id < 0) return id;
+  }
+  info->dataType = PREVIEW_RTSP;
+  RtspRequest request;
+  request.url.assign(rtsp->url, strnlen(rtsp->url, sizeof rtsp->url));
+  request.options = rtsp->options;
+  request.wantPlane = rtsp->wantPlane != 0;
+  PreviewSlot staged;
+  staged.info = *info;
+  staged.rtsp = new (std::nothrow) RtspPreviewInput;
+  int rc = staged.rtsp ? staged.rtsp->open(request, static_cast<uint32_t>(sdkConfig().decoder), *info)
+                       : OSTREL_E_WORKER;
+  if (rc == 0) rc = staged.rtsp->start();
+  std::lock_guard<std::mutex> lk(sdkLock());
+  if (rc != 0) {
+    releaseParts(staged);
+    g_slots[id] = PreviewSlot{};
+    return rc;
+  }
+  info->width = static_cast<uint16_t>(staged.rtsp->width());
+  info->height = static_cast<uint16_t>(staged.rtsp->height());
+  staged.info.width = info->width;
+  staged.info.height = info->height;
+  g_slots[id] = staged;
+  g_slots[id].state = SlotState::Running;
+  return id;
+}
+
+namespace {
+// The running slot of a recording export, under the SDK lock; null when none.
+PreviewSlot* runningSlot(int previewId) {
+  if (!sdkSlotIdValid(previewId)) return nullptr;
+  PreviewSlot& s = g_slots[previewId];
+  return s.state == SlotState::Running ? &s : nullptr;
+}
+
+int beginSave(int previewId, const char* path, int type, int cadence) {
+  if (!sdkInitialised()) return OSTREL_E_NOT_INIT;
+  std::lock_guard<std::mutex> lk(sdkLock());
+  PreviewSlot* s = runningSlot(previewId);
+  if (!s) return OSTREL_E_HANDLE;
+  if (!path) return OSTREL_E_ARGUMENT;
+  if (s->temp) {
+    if (type != 2 && type != 3) return OSTREL_E_UNSUPPORTED;
+    if (s->temp->lost()) return OSTREL_E_STATE;
+    return type == 2 ? s->temp->recorder().beginStream(path, cadence) : s->temp->recorder().beginVideo(path);
+  }
+  if (s->video) {
+    if (type != 3) return OSTREL_E_UNSUPPORTED;
+    return s->video->beginSave(path);
+  }
+  if (s->rtsp) {
+    if (type == 3) return s->rtsp->beginSave(path);
+    if (type == 1) return s->rtsp->snapshot(path);
+    return OSTREL_E_SAVE_TYPE;
+  }
+  return OSTREL_E_HANDLE;
+}
+}  // namespace
+
+extern "C" OSTREL_API int Ostrel_BeginSave(int previewId, const char* path, int type) {
+  return beginSave(previewId, path, type, 0);
+}
+
+extern "C" OSTREL_API int Ostrel_BeginSaveStream(int previewId, const char* path, int cadence) {
+  if (!sdkInitialised()) return OSTREL_E_NOT_INIT;
+  {
+    std::lock_guard<std::mutex> lk(sdkLock());
+    PreviewSlot* s = runningSlot(previewId);
+    if (!s || !s->temp) return OSTREL_E_HANDLE;
+  }
+  if (cadence < -100 || cadence > 100) return OSTREL_E_ARGUMENT;
+  return beginSave(previewId, path, 2, cadence);
+}
+
+extern "C" OSTREL_API int Ostrel_EndSave(int previewId, int type) {
+  if (!sdkInitialised()) return OSTREL_E_NOT_INIT;
+  std::lock_guard<std::mutex> lk(sdkLock());
+  PreviewSlot* s = runningSlot(previewId);
+  if (!s) return OSTREL_E_HANDLE;
+  if (s->temp) {
+    if (type == 2) return s->temp->recorder().endStream();
+    if (type == 3) return s->temp->recorder().endVideo();
+    return 0;
+  }
+  if (s->video) return s->video->endSave();
+  if (s->rtsp) return type == 3 ? s->rtsp->endSave() : OSTREL_E_SAVE_TYPE;
+  return OSTREL_E_HANDLE;
 }

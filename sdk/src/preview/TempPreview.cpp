@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "foundation/Logger.h"
+#include "frame/SdkState.h"
 
 namespace ostrel::sdk {
 
@@ -33,6 +34,10 @@ int PreviewTempInput::open(const PreviewCamera& camera, FrameQueue* queue, int t
   stretch_ = strCreate();
   mask_.assign(pixels, 0);
   if ((twoThread_ && !handoff_) || !receiver_ || !stretch_) return OSTREL_E_WORKER;
+  // The recorder writes frames as delivered: transforms 1 and 3 swap their sides.
+  const bool swapped = transform_ == 1 || transform_ == 3;
+  if (recorder_.open(camera_, swapped ? height_ : width_, swapped ? width_ : height_, sdkConfig().encoder) != 0)
+    return OSTREL_E_WORKER;
   if (receiver_->connect(camera_.ip, camera_.port) != 0) return OSTREL_E_WORKER;
   if (camera_.destrip.type != 0) {
     camera_.destrip.width = static_cast<uint16_t>(width_);
@@ -210,6 +215,7 @@ void PreviewTempInput::transformWorker() {
     if (!f) continue;
     Alg_Transform(f->head, f->data, f->work, transform_);
     colourStep(f);
+    recorder_.step(f);
     if (!paused_) {
       deliver(f);
       queue_->commit();
@@ -222,6 +228,7 @@ void PreviewTempInput::delayWorker() {
     PreviewFrame* f = receiveOne();
     if (!f) continue;
     colourStep(f);
+    recorder_.step(f);
     if (paused_) continue;
     queue_->commit();
     const unsigned d = delay_;
@@ -251,6 +258,7 @@ void PreviewTempInput::deliverThread() {
     if (!f) break;
     if (!running_) continue;  // drain until the end marker
     colourStep(f);
+    recorder_.step(f);
     if (!paused_) deliver(f);
   }
 }

@@ -12,6 +12,7 @@
 
 #include "OstrelSDK.h"
 #include "preview/FrameQueue.h"
+#include "preview/TempRecording.h"
 #include "preview/TempStreamChannel.h"
 #include "preview/WindowRender.h"
 
@@ -48,6 +49,8 @@ class PreviewTempInput {
   void setDelay(unsigned delay) { delay_ = delay; }
   void setPalette(const uint32_t* colours);
   StretchContext* stretch() { return stretch_; }
+  TempRecorder& recorder() { return recorder_; }
+  bool lost() const { return lost_.load(); }
 
   std::atomic<uint64_t> delivered{0}, lostCount{0}, restoredCount{0};
 
@@ -83,6 +86,7 @@ class PreviewTempInput {
   uint32_t destripFrames_ = 0;
   FrameHandoff* handoff_ = nullptr;
   std::vector<int16_t> mask_;
+  TempRecorder recorder_;
 
   std::atomic<const uint32_t*> palette_{nullptr};
   std::atomic<bool> running_{false}, paused_{false}, lost_{false};

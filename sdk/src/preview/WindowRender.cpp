@@ -359,6 +359,32 @@ void tempRelease(TempRenderer* r) {
   r->display.shrink_to_fit();
 }
 
+int videoCreate(VideoRenderer* r, int width, int height, unsigned long window) {
+  if (width <= 0 || height <= 0) return -8;
+  r->width = width;
+  r->height = height;
+  r->window = window;
+  if (window) {
+    r->presenter = X11Presenter::open(window, width, height);
+    if (!r->presenter) return -1;
+  }
+  return 0;
+}
+
+void videoUpdate(VideoRenderer* r, const uint32_t* image) {
+  if (!r->presenter || !image) return;
+  std::lock_guard<std::mutex> lk(g_drawLock);
+  // The picture is already in the display's size and pixel layout: it is shown in place, and
+  // the X library only reads it.
+  r->presenter->present(const_cast<uint32_t*>(image));
+}
+
+void videoRelease(VideoRenderer* r) {
+  std::lock_guard<std::mutex> lk(g_drawLock);
+  delete r->presenter;
+  r->presenter = nullptr;
+}
+
 namespace {
 struct PngSink {
   uint8_t* data;

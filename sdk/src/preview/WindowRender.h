@@ -61,6 +61,22 @@ void tempSetPalette(TempRenderer* r, const uint32_t* colours);
 // Asks the window to repaint itself (the preview is gone) and releases the X11 connection.
 void tempRelease(TempRenderer* r);
 
+// Video window renderer (video, mixed and RTSP previews): the decoded picture at (0, 0) in its
+// own size, which is also the window's display size.
+struct VideoRenderer {
+  int width = 0, height = 0;
+  unsigned long window = 0;
+  X11Presenter* presenter = nullptr;
+};
+
+// Sizes the renderer and, for a non-zero window, connects to the X server and checks the
+// window: 0, -1 (no X connection or an unusable window), -8 (no size).
+int videoCreate(VideoRenderer* r, int width, int height, unsigned long window);
+// Shows a width x height BGRA picture, under the drawing lock; nothing without a window.
+void videoUpdate(VideoRenderer* r, const uint32_t* image);
+// Releases the X11 connection.
+void videoRelease(VideoRenderer* r);
+
 // Writes a BGRA picture as a PNG: encoded into the scratch area, then written in one piece.
 // 0, or -1 on any failure (including a PNG larger than the scratch area).
 int saveBgra(const uint32_t* pixels, int width, int height, uint8_t* scratch, size_t scratchSize,

@@ -24,6 +24,10 @@ struct TempStreamConfig {
   int fps = 25;      // pacing rate
   bool paced = true; // false: as fast as the peer reads
   int packEvery = 0; // every k-th frame is sent packed (0: never)
+  // Head time of frame n: headTimeBase + n x headTimeStep (100-ns ticks); a step of 0 takes the
+  // wall clock.
+  int64_t headTimeBase = 0;
+  int64_t headTimeStep = 0;
 };
 
 // The frame content, known by hand so tests can check statistics: a background of 2500 + (n % 50)
