@@ -26,8 +26,9 @@ CApp::CApp(QObject* parent) : QObject(parent) {
   tempCanvasManager_ = new TempCanvasManager();
   tabManager_ = new CTabManager();
   workspaceSetInputManager(inputManager_);
-  // The exporter and the recorder settings join the program later; until then both stay null.
-  OSTREL_LOG("image exporter and recorder manager not present: both properties stay null");
+  recorderManager_ = new RecorderManager(configManager_, commonManager_, inputManager_);
+  // The exporter joins the program later; until then it stays null.
+  OSTREL_LOG("image exporter not present: the property stays null");
 }
 
 CApp::~CApp() {
@@ -75,7 +76,8 @@ int CApp::init() {
     return nullptr;
   });
   rc = tabManager_->init();
-  // Export and recorder registrations follow once those managers exist.
+  // Export registrations follow once the exporter exists.
+  rc = recorderManager_->init();
   return rc;
 }
 

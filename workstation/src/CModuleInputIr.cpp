@@ -32,6 +32,10 @@ CModuleInputIr::CModuleInputIr(QObject* parent)
 
 CModuleInputIr::~CModuleInputIr() {
   if (isAttached()) release();
+  // The recorder closes a running recording with this module's settings: it goes while the
+  // module and its input are still whole.
+  delete recorder_;
+  recorder_ = nullptr;
   detachBase();
 }
 

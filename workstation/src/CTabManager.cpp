@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "workstation/CModuleInputIr.h"
+#include "workstation/CModuleTableRecorder.h"
 
 CTabManager::CTabManager(QObject* parent) : CViewBackend(parent), state_(this) {}
 
@@ -179,6 +180,9 @@ CModule* CTabManager::module_create(int type, CInputBase* input, CFrame* frame) 
   switch (type) {
     case CModule::TypeInputIr:
       m = new CModuleInputIr();
+      break;
+    case CModule::TypeTableRecorder:
+      m = new CModuleTableRecorder();
       break;
     default:
       break;

@@ -6,6 +6,7 @@
 #include "foundation/Logger.h"
 #include "workstation/CInputManager.h"
 #include "workstation/CModuleInputIr.h"
+#include "workstation/CModuleTableRecorder.h"
 #include "workstation/CTabManager.h"
 #include "workstation/WorkspaceFile.h"
 
@@ -36,6 +37,7 @@ int CTabManager::init() {
   registerType<CFrame>("CFrame");
   registerType<CModule>("CModule");
   registerType<CModuleInputIr>("CModuleInputIr");
+  registerType<CModuleTableRecorder>("CModuleTableRecorder");
   registerType<CTabManagerState>("CTabManagerState");
   const int rc = registerType<CTabManager>("CTabManager");
   registerInputQmlTypes();

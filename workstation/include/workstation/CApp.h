@@ -13,6 +13,7 @@
 #include "workstation/CConfigManager.h"
 #include "workstation/CInputManager.h"
 #include "workstation/CTabManager.h"
+#include "workstation/RecorderManager.h"
 
 class QQuickItem;
 class QQuickItemGrabResult;
@@ -28,9 +29,9 @@ class CApp : public QObject {
   Q_PROPERTY(CInputManager* inputManager READ inputManager CONSTANT)
   Q_PROPERTY(TempCanvasManager* tempCanvasManager READ tempCanvasManager CONSTANT)
   Q_PROPERTY(CTabManager* tabManager READ tabManager CONSTANT)
-  // The exporter and the recorder settings are not part of this program yet: both stay null.
+  // The exporter is not part of this program yet: it stays null.
   Q_PROPERTY(QObject* imageExporter READ imageExporter CONSTANT)
-  Q_PROPERTY(QObject* recorderManager READ recorderManager CONSTANT)
+  Q_PROPERTY(RecorderManager* recorderManager READ recorderManager CONSTANT)
 
  public:
   static constexpr int kGrabTimeoutMs = 5000;
@@ -55,7 +56,7 @@ class CApp : public QObject {
   TempCanvasManager* tempCanvasManager() const { return tempCanvasManager_; }
   CTabManager* tabManager() const { return tabManager_; }
   QObject* imageExporter() const { return imageExporter_; }
-  QObject* recorderManager() const { return recorderManager_; }
+  RecorderManager* recorderManager() const { return recorderManager_; }
 
   // Application font and translation of the configured language; always 0.
   Q_INVOKABLE int setLanguage();
@@ -79,7 +80,7 @@ class CApp : public QObject {
   TempCanvasManager* tempCanvasManager_ = nullptr;
   CTabManager* tabManager_ = nullptr;
   QObject* imageExporter_ = nullptr;
-  QObject* recorderManager_ = nullptr;
+  RecorderManager* recorderManager_ = nullptr;
   QSharedPointer<QQuickItemGrabResult> grabResult_;
   bool grabBusy_ = false;
 };

@@ -1,0 +1,34 @@
+#include "workstation/RecorderPrivate.h"
+
+RecorderPrivate::RecorderPrivate(recordcore::FramePool* pool, std::atomic<int>* counter)
+    : engine_(pool, counter,
+              recordcore::RecordEngine::Hooks{
+                  [this](int o, int n, const recordcore::RecordStats& s) {
+                    {
+                      std::lock_guard<std::mutex> lk(statsMutex_);
+                      stats_.push_back(s);
+                    }
+                    emit recordStateChanged(o, n);
+                  },
+                  [this](bool a) {
+                    active_.store(a, std::memory_order_release);
+                    emit isActiveChanged(a);
+                  },
+                  [this](int) { emit counterAdvanced(); },
+                  {}}) {}
+
+bool RecorderPrivate::takeStats(recordcore::RecordStats* out) {
+  std::lock_guard<std::mutex> lk(statsMutex_);
+  if (stats_.empty()) return false;
+  *out = std::move(stats_.front());
+  stats_.pop_front();
+  return true;
+}
+
+void RecorderPrivate::onTriggerRecved(int code) { engine_.trigger(code); }
+
+void RecorderPrivate::onDataRecved(recordcore::PoolFrame* frame) { engine_.frame(frame); }
+
+void RecorderPrivate::initConfig(const recordcore::RecordSettings& settings) { engine_.configure(settings); }
+
+void RecorderPrivate::endRecord() { engine_.finish(); }
