@@ -1,5 +1,5 @@
 // ostrel-camsim: a simulated camera on one loopback address, until SIGINT or SIGTERM.
-//   ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--size WxH] [--image WxH]
+//   ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--size WxH] [--image WxH] [--fps N] [--unpaced]
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -27,7 +27,8 @@ bool parseSize(const char* s, uint16_t* w, uint16_t* h) {
 
 int usage() {
   std::fprintf(stderr,
-               "usage: ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--size WxH] [--image WxH]\n");
+               "usage: ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--size WxH] [--image WxH] [--fps N] "
+               "[--unpaced]\n");
   return 2;
 }
 
@@ -37,6 +38,10 @@ int main(int argc, char** argv) {
   camsim::CameraSimOptions opt;
   for (int i = 1; i < argc; ++i) {
     const char* a = argv[i];
+    if (!std::strcmp(a, "--unpaced")) {
+      opt.tempPaced = false;  // as fast as the peer reads
+      continue;
+    }
     const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
     if (!v) return usage();
     if (!std::strcmp(a, "--addr")) {
@@ -45,6 +50,11 @@ int main(int argc, char** argv) {
       opt.identity.cameraId = v;
     } else if (!std::strcmp(a, "--size")) {
       if (!parseSize(v, &opt.identity.dataWidth, &opt.identity.dataHeight)) return usage();
+    } else if (!std::strcmp(a, "--fps")) {
+      char* end = nullptr;
+      const long fps = std::strtol(v, &end, 10);
+      if (end == v || *end != '\0' || fps < 1 || fps > 1000) return usage();
+      opt.identity.dataFps = uint16_t(fps);
     } else if (!std::strcmp(a, "--image")) {
       if (!parseSize(v, &opt.identity.imageWidth, &opt.identity.imageHeight)) return usage();
     } else {

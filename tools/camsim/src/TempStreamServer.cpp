@@ -264,6 +264,7 @@ bool TempStreamServer::sendFrame(int fd, uint32_t n, std::vector<int16_t>& codes
     for (size_t i = 0; i < pixels; ++i) putU16(&wire[2 * i], static_cast<uint16_t>(codes[i]));
   }
   writeHead(head, w, h, packedSize, static_cast<uint16_t>(n), config_.scale, config_.offset);
+  head[25] = digitalInput_.at(n);
   if (!sendAll(fd, head, 128)) return false;
   if (fault == StreamFault::CloseMidFrame) {
     sendAll(fd, wire.data(), wire.size() / 2);
