@@ -6,12 +6,17 @@
 
 namespace recordcore {
 
-int FramePool::configure(uint32_t frameLen, uint64_t budgetBytes, uint32_t minFrames, uint32_t maxFrames) {
+int FramePool::configure(uint32_t frameLen, uint64_t budgetBytes, uint32_t minFrames, uint32_t maxFrames,
+                         uint32_t coverLen) {
   uint64_t want = frameLen > 0 ? budgetBytes / frameLen : 0;
   want = std::clamp<uint64_t>(want, minFrames, std::max(minFrames, maxFrames));
   std::lock_guard<std::mutex> lk(mutex_);
   frameLen_ = frameLen;
   try {
+    if (coverLen > 0 && coverSpare_.size() != coverLen) {
+      coverSpare_.assign(coverLen, 0);
+      coverSpare_.shrink_to_fit();
+    }
     // Free frames take the new length now; frames that are out take it when they come back.
     for (PoolFrame* f : free_) {
       f->bytes.resize(frameLen);
@@ -56,12 +61,16 @@ PoolFrame* FramePool::fill(const uint8_t* headAndCodes, uint32_t frameLen, const
   std::memcpy(f->bytes.data(), headAndCodes, frameLen);
   f->hasCover = false;
   if (bgra != nullptr && coverLen > 0 && coverWanted_.exchange(false, std::memory_order_acq_rel)) {
-    try {
-      f->cover.resize(coverLen);
+    {
+      std::lock_guard<std::mutex> lk(mutex_);
+      f->cover.swap(coverSpare_);
+    }
+    if (f->cover.size() == coverLen) {
       std::memcpy(f->cover.data(), bgra, coverLen);
       f->hasCover = true;
-    } catch (const std::bad_alloc&) {
-      coverWanted_.store(true, std::memory_order_release);
+    } else {
+      std::lock_guard<std::mutex> lk(mutex_);  // no cover of this size: the head area gets a blank one
+      f->cover.swap(coverSpare_);
     }
   }
   return f;
@@ -69,13 +78,11 @@ PoolFrame* FramePool::fill(const uint8_t* headAndCodes, uint32_t frameLen, const
 
 void FramePool::release(PoolFrame* f) {
   if (f == nullptr) return;
+  std::lock_guard<std::mutex> lk(mutex_);
   if (f->hasCover) {
-    // A cover is needed once per recording: its memory is not kept.
-    f->cover.clear();
-    f->cover.shrink_to_fit();
+    f->cover.swap(coverSpare_);
     f->hasCover = false;
   }
-  std::lock_guard<std::mutex> lk(mutex_);
   if (f->bytes.size() != frameLen_) {
     try {
       f->bytes.resize(frameLen_);

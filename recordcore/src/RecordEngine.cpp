@@ -68,9 +68,10 @@ void RecordEngine::configure(const RecordSettings& s) {
   if (ok && headCapacity_ < g_.headLen()) {
     head_.reset(new (std::nothrow) uint8_t[g_.headLen()]);
     headCapacity_ = head_ ? g_.headLen() : 0;
+    if (head_) std::memset(head_.get(), 0, g_.headLen());
     ok = head_ != nullptr;
   }
-  if (ok && pool_->configure(frameLen_, poolBudget_) != 0) ok = false;
+  if (ok && pool_->configure(frameLen_, poolBudget_, 8, 512, uint32_t(4 * p)) != 0) ok = false;
   preFrames_ = ok ? uint32_t(pre) : 0;
   postFrames_ = ok ? uint32_t(post) : 0;
   autoDelayFrames_ = ok ? uint32_t(delay) : 0;
@@ -199,10 +200,15 @@ void RecordEngine::record(PoolFrame* f) {
   if (!headerWritten_ && (f->hasCover || ring_.freeSpace() < uint64_t(frameLen_) + kWriteThreshold)) {
     if (!writeHeadArea(f->hasCover ? f->cover.data() : nullptr)) return end(-197);
   }
-  // Pending bytes go out before the frame is taken, so a frame never meets a full ring.
-  while (headerWritten_ && (ring_.pending() > kWriteThreshold || ring_.freeSpace() < frameLen_)) {
+  // Pending bytes go out before the frame is taken, so a frame never meets a full ring. The held
+  // pre-record frames drain two pieces a frame rather than all at once, which would stall the
+  // worker for the whole pre-record length; the ring's spare room (a piece and a frame) keeps
+  // the pending bytes from growing meanwhile.
+  int pieces = 0;
+  while (headerWritten_ && ((ring_.pending() > kWriteThreshold && pieces < 2) || ring_.freeSpace() < frameLen_)) {
     const uint32_t n = std::min<uint32_t>(ring_.pending(), kWriteThreshold);
     if (flush(n) != 0) return end(-197);
+    ++pieces;
   }
   if (ring_.push(f->bytes.data(), frameLen_) != 0) {
     ++stats_.framesLost;

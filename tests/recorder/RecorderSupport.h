@@ -63,9 +63,11 @@ bool spinUntil(Pred pred, std::chrono::milliseconds limit = 30s) {
 // Members end in reverse: module, camera, simulator, managers.
 class RecorderRig {
  public:
-  explicit RecorderRig(int host, camsim::CameraIdentity id = {}) : host_(host) {
+  // `shmSave`: recordings go to tmpfs (/dev/shm), away from a disk other jobs keep busy.
+  explicit RecorderRig(int host, camsim::CameraIdentity id = {}, bool shmSave = false) : host_(host) {
     EXPECT_TRUE(dir_.isValid());
     QDir(dir_.path()).mkpath(QStringLiteral("save"));
+    if (shmSave && shm_.isValid()) saveDir_ = shm_.path();
     config_.setAppDir(dir_.path());
     config_.config()->setSaveDir(saveDir());
     manager_ = std::make_unique<RecorderManager>(&config_, nullptr, nullptr);
@@ -99,7 +101,7 @@ class RecorderRig {
     return spinUntil([&] { return rec()->isActive(); });
   }
 
-  QString saveDir() const { return dir_.path() + QStringLiteral("/save"); }
+  QString saveDir() const { return saveDir_.isEmpty() ? dir_.path() + QStringLiteral("/save") : saveDir_; }
   Recorder* rec() { return module_->recorder(); }
   CModuleInputIr* module() { return module_.get(); }
   camsim::CameraSim& sim() { return *sim_; }
@@ -124,6 +126,8 @@ class RecorderRig {
  private:
   int host_;
   QTemporaryDir dir_;
+  QTemporaryDir shm_{QStringLiteral("/dev/shm/recorder-test-XXXXXX")};
+  QString saveDir_;
   CConfigManager config_;
   std::unique_ptr<RecorderManager> manager_;
   std::unique_ptr<camsim::CameraSim> sim_;

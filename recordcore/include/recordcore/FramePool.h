@@ -26,7 +26,9 @@ class FramePool {
   // Geometry and capacity: frames of frameLen bytes, as many as fit in budgetBytes, at least
   // minFrames and at most maxFrames. Frames that are out keep their buffers until they return.
   // 0, or -5 when not even minFrames could be had.
-  int configure(uint32_t frameLen, uint64_t budgetBytes, uint32_t minFrames = 8, uint32_t maxFrames = 512);
+  // The one cover buffer (coverLen bytes) is made here too.
+  int configure(uint32_t frameLen, uint64_t budgetBytes, uint32_t minFrames = 8, uint32_t maxFrames = 512,
+                uint32_t coverLen = 0);
 
   // Producer side. Takes a frame and copies head+codes (frameLen bytes) and, when a cover is
   // wanted and `bgra` is given, coverLen bytes of it. Null when the length does not match the
@@ -53,6 +55,7 @@ class FramePool {
   uint32_t frameLen_ = 0;                        // guarded by mutex_
   uint32_t capacity_ = 0;                        // guarded by mutex_
   uint32_t inUse_ = 0, peak_ = 0;                // guarded by mutex_
+  std::vector<uint8_t> coverSpare_;              // guarded by mutex_; lent to one frame at a time
   std::atomic<bool> coverWanted_{false};
   std::atomic<uint64_t> dropped_{0};
 };

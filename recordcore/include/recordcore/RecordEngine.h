@@ -82,7 +82,7 @@ class RecordEngine {
   uint32_t postFrames() const { return postFrames_; }
   uint64_t ringSize() const { return ring_.size(); }
   const RecordStats& stats() const { return stats_; }
-  // Bytes the pool may hold (default 64 MiB); applied at the next configuration.
+  // Bytes the pool may hold (default 128 MiB); applied at the next configuration.
   void setPoolBudget(uint64_t bytes) { poolBudget_ = bytes; }
   void setWriteHook(StreamFileWriter::WriteHook hook) { writer_.setWriteHook(std::move(hook)); }
 
@@ -107,7 +107,7 @@ class RecordEngine {
   StreamGeometry g_;
   uint32_t frameLen_ = 0;
   uint32_t preFrames_ = 0, postFrames_ = 0, autoDelayFrames_ = 0;
-  uint64_t poolBudget_ = 64ull << 20;
+  uint64_t poolBudget_ = 128ull << 20;
   bool active_ = false;
   int state_ = 0;
   bool postPhase_ = false;
