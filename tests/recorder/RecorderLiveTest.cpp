@@ -48,7 +48,9 @@ void recordWithoutLoss(int host, uint16_t w, uint16_t h, uint16_t fps) {
     // cores are all taken they may not, and the pool then refuses frames. Every frame missing
     // from the file must be one of those counted refusals (the benchmark reports the figures).
     EXPECT_LE(num(f, "missing"), int64_t(dropped));
-    if (dropped == 0) EXPECT_EQ(num(f, "steps_of_one"), 1);
+    if (dropped == 0) {
+      EXPECT_EQ(num(f, "steps_of_one"), 1);
+    }
   }
   EXPECT_EQ(file->frameCount(), QStringLiteral("%1 PRE-%2 POST-0").arg(k).arg(fps));
   EXPECT_EQ(num(f, "size"), 4 * p + 1216 + k * (2 * p + 128) + 7308);
