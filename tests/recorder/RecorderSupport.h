@@ -97,8 +97,15 @@ class RecorderRig {
   }
   // Opens the camera and waits until the recorder is ready.
   bool open() {
-    if (module_->loadData() != 0 || !camera_->isOpen()) return false;
-    return spinUntil([&] { return rec()->isActive(); });
+    const int r = module_->loadData();
+    EXPECT_EQ(r, 0);
+    EXPECT_TRUE(camera_->isOpen());
+    if (r != 0 || !camera_->isOpen()) return false;
+    // The configuration allocates and touches the ring and the pool: on a loaded machine that
+    // takes a while at full size.
+    const bool active = spinUntil([&] { return rec()->isActive(); }, 90s);
+    EXPECT_TRUE(active) << "the recorder did not become ready";
+    return active;
   }
 
   QString saveDir() const { return saveDir_.isEmpty() ? dir_.path() + QStringLiteral("/save") : saveDir_; }
