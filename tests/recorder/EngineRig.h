@@ -79,6 +79,10 @@ struct EngineRig {
   std::vector<uint8_t> bytes, bgra;
   uint32_t w = 0, h = 0;
 
+  // One frame is out at a time here: the smallest pool will do (and keeps the sanitizer lanes
+  // from shadowing a large one).
+  EngineRig() { engine.setPoolBudget(0); }
+
   recordcore::RecordSettings settings(uint32_t width, uint32_t height, const std::string& dir) {
     w = width;
     h = height;
