@@ -80,6 +80,11 @@ CModule* Recorder::module() const { return qobject_cast<CModule*>(parent()); }
 
 bool Recorder::isActive() const { return worker_->isActive(); }
 
+double Recorder::workerMicrosPerFrame() const {
+  const uint64_t n = worker_->framesHandled();
+  return n == 0 ? 0.0 : double(worker_->handleNs()) / 1000.0 / double(n);
+}
+
 void Recorder::setState(int s) {
   if (state_.exchange(s, std::memory_order_acq_rel) != s) emit stateChanged();
 }

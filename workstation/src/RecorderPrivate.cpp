@@ -1,5 +1,7 @@
 #include "workstation/RecorderPrivate.h"
 
+#include <chrono>
+
 RecorderPrivate::RecorderPrivate(recordcore::FramePool* pool, std::atomic<int>* counter)
     : engine_(pool, counter,
               recordcore::RecordEngine::Hooks{
@@ -27,7 +29,13 @@ bool RecorderPrivate::takeStats(recordcore::RecordStats* out) {
 
 void RecorderPrivate::onTriggerRecved(int code) { engine_.trigger(code); }
 
-void RecorderPrivate::onDataRecved(recordcore::PoolFrame* frame) { engine_.frame(frame); }
+void RecorderPrivate::onDataRecved(recordcore::PoolFrame* frame) {
+  const auto t0 = std::chrono::steady_clock::now();
+  engine_.frame(frame);
+  const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - t0).count();
+  busyNs_.fetch_add(uint64_t(ns), std::memory_order_relaxed);
+  handled_.fetch_add(1, std::memory_order_relaxed);
+}
 
 void RecorderPrivate::initConfig(const recordcore::RecordSettings& settings) { engine_.configure(settings); }
 

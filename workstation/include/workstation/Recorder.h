@@ -71,6 +71,8 @@ class Recorder : public QObject {
   // of the worker's file (called on the worker thread).
   void setPoolBudget(uint64_t bytes);
   void setWriteHook(recordcore::StreamFileWriter::WriteHook hook);
+  // Mean time the worker spent on one frame, in microseconds (0 before any frame).
+  double workerMicrosPerFrame() const;
   // The worker's figures of the last notification handled.
   const recordcore::RecordStats& lastStats() const { return lastStats_; }
 

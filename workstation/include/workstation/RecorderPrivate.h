@@ -20,6 +20,9 @@ class RecorderPrivate : public QObject {
   bool isActive() const { return active_.load(std::memory_order_acquire); }
   // The figures of the oldest notification not taken yet (false when none).
   bool takeStats(recordcore::RecordStats* out);
+  // Frames handled and the time spent on them (nanoseconds), for the figures.
+  uint64_t framesHandled() const { return handled_.load(std::memory_order_relaxed); }
+  uint64_t handleNs() const { return busyNs_.load(std::memory_order_relaxed); }
   // Worker thread, or any thread once the worker thread has ended.
   recordcore::RecordEngine& engine() { return engine_; }
 
@@ -36,6 +39,7 @@ class RecorderPrivate : public QObject {
 
  private:
   std::atomic<bool> active_{false};
+  std::atomic<uint64_t> handled_{0}, busyNs_{0};
   std::mutex statsMutex_;
   std::deque<recordcore::RecordStats> stats_;  // guarded by statsMutex_
   recordcore::RecordEngine engine_;
