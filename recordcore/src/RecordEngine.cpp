@@ -131,6 +131,11 @@ void RecordEngine::frame(PoolFrame* f) {
 }
 
 void RecordEngine::begin() {
+  // Without a save folder a name would land in the file system's root.
+  if (s_.naming.saveDir.empty()) {
+    stats_.error = -200;
+    return;
+  }
   const int64_t t = now();
   const uint32_t held = preFrames_ > 0 ? stats_.preCount : 0;
   const RecordName name = composeName(s_.naming, s_.cameraModel, t, counter_);

@@ -62,6 +62,13 @@ TEST(RecordConfig, RingAndBufferSizesFollowTheRateAndRefuseWhatCannotBeRecorded)
   s.postSeconds = 3;
   rig.engine.configure(s);
   EXPECT_EQ(rig.engine.postFrames(), 89u);
+
+  // No save folder: the start is refused rather than a file made in the root folder.
+  s.naming.saveDir.clear();
+  rig.engine.configure(s);
+  rig.engine.trigger(257);
+  EXPECT_EQ(rig.engine.state(), 0);
+  EXPECT_EQ(rig.engine.stats().error, -200);
 }
 
 TEST(RecordEngine, PreRecordAtSixFortyKeepsEveryFrameAndTheSdkReadsThemBack) {

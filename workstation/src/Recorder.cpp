@@ -215,6 +215,7 @@ void Recorder::onRecordStateChanged(int oldState, int newState) {
 
 int Recorder::snap() {
   if (!pictureExport_) return -2;
+  if (saveDirNow().isEmpty()) return -200;
   const qint64 fileTime = QDateTime::currentMSecsSinceEpoch() * 10000 + ostrel::kFileTimeUnixEpoch;
   QString model;
   if (CModule* m = module(); m != nullptr && m->input() != nullptr) model = m->input()->cameraModel();
