@@ -80,7 +80,8 @@ TEST(AppObject, QmlReadsTheNameAndMakesATabWithALiveModule) {
     c.setData("import QtQml\nimport Ostrel 1.0\nQtObject {\n"
               "  property string full: CApp.appNameFull\n"
               "  property bool qt5: CApp.isQT5\n"
-              "  property bool nullManagers: CApp.imageExporter !== null && CApp.recorderManager === null\n"
+              "  property bool managers: CApp.imageExporter !== null && CApp.recorderManager !== null &&\n"
+              "    CApp.recorderManager.config.startTrigger === 257\n"
               "  property var tab: CApp.tabManager.tab_create()\n"
               "  property var module: CApp.tabManager.module_create(1, CApp.inputManager.device_createIr('" +
                   QByteArray::fromStdString(shell::address(5)) + "'), tab.frameList[0])\n"
@@ -90,7 +91,7 @@ TEST(AppObject, QmlReadsTheNameAndMakesATabWithALiveModule) {
     ASSERT_TRUE(o) << c.errorString().toStdString();
     EXPECT_EQ(o->property("full").toString(), "Calorvue v1.6.0.0330");
     EXPECT_FALSE(o->property("qt5").toBool());
-    EXPECT_TRUE(o->property("nullManagers").toBool());
+    EXPECT_TRUE(o->property("managers").toBool());  // both managers, the recorder settings at their defaults
     auto* module = qvariant_cast<CModule*>(o->property("module"));
     ASSERT_NE(module, nullptr);
     EXPECT_EQ(module->moduleType(), 1);

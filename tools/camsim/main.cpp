@@ -1,5 +1,6 @@
 // ostrel-camsim: a simulated camera on one loopback address, until SIGINT or SIGTERM.
-//   ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--size WxH] [--image WxH] [--clip FILE]
+//   ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--size WxH] [--image WxH] [--fps N] [--unpaced]
+//                 [--clip FILE]
 // With --clip, the H.264 clip (Annex-B) loops on the video and mixed stream ports.
 #include <csignal>
 #include <cstdio>
@@ -30,7 +31,8 @@ bool parseSize(const char* s, uint16_t* w, uint16_t* h) {
 
 int usage() {
   std::fprintf(stderr,
-               "usage: ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--size WxH] [--image WxH] [--clip FILE]\n");
+               "usage: ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--size WxH] [--image WxH] [--fps N] "
+               "[--unpaced] [--clip FILE]\n");
   return 2;
 }
 
@@ -41,6 +43,10 @@ int main(int argc, char** argv) {
   std::string clipPath;
   for (int i = 1; i < argc; ++i) {
     const char* a = argv[i];
+    if (!std::strcmp(a, "--unpaced")) {
+      opt.tempPaced = false;  // as fast as the peer reads
+      continue;
+    }
     const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
     if (!v) return usage();
     if (!std::strcmp(a, "--addr")) {
@@ -49,6 +55,11 @@ int main(int argc, char** argv) {
       opt.identity.cameraId = v;
     } else if (!std::strcmp(a, "--size")) {
       if (!parseSize(v, &opt.identity.dataWidth, &opt.identity.dataHeight)) return usage();
+    } else if (!std::strcmp(a, "--fps")) {
+      char* end = nullptr;
+      const long fps = std::strtol(v, &end, 10);
+      if (end == v || *end != '\0' || fps < 1 || fps > 1000) return usage();
+      opt.identity.dataFps = uint16_t(fps);
     } else if (!std::strcmp(a, "--image")) {
       if (!parseSize(v, &opt.identity.imageWidth, &opt.identity.imageHeight)) return usage();
     } else if (!std::strcmp(a, "--clip")) {

@@ -30,8 +30,7 @@ CApp::CApp(QObject* parent) : QObject(parent) {
   workspaceSetInputManager(inputManager_);
   imageExporter_ = new ImageExporter();
   setAppImageExporter(imageExporter_);
-  // The recorder settings join the program later; until then the property stays null.
-  OSTREL_LOG("recorder manager not present: the property stays null");
+  recorderManager_ = new RecorderManager(configManager_, commonManager_, inputManager_);
 }
 
 CApp::~CApp() {
@@ -86,7 +85,7 @@ int CApp::init() {
   rc = tabManager_->init();
   qmlRegisterType<TCSeriesMea>("Ostrel", 1, 0, "TCSeriesMea");
   rc = ImageExporter::init();
-  // The recorder registrations follow once that manager exists.
+  rc = recorderManager_->init();
   return rc;
 }
 

@@ -28,10 +28,18 @@ CModuleInputIr::CModuleInputIr(QObject* parent)
   qRegisterMetaType<TempData*>("TempData*");
   connect(this, &CModuleInputIr::dataRecved_Signal, this, &CModuleInputIr::dataRecved_Slot);
   connect(this, &CModuleInputIr::qtc_workEnd, this, &CModuleInputIr::qtc_onWorkEnd);
+  // Snapshots are this module's picture export of the frame on show.
+  recorder_->setPictureExport([this](const QString& path, int kind, qint64 fileTime) {
+    return exportImage(path, kind, fileTime);
+  });
 }
 
 CModuleInputIr::~CModuleInputIr() {
   if (isAttached()) release();
+  // The recorder closes a running recording with this module's settings: it goes while the
+  // module and its input are still whole.
+  delete recorder_;
+  recorder_ = nullptr;
   detachBase();
 }
 

@@ -12,6 +12,7 @@
 #include "workstation/CModuleChartSpace.h"
 #include "workstation/CModuleChartTime.h"
 #include "workstation/CModulePtz.h"
+#include "workstation/CModuleTableRecorder.h"
 
 CTabManager::CTabManager(QObject* parent) : CViewBackend(parent), state_(this) {}
 
@@ -216,6 +217,9 @@ CModule* CTabManager::module_create(int type, CInputBase* input, CFrame* frame) 
       break;
     case CModule::TypeChartMesh:
       m = new CModuleChartMesh();
+      break;
+    case CModule::TypeTableRecorder:
+      m = new CModuleTableRecorder();
       break;
     default:
       break;

@@ -14,6 +14,7 @@
 #include "workstation/CModuleChartSpace.h"
 #include "workstation/CModuleChartTime.h"
 #include "workstation/CModulePtz.h"
+#include "workstation/CModuleTableRecorder.h"
 #include "workstation/CTabManager.h"
 #include "workstation/WorkspaceFile.h"
 
@@ -53,6 +54,7 @@ int CTabManager::init() {
   registerType<CPtzPreset>("CPtzPreset");
   registerType<CModulePtz>("CModulePtz");
   registerType<CModuleChartMesh>("CModuleChartMesh");
+  registerType<CModuleTableRecorder>("CModuleTableRecorder");
   registerType<CTabManagerState>("CTabManagerState");
   const int rc = registerType<CTabManager>("CTabManager");
   registerInputQmlTypes();

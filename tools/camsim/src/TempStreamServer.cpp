@@ -266,6 +266,7 @@ bool TempStreamServer::sendFrame(int fd, uint32_t n, std::vector<int16_t>& codes
   writeHead(head, w, h, packedSize, static_cast<uint16_t>(n), config_.scale, config_.offset);
   if (config_.headTimeStep != 0)
     put64(head + 32, static_cast<uint64_t>(config_.headTimeBase + static_cast<int64_t>(n) * config_.headTimeStep));
+  head[25] = digitalInput_.at(n);
   if (!sendAll(fd, head, 128)) return false;
   if (fault == StreamFault::CloseMidFrame) {
     sendAll(fd, wire.data(), wire.size() / 2);

@@ -14,6 +14,7 @@
 #include "workstation/CInputManager.h"
 #include "workstation/CTabManager.h"
 #include "workstation/ImageExporter.h"
+#include "workstation/RecorderManager.h"
 
 class QQuickItem;
 class QQuickItemGrabResult;
@@ -30,8 +31,7 @@ class CApp : public QObject {
   Q_PROPERTY(TempCanvasManager* tempCanvasManager READ tempCanvasManager CONSTANT)
   Q_PROPERTY(CTabManager* tabManager READ tabManager CONSTANT)
   Q_PROPERTY(ImageExporter* imageExporter READ imageExporter CONSTANT)
-  // The recorder settings are not part of this program yet: the property stays null.
-  Q_PROPERTY(QObject* recorderManager READ recorderManager CONSTANT)
+  Q_PROPERTY(RecorderManager* recorderManager READ recorderManager CONSTANT)
 
  public:
   static constexpr int kGrabTimeoutMs = 5000;
@@ -56,7 +56,7 @@ class CApp : public QObject {
   TempCanvasManager* tempCanvasManager() const { return tempCanvasManager_; }
   CTabManager* tabManager() const { return tabManager_; }
   ImageExporter* imageExporter() const { return imageExporter_; }
-  QObject* recorderManager() const { return recorderManager_; }
+  RecorderManager* recorderManager() const { return recorderManager_; }
 
   // Application font and translation of the configured language; always 0.
   Q_INVOKABLE int setLanguage();
@@ -80,7 +80,7 @@ class CApp : public QObject {
   TempCanvasManager* tempCanvasManager_ = nullptr;
   CTabManager* tabManager_ = nullptr;
   ImageExporter* imageExporter_ = nullptr;
-  QObject* recorderManager_ = nullptr;
+  RecorderManager* recorderManager_ = nullptr;
   QSharedPointer<QQuickItemGrabResult> grabResult_;
   bool grabBusy_ = false;
 };

@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "camsim/DigitalInputScript.h"
+
 namespace camsim {
 
 struct TempStreamConfig {
@@ -91,6 +93,8 @@ class TempStreamServer {
   uint32_t nextIndex() const { return nextIndex_.load(); }
   int connections() const { return connections_.load(); }
   const TempStreamConfig& config() const { return config_; }
+  // The digital input byte each frame head carries, by frame index.
+  DigitalInputScript& digitalInput() { return digitalInput_; }
 
  private:
   int openListener();
@@ -113,6 +117,7 @@ class TempStreamServer {
   std::atomic<uint32_t> nextIndex_{0};
   std::atomic<uint64_t> framesSent_{0};
   std::atomic<int> connections_{0};
+  DigitalInputScript digitalInput_;
 };
 
 }  // namespace camsim

@@ -1,0 +1,147 @@
+// Shared pieces of the workstation recorder tests: the Qt application, a simulated camera on
+// this suite's loopback range 127.0.24.x, a live camera module with its recorder, the recorder
+// manager with its folders, and waits that run the event loop until a condition holds.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "OstrelSDK.h"
+#include "PaintResources.h"
+#include "StreamFacts.h"
+#include "camsim/CameraSim.h"
+#include "workstation/CConfigManager.h"
+#include "workstation/CInputIr.h"
+#include "workstation/CModuleInputIr.h"
+#include "workstation/CTabManager.h"
+#include "workstation/RecorderManager.h"
+
+namespace rectest {
+
+using namespace std::chrono_literals;
+
+class AppEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    static int argc = 1;
+    static char name[] = "test_recorder";
+    static char* argv[] = {name, nullptr};
+    app_ = new QGuiApplication(argc, argv);
+    initPaintResources();
+  }
+  void TearDown() override {
+    delete app_;
+    app_ = nullptr;
+  }
+
+ private:
+  QGuiApplication* app_ = nullptr;
+};
+
+inline std::string address(int host) { return "127.0.24." + std::to_string(host); }
+inline QString qaddr(int host) { return QString::fromStdString(address(host)); }
+
+template <class Pred>
+bool spinUntil(Pred pred, std::chrono::milliseconds limit = 30s) {
+  QDeadlineTimer deadline(limit.count());
+  while (!pred()) {
+    if (deadline.hasExpired()) return pred();
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  return true;
+}
+
+// Folders, the settings manager, a simulated camera on 127.0.24.<host> and its live module.
+// Members end in reverse: module, camera, simulator, managers.
+class RecorderRig {
+ public:
+  // `shmSave`: recordings go to tmpfs (/dev/shm), away from a disk other jobs keep busy.
+  explicit RecorderRig(int host, camsim::CameraIdentity id = {}, bool shmSave = false) : host_(host) {
+    EXPECT_TRUE(dir_.isValid());
+    QDir(dir_.path()).mkpath(QStringLiteral("save"));
+    if (shmSave && shm_.isValid()) saveDir_ = shm_.path();
+    config_.setAppDir(dir_.path());
+    config_.config()->setSaveDir(saveDir());
+    manager_ = std::make_unique<RecorderManager>(&config_, nullptr, nullptr);
+    camsim::CameraSimOptions o;
+    o.address = address(host);
+    o.identity = id;
+    sim_ = std::make_unique<camsim::CameraSim>(o);
+    EXPECT_EQ(sim_->start(), 0) << o.address;
+    EXPECT_EQ(Ostrel_InitSDK(), 0);
+  }
+  ~RecorderRig() {
+    module_.reset();
+    camera_.reset();
+    Ostrel_FreeSDK();
+    sim_->stop();
+  }
+
+  // The camera input and its module; false when either could not be made.
+  bool makeModule() {
+    CameraBasicInfoRecord rec{};
+    if (CInputIr::testLogin(qaddr(host_), &rec) != 0) return false;
+    camera_ = std::make_unique<CInputIr>(qaddr(host_), rec);
+    camera_->setConfigDir(dir_.path());
+    frame_ = tabs_.tab_create()->frame(0);
+    module_.reset(qobject_cast<CModuleInputIr*>(tabs_.module_create(1, camera_.get(), frame_)));
+    return module_ != nullptr;
+  }
+  // Opens the camera and waits until the recorder is ready.
+  bool open() {
+    const int r = module_->loadData();
+    EXPECT_EQ(r, 0);
+    EXPECT_TRUE(camera_->isOpen());
+    if (r != 0 || !camera_->isOpen()) return false;
+    // The configuration allocates and touches the ring and the pool: on a loaded machine that
+    // takes a while at full size.
+    const bool active = spinUntil([&] { return rec()->isActive(); }, 90s);
+    EXPECT_TRUE(active) << "the recorder did not become ready";
+    return active;
+  }
+
+  QString saveDir() const { return saveDir_.isEmpty() ? dir_.path() + QStringLiteral("/save") : saveDir_; }
+  Recorder* rec() { return module_->recorder(); }
+  CModuleInputIr* module() { return module_.get(); }
+  camsim::CameraSim& sim() { return *sim_; }
+  camsim::TempStreamServer& stream() { return *sim_->tempStream(); }
+  RecorderManager& manager() { return *manager_; }
+  CConfigManager& configManager() { return config_; }
+  CTabManager& tabs() { return tabs_; }
+  CFrame* frame() { return frame_; }
+  void dropModule() { module_.reset(); }
+
+  // Sends a trigger and waits until the recorder's state is `state`.
+  bool triggerAndWait(int code, int state) {
+    rec()->sendTrigger(code);
+    return spinUntil([&] { return rec()->state() == state; });
+  }
+  // Waits until the recorder was handed `n` more frames.
+  bool waitFrames(uint64_t n) {
+    const uint64_t target = rec()->framesPushed() + n;
+    return spinUntil([&] { return rec()->framesPushed() >= target; });
+  }
+
+ private:
+  int host_;
+  QTemporaryDir dir_;
+  QTemporaryDir shm_{QStringLiteral("/dev/shm/recorder-test-XXXXXX")};
+  QString saveDir_;
+  CConfigManager config_;
+  std::unique_ptr<RecorderManager> manager_;
+  std::unique_ptr<camsim::CameraSim> sim_;
+  CTabManager tabs_;
+  CFrame* frame_ = nullptr;
+  std::unique_ptr<CInputIr> camera_;
+  std::unique_ptr<CModuleInputIr> module_;
+};
+
+}  // namespace rectest
