@@ -26,8 +26,8 @@ TEST(CalorvueProgram, SigtermEndsTheLoopAndShutdownRuns) {
   ProgramCopy p(kCalorvue);
   ASSERT_TRUE(p.ok());
   ASSERT_TRUE(p.start());
-  // Logged by the application object's constructor, after the signal handlers are in place.
-  ASSERT_TRUE(p.waitForLog("stay null")) << p.log().toStdString();
+  // Logged once the application object is set up, after the signal handlers are in place.
+  ASSERT_TRUE(p.waitForLog("application object ready")) << p.log().toStdString();
   ASSERT_EQ(::kill(static_cast<pid_t>(p.process().processId()), SIGTERM), 0);
   int code = -1;
   ASSERT_TRUE(p.finish(&code));
@@ -43,7 +43,7 @@ TEST(CalorvueProgram, SigintEndsTheLoopToo) {
   ProgramCopy p(kCalorvue);
   ASSERT_TRUE(p.ok());
   ASSERT_TRUE(p.start());
-  ASSERT_TRUE(p.waitForLog("stay null"));
+  ASSERT_TRUE(p.waitForLog("application object ready"));
   ASSERT_EQ(::kill(static_cast<pid_t>(p.process().processId()), SIGINT), 0);
   int code = -1;
   ASSERT_TRUE(p.finish(&code));

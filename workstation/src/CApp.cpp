@@ -86,6 +86,7 @@ int CApp::init() {
   qmlRegisterType<TCSeriesMea>("Ostrel", 1, 0, "TCSeriesMea");
   rc = ImageExporter::init();
   rc = recorderManager_->init();
+  OSTREL_LOG("application object ready (%d)", rc);
   return rc;
 }
 

@@ -183,8 +183,9 @@ void CTabManager::endMove(int, QObject*) {
 CModule* CTabManager::module_create(int type, CInputBase* input, CFrame* frame) {
   if (type < 1 || type > 10) return nullptr;
   if (type <= 3 && (input == nullptr || input->inputType() != type)) return nullptr;
-  if ((type == CModule::TypeChartTime || type == CModule::TypeChartSpace) && input != nullptr) return nullptr;
-  if ((type == CModule::TypeTableInput || type == CModule::TypeTableMea) && input != nullptr) return nullptr;
+  // The charts, tables, pan-tilt and mesh modules are made without an input and bind to their
+  // objects afterwards; an input handed to them would be silently dropped.
+  if (type > 3 && input != nullptr) return nullptr;
   CModule* m = nullptr;
   switch (type) {
     case CModule::TypeInputIr:
