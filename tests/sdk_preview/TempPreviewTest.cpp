@@ -283,6 +283,48 @@ TEST_F(TempPreview, TwoThreadModelDeliversIntactFrames) {
   }
 }
 
+// A camera that asks for destripe gets every frame destriped with the estimate refreshed on the
+// first frame and then every sub_t-th: the same codes as the filter run on the camera's frames
+// in order with its cadence kept.
+TEST_F(TempPreview, DestripeRefreshesItsEstimateEverySubTthFrame) {
+  startCamera(9, 0, "P9100T-SIM");
+  DestripInfoRecord rec{};
+  rec.type = 1;
+  rec.s0_radius = 2;
+  rec.s0_regular = 1;
+  rec.s1_radius = 3;
+  rec.s1_regular = 1;
+  rec.sub_y = 1;
+  rec.sub_t = 4;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(&rec);
+  ASSERT_TRUE(sim_->state().setRecord(124, std::vector<uint8_t>(bytes, bytes + sizeof rec)));
+  c_.keepCodes = true;
+  PreviewInfo info{};
+  ASSERT_GE(start(info), 0);
+  ASSERT_TRUE(c_.waitFrames(13));
+  const auto seen = c_.frames();
+
+  rec.width = 384;
+  rec.height = 288;
+  DestripState* ref = IRDestrip_Create();
+  ASSERT_NE(ref, nullptr);
+  ASSERT_EQ(IRDestrip_SetConfig(ref, &rec), 0);
+  auto cfg = streamConfig();
+  std::vector<int16_t> expected;
+  bool changed = false;
+  for (size_t i = 0; i < seen.size(); ++i) {
+    // Every frame from the first reaches the callback: the hand-over blocks rather than drops.
+    ASSERT_EQ(seen[i].index, static_cast<uint16_t>(seen[0].index + i));
+    FrameContent::codes(cfg, seen[i].index, expected);
+    const std::vector<int16_t> raw = expected;
+    ASSERT_EQ(IRDestrip_Execute(ref, expected.data(), 384, 288, 1), 0);
+    changed = changed || expected != raw;
+    ASSERT_EQ(seen[i].codes, expected) << "frame " << i;
+  }
+  IRDestrip_Free(&ref);
+  EXPECT_TRUE(changed);  // the filter really touched the frames
+}
+
 TEST_F(TempPreview, ArgumentsAndIds) {
   startCamera(8);
   PreviewInfo info{};

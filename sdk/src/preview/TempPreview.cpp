@@ -176,11 +176,9 @@ void PreviewTempInput::filterStep(PreviewFrame* f) {
   if (f->head->kind != 2) return;
   const int w = f->head->width, h = f->head->height;
   if (destrip_ && w == camera_.destrip.width && h == camera_.destrip.height) {
-    // The stripe estimate is refreshed on the first frame and then every sub_t-th frame.
-    const unsigned subT = camera_.destrip.sub_t;
-    const int refresh = (subT < 2 || destripFrames_ % subT == 0) ? 1 : 0;
-    IRDestrip_Execute(destrip_, f->data, w, h, refresh);
-    ++destripFrames_;
+    // The stripe estimate is refreshed on the first frame and then every sub_t-th frame: the
+    // state counts the frames itself when asked to keep its cadence.
+    IRDestrip_Execute(destrip_, f->data, w, h, 1);
   }
   if (denoise_) IRDenoise_Execute(denoise_, f->data, w, h);
 }

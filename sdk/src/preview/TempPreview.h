@@ -83,7 +83,6 @@ class PreviewTempInput {
   StretchContext* stretch_ = nullptr;
   DestripState* destrip_ = nullptr;
   DenoiseState* denoise_ = nullptr;
-  uint32_t destripFrames_ = 0;
   FrameHandoff* handoff_ = nullptr;
   std::vector<int16_t> mask_;
   TempRecorder recorder_;
