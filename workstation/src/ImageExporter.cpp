@@ -153,7 +153,7 @@ int ExportWorker::run(const QString& path, ExportJob* job) {
     case 1: rc = savePicture(path, job); break;
     case 2: rc = job->split != 0 ? savePictures(path, job) : saveCut(path, job); break;
     case 3:
-      rc = job->settings.withRoi || job->settings.colorbar != 0 ? saveVideo(path, job) : saveVideoPlain(path, job);
+      rc = saveVideo(path, job, job->settings.withRoi || job->settings.colorbar != 0);
       break;
     default: OSTREL_LOG("export kind %d unknown", job->kind); break;
   }

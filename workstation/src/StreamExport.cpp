@@ -244,7 +244,7 @@ int ExportWorker::savePictures(const QString& path, ExportJob* job) {
   return firstError;
 }
 
-int ExportWorker::saveVideo(const QString& path, ExportJob* job) {
+int ExportWorker::saveVideo(const QString& path, ExportJob* job, bool overlay) {
   const TempFileConf& conf = *job->conf;
   const int w = conf.width, h = conf.height;
   if (w != job->width || h != job->height) return -8;
@@ -253,12 +253,16 @@ int ExportWorker::saveVideo(const QString& path, ExportJob* job) {
   if (encoder_ == nullptr) return -5;
   int rc = openSource(job);
   if (rc < 0) return rc;
-  rc = canvas_.begin(w, h, job->settings);
-  if (rc < 0) return rc;
+  // With overlays every frame is drawn on the export canvas, whose picture may be scaled and carry
+  // the colour bar; a plain video encodes the file's own pictures.
+  if (overlay) {
+    rc = canvas_.begin(w, h, job->settings);
+    if (rc < 0) return rc;
+  }
   H264EncConfig cfg;
   std::memset(&cfg, 0, sizeof cfg);
-  cfg.width = uint16_t(canvas_.picture().width());
-  cfg.height = uint16_t(canvas_.picture().height());
+  cfg.width = uint16_t(overlay ? canvas_.picture().width() : w);
+  cfg.height = uint16_t(overlay ? canvas_.picture().height() : h);
   fitRate(conf.fpsNum > 0 && conf.fpsDiv > 0 ? conf.fpsNum : kFallbackFps,
           (conf.fpsNum > 0 && conf.fpsDiv > 0 ? int64_t(conf.fpsDiv) : 1) * range.step, &cfg.fpsNum, &cfg.fpsDen);
   cfg.keyInterval = conf.fpsNum;
@@ -273,49 +277,17 @@ int ExportWorker::saveVideo(const QString& path, ExportJob* job) {
     TFFrame frame{};
     rc = TF_ReadFrame(tf_, int(index), &frame);
     if (rc < 0) break;
-    drawStreamFrame(job, frame, results);
+    const uint8_t* picture = reinterpret_cast<const uint8_t*>(frame.bgra);
+    if (overlay) {
+      drawStreamFrame(job, frame, results);
+      picture = canvas_.picture().constBits();
+    }
     uint8_t* packet = nullptr;
     int length = 0;
-    rc = H264Enc_Encode(encoder_, canvas_.picture().constBits(), &packet, &length);
+    rc = H264Enc_Encode(encoder_, picture, &packet, &length);
     if (rc == 0) rc = H264Enc_WritePacket(encoder_, packet, length);
   }
-  canvas_.finish(nullptr);
-  const int closed = H264Enc_CloseFile(encoder_);
-  if (rc < 0) return rc;
-  return closed < 0 ? closed : 0;
-}
-
-int ExportWorker::saveVideoPlain(const QString& path, ExportJob* job) {
-  const TempFileConf& conf = *job->conf;
-  const int w = conf.width, h = conf.height;
-  if (w != job->width || h != job->height) return -8;
-  const ExportRange range = exportRange(job->begin, job->end, job->interval, conf.frameCount);
-  if (range.count() <= 0) return -8;
-  if (encoder_ == nullptr) return -5;
-  int rc = openSource(job);
-  if (rc < 0) return rc;
-  H264EncConfig cfg;
-  std::memset(&cfg, 0, sizeof cfg);
-  cfg.width = uint16_t(w);
-  cfg.height = uint16_t(h);
-  fitRate(conf.fpsNum > 0 && conf.fpsDiv > 0 ? conf.fpsNum : kFallbackFps,
-          (conf.fpsNum > 0 && conf.fpsDiv > 0 ? int64_t(conf.fpsDiv) : 1) * range.step, &cfg.fpsNum, &cfg.fpsDen);
-  cfg.keyInterval = conf.fpsNum;
-  cfg.bitRate = kVideoBitRate;
-  rc = H264Enc_SetConfig(encoder_, &cfg);
-  if (rc < 0) return rc;
-  const QByteArray target = path.toUtf8();
-  rc = H264Enc_OpenFile(encoder_, target.constData());
-  if (rc < 0) return rc;
-  for (int64_t index = range.first; index < range.stop && rc >= 0; index += range.step) {
-    TFFrame frame{};
-    rc = TF_ReadFrame(tf_, int(index), &frame);
-    if (rc < 0) break;
-    uint8_t* packet = nullptr;
-    int length = 0;
-    rc = H264Enc_Encode(encoder_, reinterpret_cast<const uint8_t*>(frame.bgra), &packet, &length);
-    if (rc == 0) rc = H264Enc_WritePacket(encoder_, packet, length);
-  }
+  if (overlay) canvas_.finish(nullptr);
   const int closed = H264Enc_CloseFile(encoder_);
   if (rc < 0) return rc;
   return closed < 0 ? closed : 0;

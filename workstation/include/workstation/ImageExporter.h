@@ -109,8 +109,7 @@ class ExportWorker : public QObject {
   int savePicture(const QString& path, ExportJob* job);
   int saveCut(const QString& path, ExportJob* job);
   int savePictures(const QString& path, ExportJob* job);
-  int saveVideo(const QString& path, ExportJob* job);
-  int saveVideoPlain(const QString& path, ExportJob* job);
+  int saveVideo(const QString& path, ExportJob* job, bool overlay);
   // Draws one stream frame with items and bar as the job asks.
   void drawStreamFrame(ExportJob* job, const TFFrame& frame, MeaResult* results);
   // Opens the job's source and applies its view settings.
