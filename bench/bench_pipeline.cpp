@@ -69,8 +69,8 @@ double threadCpuMs() {
   return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
-// Arguments: width, height, kernel level (1 SSE2 as before the vector rework, 2 AVX2: the same
-// results, so the two runs compare the cost of the same work).
+// Arguments: width, height, kernel level (1 SSE2 as before the vector rework, 2 AVX2, 3 AVX-512:
+// the same results, so the runs compare the cost of the same work).
 void BM_Pipeline(benchmark::State& st) {
   const int w = int(st.range(0)), h = int(st.range(1));
   const auto level = static_cast<ostrel::alg::SimdLevel>(st.range(2));
@@ -79,7 +79,8 @@ void BM_Pipeline(benchmark::State& st) {
     st.SkipWithError("the processor lacks this kernel level");
     return;
   }
-  const std::string key = std::to_string(w) + "x" + std::to_string(h) + (st.range(2) == 2 ? " AVX2" : " SSE2");
+  static const char* const kLevelNames[] = {"scalar", "SSE2", "AVX2", "AVX-512"};
+  const std::string key = std::to_string(w) + "x" + std::to_string(h) + " " + kLevelNames[st.range(2)];
   DataFrameHead head{};
   const auto packed = recordSequence(w, h, head);
   for (const auto& p : packed)
@@ -173,6 +174,8 @@ void BM_Pipeline(benchmark::State& st) {
 }  // namespace
 
 BENCHMARK(BM_Pipeline)
+    ->Args({640, 512, 3})
+    ->Args({1280, 1024, 3})
     ->Args({640, 512, 2})
     ->Args({1280, 1024, 2})
     ->Args({640, 512, 1})
@@ -183,7 +186,8 @@ BENCHMARK(BM_Pipeline)
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
-  const std::pair<const char*, double> runs[] = {{"640x512 AVX2", 5.0}, {"1280x1024 AVX2", 20.0},
+  const std::pair<const char*, double> runs[] = {{"640x512 AVX-512", 5.0}, {"1280x1024 AVX-512", 20.0},
+                                                 {"640x512 AVX2", 5.0}, {"1280x1024 AVX2", 20.0},
                                                  {"640x512 SSE2", 5.0}, {"1280x1024 SSE2", 20.0}};
   for (const auto& [size, budget] : runs) {
     auto it = g_stepMs.find(size);

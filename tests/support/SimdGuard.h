@@ -10,6 +10,8 @@ struct SimdGuard {
   ~SimdGuard() { alg::setSimdLevel(alg::simdBestLevel()); }
 };
 
-inline const alg::SimdLevel kLevels[] = {alg::SimdLevel::Scalar, alg::SimdLevel::Sse2, alg::SimdLevel::Avx2};
+// Levels the processor lacks run as the best one it has.
+inline const alg::SimdLevel kLevels[] = {alg::SimdLevel::Scalar, alg::SimdLevel::Sse2, alg::SimdLevel::Avx2,
+                                         alg::SimdLevel::Avx512};
 
 }  // namespace ostrel::test

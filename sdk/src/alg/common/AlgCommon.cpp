@@ -11,6 +11,9 @@ namespace {
 SimdLevel detectBest() {
 #if defined(__x86_64__) || defined(__i386__)
   __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+      __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl"))
+    return SimdLevel::Avx512;
   if (__builtin_cpu_supports("avx2")) return SimdLevel::Avx2;
   if (__builtin_cpu_supports("sse2")) return SimdLevel::Sse2;
 #endif

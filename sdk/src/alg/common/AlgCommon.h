@@ -8,8 +8,9 @@ namespace ostrel::alg {
 
 // ---- Kernel level ------------------------------------------------------------------------
 // Every vector kernel has a scalar reference and gives bit-identical results. Kernels that have
-// an SSE2 form only use it from level Sse2 up.
-enum class SimdLevel { Scalar = 0, Sse2 = 1, Avx2 = 2 };
+// an SSE2 form only use it from level Sse2 up. Avx512 (F, BW, DQ, VL) adds eight-lane forms of
+// the guided filters' kernels; everything else runs its AVX2 form there.
+enum class SimdLevel { Scalar = 0, Sse2 = 1, Avx2 = 2, Avx512 = 3 };
 
 // The level kernels use now: the best the processor supports unless lowered.
 SimdLevel simdLevel();

@@ -130,6 +130,7 @@ extern "C" OSTREL_API int Alg_MedianExecute(AlgMedianContext* ctx, int width, in
   buildPadded(values, width, height, pad);
   void (*row)(const int16_t*, const int16_t*, const int16_t*, int16_t*, int, int16_t*) = medianRowScalar;
   switch (simdLevel()) {
+    case SimdLevel::Avx512:
     case SimdLevel::Avx2:
       row = medianRowAvx2;
       break;

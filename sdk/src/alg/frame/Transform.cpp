@@ -58,6 +58,7 @@ __attribute__((target("avx2"))) void flipRowAvx2(int16_t* row, int width) {
 void flipRows(int16_t* values, int width, int rows) {
   void (*fn)(int16_t*, int) = flipRowScalar;
   switch (simdLevel()) {
+    case SimdLevel::Avx512:
     case SimdLevel::Avx2:
       fn = flipRowAvx2;
       break;
@@ -321,7 +322,7 @@ __attribute__((target("avx2"))) void scale2RowsAvx2(const int16_t* s0, const int
 
 void scale2(const int16_t* s, int w, int h, int16_t* d) {
   const int W = 2 * w, H = 2 * h;
-  auto rows = simdLevel() == SimdLevel::Avx2 ? scale2RowsAvx2 : scale2RowsScalar;
+  auto rows = simdLevel() >= SimdLevel::Avx2 ? scale2RowsAvx2 : scale2RowsScalar;
   for (int y = 0; y + 1 < h; ++y)
     rows(s + static_cast<size_t>(y) * w, s + static_cast<size_t>(y + 1) * w, w,
          d + static_cast<size_t>(2 * y + 1) * W, d + static_cast<size_t>(2 * y + 2) * W);

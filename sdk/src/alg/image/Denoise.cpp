@@ -147,7 +147,7 @@ extern "C" OSTREL_API int IRDenoise_Execute(DenoiseState* s, int16_t* codes, int
     const bool done = guidedFused(codes, plan, s->planes, 1, &coef, [&](int y, GuidedPlanes& g) {
       if (y > 0) std::memcpy(codes + static_cast<size_t>(y - 1) * width, pending, sizeof(int16_t) * width);
       std::memcpy(pending, codes + static_cast<size_t>(y) * width, sizeof(int16_t) * width);
-      denoiseRowAvx2(pending, g.accA[0], g.accB[0], width, n, n * n);
+      denoiseRowVec(pending, g.accA[0], g.accB[0], width, n, n * n);
     });
     if (done) {
       std::memcpy(codes + static_cast<size_t>(height - 1) * width, pending, sizeof(int16_t) * width);
@@ -163,7 +163,7 @@ extern "C" OSTREL_API int IRDenoise_Execute(DenoiseState* s, int16_t* codes, int
     const int64_t* sb = g.accB[0];
     if (k == 1) {
       int16_t* row = codes + static_cast<size_t>(y) * width;
-      if (simdLevel() >= SimdLevel::Avx2) return denoiseRowAvx2(row, sa, sb, width, n, n * n);
+      if (simdLevel() >= SimdLevel::Avx2) return denoiseRowVec(row, sa, sb, width, n, n * n);
       for (int x = 0; x < width; ++x) {
         const int64_t v = row[x];
         row[x] = sat16(div(((n * v * sa[x]) >> 10) + sb[x]));

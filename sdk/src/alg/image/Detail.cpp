@@ -127,7 +127,7 @@ static void detailFilter(DetailEngine& e, const In* work, int32_t c0, int lowest
       k.c0 = c0;
       k.lowest = lowest;
       k.highest = highest;
-      detailRowAvx2(v, sa1, sb1, g.accA[1], g.accB[1], det, denoise ? e.denoised + off : nullptr, w, k);
+      detailRowVec(v, sa1, sb1, g.accA[1], g.accB[1], det, denoise ? e.denoised + off : nullptr, w, k);
       return;
     }
     if (denoise) {

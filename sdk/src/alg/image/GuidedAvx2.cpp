@@ -8,6 +8,8 @@
 
 namespace ostrel::alg {
 
+using namespace rowtools;
+
 namespace {
 
 // Exact conversion of int64 lanes within +-2^51 to double: the value lands in the mantissa of
@@ -28,39 +30,16 @@ OSTREL_AVX2 inline __m128i sat16x4(__m256d x) {
   return _mm_packs_epi32(i, i);
 }
 
-inline int64_t floorDivScalar(int64_t x, int64_t d) {
-  const int64_t q = x / d;
-  return q - static_cast<int64_t>((x % d != 0) && (x < 0));
-}
-
-// The row's column sums with the mirrored entries at both ends laid out contiguously, and eight
-// zero entries after them so whole registers may be read past the end.
-template <class T>
-inline void extend(T* ext, const T* c, const BoxPlan& p) {
-  const int n = p.w + 2 * p.r;
-  for (int i = 0; i < p.r; ++i) ext[i] = c[p.mx[i]];
-  std::memcpy(ext + p.r, c, sizeof(T) * p.w);
-  for (int i = p.r + p.w; i < n; ++i) ext[i] = c[p.mx[i]];
-  for (int i = n; i < n + 8; ++i) ext[i] = 0;
-}
-
-// a and b of one pixel from its window sums, as the reference computes them.
-inline void coefScalar(int64_t s1, int64_t s2, int64_t n, const GuidedCoef& c, int32_t* a, int32_t* b) {
-  const int64_t q = (n * s2 - s1 * s1) >> 10;
-  const int32_t av = coefLookup(c.table, c.size, c.c, q);
-  *a = av;
-  *b = static_cast<int32_t>(s1 - ((s1 * av) >> 10));
-}
-
 }  // namespace
 
 namespace {
 
-// The row kernels take the window width T as a constant for the common radii (0: at run time),
-// and sum the taps in two chains so the adds overlap.
-template <int T>
-OSTREL_AVX2 void rowCoefT(const int32_t* c1, const int64_t* c2, const BoxPlan& p, int filters,
-                          const GuidedCoef* coef, int32_t* const* a, int32_t* const* b, int32_t* ext1, int64_t* ext2) {
+// The row kernels take the window width T as a constant for the common radii (0: at run time,
+// the taps then run in a loop) and sum the taps in two chains so the adds overlap; F is the
+// number of coefficient sets (1 or 2).
+template <int T, int F>
+OSTREL_AVX2 void rowCoefT(const int32_t* c1, const int64_t* c2, const BoxPlan& p, const GuidedCoef* coef,
+                          int32_t* const* a, int32_t* const* b, int32_t* ext1, int64_t* ext2) {
   const int w = p.w, taps = T > 0 ? T : 2 * p.r + 1;
   const int64_t n = static_cast<int64_t>(taps) * taps;
   extend(ext1, c1, p);
@@ -69,10 +48,15 @@ OSTREL_AVX2 void rowCoefT(const int32_t* c1, const int64_t* c2, const BoxPlan& p
   const __m256d inv1024 = _mm256_set1_pd(1.0 / 1024.0);
   const __m256d zero = _mm256_setzero_pd();
   const __m256d limit = _mm256_set1_pd(kCoefFormulaLimit);
+  __m256d cc[F];
+  int32_t* ap[F];
+  int32_t* bp[F];
+  for (int f = 0; f < F; ++f) cc[f] = _mm256_set1_pd(double(coef[f].c)), ap[f] = a[f], bp[f] = b[f];
   int x = 0;
   for (; x + 4 <= w; x += 4) {
     __m128i s1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(ext1 + x)), t1 = _mm_setzero_si128();
     __m256i s2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext2 + x)), t2 = _mm256_setzero_si256();
+#pragma GCC unroll 40
     for (int j = 1; j + 1 < taps; j += 2) {
       s1 = _mm_add_epi32(s1, _mm_loadu_si128(reinterpret_cast<const __m128i*>(ext1 + x + j)));
       t1 = _mm_add_epi32(t1, _mm_loadu_si128(reinterpret_cast<const __m128i*>(ext1 + x + j + 1)));
@@ -84,30 +68,29 @@ OSTREL_AVX2 void rowCoefT(const int32_t* c1, const int64_t* c2, const BoxPlan& p
     const __m256d s1d = _mm256_cvtepi32_pd(s1);
     const __m256d qd = floorPd(_mm256_mul_pd(
         _mm256_sub_pd(_mm256_mul_pd(nD, i64ToPd(s2)), _mm256_mul_pd(s1d, s1d)), inv1024));
-    for (int f = 0; f < filters; ++f) {
-      const GuidedCoef& c = coef[f];
-      // The coefficient by its formula, which the table holds (and which continues past it): exact
-      // for indices below 2^33. Index 0 is 0 whatever c.
-      const __m256d inside = _mm256_and_pd(_mm256_cmp_pd(qd, zero, _CMP_GE_OQ), _mm256_cmp_pd(qd, limit, _CMP_LT_OQ));
-      if (_mm256_movemask_pd(inside) != 0xF) {
-        alignas(16) int32_t s1v[4];
-        alignas(32) int64_t s2v[4];
-        _mm_store_si128(reinterpret_cast<__m128i*>(s1v), s1);
-        _mm256_store_si256(reinterpret_cast<__m256i*>(s2v), s2);
-        for (int l = 0; l < 4; ++l) coefScalar(s1v[l], s2v[l], n, c, a[f] + x + l, b[f] + x + l);
-        continue;
-      }
-      const __m256d ad = coefPd(qd, _mm256_set1_pd(double(c.c)));
-      const __m128i av = _mm256_cvttpd_epi32(ad);
+    // The coefficient by its formula, which the table holds (and which continues past it): exact
+    // for indices below 2^33. Index 0 is 0 whatever c.
+    const __m256d inside = _mm256_and_pd(_mm256_cmp_pd(qd, zero, _CMP_GE_OQ), _mm256_cmp_pd(qd, limit, _CMP_LT_OQ));
+    if (_mm256_movemask_pd(inside) != 0xF) [[unlikely]] {
+      alignas(16) int32_t s1v[4];
+      alignas(32) int64_t s2v[4];
+      _mm_store_si128(reinterpret_cast<__m128i*>(s1v), s1);
+      _mm256_store_si256(reinterpret_cast<__m256i*>(s2v), s2);
+      for (int f = 0; f < F; ++f)
+        for (int l = 0; l < 4; ++l) coefScalar(s1v[l], s2v[l], n, coef[f], ap[f] + x + l, bp[f] + x + l);
+      continue;
+    }
+    for (int f = 0; f < F; ++f) {
+      const __m256d ad = coefPd(qd, cc[f]);
       const __m256d bd = _mm256_sub_pd(s1d, floorPd(_mm256_mul_pd(_mm256_mul_pd(s1d, ad), inv1024)));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(a[f] + x), av);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(b[f] + x), _mm256_cvttpd_epi32(bd));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(ap[f] + x), _mm256_cvttpd_epi32(ad));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(bp[f] + x), _mm256_cvttpd_epi32(bd));
     }
   }
   for (; x < w; ++x) {
     int64_t s1 = 0, s2 = 0;
     for (int j = 0; j < taps; ++j) s1 += ext1[x + j], s2 += ext2[x + j];
-    for (int f = 0; f < filters; ++f) coefScalar(s1, s2, n, coef[f], a[f] + x, b[f] + x);
+    for (int f = 0; f < F; ++f) coefScalar(s1, s2, n, coef[f], ap[f] + x, bp[f] + x);
   }
 }
 
@@ -120,6 +103,7 @@ OSTREL_AVX2 void rowSumsT(const int32_t* ca, const int64_t* cb, const BoxPlan& p
   int x = 0;
   for (; x + 8 <= w; x += 8) {
     __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext1 + x)), t = _mm256_setzero_si256();
+#pragma GCC unroll 40
     for (int j = 1; j + 1 < taps; j += 2) {
       s = _mm256_add_epi32(s, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext1 + x + j)));
       t = _mm256_add_epi32(t, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext1 + x + j + 1)));
@@ -134,6 +118,7 @@ OSTREL_AVX2 void rowSumsT(const int32_t* ca, const int64_t* cb, const BoxPlan& p
   x = 0;
   for (; x + 4 <= w; x += 4) {
     __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext2 + x)), t = _mm256_setzero_si256();
+#pragma GCC unroll 40
     for (int j = 1; j + 1 < taps; j += 2) {
       s = _mm256_add_epi64(s, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext2 + x + j)));
       t = _mm256_add_epi64(t, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext2 + x + j + 1)));
@@ -147,16 +132,23 @@ OSTREL_AVX2 void rowSumsT(const int32_t* ca, const int64_t* cb, const BoxPlan& p
   }
 }
 
+template <int T>
+void rowCoefF(const int32_t* c1, const int64_t* c2, const BoxPlan& p, int filters, const GuidedCoef* coef,
+              int32_t* const* a, int32_t* const* b, int32_t* ext1, int64_t* ext2) {
+  if (filters > 1) return rowCoefT<T, 2>(c1, c2, p, coef, a, b, ext1, ext2);
+  rowCoefT<T, 1>(c1, c2, p, coef, a, b, ext1, ext2);
+}
+
 }  // namespace
 
 void guidedRowCoefAvx2(const int32_t* c1, const int64_t* c2, const BoxPlan& p, int filters, const GuidedCoef* coef,
                        int32_t* const* a, int32_t* const* b, int32_t* ext1, int64_t* ext2) {
   switch (p.r) {
-    case 1: return rowCoefT<3>(c1, c2, p, filters, coef, a, b, ext1, ext2);
-    case 2: return rowCoefT<5>(c1, c2, p, filters, coef, a, b, ext1, ext2);
-    case 3: return rowCoefT<7>(c1, c2, p, filters, coef, a, b, ext1, ext2);
-    case 4: return rowCoefT<9>(c1, c2, p, filters, coef, a, b, ext1, ext2);
-    default: return rowCoefT<0>(c1, c2, p, filters, coef, a, b, ext1, ext2);
+    case 1: return rowCoefF<3>(c1, c2, p, filters, coef, a, b, ext1, ext2);
+    case 2: return rowCoefF<5>(c1, c2, p, filters, coef, a, b, ext1, ext2);
+    case 3: return rowCoefF<7>(c1, c2, p, filters, coef, a, b, ext1, ext2);
+    case 4: return rowCoefF<9>(c1, c2, p, filters, coef, a, b, ext1, ext2);
+    default: return rowCoefF<0>(c1, c2, p, filters, coef, a, b, ext1, ext2);
   }
 }
 
@@ -360,6 +352,18 @@ void detailRowAvx2(const int16_t* v, const int32_t* sa1, const int64_t* sb1, con
 void detailRowAvx2(const int32_t* v, const int32_t* sa1, const int64_t* sb1, const int32_t* sa2, const int64_t* sb2,
                    int16_t* det, int16_t* denoised, int w, const DetailRowArgs& k) {
   detailRowT(v, sa1, sb1, sa2, sb2, det, denoised, w, k);
+}
+
+void guidedRowCoefVec(const int32_t* c1, const int64_t* c2, const BoxPlan& p, int filters, const GuidedCoef* coef,
+                      int32_t* const* a, int32_t* const* b, int32_t* ext1, int64_t* ext2) {
+  if (wide512()) return guidedRowCoefAvx512(c1, c2, p, filters, coef, a, b, ext1, ext2);
+  guidedRowCoefAvx2(c1, c2, p, filters, coef, a, b, ext1, ext2);
+}
+
+void guidedRowSumsVec(const int32_t* ca, const int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb,
+                      int32_t* ext1, int64_t* ext2) {
+  if (wide512()) return guidedRowSumsAvx512(ca, cb, p, sa, sb, ext1, ext2);
+  guidedRowSumsAvx2(ca, cb, p, sa, sb, ext1, ext2);
 }
 
 }  // namespace ostrel::alg

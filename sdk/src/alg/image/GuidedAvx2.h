@@ -12,6 +12,7 @@
 #include <immintrin.h>
 
 #include <cstdint>
+#include <cstring>
 
 #include "GuidedCore.h"
 
@@ -48,6 +49,34 @@ __attribute__((target("avx2"))) inline __m256d truncDivPd(__m256d x, __m256d d, 
   return _mm256_add_pd(q, _mm256_and_pd(_mm256_and_pd(inexact, negative), _mm256_set1_pd(1.0)));
 }
 
+// ---- What the vector row kernels share (plain C++) ----------------------------------------
+namespace rowtools {
+inline int64_t floorDivScalar(int64_t x, int64_t d) {
+  const int64_t q = x / d;
+  return q - static_cast<int64_t>((x % d != 0) && (x < 0));
+}
+
+// The row's column sums with the mirrored entries at both ends laid out contiguously, and eight
+// zero entries after them so whole registers may be read past the end.
+template <class T>
+inline void extend(T* ext, const T* c, const BoxPlan& p) {
+  const int n = p.w + 2 * p.r;
+  for (int i = 0; i < p.r; ++i) ext[i] = c[p.mx[i]];
+  std::memcpy(ext + p.r, c, sizeof(T) * p.w);
+  for (int i = p.r + p.w; i < n; ++i) ext[i] = c[p.mx[i]];
+  for (int i = n; i < n + 8; ++i) ext[i] = 0;
+}
+
+// a and b of one pixel from its window sums, as the reference computes them.
+inline void coefScalar(int64_t s1, int64_t s2, int64_t n, const GuidedCoef& c, int32_t* a, int32_t* b) {
+  const int64_t q = (n * s2 - s1 * s1) >> 10;
+  const int32_t av = coefLookup(c.table, c.size, c.c, q);
+  *a = av;
+  *b = static_cast<int32_t>(s1 - ((s1 * av) >> 10));
+}
+
+}  // namespace rowtools
+
 // The row steps of both passes are declared in GuidedCore.h, which the templates there call.
 // Column sums: c1 += in - out, c2 += in^2 - out^2 over n values (int16 and int32 guides).
 void colAddSubSq16Avx2(int32_t* c1, int64_t* c2, const int16_t* in, const int16_t* out, int n);
@@ -71,5 +100,38 @@ void detailRowAvx2(const int16_t* v, const int32_t* sa1, const int64_t* sb1, con
                    int16_t* det, int16_t* denoised, int w, const DetailRowArgs& k);
 void detailRowAvx2(const int32_t* v, const int32_t* sa1, const int64_t* sb1, const int32_t* sa2, const int64_t* sb2,
                    int16_t* det, int16_t* denoised, int w, const DetailRowArgs& k);
+
+// AVX-512 forms (GuidedAvx512.cpp), from SimdLevel::Avx512 up, with the same results.
+void colAddSubSq16Avx512(int32_t* c1, int64_t* c2, const int16_t* in, const int16_t* out, int n);
+void colAddSubABAvx512(int32_t* ca, int64_t* cb, const int32_t* ai, const int32_t* ao, const int32_t* bi,
+                       const int32_t* bo, int n);
+void guidedRowCoefAvx512(const int32_t* c1, const int64_t* c2, const BoxPlan& p, int filters, const GuidedCoef* coef,
+                         int32_t* const* a, int32_t* const* b, int32_t* ext1, int64_t* ext2);
+void guidedRowSumsAvx512(const int32_t* ca, const int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb,
+                         int32_t* ext1, int64_t* ext2);
+void denoiseRowAvx512(int16_t* row, const int32_t* sa, const int64_t* sb, int w, int64_t n, int64_t nn);
+void detailRowAvx512(const int16_t* v, const int32_t* sa1, const int64_t* sb1, const int32_t* sa2,
+                     const int64_t* sb2, int16_t* det, int16_t* denoised, int w, const DetailRowArgs& k);
+void detailRowAvx512(const int32_t* v, const int32_t* sa1, const int64_t* sb1, const int32_t* sa2,
+                     const int64_t* sb2, int16_t* det, int16_t* denoised, int w, const DetailRowArgs& k);
+
+// The row steps at the widest level in force (AVX2 or AVX-512); callers have checked for AVX2.
+inline bool wide512() { return simdLevel() >= SimdLevel::Avx512; }
+inline void colAddSubSq16Vec(int32_t* c1, int64_t* c2, const int16_t* in, const int16_t* out, int n) {
+  wide512() ? colAddSubSq16Avx512(c1, c2, in, out, n) : colAddSubSq16Avx2(c1, c2, in, out, n);
+}
+inline void colAddSubABVec(int32_t* ca, int64_t* cb, const int32_t* ai, const int32_t* ao, const int32_t* bi,
+                           const int32_t* bo, int n) {
+  wide512() ? colAddSubABAvx512(ca, cb, ai, ao, bi, bo, n) : colAddSubABAvx2(ca, cb, ai, ao, bi, bo, n);
+}
+inline void denoiseRowVec(int16_t* row, const int32_t* sa, const int64_t* sb, int w, int64_t n, int64_t nn) {
+  wide512() ? denoiseRowAvx512(row, sa, sb, w, n, nn) : denoiseRowAvx2(row, sa, sb, w, n, nn);
+}
+template <class In>
+inline void detailRowVec(const In* v, const int32_t* sa1, const int64_t* sb1, const int32_t* sa2,
+                         const int64_t* sb2, int16_t* det, int16_t* denoised, int w, const DetailRowArgs& k) {
+  wide512() ? detailRowAvx512(v, sa1, sb1, sa2, sb2, det, denoised, w, k)
+            : detailRowAvx2(v, sa1, sb1, sa2, sb2, det, denoised, w, k);
+}
 
 }  // namespace ostrel::alg

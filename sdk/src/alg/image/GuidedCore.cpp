@@ -107,7 +107,7 @@ static inline void addWide(int64_t* acc, __m128i d) {
 
 // Squares of int16 values fit 32 bits (at most 2^30), so their differences do too.
 static void colAddSubSq16(int32_t* c1, int64_t* c2, const int16_t* in, const int16_t* out, int n) {
-  if (simdLevel() >= SimdLevel::Avx2) return colAddSubSq16Avx2(c1, c2, in, out, n);
+  if (simdLevel() >= SimdLevel::Avx2) return colAddSubSq16Vec(c1, c2, in, out, n);
   int x = 0;
   if ((simdLevel() >= SimdLevel::Sse2)) {
     for (; x + 8 <= n; x += 8) {
@@ -191,7 +191,7 @@ void colStartAB(int32_t* ca, int64_t* cb, const int32_t* a, const int32_t* b, co
 // |b| stays below 33 x 33 x 32768, so the difference of two b values fits 32 bits.
 void colNextAB(int32_t* ca, int64_t* cb, const int32_t* a, const int32_t* b, int y, const BoxPlan& p) {
   const size_t in = p.my[y + 2 * p.r], out = p.my[y - 1];
-  if (simdLevel() >= SimdLevel::Avx2) return colAddSubABAvx2(ca, cb, a + in, a + out, b + in, b + out, p.w);
+  if (simdLevel() >= SimdLevel::Avx2) return colAddSubABVec(ca, cb, a + in, a + out, b + in, b + out, p.w);
   addSub32(ca, a + in, a + out, p.w);
   const int32_t* bi = b + in;
   const int32_t* bo = b + out;

@@ -197,6 +197,12 @@ void guidedRowCoefAvx2(const int32_t* c1, const int64_t* c2, const BoxPlan& p, i
 void guidedRowSumsAvx2(const int32_t* ca, const int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb,
                        int32_t* ext1, int64_t* ext2);
 
+// The same row steps at the widest level in force (AVX2 or AVX-512); from SimdLevel::Avx2 up.
+void guidedRowCoefVec(const int32_t* c1, const int64_t* c2, const BoxPlan& p, int filters, const GuidedCoef* coef,
+                      int32_t* const* a, int32_t* const* b, int32_t* ext1, int64_t* ext2);
+void guidedRowSumsVec(const int32_t* ca, const int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb,
+                      int32_t* ext1, int64_t* ext2);
+
 // Calls f(x, sum1, sum2) with the horizontal window sums of two column-sum rows.
 template <class T1, class T2, class F>
 inline void rowWindow(const T1* c1, const T2* c2, const BoxPlan& p, F&& f) {
@@ -248,7 +254,7 @@ void guidedCoefficients(const In* guide, const BoxPlan& p, GuidedPlanes& g, int 
     if (simdLevel() >= SimdLevel::Avx2) {
       int32_t* const a[2] = {g.a[0] + off, filters > 1 ? g.a[1] + off : nullptr};
       int32_t* const b[2] = {g.b[0] + off, filters > 1 ? g.b[1] + off : nullptr};
-      guidedRowCoefAvx2(g.col1, g.col2, p, filters, coef, a, b, g.ext1, g.ext2);
+      guidedRowCoefVec(g.col1, g.col2, p, filters, coef, a, b, g.ext1, g.ext2);
       continue;
     }
     int32_t* a0 = g.a[0] + off;
@@ -283,7 +289,7 @@ void guidedWindowSums(const BoxPlan& p, GuidedPlanes& g, int filters, Out&& out)
       int32_t* sa = g.accA[f];
       int64_t* sb = g.accB[f];
       if (simdLevel() >= SimdLevel::Avx2) {
-        guidedRowSumsAvx2(g.colA[f], g.colB[f], p, sa, sb, g.ext1, g.ext2);
+        guidedRowSumsVec(g.colA[f], g.colB[f], p, sa, sb, g.ext1, g.ext2);
         continue;
       }
       rowWindow(g.colA[f], g.colB[f], p, [&](int x, int32_t a, int64_t b) {

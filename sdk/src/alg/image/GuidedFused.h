@@ -36,7 +36,7 @@ bool guidedFused(const In* guide, const BoxPlan& p, GuidedPlanes& g, int filters
     }
     int32_t* const a[2] = {g.a[0] + slot(y), filters > 1 ? g.a[1] + slot(y) : nullptr};
     int32_t* const b[2] = {g.b[0] + slot(y), filters > 1 ? g.b[1] + slot(y) : nullptr};
-    guidedRowCoefAvx2(g.col1, g.col2, p, filters, coef, a, b, g.ext1, g.ext2);
+    guidedRowCoefVec(g.col1, g.col2, p, filters, coef, a, b, g.ext1, g.ext2);
   };
   for (int y = 0; y <= r; ++y) firstPass(y);
   for (int y = 0; y < h; ++y) {
@@ -49,13 +49,13 @@ bool guidedFused(const In* guide, const BoxPlan& p, GuidedPlanes& g, int filters
         std::memset(cb, 0, sizeof(int64_t) * w);
         for (int i = -r; i <= r; ++i) {
           const size_t s = slot(mirrorIndex(i, h));
-          colAddSubABAvx2(ca, cb, g.a[f] + s, nullptr, g.b[f] + s, nullptr, w);
+          colAddSubABVec(ca, cb, g.a[f] + s, nullptr, g.b[f] + s, nullptr, w);
         }
       } else {
         const size_t in = slot(mirrorIndex(y + r, h)), outRow = slot(mirrorIndex(y - r - 1, h));
-        colAddSubABAvx2(ca, cb, g.a[f] + in, g.a[f] + outRow, g.b[f] + in, g.b[f] + outRow, w);
+        colAddSubABVec(ca, cb, g.a[f] + in, g.a[f] + outRow, g.b[f] + in, g.b[f] + outRow, w);
       }
-      guidedRowSumsAvx2(ca, cb, p, g.accA[f], g.accB[f], g.ext1, g.ext2);
+      guidedRowSumsVec(ca, cb, p, g.accA[f], g.accB[f], g.ext1, g.ext2);
     }
     out(y, g);
   }

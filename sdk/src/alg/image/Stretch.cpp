@@ -109,6 +109,27 @@ void clipCounts(int32_t* dst, const int32_t* src, int n, int32_t plateau, int32_
   }
 }
 
+void codeRange(const int16_t* codes, int64_t n, int* lo, int* hi) {
+  if (simdLevel() >= SimdLevel::Avx2) return codeRangeAvx2(codes, n, lo, hi);
+  int64_t i = 0;
+  int l = 32767, h = -32768;
+  if (simdLevel() >= SimdLevel::Sse2 && n >= 8) {
+    __m128i mn = _mm_set1_epi16(32767), mx = _mm_set1_epi16(-32768);
+    for (; i + 8 <= n; i += 8) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(codes + i));
+      mn = _mm_min_epi16(mn, v);
+      mx = _mm_max_epi16(mx, v);
+    }
+    alignas(16) int16_t a[8], b[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(a), mn);
+    _mm_store_si128(reinterpret_cast<__m128i*>(b), mx);
+    for (int k = 0; k < 8; ++k) l = std::min<int>(l, a[k]), h = std::max<int>(h, b[k]);
+  }
+  for (; i < n; ++i) l = std::min<int>(l, codes[i]), h = std::max<int>(h, codes[i]);
+  *lo = l;
+  *hi = h;
+}
+
 }  // namespace ostrel::alg
 
 namespace {
@@ -254,12 +275,16 @@ void buildHistogram(StretchContext* c, const int16_t* codes) {
   c->rawCumulative = false;
   int32_t* hist = c->hist + kBias;
   int lo = 32767, hi = -32768;
-  for (int64_t i = 0; i < c->pixels; ++i) {
-    const int v = codes[i];
-    ++hist[v];
-    lo = std::min(lo, v);
-    hi = std::max(hi, v);
+  codeRange(codes, c->pixels, &lo, &hi);
+  // The range comes first so the counting loop carries no other dependency than the counts.
+  int64_t i = 0;
+  for (; i + 4 <= c->pixels; i += 4) {
+    ++hist[codes[i]];
+    ++hist[codes[i + 1]];
+    ++hist[codes[i + 2]];
+    ++hist[codes[i + 3]];
   }
+  for (; i < c->pixels; ++i) ++hist[codes[i]];
   c->minCode = lo;
   c->maxCode = hi;
   c->dirtyLo = lo;
@@ -752,7 +777,7 @@ extern "C" OSTREL_API int strTemp2Bgra(StretchContext* c, const int16_t* codes, 
       break;
     default:
       if (simdLevel() >= SimdLevel::Avx2) {
-        // The level table is the last of the engine's tables, so the bytes before it are readable.
+        // Codes of the denoised plane when the detail path replaced them.
         const bool detailPath = r == 1;
         const int16_t* src = detailPath && c->set.denoise ? c->detail.denoised : codes;
         stretchBgraAvx2(src, detailPath ? c->detail.detail : nullptr, c->level + kBias, palette, bgra, c->pixels);

@@ -27,6 +27,10 @@ const StretchContextView stretchView(const StretchContext* c);
 // scalar or SSE2 with identical results; dst may equal src.
 void clipCounts(int32_t* dst, const int32_t* src, int n, int32_t plateau, int32_t floorCount);
 
+// Lowest and highest of n codes (n = 0: 32767 and -32768), scalar, SSE2 or AVX2.
+void codeRange(const int16_t* codes, int64_t n, int* lo, int* hi);
+void codeRangeAvx2(const int16_t* codes, int64_t n, int* lo, int* hi);
+
 // Colouring without isotherms, AVX2 (StretchAvx2.cpp): out[i] = palette[level[codes[i]]], with
 // detail[i] added and saturated to 0..255 first when detail is not null.
 void stretchBgraAvx2(const int16_t* codes, const int16_t* detail, const uint8_t* level, const uint32_t* palette,

@@ -216,7 +216,7 @@ void gmoScanScalar(const int16_t* codes, int w, int h, GmoScan* out) {
 // positions from a search.
 void gmoScanVector(const int16_t* codes, int w, int h, GmoScan* out) {
   const size_t n = static_cast<size_t>(w) * h;
-  const Extremes e = simdLevel() == SimdLevel::Avx2 ? extremesAvx2(codes, n) : extremesScalar(codes, n);
+  const Extremes e = simdLevel() >= SimdLevel::Avx2 ? extremesAvx2(codes, n) : extremesScalar(codes, n);
   const size_t iMax = static_cast<size_t>(std::find(codes, codes + n, e.max) - codes);
   const size_t iMin = static_cast<size_t>(std::find(codes, codes + n, e.min) - codes);
   *out = {e.max,

@@ -223,7 +223,7 @@ extern "C" OSTREL_API int Alg_MeanExecute(AlgMeanContext* ctx, int windowSize, i
   auto row = meanRowScalar;
   auto step = columnStepScalar;
 #if defined(__SSE2__)
-  if (ostrel::alg::simdLevel() == ostrel::alg::SimdLevel::Avx2) {
+  if (ostrel::alg::simdLevel() >= ostrel::alg::SimdLevel::Avx2) {
     row = meanRowAvx2;
     step = columnStepAvx2;
   } else if (ostrel::alg::simdLevel() == ostrel::alg::SimdLevel::Sse2) {
