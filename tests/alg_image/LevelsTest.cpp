@@ -140,12 +140,20 @@ TEST(KernelLevels, DenoiseMatchesTheScalarReference) {
       rec.height = uint16_t(s.h);
       rec.gf_radius = uint16_t(radius);
       rec.gf_regular = int16_t(radius == 16 ? 40 : 10);
-      for (bool extremes : {false, true}) {
-        const auto codes = randomCodes(s.w, s.h, extremes ? 0 : 2500, extremes ? 9000 : 40, s.w + radius, extremes);
+      for (int kind : {0, 1, 2}) {
+        const bool extremes = kind == 1;
+        auto codes = randomCodes(s.w, s.h, extremes ? 0 : 2500, extremes ? 9000 : 40, s.w + radius, extremes);
+        if (kind == 2) {
+          // Flat blocks at both ends of the code range: there a = 0 and b is the whole window
+          // sum, the largest offsets the filter meets.
+          for (int y = 0; y < s.h; ++y)
+            for (int x = 0; x < s.w; ++x)
+              codes[size_t(y) * s.w + x] = ((x / 40 + y / 40) % 2) ? int16_t(32767) : int16_t(-32768);
+        }
         const auto ref = denoiseAt(SimdLevel::Scalar, rec, codes);
         for (SimdLevel level : kLevels)
           EXPECT_TRUE(denoiseAt(level, rec, codes) == ref)
-              << s.w << "x" << s.h << " r" << radius << " extremes " << extremes << " level " << int(level);
+              << s.w << "x" << s.h << " r" << radius << " input " << kind << " level " << int(level);
       }
     }
   }

@@ -109,6 +109,16 @@ void guidedRowCoefAvx512(const int32_t* c1, const int64_t* c2, const BoxPlan& p,
                          int32_t* const* a, int32_t* const* b, int32_t* ext1, int64_t* ext2);
 void guidedRowSumsAvx512(const int32_t* ca, const int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb,
                          int32_t* ext1, int64_t* ext2);
+// The second pass with 32-bit column and window sums of b, for windows whose sums of b provably
+// fit 32 bits (narrowOffsets); the window sums Sb still come out as int64.
+inline bool narrowOffsets(int r) {
+  const int64_t n = static_cast<int64_t>(2 * r + 1) * (2 * r + 1);
+  return n * (n * 65536 + 1) < (int64_t{1} << 31);  // |b| <= |S1| + 1, |S1| <= n x 65535
+}
+void colAddSubAB32Avx512(int32_t* ca, int32_t* cb, const int32_t* ai, const int32_t* ao, const int32_t* bi,
+                         const int32_t* bo, int n);
+void guidedRowSums32Avx512(const int32_t* ca, const int32_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb,
+                           int32_t* ext1, int32_t* ext2);
 void denoiseRowAvx512(int16_t* row, const int32_t* sa, const int64_t* sb, int w, int64_t n, int64_t nn);
 void detailRowAvx512(const int16_t* v, const int32_t* sa1, const int64_t* sb1, const int32_t* sa2,
                      const int64_t* sb2, int16_t* det, int16_t* denoised, int w, const DetailRowArgs& k);

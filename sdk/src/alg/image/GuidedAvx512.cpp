@@ -253,6 +253,69 @@ OSTREL_AVX512 void colAddSubABAvx512(int32_t* ca, int64_t* cb, const int32_t* ai
   if (x < n) colAddSubABAvx2(ca + x, cb + x, ai + x, ao ? ao + x : nullptr, bi + x, bo ? bo + x : nullptr, n - x);
 }
 
+OSTREL_AVX512 void colAddSubAB32Avx512(int32_t* ca, int32_t* cb, const int32_t* ai, const int32_t* ao,
+                                       const int32_t* bi, const int32_t* bo, int n) {
+  int x = 0;
+  for (; x + 16 <= n; x += 16) {
+    __m512i da = _mm512_loadu_si512(ai + x), db = _mm512_loadu_si512(bi + x);
+    if (ao) {
+      da = _mm512_sub_epi32(da, _mm512_loadu_si512(ao + x));
+      db = _mm512_sub_epi32(db, _mm512_loadu_si512(bo + x));
+    }
+    _mm512_storeu_si512(ca + x, _mm512_add_epi32(_mm512_loadu_si512(ca + x), da));
+    _mm512_storeu_si512(cb + x, _mm512_add_epi32(_mm512_loadu_si512(cb + x), db));
+  }
+  for (; x < n; ++x) {
+    ca[x] += ai[x] - (ao ? ao[x] : 0);
+    cb[x] += bi[x] - (bo ? bo[x] : 0);
+  }
+}
+
+namespace {
+
+template <int T>
+OSTREL_AVX512 void rowSums32(const int32_t* ca, const int32_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb,
+                             int32_t* ext1, int32_t* ext2) {
+  const int w = p.w, taps = T > 0 ? T : 2 * p.r + 1;
+  extend(ext1, ca, p);
+  extend(ext2, cb, p);
+  int x = 0;
+  for (; x + 16 <= w; x += 16) {
+    __m512i s = _mm512_loadu_si512(ext1 + x), t = _mm512_setzero_si512();
+    __m512i u = _mm512_loadu_si512(ext2 + x), v = _mm512_setzero_si512();
+#pragma GCC unroll 40
+    for (int j = 1; j + 1 < taps; j += 2) {
+      s = _mm512_add_epi32(s, _mm512_loadu_si512(ext1 + x + j));
+      t = _mm512_add_epi32(t, _mm512_loadu_si512(ext1 + x + j + 1));
+      u = _mm512_add_epi32(u, _mm512_loadu_si512(ext2 + x + j));
+      v = _mm512_add_epi32(v, _mm512_loadu_si512(ext2 + x + j + 1));
+    }
+    _mm512_storeu_si512(sa + x, _mm512_add_epi32(s, t));
+    const __m512i b = _mm512_add_epi32(u, v);
+    _mm512_storeu_si512(sb + x, _mm512_cvtepi32_epi64(_mm512_castsi512_si256(b)));
+    _mm512_storeu_si512(sb + x + 8, _mm512_cvtepi32_epi64(_mm512_extracti64x4_epi64(b, 1)));
+  }
+  for (; x < w; ++x) {
+    int32_t s = 0, u = 0;
+    for (int j = 0; j < taps; ++j) s += ext1[x + j], u += ext2[x + j];
+    sa[x] = s;
+    sb[x] = u;
+  }
+}
+
+}  // namespace
+
+void guidedRowSums32Avx512(const int32_t* ca, const int32_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb,
+                           int32_t* ext1, int32_t* ext2) {
+  switch (p.r) {
+    case 1: return rowSums32<3>(ca, cb, p, sa, sb, ext1, ext2);
+    case 2: return rowSums32<5>(ca, cb, p, sa, sb, ext1, ext2);
+    case 3: return rowSums32<7>(ca, cb, p, sa, sb, ext1, ext2);
+    case 4: return rowSums32<9>(ca, cb, p, sa, sb, ext1, ext2);
+    default: return rowSums32<0>(ca, cb, p, sa, sb, ext1, ext2);
+  }
+}
+
 void guidedRowCoefAvx512(const int32_t* c1, const int64_t* c2, const BoxPlan& p, int filters, const GuidedCoef* coef,
                          int32_t* const* a, int32_t* const* b, int32_t* ext1, int64_t* ext2) {
   switch (p.r) {
