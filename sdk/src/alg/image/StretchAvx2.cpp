@@ -31,7 +31,9 @@ __attribute__((target("avx2"))) void codeRangeAvx2(const int16_t* codes, int64_t
 }
 
 // Table lookups one by one: on the processors measured a vector gather of eight entries costs
-// more than eight loads, so only the saturation is done in registers.
+// more than eight loads. With detail, the detail is clamped to -256..256 in registers, which keeps
+// level + detail on the same side of 0..255, and a palette extended by clamped entries on both
+// sides takes the sum as it is.
 __attribute__((target("avx2"))) void stretchBgraAvx2(const int16_t* codes, const int16_t* detail,
                                                      const uint8_t* level, const uint32_t* palette, uint32_t* out,
                                                      int64_t n) {
@@ -39,20 +41,16 @@ __attribute__((target("avx2"))) void stretchBgraAvx2(const int16_t* codes, const
     for (int64_t i = 0; i < n; ++i) out[i] = palette[level[codes[i]]];
     return;
   }
+  alignas(64) uint32_t wide[768];  // palette[clamp(l, 0, 255)] at l + 256 for l = -256..511
+  for (int k = 0; k < 768; ++k) wide[k] = palette[std::clamp(k - 256, 0, 255)];
+  const uint32_t* centre = wide + 256;
+  const __m256i lo = _mm256_set1_epi16(-256), hi = _mm256_set1_epi16(256);
+  alignas(32) int16_t d16[16];
   int64_t i = 0;
-  alignas(32) int16_t l16[16];
-  const __m256i top = _mm256_set1_epi16(255);
   for (; i + 16 <= n; i += 16) {
-    __m256i l = _mm256_setr_epi16(level[codes[i]], level[codes[i + 1]], level[codes[i + 2]], level[codes[i + 3]],
-                                  level[codes[i + 4]], level[codes[i + 5]], level[codes[i + 6]], level[codes[i + 7]],
-                                  level[codes[i + 8]], level[codes[i + 9]], level[codes[i + 10]], level[codes[i + 11]],
-                                  level[codes[i + 12]], level[codes[i + 13]], level[codes[i + 14]], level[codes[i + 15]]);
     const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(detail + i));
-    // level + detail saturated to 0..255: the 16-bit sum saturates first, which changes nothing
-    // since level is 0..255.
-    l = _mm256_min_epi16(_mm256_max_epi16(_mm256_adds_epi16(l, d), _mm256_setzero_si256()), top);
-    _mm256_store_si256(reinterpret_cast<__m256i*>(l16), l);
-    for (int k = 0; k < 16; ++k) out[i + k] = palette[l16[k]];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(d16), _mm256_min_epi16(_mm256_max_epi16(d, lo), hi));
+    for (int k = 0; k < 16; ++k) out[i + k] = centre[level[codes[i + k]] + d16[k]];
   }
   for (; i < n; ++i) {
     int l = level[codes[i]];
