@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "FrameKit.h"
+#include "SimdGuard.h"
 #include "OstrelSDK.h"
 #include "alg/frame/Compress.h"
 
@@ -85,6 +86,39 @@ TEST(AlgCompress, DeltaBoundaryAndWrap) {
   EXPECT_EQ(w[0], 32767);
   EXPECT_EQ(w[1], -32768);
   EXPECT_EQ(w[2], 5);  // beyond the last coded value: untouched
+}
+
+// Blocks of every length around the vector width, with deltas over the whole int8 range and
+// first values near both ends of int16, so the running value wraps many times; each kernel
+// level must give the running sums taken one by one modulo 2^16.
+TEST(AlgCompress, EveryLevelDecodesLongDeltaRunsWithWrap) {
+  ostrel::test::SimdGuard guard;
+  std::mt19937 rng(7);
+  std::vector<uint8_t> packed(8, 0);
+  std::vector<int16_t> expected;
+  for (int n = 0; n <= 70; ++n) {
+    const int16_t first = static_cast<int16_t>(n % 2 ? 32767 - n : -32768 + n);
+    const size_t at = packed.size();
+    packed.resize(at + 6 + n);
+    std::memcpy(packed.data() + at, &first, 2);
+    putI32(packed, at + 2, n);
+    expected.push_back(first);
+    uint16_t v = static_cast<uint16_t>(first);
+    for (int i = 0; i < n; ++i) {
+      const int8_t d = static_cast<int8_t>(i % 7 == 0 ? (i % 2 ? 127 : -128) : static_cast<int>(rng() % 256) - 128);
+      packed[at + 6 + i] = static_cast<uint8_t>(d);
+      v = static_cast<uint16_t>(v + static_cast<uint16_t>(d));
+      expected.push_back(static_cast<int16_t>(v));
+    }
+  }
+  putI32(packed, 0, static_cast<int32_t>(2 * expected.size()));
+  putI32(packed, 4, static_cast<int32_t>(packed.size()));
+  for (auto level : ostrel::test::kLevels) {
+    ostrel::alg::setSimdLevel(level);
+    std::vector<int16_t> got(expected.size(), 0);
+    ASSERT_EQ(ostrel::alg::uncompressBounded(packed.data(), packed.size(), got.data(), got.size()), 0);
+    EXPECT_EQ(got, expected) << "level " << int(level);
+  }
 }
 
 TEST(AlgCompress, RandomSmoothFramesRoundTrip) {

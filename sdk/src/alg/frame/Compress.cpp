@@ -1,9 +1,12 @@
 // Delta packer and unpacker of temperature frames.
 #include "alg/frame/Compress.h"
 
+#include <immintrin.h>
+
 #include <cstring>
 
 #include "OstrelSDK.h"
+#include "alg/common/AlgCommon.h"
 #include "common/ByteOrder.h"
 
 namespace ostrel::alg {
@@ -34,8 +37,37 @@ int checkBlocks(const uint8_t* in, int64_t packedSize, int64_t maxValues) {
   return 0;
 }
 
+// out[i] = value + deltas[0] + ... + deltas[i] in 16-bit wrap-around arithmetic, sixteen values a
+// register: a prefix sum within each 128-bit half, the low half's total carried into the high
+// half, then the running value of the values before. Returns the last value written.
+__attribute__((target("avx2"))) uint16_t runDeltasAvx2(const int8_t* deltas, int64_t n, uint16_t value,
+                                                       int16_t* out) {
+  // Bytes 14 and 15 (the last 16-bit lane of a half) repeated over the half.
+  const __m256i lastLane = _mm256_set1_epi16(0x0F0E);
+  __m256i carry = _mm256_set1_epi16(static_cast<int16_t>(value));
+  int64_t i = 0;
+  for (; i + 16 <= n; i += 16) {
+    __m256i x = _mm256_cvtepi8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(deltas + i)));
+    x = _mm256_add_epi16(x, _mm256_slli_si256(x, 2));
+    x = _mm256_add_epi16(x, _mm256_slli_si256(x, 4));
+    x = _mm256_add_epi16(x, _mm256_slli_si256(x, 8));
+    // High half += total of the low half; the low half gets zero.
+    x = _mm256_add_epi16(x, _mm256_shuffle_epi8(_mm256_permute2x128_si256(x, x, 0x08), lastLane));
+    x = _mm256_add_epi16(x, carry);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), x);
+    carry = _mm256_shuffle_epi8(_mm256_permute4x64_epi64(x, 0xFF), lastLane);
+  }
+  uint16_t v = static_cast<uint16_t>(_mm256_extract_epi16(carry, 0));
+  for (; i < n; ++i) {
+    v = static_cast<uint16_t>(v + static_cast<uint16_t>(deltas[i]));
+    out[i] = static_cast<int16_t>(v);
+  }
+  return v;
+}
+
 // Writes the values of already checked blocks.
 void decodeBlocks(const uint8_t* in, int64_t packedSize, int16_t* out) {
+  const bool avx2 = simdLevel() >= SimdLevel::Avx2;
   int64_t pos = kFrameHeader;
   while (pos < packedSize) {
     int16_t value = readI16(in, size_t(packedSize), size_t(pos));
@@ -44,6 +76,12 @@ void decodeBlocks(const uint8_t* in, int64_t packedSize, int16_t* out) {
     *out++ = value;
     // 16-bit wrap-around is part of the format: a sender may rely on it.
     uint16_t v = static_cast<uint16_t>(value);
+    if (avx2) {
+      runDeltasAvx2(deltas, n, v, out);
+      out += n;
+      pos += kBlockHeader + n;
+      continue;
+    }
     for (int64_t i = 0; i < n; ++i) {
       v = static_cast<uint16_t>(v + static_cast<uint16_t>(deltas[i]));
       out[i] = static_cast<int16_t>(v);
