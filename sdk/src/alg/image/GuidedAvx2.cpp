@@ -38,12 +38,12 @@ namespace {
 // the taps then run in a loop) and sum the taps in two chains so the adds overlap; F is the
 // number of coefficient sets (1 or 2).
 template <int T, int F>
-OSTREL_AVX2 void rowCoefT(const int32_t* c1, const int64_t* c2, const BoxPlan& p, const GuidedCoef* coef,
-                          int32_t* const* a, int32_t* const* b, int32_t* ext1, int64_t* ext2) {
+OSTREL_AVX2 void rowCoefT(int32_t* c1, int64_t* c2, const BoxPlan& p, const GuidedCoef* coef,
+                          int32_t* const* a, int32_t* const* b) {
   const int w = p.w, taps = T > 0 ? T : 2 * p.r + 1;
   const int64_t n = static_cast<int64_t>(taps) * taps;
-  extend(ext1, c1, p);
-  extend(ext2, c2, p);
+  const int32_t* ext1 = extend(c1, p);
+  const int64_t* ext2 = extend(c2, p);
   const __m256d nD = _mm256_set1_pd(static_cast<double>(n));
   const __m256d inv1024 = _mm256_set1_pd(1.0 / 1024.0);
   const __m256d zero = _mm256_setzero_pd();
@@ -95,11 +95,10 @@ OSTREL_AVX2 void rowCoefT(const int32_t* c1, const int64_t* c2, const BoxPlan& p
 }
 
 template <int T>
-OSTREL_AVX2 void rowSumsT(const int32_t* ca, const int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb,
-                          int32_t* ext1, int64_t* ext2) {
+OSTREL_AVX2 void rowSumsT(int32_t* ca, int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb) {
   const int w = p.w, taps = T > 0 ? T : 2 * p.r + 1;
-  extend(ext1, ca, p);
-  extend(ext2, cb, p);
+  const int32_t* ext1 = extend(ca, p);
+  const auto* ext2 = extend(cb, p);
   int x = 0;
   for (; x + 8 <= w; x += 8) {
     __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext1 + x)), t = _mm256_setzero_si256();
@@ -133,33 +132,32 @@ OSTREL_AVX2 void rowSumsT(const int32_t* ca, const int64_t* cb, const BoxPlan& p
 }
 
 template <int T>
-void rowCoefF(const int32_t* c1, const int64_t* c2, const BoxPlan& p, int filters, const GuidedCoef* coef,
-              int32_t* const* a, int32_t* const* b, int32_t* ext1, int64_t* ext2) {
-  if (filters > 1) return rowCoefT<T, 2>(c1, c2, p, coef, a, b, ext1, ext2);
-  rowCoefT<T, 1>(c1, c2, p, coef, a, b, ext1, ext2);
+void rowCoefF(int32_t* c1, int64_t* c2, const BoxPlan& p, int filters, const GuidedCoef* coef,
+              int32_t* const* a, int32_t* const* b) {
+  if (filters > 1) return rowCoefT<T, 2>(c1, c2, p, coef, a, b);
+  rowCoefT<T, 1>(c1, c2, p, coef, a, b);
 }
 
 }  // namespace
 
-void guidedRowCoefAvx2(const int32_t* c1, const int64_t* c2, const BoxPlan& p, int filters, const GuidedCoef* coef,
-                       int32_t* const* a, int32_t* const* b, int32_t* ext1, int64_t* ext2) {
+void guidedRowCoefAvx2(int32_t* c1, int64_t* c2, const BoxPlan& p, int filters, const GuidedCoef* coef,
+                       int32_t* const* a, int32_t* const* b) {
   switch (p.r) {
-    case 1: return rowCoefF<3>(c1, c2, p, filters, coef, a, b, ext1, ext2);
-    case 2: return rowCoefF<5>(c1, c2, p, filters, coef, a, b, ext1, ext2);
-    case 3: return rowCoefF<7>(c1, c2, p, filters, coef, a, b, ext1, ext2);
-    case 4: return rowCoefF<9>(c1, c2, p, filters, coef, a, b, ext1, ext2);
-    default: return rowCoefF<0>(c1, c2, p, filters, coef, a, b, ext1, ext2);
+    case 1: return rowCoefF<3>(c1, c2, p, filters, coef, a, b);
+    case 2: return rowCoefF<5>(c1, c2, p, filters, coef, a, b);
+    case 3: return rowCoefF<7>(c1, c2, p, filters, coef, a, b);
+    case 4: return rowCoefF<9>(c1, c2, p, filters, coef, a, b);
+    default: return rowCoefF<0>(c1, c2, p, filters, coef, a, b);
   }
 }
 
-void guidedRowSumsAvx2(const int32_t* ca, const int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb, int32_t* ext1,
-                       int64_t* ext2) {
+void guidedRowSumsAvx2(int32_t* ca, int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb) {
   switch (p.r) {
-    case 1: return rowSumsT<3>(ca, cb, p, sa, sb, ext1, ext2);
-    case 2: return rowSumsT<5>(ca, cb, p, sa, sb, ext1, ext2);
-    case 3: return rowSumsT<7>(ca, cb, p, sa, sb, ext1, ext2);
-    case 4: return rowSumsT<9>(ca, cb, p, sa, sb, ext1, ext2);
-    default: return rowSumsT<0>(ca, cb, p, sa, sb, ext1, ext2);
+    case 1: return rowSumsT<3>(ca, cb, p, sa, sb);
+    case 2: return rowSumsT<5>(ca, cb, p, sa, sb);
+    case 3: return rowSumsT<7>(ca, cb, p, sa, sb);
+    case 4: return rowSumsT<9>(ca, cb, p, sa, sb);
+    default: return rowSumsT<0>(ca, cb, p, sa, sb);
   }
 }
 
@@ -354,16 +352,15 @@ void detailRowAvx2(const int32_t* v, const int32_t* sa1, const int64_t* sb1, con
   detailRowT(v, sa1, sb1, sa2, sb2, det, denoised, w, k);
 }
 
-void guidedRowCoefVec(const int32_t* c1, const int64_t* c2, const BoxPlan& p, int filters, const GuidedCoef* coef,
-                      int32_t* const* a, int32_t* const* b, int32_t* ext1, int64_t* ext2) {
-  if (wide512()) return guidedRowCoefAvx512(c1, c2, p, filters, coef, a, b, ext1, ext2);
-  guidedRowCoefAvx2(c1, c2, p, filters, coef, a, b, ext1, ext2);
+void guidedRowCoefVec(int32_t* c1, int64_t* c2, const BoxPlan& p, int filters, const GuidedCoef* coef,
+                      int32_t* const* a, int32_t* const* b) {
+  if (wide512()) return guidedRowCoefAvx512(c1, c2, p, filters, coef, a, b);
+  guidedRowCoefAvx2(c1, c2, p, filters, coef, a, b);
 }
 
-void guidedRowSumsVec(const int32_t* ca, const int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb,
-                      int32_t* ext1, int64_t* ext2) {
-  if (wide512()) return guidedRowSumsAvx512(ca, cb, p, sa, sb, ext1, ext2);
-  guidedRowSumsAvx2(ca, cb, p, sa, sb, ext1, ext2);
+void guidedRowSumsVec(int32_t* ca, int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb) {
+  if (wide512()) return guidedRowSumsAvx512(ca, cb, p, sa, sb);
+  guidedRowSumsAvx2(ca, cb, p, sa, sb);
 }
 
 }  // namespace ostrel::alg

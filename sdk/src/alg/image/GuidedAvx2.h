@@ -56,15 +56,16 @@ inline int64_t floorDivScalar(int64_t x, int64_t d) {
   return q - static_cast<int64_t>((x % d != 0) && (x < 0));
 }
 
-// The row's column sums with the mirrored entries at both ends laid out contiguously, and eight
-// zero entries after them so whole registers may be read past the end.
+// Lays a row of column sums (a GuidedPlanes row, with margins) out with its mirrored entries at
+// both ends in place, and zeros after them so whole registers may be read past the end; returns
+// where the extended row starts (entry -r).
 template <class T>
-inline void extend(T* ext, const T* c, const BoxPlan& p) {
-  const int n = p.w + 2 * p.r;
-  for (int i = 0; i < p.r; ++i) ext[i] = c[p.mx[i]];
-  std::memcpy(ext + p.r, c, sizeof(T) * p.w);
-  for (int i = p.r + p.w; i < n; ++i) ext[i] = c[p.mx[i]];
-  for (int i = n; i < n + 8; ++i) ext[i] = 0;
+inline T* extend(T* c, const BoxPlan& p) {
+  const int r = p.r, w = p.w;
+  for (int i = 0; i < r; ++i) c[i - r] = c[p.mx[i]];
+  for (int i = r + w; i < w + 2 * r; ++i) c[i - r] = c[p.mx[i]];
+  for (int i = w + r; i < w + r + 8; ++i) c[i] = 0;
+  return c - r;
 }
 
 // a and b of one pixel from its window sums, as the reference computes them.
@@ -105,10 +106,9 @@ void detailRowAvx2(const int32_t* v, const int32_t* sa1, const int64_t* sb1, con
 void colAddSubSq16Avx512(int32_t* c1, int64_t* c2, const int16_t* in, const int16_t* out, int n);
 void colAddSubABAvx512(int32_t* ca, int64_t* cb, const int32_t* ai, const int32_t* ao, const int32_t* bi,
                        const int32_t* bo, int n);
-void guidedRowCoefAvx512(const int32_t* c1, const int64_t* c2, const BoxPlan& p, int filters, const GuidedCoef* coef,
-                         int32_t* const* a, int32_t* const* b, int32_t* ext1, int64_t* ext2);
-void guidedRowSumsAvx512(const int32_t* ca, const int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb,
-                         int32_t* ext1, int64_t* ext2);
+void guidedRowCoefAvx512(int32_t* c1, int64_t* c2, const BoxPlan& p, int filters, const GuidedCoef* coef,
+                         int32_t* const* a, int32_t* const* b);
+void guidedRowSumsAvx512(int32_t* ca, int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb);
 // The second pass with 32-bit column and window sums of b, for windows whose sums of b provably
 // fit 32 bits (narrowOffsets); the window sums Sb still come out as int64.
 inline bool narrowOffsets(int r) {
@@ -117,8 +117,7 @@ inline bool narrowOffsets(int r) {
 }
 void colAddSubAB32Avx512(int32_t* ca, int32_t* cb, const int32_t* ai, const int32_t* ao, const int32_t* bi,
                          const int32_t* bo, int n);
-void guidedRowSums32Avx512(const int32_t* ca, const int32_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb,
-                           int32_t* ext1, int32_t* ext2);
+void guidedRowSums32Avx512(int32_t* ca, int32_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb);
 void denoiseRowAvx512(int16_t* row, const int32_t* sa, const int64_t* sb, int w, int64_t n, int64_t nn);
 void detailRowAvx512(const int16_t* v, const int32_t* sa1, const int64_t* sb1, const int32_t* sa2,
                      const int64_t* sb2, int16_t* det, int16_t* denoised, int w, const DetailRowArgs& k);

@@ -46,12 +46,12 @@ OSTREL_AVX512 inline __m128i sat16x8(__m512d x) {
 }
 
 template <int T, int F>
-OSTREL_AVX512 void rowCoef8(const int32_t* c1, const int64_t* c2, const BoxPlan& p, const GuidedCoef* coef,
-                            int32_t* const* a, int32_t* const* b, int32_t* ext1, int64_t* ext2) {
+OSTREL_AVX512 void rowCoef8(int32_t* c1, int64_t* c2, const BoxPlan& p, const GuidedCoef* coef,
+                            int32_t* const* a, int32_t* const* b) {
   const int w = p.w, taps = T > 0 ? T : 2 * p.r + 1;
   const int64_t n = static_cast<int64_t>(taps) * taps;
-  extend(ext1, c1, p);
-  extend(ext2, c2, p);
+  const int32_t* ext1 = extend(c1, p);
+  const int64_t* ext2 = extend(c2, p);
   const __m512d nD = _mm512_set1_pd(static_cast<double>(n));
   const __m512d inv1024 = _mm512_set1_pd(1.0 / 1024.0);
   const __m512d zero = _mm512_setzero_pd();
@@ -102,11 +102,10 @@ OSTREL_AVX512 void rowCoef8(const int32_t* c1, const int64_t* c2, const BoxPlan&
 }
 
 template <int T>
-OSTREL_AVX512 void rowSums8(const int32_t* ca, const int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb,
-                            int32_t* ext1, int64_t* ext2) {
+OSTREL_AVX512 void rowSums8(int32_t* ca, int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb) {
   const int w = p.w, taps = T > 0 ? T : 2 * p.r + 1;
-  extend(ext1, ca, p);
-  extend(ext2, cb, p);
+  const int32_t* ext1 = extend(ca, p);
+  const auto* ext2 = extend(cb, p);
   int x = 0;
   for (; x + 16 <= w; x += 16) {
     __m512i s = _mm512_loadu_si512(ext1 + x), t = _mm512_setzero_si512();
@@ -140,10 +139,10 @@ OSTREL_AVX512 void rowSums8(const int32_t* ca, const int64_t* cb, const BoxPlan&
 }
 
 template <int T>
-void rowCoefF8(const int32_t* c1, const int64_t* c2, const BoxPlan& p, int filters, const GuidedCoef* coef,
-               int32_t* const* a, int32_t* const* b, int32_t* ext1, int64_t* ext2) {
-  if (filters > 1) return rowCoef8<T, 2>(c1, c2, p, coef, a, b, ext1, ext2);
-  rowCoef8<T, 1>(c1, c2, p, coef, a, b, ext1, ext2);
+void rowCoefF8(int32_t* c1, int64_t* c2, const BoxPlan& p, int filters, const GuidedCoef* coef,
+               int32_t* const* a, int32_t* const* b) {
+  if (filters > 1) return rowCoef8<T, 2>(c1, c2, p, coef, a, b);
+  rowCoef8<T, 1>(c1, c2, p, coef, a, b);
 }
 
 template <class In>
@@ -274,11 +273,10 @@ OSTREL_AVX512 void colAddSubAB32Avx512(int32_t* ca, int32_t* cb, const int32_t* 
 namespace {
 
 template <int T>
-OSTREL_AVX512 void rowSums32(const int32_t* ca, const int32_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb,
-                             int32_t* ext1, int32_t* ext2) {
+OSTREL_AVX512 void rowSums32(int32_t* ca, int32_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb) {
   const int w = p.w, taps = T > 0 ? T : 2 * p.r + 1;
-  extend(ext1, ca, p);
-  extend(ext2, cb, p);
+  const int32_t* ext1 = extend(ca, p);
+  const auto* ext2 = extend(cb, p);
   int x = 0;
   for (; x + 16 <= w; x += 16) {
     __m512i s = _mm512_loadu_si512(ext1 + x), t = _mm512_setzero_si512();
@@ -305,36 +303,34 @@ OSTREL_AVX512 void rowSums32(const int32_t* ca, const int32_t* cb, const BoxPlan
 
 }  // namespace
 
-void guidedRowSums32Avx512(const int32_t* ca, const int32_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb,
-                           int32_t* ext1, int32_t* ext2) {
+void guidedRowSums32Avx512(int32_t* ca, int32_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb) {
   switch (p.r) {
-    case 1: return rowSums32<3>(ca, cb, p, sa, sb, ext1, ext2);
-    case 2: return rowSums32<5>(ca, cb, p, sa, sb, ext1, ext2);
-    case 3: return rowSums32<7>(ca, cb, p, sa, sb, ext1, ext2);
-    case 4: return rowSums32<9>(ca, cb, p, sa, sb, ext1, ext2);
-    default: return rowSums32<0>(ca, cb, p, sa, sb, ext1, ext2);
+    case 1: return rowSums32<3>(ca, cb, p, sa, sb);
+    case 2: return rowSums32<5>(ca, cb, p, sa, sb);
+    case 3: return rowSums32<7>(ca, cb, p, sa, sb);
+    case 4: return rowSums32<9>(ca, cb, p, sa, sb);
+    default: return rowSums32<0>(ca, cb, p, sa, sb);
   }
 }
 
-void guidedRowCoefAvx512(const int32_t* c1, const int64_t* c2, const BoxPlan& p, int filters, const GuidedCoef* coef,
-                         int32_t* const* a, int32_t* const* b, int32_t* ext1, int64_t* ext2) {
+void guidedRowCoefAvx512(int32_t* c1, int64_t* c2, const BoxPlan& p, int filters, const GuidedCoef* coef,
+                         int32_t* const* a, int32_t* const* b) {
   switch (p.r) {
-    case 1: return rowCoefF8<3>(c1, c2, p, filters, coef, a, b, ext1, ext2);
-    case 2: return rowCoefF8<5>(c1, c2, p, filters, coef, a, b, ext1, ext2);
-    case 3: return rowCoefF8<7>(c1, c2, p, filters, coef, a, b, ext1, ext2);
-    case 4: return rowCoefF8<9>(c1, c2, p, filters, coef, a, b, ext1, ext2);
-    default: return rowCoefF8<0>(c1, c2, p, filters, coef, a, b, ext1, ext2);
+    case 1: return rowCoefF8<3>(c1, c2, p, filters, coef, a, b);
+    case 2: return rowCoefF8<5>(c1, c2, p, filters, coef, a, b);
+    case 3: return rowCoefF8<7>(c1, c2, p, filters, coef, a, b);
+    case 4: return rowCoefF8<9>(c1, c2, p, filters, coef, a, b);
+    default: return rowCoefF8<0>(c1, c2, p, filters, coef, a, b);
   }
 }
 
-void guidedRowSumsAvx512(const int32_t* ca, const int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb,
-                         int32_t* ext1, int64_t* ext2) {
+void guidedRowSumsAvx512(int32_t* ca, int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb) {
   switch (p.r) {
-    case 1: return rowSums8<3>(ca, cb, p, sa, sb, ext1, ext2);
-    case 2: return rowSums8<5>(ca, cb, p, sa, sb, ext1, ext2);
-    case 3: return rowSums8<7>(ca, cb, p, sa, sb, ext1, ext2);
-    case 4: return rowSums8<9>(ca, cb, p, sa, sb, ext1, ext2);
-    default: return rowSums8<0>(ca, cb, p, sa, sb, ext1, ext2);
+    case 1: return rowSums8<3>(ca, cb, p, sa, sb);
+    case 2: return rowSums8<5>(ca, cb, p, sa, sb);
+    case 3: return rowSums8<7>(ca, cb, p, sa, sb);
+    case 4: return rowSums8<9>(ca, cb, p, sa, sb);
+    default: return rowSums8<0>(ca, cb, p, sa, sb);
   }
 }
 

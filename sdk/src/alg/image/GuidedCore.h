@@ -149,6 +149,9 @@ struct GuidedCoef {
 // window, read straight from the guide or the coefficient planes), then horizontally along the
 // row, so only the coefficients a and b are stored as whole planes.
 struct GuidedPlanes {
+  // The column-sum rows lie inside buffers with kMargin entries before and kMargin + 16 after,
+  // where the vector paths lay the row's mirrored ends out in place.
+  static constexpr int kMargin = 16;
   int32_t* col1 = nullptr;  // w: column sums of v
   int64_t* col2 = nullptr;  // w: column sums of v x v
   int32_t* a[2] = {};       // w x h coefficients a (1/1024)
@@ -157,25 +160,27 @@ struct GuidedPlanes {
   int64_t* colB[2] = {};    // w: column sums of b
   int32_t* accA[2] = {};    // w: window sums Sa of the current row
   int64_t* accB[2] = {};    // w: window sums Sb
-  int32_t* ext1 = nullptr;  // w + 40: one row of column sums with its mirrored ends (vector paths)
-  int64_t* ext2 = nullptr;
 
   // Lays the planes out from `c` (nullptr base to measure).
   void carve(Carver& c, int w, int h, int filters) {
     const size_t n = static_cast<size_t>(w) * h;
-    col1 = c.take<int32_t>(w);
-    col2 = c.take<int64_t>(w);
+    col1 = withMargin(c.take<int32_t>(rowWithMargins(w)));
+    col2 = withMargin(c.take<int64_t>(rowWithMargins(w)));
     for (int f = 0; f < filters; ++f) {
       a[f] = c.take<int32_t>(n);
       b[f] = c.take<int32_t>(n);
-      colA[f] = c.take<int32_t>(w);
-      colB[f] = c.take<int64_t>(w);
+      colA[f] = withMargin(c.take<int32_t>(rowWithMargins(w)));
+      colB[f] = withMargin(c.take<int64_t>(rowWithMargins(w)));
       accA[f] = c.take<int32_t>(w);
       accB[f] = c.take<int64_t>(w);
     }
-    // Radii reach 16; eight more entries let whole registers read past the row's end.
-    ext1 = c.take<int32_t>(static_cast<size_t>(w) + 2 * 16 + 8);
-    ext2 = c.take<int64_t>(static_cast<size_t>(w) + 2 * 16 + 8);
+  }
+
+ private:
+  static size_t rowWithMargins(int w) { return static_cast<size_t>(w) + 3 * kMargin; }
+  template <class T>
+  static T* withMargin(T* p) {
+    return p ? p + kMargin : nullptr;
   }
 };
 
@@ -191,17 +196,16 @@ void colNextAB(int32_t* ca, int64_t* cb, const int32_t* a, const int32_t* b, int
 
 // AVX2 forms of the row steps (GuidedAvx2.cpp), from SimdLevel::Avx2 up. First pass, one row:
 // the window sums of c1, c2 and per filter a and b as guidedCoefficients computes them. Second
-// pass: the window sums of the column sums of a and b. ext1, ext2: GuidedPlanes::ext1, ext2.
-void guidedRowCoefAvx2(const int32_t* c1, const int64_t* c2, const BoxPlan& p, int filters, const GuidedCoef* coef,
-                       int32_t* const* a, int32_t* const* b, int32_t* ext1, int64_t* ext2);
-void guidedRowSumsAvx2(const int32_t* ca, const int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb,
-                       int32_t* ext1, int64_t* ext2);
+// pass: the window sums of the column sums of a and b. The column-sum rows are GuidedPlanes rows
+// (with margins, which the kernels overwrite).
+void guidedRowCoefAvx2(int32_t* c1, int64_t* c2, const BoxPlan& p, int filters, const GuidedCoef* coef,
+                       int32_t* const* a, int32_t* const* b);
+void guidedRowSumsAvx2(int32_t* ca, int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb);
 
 // The same row steps at the widest level in force (AVX2 or AVX-512); from SimdLevel::Avx2 up.
-void guidedRowCoefVec(const int32_t* c1, const int64_t* c2, const BoxPlan& p, int filters, const GuidedCoef* coef,
-                      int32_t* const* a, int32_t* const* b, int32_t* ext1, int64_t* ext2);
-void guidedRowSumsVec(const int32_t* ca, const int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb,
-                      int32_t* ext1, int64_t* ext2);
+void guidedRowCoefVec(int32_t* c1, int64_t* c2, const BoxPlan& p, int filters, const GuidedCoef* coef,
+                      int32_t* const* a, int32_t* const* b);
+void guidedRowSumsVec(int32_t* ca, int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb);
 
 // Calls f(x, sum1, sum2) with the horizontal window sums of two column-sum rows.
 template <class T1, class T2, class F>
@@ -254,7 +258,7 @@ void guidedCoefficients(const In* guide, const BoxPlan& p, GuidedPlanes& g, int 
     if (simdLevel() >= SimdLevel::Avx2) {
       int32_t* const a[2] = {g.a[0] + off, filters > 1 ? g.a[1] + off : nullptr};
       int32_t* const b[2] = {g.b[0] + off, filters > 1 ? g.b[1] + off : nullptr};
-      guidedRowCoefVec(g.col1, g.col2, p, filters, coef, a, b, g.ext1, g.ext2);
+      guidedRowCoefVec(g.col1, g.col2, p, filters, coef, a, b);
       continue;
     }
     int32_t* a0 = g.a[0] + off;
@@ -289,7 +293,7 @@ void guidedWindowSums(const BoxPlan& p, GuidedPlanes& g, int filters, Out&& out)
       int32_t* sa = g.accA[f];
       int64_t* sb = g.accB[f];
       if (simdLevel() >= SimdLevel::Avx2) {
-        guidedRowSumsVec(g.colA[f], g.colB[f], p, sa, sb, g.ext1, g.ext2);
+        guidedRowSumsVec(g.colA[f], g.colB[f], p, sa, sb);
         continue;
       }
       rowWindow(g.colA[f], g.colB[f], p, [&](int x, int32_t a, int64_t b) {

@@ -36,7 +36,7 @@ bool guidedFused(const In* guide, const BoxPlan& p, GuidedPlanes& g, int filters
     }
     int32_t* const a[2] = {g.a[0] + slot(y), filters > 1 ? g.a[1] + slot(y) : nullptr};
     int32_t* const b[2] = {g.b[0] + slot(y), filters > 1 ? g.b[1] + slot(y) : nullptr};
-    guidedRowCoefVec(g.col1, g.col2, p, filters, coef, a, b, g.ext1, g.ext2);
+    guidedRowCoefVec(g.col1, g.col2, p, filters, coef, a, b);
   };
   for (int y = 0; y <= r; ++y) firstPass(y);
   // Eight-lane level: column sums of b in 32 bits where they fit (in the int64 plane's memory).
@@ -46,7 +46,7 @@ bool guidedFused(const In* guide, const BoxPlan& p, GuidedPlanes& g, int filters
     if (narrow) {
       for (int f = 0; f < filters; ++f) {
         int32_t* ca = g.colA[f];
-        int32_t* cb = reinterpret_cast<int32_t*>(g.colB[f]);
+        int32_t* cb = reinterpret_cast<int32_t*>(g.colB[f]);  // margins of 2 kMargin and more
         if (y == 0) {
           std::memset(ca, 0, sizeof(int32_t) * w);
           std::memset(cb, 0, sizeof(int32_t) * w);
@@ -58,7 +58,7 @@ bool guidedFused(const In* guide, const BoxPlan& p, GuidedPlanes& g, int filters
           const size_t in = slot(mirrorIndex(y + r, h)), outRow = slot(mirrorIndex(y - r - 1, h));
           colAddSubAB32Avx512(ca, cb, g.a[f] + in, g.a[f] + outRow, g.b[f] + in, g.b[f] + outRow, w);
         }
-        guidedRowSums32Avx512(ca, cb, p, g.accA[f], g.accB[f], g.ext1, reinterpret_cast<int32_t*>(g.ext2));
+        guidedRowSums32Avx512(ca, cb, p, g.accA[f], g.accB[f]);
       }
       out(y, g);
       continue;
@@ -77,7 +77,7 @@ bool guidedFused(const In* guide, const BoxPlan& p, GuidedPlanes& g, int filters
         const size_t in = slot(mirrorIndex(y + r, h)), outRow = slot(mirrorIndex(y - r - 1, h));
         colAddSubABVec(ca, cb, g.a[f] + in, g.a[f] + outRow, g.b[f] + in, g.b[f] + outRow, w);
       }
-      guidedRowSumsVec(ca, cb, p, g.accA[f], g.accB[f], g.ext1, g.ext2);
+      guidedRowSumsVec(ca, cb, p, g.accA[f], g.accB[f]);
     }
     out(y, g);
   }
