@@ -184,33 +184,33 @@ __attribute__((target("avx2"))) inline void transpose8x2(const __m256i* rows, __
 }
 
 // The rotations with 8 x 16 blocks (two 8 x 8 transposes per register set), otherwise as
-// rotateSse2.
-// Tiles of 64 x 64 values (8 KiB read, 8 KiB written) keep both sides in the first-level cache.
-constexpr int kTile2 = 64;
+// rotateSse2, but walked in strips of 64 source rows across the whole width: at each 16-column
+// step every one of the 16 output rows receives 128 contiguous bytes (two whole cache lines) and
+// is never touched again. Square tiles instead leave partly written lines in many output rows at
+// once; with a row pitch that is a multiple of 2 KiB (h = 1024) those lines share a handful of
+// first-level cache sets and evict each other before they are complete.
+constexpr int kStripRows = 64;
 __attribute__((target("avx2"))) void rotateAvx2(const int16_t* src, int w, int h, int16_t* dst, bool clockwise) {
   const int w16 = w & ~15, h8 = h & ~7;
-  for (int r0 = 0; r0 < h8; r0 += kTile2) {
-    const int r1 = std::min(h8, r0 + kTile2);
-    for (int c0 = 0; c0 < w16; c0 += kTile2) {
-      const int c1 = std::min(w16, c0 + kTile2);
-      for (int rb = r0; rb < r1; rb += 8)
-        for (int cb = c0; cb < c1; cb += 16) {
-          __m256i rows[8], t[8];
-          for (int k = 0; k < 8; ++k) {
-            const int r = clockwise ? rb + 7 - k : rb + k;
-            rows[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + static_cast<size_t>(r) * w + cb));
-          }
-          transpose8x2(rows, t);
-          for (int k = 0; k < 8; ++k) {
-            const int c = cb + k;
-            int16_t* lo = clockwise ? dst + static_cast<size_t>(c) * h + (h - 8 - rb)
-                                    : dst + static_cast<size_t>(w - 1 - c) * h + rb;
-            int16_t* hi = clockwise ? lo + static_cast<size_t>(8) * h : lo - static_cast<size_t>(8) * h;
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(lo), _mm256_castsi256_si128(t[k]));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(hi), _mm256_extracti128_si256(t[k], 1));
-          }
+  for (int r0 = 0; r0 < h8; r0 += kStripRows) {
+    const int r1 = std::min(h8, r0 + kStripRows);
+    for (int cb = 0; cb < w16; cb += 16)
+      for (int rb = r0; rb < r1; rb += 8) {
+        __m256i rows[8], t[8];
+        for (int k = 0; k < 8; ++k) {
+          const int r = clockwise ? rb + 7 - k : rb + k;
+          rows[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + static_cast<size_t>(r) * w + cb));
         }
-    }
+        transpose8x2(rows, t);
+        for (int k = 0; k < 8; ++k) {
+          const int c = cb + k;
+          int16_t* lo = clockwise ? dst + static_cast<size_t>(c) * h + (h - 8 - rb)
+                                  : dst + static_cast<size_t>(w - 1 - c) * h + rb;
+          int16_t* hi = clockwise ? lo + static_cast<size_t>(8) * h : lo - static_cast<size_t>(8) * h;
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(lo), _mm256_castsi256_si128(t[k]));
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(hi), _mm256_extracti128_si256(t[k], 1));
+        }
+      }
   }
   for (int r = 0; r < h; ++r)
     for (int c = (r < h8 ? w16 : 0); c < w; ++c) {
