@@ -12,7 +12,7 @@ struct AlgMedianContext {
   uint32_t width;
   uint32_t height;
   uint32_t capacity;  // values the work buffer holds
-  int16_t* buffer;    // (width + 2) x (height + 2) padded copy, then 3 rows of width + 2
+  int16_t* buffer;    // room for (width + 2) x (height + 5); the filter uses 6 rows of width + 2
 };
 
 namespace ostrel::alg {
@@ -81,20 +81,11 @@ __attribute__((target("avx2"))) void medianRowAvx2(const int16_t* a, const int16
   OSTREL_MEDIAN_BODY(__m256i, OSTREL_LOAD256, OSTREL_STORE256, _mm256_min_epi16, _mm256_max_epi16, 16)
 }
 
-// Padded copy: each row with its first and last value repeated outward, the first and last
-// padded rows repeated above and below.
-void buildPadded(const int16_t* values, int w, int h, int16_t* pad) {
-  const size_t pw = static_cast<size_t>(w) + 2;
-  for (int y = 0; y < h; ++y) {
-    const int16_t* src = values + static_cast<size_t>(y) * w;
-    int16_t* row = pad + (static_cast<size_t>(y) + 1) * pw;
-    row[0] = src[0];
-    std::memcpy(row + 1, src, static_cast<size_t>(w) * sizeof(int16_t));
-    row[w + 1] = src[w - 1];
-  }
-  std::memcpy(pad, pad + pw, pw * sizeof(int16_t));
-  std::memcpy(pad + (static_cast<size_t>(h) + 1) * pw, pad + static_cast<size_t>(h) * pw,
-              pw * sizeof(int16_t));
+// One row of the padded frame: the row with its first and last value repeated outward.
+inline void padRow(const int16_t* src, int w, int16_t* row) {
+  row[0] = src[0];
+  std::memcpy(row + 1, src, static_cast<size_t>(w) * sizeof(int16_t));
+  row[w + 1] = src[w - 1];
 }
 
 }  // namespace
@@ -126,8 +117,6 @@ extern "C" OSTREL_API int Alg_MedianExecute(AlgMedianContext* ctx, int width, in
     ctx->width = static_cast<uint32_t>(width);
     ctx->height = static_cast<uint32_t>(height);
   }
-  int16_t* pad = ctx->buffer;
-  buildPadded(values, width, height, pad);
   void (*row)(const int16_t*, const int16_t*, const int16_t*, int16_t*, int, int16_t*) = medianRowScalar;
   switch (simdLevel()) {
     case SimdLevel::Avx2:
@@ -139,10 +128,20 @@ extern "C" OSTREL_API int Alg_MedianExecute(AlgMedianContext* ctx, int width, in
     case SimdLevel::Scalar:
       break;
   }
+  // Padded row p (p = 0 .. height + 1; rows 0 and height + 1 repeat the first and last row) lives
+  // in ring slot p % 3 only while the three output rows that need it are made: output row y reads
+  // padded rows y .. y + 2 and overwrites the caller's row y, which padded row y + 1 already holds.
+  // Three small rows stay in the first-level cache where a whole padded frame would not.
   const size_t pw = static_cast<size_t>(width) + 2;
-  for (int y = 0; y < height; ++y)
-    row(pad + y * pw, pad + (y + 1) * pw, pad + (y + 2) * pw, values + static_cast<size_t>(y) * width, width,
-        pad + (static_cast<size_t>(height) + 2) * pw);
+  int16_t* ring = ctx->buffer;
+  int16_t* tmp = ring + 3 * pw;
+  auto slot = [&](int p) { return ring + static_cast<size_t>(p % 3) * pw; };
+  padRow(values, width, slot(0));
+  padRow(values, width, slot(1));
+  for (int y = 0; y < height; ++y) {
+    padRow(values + static_cast<size_t>(std::min(y + 1, height - 1)) * width, width, slot(y + 2));
+    row(slot(y), slot(y + 1), slot(y + 2), values + static_cast<size_t>(y) * width, width, tmp);
+  }
   return 0;
 }
 
