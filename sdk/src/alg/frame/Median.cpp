@@ -189,7 +189,8 @@ extern "C" OSTREL_API AlgMedianContext* Alg_MedianCreate(void) {
 
 extern "C" OSTREL_API int Alg_MedianExecute(AlgMedianContext* ctx, int width, int height, int16_t* values) {
   if (!ctx || !values || width < 3 || height < 3) return OSTREL_E_ARGUMENT;
-  // The padded copy, then three rows of sorted columns for the vector form.
+  // The buffer keeps room for a padded frame and three work rows; the filter itself walks only
+  // its first few rows.
   const uint64_t need = (static_cast<uint64_t>(width) + 2) * (static_cast<uint64_t>(height) + 5);
   if (need > UINT32_MAX) return OSTREL_E_ARGUMENT;
   if (ctx->width != static_cast<uint32_t>(width) || ctx->height != static_cast<uint32_t>(height)) {
