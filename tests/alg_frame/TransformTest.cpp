@@ -37,7 +37,8 @@ TEST(AlgTransform, DihedralIdentitiesAtEveryLevel) {
   for (auto level : ostrel::test::kLevels) {
     ostrel::alg::setSimdLevel(level);
     for (auto [w, h] : {std::pair{37, 11}, std::pair{640, 3}, std::pair{1, 7}, std::pair{65, 64},
-                        std::pair{24, 17}, std::pair{8, 8}, std::pair{641, 513}, std::pair{1280, 1024}}) {
+                        std::pair{24, 17}, std::pair{8, 8}, std::pair{641, 513}, std::pair{1280, 1024},
+                        std::pair{300, 517}}) {
       TestFrame f = ostrel::test::noiseFrame(w, h, 0, 30000, static_cast<uint32_t>(w * 31 + h));
       TestFrame cw = transformed(f, 1);
       for (int r = 0; r < h; ++r)

@@ -184,61 +184,105 @@ __attribute__((target("avx2"))) inline void transpose8x2(const __m256i* rows, __
   out[7] = _mm256_unpackhi_epi64(b3, b7);
 }
 
-// The rotations with 8 x 16 blocks (two 8 x 8 transposes per register set), otherwise as
-// rotateSse2.
-// Tiles of 64 x 64 values (8 KiB read, 8 KiB written) keep both sides in the first-level cache.
-constexpr int kTile2 = 64;
-__attribute__((target("avx2"))) void rotateAvx2(const int16_t* src, int w, int h, int16_t* dst, bool clockwise) {
+// The rotations with 8 x 16 blocks (two 8 x 8 transposes per register set), turning `values` in
+// place with `scratch` (w x h values) as the keep area, so the turned frame needs no copy back.
+//
+// Output row o holds source column c (o = c clockwise, o = w - 1 - c counter-clockwise) and
+// occupies values[o h, (o + 1) h). The source columns go in bands whose output rows ascend, so
+// the output overwrites the frame from its start onward; before a band writes, the source rows
+// that its output region meets are copied to the same place in `scratch`, only the columns later
+// bands still read. Rows so kept are read from `scratch` from then on. About half the frame is
+// copied that way, against all of it for a turn into `scratch` and a copy back.
+//
+// Within a band the blocks go in strips of 64 source rows: at each 16-column step every one of the
+// 16 output rows receives 128 contiguous bytes (two whole cache lines) and is not touched again
+// in that strip. Square tiles instead leave partly written lines in many output rows at once;
+// with a row pitch that is a multiple of 2 KiB (h = 1024) those lines share a handful of
+// first-level cache sets and evict each other before they are complete.
+constexpr int kStripRows = 64;
+constexpr int kBandColumns = 128;  // 128 output rows of up to a few KiB stay in the second level
+
+// One band of source columns [cA, cB): a multiple-of-16 run below w16, or the columns from w16
+// on. `kept` counts the rows already in scratch and grows with the rows this band's output meets.
+__attribute__((target("avx2"))) void rotateBandAvx2(int16_t* values, int16_t* scratch, int w, int h, int cA, int cB,
+                                                    bool clockwise, int& kept) {
   const int w16 = w & ~15, h8 = h & ~7;
-  for (int r0 = 0; r0 < h8; r0 += kTile2) {
-    const int r1 = std::min(h8, r0 + kTile2);
-    for (int c0 = 0; c0 < w16; c0 += kTile2) {
-      const int c1 = std::min(w16, c0 + kTile2);
-      for (int rb = r0; rb < r1; rb += 8)
-        for (int cb = c0; cb < c1; cb += 16) {
-          __m256i rows[8], t[8];
-          for (int k = 0; k < 8; ++k) {
-            const int r = clockwise ? rb + 7 - k : rb + k;
-            rows[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + static_cast<size_t>(r) * w + cb));
-          }
-          transpose8x2(rows, t);
-          for (int k = 0; k < 8; ++k) {
-            const int c = cb + k;
-            int16_t* lo = clockwise ? dst + static_cast<size_t>(c) * h + (h - 8 - rb)
-                                    : dst + static_cast<size_t>(w - 1 - c) * h + rb;
-            int16_t* hi = clockwise ? lo + static_cast<size_t>(8) * h : lo - static_cast<size_t>(8) * h;
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(lo), _mm256_castsi256_si128(t[k]));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(hi), _mm256_extracti128_si256(t[k], 1));
-          }
+  const int oB = clockwise ? cB : w - cA;
+  const int needRows = static_cast<int>(std::min<int64_t>(h, (static_cast<int64_t>(oB) * h + w - 1) / w));
+  const int keepA = clockwise ? cA : 0, keepB = clockwise ? w : cB;  // columns read from now on
+  for (; kept < needRows; ++kept) {
+    const size_t at = static_cast<size_t>(kept) * w + keepA;
+    std::memcpy(scratch + at, values + at, static_cast<size_t>(keepB - keepA) * sizeof(int16_t));
+  }
+  const int keptRows = kept;
+  auto row = [=](int r) -> const int16_t* {
+    return (r < keptRows ? scratch : values) + static_cast<size_t>(r) * w;
+  };
+  const int vB = std::min(cB, w16);
+  for (int r0 = 0; r0 < h8 && cA < vB; r0 += kStripRows) {
+    const int r1 = std::min(h8, r0 + kStripRows);
+    // Output rows ascend in both turns: the counter-clockwise one takes the columns right to left.
+    for (int j = 0; j < vB - cA; j += 16) {
+      const int cb = clockwise ? cA + j : vB - 16 - j;
+      for (int rb = r0; rb < r1; rb += 8) {
+        __m256i rows[8], t[8];
+        for (int k = 0; k < 8; ++k) {
+          const int r = clockwise ? rb + 7 - k : rb + k;
+          rows[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row(r) + cb));
         }
+        transpose8x2(rows, t);
+        for (int k = 0; k < 8; ++k) {
+          const int c = cb + k;
+          int16_t* lo = clockwise ? values + static_cast<size_t>(c) * h + (h - 8 - rb)
+                                  : values + static_cast<size_t>(w - 1 - c) * h + rb;
+          int16_t* hi = clockwise ? lo + static_cast<size_t>(8) * h : lo - static_cast<size_t>(8) * h;
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(lo), _mm256_castsi256_si128(t[k]));
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(hi), _mm256_extracti128_si256(t[k], 1));
+        }
+      }
     }
   }
-  for (int r = 0; r < h; ++r)
-    for (int c = (r < h8 ? w16 : 0); c < w; ++c) {
-      const int16_t v = src[static_cast<size_t>(r) * w + c];
+  // What the blocks leave: the rows from h8 on, and the band's columns from w16 on.
+  for (int r = 0; r < h; ++r) {
+    const int16_t* src = row(r);
+    for (int c = (r < h8 ? std::max(cA, w16) : cA); c < cB; ++c) {
       if (clockwise)
-        dst[static_cast<size_t>(c) * h + (h - 1 - r)] = v;
+        values[static_cast<size_t>(c) * h + (h - 1 - r)] = src[c];
       else
-        dst[static_cast<size_t>(w - 1 - c) * h + r] = v;
+        values[static_cast<size_t>(w - 1 - c) * h + r] = src[c];
     }
+  }
 }
 
-void rotateClockwise(const int16_t* src, int w, int h, int16_t* dst) {
-  if (simdLevel() == SimdLevel::Scalar)
-    rotateClockwiseScalar(src, w, h, dst);
-  else if (simdLevel() >= SimdLevel::Avx2)
-    rotateAvx2(src, w, h, dst, true);
-  else
-    rotateSse2(src, w, h, dst, true);
+void rotateAvx2(int16_t* values, int w, int h, int16_t* scratch, bool clockwise) {
+  const int w16 = w & ~15;
+  int kept = 0;
+  if (clockwise) {
+    for (int c0 = 0; c0 < w16; c0 += kBandColumns)
+      rotateBandAvx2(values, scratch, w, h, c0, std::min(w16, c0 + kBandColumns), true, kept);
+    if (w16 < w) rotateBandAvx2(values, scratch, w, h, w16, w, true, kept);
+  } else {
+    if (w16 < w) rotateBandAvx2(values, scratch, w, h, w16, w, false, kept);
+    for (int c1 = w16; c1 > 0; c1 -= kBandColumns)
+      rotateBandAvx2(values, scratch, w, h, std::max(0, c1 - kBandColumns), c1, false, kept);
+  }
 }
 
-void rotateCounterClockwise(const int16_t* src, int w, int h, int16_t* dst) {
-  if (simdLevel() == SimdLevel::Scalar)
-    rotateCounterClockwiseScalar(src, w, h, dst);
-  else if (simdLevel() >= SimdLevel::Avx2)
-    rotateAvx2(src, w, h, dst, false);
-  else
-    rotateSse2(src, w, h, dst, false);
+// Turns `values` a quarter turn into itself; `scratch` holds w x h values.
+void rotate(int16_t* values, int w, int h, int16_t* scratch, bool clockwise) {
+  if (simdLevel() >= SimdLevel::Avx2) {
+    rotateAvx2(values, w, h, scratch, clockwise);
+    return;
+  }
+  if (simdLevel() == SimdLevel::Scalar) {
+    if (clockwise)
+      rotateClockwiseScalar(values, w, h, scratch);
+    else
+      rotateCounterClockwiseScalar(values, w, h, scratch);
+  } else {
+    rotateSse2(values, w, h, scratch, clockwise);
+  }
+  std::memcpy(values, scratch, static_cast<size_t>(w) * h * sizeof(int16_t));
 }
 
 void flipVertical(int16_t* values, int w, int h) {
@@ -425,11 +469,7 @@ extern "C" OSTREL_API int Alg_Transform(DataFrameHead* head, int16_t* values, in
     case 1:
     case 3:
       if (!scratch) return OSTREL_E_ARGUMENT;
-      if (code == 1)
-        rotateClockwise(values, w, h, scratch);
-      else
-        rotateCounterClockwise(values, w, h, scratch);
-      std::memcpy(values, scratch, n * sizeof(int16_t));
+      rotate(values, w, h, scratch, code == 1);
       head->width = static_cast<uint16_t>(h);
       head->height = static_cast<uint16_t>(w);
       break;
