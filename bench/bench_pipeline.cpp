@@ -186,10 +186,15 @@ BENCHMARK(BM_Pipeline)
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
-  const std::pair<const char*, double> runs[] = {{"640x512 AVX-512", 5.0}, {"1280x1024 AVX-512", 20.0},
-                                                 {"640x512 AVX2", 5.0}, {"1280x1024 AVX2", 20.0},
-                                                 {"640x512 SSE2", 5.0}, {"1280x1024 SSE2", 20.0}};
-  for (const auto& [size, budget] : runs) {
+  // Frame budget at the camera's peak rate, and the goal the whole chain is held to.
+  struct Run {
+    const char* key;
+    double budget, goal;
+  };
+  const Run runs[] = {{"640x512 AVX-512", 5.0, 3.0}, {"1280x1024 AVX-512", 20.0, 12.0},
+                      {"640x512 AVX2", 5.0, 3.0},    {"1280x1024 AVX2", 20.0, 12.0},
+                      {"640x512 SSE2", 5.0, 3.0},    {"1280x1024 SSE2", 20.0, 12.0}};
+  for (const auto& [size, budget, goal] : runs) {
     auto it = g_stepMs.find(size);
     if (it == g_stepMs.end()) continue;
     double total = 0;
@@ -198,8 +203,9 @@ int main(int argc, char** argv) {
       std::printf(" %s %.3f ms", kSteps[s], it->second[s]);
       total += it->second[s];
     }
-    std::printf("\n%s: total %.3f ms per frame = %.2f of the %.0f ms frame budget (CPU time %.3f ms per frame)\n",
-                size, total, total / budget, budget, g_cpuMs[size]);
+    std::printf("\n%s: total %.3f ms per frame = %.2f of the %.0f ms frame budget, %.2f of the %.0f ms goal (CPU "
+                "time %.3f ms per frame)\n",
+                size, total, total / budget, budget, total / goal, goal, g_cpuMs[size]);
   }
   benchmark::Shutdown();
   return 0;
