@@ -250,13 +250,16 @@ void destripColumnStep(DestripState* s) {
         const int16_t* d = s->detail + my[i + r];
         for (int x = 0; x < w; ++x) acc[x] += d[x];
       }
-    } else {
-      addSub16to32(acc, s->detail + my[y + 2 * r], s->detail + my[y - 1], w);
     }
     int16_t* est = s->estimate + static_cast<size_t>(y) * w;
     if (simdLevel() >= SimdLevel::Avx2) {
-      destripEstimateRowAvx2(acc, w, w1, est);
-    } else if (magic) {
+      const bool next = y > 0;
+      destripColumnRowAvx2(acc, next ? s->detail + my[y + 2 * r] : nullptr, next ? s->detail + my[y - 1] : nullptr, w,
+                           w1, est);
+      continue;
+    }
+    if (y > 0) addSub16to32(acc, s->detail + my[y + 2 * r], s->detail + my[y - 1], w);
+    if (magic) {
       for (int x = 0; x < w; ++x) est[x] = sat16(s->magic(acc[x]));
     } else {
       for (int x = 0; x < w; ++x) est[x] = sat16(acc[x] / w1);
