@@ -112,7 +112,7 @@ OSTREL_AVX2_ROWS bool destripRowGroupAvx2(const int16_t* const rows[8], const De
     }
     const __m256i q = _mm256_sub_epi32(_mm256_mullo_epi32(w0v, s2), _mm256_mullo_epi32(s1, s1));
     const __m256i a = destripCoefEpi32(_mm256_srai_epi32(q, 10), c0v, c0f);
-    setCol(ap, r + x, a);
+    setCol(ap, r + x, _mm256_mullo_epi32(a, w0v));  // w0 a: the base takes Sa w0
     setCol(bp, r + x, _mm256_mullo_epi32(_mm256_sub_epi32(c1024, a), s1));
   }
   mirrorEnds(ap, p);
@@ -121,9 +121,9 @@ OSTREL_AVX2_ROWS bool destripRowGroupAvx2(const int16_t* const rows[8], const De
   // Second window: the reference numerator Sa w0 v + Sb is Sa w0 d + Sb' + dn m, so
   // floor(base) = floor((Sa w0 d + Sb') / dn) + m; the truncating division rounds a negative
   // inexact quotient up by one. detail = v - base = d - (base - m).
-  const int32_t dnI = p.w0 * p.w0 * 1024;
-  const __m256i dn = _mm256_set1_epi32(dnI);
-  const __m256 invDn = _mm256_set1_ps(1.0f / float(dnI));
+  const int32_t sqI = p.w0 * p.w0;
+  const __m256i dn = _mm256_set1_epi32(sqI * 1024);
+  const __m256 invSq = _mm256_set1_ps(1.0f / float(sqI)), halfStep = _mm256_set1_ps(0.5f / float(sqI));
   const __m256i zero = _mm256_setzero_si256();
   __m256i sa = zero, sb = zero;
   for (int e = 0; e < taps; ++e) sa = _mm256_add_epi32(sa, col(ap, e)), sb = _mm256_add_epi32(sb, col(bp, e));
@@ -134,12 +134,14 @@ OSTREL_AVX2_ROWS bool destripRowGroupAvx2(const int16_t* const rows[8], const De
       sb = _mm256_add_epi32(sb, _mm256_sub_epi32(col(bp, x + 2 * r), col(bp, x - 1)));
     }
     const __m256i d = col(dp, r + x);
-    const __m256i num = _mm256_add_epi32(_mm256_mullo_epi32(sa, _mm256_mullo_epi32(w0v, d)), sb);
-    __m256i rem;
-    const __m256i fq = destripFloorDivEpi32(num, dn, invDn, &rem);
-    const __m256i up = _mm256_andnot_si256(_mm256_cmpeq_epi32(rem, zero),
-                                           _mm256_cmpgt_epi32(zero, _mm256_add_epi32(fq, mv)));
-    const __m256i dv = _mm256_add_epi32(_mm256_sub_epi32(d, fq), up);  // up is -1 where rounded up
+    const __m256i num = _mm256_add_epi32(_mm256_mullo_epi32(sa, d), sb);
+    const __m256i fq = destripFloorDivDnEpi32(num, invSq, halfStep);
+    __m256i dv = _mm256_sub_epi32(d, fq);
+    const __m256i f = _mm256_add_epi32(fq, mv);
+    if (_mm256_movemask_ps(_mm256_castsi256_ps(f))) {  // a negative base: lanes not exact round up
+      const __m256i exact = _mm256_cmpeq_epi32(_mm256_mullo_epi32(fq, dn), num);
+      dv = _mm256_add_epi32(dv, _mm256_andnot_si256(exact, _mm256_cmpgt_epi32(zero, f)));  // -1 per lane
+    }
     _mm_store_si128(reinterpret_cast<__m128i*>(tdet + 8 * x),
                     _mm_packs_epi32(_mm256_castsi256_si128(dv), _mm256_extracti128_si256(dv, 1)));
   }

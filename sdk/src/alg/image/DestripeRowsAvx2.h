@@ -30,7 +30,7 @@ constexpr int32_t kDestripGroupMaxC0 = (1 << 21) - 1;
 
 // Half range H of a group (largest distance of a code from the mid value) that 32-bit lanes
 // carry exactly for window width w0: w0 S2 and S1^2 are at most w0^2 H^2, the base's numerator
-// |Sa w0 d + Sb| at most 2047 w0^2 H, and the remainder test adds two divisors.
+// |Sa w0 d + Sb| at most 2047 w0^2 H, and the remainder test adds a divisor 1024 w0^2.
 inline bool destripGroupFits(int64_t w0, int64_t halfRange) {
   const int64_t limit = int64_t(1) << 31;
   return w0 * w0 * halfRange * halfRange < limit && 2048 * w0 * w0 * (halfRange + 1) < limit;
@@ -55,19 +55,14 @@ OSTREL_AVX2_ROWS inline __m256i destripCoefEpi32(__m256i v, __m256i c0, __m256 c
   return _mm256_add_epi32(k, _mm256_cmpgt_epi32(rhs, lhs));  // k - 1 where lhs < rhs
 }
 
-// floor(n / dn) and the remainder, for |n| + 2 dn < 2^31 and dn >= 1024: the single-precision
-// estimate lies within 2^31 / dn x 2^-22 < 1 of the quotient, so it is off by at most one, which
-// the exact remainder corrects.
-OSTREL_AVX2_ROWS inline __m256i destripFloorDivEpi32(__m256i n, __m256i dn, __m256 invDn, __m256i* rem) {
-  __m256i q = _mm256_cvtps_epi32(_mm256_floor_ps(_mm256_mul_ps(_mm256_cvtepi32_ps(n), invDn)));
-  __m256i r = _mm256_sub_epi32(n, _mm256_mullo_epi32(q, dn));
-  const __m256i low = _mm256_cmpgt_epi32(_mm256_setzero_si256(), r);  // r < 0
-  q = _mm256_add_epi32(q, low);
-  r = _mm256_add_epi32(r, _mm256_and_si256(low, dn));
-  const __m256i high = _mm256_cmpgt_epi32(r, _mm256_sub_epi32(dn, _mm256_set1_epi32(1)));  // r >= dn
-  q = _mm256_sub_epi32(q, high);
-  *rem = _mm256_sub_epi32(r, _mm256_and_si256(high, dn));
-  return q;
+// floor(n / (1024 sq)) for |n| < 2^31 and 1 <= sq <= 1089, with invSq = 1/sq and halfStep = 1/(2 sq)
+// rounded to single precision. floor(n / 1024) = n >> 10 is exact in single precision, and
+// t = n >> 10 over sq has a fraction that is a multiple of 1/sq: t invSq lies within 1/(4 sq)
+// of t / sq (|t / sq| <= 2^21 / sq, two roundings of 2^-24) and adding half a step (one more
+// rounding, below 1/(8 sq)) puts the sum strictly inside the step above the quotient's floor.
+OSTREL_AVX2_ROWS inline __m256i destripFloorDivDnEpi32(__m256i n, __m256 invSq, __m256 halfStep) {
+  const __m256 t = _mm256_cvtepi32_ps(_mm256_srai_epi32(n, 10));
+  return _mm256_cvtps_epi32(_mm256_floor_ps(_mm256_add_ps(_mm256_mul_ps(t, invSq), halfStep)));
 }
 
 }  // namespace ostrel::alg
