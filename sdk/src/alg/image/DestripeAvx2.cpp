@@ -25,11 +25,22 @@ OSTREL_AVX2 void destripRowT(const int16_t* row, const DestripRowPlan& p, int16_
   const int32_t* mx = p.mx;
   double* v = p.v;
   double* v2 = p.v2;
-  // The row with its mirrored ends, and squares; zeros after it for whole-register reads.
-  for (int i = 0; i < n; ++i) {
+  // The row with its mirrored ends, and squares; zeros after it for whole-register reads. The
+  // inside (mx[i] = i - r) converts four codes a register.
+  for (int i = 0; i < r; ++i) {
     const double c = row[mx[i]];
-    v[i] = c;
-    v2[i] = c * c;
+    v[i] = c, v2[i] = c * c;
+  }
+  int i = r;
+  for (; i + 4 <= r + w; i += 4) {
+    const __m256d c = _mm256_cvtepi32_pd(
+        _mm_cvtepi16_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + (i - r)))));
+    _mm256_storeu_pd(v + i, c);
+    _mm256_storeu_pd(v2 + i, _mm256_mul_pd(c, c));
+  }
+  for (; i < n; ++i) {
+    const double c = row[mx[i]];
+    v[i] = c, v2[i] = c * c;
   }
   for (int i = n; i < n + 8; ++i) v[i] = v2[i] = 0;
 
