@@ -92,6 +92,49 @@ TEST(DestripeRows, FloorDivisionByTheBaseDivisorIsExactOverTheWholeRange) {
   }
 }
 
+TEST(DestripeRows, ColumnEstimateTruncatesLikeIntegerDivisionAtMultiplesAndExtremes) {
+  if (!haveAvx2()) GTEST_SKIP() << "no AVX2";
+  for (int32_t w1 = 3; w1 <= 33; w1 += 2) {
+    // Every multiple k w1 of the int16 range (the window sums' extremes -32768 w1 and 32767 w1
+    // included) and its neighbours; 13 values a row so the scalar tail runs too.
+    std::vector<int32_t> acc;
+    for (int64_t k = -32768; k <= 32767; ++k)
+      for (int d : {-1, 0, 1}) {
+        const int64_t v = k * w1 + d;
+        if (v >= -32768LL * w1 && v <= 32767LL * w1) acc.push_back(int32_t(v));
+      }
+    const int w = 13;
+    while (acc.size() % w) acc.push_back(0);
+    int bad = 0;
+    std::vector<int16_t> est(w);
+    for (size_t at = 0; at < acc.size(); at += w) {
+      std::vector<int32_t> row(acc.begin() + at, acc.begin() + at + w);
+      destripColumnRowAvx2(row.data(), nullptr, nullptr, w, w1, est.data());
+      for (int x = 0; x < w; ++x) {
+        const int64_t want = std::clamp<int64_t>(int64_t(row[x]) / w1, -32768, 32767);
+        if (est[x] != want && ++bad < 5) ADD_FAILURE() << "w1 " << w1 << " acc " << row[x] << ": " << est[x];
+      }
+    }
+    EXPECT_EQ(bad, 0) << "w1 " << w1;
+  }
+  // The running update: acc += add - sub before the quotient.
+  std::mt19937 rng(5);
+  std::uniform_int_distribution<int> code(-32768, 32767);
+  const int w = 29, w1 = 17;
+  std::vector<int16_t> add(w), sub(w), est(w);
+  std::vector<int32_t> acc(w), want(w);
+  for (int x = 0; x < w; ++x) {
+    add[x] = int16_t(code(rng)), sub[x] = int16_t(code(rng));
+    acc[x] = code(rng) * 16;
+    want[x] = acc[x] + add[x] - sub[x];
+  }
+  destripColumnRowAvx2(acc.data(), add.data(), sub.data(), w, w1, est.data());
+  for (int x = 0; x < w; ++x) {
+    EXPECT_EQ(acc[x], want[x]) << x;
+    EXPECT_EQ(est[x], std::clamp(want[x] / w1, -32768, 32767)) << x;
+  }
+}
+
 namespace {
 
 // Aligned work planes for both row kernels of one width and radius.
