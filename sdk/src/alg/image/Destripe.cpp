@@ -4,10 +4,13 @@
 
 #include <emmintrin.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 #include <new>
 
 #include "DestripeAvx2.h"
+#include "DestripeRowsAvx2.h"
 #include "GuidedCore.h"
 
 using namespace ostrel::alg;
@@ -38,6 +41,8 @@ struct DestripState {
   int16_t* detail;    // reducedRows x width
   int16_t* estimate;  // reducedRows x width
   double* rowWork[4];  // vector row step: codes, squares, a and b with mirrored ends
+  int32_t* groupWork[4];  // eight-row step: codes, squares, a and b, (w + 2r) x 8 each
+  int16_t* groupDet;      // eight-row step: details, w x 8
   uint16_t* table;
 };
 
@@ -59,6 +64,8 @@ static size_t destripCarve(DestripState* s, void* base) {
   s->detail = c.take<int16_t>(w * s->reducedRows);
   s->estimate = c.take<int16_t>(w * s->reducedRows);
   for (double*& r : s->rowWork) r = c.take<double>(w + 2 * 16 + 8);
+  for (int32_t*& r : s->groupWork) r = c.take<int32_t>((w + 2 * 16) * 8);
+  s->groupDet = c.take<int16_t>(w * 8);
   s->table = c.take<uint16_t>(kTableSize);
   return c.used();
 }
@@ -167,8 +174,25 @@ void destripRowStep(DestripState* s, const int16_t* codes) {
     p.w = w, p.r = r, p.w0 = w0, p.c0 = s->c0, p.tableSize = kTableSize;
     p.mx = mx, p.table = s->table;
     p.v = s->rowWork[0], p.v2 = s->rowWork[1], p.a = s->rowWork[2], p.b = s->rowWork[3];
-    for (int y = 0; y < s->reducedRows; ++y)
-      destripRowAvx2(codes + static_cast<size_t>(y) * s->k * w, p, s->detail + static_cast<size_t>(y) * w);
+    DestripGroupPlan g;
+    g.w = w, g.r = r, g.w0 = s->w0, g.c0 = static_cast<int32_t>(std::min<int64_t>(s->c0, INT32_MAX));
+    g.mx = mx, g.d = s->groupWork[0], g.sq = s->groupWork[1], g.a = s->groupWork[2], g.b = s->groupWork[3];
+    g.det = s->groupDet;
+    const bool groups = s->c0 <= kDestripGroupMaxC0;
+    // Eight rows at a time in 32-bit lanes where their range allows (a short last group repeats
+    // its last row), else row by row in double precision.
+    for (int y = 0; y < s->reducedRows; y += 8) {
+      const int count = std::min(8, s->reducedRows - y);
+      const int16_t* in[8];
+      int16_t* out[8];
+      for (int j = 0; j < 8; ++j) {
+        const size_t yy = static_cast<size_t>(y + std::min(j, count - 1));
+        in[j] = codes + yy * s->k * w;
+        out[j] = s->detail + yy * w;
+      }
+      if (groups && destripRowGroupAvx2(in, g, out)) continue;
+      for (int j = 0; j < count; ++j) destripRowAvx2(in[j], p, out[j]);
+    }
     return;
   }
   for (int y = 0; y < s->reducedRows; ++y) {
@@ -226,13 +250,16 @@ void destripColumnStep(DestripState* s) {
         const int16_t* d = s->detail + my[i + r];
         for (int x = 0; x < w; ++x) acc[x] += d[x];
       }
-    } else {
-      addSub16to32(acc, s->detail + my[y + 2 * r], s->detail + my[y - 1], w);
     }
     int16_t* est = s->estimate + static_cast<size_t>(y) * w;
     if (simdLevel() >= SimdLevel::Avx2) {
-      destripEstimateRowAvx2(acc, w, w1, est);
-    } else if (magic) {
+      const bool next = y > 0;
+      destripColumnRowAvx2(acc, next ? s->detail + my[y + 2 * r] : nullptr, next ? s->detail + my[y - 1] : nullptr, w,
+                           w1, est);
+      continue;
+    }
+    if (y > 0) addSub16to32(acc, s->detail + my[y + 2 * r], s->detail + my[y - 1], w);
+    if (magic) {
       for (int x = 0; x < w; ++x) est[x] = sat16(s->magic(acc[x]));
     } else {
       for (int x = 0; x < w; ++x) est[x] = sat16(acc[x] / w1);

@@ -25,11 +25,22 @@ OSTREL_AVX2 void destripRowT(const int16_t* row, const DestripRowPlan& p, int16_
   const int32_t* mx = p.mx;
   double* v = p.v;
   double* v2 = p.v2;
-  // The row with its mirrored ends, and squares; zeros after it for whole-register reads.
-  for (int i = 0; i < n; ++i) {
+  // The row with its mirrored ends, and squares; zeros after it for whole-register reads. The
+  // inside (mx[i] = i - r) converts four codes a register.
+  for (int i = 0; i < r; ++i) {
     const double c = row[mx[i]];
-    v[i] = c;
-    v2[i] = c * c;
+    v[i] = c, v2[i] = c * c;
+  }
+  int i = r;
+  for (; i + 4 <= r + w; i += 4) {
+    const __m256d c = _mm256_cvtepi32_pd(
+        _mm_cvtepi16_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + (i - r)))));
+    _mm256_storeu_pd(v + i, c);
+    _mm256_storeu_pd(v2 + i, _mm256_mul_pd(c, c));
+  }
+  for (; i < n; ++i) {
+    const double c = row[mx[i]];
+    v[i] = c, v2[i] = c * c;
   }
   for (int i = n; i < n + 8; ++i) v[i] = v2[i] = 0;
 
@@ -132,14 +143,37 @@ void destripRowAvx2(const int16_t* row, const DestripRowPlan& p, int16_t* det) {
   }
 }
 
-OSTREL_AVX2 void destripEstimateRowAvx2(const int32_t* acc, int w, int32_t w1, int16_t* est) {
-  const __m256d d = _mm256_set1_pd(double(w1)), inv = _mm256_set1_pd(1.0 / double(w1));
+// |acc| <= 33 x 32768 < 2^21 is exact in single precision and so is w1. The correctly rounded
+// quotient lies within half an ulp (at most 2^-9 below 2^15) of acc / w1, while a quotient that is
+// not an integer keeps at least 1 / w1 >= 1/33 from every integer, so rounding never reaches
+// or crosses one and truncation gives the integer quotient (an exact quotient is representable).
+OSTREL_AVX2 static inline __m128i estimate8(__m256i acc, __m256 w1) {
+  const __m256i q = _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(acc), w1));
+  return _mm_packs_epi32(_mm256_castsi256_si128(q), _mm256_extracti128_si256(q, 1));
+}
+
+OSTREL_AVX2 void destripColumnRowAvx2(int32_t* acc, const int16_t* add, const int16_t* sub, int w, int32_t w1,
+                                      int16_t* est) {
+  const __m256 d = _mm256_set1_ps(float(w1));
   int x = 0;
+  if (add) {
+    for (; x + 8 <= w; x += 8) {
+      const __m256i in = _mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(add + x)));
+      const __m256i out = _mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sub + x)));
+      __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(acc + x));
+      s = _mm256_add_epi32(s, _mm256_sub_epi32(in, out));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(acc + x), s);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(est + x), estimate8(s, d));
+    }
+    for (; x < w; ++x) {
+      acc[x] += static_cast<int32_t>(add[x]) - sub[x];
+      est[x] = sat16(acc[x] / w1);
+    }
+    return;
+  }
   for (; x + 8 <= w; x += 8) {
     const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(acc + x));
-    const __m128i lo = _mm256_cvttpd_epi32(truncDivPd(_mm256_cvtepi32_pd(_mm256_castsi256_si128(s)), d, inv));
-    const __m128i hi = _mm256_cvttpd_epi32(truncDivPd(_mm256_cvtepi32_pd(_mm256_extracti128_si256(s, 1)), d, inv));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(est + x), _mm_packs_epi32(lo, hi));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(est + x), estimate8(s, d));
   }
   for (; x < w; ++x) est[x] = sat16(acc[x] / w1);
 }

@@ -19,8 +19,10 @@ struct DestripRowPlan {
 };
 // det = the row's fine detail v - base along the row.
 void destripRowAvx2(const int16_t* row, const DestripRowPlan& p, int16_t* det);
+// The column step's next row: acc += add - sub (both null: acc as it is), then
 // est = sat16(acc / w1), truncated (the magic-number division gives the same quotient).
-void destripEstimateRowAvx2(const int32_t* acc, int w, int32_t w1, int16_t* est);
+// |acc| stays below 33 x 32768 (a window of at most 33 int16 values).
+void destripColumnRowAvx2(int32_t* acc, const int16_t* add, const int16_t* sub, int w, int32_t w1, int16_t* est);
 // row = row - est, saturated.
 void destripSubtractRowAvx2(int16_t* row, const int16_t* est, int w);
 
