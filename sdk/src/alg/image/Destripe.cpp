@@ -41,8 +41,8 @@ struct DestripState {
   int16_t* detail;    // reducedRows x width
   int16_t* estimate;  // reducedRows x width
   double* rowWork[4];  // vector row step: codes, squares, a and b with mirrored ends
-  int32_t* groupWork[4];  // eight-row step: codes, squares, a and b, (w + 2r) x 8 each
-  int16_t* groupDet;      // eight-row step: details, w x 8
+  int32_t* groupWork[4];  // row groups: codes, squares, a and b, (w + 2r) x 16 each
+  int16_t* groupDet;      // row groups: details, w x 16
   uint16_t* table;
 };
 
@@ -64,8 +64,8 @@ static size_t destripCarve(DestripState* s, void* base) {
   s->detail = c.take<int16_t>(w * s->reducedRows);
   s->estimate = c.take<int16_t>(w * s->reducedRows);
   for (double*& r : s->rowWork) r = c.take<double>(w + 2 * 16 + 8);
-  for (int32_t*& r : s->groupWork) r = c.take<int32_t>((w + 2 * 16) * 8);
-  s->groupDet = c.take<int16_t>(w * 8);
+  for (int32_t*& r : s->groupWork) r = c.take<int32_t>((w + 2 * 16) * 16);
+  s->groupDet = c.take<int16_t>(w * 16);
   s->table = c.take<uint16_t>(kTableSize);
   return c.used();
 }
@@ -179,9 +179,25 @@ void destripRowStep(DestripState* s, const int16_t* codes) {
     g.mx = mx, g.d = s->groupWork[0], g.sq = s->groupWork[1], g.a = s->groupWork[2], g.b = s->groupWork[3];
     g.det = s->groupDet;
     const bool groups = s->c0 <= kDestripGroupMaxC0;
-    // Eight rows at a time in 32-bit lanes where their range allows (a short last group repeats
-    // its last row), else row by row in double precision.
-    for (int y = 0; y < s->reducedRows; y += 8) {
+    // Sixteen rows at a time in 32-bit lanes where the processor has the eight-lane level and
+    // their range allows; then eight (a short last group repeats its last row); else row by row
+    // in double precision.
+    int y = 0;
+    if (groups && simdLevel() >= SimdLevel::Avx512) {
+      for (; y + 16 <= s->reducedRows; y += 16) {
+        const int16_t* in[16];
+        int16_t* out[16];
+        for (int j = 0; j < 16; ++j) {
+          in[j] = codes + static_cast<size_t>(y + j) * s->k * w;
+          out[j] = s->detail + static_cast<size_t>(y + j) * w;
+        }
+        if (destripRowGroupAvx512(in, g, out)) continue;
+        for (int half = 0; half < 16; half += 8)
+          if (!destripRowGroupAvx2(in + half, g, out + half))
+            for (int j = half; j < half + 8; ++j) destripRowAvx2(in[j], p, out[j]);
+      }
+    }
+    for (; y < s->reducedRows; y += 8) {
       const int count = std::min(8, s->reducedRows - y);
       const int16_t* in[8];
       int16_t* out[8];

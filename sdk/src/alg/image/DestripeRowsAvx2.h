@@ -39,6 +39,9 @@ inline bool destripGroupFits(int64_t w0, int64_t halfRange) {
 // Eight rows of the row step; rows[j] and det[j] may repeat a row (the same row gives the same
 // details). False, with nothing written, when the group's range does not fit (see above).
 bool destripRowGroupAvx2(const int16_t* const rows[8], const DestripGroupPlan& p, int16_t* const det[8]);
+// The same on sixteen rows (DestripeRowsAvx512.cpp, from SimdLevel::Avx512 up); the work planes
+// then hold (w + 2r) x 16 values and the details w x 16.
+bool destripRowGroupAvx512(const int16_t* const rows[16], const DestripGroupPlan& p, int16_t* const det[16]);
 
 // a = coefficient for the scaled variance v (0 <= v < 2^21) as the reciprocal table holds it,
 // floor(v 2^20 / (c0 + 1024 v)), for 0 < c0 <= kDestripGroupMaxC0. A single-precision quotient
