@@ -1,8 +1,8 @@
-// The destripe row step in 32-bit lanes (eight rows at once) against 64-bit integer arithmetic
-// and against the double-precision row kernel: its coefficient and floor division over their
-// whole input ranges, and row groups at, just inside and just past the largest range it takes,
-// with negative and mixed-sign codes, worst-case variances and widths that are not a multiple of
-// eight. The whole filter is compared with the scalar reference on frames built the same way.
+// The destripe row step in 32-bit lanes (eight rows at once, sixteen at the AVX-512 level) against 64-bit
+// integer arithmetic and against the double-precision row kernel: its coefficient and floor division over
+// their whole input ranges, and row groups at, just inside and just past the largest range it takes, with
+// negative and mixed-sign codes, worst-case variances and widths that are not a multiple of eight. The whole
+// filter is compared with the scalar reference on frames built the same way.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -27,14 +27,15 @@ bool haveAvx2() {
 }
 
 __attribute__((target("avx2"))) void coefLanes(const int32_t* v, int32_t c0, int32_t* a) {
-  const __m256i r = destripCoefEpi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(v)), _mm256_set1_epi32(c0),
-                                     _mm256_set1_ps(float(c0) / 1024.0f));
+  const __m256i r = destripCoefEpi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(v)),
+                                     _mm256_set1_epi32(c0), _mm256_set1_ps(float(c0) / 1024.0f));
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(a), r);
 }
 
 __attribute__((target("avx2"))) void floorDivLanes(const int32_t* n, int32_t sq, int32_t* q) {
-  const __m256i r = destripFloorDivDnEpi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(n)),
-                                           _mm256_set1_ps(1.0f / float(sq)), _mm256_set1_ps(0.5f / float(sq)));
+  const __m256i r =
+      destripFloorDivDnEpi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(n)),
+                             _mm256_set1_ps(1.0f / float(sq)), _mm256_set1_ps(0.5f / float(sq)));
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(q), r);
 }
 
@@ -56,7 +57,8 @@ TEST(DestripeRows, CoefficientEqualsTheReciprocalFormulaForEveryVariance) {
       coefLanes(v, c0, a);
       for (int l = 0; l < 8; ++l) {
         const int64_t want = (int64_t(v[l]) << 20) / (int64_t(c0) + 1024 * int64_t(v[l]));
-        if (a[l] != want && ++bad < 5) ADD_FAILURE() << "c0 " << c0 << " v " << v[l] << ": " << a[l] << " != " << want;
+        if (a[l] != want && ++bad < 5)
+          ADD_FAILURE() << "c0 " << c0 << " v " << v[l] << ": " << a[l] << " != " << want;
       }
     }
     EXPECT_EQ(bad, 0) << "c0 " << c0;
@@ -82,7 +84,8 @@ TEST(DestripeRows, FloorDivisionByTheBaseDivisorIsExactOverTheWholeRange) {
       }
       floorDivLanes(n, sq, q);
       for (int l = 0; l < 8; ++l)
-        if (q[l] != floorDiv(n[l], dn) && ++bad < 5) ADD_FAILURE() << "w0 " << w0 << " n " << n[l] << ": " << q[l];
+        if (q[l] != floorDiv(n[l], dn) && ++bad < 5)
+          ADD_FAILURE() << "w0 " << w0 << " n " << n[l] << ": " << q[l];
     }
     // The int32 extremes.
     const int32_t ends[8] = {INT32_MIN, INT32_MIN + 1, INT32_MAX, INT32_MAX - 1, -1, 0, 1, int32_t(-dn)};
@@ -150,18 +153,20 @@ struct Kernels {
     const int64_t w0 = 2 * r + 1, c0 = (w0 * regular) * (w0 * regular);
     fillMirror(mx.data(), w, r, 1);
     fillReciprocal(table.data(), table.size(), c0);
-    const size_t rowN = planeBytes<double>(w + 2 * 16 + 8), groupN = planeBytes<int32_t>((w + 2 * 16) * 8);
-    block = algAllocZeroed(4 * rowN + 4 * groupN + planeBytes<int16_t>(w * 8));
+    const size_t rowN = planeBytes<double>(w + 2 * 16 + 8), groupN = planeBytes<int32_t>((w + 2 * 16) * 16);
+    block = algAllocZeroed(4 * rowN + 4 * groupN + planeBytes<int16_t>(w * 16));
     Carver c(block);
     rowPlan.w = w, rowPlan.r = r, rowPlan.w0 = w0, rowPlan.c0 = c0, rowPlan.tableSize = int64_t(table.size());
     rowPlan.mx = mx.data(), rowPlan.table = table.data();
     rowPlan.v = c.take<double>(w + 2 * 16 + 8), rowPlan.v2 = c.take<double>(w + 2 * 16 + 8);
     rowPlan.a = c.take<double>(w + 2 * 16 + 8), rowPlan.b = c.take<double>(w + 2 * 16 + 8);
-    groupPlan.w = w, groupPlan.r = r, groupPlan.w0 = int(w0), groupPlan.c0 = int32_t(std::min<int64_t>(c0, INT32_MAX));
+    groupPlan.w = w, groupPlan.r = r, groupPlan.w0 = int(w0),
+    groupPlan.c0 = int32_t(std::min<int64_t>(c0, INT32_MAX));
     groupPlan.mx = mx.data();
-    groupPlan.d = c.take<int32_t>((w + 2 * 16) * 8), groupPlan.sq = c.take<int32_t>((w + 2 * 16) * 8);
-    groupPlan.a = c.take<int32_t>((w + 2 * 16) * 8), groupPlan.b = c.take<int32_t>((w + 2 * 16) * 8);
-    groupPlan.det = c.take<int16_t>(w * 8);
+    // Planes for groups of up to sixteen rows.
+    groupPlan.d = c.take<int32_t>((w + 2 * 16) * 16), groupPlan.sq = c.take<int32_t>((w + 2 * 16) * 16);
+    groupPlan.a = c.take<int32_t>((w + 2 * 16) * 16), groupPlan.b = c.take<int32_t>((w + 2 * 16) * 16);
+    groupPlan.det = c.take<int16_t>(w * 16);
   }
   ~Kernels() { algFree(block); }
   Kernels(const Kernels&) = delete;
@@ -177,19 +182,27 @@ int largestHalfRange(int w0) {
 
 enum class Pattern { Alternate, Random, Edge, Flat };
 
-// Eight rows with codes in [lo, lo + range], both ends present in every row.
-std::vector<int16_t> groupRows(int w, int lo, int range, Pattern pat, uint32_t seed) {
+// `count` rows with codes in [lo, lo + range], both ends present in every row.
+std::vector<int16_t> groupRows(int w, int count, int lo, int range, Pattern pat, uint32_t seed) {
   std::mt19937 rng(seed);
   std::uniform_int_distribution<int> any(0, range);
-  std::vector<int16_t> rows(size_t(w) * 8);
-  for (int j = 0; j < 8; ++j)
+  std::vector<int16_t> rows(size_t(w) * count);
+  for (int j = 0; j < count; ++j)
     for (int x = 0; x < w; ++x) {
       int off = 0;
       switch (pat) {
-        case Pattern::Alternate: off = (x + j) % 2 ? range : 0; break;  // the largest window variances
-        case Pattern::Random: off = x == 0 ? 0 : (x == 1 ? range : any(rng)); break;
-        case Pattern::Edge: off = x < w / 2 ? 0 : range; break;
-        case Pattern::Flat: off = x == 0 ? range : (x == 1 ? 0 : range / 2); break;
+        case Pattern::Alternate:
+          off = (x + j) % 2 ? range : 0;
+          break;  // the largest window variances
+        case Pattern::Random:
+          off = x == 0 ? 0 : (x == 1 ? range : any(rng));
+          break;
+        case Pattern::Edge:
+          off = x < w / 2 ? 0 : range;
+          break;
+        case Pattern::Flat:
+          off = x == 0 ? range : (x == 1 ? 0 : range / 2);
+          break;
       }
       rows[size_t(j) * w + x] = int16_t(lo + off);
     }
@@ -198,8 +211,10 @@ std::vector<int16_t> groupRows(int w, int lo, int range, Pattern pat, uint32_t s
 
 }  // namespace
 
-TEST(DestripeRows, EightRowGroupsMatchTheRowKernelAtTheirRangeLimit) {
+TEST(DestripeRows, RowGroupsMatchTheRowKernelAtTheirRangeLimit) {
   if (!haveAvx2()) GTEST_SKIP() << "no AVX2";
+  std::vector<int> groupSizes{8};
+  if (simdBestLevel() >= SimdLevel::Avx512) groupSizes.push_back(16);
   // Radius and regular: the preview's 4 / 60, the extremes of the radius, and a c0 just inside
   // the 32-bit coefficient test (33 x 43 = 1419 < 1448) and just past it (9 x 161 = 1449).
   const int settings[][2] = {{4, 60}, {1, 1}, {16, 43}, {8, 5}, {4, 161}};
@@ -215,24 +230,29 @@ TEST(DestripeRows, EightRowGroupsMatchTheRowKernelAtTheirRangeLimit) {
         // Low, mixed-sign and high codes.
         for (const int lo : {-32768, -range / 2, 32767 - range, 1000}) {
           if (lo < -32768 || lo + range > 32767) continue;
-          for (Pattern pat : {Pattern::Alternate, Pattern::Random, Pattern::Edge, Pattern::Flat}) {
-            const auto rows = groupRows(w, lo, range, pat, uint32_t(w + range + lo));
-            const int16_t* in[8];
-            int16_t* out[8];
-            std::vector<int16_t> got(size_t(w) * 8, 0x5555), want(size_t(w) * 8);
-            for (int j = 0; j < 8; ++j) in[j] = rows.data() + size_t(j) * w, out[j] = got.data() + size_t(j) * w;
-            const bool took = destripRowGroupAvx2(in, k.groupPlan, out);
-            const std::string what = "r " + std::to_string(r) + " reg " + std::to_string(st[1]) + " w " +
-                                     std::to_string(w) + " range " + std::to_string(range) + " lo " +
-                                     std::to_string(lo) + " pattern " + std::to_string(int(pat));
-            EXPECT_EQ(took, c0Fits && range <= 2 * hMax) << what;
-            if (!took) {
-              EXPECT_TRUE(std::all_of(got.begin(), got.end(), [](int16_t v) { return v == 0x5555; })) << what;
-              continue;
+          for (Pattern pat : {Pattern::Alternate, Pattern::Random, Pattern::Edge, Pattern::Flat})
+            for (const int n : groupSizes) {
+              const auto rows = groupRows(w, n, lo, range, pat, uint32_t(w + range + lo));
+              const int16_t* in[16];
+              int16_t* out[16];
+              std::vector<int16_t> got(size_t(w) * n, 0x5555), want(size_t(w) * n);
+              for (int j = 0; j < n; ++j)
+                in[j] = rows.data() + size_t(j) * w, out[j] = got.data() + size_t(j) * w;
+              const bool took = n == 8 ? destripRowGroupAvx2(in, k.groupPlan, out)
+                                       : destripRowGroupAvx512(in, k.groupPlan, out);
+              const std::string what = "r " + std::to_string(r) + " reg " + std::to_string(st[1]) + " w " +
+                                       std::to_string(w) + " range " + std::to_string(range) + " lo " +
+                                       std::to_string(lo) + " pattern " + std::to_string(int(pat)) +
+                                       " rows " + std::to_string(n);
+              EXPECT_EQ(took, c0Fits && range <= 2 * hMax) << what;
+              if (!took) {
+                EXPECT_TRUE(std::all_of(got.begin(), got.end(), [](int16_t v) { return v == 0x5555; }))
+                    << what;
+                continue;
+              }
+              for (int j = 0; j < n; ++j) destripRowAvx2(in[j], k.rowPlan, want.data() + size_t(j) * w);
+              EXPECT_TRUE(got == want) << what;
             }
-            for (int j = 0; j < 8; ++j) destripRowAvx2(in[j], k.rowPlan, want.data() + size_t(j) * w);
-            EXPECT_TRUE(got == want) << what;
-          }
         }
       }
     }
@@ -269,11 +289,13 @@ TEST(DestripeRows, FilterMatchesTheScalarReferenceOnNegativeAndWideFrames) {
         std::vector<int16_t> codes(size_t(rec.width) * rec.height);
         for (int y = 0; y < rec.height; ++y)
           for (int x = 0; x < rec.width; ++x)
-            codes[size_t(y) * rec.width + x] =
-                int16_t(std::clamp(base + noise(rng) + (x % 2 ? 15 : -15) + (y / 9 % 2) * amplitude / 2, -32768, 32767));
+            codes[size_t(y) * rec.width + x] = int16_t(std::clamp(
+                base + noise(rng) + (x % 2 ? 15 : -15) + (y / 9 % 2) * amplitude / 2, -32768, 32767));
         const auto ref = destripeAt(SimdLevel::Scalar, codes);
-        EXPECT_TRUE(destripeAt(SimdLevel::Avx2, codes) == ref)
-            << "sub_y " << subY << " base " << base << " amplitude " << amplitude;
+        for (const SimdLevel level : {SimdLevel::Avx2, SimdLevel::Avx512})
+          EXPECT_TRUE(destripeAt(level, codes) == ref)
+              << "sub_y " << subY << " base " << base << " amplitude " << amplitude << " level "
+              << int(level);
       }
     }
     IRDestrip_Free(&s);

@@ -73,15 +73,16 @@ OSTREL_AVX512 inline __m512i coef16(__m512i v, __m512i c0, __m512 c0f) {
                                          _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
   const __m512i k = _mm512_add_epi32(_mm512_cvtps_epi32(fl), _mm512_set1_epi32(1));
   const __m512i lhs = _mm512_mullo_epi32(v, _mm512_sub_epi32(_mm512_set1_epi32(1024), k));
-  const __m512i rhs = _mm512_srai_epi32(_mm512_add_epi32(_mm512_mullo_epi32(k, c0), _mm512_set1_epi32(1023)), 10);
+  const __m512i rhs =
+      _mm512_srai_epi32(_mm512_add_epi32(_mm512_mullo_epi32(k, c0), _mm512_set1_epi32(1023)), 10);
   return _mm512_mask_sub_epi32(k, _mm512_cmpgt_epi32_mask(rhs, lhs), k, _mm512_set1_epi32(1));
 }
 
 // destripFloorDivDnEpi32 on sixteen lanes.
 OSTREL_AVX512 inline __m512i floorDivDn16(__m512i n, __m512 invSq, __m512 halfStep) {
   const __m512 t = _mm512_cvtepi32_ps(_mm512_srai_epi32(n, 10));
-  return _mm512_cvtps_epi32(
-      _mm512_roundscale_ps(_mm512_add_ps(_mm512_mul_ps(t, invSq), halfStep), _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC));
+  return _mm512_cvtps_epi32(_mm512_roundscale_ps(_mm512_add_ps(_mm512_mul_ps(t, invSq), halfStep),
+                                                 _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC));
 }
 
 }  // namespace
@@ -131,7 +132,8 @@ OSTREL_AVX512 bool destripRowGroupAvx512(const int16_t* const rows[16], const De
   int32_t* const ap = p.a;
   int32_t* const bp = p.b;
   __m512i s1 = _mm512_setzero_si512(), s2 = _mm512_setzero_si512();
-  for (int e = 0; e < taps; ++e) s1 = _mm512_add_epi32(s1, col(dp, e)), s2 = _mm512_add_epi32(s2, col(sqp, e));
+  for (int e = 0; e < taps; ++e)
+    s1 = _mm512_add_epi32(s1, col(dp, e)), s2 = _mm512_add_epi32(s2, col(sqp, e));
   for (x = 0; x < w; ++x) {
     if (x > 0) {
       s1 = _mm512_add_epi32(s1, _mm512_sub_epi32(col(dp, x + 2 * r), col(dp, x - 1)));

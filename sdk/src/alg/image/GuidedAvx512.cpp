@@ -75,9 +75,10 @@ OSTREL_AVX512 void rowCoef8(int32_t* c1, int64_t* c2, const BoxPlan& p, const Gu
     s2 = _mm512_add_epi64(s2, t2);
     // Sums of squares stay far below 2^53, so the conversion is exact.
     const __m512d s1d = _mm512_cvtepi32_pd(s1);
-    const __m512d qd = floor8(
-        _mm512_mul_pd(_mm512_sub_pd(_mm512_mul_pd(nD, _mm512_cvtepi64_pd(s2)), _mm512_mul_pd(s1d, s1d)), inv1024));
-    const __mmask8 inside = _mm512_cmp_pd_mask(qd, zero, _CMP_GE_OQ) & _mm512_cmp_pd_mask(qd, limit, _CMP_LT_OQ);
+    const __m512d qd = floor8(_mm512_mul_pd(
+        _mm512_sub_pd(_mm512_mul_pd(nD, _mm512_cvtepi64_pd(s2)), _mm512_mul_pd(s1d, s1d)), inv1024));
+    const __mmask8 inside =
+        _mm512_cmp_pd_mask(qd, zero, _CMP_GE_OQ) & _mm512_cmp_pd_mask(qd, limit, _CMP_LT_OQ);
     if (inside != 0xFF) [[unlikely]] {
       alignas(32) int32_t s1v[8];
       alignas(64) int64_t s2v[8];
@@ -162,11 +163,11 @@ OSTREL_AVX512 inline DetailLanes8 detailLanes8(__m512d v, const int32_t* sa, con
                                                __m512d nnD, __m512d invNN, __m512d gn) {
   const __m512d a = _mm512_cvtepi32_pd(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(sa)));
   const __m512d b = _mm512_cvtepi64_pd(_mm512_loadu_si512(sb));
-  const __m512d t =
-      _mm512_add_pd(floor8(_mm512_mul_pd(_mm512_mul_pd(_mm512_mul_pd(nD, v), a), _mm512_set1_pd(1.0 / 1024.0))), b);
+  const __m512d t = _mm512_add_pd(
+      floor8(_mm512_mul_pd(_mm512_mul_pd(_mm512_mul_pd(nD, v), a), _mm512_set1_pd(1.0 / 1024.0))), b);
   const __m512d base = floorDiv8(t, nnD, invNN);
-  const __m512d det = floor8(
-      _mm512_mul_pd(_mm512_mul_pd(_mm512_mul_pd(a, _mm512_sub_pd(v, base)), gn), _mm512_set1_pd(1.0 / 1048576.0)));
+  const __m512d det = floor8(_mm512_mul_pd(_mm512_mul_pd(_mm512_mul_pd(a, _mm512_sub_pd(v, base)), gn),
+                                           _mm512_set1_pd(1.0 / 1048576.0)));
   return {base, det};
 }
 
@@ -218,7 +219,8 @@ OSTREL_AVX512 void detailRow8(const In* v, const int32_t* sa1, const int64_t* sb
 
 }  // namespace
 
-OSTREL_AVX512 void colAddSubSq16Avx512(int32_t* c1, int64_t* c2, const int16_t* in, const int16_t* out, int n) {
+OSTREL_AVX512 void colAddSubSq16Avx512(int32_t* c1, int64_t* c2, const int16_t* in, const int16_t* out,
+                                       int n) {
   int x = 0;
   for (; x + 16 <= n; x += 16) {
     const __m512i i = _mm512_cvtepi16_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + x)));
@@ -249,7 +251,8 @@ OSTREL_AVX512 void colAddSubABAvx512(int32_t* ca, int64_t* cb, const int32_t* ai
     _mm512_storeu_si512(cb + x, _mm512_add_epi64(_mm512_loadu_si512(cb + x), lo));
     _mm512_storeu_si512(cb + x + 8, _mm512_add_epi64(_mm512_loadu_si512(cb + x + 8), hi));
   }
-  if (x < n) colAddSubABAvx2(ca + x, cb + x, ai + x, ao ? ao + x : nullptr, bi + x, bo ? bo + x : nullptr, n - x);
+  if (x < n)
+    colAddSubABAvx2(ca + x, cb + x, ai + x, ao ? ao + x : nullptr, bi + x, bo ? bo + x : nullptr, n - x);
 }
 
 OSTREL_AVX512 void colAddSubAB32Avx512(int32_t* ca, int32_t* cb, const int32_t* ai, const int32_t* ao,
@@ -305,32 +308,47 @@ OSTREL_AVX512 void rowSums32(int32_t* ca, int32_t* cb, const BoxPlan& p, int32_t
 
 void guidedRowSums32Avx512(int32_t* ca, int32_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb) {
   switch (p.r) {
-    case 1: return rowSums32<3>(ca, cb, p, sa, sb);
-    case 2: return rowSums32<5>(ca, cb, p, sa, sb);
-    case 3: return rowSums32<7>(ca, cb, p, sa, sb);
-    case 4: return rowSums32<9>(ca, cb, p, sa, sb);
-    default: return rowSums32<0>(ca, cb, p, sa, sb);
+    case 1:
+      return rowSums32<3>(ca, cb, p, sa, sb);
+    case 2:
+      return rowSums32<5>(ca, cb, p, sa, sb);
+    case 3:
+      return rowSums32<7>(ca, cb, p, sa, sb);
+    case 4:
+      return rowSums32<9>(ca, cb, p, sa, sb);
+    default:
+      return rowSums32<0>(ca, cb, p, sa, sb);
   }
 }
 
 void guidedRowCoefAvx512(int32_t* c1, int64_t* c2, const BoxPlan& p, int filters, const GuidedCoef* coef,
                          int32_t* const* a, int32_t* const* b) {
   switch (p.r) {
-    case 1: return rowCoefF8<3>(c1, c2, p, filters, coef, a, b);
-    case 2: return rowCoefF8<5>(c1, c2, p, filters, coef, a, b);
-    case 3: return rowCoefF8<7>(c1, c2, p, filters, coef, a, b);
-    case 4: return rowCoefF8<9>(c1, c2, p, filters, coef, a, b);
-    default: return rowCoefF8<0>(c1, c2, p, filters, coef, a, b);
+    case 1:
+      return rowCoefF8<3>(c1, c2, p, filters, coef, a, b);
+    case 2:
+      return rowCoefF8<5>(c1, c2, p, filters, coef, a, b);
+    case 3:
+      return rowCoefF8<7>(c1, c2, p, filters, coef, a, b);
+    case 4:
+      return rowCoefF8<9>(c1, c2, p, filters, coef, a, b);
+    default:
+      return rowCoefF8<0>(c1, c2, p, filters, coef, a, b);
   }
 }
 
 void guidedRowSumsAvx512(int32_t* ca, int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb) {
   switch (p.r) {
-    case 1: return rowSums8<3>(ca, cb, p, sa, sb);
-    case 2: return rowSums8<5>(ca, cb, p, sa, sb);
-    case 3: return rowSums8<7>(ca, cb, p, sa, sb);
-    case 4: return rowSums8<9>(ca, cb, p, sa, sb);
-    default: return rowSums8<0>(ca, cb, p, sa, sb);
+    case 1:
+      return rowSums8<3>(ca, cb, p, sa, sb);
+    case 2:
+      return rowSums8<5>(ca, cb, p, sa, sb);
+    case 3:
+      return rowSums8<7>(ca, cb, p, sa, sb);
+    case 4:
+      return rowSums8<9>(ca, cb, p, sa, sb);
+    default:
+      return rowSums8<0>(ca, cb, p, sa, sb);
   }
 }
 
@@ -345,7 +363,8 @@ OSTREL_AVX512 void denoiseRowAvx512(int16_t* row, const int32_t* sa, const int64
     const __m512d v = loadCodes8(row + x);
     const __m512d a = _mm512_cvtepi32_pd(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(sa + x)));
     const __m512d b = _mm512_cvtepi64_pd(_mm512_loadu_si512(sb + x));
-    const __m512d t = _mm512_add_pd(floor8(_mm512_mul_pd(_mm512_mul_pd(_mm512_mul_pd(nD, v), a), inv1024)), b);
+    const __m512d t =
+        _mm512_add_pd(floor8(_mm512_mul_pd(_mm512_mul_pd(_mm512_mul_pd(nD, v), a), inv1024)), b);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x), sat16x8(floorDiv8(t, nnD, invNN)));
   }
   if (x < w) denoiseRowAvx2(row + x, sa + x, sb + x, w - x, n, nn);
