@@ -46,12 +46,24 @@ __attribute__((target("avx2"))) void stretchBgraAvx2(const int16_t* codes, const
   const uint32_t* centre = wide + 256;
   const __m256i lo = _mm256_set1_epi16(-256), hi = _mm256_set1_epi16(256);
   alignas(32) int16_t d16[16];
+  alignas(32) uint32_t o16[16];
   int64_t i = 0;
+  // Whole output lines go straight to memory (streaming stores): the picture is read next by
+  // another thread, and a line read first only to be overwritten costs as much as the write.
+  for (; i < n && (reinterpret_cast<uintptr_t>(out + i) & 31) != 0; ++i) {
+    int l = level[codes[i]];
+    l = l + detail[i] < 0 ? 0 : (l + detail[i] > 255 ? 255 : l + detail[i]);
+    out[i] = palette[l];
+  }
   for (; i + 16 <= n; i += 16) {
     const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(detail + i));
     _mm256_store_si256(reinterpret_cast<__m256i*>(d16), _mm256_min_epi16(_mm256_max_epi16(d, lo), hi));
-    for (int k = 0; k < 16; ++k) out[i + k] = centre[level[codes[i + k]] + d16[k]];
+    for (int k = 0; k < 16; ++k) o16[k] = centre[level[codes[i + k]] + d16[k]];
+    _mm256_stream_si256(reinterpret_cast<__m256i*>(out + i), _mm256_load_si256(reinterpret_cast<const __m256i*>(o16)));
+    _mm256_stream_si256(reinterpret_cast<__m256i*>(out + i + 8),
+                        _mm256_load_si256(reinterpret_cast<const __m256i*>(o16 + 8)));
   }
+  _mm_sfence();
   for (; i < n; ++i) {
     int l = level[codes[i]];
     l = l + detail[i] < 0 ? 0 : (l + detail[i] > 255 ? 255 : l + detail[i]);
