@@ -9,22 +9,6 @@ namespace ostrel::alg {
 
 namespace {
 
-// Eight rows of eight int16 to eight columns of eight rows.
-OSTREL_AVX2_ROWS inline void transpose8x8(__m128i* v) {
-  const __m128i a0 = _mm_unpacklo_epi16(v[0], v[1]), a1 = _mm_unpackhi_epi16(v[0], v[1]);
-  const __m128i a2 = _mm_unpacklo_epi16(v[2], v[3]), a3 = _mm_unpackhi_epi16(v[2], v[3]);
-  const __m128i a4 = _mm_unpacklo_epi16(v[4], v[5]), a5 = _mm_unpackhi_epi16(v[4], v[5]);
-  const __m128i a6 = _mm_unpacklo_epi16(v[6], v[7]), a7 = _mm_unpackhi_epi16(v[6], v[7]);
-  const __m128i b0 = _mm_unpacklo_epi32(a0, a2), b1 = _mm_unpackhi_epi32(a0, a2);
-  const __m128i b2 = _mm_unpacklo_epi32(a1, a3), b3 = _mm_unpackhi_epi32(a1, a3);
-  const __m128i b4 = _mm_unpacklo_epi32(a4, a6), b5 = _mm_unpackhi_epi32(a4, a6);
-  const __m128i b6 = _mm_unpacklo_epi32(a5, a7), b7 = _mm_unpackhi_epi32(a5, a7);
-  v[0] = _mm_unpacklo_epi64(b0, b4), v[1] = _mm_unpackhi_epi64(b0, b4);
-  v[2] = _mm_unpacklo_epi64(b1, b5), v[3] = _mm_unpackhi_epi64(b1, b5);
-  v[4] = _mm_unpacklo_epi64(b2, b6), v[5] = _mm_unpackhi_epi64(b2, b6);
-  v[6] = _mm_unpacklo_epi64(b3, b7), v[7] = _mm_unpackhi_epi64(b3, b7);
-}
-
 OSTREL_AVX2_ROWS inline __m256i col(const int32_t* plane, int e) {
   return _mm256_load_si256(reinterpret_cast<const __m256i*>(plane + 8 * e));
 }
@@ -79,7 +63,7 @@ OSTREL_AVX2_ROWS bool destripRowGroupAvx2(const int16_t* const rows[8], const De
   for (; x + 8 <= w; x += 8) {
     __m128i v[8];
     for (int j = 0; j < 8; ++j) v[j] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[j] + x));
-    transpose8x8(v);
+    destripTranspose8x8(v);
     for (int i = 0; i < 8; ++i) {
       const __m256i c = _mm256_sub_epi32(_mm256_cvtepi16_epi32(v[i]), mv);
       setCol(dp, r + x + i, c);
@@ -150,7 +134,7 @@ OSTREL_AVX2_ROWS bool destripRowGroupAvx2(const int16_t* const rows[8], const De
   for (x = 0; x + 8 <= w; x += 8) {
     __m128i v[8];
     for (int i = 0; i < 8; ++i) v[i] = _mm_load_si128(reinterpret_cast<const __m128i*>(tdet + 8 * (x + i)));
-    transpose8x8(v);
+    destripTranspose8x8(v);
     for (int j = 0; j < 8; ++j) _mm_storeu_si128(reinterpret_cast<__m128i*>(det[j] + x), v[j]);
   }
   for (; x < w; ++x)

@@ -43,6 +43,22 @@ bool destripRowGroupAvx2(const int16_t* const rows[8], const DestripGroupPlan& p
 // then hold (w + 2r) x 16 values and the details w x 16.
 bool destripRowGroupAvx512(const int16_t* const rows[16], const DestripGroupPlan& p, int16_t* const det[16]);
 
+// Eight rows of eight int16 to eight columns of eight rows (SSE2, which every x86-64 has).
+inline void destripTranspose8x8(__m128i* v) {
+  const __m128i a0 = _mm_unpacklo_epi16(v[0], v[1]), a1 = _mm_unpackhi_epi16(v[0], v[1]);
+  const __m128i a2 = _mm_unpacklo_epi16(v[2], v[3]), a3 = _mm_unpackhi_epi16(v[2], v[3]);
+  const __m128i a4 = _mm_unpacklo_epi16(v[4], v[5]), a5 = _mm_unpackhi_epi16(v[4], v[5]);
+  const __m128i a6 = _mm_unpacklo_epi16(v[6], v[7]), a7 = _mm_unpackhi_epi16(v[6], v[7]);
+  const __m128i b0 = _mm_unpacklo_epi32(a0, a2), b1 = _mm_unpackhi_epi32(a0, a2);
+  const __m128i b2 = _mm_unpacklo_epi32(a1, a3), b3 = _mm_unpackhi_epi32(a1, a3);
+  const __m128i b4 = _mm_unpacklo_epi32(a4, a6), b5 = _mm_unpackhi_epi32(a4, a6);
+  const __m128i b6 = _mm_unpacklo_epi32(a5, a7), b7 = _mm_unpackhi_epi32(a5, a7);
+  v[0] = _mm_unpacklo_epi64(b0, b4), v[1] = _mm_unpackhi_epi64(b0, b4);
+  v[2] = _mm_unpacklo_epi64(b1, b5), v[3] = _mm_unpackhi_epi64(b1, b5);
+  v[4] = _mm_unpacklo_epi64(b2, b6), v[5] = _mm_unpackhi_epi64(b2, b6);
+  v[6] = _mm_unpacklo_epi64(b3, b7), v[7] = _mm_unpackhi_epi64(b3, b7);
+}
+
 // a = coefficient for the scaled variance v (0 <= v < 2^21) as the reciprocal table holds it,
 // floor(v 2^20 / (c0 + 1024 v)), for 0 < c0 <= kDestripGroupMaxC0. A single-precision quotient
 // lies within 2^-12 of the real one, so a is k - 1 or k for k = floor(approx - 1/4) + 1, and

@@ -16,22 +16,6 @@ namespace ostrel::alg {
 
 namespace {
 
-// Eight rows of eight int16 to eight columns of eight rows.
-OSTREL_AVX512 inline void transpose8x8(__m128i* v) {
-  const __m128i a0 = _mm_unpacklo_epi16(v[0], v[1]), a1 = _mm_unpackhi_epi16(v[0], v[1]);
-  const __m128i a2 = _mm_unpacklo_epi16(v[2], v[3]), a3 = _mm_unpackhi_epi16(v[2], v[3]);
-  const __m128i a4 = _mm_unpacklo_epi16(v[4], v[5]), a5 = _mm_unpackhi_epi16(v[4], v[5]);
-  const __m128i a6 = _mm_unpacklo_epi16(v[6], v[7]), a7 = _mm_unpackhi_epi16(v[6], v[7]);
-  const __m128i b0 = _mm_unpacklo_epi32(a0, a2), b1 = _mm_unpackhi_epi32(a0, a2);
-  const __m128i b2 = _mm_unpacklo_epi32(a1, a3), b3 = _mm_unpackhi_epi32(a1, a3);
-  const __m128i b4 = _mm_unpacklo_epi32(a4, a6), b5 = _mm_unpackhi_epi32(a4, a6);
-  const __m128i b6 = _mm_unpacklo_epi32(a5, a7), b7 = _mm_unpackhi_epi32(a5, a7);
-  v[0] = _mm_unpacklo_epi64(b0, b4), v[1] = _mm_unpackhi_epi64(b0, b4);
-  v[2] = _mm_unpacklo_epi64(b1, b5), v[3] = _mm_unpackhi_epi64(b1, b5);
-  v[4] = _mm_unpacklo_epi64(b2, b6), v[5] = _mm_unpackhi_epi64(b2, b6);
-  v[6] = _mm_unpacklo_epi64(b3, b7), v[7] = _mm_unpackhi_epi64(b3, b7);
-}
-
 OSTREL_AVX512 inline __m512i col(const int32_t* plane, int e) {
   return _mm512_load_si512(plane + 16 * e);
 }
@@ -107,8 +91,8 @@ OSTREL_AVX512 bool destripRowGroupAvx512(const int16_t* const rows[16], const De
       lo[j] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[j] + x));
       hi[j] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[j + 8] + x));
     }
-    transpose8x8(lo);
-    transpose8x8(hi);
+    destripTranspose8x8(lo);
+    destripTranspose8x8(hi);
     for (int i = 0; i < 8; ++i) {
       const __m512i c = _mm512_sub_epi32(_mm512_cvtepi16_epi32(_mm256_set_m128i(hi[i], lo[i])), mv);
       setCol(dp, r + x + i, c);
@@ -181,8 +165,8 @@ OSTREL_AVX512 bool destripRowGroupAvx512(const int16_t* const rows[16], const De
       lo[i] = _mm256_castsi256_si128(c);
       hi[i] = _mm256_extracti128_si256(c, 1);
     }
-    transpose8x8(lo);
-    transpose8x8(hi);
+    destripTranspose8x8(lo);
+    destripTranspose8x8(hi);
     for (int j = 0; j < 8; ++j) {
       _mm_storeu_si128(reinterpret_cast<__m128i*>(det[j] + x), lo[j]);
       _mm_storeu_si128(reinterpret_cast<__m128i*>(det[j + 8] + x), hi[j]);
