@@ -39,45 +39,33 @@ bool guidedFused(const In* guide, const BoxPlan& p, GuidedPlanes& g, int filters
     guidedRowCoefVec(g.col1, g.col2, p, filters, coef, a, b);
   };
   for (int y = 0; y <= r; ++y) firstPass(y);
-  // Eight-lane level: column sums of b in 32 bits where they fit (in the int64 plane's memory).
+  // Second pass of one filter for row y, with column sums of b of type CB (32 bits in the int64
+  // row's memory at the eight-lane level where they fit, else 64 bits).
+  auto secondPass = [&](int y, int f, auto* cb, auto&& addSub, auto&& rowSums) {
+    int32_t* ca = g.colA[f];
+    if (y == 0) {
+      std::memset(ca, 0, sizeof(int32_t) * w);
+      std::memset(cb, 0, sizeof(*cb) * w);
+      for (int i = -r; i <= r; ++i) {
+        const size_t s = slot(mirrorIndex(i, h));
+        addSub(ca, cb, g.a[f] + s, nullptr, g.b[f] + s, nullptr, w);
+      }
+    } else {
+      const size_t in = slot(mirrorIndex(y + r, h)), outRow = slot(mirrorIndex(y - r - 1, h));
+      addSub(ca, cb, g.a[f] + in, g.a[f] + outRow, g.b[f] + in, g.b[f] + outRow, w);
+    }
+    rowSums(ca, cb, p, g.accA[f], g.accB[f]);
+  };
   const bool narrow = wide512() && narrowOffsets(r);
   for (int y = 0; y < h; ++y) {
     if (y > 0 && y + r < h) firstPass(y + r);
-    if (narrow) {
-      for (int f = 0; f < filters; ++f) {
-        int32_t* ca = g.colA[f];
-        int32_t* cb = reinterpret_cast<int32_t*>(g.colB[f]);  // margins of 2 kMargin and more
-        if (y == 0) {
-          std::memset(ca, 0, sizeof(int32_t) * w);
-          std::memset(cb, 0, sizeof(int32_t) * w);
-          for (int i = -r; i <= r; ++i) {
-            const size_t s = slot(mirrorIndex(i, h));
-            colAddSubAB32Avx512(ca, cb, g.a[f] + s, nullptr, g.b[f] + s, nullptr, w);
-          }
-        } else {
-          const size_t in = slot(mirrorIndex(y + r, h)), outRow = slot(mirrorIndex(y - r - 1, h));
-          colAddSubAB32Avx512(ca, cb, g.a[f] + in, g.a[f] + outRow, g.b[f] + in, g.b[f] + outRow, w);
-        }
-        guidedRowSums32Avx512(ca, cb, p, g.accA[f], g.accB[f]);
-      }
-      out(y, g);
-      continue;
-    }
     for (int f = 0; f < filters; ++f) {
-      int32_t* ca = g.colA[f];
-      int64_t* cb = g.colB[f];
-      if (y == 0) {
-        std::memset(ca, 0, sizeof(int32_t) * w);
-        std::memset(cb, 0, sizeof(int64_t) * w);
-        for (int i = -r; i <= r; ++i) {
-          const size_t s = slot(mirrorIndex(i, h));
-          colAddSubABVec(ca, cb, g.a[f] + s, nullptr, g.b[f] + s, nullptr, w);
-        }
+      if (narrow) {
+        // The int64 row's margins hold twice as many 32-bit entries.
+        secondPass(y, f, reinterpret_cast<int32_t*>(g.colB[f]), colAddSubAB32Avx512, guidedRowSums32Avx512);
       } else {
-        const size_t in = slot(mirrorIndex(y + r, h)), outRow = slot(mirrorIndex(y - r - 1, h));
-        colAddSubABVec(ca, cb, g.a[f] + in, g.a[f] + outRow, g.b[f] + in, g.b[f] + outRow, w);
+        secondPass(y, f, g.colB[f], colAddSubABVec, guidedRowSumsVec);
       }
-      guidedRowSumsVec(ca, cb, p, g.accA[f], g.accB[f]);
     }
     out(y, g);
   }
