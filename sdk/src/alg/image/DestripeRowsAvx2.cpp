@@ -2,6 +2,7 @@
 // integer: destripGroupFits bounds the sums (wrapping adds and multiplies are harmless where a
 // later difference brings the value back inside 32 bits).
 #include "DestripeRowsAvx2.h"
+#include "Stretch.h"
 
 #include <algorithm>
 
@@ -16,41 +17,17 @@ OSTREL_AVX2_ROWS inline void setCol(int32_t* plane, int e, __m256i v) {
   _mm256_store_si256(reinterpret_cast<__m256i*>(plane + 8 * e), v);
 }
 
-// Columns outside the row repeat the mirrored inside columns (mx holds column indices).
-OSTREL_AVX2_ROWS void mirrorEnds(int32_t* plane, const DestripGroupPlan& p) {
-  const int n = p.w + 2 * p.r;
-  for (int e = 0; e < p.r; ++e) setCol(plane, e, col(plane, p.r + p.mx[e]));
-  for (int e = p.r + p.w; e < n; ++e) setCol(plane, e, col(plane, p.r + p.mx[e]));
-}
-
-// Smallest and largest code of the eight rows.
-OSTREL_AVX2_ROWS void groupRange(const int16_t* const rows[8], int w, int& lowest, int& highest) {
-  __m256i lo = _mm256_set1_epi16(32767), hi = _mm256_set1_epi16(-32768);
-  int l = 32767, h = -32768;
-  for (int j = 0; j < 8; ++j) {
-    const int16_t* row = rows[j];
-    int x = 0;
-    for (; x + 16 <= w; x += 16) {
-      const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + x));
-      lo = _mm256_min_epi16(lo, v);
-      hi = _mm256_max_epi16(hi, v);
-    }
-    for (; x < w; ++x) l = std::min<int>(l, row[x]), h = std::max<int>(h, row[x]);
-  }
-  alignas(32) int16_t ls[16], hs[16];
-  _mm256_store_si256(reinterpret_cast<__m256i*>(ls), lo);
-  _mm256_store_si256(reinterpret_cast<__m256i*>(hs), hi);
-  for (int i = 0; i < 16; ++i) l = std::min<int>(l, ls[i]), h = std::max<int>(h, hs[i]);
-  lowest = l, highest = h;
-}
-
 }  // namespace
 
 OSTREL_AVX2_ROWS bool destripRowGroupAvx2(const int16_t* const rows[8], const DestripGroupPlan& p,
                                           int16_t* const det[8]) {
   const int w = p.w, r = p.r, taps = 2 * r + 1;
-  int lowest = 0, highest = 0;
-  groupRange(rows, w, lowest, highest);
+  int lowest = 32767, highest = -32768;
+  for (int j = 0; j < 8; ++j) {
+    int lo = 0, hi = 0;
+    codeRangeAvx2(rows[j], w, &lo, &hi);
+    lowest = std::min(lowest, lo), highest = std::max(highest, hi);
+  }
   const int m = (lowest + highest) >> 1;  // floor, also below zero
   if (!destripGroupFits(p.w0, std::max(highest - m, m - lowest)) || p.c0 > kDestripGroupMaxC0 || p.c0 < 1)
     return false;
@@ -77,8 +54,8 @@ OSTREL_AVX2_ROWS bool destripRowGroupAvx2(const int16_t* const rows[8], const De
     setCol(dp, r + x, cv);
     setCol(sqp, r + x, _mm256_mullo_epi32(cv, cv));
   }
-  mirrorEnds(dp, p);
-  mirrorEnds(sqp, p);
+  destripMirrorEnds(dp, p, 8);
+  destripMirrorEnds(sqp, p, 8);
 
   // First window: q = w0 S2 - S1^2 (shift-invariant), a = coef(q >> 10), b' = (1024 - a) S1'
   // with S1' the window sum relative to m (b = b' + (1024 - a) w0 m, folded into the base below).
@@ -99,8 +76,8 @@ OSTREL_AVX2_ROWS bool destripRowGroupAvx2(const int16_t* const rows[8], const De
     setCol(ap, r + x, _mm256_mullo_epi32(a, w0v));  // w0 a: the base takes Sa w0
     setCol(bp, r + x, _mm256_mullo_epi32(_mm256_sub_epi32(c1024, a), s1));
   }
-  mirrorEnds(ap, p);
-  mirrorEnds(bp, p);
+  destripMirrorEnds(ap, p, 8);
+  destripMirrorEnds(bp, p, 8);
 
   // Second window: the reference numerator Sa w0 v + Sb is Sa w0 d + Sb' + dn m, so
   // floor(base) = floor((Sa w0 d + Sb') / dn) + m; the truncating division rounds a negative

@@ -10,7 +10,9 @@
 
 #include <immintrin.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #define OSTREL_AVX2_ROWS __attribute__((target("avx2")))
 
@@ -57,6 +59,15 @@ inline void destripTranspose8x8(__m128i* v) {
   v[2] = _mm_unpacklo_epi64(b1, b5), v[3] = _mm_unpackhi_epi64(b1, b5);
   v[4] = _mm_unpacklo_epi64(b2, b6), v[5] = _mm_unpackhi_epi64(b2, b6);
   v[6] = _mm_unpacklo_epi64(b3, b7), v[7] = _mm_unpackhi_epi64(b3, b7);
+}
+
+// Columns outside the row repeat the mirrored inside columns (mx holds column indices); a plane
+// of `lanes` rows holds one column of them per `lanes` values.
+inline void destripMirrorEnds(int32_t* plane, const DestripGroupPlan& p, int lanes) {
+  const size_t bytes = sizeof(int32_t) * lanes;
+  for (int e = 0; e < p.r; ++e) std::memcpy(plane + lanes * e, plane + lanes * (p.r + p.mx[e]), bytes);
+  for (int e = p.r + p.w; e < p.w + 2 * p.r; ++e)
+    std::memcpy(plane + lanes * e, plane + lanes * (p.r + p.mx[e]), bytes);
 }
 
 // a = coefficient for the scaled variance v (0 <= v < 2^21) as the reciprocal table holds it,

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "DestripeRowsAvx2.h"
+#include "Stretch.h"
 
 #define OSTREL_AVX512 __attribute__((target("avx512f,avx512bw,avx512dq,avx512vl")))
 
@@ -21,32 +22,6 @@ OSTREL_AVX512 inline __m512i col(const int32_t* plane, int e) {
 }
 OSTREL_AVX512 inline void setCol(int32_t* plane, int e, __m512i v) {
   _mm512_store_si512(plane + 16 * e, v);
-}
-
-OSTREL_AVX512 void mirrorEnds(int32_t* plane, const DestripGroupPlan& p) {
-  const int n = p.w + 2 * p.r;
-  for (int e = 0; e < p.r; ++e) setCol(plane, e, col(plane, p.r + p.mx[e]));
-  for (int e = p.r + p.w; e < n; ++e) setCol(plane, e, col(plane, p.r + p.mx[e]));
-}
-
-OSTREL_AVX512 void groupRange(const int16_t* const rows[16], int w, int& lowest, int& highest) {
-  __m512i lo = _mm512_set1_epi16(32767), hi = _mm512_set1_epi16(-32768);
-  int l = 32767, h = -32768;
-  for (int j = 0; j < 16; ++j) {
-    const int16_t* row = rows[j];
-    int x = 0;
-    for (; x + 32 <= w; x += 32) {
-      const __m512i v = _mm512_loadu_si512(row + x);
-      lo = _mm512_min_epi16(lo, v);
-      hi = _mm512_max_epi16(hi, v);
-    }
-    for (; x < w; ++x) l = std::min<int>(l, row[x]), h = std::max<int>(h, row[x]);
-  }
-  alignas(64) int16_t ls[32], hs[32];
-  _mm512_store_si512(ls, lo);
-  _mm512_store_si512(hs, hi);
-  for (int i = 0; i < 32; ++i) l = std::min<int>(l, ls[i]), h = std::max<int>(h, hs[i]);
-  lowest = l, highest = h;
 }
 
 // destripCoefEpi32 on sixteen lanes.
@@ -74,8 +49,12 @@ OSTREL_AVX512 inline __m512i floorDivDn16(__m512i n, __m512 invSq, __m512 halfSt
 OSTREL_AVX512 bool destripRowGroupAvx512(const int16_t* const rows[16], const DestripGroupPlan& p,
                                          int16_t* const det[16]) {
   const int w = p.w, r = p.r, taps = 2 * r + 1;
-  int lowest = 0, highest = 0;
-  groupRange(rows, w, lowest, highest);
+  int lowest = 32767, highest = -32768;
+  for (int j = 0; j < 16; ++j) {
+    int lo = 0, hi = 0;
+    codeRangeAvx2(rows[j], w, &lo, &hi);
+    lowest = std::min(lowest, lo), highest = std::max(highest, hi);
+  }
   const int m = (lowest + highest) >> 1;  // floor, also below zero
   if (!destripGroupFits(p.w0, std::max(highest - m, m - lowest)) || p.c0 > kDestripGroupMaxC0 || p.c0 < 1)
     return false;
@@ -106,8 +85,8 @@ OSTREL_AVX512 bool destripRowGroupAvx512(const int16_t* const rows[16], const De
     setCol(dp, r + x, cv);
     setCol(sqp, r + x, _mm512_mullo_epi32(cv, cv));
   }
-  mirrorEnds(dp, p);
-  mirrorEnds(sqp, p);
+  destripMirrorEnds(dp, p, 16);
+  destripMirrorEnds(sqp, p, 16);
 
   // First window: q = w0 S2 - S1^2, a = coef(q >> 10), b' = (1024 - a) S1' (relative to m).
   const __m512i w0v = _mm512_set1_epi32(p.w0), c0v = _mm512_set1_epi32(p.c0);
@@ -128,8 +107,8 @@ OSTREL_AVX512 bool destripRowGroupAvx512(const int16_t* const rows[16], const De
     setCol(ap, r + x, _mm512_mullo_epi32(a, w0v));
     setCol(bp, r + x, _mm512_mullo_epi32(_mm512_sub_epi32(c1024, a), s1));
   }
-  mirrorEnds(ap, p);
-  mirrorEnds(bp, p);
+  destripMirrorEnds(ap, p, 16);
+  destripMirrorEnds(bp, p, 16);
 
   // Second window: floor(base) = floor((Sa w0 d + Sb') / dn) + m, a negative inexact quotient
   // rounded up by one as the reference's truncating division does; detail = d - (base - m).
