@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "common/ByteOrder.h"
+#include "foundation/ByteOrder.h"
 
 using namespace ostrel::bytes;
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "common/ByteOrder.h"
+#include "foundation/ByteOrder.h"
 #include "foundation/Logger.h"
 
 namespace ostrel::sdk::discovery {

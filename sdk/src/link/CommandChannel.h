@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "common/ByteOrder.h"
+#include "foundation/ByteOrder.h"
 #include "link/CommandTypes.h"
 #include "link/TcpDeadline.h"
 

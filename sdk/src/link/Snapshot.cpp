@@ -5,7 +5,7 @@
 #include <mutex>
 
 #include "OstrelSDK.h"
-#include "common/ByteOrder.h"
+#include "foundation/ByteOrder.h"
 #include "files/FileIo.h"
 #include "foundation/Helpers.h"
 #include "foundation/Logger.h"

@@ -10,7 +10,7 @@
 #include <new>
 
 #include "OstrelSDK.h"
-#include "common/ByteOrder.h"
+#include "foundation/ByteOrder.h"
 #include "files/FileIo.h"
 #include "foundation/Helpers.h"
 #include "foundation/Logger.h"

@@ -1,7 +1,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "common/ByteOrder.h"
+#include "foundation/ByteOrder.h"
 #include "foundation/Logger.h"
 #include "preview/VideoPreview.h"
 

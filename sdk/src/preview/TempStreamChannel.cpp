@@ -7,7 +7,7 @@
 #include <chrono>
 
 #include "alg/frame/Compress.h"
-#include "common/ByteOrder.h"
+#include "foundation/ByteOrder.h"
 #include "foundation/Logger.h"
 #include "link/TcpDeadline.h"
 

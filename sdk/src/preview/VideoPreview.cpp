@@ -8,7 +8,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "common/ByteOrder.h"
+#include "foundation/ByteOrder.h"
 #include "foundation/Logger.h"
 #include "frame/SdkState.h"
 #include "link/TcpDeadline.h"

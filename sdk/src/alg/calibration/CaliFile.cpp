@@ -4,7 +4,7 @@
 
 #include "alg/calibration/CaliInternal.h"
 #include "alg/common/AlgCommon.h"
-#include "common/ByteOrder.h"
+#include "foundation/ByteOrder.h"
 #include "foundation/Helpers.h"
 
 namespace ostrel::alg {

@@ -9,7 +9,7 @@
 
 #include "OstrelSDK.h"
 #include "alg/common/AlgCommon.h"
-#include "common/ByteOrder.h"
+#include "foundation/ByteOrder.h"
 
 namespace ostrel::alg {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "common/ByteOrder.h"
+#include "foundation/ByteOrder.h"
 #include "foundation/Logger.h"
 
 namespace ostrel::alg {

@@ -8,7 +8,7 @@
 #include "OstrelSDK.h"
 #include "alg/radiometry/CorrLut.h"
 #include "alg/radiometry/FixDistLoad.h"
-#include "common/ByteOrder.h"
+#include "foundation/ByteOrder.h"
 #include "foundation/Helpers.h"
 
 namespace {

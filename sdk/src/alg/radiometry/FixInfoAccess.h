@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstddef>
 
-#include "common/ByteOrder.h"
+#include "foundation/ByteOrder.h"
 
 namespace ostrel::alg {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "alg/calibration/CaliInternal.h"
-#include "common/ByteOrder.h"
+#include "foundation/ByteOrder.h"
 
 namespace ostrel::alg {
 
