@@ -34,6 +34,23 @@ OSTREL_AVX2 inline __m128i sat16x4(__m256d x) {
 
 namespace {
 
+// Sum of `taps` consecutive rows of eight int32 lanes from ext + x, in two chains so the adds
+// overlap (T: the tap count as a constant, 0 at run time).
+template <int T>
+OSTREL_AVX2 inline __m256i tapSum8(const int32_t* ext, int x, int taps) {
+  __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext + x)), t = _mm256_setzero_si256();
+#pragma GCC unroll 40
+  for (int j = 1; j + 1 < (T > 0 ? T : taps); j += 2) {
+    s = _mm256_add_epi32(s, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext + x + j)));
+    t = _mm256_add_epi32(t, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext + x + j + 1)));
+  }
+  return _mm256_add_epi32(s, t);
+}
+
+}  // namespace
+
+namespace {
+
 // The row kernels take the window width T as a constant for the common radii (0: at run time,
 // the taps then run in a loop) and sum the taps in two chains so the adds overlap; F is the
 // number of coefficient sets (1 or 2).
@@ -122,17 +139,7 @@ OSTREL_AVX2 void rowCoefCentredT(int32_t* c1, int32_t* c2, const BoxPlan& p, int
   };
   int x = 0;
   for (; x + 8 <= w; x += 8) {
-    __m256i s1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext1 + x)), t1 = _mm256_setzero_si256();
-    __m256i s2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext2 + x)), t2 = _mm256_setzero_si256();
-#pragma GCC unroll 40
-    for (int j = 1; j + 1 < taps; j += 2) {
-      s1 = _mm256_add_epi32(s1, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext1 + x + j)));
-      t1 = _mm256_add_epi32(t1, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext1 + x + j + 1)));
-      s2 = _mm256_add_epi32(s2, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext2 + x + j)));
-      t2 = _mm256_add_epi32(t2, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext2 + x + j + 1)));
-    }
-    s1 = _mm256_add_epi32(s1, t1);
-    s2 = _mm256_add_epi32(s2, t2);
+    const __m256i s1 = tapSum8<T>(ext1, x, taps), s2 = tapSum8<T>(ext2, x, taps);
     for (int half = 0; half < 2; ++half) {
       const __m128i h1 = half ? _mm256_extracti128_si256(s1, 1) : _mm256_castsi256_si128(s1);
       const __m128i h2 = half ? _mm256_extracti128_si256(s2, 1) : _mm256_castsi256_si128(s2);
@@ -178,15 +185,8 @@ OSTREL_AVX2 void rowSumsT(int32_t* ca, int64_t* cb, const BoxPlan& p, int32_t* s
   const int32_t* ext1 = extend(ca, p);
   const auto* ext2 = extend(cb, p);
   int x = 0;
-  for (; x + 8 <= w; x += 8) {
-    __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext1 + x)), t = _mm256_setzero_si256();
-#pragma GCC unroll 40
-    for (int j = 1; j + 1 < taps; j += 2) {
-      s = _mm256_add_epi32(s, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext1 + x + j)));
-      t = _mm256_add_epi32(t, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext1 + x + j + 1)));
-    }
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(sa + x), _mm256_add_epi32(s, t));
-  }
+  for (; x + 8 <= w; x += 8)
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(sa + x), tapSum8<T>(ext1, x, taps));
   for (; x < w; ++x) {
     int32_t s = 0;
     for (int j = 0; j < taps; ++j) s += ext1[x + j];
@@ -389,26 +389,12 @@ OSTREL_AVX2 void rowSums32T(int32_t* ca, int32_t* cb, const BoxPlan& p, int32_t*
   const int32_t* ext2 = extend(cb, p);
   int x = 0;
   for (; x + 8 <= w; x += 8) {
-    __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext1 + x)), t = _mm256_setzero_si256();
-    __m256i u = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext2 + x)), v = _mm256_setzero_si256();
-#pragma GCC unroll 40
-    for (int j = 1; j + 1 < taps; j += 2) {
-      s = _mm256_add_epi32(s, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext1 + x + j)));
-      t = _mm256_add_epi32(t, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext1 + x + j + 1)));
-      u = _mm256_add_epi32(u, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext2 + x + j)));
-      v = _mm256_add_epi32(v, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext2 + x + j + 1)));
-    }
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(sa + x), _mm256_add_epi32(s, t));
-    const __m256i b = _mm256_add_epi32(u, v);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(sa + x), tapSum8<T>(ext1, x, taps));
+    const __m256i b = tapSum8<T>(ext2, x, taps);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(sb + x), _mm256_cvtepi32_epi64(_mm256_castsi256_si128(b)));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(sb + x + 4), _mm256_cvtepi32_epi64(_mm256_extracti128_si256(b, 1)));
   }
-  for (; x < w; ++x) {
-    int32_t s = 0, u = 0;
-    for (int j = 0; j < taps; ++j) s += ext1[x + j], u += ext2[x + j];
-    sa[x] = s;
-    sb[x] = u;
-  }
+  rowSums32Tail(ext1, ext2, taps, x, w, sa, sb);
 }
 
 }  // namespace

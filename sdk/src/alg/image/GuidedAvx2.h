@@ -78,6 +78,16 @@ inline T* extend(T* c, const BoxPlan& p) {
   return c - r;
 }
 
+// Window sums Sa, Sb of 32-bit column sums (rows laid out by extend) for x .. w - 1, one by one.
+inline void rowSums32Tail(const int32_t* ext1, const int32_t* ext2, int taps, int x, int w, int32_t* sa, int64_t* sb) {
+  for (; x < w; ++x) {
+    int32_t s = 0, u = 0;
+    for (int j = 0; j < taps; ++j) s += ext1[x + j], u += ext2[x + j];
+    sa[x] = s;
+    sb[x] = u;
+  }
+}
+
 // a and b of one pixel from its window sums, as the reference computes them.
 inline void coefScalar(int64_t s1, int64_t s2, int64_t n, const GuidedCoef& c, int32_t* a, int32_t* b) {
   const int64_t q = (n * s2 - s1 * s1) >> 10;
