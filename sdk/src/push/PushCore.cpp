@@ -104,8 +104,8 @@ void drainWake(int fd) {
 }  // namespace
 
 struct ServerBase::Peer {
-  Peer(int fd, const sockaddr_in& from, const WireFormat& format, int timeoutMs)
-      : fd(fd), port(ntohs(from.sin_port)), reader(format), timeout(timeoutMs) {
+  Peer(int fd, const sockaddr_in& from, const WireFormat& format, MessageBlocks* blocks, int timeoutMs)
+      : fd(fd), port(ntohs(from.sin_port)), reader(format, blocks), timeout(timeoutMs) {
     inet_ntop(AF_INET, &from.sin_addr, text, sizeof text);
     start = lastProgress = Clock::now();
   }
@@ -170,7 +170,8 @@ int ServerBase::stop() {
     std::lock_guard<std::mutex> lock(mutex_);
     kept.swap(kept_);
   }
-  for (void* m : kept) std::free(m);
+  for (void* m : kept) blocks_.give(m);
+  blocks_.clear();
   return 0;
 }
 
@@ -186,7 +187,7 @@ void ServerBase::stopThreads() {
   signalWake(wakeFd_);
   if (receiver_.joinable()) receiver_.join();
   if (deliverer_.joinable()) deliverer_.join();
-  for (Arrival& a : ready_) std::free(a.message);
+  for (Arrival& a : ready_) blocks_.give(a.message);
   ready_.clear();
   close(listenFd_);
   close(wakeFd_);
@@ -200,7 +201,7 @@ void ServerBase::freeData(void* message) {
   for (auto it = kept_.begin(); it != kept_.end(); ++it) {
     if (*it == message) {
       kept_.erase(it);
-      std::free(message);
+      blocks_.give(message);
       return;
     }
   }
@@ -223,12 +224,12 @@ void ServerBase::receiveLoop() {
     fds.push_back({wakeFd_, POLLIN, 0});
     fds.push_back({roomFd_, POLLIN, 0});
     fds.push_back({room ? listenFd_ : -1, POLLIN, 0});  // poll skips a negative descriptor
-    Clock::time_point next = Clock::time_point::max();
+    Clock::time_point next = blocks_.trim(Clock::now());
     for (auto& p : peers) {
       fds.push_back({p->fd, POLLIN, 0});
       next = std::min(next, p->expiry());
     }
-    const int timeout = peers.empty() ? -1 : msUntil(next, Clock::now());
+    const int timeout = next == Clock::time_point::max() ? -1 : msUntil(next, Clock::now());
     if (poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) {
       OSTREL_LOG_AS("work_loop", "poll failed: %s", strerror(errno));
       break;
@@ -268,7 +269,7 @@ void ServerBase::acceptPeers(std::vector<std::unique_ptr<Peer>>& peers) {
     }
     std::unique_ptr<Peer> peer;
     try {
-      peer = std::make_unique<Peer>(fd, from, format_, timeoutMs_);
+      peer = std::make_unique<Peer>(fd, from, format_, &blocks_, timeoutMs_);
     } catch (const std::bad_alloc&) {
       close(fd);
       return;

@@ -161,6 +161,7 @@ class ServerBase {
   void stopThreads();
 
   const WireFormat& format_;
+  MessageBlocks blocks_;
   std::mutex control_;  // serialises start and stop
   std::mutex mutex_;    // guards kept_
   std::list<void*> kept_;

@@ -50,7 +50,15 @@ const WireFormat kBusiFormat = {
     [](const uint8_t* head) { return static_cast<uint64_t>(headOf<BusiMessage>(head).totalSize); },
     [](uint8_t* head, int64_t now) { memcpy(head + offsetof(BusiMessage, receiveTime), &now, sizeof now); }};
 
-MessageReader::~MessageReader() { std::free(message_); }
+MessageReader::~MessageReader() { drop(); }
+
+void MessageReader::drop() {
+  if (blocks_)
+    blocks_->give(message_);
+  else
+    std::free(message_);
+  message_ = nullptr;
+}
 
 void* MessageReader::release() {
   if (state_ != State::Whole) return nullptr;
@@ -60,8 +68,7 @@ void* MessageReader::release() {
 }
 
 MessageReader::State MessageReader::fail(int status) {
-  std::free(message_);
-  message_ = nullptr;
+  drop();
   status_ = status;
   return state_ = State::Failed;
 }
@@ -69,7 +76,7 @@ MessageReader::State MessageReader::fail(int status) {
 MessageReader::State MessageReader::headerArrived() {
   if (!format_->valid(head_)) return fail(OSTREL_E_SNAP_HEAD);
   total_ = format_->totalSize(head_);
-  message_ = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(total_)));
+  message_ = static_cast<uint8_t*>(blocks_ ? blocks_->take(total_) : std::malloc(static_cast<size_t>(total_)));
   if (!message_) return fail(OSTREL_E_NO_MEMORY);
   format_->stamp(head_, nowFileTime());
   memcpy(message_, head_, sizeof head_);

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "ostrel/OstrelPush.h"
+#include "push/PushBlocks.h"
 
 namespace ostrel::push {
 
@@ -25,13 +26,15 @@ extern const WireFormat kAlarmFormat;
 extern const WireFormat kBusiFormat;
 
 // Takes one message from a non-blocking socket as its bytes arrive: the header, its check, then
-// the rest into one malloc'd block whose receive-time field holds the time the header was whole.
+// the rest into one block whose receive-time field holds the time the header was whole.
 // Nothing is allocated before the header has passed its check.
 class MessageReader {
  public:
   enum class State { Reading, Whole, Failed };
 
-  explicit MessageReader(const WireFormat& format) : format_(&format) {}
+  // The message's block comes from `blocks` when given, from malloc otherwise.
+  explicit MessageReader(const WireFormat& format, MessageBlocks* blocks = nullptr)
+      : format_(&format), blocks_(blocks) {}
   ~MessageReader();
   MessageReader(const MessageReader&) = delete;
   MessageReader& operator=(const MessageReader&) = delete;
@@ -46,14 +49,17 @@ class MessageReader {
   // Bytes announced after the header (0 until the header is whole).
   uint64_t bodyBytes() const { return total_ > PUSH_HEADER_SIZE ? total_ - PUSH_HEADER_SIZE : 0; }
   uint64_t receivedBytes() const { return got_; }
-  // The whole message (the caller frees it with free()); null unless readFrom returned Whole.
+  // The whole message (the caller gives it back to the blocks, or frees it with free() when the
+  // reader had none); null unless readFrom returned Whole.
   void* release();
 
  private:
   State fail(int status);
+  void drop();
   State headerArrived();
 
   const WireFormat* format_;
+  MessageBlocks* blocks_;
   uint8_t head_[PUSH_HEADER_SIZE];
   uint8_t* message_ = nullptr;
   uint64_t total_ = 0;
