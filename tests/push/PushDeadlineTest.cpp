@@ -10,7 +10,6 @@
 
 #include <atomic>
 #include <cstring>
-#include <random>
 #include <thread>
 
 #include "OstrelSDK.h"
@@ -29,19 +28,6 @@ constexpr double kSlackMs = 3000;
 #else
 constexpr double kSlackMs = 1500;
 #endif
-
-int connectTo(int port) {
-  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(static_cast<uint16_t>(port));
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
 
 bool sendBytes(int fd, const void* data, size_t n) {
   const auto* p = static_cast<const uint8_t*>(data);
@@ -70,13 +56,6 @@ bool waitClosed(int fd, Clock::time_point* at) {
   return false;
 }
 
-std::vector<uint8_t> noise(size_t n, uint32_t seed) {
-  std::vector<uint8_t> v(n);
-  std::mt19937 rng(seed);
-  for (auto& b : v) b = static_cast<uint8_t>(rng());
-  return v;
-}
-
 AlarmMessage* alarmWith(const char* sender, const std::vector<uint8_t>& attachment) {
   AlarmMessage h{};
   h.alarmType = 1;
@@ -101,12 +80,22 @@ void onAlarm(int result, AlarmMessage* m, void* user) {
   static_cast<Inbox*>(user)->add(result, m, m ? static_cast<size_t>(m->totalSize) : 0);
 }
 
+// A running alarm server that puts what it receives into `inbox`; null when it cannot start.
+AlarmServer* startAlarmServer(int port, uint16_t timeoutMs, Inbox& inbox) {
+  AlarmServer* server = AlarmServer_Create();
+  AlarmServerConfig cfg{};
+  cfg.port = static_cast<uint16_t>(port);
+  cfg.timeoutMs = timeoutMs;
+  if (AlarmServer_Start(server, &cfg, onAlarm, &inbox) != 0) AlarmServer_Free(&server);
+  return server;
+}
+
 // Sends `bytes` in steps of `step` bytes on a fixed schedule (rate bytes per second), on its own
 // thread; stops early when the connection breaks or when told to.
 class PacedPeer {
  public:
   PacedPeer(int port, std::vector<uint8_t> bytes, size_t step, double rate)
-      : connected_(Clock::now()), fd_(connectTo(port)), bytes_(std::move(bytes)) {
+      : connected_(Clock::now()), fd_(connectLoopback(port)), bytes_(std::move(bytes)) {
     thread_ = std::thread([this, step, rate] {
       size_t done = 0;
       std::unique_lock<std::mutex> lock(mutex_);
@@ -147,12 +136,9 @@ class PacedPeer {
 TEST(PushDeadline, TricklingAndStalledPeersNeitherHoldTheServerNorOutliveTheirDeadline) {
   LogTap log;
   Inbox got;
-  AlarmServer* server = AlarmServer_Create();
-  AlarmServerConfig cfg{};
-  cfg.port = kAlarmPort;
-  // Longer than the trickler's pauses, so only the whole-message deadline can close it.
-  cfg.timeoutMs = 3000;
-  ASSERT_EQ(AlarmServer_Start(server, &cfg, onAlarm, &got), 0);
+  // A time-out longer than the trickler's pauses: only the whole-message deadline can close it.
+  AlarmServer* server = startAlarmServer(kAlarmPort, 3000, got);
+  ASSERT_NE(server, nullptr);
 
   // One peer sends a valid header one byte a second; ten send half a header and stall.
   AlarmMessage* header = alarmWith("trickle", noise(100, 1));
@@ -163,7 +149,7 @@ TEST(PushDeadline, TricklingAndStalledPeersNeitherHoldTheServerNorOutliveTheirDe
   std::vector<Clock::time_point> stalledAt;
   for (int i = 0; i < 10; ++i) {
     stalledAt.push_back(Clock::now());
-    int fd = connectTo(kAlarmPort);
+    int fd = connectLoopback(kAlarmPort);
     ASSERT_GE(fd, 0);
     ASSERT_TRUE(sendBytes(fd, headerBytes.data(), 256));
     stalled.push_back(fd);
@@ -174,7 +160,7 @@ TEST(PushDeadline, TricklingAndStalledPeersNeitherHoldTheServerNorOutliveTheirDe
   std::vector<uint8_t> photo = noise(256 * 1024, 2);
   AlarmMessage* alarm = alarmWith("valid", photo);
   const auto sentAt = Clock::now();
-  int fd = connectTo(kAlarmPort);
+  int fd = connectLoopback(kAlarmPort);
   ASSERT_GE(fd, 0);
   ASSERT_TRUE(sendBytes(fd, alarm, static_cast<size_t>(alarm->totalSize)));
   ASSERT_TRUE(got.waitFor(1));
@@ -203,7 +189,7 @@ TEST(PushDeadline, TricklingAndStalledPeersNeitherHoldTheServerNorOutliveTheirDe
   // Stop ends every receive still open at once.
   std::vector<int> open;
   for (int i = 0; i < 12; ++i) {
-    open.push_back(connectTo(kAlarmPort));
+    open.push_back(connectLoopback(kAlarmPort));
     ASSERT_TRUE(sendBytes(open.back(), "x", 1));
   }
   ASSERT_TRUE(log.waitFor("accept client", 11 + 1 + 12));
@@ -220,11 +206,8 @@ TEST(PushDeadline, TricklingAndStalledPeersNeitherHoldTheServerNorOutliveTheirDe
 TEST(PushDeadline, SteadyLargeMessageArrivesWholeWhileOneBelowTheFloorRateIsCut) {
   LogTap log;
   Inbox got;
-  AlarmServer* server = AlarmServer_Create();
-  AlarmServerConfig cfg{};
-  cfg.port = kPacedPort;
-  cfg.timeoutMs = 2000;
-  ASSERT_EQ(AlarmServer_Start(server, &cfg, onAlarm, &got), 0);
+  AlarmServer* server = startAlarmServer(kPacedPort, 2000, got);
+  ASSERT_NE(server, nullptr);
 
   // 16 MiB at 2 MiB/s takes 8 s; its deadline is 2 s + 16 s. Side by side, 4 MiB at 0.5 MiB/s
   // would take 8 s but has only 2 s + 4 s.
@@ -303,12 +286,12 @@ TEST(PushDeadline, WholeMessagesReachTheCallbackOneAtATimeInTheOrderTheyComplete
   std::vector<uint8_t> first = busiBytes("first", 1000, 5);
   std::vector<uint8_t> late = busiBytes("late", 6 * kMiB, 6);
   std::vector<uint8_t> early = busiBytes("early", 2 * kMiB, 7);
-  int a = connectTo(kBusiPort);
+  int a = connectLoopback(kBusiPort);
   ASSERT_TRUE(sendBytes(a, first.data(), first.size()));
   ASSERT_TRUE(log.waitFor("recvData, ret 0", 1));
-  int b = connectTo(kBusiPort);
+  int b = connectLoopback(kBusiPort);
   ASSERT_TRUE(sendBytes(b, late.data(), late.size() / 2));
-  int c = connectTo(kBusiPort);
+  int c = connectLoopback(kBusiPort);
   ASSERT_TRUE(sendBytes(c, early.data(), early.size()));
   ASSERT_TRUE(log.waitFor("recvData, ret 0", 2));
   ASSERT_TRUE(sendBytes(b, late.data() + late.size() / 2, late.size() - late.size() / 2));
