@@ -150,13 +150,30 @@ int ServerBase::start(uint16_t port, uint16_t timeoutMs, const std::function<voi
   throttled_ = false;
   configure();
   running_.store(true, std::memory_order_release);
+  // Start returns once both threads run, so a stop right after it never waits for a thread that
+  // has yet to be scheduled for the first time.
+  int entered = 0;
+  std::condition_variable enteredCv;
+  auto enter = [&] {
+    std::lock_guard<std::mutex> lock(readyMutex_);
+    ++entered;
+    enteredCv.notify_all();
+  };
   try {
-    receiver_ = std::thread([this] { receiveLoop(); });
-    deliverer_ = std::thread([this] { deliverLoop(); });
+    receiver_ = std::thread([this, enter] {
+      enter();
+      receiveLoop();
+    });
+    deliverer_ = std::thread([this, enter] {
+      enter();
+      deliverLoop();
+    });
   } catch (const std::system_error&) {
     stopThreads();
     return OSTREL_E_NO_MEMORY;
   }
+  std::unique_lock<std::mutex> lock(readyMutex_);
+  enteredCv.wait(lock, [&] { return entered == 2; });
   return 0;
 }
 
