@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian 12 package the build, the tests and the benchmarks need.
+# Installs every Debian 12 package the build, the tests and the benchmarks need, printing one line
+# (apt's own output goes to a log file, shown in full only when it fails).
 # The lists live in scripts/deps/*.txt (one package a line, '#' starts a comment).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -14,6 +15,12 @@ if [ ${#missing[@]} -eq 0 ]; then
 fi
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
-echo "install-deps: installing ${missing[*]}"
-$SUDO apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+log=$(mktemp "${TMPDIR:-/tmp}/install-deps-XXXXXX.log")
+echo "install-deps: installing ${#missing[@]} packages (log $log)"
+if ! { $SUDO apt-get update -qq &&
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"; } \
+  >"$log" 2>&1; then
+  cat "$log" >&2
+  echo "install-deps: apt-get failed (log $log)" >&2
+  exit 1
+fi

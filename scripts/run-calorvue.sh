@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
-# run-calorvue.sh <Calorvue program> <address>
-# Starts the camera simulator on <address>, writes a workspace with one live camera module for
-# it (and, when absent, the camera's view record with one rectangle item), runs Calorvue with
-# that workspace and stops the simulator when Calorvue ends. Exits with Calorvue's exit code.
+# run-calorvue.sh <Calorvue program> <address> [scene]
+# Starts the camera simulator on <address> showing [scene] ("room" unless named), writes a
+# workspace with one live camera module for it (and, when absent, the camera's view record with one
+# rectangle item), runs Calorvue with that workspace and stops the simulator when Calorvue ends.
+# Exits with Calorvue's exit code.
 set -euo pipefail
-if [[ $# -ne 2 ]]; then
-  echo "usage: $0 <Calorvue program> <address>" >&2
+if [[ $# -lt 2 || $# -gt 3 ]]; then
+  echo "usage: $0 <Calorvue program> <address> [spots|room]" >&2
   exit 2
 fi
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
 program=$(readlink -f "$1")
 address=$2
+scene=${3:-room}
 camsim=${OSTREL_CAMSIM:-$root/build/tools/camsim/ostrel-camsim}
 progdir=$(dirname "$program")
 python=/usr/bin/python3
@@ -37,7 +39,7 @@ forward() {
 }
 trap forward INT TERM
 
-"$camsim" --addr "$address" &
+"$camsim" --addr "$address" --scene "$scene" &
 sim_pid=$!
 for _ in $(seq 100); do
   if (exec 3<>"/dev/tcp/$address/55502") 2>/dev/null; then break; fi
