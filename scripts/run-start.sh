@@ -31,11 +31,18 @@ build=$(cd "$build" && pwd)
 export OSTREL_CAMSIM=${OSTREL_CAMSIM:-$build/tools/camsim/ostrel-camsim}
 shot_seconds=3
 
+# shellcheck source=camsim-lib.sh
+source "$here/camsim-lib.sh"
+made_runtime=""
+cleanup() {
+  stop_camsim
+  if [[ -n $made_runtime ]]; then rm -rf "$made_runtime"; fi
+}
+trap cleanup EXIT
 # Qt wants a private runtime folder; without a session (a server, a container) there is none.
 if [[ -z ${XDG_RUNTIME_DIR:-} ]]; then
-  XDG_RUNTIME_DIR=$(mktemp -d "${TMPDIR:-/tmp}/runtime-$(id -u)-XXXXXX")
-  export XDG_RUNTIME_DIR
-  trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
+  made_runtime=$(mktemp -d "${TMPDIR:-/tmp}/runtime-$(id -u)-XXXXXX")
+  export XDG_RUNTIME_DIR=$made_runtime
 fi
 
 start_calorvue() {
@@ -49,30 +56,32 @@ start_calorvue() {
   fi
   mkdir -p "$logs"
   echo "run: no display (DISPLAY is not set): running under Xvfb; a screenshot every ${shot_seconds} s goes to $logs/screen.png"
-  xvfb-run -a -s "-screen 0 1600x1000x24" \
-    "$here/with-screenshots.sh" "$logs/screen.png" "$shot_seconds" "$here/run-calorvue.sh" "$prog" "$address" room
+  # Xvfb ends on the terminal's Ctrl-C as well, which would take Calorvue's display away before
+  # Calorvue could close: the X session runs in a session of its own, and a signal here ends
+  # Calorvue first, through the screenshot script.
+  local pidfile=$made_runtime/.with-screenshots.pid
+  [[ -n $made_runtime ]] || pidfile=$(mktemp "${TMPDIR:-/tmp}/with-screenshots-XXXXXX.pid")
+  setsid xvfb-run -a -s "-screen 0 1600x1000x24" \
+    "$here/with-screenshots.sh" --pid-file "$pidfile" "$logs/screen.png" "$shot_seconds" \
+    "$here/run-calorvue.sh" "$prog" "$address" room &
+  local xvfb_pid=$! rc=0
+  trap 'if [[ -s $pidfile ]]; then kill -TERM "$(<"$pidfile")" 2>/dev/null; fi' INT TERM HUP
+  while :; do
+    wait "$xvfb_pid" && rc=0 || rc=$?
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+  done
+  # A trapped signal interrupts wait (status above 128) while the session may have ended since.
+  if ((rc > 128)); then
+    local again=0
+    wait "$xvfb_pid" || again=$?
+    [[ $again -ne 127 ]] && rc=$again
+  fi
+  rm -f "$pidfile"
+  return "$rc"
 }
 
 start_demo() {
-  local sim_pid=""
-  stop_sim() {
-    if [[ -n $sim_pid ]] && kill -0 "$sim_pid" 2>/dev/null; then
-      kill "$sim_pid" 2>/dev/null || true
-      wait "$sim_pid" 2>/dev/null || true
-    fi
-  }
-  trap stop_sim RETURN INT TERM
-  "$OSTREL_CAMSIM" --addr "$address" &
-  sim_pid=$!
-  # Wait until the simulator listens on its command port (at most about 5 s).
-  for _ in $(seq 50); do
-    if (exec 3<>"/dev/tcp/$address/55502") 2>/dev/null; then break; fi
-    kill -0 "$sim_pid" 2>/dev/null || { echo "ostrel-camsim did not start" >&2; return 1; }
-    sleep 0.1
-  done
-  # The port may answer for another program: make sure it is ours that listens.
-  sleep 0.2
-  kill -0 "$sim_pid" 2>/dev/null || { echo "ostrel-camsim did not start" >&2; return 1; }
+  start_camsim "$OSTREL_CAMSIM" "$address" || return 1
   "$build/tools/demo/ostrel-demo" "$address"
 }
 

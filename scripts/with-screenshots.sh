@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
-# with-screenshots.sh <picture file> <seconds> <command> [arguments...]
+# with-screenshots.sh [--pid-file FILE] <picture file> <seconds> <command> [arguments...]
 # Runs the command on the current X display (an Xvfb's, from xvfb-run) and, while it runs, writes
 # a picture of the whole screen to <picture file> every <seconds>. The file is replaced whole, so a
-# reader never sees half a picture. Exits with the command's exit code.
+# reader never sees half a picture. SIGINT or SIGTERM ends the command with SIGTERM; --pid-file
+# names a file that gets this script's process id, for a caller in another session to signal it.
+# Exits with the command's exit code.
 set -uo pipefail
+if [[ ${1:-} == --pid-file && $# -ge 2 ]]; then
+  echo $$ >"$2"
+  shift 2
+fi
 if [[ $# -lt 3 ]]; then
-  echo "usage: $0 <picture file> <seconds> <command> [arguments...]" >&2
+  echo "usage: $0 [--pid-file FILE] <picture file> <seconds> <command> [arguments...]" >&2
   exit 2
 fi
 shot=$1

@@ -138,20 +138,27 @@ def main():
         if keep:
             shutil.copy(shot, keep)
         print(found)
-        # Ctrl-C on the terminal: the whole group gets SIGINT (Xvfb too, so Calorvue may see its
-        # display go first); everything ends, the simulator with it.
+        # Ctrl-C on the terminal: the group gets SIGINT; Calorvue closes normally and the
+        # simulator stops.
         os.killpg(run.pid, signal.SIGINT)
         run.wait(timeout=30)
         reader.join(timeout=10)
         out = "".join(lines)
         print(out)
+        assert run.returncode == 0, f"run-start.sh ended with {run.returncode}"
+        assert "Calorvue exited with 0" in out, "Calorvue did not exit with 0"
         assert "simulator stopped" in out, "the simulator was not stopped"
         assert sum("no display" in line for line in lines) == 1
         ok = True
     finally:
         if run.poll() is None:
-            os.killpg(run.pid, signal.SIGKILL)
-            run.wait()
+            # The X session runs in its own session: the script's signal path ends it.
+            os.killpg(run.pid, signal.SIGINT)
+            try:
+                run.wait(timeout=30)
+            except subprocess.TimeoutExpired:
+                os.killpg(run.pid, signal.SIGKILL)
+                run.wait()
         if ok:
             shutil.rmtree(work, ignore_errors=True)
         else:
