@@ -5,9 +5,12 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 mapfile -t pkgs < <(cat "$here"/deps/*.txt | sed 's/#.*//' | awk 'NF {print $1}' | sort -u)
+# One query for all of them: a package dpkg does not know is simply missing from the answer.
+mapfile -t installed < <(dpkg-query -W -f='${Package} ${Status}\n' "${pkgs[@]}" 2>/dev/null |
+  awk '$NF == "installed" && $(NF-1) == "ok" {sub(/:.*/, "", $1); print $1}')
 missing=()
 for p in "${pkgs[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  [[ " ${installed[*]} " == *" $p "* ]] || missing+=("$p")
 done
 if [ ${#missing[@]} -eq 0 ]; then
   echo "install-deps: all ${#pkgs[@]} packages present"

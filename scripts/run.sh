@@ -36,7 +36,7 @@ quietly() {
 }
 
 # Builds the targets, every line into the log; progress on one line on a terminal, any other line
-# (a warning, a failure) in full.
+# (a warning, a failure) in full, but CMake's status lines when the build configures again.
 build_targets() {
   local log=$1
   shift
@@ -47,7 +47,7 @@ build_targets() {
     while IFS= read -r line; do
       if [[ $line =~ ^\[([0-9]+)/([0-9]+)\]\  ]]; then
         ((tty)) && printf '\r\033[Krun: building %s/%s' "${BASH_REMATCH[1]}" "${BASH_REMATCH[2]}"
-      elif [[ $line != "ninja: no work to do." ]]; then
+      elif [[ $line != "ninja: no work to do." && $line != "-- "* ]]; then
         ((tty)) && printf '\r\033[K'
         printf '%s\n' "$line"
       fi
@@ -64,8 +64,13 @@ build_targets() {
 
 "$root/scripts/install-deps.sh"
 mkdir -p "$build"
-echo "run: configuring $build"
-quietly "$build/configure.log" cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# A configured folder configures itself again when a CMake file changed, inside the build.
+if [[ -f $build/build.ninja ]]; then
+  echo "run: $build is configured"
+else
+  echo "run: configuring $build"
+  quietly "$build/configure.log" cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+fi
 read -ra wanted <<<"$(targets "$mode")"
 echo "run: building ${wanted[*]} (log $build/build.log; the first build takes several minutes)"
 start=$SECONDS
