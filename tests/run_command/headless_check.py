@@ -8,8 +8,9 @@ tests/workstation_views/live_screenshot.py; the window's place on the screen is 
 rectangle item's exact green. The simulator's "room" scene (tools/camsim Scene.h) has, for a
 640 x 512 picture, its cold object (0 degC) centred on image pixel (480, 341), its hot object
 (80 degC) on (160, 341), and its body walking along row 170 inside the rectangle (16, 150) to
-(624, 190); the view record's stretch (10..45 degC) puts the cold object at the palette's first
-colour and the hot one at its last.
+(624, 190). The cold object is the picture's coldest part and lies below the view record's
+stretch range (10..45 degC), the hot one its hottest and above it, so whether the view stretches
+over the picture's range or over the record's, they take the palette's first and last colours.
 
 usage: headless_check.py <source root> <build folder> <Calorvue> <address>
 """
