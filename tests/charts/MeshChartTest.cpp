@@ -165,5 +165,3 @@ TEST(MeshChart, DetachClearsThePicturesMeshButSavingStillNamesIt) {
 }
 
 }  // namespace
-
-#include "MeshChartTest.moc"

@@ -31,6 +31,7 @@ PALETTE_X = 1372                          # middle of the colour picture
 PALETTE_TOP, PALETTE_BOTTOM = 143, 608
 TOL = 3
 GREEN = (0, 255, 0)
+LABEL_W = 100                             # the rectangle's label, with a margin
 
 
 def view_x(ix):
@@ -117,9 +118,10 @@ def check(s, label, shots_dir):
     if view_x(20) <= hot_x <= view_x(620):
         red = s.near(hot_x, view_y(170) - 5, lambda c: c[0] >= 200 and c[1] <= 60 and c[2] <= 60, tol=4)
         assert red, f"{label}: no red marker above the hot plateau at x {hot_x}"
-    # The rectangle's four view edges are drawn in its exact green.
+    # The rectangle's four view edges are drawn in its exact green, but where its label (about
+    # 85 x 75, hanging from just inside its top-left corner) covers the bottom edge.
     x0, x1, y0, y1 = view_x(16), view_x(624), view_y(150), view_y(190)
-    edges = [[(x, y0) for x in range(x0, x1 + 1)], [(x, y1) for x in range(x0, x1 + 1)],
+    edges = [[(x, y0) for x in range(x0, x1 + 1)], [(x, y1) for x in range(x0 + LABEL_W, x1 + 1)],
              [(x0, y) for y in range(y0, y1 + 1)], [(x1, y) for y in range(y0, y1 + 1)]]
     for n, edge in enumerate(edges):
         horizontal = n < 2
@@ -141,7 +143,7 @@ def main():
     copy = os.path.join(work, "Calorvue")
     shutil.copy2(program, copy)
     env = dict(os.environ, QT_QPA_PLATFORM="xcb", OSTREL_CAMSIM=camsim)
-    run = subprocess.Popen(["bash", os.path.join(root, "scripts", "run-calorvue.sh"), copy, address],
+    run = subprocess.Popen(["bash", os.path.join(root, "scripts", "run-calorvue.sh"), copy, address, "spots"],
                            env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
                            start_new_session=True)
     ok = False

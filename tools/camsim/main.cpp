@@ -1,7 +1,9 @@
 // ostrel-camsim: a simulated camera on one loopback address, until SIGINT or SIGTERM.
 //   ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--size WxH] [--image WxH] [--fps N] [--unpaced]
-//                 [--clip FILE]
-// With --clip, the H.264 clip (Annex-B) loops on the video and mixed stream ports.
+//                 [--clip FILE] [--scene spots|room]
+// With --clip, the H.264 clip (Annex-B) loops on the video and mixed stream ports. --scene picks
+// what the temperature stream shows: "spots" (the default, the content tests check by hand) or
+// "room" (a room with a warm body walking across it, a hot and a cold object).
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -32,7 +34,7 @@ bool parseSize(const char* s, uint16_t* w, uint16_t* h) {
 int usage() {
   std::fprintf(stderr,
                "usage: ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--size WxH] [--image WxH] [--fps N] "
-               "[--unpaced] [--clip FILE]\n");
+               "[--unpaced] [--clip FILE] [--scene spots|room]\n");
   return 2;
 }
 
@@ -64,6 +66,8 @@ int main(int argc, char** argv) {
       if (!parseSize(v, &opt.identity.imageWidth, &opt.identity.imageHeight)) return usage();
     } else if (!std::strcmp(a, "--clip")) {
       clipPath = v;
+    } else if (!std::strcmp(a, "--scene")) {
+      if (!camsim::sceneFromName(v, &opt.tempScene)) return usage();
     } else {
       return usage();
     }

@@ -159,9 +159,9 @@ void DiscoveryResponder::run() {
     socklen_t fl = sizeof from;
     ssize_t n = recvfrom(fd_, buf, sizeof buf, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&from), &fl);
     if (n < 4) continue;
-    uint16_t type = getU16(buf), size = getU16(buf + 2);
+    uint16_t type = readU16(buf, size_t(n), 0), size = readU16(buf, size_t(n), 2);
     if (type == kSearch && size == kSearchLen && n == static_cast<ssize_t>(kSearchLen)) {
-      uint32_t mode = getU32(buf + 4);
+      uint32_t mode = readU32(buf, size_t(n), 4);
       {
         // Under the lock, so a waiter cannot miss the notification between its check and its wait.
         std::lock_guard lock(mutex_);
