@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, and starts the camera simulator on 127.0.0.1 with Calorvue
-# showing it live. With --demo it runs the SDK demonstration against the simulator instead.
+# showing it live. With --demo it runs the SDK demonstration against the simulator instead; with
+# --calorset the device tool Calorset, which finds the simulated camera by discovery.
 # The simulator is stopped however the script ends.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -8,6 +9,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$root/build" -j "$(nproc)"
 
+if [[ "${1:-}" == "--calorset" ]]; then
+  exec "$root/scripts/run-calorset.sh" "$root/build/devicetool/Calorset" 127.0.0.1
+fi
 if [[ "${1:-}" != "--demo" ]]; then
   exec "$root/scripts/run-calorvue.sh" "$root/build/workstation/Calorvue" 127.0.0.1
 fi

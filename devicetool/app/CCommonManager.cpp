@@ -3,19 +3,11 @@
 #include <QFile>
 #include <QtQml/qqml.h>
 
+#include "QmlListAccess.h"
+
 namespace calorset {
 
 namespace {
-
-template <typename T>
-qsizetype listCount(QQmlListProperty<T>* p) {
-  return static_cast<QList<T*>*>(p->data)->size();
-}
-template <typename T>
-T* listAt(QQmlListProperty<T>* p, qsizetype i) {
-  auto* list = static_cast<QList<T*>*>(p->data);
-  return (i >= 0 && i < list->size()) ? list->at(i) : nullptr;
-}
 
 // One entry: a translation id (tr) or a name shown as written, and its value.
 struct Entry {
@@ -132,11 +124,11 @@ const ToolDef kMeaTools[] = {
 CCommonManager::CCommonManager(QObject* parent) : QObject(parent), enum_(new EEnum(this)) {}
 
 QQmlListProperty<CNameValue> CCommonManager::nv(QList<CNameValue*>* list) {
-  return QQmlListProperty<CNameValue>(this, list, &listCount<CNameValue>, &listAt<CNameValue>);
+  return readOnlyList(this, list);
 }
 
 QQmlListProperty<CTypeNameDescIcon> CCommonManager::tndi(QList<CTypeNameDescIcon*>* list) {
-  return QQmlListProperty<CTypeNameDescIcon>(this, list, &listCount<CTypeNameDescIcon>, &listAt<CTypeNameDescIcon>);
+  return readOnlyList(this, list);
 }
 
 bool CCommonManager::fileExists(const QString& fileName) const {

@@ -8,22 +8,13 @@
 #include "AppFolders.h"
 #include "CDeviceNode.h"
 #include "ControlCommands.h"
+#include "QmlListAccess.h"
 #include "TempCanvasItem.h"
 #include "devicetool/ValueConvert.h"
 #include "foundation/Helpers.h"
 #include "foundation/Logger.h"
 
 namespace {
-
-template <typename T>
-qsizetype listCount(QQmlListProperty<T>* p) {
-  return static_cast<QList<T*>*>(p->data)->size();
-}
-template <typename T>
-T* listAt(QQmlListProperty<T>* p, qsizetype i) {
-  auto* list = static_cast<QList<T*>*>(p->data);
-  return (i >= 0 && i < list->size()) ? list->at(i) : nullptr;
-}
 
 QString latin32(const char* p) {
   return QString::fromLatin1(p, qsizetype(strnlen(p, 32)));
@@ -49,7 +40,7 @@ CDevice::~CDevice() {
 }
 
 QQmlListProperty<CPtzPreset> CDevice::ptzPresetList() {
-  return QQmlListProperty<CPtzPreset>(this, &presets_, &listCount<CPtzPreset>, &listAt<CPtzPreset>);
+  return readOnlyList(this, &presets_);
 }
 
 void CDevice::initChartAndPresets() {
@@ -173,10 +164,11 @@ void CDevice::workStart() {
 }
 
 void CDevice::workStop() {
-  if (previewId_ >= 0) Ostrel_StopPreview(previewId_);
+  const int preview = previewId_ >= 0 ? Ostrel_StopPreview(previewId_) : 0;
   previewId_ = -1;
-  if (loginId_ >= 0) Ostrel_Logout(loginId_);
+  const int logout = loginId_ >= 0 ? Ostrel_Logout(loginId_) : 0;
   loginId_ = -1;
+  OSTREL_LOG_AS("CDevice::workStop", "preview stopped %d, logged out %d", preview, logout);
 }
 
 void CDevice::finishStart(int result) {

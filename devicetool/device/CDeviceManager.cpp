@@ -4,17 +4,8 @@
 #include <QtQml/qqml.h>
 
 #include "CPtzPreset.h"
+#include "QmlListAccess.h"
 #include "TempDataState.h"
-
-namespace {
-qsizetype nodeCount(QQmlListProperty<CDeviceNode>* p) {
-  return static_cast<QList<CDeviceNode*>*>(p->data)->size();
-}
-CDeviceNode* nodeAt(QQmlListProperty<CDeviceNode>* p, qsizetype i) {
-  auto* list = static_cast<QList<CDeviceNode*>*>(p->data);
-  return (i >= 0 && i < list->size()) ? list->at(i) : nullptr;
-}
-}  // namespace
 
 CDeviceManager::CDeviceManager(QObject* parent) : QObject(parent) {
   connect(this, &CDeviceManager::qtc_workEnd, this, &CDeviceManager::qtc_onWorkEnd);
@@ -42,7 +33,7 @@ int CDeviceManager::init() {
 }
 
 QQmlListProperty<CDeviceNode> CDeviceManager::nodeList() {
-  return QQmlListProperty<CDeviceNode>(this, &nodes_, &nodeCount, &nodeAt);
+  return readOnlyList(this, &nodes_);
 }
 
 void CDeviceManager::waitDiscovery() {
