@@ -14,6 +14,8 @@ XPopup {
     xinterWidth: 800
     xinterHeight: 600
     xtitle: qsTrId("DeviceConfig")
+    // Takes the keyboard when open, so Escape reaches it.
+    focus: true
 
     property var gbl_deviceManager: CApp.deviceManager
     property var gbl_deviceConfiger: gbl_deviceManager.deviceConfiger
