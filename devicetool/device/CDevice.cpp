@@ -265,11 +265,17 @@ void CDevice::onSdkFrame(int status, PreviewFrame* frame, void* user) {
   }
   // Frames above the display cap are dropped before anything is copied.
   if (!self->meter_.onFrame(ostrel::nowFileTime(), calorset::displayFpsCap.load())) return;
-  LiveFrame* slot = self->ring_.put(frame->head, frame->data, frame->image);
+  LiveFrame* slot = self->copyFrame(*frame);
   if (slot == nullptr) return;  // the GUI thread is behind: every slot is queued or held
-  if (calorset::debugNetdEnable() != 0 && self->netd_ != nullptr)
-    NETD_Execute(self->netd_, slot->head, slot->data, reinterpret_cast<uint8_t*>(slot->head) + 57);
   emit self->frameRecved(0, slot);
+}
+
+LiveFrame* CDevice::copyFrame(const PreviewFrame& frame) {
+  LiveFrame* slot = ring_.put(frame.head, frame.data, frame.image);
+  // The noise result is written into the copy's head, never into the SDK's frame.
+  if (slot != nullptr && calorset::debugNetdEnable() != 0 && netd_ != nullptr)
+    NETD_Execute(netd_, slot->head, slot->data, reinterpret_cast<uint8_t*>(slot->head) + 57);
+  return slot;
 }
 
 void CDevice::onFrameRecved(int errorCode, LiveFrame* data) {

@@ -85,6 +85,9 @@ class CDevice : public QObject {
 
   // The SDK's preview callback: SDK receiver thread.
   static void onSdkFrame(int status, PreviewFrame* frame, void* user);
+  // The receiver's part of a frame the display step keeps: the copy into a free ring slot (and
+  // the noise measurement on the copy). Null when every slot is queued or held.
+  LiveFrame* copyFrame(const PreviewFrame& frame);
 
  signals:
   void qtcFlagsChanged();
