@@ -19,7 +19,6 @@ Positions, worked out by hand from the views for the 1200 x 800 window:
   bottom bar 40 high at y 658; "ApplyAndClose" 200 wide ends 10 before the right edge: x 788..988,
   centre (888, 678).
 """
-import ctypes
 import os
 import re
 import shutil
@@ -64,22 +63,33 @@ def wait_until(what, predicate, deadline):
     raise AssertionError("timed out waiting for " + what)
 
 
+PALETTE_DUMP = """
+import ctypes, sys
+sdk = ctypes.CDLL(sys.argv[1])
+sdk.Ostrel_AllocPaletteData.restype = ctypes.c_void_p
+count = ctypes.c_int(0)
+block = sdk.Ostrel_AllocPaletteData(ctypes.byref(count))
+assert block and count.value == 12, "no palette table"
+sys.stdout.write(ctypes.string_at(block + int(sys.argv[2]) * 1056, 1056).hex())
+holder = ctypes.c_void_p(block)
+sdk.Ostrel_FreePaletteData(ctypes.byref(holder))
+"""
+
+
 def palette_table(sdk_path, index):
-    """The 256 colours of a built-in palette, as the SDK hands them out (bytes B, G, R, A)."""
-    sdk = ctypes.CDLL(sdk_path)
-    sdk.Ostrel_AllocPaletteData.restype = ctypes.c_void_p
-    count = ctypes.c_int(0)
-    block = sdk.Ostrel_AllocPaletteData(ctypes.byref(count))
-    assert block and count.value == 12, "no palette table"
-    raw = ctypes.string_at(block + index * 1056, 1056)
-    holder = ctypes.c_void_p(block)
-    sdk.Ostrel_FreePaletteData(ctypes.byref(holder))
+    """The 256 colours of a built-in palette, as the SDK hands them out (bytes B, G, R, A). Read in a
+    process of its own: a sanitizer build of the SDK needs its runtime loaded first."""
+    cmd = [sys.executable, "-c", PALETTE_DUMP, sdk_path, str(index)]
+    out = subprocess.run(cmd, capture_output=True, text=True)
+    if out.returncode != 0:
+        runtimes = [subprocess.run(["gcc", "-print-file-name=" + lib], capture_output=True, text=True).stdout.strip()
+                    for lib in ("libasan.so", "libubsan.so")]
+        env = dict(os.environ, LD_PRELOAD=" ".join(runtimes), ASAN_OPTIONS="detect_leaks=0")
+        out = subprocess.run(cmd, capture_output=True, text=True, env=env)
+    assert out.returncode == 0, "palette table: " + out.stderr
+    raw = bytes.fromhex(out.stdout)
     colours = struct.unpack_from("<256I", raw, 32)
-
-    def rgb(c):
-        return ((c >> 16) & 255, (c >> 8) & 255, c & 255)
-
-    return [rgb(c) for c in colours]
+    return [((c >> 16) & 255, (c >> 8) & 255, c & 255) for c in colours]
 
 
 def palette_index(table, colour, limit=6):
@@ -205,7 +215,10 @@ def main():
 
         def live_shown():
             s = Shot(probe, origin[:2])
-            return palette_index(table, s.at(view_x(320), view_y(256))) is not None
+            # The empty canvas is black, palette 5's first entry: the picture is there once the
+            # background shows a later one.
+            i = palette_index(table, s.at(view_x(320), view_y(256)))
+            return i is not None and i > 0
 
         wait_until("the live image", live_shown, deadline)
         one = Shot(os.path.join(shots, "live-1.png"), origin[:2])
