@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# run.sh [--demo]
+# run.sh [--demo|--calorset]
 # Installs what is needed, builds only what it runs, and starts it against the camera simulator on
-# 127.0.0.1: Calorvue showing the simulator's live "room" scene, or with --demo the SDK
-# demonstration. Each step prints one line; the build shows its progress on one line on a terminal
-# and prints a failure in full. scripts/test.sh builds everything else (tests, benchmarks).
+# 127.0.0.1: Calorvue showing the simulator's live "room" scene, with --calorset the device tool
+# Calorset (which finds the simulated camera by discovery), or with --demo the SDK demonstration.
+# Each step prints one line; the build shows its progress on one line on a terminal and prints a
+# failure in full. scripts/test.sh builds everything else (tests, benchmarks).
 # The start step alone is scripts/run-start.sh. The simulator is stopped however the script ends.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,13 +14,15 @@ mode=calorvue
 case ${1:-} in
   "") ;;
   --demo) mode=demo ;;
-  *) echo "usage: $0 [--demo]" >&2; exit 2 ;;
+  --calorset) mode=calorset ;;
+  *) echo "usage: $0 [--demo|--calorset]" >&2; exit 2 ;;
 esac
 
 # What each program needs built: the program, the plug-ins it loads and the simulator.
 targets() {
   case $1 in
     calorvue) echo Calorvue Kiv ostrel-camsim ;;
+    calorset) echo Calorset Kiv ostrel-camsim ;;
     demo) echo ostrel-demo ostrel-camsim ;;
   esac
 }
@@ -77,7 +80,7 @@ start=$SECONDS
 build_targets "$build/build.log" "${wanted[@]}"
 echo "run: built in $((SECONDS - start)) s"
 
-if [[ $mode == demo ]]; then
-  exec "$root/scripts/run-start.sh" --demo "$build"
+if [[ $mode != calorvue ]]; then
+  exec "$root/scripts/run-start.sh" "--$mode" "$build"
 fi
 exec "$root/scripts/run-start.sh" "$build"
