@@ -215,9 +215,10 @@ class Window:
 
 
 def type_path_into_dialog(path):
-    """Answers the toolkit's own (non-native) file or folder dialog with `path`: Ctrl+L opens the
-    dialog's location field, the path is typed, Return takes the dialog to it, and a second
-    Return accepts the dialog with that folder."""
+    """Takes the toolkit's own (non-native) file or folder dialog to `path`: Ctrl+L opens the
+    dialog's location field, the path is typed and Return goes there. The dialog is not accepted
+    yet: its Open button needs a chosen entry (Return on an entry opens it instead), so the caller
+    clicks an entry and Open at the positions of its geometry module."""
     key("ctrl+l")
     key("ctrl+a")
     type_text(path)
