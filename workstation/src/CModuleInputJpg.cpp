@@ -8,10 +8,11 @@ namespace {
 constexpr int kLogError = 4;
 }  // namespace
 
-// The information line of a picture or stream frame: detector and shell temperature, the input
-// bits (byte 26 first, then the input lines of byte 25).
+// The information line of a picture or stream frame: detector and housing temperature (the
+// hardware sensor at byte 40, as the live module shows it), the input bits (byte 26 first, then
+// the input lines of byte 25).
 QString fileFrameInfo(const DataFrameHead* h) {
-  return QString::asprintf("fpa %3.1f | shell %3.1f | input %d%d", h->fpaTemp / 1000.0, h->shellTemp / 1000.0,
+  return QString::asprintf("fpa %3.1f | shell %3.1f | input %d%d", h->fpaTemp / 1000.0, h->shellTempHW / 1000.0,
                            h->inputBits, h->gpioInput);
 }
 
