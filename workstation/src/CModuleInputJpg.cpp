@@ -1,6 +1,7 @@
 #include "workstation/CModuleInputJpg.h"
 
 #include "foundation/Logger.h"
+#include "workstation/CModuleChartMesh.h"
 #include "workstation/CInputManager.h"
 #include "workstation/WorkspaceFile.h"
 
@@ -93,8 +94,8 @@ int CModuleInputJpg::applyImageConfig() {
   ModuleCanvas* c = canvas();
   const int u = c != nullptr ? c->updateData(f) : 0;
   if (c != nullptr) c->setPaletteType(palette);
-  if (CModule* mesh = subModuleChartMesh_.data())
-    QMetaObject::invokeMethod(mesh, "graphs_updateTexture", Qt::DirectConnection);
+  // Called through the type, so that a changed signature fails to compile instead of at run time.
+  if (auto* mesh = qobject_cast<CModuleChartMesh*>(subModuleChartMesh_.data())) mesh->graphs_updateTexture(this);
   return u;
 }
 
