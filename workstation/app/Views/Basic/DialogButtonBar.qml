@@ -30,7 +30,6 @@ Rectangle {
                 required property int index
                 objectName: "btn" + modelData
                 width: 80; height: 30
-                textPos: 1
                 text: qsTrId(modelData)
                 onClicked: root.xclicked(index)
             }
@@ -43,7 +42,6 @@ Rectangle {
             property int xindex: 0
             property string xid: ""
             objectName: "btn" + xid
-            textPos: 1
             text: qsTrId(xid)
             onClicked: root.xclicked(xindex)
         }
