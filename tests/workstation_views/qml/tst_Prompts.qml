@@ -351,6 +351,22 @@ TestCase {
         compare(tab.view.frame1.x, (tab.view.width - 4) / 2 + 4)
     }
 
+    // "Yes" runs the asking dialog's export, "No" leaves it to the dialog.
+    function test_overwrite() {
+        const asking = Qt.createQmlObject("import QtQuick; QtObject { property int runs: 0; function exportImage() { ++runs } }", tc)
+        const prompt = view("CommonOverwrite")
+        main.tabManagerView.subview_openCommon("CommonOverwrite", asking)
+        verify(prompt.xtied)
+        compare(prompt.y, main.tabManagerView.body.mapToItem(main.tabManagerView, 0, 100).y)
+        prompt.xanswer(1)
+        verify(!prompt.xtied)
+        compare(asking.runs, 0)
+        main.tabManagerView.subview_openCommon("CommonOverwrite", asking)
+        mouseClick(buttonBar(prompt).button(0))
+        verify(!prompt.xtied)
+        compare(asking.runs, 1)
+    }
+
     // A second notice replaces the first; the notice closes by itself.
     function test_notice() {
         const tmv = main.tabManagerView

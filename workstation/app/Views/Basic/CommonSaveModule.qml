@@ -24,6 +24,7 @@ DialogBase {
 
     XText {
         width: 580
+        height: 40
         x: 10
         text: qsTrId("SaveInputPrompt")
         color: "#ffffff"

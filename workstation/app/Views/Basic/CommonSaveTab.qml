@@ -48,6 +48,7 @@ DialogBase {
     }
 
     XText {
+        height: 30
         text: qsTrId("Input")
         color: "#ffffff"
         font.bold: true

@@ -71,6 +71,7 @@ DialogBase {
     }
 
     XText {
+        height: 30
         text: qsTrId("Workspace")
         color: "#ffffff"
         font.bold: true
@@ -95,6 +96,7 @@ DialogBase {
         }
     }
     XText {
+        height: 30
         text: qsTrId("Input")
         color: "#ffffff"
         font.bold: true
