@@ -45,6 +45,8 @@ XInputBase {
                     width: 16
                     height: 16
                     visible: box.checked
+                    // The mark is a picture, not a button: the click belongs to the box.
+                    enabled: false
                     source: Qt.resolvedUrl("Icons/check.svg")
                 }
             }

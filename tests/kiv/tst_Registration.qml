@@ -15,7 +15,8 @@ TestCase {
         "XComboBox", "XCheckBox", "XFileDialog", "XFolderDialog", "XGrid", "XHead", "XImage",
         "XSeperator", "XSlider", "XSliderRange", "XSwitch", "XTab", "XText", "XTextBox",
         "XInputInt", "XInputFloat", "XInputFloatSlider", "XInputString", "XInputBool", "XInputEnum",
-        "XInputColor", "XPopup", "XPopupNotify"
+        "XInputColor", "XPopup", "XPopupNotify", "XListView", "XListCellText", "XListCellTextBox",
+        "XListCellCheckBox", "XListCellEdit", "XTableView"
     ]
 
     XTextBox { id: box; x: 10; y: 10 }

@@ -10,6 +10,7 @@
 #include <QQmlEngine>
 #include <QTemporaryDir>
 #include <QtQml>
+#include <sys/stat.h>
 
 #include "OstrelSDK.h"
 #include "TempCanvasManager.h"
@@ -46,9 +47,25 @@ class ViewsTestFiles : public QObject {
     return QString::fromUtf8(f.readAll());
   }
   Q_INVOKABLE bool exists(const QString& path) const { return QFile::exists(path); }
+  // Identity and time of a file: a rewrite through a temporary and a rename changes the inode,
+  // an untouched file keeps both. Empty when the file is missing.
+  Q_INVOKABLE QString stamp(const QString& path) const {
+    struct stat st {};
+    if (::stat(path.toUtf8().constData(), &st) != 0) return QString();
+    return QStringLiteral("%1:%2.%3").arg(st.st_ino).arg(st.st_mtim.tv_sec).arg(st.st_mtim.tv_nsec);
+  }
+  Q_INVOKABLE QString readHex(const QString& path) const {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll().toHex()) : QString();
+  }
+  Q_INVOKABLE bool mkpath(const QString& path) const { return QDir().mkpath(path); }
+  Q_INVOKABLE bool removeDir(const QString& path) const { return QDir(path).removeRecursively(); }
+  Q_INVOKABLE QString configFile() const { return configFile_; }
+  void setConfigFile(const QString& path) { configFile_ = path; }
 
  private:
   QString dir_;
+  QString configFile_;
 };
 
 class Setup : public QObject {
@@ -70,6 +87,7 @@ class Setup : public QObject {
     qmlRegisterSingletonInstance("Ostrel", 1, 0, "CApp", app_);
     app_->init();
     files_ = new ViewsTestFiles(tmp_.path());
+    files_->setConfigFile(app_->configManager()->configFile());
     // Radiometric pictures and streams to open as file inputs.
     QProcess golden;
     golden.start(QStringLiteral(OSTREL_SYSTEM_PYTHON),

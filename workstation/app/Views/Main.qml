@@ -143,11 +143,12 @@ ApplicationWindow {
             Item { objectName: "menuMeaList"; width: 520; height: parent.height }
             XSeperator { width: 1; height: parent.height }
         }
-        Item {
+        MenuConfig {
+            id: menuConfig
             objectName: "menuConfig"
             anchors.right: parent.right
             width: 80
-            height: parent.height
+            height: parent.height - 1
         }
     }
 
