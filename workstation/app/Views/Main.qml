@@ -138,9 +138,9 @@ ApplicationWindow {
                 onClicked: main.popupDevice_show()
             }
             XSeperator { width: 1; height: parent.height }
-            // The measurement tool bar and the item list take their places here.
+            // The measurement tool bar takes its place here.
             Item { objectName: "menuMeaTool"; width: 240; height: parent.height }
-            Item { objectName: "menuMeaList"; width: 520; height: parent.height }
+            MenuMeaList { objectName: "menuMeaList" }
             XSeperator { width: 1; height: parent.height }
         }
         MenuConfig {
