@@ -53,7 +53,7 @@ QtObject {
         fileDialog.title = qsTrId(_titles[xfunc])
         if (xfunc > 1)
             fileDialog.selectedFile = ""
-        fileDialog.open()
+        showIn(fileDialog)
     }
 
     // What an accepted file dialog does with the chosen local path.
@@ -90,6 +90,14 @@ QtObject {
         }
     }
 
+    // Where the platform has no dialogs of its own, the toolkit draws its dialog inside a window:
+    // the main window, since this singleton has none.
+    function showIn(dialog) {
+        if (main)
+            dialog.parentWindow = main
+        dialog.open()
+    }
+
     function openFolderDialog(xfunc, xtag) {
         if (xfunc !== 0 && xfunc !== 1) {
             console.log("invalid xfunc " + xfunc)
@@ -100,7 +108,7 @@ QtObject {
         folderDialog.title = qsTrId("SelectFolder")
         if (xfunc === 1)
             folderDialog.currentFolder = XTheme.fn_os2url(xtag.getfn())
-        folderDialog.open()
+        showIn(folderDialog)
     }
 
     function folderAccepted(xfunc, xtag, folder) {

@@ -148,7 +148,7 @@ ApplicationWindow {
             objectName: "menuConfig"
             anchors.right: parent.right
             width: 80
-            height: parent.height - 1
+            height: parent.height
         }
     }
 

@@ -30,7 +30,8 @@ Row {
     XButtonSvg {
         objectName: "btnManual"
         width: 40
-        height: root.height
+        // The bar's bottom line stays visible under the buttons.
+        height: root.height - 1
         iconSource: "qrc:/Icons/help.svg"
         xtip: qsTrId("UserManual")
         onClicked: CApp.openManual()
@@ -39,7 +40,7 @@ Row {
         id: btnConfig
         objectName: "btnConfig"
         width: 40
-        height: root.height
+        height: root.height - 1
         iconSource: "qrc:/Icons/cog.svg"
         xselected: popupConfig.visible
         onClicked: popupConfig.open()
@@ -48,6 +49,7 @@ Row {
     Popup {
         id: popupConfig
         objectName: "popupConfig"
+        // Right edge on the row's right edge, directly below the bar.
         x: root.width - width
         y: root.height
         padding: 5

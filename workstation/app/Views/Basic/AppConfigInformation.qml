@@ -7,7 +7,8 @@ import Ostrel 1.0
 Popup {
     id: root
     objectName: "appConfigInformation"
-    width: 400
+    // As wide as its rows (name 150, gap 4, value 250) and the padding.
+    width: 412
     padding: 4
     background: Rectangle { color: "#000000"; border.width: 1; border.color: "#3a3a3a" }
 

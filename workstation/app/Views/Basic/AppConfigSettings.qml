@@ -17,7 +17,8 @@ Popup {
     readonly property alias inputSaveDir: inputSaveDir
     readonly property alias inputDisplayFpsMax: inputDisplayFpsMax
 
-    width: 500
+    // As wide as its rows (name 200, gap 4, value 300) and the padding: 500 would cut the rows.
+    width: 512
     padding: 4
     modal: true
     closePolicy: Popup.NoAutoClose
