@@ -196,22 +196,20 @@ TestCase {
         return rows
     }
     function test_workspacePrompt(data) {
-        // A workspace with a name (only loading gives one) holding two edited inputs.
+        // A workspace with a name (only loading gives one), then two edited inputs in it.
         const tmv = main.tabManagerView
-        const tab = tmv.tab_create()
-        verify(tmv.module_create(1, camera(testFiles.cameraAddress), tab.frameList[0]) !== null)
-        verify(tmv.module_create(1, camera(testFiles.cameraAddress2), tab.frameList[1]) !== null)
+        tmv.tab_create()
         const ws = testFiles.dir + "/prompt.workspace"
         compare(tmv.workspace_save(ws), 0)
         compare(tmv.workspace_load(ws), 0)
         compare(tm.workspaceName, ws)
+        verify(testFiles.remove(ws))
         const frames = tm.tabList[0].frameList
-        const s = { a: edit(frames[0].moduleList[0]), b: edit(frames[1].moduleList[0]) }
+        const s = { a: editedModule(testFiles.cameraAddress, frames[0]), b: editedModule(testFiles.cameraAddress2, frames[1]) }
         s.pa = confPath(s.a)
         s.pb = confPath(s.b)
         s.ha = testFiles.hash(s.pa)
         s.hb = testFiles.hash(s.pb)
-        verify(testFiles.remove(ws))
         const prompt = view("CommonSaveWorkspace")
         if (data.mode === 2) {
             main.close()
