@@ -319,6 +319,37 @@ TEST(CaliEnv, VectorAndScalarConversionAgreeOnAnyTables) {
   Cali_Free(&c);
 }
 
+TEST(CaliEnv, VectorAndScalarUpdatesAgreeOnAnyCurves) {
+  // Rising curves alike from pixel to pixel (kind 0), curves that fall back and cross (1) or tie
+  // (2, coarse values), blackbody counts from 2 to 16 (the widest the vector form takes) and 17,
+  // pixel counts that leave a scalar tail in every block, weights inside the axis, far outside it
+  // with saturating segments, and past the 32-bit lanes.
+  std::mt19937 rng(11);
+  for (auto [w, h, B, kind] : {std::tuple{300, 7, 8, 0}, std::tuple{61, 17, 6, 1}, std::tuple{61, 17, 6, 2},
+                               std::tuple{33, 9, 2, 1}, std::tuple{29, 11, 3, 2}, std::tuple{45, 7, 16, 2},
+                               std::tuple{13, 5, 17, 1}, std::tuple{300, 7, 8, 2}}) {
+    SCOPED_TRACE(B);
+    CaliModel m = makeModel(w, h, 3, B, uint32_t(B));
+    if (kind != 0) {
+      for (auto& v : m.raw) v = kind == 2 ? int16_t(int(rng() % 7) * 900 - 2700) : int16_t(rng());
+      for (auto& v : m.seg) v = rng();
+    }
+    CaliContext* ref = create(m, 25000, "upd-ref");
+    CaliContext* vec = create(m, 25000, "upd-vec");
+    ASSERT_TRUE(ref && vec);
+    for (int32_t fpa : {12000, 39999, 70000, 400000, -400000, 600000}) {
+      ostrel::alg::setSimdLevel(ostrel::alg::SimdLevel::Scalar);
+      Cali_InitEnvWhole(ref, fpa, fpa);
+      ostrel::alg::setSimdLevel(ostrel::alg::SimdLevel::Avx2);
+      Cali_InitEnvWhole(vec, fpa, fpa);
+      ostrel::alg::setSimdLevel(ostrel::alg::simdBestLevel());
+      ASSERT_TRUE(sameActiveSet(ref, vec)) << fpa;
+    }
+    Cali_Free(&ref);
+    Cali_Free(&vec);
+  }
+}
+
 TEST(CaliEnv, FpaInterpolatorFollowsTheEnvironmentTable) {
   CaliModel a = makeModel(2, 2, 2, 2), b = makeModel(2, 2, 2, 2);
   a.fpa = {100000, 150000};

@@ -2,6 +2,7 @@
 // rule, the threshold setting, saturation and files without planes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <string>
@@ -164,6 +165,33 @@ TEST(Nst, SubtractionSaturatesAndVectorEqualsScalar) {
   }
   ostrel::alg::setSimdLevel(ostrel::alg::simdBestLevel());
   EXPECT_EQ(a[1], -32768);  // not wrapped round to a hot value
+}
+
+TEST(Nst, LargeFramesGiveTheScalarResultAtAnyOutputAlignment) {
+  // 1024 x 512 (1 MiB) is the size from which the output is streamed; outputs one and nine
+  // values past an aligned start leave an unaligned head and a short tail.
+  Fixture f(1024, 512, 2);
+  ASSERT_NE(f.cali->nst, nullptr);
+  const size_t P = f.cali->P;
+  std::vector<int16_t> in(P);
+  std::mt19937 rng(5);
+  for (auto& v : in) v = int16_t(rng());
+  std::vector<int16_t> ref(P);
+  ostrel::alg::setSimdLevel(ostrel::alg::SimdLevel::Scalar);
+  Nst_Execute(f.cali->nst, 20000, 30000, in.data(), ref.data());
+  for (size_t shift : {0, 1, 9}) {
+    for (auto level : {ostrel::alg::SimdLevel::Avx2, ostrel::alg::SimdLevel::Avx512}) {
+      ostrel::alg::setSimdLevel(level);
+      std::vector<int16_t> buf(P + 48, 7);
+      // 32-byte aligned, with room before it.
+      int16_t* out = buf.data() + 16 - (reinterpret_cast<uintptr_t>(buf.data()) & 31) / 2 + shift;
+      Nst_Execute(f.cali->nst, 20000, 30000, in.data(), out);
+      EXPECT_TRUE(std::equal(ref.begin(), ref.end(), out)) << shift << " level " << int(level);
+      EXPECT_EQ(out[-1], 7);
+      EXPECT_EQ(out[P], 7);
+    }
+  }
+  ostrel::alg::setSimdLevel(ostrel::alg::simdBestLevel());
 }
 
 TEST(Nst, FilesWithoutExactPlanesGiveNoObject) {

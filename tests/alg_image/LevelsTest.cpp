@@ -140,7 +140,7 @@ TEST(KernelLevels, DenoiseMatchesTheScalarReference) {
       rec.height = uint16_t(s.h);
       rec.gf_radius = uint16_t(radius);
       rec.gf_regular = int16_t(radius == 16 ? 40 : 10);
-      for (int kind : {0, 1, 2}) {
+      for (int kind : {0, 1, 2, 3}) {
         const bool extremes = kind == 1;
         auto codes = randomCodes(s.w, s.h, extremes ? 0 : 2500, extremes ? 9000 : 40, s.w + radius, extremes);
         if (kind == 2) {
@@ -149,6 +149,19 @@ TEST(KernelLevels, DenoiseMatchesTheScalarReference) {
           for (int y = 0; y < s.h; ++y)
             for (int x = 0; x < s.w; ++x)
               codes[size_t(y) * s.w + x] = ((x / 40 + y / 40) % 2) ? int16_t(32767) : int16_t(-32768);
+        }
+        if (kind == 3) {
+          // The widest span whose centred window sums of squares still fit 32 bits: flat blocks
+          // at both of its ends (the largest sums) and noise between them.
+          const int64_t n = int64_t(2 * radius + 1) * (2 * radius + 1);
+          int reach = 0;
+          while (n * (reach + 1) * (reach + 1) < (int64_t(1) << 31)) ++reach;
+          for (int y = 0; y < s.h; ++y)
+            for (int x = 0; x < s.w; ++x) {
+              int16_t& v = codes[size_t(y) * s.w + x];
+              const int cell = (x / 37 + y / 29) % 3;
+              v = int16_t(cell == 0 ? 1000 - reach : cell == 1 ? 1000 + reach : 1000 + (v - 2500) * reach / 120);
+            }
         }
         const auto ref = denoiseAt(SimdLevel::Scalar, rec, codes);
         for (SimdLevel level : kLevels)
@@ -186,9 +199,15 @@ TEST(KernelLevels, StretchAndDetailEnhancementMatchTheScalarReference) {
   for (const Size s : sizes) {
     for (int scale : {1, 10, 100}) {
       // Near 0 the codes guide as they are; far from it they are centred first (32-bit guide).
-      for (int base : {2500, 20000}) {
+      // Base 2501: quiet patches among noisy ones, so that the second filter takes the quiet
+      // windows and many registers hold lanes of both filters.
+      for (int base : {2500, 20000, 2501}) {
         TestFrame f = flatFrame(s.w, s.h, 0, scale);
-        f.codes = randomCodes(s.w, s.h, base, scale == 1 ? 20 : 600, s.w + scale + base, base > 10000);
+        f.codes = randomCodes(s.w, s.h, base, scale == 1 ? 20 : 600, s.w + scale + base, base == 20000);
+        if (base == 2501)
+          for (int y = 0; y < s.h; ++y)
+            for (int x = 0; x < s.w; ++x)
+              if ((x / 9 + y / 7) % 3 != 0) f.at(x, y) = int16_t(base + (x * 7 + y * 13) % 3);
         // Detail off, on, on with its denoise; and a raw frame (kind 0) with detail off.
         const int settings[][3] = {{0, 0, 2}, {8, 0, 2}, {8, 3, 2}, {0, 0, 0}};
         for (const auto& st : settings) {

@@ -9,9 +9,8 @@
 #include <memory>
 
 #include "ChartsSupport.h"
-#include "workstation/CInputManager.h"
-#include "workstation/CModuleInputJpg.h"
-#include "workstation/WorkspaceFile.h"
+#include "inputs/CInputManager.h"
+#include "modules/CModuleInputJpg.h"
 
 namespace charts {
 
@@ -53,11 +52,7 @@ struct FilePicture {
   CInputManager inputs;
   std::unique_ptr<CModuleInputJpg> module;
 
-  FilePicture() { workspaceSetInputManager(&inputs); }
-  ~FilePicture() {
-    module.reset();
-    workspaceSetInputManager(nullptr);
-  }
+  ~FilePicture() { module.reset(); }
   // Copies, opens and loads the picture; false when any step fails.
   bool open() {
     const QString path = dir.path() + "/pic_conf.jpg";
@@ -65,6 +60,9 @@ struct FilePicture {
     CInputJpg* in = inputs.file_createJpg(path);
     if (in == nullptr) return false;
     module = std::make_unique<CModuleInputJpg>();
+    ModuleManagers managers;
+    managers.inputs = &inputs;
+    module->setManagers(managers);
     return module->init(in, nullptr) == 0 && module->loadData() == 0;
   }
   // Another palette, applied the way the views apply it; the module's result.

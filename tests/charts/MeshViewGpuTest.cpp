@@ -13,7 +13,7 @@
 #endif
 
 #include "MeshSupport.h"
-#include "workstation/CModuleChartMesh.h"
+#include "charts/CModuleChartMesh.h"
 
 namespace {
 

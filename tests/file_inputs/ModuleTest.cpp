@@ -6,10 +6,10 @@
 #include <thread>
 
 #include "FileInputsSupport.h"
-#include "workstation/CInputManager.h"
-#include "workstation/CModuleInputJpg.h"
-#include "workstation/CModuleInputStream.h"
-#include "workstation/WorkspaceFile.h"
+#include "inputs/CInputManager.h"
+#include "modules/CModuleInputJpg.h"
+#include "modules/CModuleInputStream.h"
+#include "workspace/WorkspaceFile.h"
 
 using namespace fileinputs;
 
@@ -26,8 +26,6 @@ std::string storedView(const QString& path) {
 
 class Modules : public ::testing::Test {
  protected:
-  void SetUp() override { workspaceSetInputManager(&inputs); }
-  void TearDown() override { workspaceSetInputManager(nullptr); }
   CInputManager inputs;
   RecordingCanvas canvas;
 };
@@ -40,6 +38,7 @@ TEST_F(Modules, PictureEditsAreInTheFileAfterReopening) {
     CInputJpg* in = inputs.file_createJpg(path);
     ASSERT_NE(in, nullptr);
     CModuleInputJpg m;
+    m.setManagers({.inputs = &inputs});
     ASSERT_EQ(m.init(in, nullptr), 0);
     EXPECT_EQ(m.viewName(), QStringLiteral("pic_conf.jpg"));
     m.setTempCanvas(&canvas);
@@ -78,6 +77,7 @@ TEST_F(Modules, StreamEditsAreWrittenAfterThePlayerStopped) {
   CInputStream* in = inputs.file_createStream(path);
   ASSERT_NE(in, nullptr);
   auto* m = new CModuleInputStream();
+  m->setManagers({.inputs = &inputs});
   ASSERT_EQ(m->init(in, nullptr), 0);
   m->setTempCanvas(&canvas);
   m->setShowInfo(true);
@@ -106,6 +106,7 @@ TEST_F(Modules, StreamEditsAreWrittenAfterThePlayerStopped) {
   RecordingCanvas c2;
   auto* in2 = inputs.file_createStream(path);
   CModuleInputStream m2;
+  m2.setManagers({.inputs = &inputs});
   ASSERT_EQ(m2.init(in2, nullptr), 0);
   m2.setTempCanvas(&c2);
   ASSERT_EQ(m2.loadData(), 0);
@@ -120,7 +121,9 @@ TEST_F(Modules, DeletingAPictureModuleRemovesItsInput) {
   CInputJpg* b = inputs.file_createJpg(d + "/pic_plain.jpg");
   ASSERT_TRUE(a && b);
   CModuleInputJpg ma, mb;
+  ma.setManagers({.inputs = &inputs});
   ASSERT_EQ(ma.init(a, nullptr), 0);
+  mb.setManagers({.inputs = &inputs});
   ASSERT_EQ(mb.init(b, nullptr), 0);
   ma.setTempCanvas(&canvas);
   ASSERT_EQ(ma.loadData(), 0);
@@ -140,6 +143,8 @@ TEST_F(Modules, WrongInputsAndEarlyCallsAreRefused) {
   CInputStream* st = inputs.file_createStream(d + "/ramp100.stream");
   CModuleInputJpg mj;
   CModuleInputStream ms;
+  mj.setManagers({.inputs = &inputs});
+  ms.setManagers({.inputs = &inputs});
   EXPECT_EQ(mj.init(st, nullptr), -8);
   EXPECT_EQ(ms.init(pic, nullptr), -8);
   EXPECT_EQ(ms.init(nullptr, nullptr), -8);
@@ -159,6 +164,7 @@ TEST_F(Modules, StreamLeftPausedPlaysForwardAfterLoading) {
   const QString d = Fixtures::get().caseDir({"ramp100.stream"});
   CInputStream* in = inputs.file_createStream(d + "/ramp100.stream");
   CModuleInputStream m;
+  m.setManagers({.inputs = &inputs});
   ASSERT_EQ(m.init(in, nullptr), 0);
   m.setTempCanvas(&canvas);
   m.setPlayMode(0);
@@ -180,6 +186,7 @@ TEST_F(Modules, PausedStreamRedrawsItsFrameWithNewSettings) {
   const QString d = Fixtures::get().caseDir({"ramp100.stream"});
   CInputStream* in = inputs.file_createStream(d + "/ramp100.stream");
   CModuleInputStream m;
+  m.setManagers({.inputs = &inputs});
   ASSERT_EQ(m.init(in, nullptr), 0);
   m.setTempCanvas(&canvas);
   ASSERT_EQ(m.loadData(), 0);
@@ -200,6 +207,7 @@ TEST_F(Modules, LaggingGuiOnlyEverSeesWholeFramesOfTheirIndex) {
   const QString d = Fixtures::get().caseDir({"ramp100.stream"});
   CInputStream* in = inputs.file_createStream(d + "/ramp100.stream");
   CModuleInputStream m;
+  m.setManagers({.inputs = &inputs});
   ASSERT_EQ(m.init(in, nullptr), 0);
   m.setTempCanvas(&canvas);
   m.setShowInfo(true);
@@ -231,6 +239,7 @@ TEST_F(Modules, WholeFileMeasurementOfTheRamp) {
   const QString d = Fixtures::get().caseDir({"ramp100.stream"});
   CInputStream* in = inputs.file_createStream(d + "/ramp100.stream");
   CModuleInputStream m;
+  m.setManagers({.inputs = &inputs});
   ASSERT_EQ(m.init(in, nullptr), 0);
   m.setTempCanvas(&canvas);
   ASSERT_EQ(m.loadData(), 0);
@@ -283,6 +292,7 @@ TEST_F(Modules, AFullCanvasMeasuresTheChartedItemsFirst) {
   const QString d = Fixtures::get().caseDir({"ramp100.stream"});
   CInputStream* in = inputs.file_createStream(d + "/ramp100.stream");
   CModuleInputStream m;
+  m.setManagers({.inputs = &inputs});
   ASSERT_EQ(m.init(in, nullptr), 0);
   m.setTempCanvas(&canvas);
   ASSERT_EQ(m.loadData(), 0);
@@ -313,6 +323,7 @@ TEST_F(Modules, FailedMeasurementsAreReportedWithTheirCode) {
   const QString d = Fixtures::get().caseDir({"ramp100.stream"});
   CInputStream* in = inputs.file_createStream(d + "/ramp100.stream");
   CModuleInputStream m;
+  m.setManagers({.inputs = &inputs});
   ASSERT_EQ(m.init(in, nullptr), 0);
   m.setTempCanvas(&canvas);
   ASSERT_EQ(m.loadData(), 0);

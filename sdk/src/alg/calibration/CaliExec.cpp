@@ -6,6 +6,7 @@
 
 #include "alg/calibration/CaliExec.h"
 #include "alg/calibration/CaliInternal.h"
+#include "alg/common/AlgCommon.h"
 #include "alg/radiometry/CorrLut.h"
 #include "alg/radiometry/FixInfoAccess.h"
 #include "foundation/Helpers.h"
@@ -60,6 +61,34 @@ void caliInterpAt(const CaliContext* c, int32_t fpaTemp, uint32_t* k, int64_t* w
   *w = ((int64_t(fpaTemp) - c->fpa[i]) * 1024) / (int64_t(c->fpa[i + 1]) - c->fpa[i]);
 }
 
+void caliReinterpPixel(const ReinterpBlock& b, uint64_t i) {
+  const uint64_t chunk = b.stride;
+  const uint32_t inner = b.inner, nb = 2 * inner;
+  const int64_t w = b.w;
+  uint32_t t = 0, u = 0;
+  int16_t prev = -32768;
+  for (uint32_t m = 0;; ++m) {
+    const SegEntry x = b.sa[t * chunk + i];
+    const SegEntry y = b.sb[u * chunk + i];
+    SegEntry out;
+    out.slope = satU16(int64_t(x.slope) + ((w * (int64_t(y.slope) - x.slope)) >> 10));
+    out.offset = sat16(int64_t(x.offset) + (((int64_t(y.offset) - x.offset) * w) >> 10));
+    b.so[m * chunk + i] = out;
+    if (m == nb) break;
+    // On equal values point k+1 first.
+    int16_t v;
+    if (u < inner && (t == inner || b.rb[u * chunk + i] <= b.ra[t * chunk + i])) {
+      v = b.rb[u++ * chunk + i];
+    } else {
+      v = b.ra[t++ * chunk + i];
+    }
+    // Breakpoints that fall back (a non-rising curve in the file) are held at the previous
+    // one, so every pixel's list stays ascending and the segment search is well defined.
+    prev = std::max(prev, v);
+    b.bo[m * chunk + i] = prev;
+  }
+}
+
 void caliReinterpolateRange(CaliContext* c, int set, uint32_t k, int64_t w, uint64_t begin, uint64_t end) {
   const uint64_t P = c->P;
   const uint32_t B = c->B, inner = B - 2, nb = 2 * B - 4;
@@ -76,15 +105,35 @@ void caliReinterpolateRange(CaliContext* c, int set, uint32_t k, int64_t w, uint
   constexpr size_t kStack = 96 * 1024;
   alignas(64) uint8_t work[kStack];
   const uint64_t perPixel = 2ull * 2 * (inner + 1) + 2ull * 4 * (B - 1) + 2ull * nb + 4ull * (nb + 1);
-  const uint64_t chunk = std::clamp<uint64_t>((kStack - 64) / perPixel, 1, 256) & ~uint64_t(1);
+  uint64_t chunk = std::clamp<uint64_t>((kStack - 64) / perPixel, 1, 256) & ~uint64_t(1);
+  if (chunk > 8) chunk &= ~uint64_t(7);  // whole vector blocks
+  const bool vector = simdLevel() >= SimdLevel::Avx2;
   int16_t* ra = reinterpret_cast<int16_t*>(work);  // [inner][chunk]
   int16_t* rb = ra + (inner + 1) * chunk;
   SegEntry* sa = reinterpret_cast<SegEntry*>(rb + (inner + 1) * chunk);  // [B-1][chunk]
   SegEntry* sb = sa + (B - 1) * chunk;
   SegEntry* so = sb + (B - 1) * chunk;                   // [nb+1][chunk]
   int16_t* bo = reinterpret_cast<int16_t*>(so + (nb + 1) * chunk);  // [nb][chunk]
+  // The next chunk's input lines are requested while this one is worked on, so the wait for
+  // memory overlaps the merging instead of following it.
+  auto prefetch = [&](uint64_t p1) {
+    if (p1 >= end) return;
+    const uint64_t n = std::min<uint64_t>(chunk, end - p1);
+    for (uint32_t j = 0; j < inner; ++j)
+      for (uint64_t o = 0; o < n * 2; o += 64) {
+        __builtin_prefetch(reinterpret_cast<const char*>(rawK + (j + 1) * P + p1) + o);
+        __builtin_prefetch(reinterpret_cast<const char*>(rawK1 + (j + 1) * P + p1) + o);
+      }
+    for (uint32_t s = 0; s + 1 < B; ++s)
+      for (uint64_t o = 0; o < n * 4; o += 64) {
+        __builtin_prefetch(reinterpret_cast<const char*>(segK + s * P + p1) + o);
+        __builtin_prefetch(reinterpret_cast<const char*>(segK1 + s * P + p1) + o);
+      }
+  };
+  prefetch(begin);
   for (uint64_t p0 = begin; p0 < end; p0 += chunk) {
     const uint64_t n = std::min<uint64_t>(chunk, end - p0);
+    prefetch(p0 + chunk);
     for (uint32_t j = 0; j < inner; ++j) {
       std::memcpy(ra + j * chunk, rawK + (j + 1) * P + p0, n * 2);
       std::memcpy(rb + j * chunk, rawK1 + (j + 1) * P + p0, n * 2);
@@ -93,33 +142,18 @@ void caliReinterpolateRange(CaliContext* c, int set, uint32_t k, int64_t w, uint
       std::memcpy(sa + s * chunk, segK + s * P + p0, n * 4);
       std::memcpy(sb + s * chunk, segK1 + s * P + p0, n * 4);
     }
-    for (uint64_t i = 0; i < n; ++i) {
-      uint32_t t = 0, u = 0;
-      int16_t prev = -32768;
-      for (uint32_t m = 0;; ++m) {
-        const SegEntry x = sa[t * chunk + i];
-        const SegEntry y = sb[u * chunk + i];
-        SegEntry out;
-        out.slope = satU16(int64_t(x.slope) + ((w * (int64_t(y.slope) - x.slope)) >> 10));
-        out.offset = sat16(int64_t(x.offset) + (((int64_t(y.offset) - x.offset) * w) >> 10));
-        so[m * chunk + i] = out;
-        if (m == nb) break;
-        // On equal values point k+1 first.
-        int16_t v;
-        if (u < inner && (t == inner || rb[u * chunk + i] <= ra[t * chunk + i])) {
-          v = rb[u++ * chunk + i];
-        } else {
-          v = ra[t++ * chunk + i];
-        }
-        // Breakpoints that fall back (a non-rising curve in the file) are held at the previous
-        // one, so every pixel's list stays ascending and the segment search is well defined.
-        prev = std::max(prev, v);
-        bo[m * chunk + i] = prev;
-      }
+    const ReinterpBlock blk{ra, rb, sa, sb, so, bo, chunk, inner, w};
+    const uint64_t done = vector ? caliReinterpAvx2(blk, n) : 0;
+    for (uint64_t i = done; i < n; ++i) caliReinterpPixel(blk, i);
+    if (vector) {
+      for (uint32_t m = 0; m <= nb; ++m) caliStreamCopy(segOut + m * P + p0, so + m * chunk, n * 4);
+      for (uint32_t m = 0; m < nb; ++m) caliStreamCopy(bpOut + m * P + p0, bo + m * chunk, n * 2);
+      continue;
     }
     for (uint32_t m = 0; m <= nb; ++m) std::memcpy(segOut + m * P + p0, so + m * chunk, n * 4);
     for (uint32_t m = 0; m < nb; ++m) std::memcpy(bpOut + m * P + p0, bo + m * chunk, n * 2);
   }
+  if (vector) caliStreamFence();
 }
 
 void caliRefreshCorrLuts(CaliContext* c, int32_t shellTemp) {

@@ -13,4 +13,33 @@ void caliExecuteFrame(const CaliContext* ctx, int16_t* frame, bool applyLut);
 // The scalar reference over pixels [begin, end), for tests.
 void caliExecuteScalar(const CaliContext* ctx, int16_t* frame, bool applyLut, uint64_t begin, uint64_t end);
 
+struct SegEntry;
+
+// One block of pixels of an environment update, plane-major with `stride` entries between planes:
+// the inner breakpoints of both neighbouring environments (ra, rb: inner planes), their segments
+// (sa, sb: inner + 1 planes), and the merged breakpoints (bo: 2 inner planes) and interpolated
+// segments (so: 2 inner + 1 planes) written for weight w (1/1024).
+struct ReinterpBlock {
+  const int16_t* ra;
+  const int16_t* rb;
+  const SegEntry* sa;
+  const SegEntry* sb;
+  SegEntry* so;
+  int16_t* bo;
+  uint64_t stride;
+  uint32_t inner;
+  int64_t w;
+};
+// Merges pixel i of the block (the scalar reference).
+void caliReinterpPixel(const ReinterpBlock& b, uint64_t i);
+// Merges the first pixels of the block eight at a time with the scalar reference's results, from
+// SimdLevel::Avx2 up; returns how many it did (0 where the weight or the breakpoint count lies
+// outside what its 32-bit lanes hold).
+uint64_t caliReinterpAvx2(const ReinterpBlock& b, uint64_t n);
+// Copies bytes past the caches (streaming stores): tables rebuilt whole
+// are far larger than the caches and not read again soon. caliStreamFence orders them before
+// anything written after.
+void caliStreamCopy(void* dst, const void* src, size_t bytes);
+void caliStreamFence();
+
 }  // namespace ostrel::alg

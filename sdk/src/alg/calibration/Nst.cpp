@@ -56,15 +56,30 @@ void subtractScalar(const int16_t* in, const int16_t* off, int16_t* out, uint64_
 }
 
 #if defined(__x86_64__)
-__attribute__((target("avx2"))) uint64_t subtractAvx2(const int16_t* in, const int16_t* off, int16_t* out,
-                                                      uint64_t n) {
-  const uint64_t end = n & ~uint64_t(15);
-  for (uint64_t p = 0; p < end; p += 16) {
-    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + p));
-    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(off + p));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + p), _mm256_subs_epi16(a, b));
+// Frames from this size up go out by streaming stores: past the second-level cache the plain
+// stores would first read every output line in and push the planes still to be read out of the
+// cache; streamed, the subtraction moves two fifths fewer bytes.
+constexpr uint64_t kStreamBytes = uint64_t(1) << 20;
+
+__attribute__((target("avx2"))) void subtractAvx2(const int16_t* in, const int16_t* off, int16_t* out, uint64_t n) {
+  uint64_t p = 0;
+  if (n * 2 >= kStreamBytes) {
+    p = std::min<uint64_t>(n, (-reinterpret_cast<uintptr_t>(out) & 31) / 2);
+    subtractScalar(in, off, out, 0, p);
+    for (; p + 16 <= n; p += 16) {
+      const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + p));
+      const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(off + p));
+      _mm256_stream_si256(reinterpret_cast<__m256i*>(out + p), _mm256_subs_epi16(a, b));
+    }
+    _mm_sfence();
+  } else {
+    for (; p + 16 <= n; p += 16) {
+      const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + p));
+      const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(off + p));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + p), _mm256_subs_epi16(a, b));
+    }
   }
-  return end;
+  subtractScalar(in, off, out, p, n);
 }
 
 uint64_t subtractSse2(const int16_t* in, const int16_t* off, int16_t* out, uint64_t n) {
@@ -198,8 +213,10 @@ extern "C" OSTREL_API int Nst_Execute(NstContext* nst, int32_t fpaTemp, int32_t 
   uint64_t done = 0;
 #if defined(__x86_64__)
   if (simdLevel() >= SimdLevel::Avx2) {
-    done = subtractAvx2(in, nst->current, out, nst->P);
-  } else if (simdLevel() >= SimdLevel::Sse2) {
+    subtractAvx2(in, nst->current, out, nst->P);
+    return OSTREL_OK;
+  }
+  if (simdLevel() >= SimdLevel::Sse2) {
     done = subtractSse2(in, nst->current, out, nst->P);
   }
 #endif

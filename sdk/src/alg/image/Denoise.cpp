@@ -7,6 +7,7 @@
 #include "GuidedAvx2.h"
 #include "GuidedCore.h"
 #include "GuidedFused.h"
+#include "Stretch.h"
 #include "ostrel/OstrelStretch.h"
 
 using namespace ostrel::alg;
@@ -144,11 +145,20 @@ extern "C" OSTREL_API int IRDenoise_Execute(DenoiseState* s, int16_t* codes, int
     // The frame is its own guide, so each output row waits in `pending` until the first pass
     // has read its codes for the last time.
     int16_t* pending = s->pending;
-    const bool done = guidedFused(codes, plan, s->planes, 1, &coef, [&](int y, GuidedPlanes& g) {
-      if (y > 0) std::memcpy(codes + static_cast<size_t>(y - 1) * width, pending, sizeof(int16_t) * width);
-      std::memcpy(pending, codes + static_cast<size_t>(y) * width, sizeof(int16_t) * width);
-      denoiseRowVec(pending, g.accA[0], g.accB[0], width, n, n * n);
-    });
+    SquarePlan squares;
+    if (!wide512()) {
+      int lo = 0, hi = 0;
+      codeRange(codes, static_cast<int64_t>(width) * height, &lo, &hi);
+      squares = squaresFit(s->r, lo, hi);
+    }
+    const bool done = guidedFused(
+        codes, plan, s->planes, 1, &coef,
+        [&](int y, GuidedPlanes& g) {
+          if (y > 0) std::memcpy(codes + static_cast<size_t>(y - 1) * width, pending, sizeof(int16_t) * width);
+          std::memcpy(pending, codes + static_cast<size_t>(y) * width, sizeof(int16_t) * width);
+          denoiseRowVec(pending, g.accA[0], g.accB[0], width, n, n * n);
+        },
+        squares);
     if (done) {
       std::memcpy(codes + static_cast<size_t>(height - 1) * width, pending, sizeof(int16_t) * width);
       return OSTREL_OK;

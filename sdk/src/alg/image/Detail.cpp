@@ -86,7 +86,8 @@ int detailSetup(DetailEngine& e, int width, int height, int scale) {
 
 // The two passes on a guide of codes (int16, no centring) or of centred codes (int32).
 template <class In>
-static void detailFilter(DetailEngine& e, const In* work, int32_t c0, int lowest, int highest) {
+static void detailFilter(DetailEngine& e, const In* work, int32_t c0, int lowest, int highest,
+                         SquarePlan squares = {}) {
   constexpr int64_t n = DetailEngine::kN;
   constexpr int64_t nn = n * n;
   const bool denoise = e.denoise != 0;
@@ -155,12 +156,13 @@ static void detailFilter(DetailEngine& e, const In* work, int32_t c0, int lowest
       }
     }
   };
-  if (simdLevel() >= SimdLevel::Avx2 && guidedFused(work, plan, e.planes, filters, coef, row)) return;
+  if (simdLevel() >= SimdLevel::Avx2 && guidedFused(work, plan, e.planes, filters, coef, row, squares)) return;
   guidedCoefficients(work, plan, e.planes, filters, coef);
   guidedWindowSums(plan, e.planes, filters, row);
 }
 
-void detailRun(DetailEngine& e, const int16_t* codes, int lowTail, int highTail, int lowest, int highest) {
+void detailRun(DetailEngine& e, const int16_t* codes, int lowTail, int highTail, int lowest, int highest, int minCode,
+               int maxCode) {
   constexpr int64_t nn = DetailEngine::kN * DetailEngine::kN;
   // Tables follow the regularisation in force; a change of denoise changes eps2.
   if (e.builtEps1 != e.eps1) {
@@ -178,7 +180,7 @@ void detailRun(DetailEngine& e, const int16_t* codes, int lowTail, int highTail,
   if (lowTail < -6144 || highTail > 6144) c0 = (lowTail + highTail) / 2;
   e.c0 = c0;
   if (c0 == 0) {
-    detailFilter(e, codes, 0, lowest, highest);
+    detailFilter(e, codes, 0, lowest, highest, squaresFit(DetailEngine::kRadius, minCode, maxCode));
     return;
   }
   const size_t count = static_cast<size_t>(e.width) * e.height;

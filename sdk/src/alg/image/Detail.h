@@ -40,8 +40,10 @@ void detailSetLevels(DetailEngine& e, int dde, int denoise);
 // is then unconfigured and the next frame tries again).
 int detailSetup(DetailEngine& e, int width, int height, int scale);
 bool detailMatches(const DetailEngine& e, int width, int height, int scale);
-// Detail layer (and denoised codes) of one frame; tails and range from the stretch statistics.
-void detailRun(DetailEngine& e, const int16_t* codes, int lowTail, int highTail, int lowest, int highest);
+// Detail layer (and denoised codes) of one frame; tails and range from the stretch statistics,
+// minCode..maxCode the frame's exact code range.
+void detailRun(DetailEngine& e, const int16_t* codes, int lowTail, int highTail, int lowest, int highest, int minCode,
+               int maxCode);
 void detailRelease(DetailEngine& e);
 
 }  // namespace ostrel::alg

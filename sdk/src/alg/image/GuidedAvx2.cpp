@@ -34,6 +34,23 @@ OSTREL_AVX2 inline __m128i sat16x4(__m256d x) {
 
 namespace {
 
+// Sum of `taps` consecutive rows of eight int32 lanes from ext + x, in two chains so the adds
+// overlap (T: the tap count as a constant, 0 at run time).
+template <int T>
+OSTREL_AVX2 inline __m256i tapSum8(const int32_t* ext, int x, int taps) {
+  __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext + x)), t = _mm256_setzero_si256();
+#pragma GCC unroll 40
+  for (int j = 1; j + 1 < (T > 0 ? T : taps); j += 2) {
+    s = _mm256_add_epi32(s, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext + x + j)));
+    t = _mm256_add_epi32(t, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext + x + j + 1)));
+  }
+  return _mm256_add_epi32(s, t);
+}
+
+}  // namespace
+
+namespace {
+
 // The row kernels take the window width T as a constant for the common radii (0: at run time,
 // the taps then run in a loop) and sum the taps in two chains so the adds overlap; F is the
 // number of coefficient sets (1 or 2).
@@ -94,21 +111,82 @@ OSTREL_AVX2 void rowCoefT(int32_t* c1, int64_t* c2, const BoxPlan& p, const Guid
   }
 }
 
+// The first pass on codes minus a centre, all in 32-bit lanes (see squaresFit): the window sums
+// S1' and S2' of the centred codes give the same index q as the codes themselves, since
+// n sum (v - c)^2 - (sum (v - c))^2 = n sum v^2 - (sum v)^2, and b takes S1 = S1' + n c.
+template <int T, int F>
+OSTREL_AVX2 void rowCoefCentredT(int32_t* c1, int32_t* c2, const BoxPlan& p, int32_t centre, const GuidedCoef* coef,
+                                 int32_t* const* a, int32_t* const* b) {
+  const int w = p.w, taps = T > 0 ? T : 2 * p.r + 1;
+  const int64_t n = static_cast<int64_t>(taps) * taps;
+  const int32_t* ext1 = extend(c1, p);
+  const int32_t* ext2 = extend(c2, p);
+  const __m256d nD = _mm256_set1_pd(static_cast<double>(n));
+  const __m256d nc = _mm256_set1_pd(static_cast<double>(n * centre));
+  const __m256d inv1024 = _mm256_set1_pd(1.0 / 1024.0);
+  const __m256d zero = _mm256_setzero_pd();
+  const __m256d limit = _mm256_set1_pd(kCoefFormulaLimit);
+  __m256d cc[F];
+  for (int f = 0; f < F; ++f) cc[f] = _mm256_set1_pd(double(coef[f].c));
+  // a and b of one pixel from its centred sums, as the reference computes them.
+  auto one = [&](int64_t s1c, int64_t s2c, int x) {
+    const int64_t q = (n * s2c - s1c * s1c) >> 10, s1 = s1c + n * centre;
+    for (int f = 0; f < F; ++f) {
+      const int32_t av = coefLookup(coef[f].table, coef[f].size, coef[f].c, q);
+      a[f][x] = av;
+      b[f][x] = static_cast<int32_t>(s1 - ((s1 * av) >> 10));
+    }
+  };
+  int x = 0;
+  for (; x + 8 <= w; x += 8) {
+    const __m256i s1 = tapSum8<T>(ext1, x, taps), s2 = tapSum8<T>(ext2, x, taps);
+    for (int half = 0; half < 2; ++half) {
+      const __m128i h1 = half ? _mm256_extracti128_si256(s1, 1) : _mm256_castsi256_si128(s1);
+      const __m128i h2 = half ? _mm256_extracti128_si256(s2, 1) : _mm256_castsi256_si128(s2);
+      const int xh = x + 4 * half;
+      const __m256d s1c = _mm256_cvtepi32_pd(h1);
+      const __m256d qd = floorPd(_mm256_mul_pd(
+          _mm256_sub_pd(_mm256_mul_pd(nD, _mm256_cvtepi32_pd(h2)), _mm256_mul_pd(s1c, s1c)), inv1024));
+      const __m256d inside =
+          _mm256_and_pd(_mm256_cmp_pd(qd, zero, _CMP_GE_OQ), _mm256_cmp_pd(qd, limit, _CMP_LT_OQ));
+      if (_mm256_movemask_pd(inside) != 0xF) [[unlikely]] {
+        alignas(16) int32_t v1[4], v2[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(v1), h1);
+        _mm_store_si128(reinterpret_cast<__m128i*>(v2), h2);
+        for (int l = 0; l < 4; ++l) one(v1[l], v2[l], xh + l);
+        continue;
+      }
+      const __m256d s1d = _mm256_add_pd(s1c, nc);
+      for (int f = 0; f < F; ++f) {
+        const __m256d ad = coefPd(qd, cc[f]);
+        const __m256d bd = _mm256_sub_pd(s1d, floorPd(_mm256_mul_pd(_mm256_mul_pd(s1d, ad), inv1024)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(a[f] + xh), _mm256_cvttpd_epi32(ad));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(b[f] + xh), _mm256_cvttpd_epi32(bd));
+      }
+    }
+  }
+  for (; x < w; ++x) {
+    int64_t s1 = 0, s2 = 0;
+    for (int j = 0; j < taps; ++j) s1 += ext1[x + j], s2 += ext2[x + j];
+    one(s1, s2, x);
+  }
+}
+
+template <int T>
+void rowCoefCentredF(int32_t* c1, int32_t* c2, const BoxPlan& p, int32_t centre, int filters, const GuidedCoef* coef,
+                     int32_t* const* a, int32_t* const* b) {
+  if (filters > 1) return rowCoefCentredT<T, 2>(c1, c2, p, centre, coef, a, b);
+  rowCoefCentredT<T, 1>(c1, c2, p, centre, coef, a, b);
+}
+
 template <int T>
 OSTREL_AVX2 void rowSumsT(int32_t* ca, int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb) {
   const int w = p.w, taps = T > 0 ? T : 2 * p.r + 1;
   const int32_t* ext1 = extend(ca, p);
   const auto* ext2 = extend(cb, p);
   int x = 0;
-  for (; x + 8 <= w; x += 8) {
-    __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext1 + x)), t = _mm256_setzero_si256();
-#pragma GCC unroll 40
-    for (int j = 1; j + 1 < taps; j += 2) {
-      s = _mm256_add_epi32(s, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext1 + x + j)));
-      t = _mm256_add_epi32(t, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext1 + x + j + 1)));
-    }
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(sa + x), _mm256_add_epi32(s, t));
-  }
+  for (; x + 8 <= w; x += 8)
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(sa + x), tapSum8<T>(ext1, x, taps));
   for (; x < w; ++x) {
     int32_t s = 0;
     for (int j = 0; j < taps; ++j) s += ext1[x + j];
@@ -148,6 +226,53 @@ void guidedRowCoefAvx2(int32_t* c1, int64_t* c2, const BoxPlan& p, int filters, 
     case 3: return rowCoefF<7>(c1, c2, p, filters, coef, a, b);
     case 4: return rowCoefF<9>(c1, c2, p, filters, coef, a, b);
     default: return rowCoefF<0>(c1, c2, p, filters, coef, a, b);
+  }
+}
+
+void guidedRowCoefCentredAvx2(int32_t* c1, int32_t* c2, const BoxPlan& p, int32_t centre, int filters,
+                              const GuidedCoef* coef, int32_t* const* a, int32_t* const* b) {
+  switch (p.r) {
+    case 1: return rowCoefCentredF<3>(c1, c2, p, centre, filters, coef, a, b);
+    case 2: return rowCoefCentredF<5>(c1, c2, p, centre, filters, coef, a, b);
+    case 3: return rowCoefCentredF<7>(c1, c2, p, centre, filters, coef, a, b);
+    case 4: return rowCoefCentredF<9>(c1, c2, p, centre, filters, coef, a, b);
+    default: return rowCoefCentredF<0>(c1, c2, p, centre, filters, coef, a, b);
+  }
+}
+
+OSTREL_AVX2 void colAddSubSqCentredAvx2(int32_t* c1, int32_t* c2, const int16_t* in, const int16_t* out, int n,
+                                        int32_t centre) {
+  const __m256i c = _mm256_set1_epi32(centre);
+  int x = 0;
+  for (; x + 8 <= n; x += 8) {
+    const __m256i i =
+        _mm256_sub_epi32(_mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + x))), c);
+    const __m256i o =
+        _mm256_sub_epi32(_mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(out + x))), c);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(c1 + x),
+                        _mm256_add_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(c1 + x)),
+                                         _mm256_sub_epi32(i, o)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(c2 + x),
+                        _mm256_add_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(c2 + x)),
+                                         _mm256_sub_epi32(_mm256_mullo_epi32(i, i), _mm256_mullo_epi32(o, o))));
+  }
+  for (; x < n; ++x) {
+    const int32_t i = in[x] - centre, o = out[x] - centre;
+    c1[x] += i - o;
+    c2[x] += i * i - o * o;
+  }
+}
+
+void colStartSqCentred(int32_t* c1, int32_t* c2, const int16_t* guide, const BoxPlan& p, int32_t centre) {
+  std::memset(c1, 0, sizeof(int32_t) * p.w);
+  std::memset(c2, 0, sizeof(int32_t) * p.w);
+  for (int i = -p.r; i <= p.r; ++i) {
+    const int16_t* row = guide + p.my[i + p.r];
+    for (int x = 0; x < p.w; ++x) {
+      const int32_t v = row[x] - centre;
+      c1[x] += v;
+      c2[x] += v * v;
+    }
   }
 }
 
@@ -233,6 +358,57 @@ OSTREL_AVX2 void colAddSubABAvx2(int32_t* ca, int64_t* cb, const int32_t* ai, co
   }
 }
 
+OSTREL_AVX2 void colAddSubAB32Avx2(int32_t* ca, int32_t* cb, const int32_t* ai, const int32_t* ao, const int32_t* bi,
+                                   const int32_t* bo, int n) {
+  int x = 0;
+  for (; x + 8 <= n; x += 8) {
+    __m256i da = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ai + x));
+    __m256i db = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bi + x));
+    if (ao) {
+      da = _mm256_sub_epi32(da, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ao + x)));
+      db = _mm256_sub_epi32(db, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bo + x)));
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(ca + x),
+                        _mm256_add_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(ca + x)), da));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(cb + x),
+                        _mm256_add_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(cb + x)), db));
+  }
+  for (; x < n; ++x) {
+    ca[x] += ai[x] - (ao ? ao[x] : 0);
+    cb[x] += bi[x] - (bo ? bo[x] : 0);
+  }
+}
+
+namespace {
+
+// Window sums of 32-bit column sums of a and b, eight lanes a register; Sb widened on the store.
+template <int T>
+OSTREL_AVX2 void rowSums32T(int32_t* ca, int32_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb) {
+  const int w = p.w, taps = T > 0 ? T : 2 * p.r + 1;
+  const int32_t* ext1 = extend(ca, p);
+  const int32_t* ext2 = extend(cb, p);
+  int x = 0;
+  for (; x + 8 <= w; x += 8) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(sa + x), tapSum8<T>(ext1, x, taps));
+    const __m256i b = tapSum8<T>(ext2, x, taps);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(sb + x), _mm256_cvtepi32_epi64(_mm256_castsi256_si128(b)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(sb + x + 4), _mm256_cvtepi32_epi64(_mm256_extracti128_si256(b, 1)));
+  }
+  rowSums32Tail(ext1, ext2, taps, x, w, sa, sb);
+}
+
+}  // namespace
+
+void guidedRowSums32Avx2(int32_t* ca, int32_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb) {
+  switch (p.r) {
+    case 1: return rowSums32T<3>(ca, cb, p, sa, sb);
+    case 2: return rowSums32T<5>(ca, cb, p, sa, sb);
+    case 3: return rowSums32T<7>(ca, cb, p, sa, sb);
+    case 4: return rowSums32T<9>(ca, cb, p, sa, sb);
+    default: return rowSums32T<0>(ca, cb, p, sa, sb);
+  }
+}
+
 OSTREL_AVX2 void denoiseRowAvx2(int16_t* row, const int32_t* sa, const int64_t* sb, int w, int64_t n, int64_t nn) {
   const __m256d nD = _mm256_set1_pd(static_cast<double>(n));
   const __m256d nnD = _mm256_set1_pd(static_cast<double>(nn));
@@ -244,7 +420,7 @@ OSTREL_AVX2 void denoiseRowAvx2(int16_t* row, const int32_t* sa, const int64_t* 
     const __m256d a = _mm256_cvtepi32_pd(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sa + x)));
     const __m256d b = i64ToPd(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(sb + x)));
     const __m256d t = _mm256_add_pd(floorPd(_mm256_mul_pd(_mm256_mul_pd(_mm256_mul_pd(nD, v), a), inv1024)), b);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(row + x), sat16x4(floorDivPd(t, nnD, invNN)));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(row + x), sat16x4(floorDivSmallPd(t, nnD, invNN)));
   }
   for (; x < w; ++x) {
     const int64_t v = row[x];
@@ -267,16 +443,21 @@ OSTREL_AVX2 inline __m256d loadCodes(const In* v) {
 struct DetailLanes {
   __m256d base, det;
 };
-OSTREL_AVX2 inline DetailLanes detailLanes(__m256d v, const int32_t* sa, const int64_t* sb, __m256d nD, __m256d nnD,
-                                          __m256d invNN, __m256d gn) {
-  const __m256d a = _mm256_cvtepi32_pd(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sa)));
-  const __m256d b = i64ToPd(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(sb)));
+OSTREL_AVX2 inline DetailLanes detailLanes(__m256d v, __m128i sa, __m256i sb, __m256d nD, __m256d nnD, __m256d invNN,
+                                          __m256d gn) {
+  const __m256d a = _mm256_cvtepi32_pd(sa);
+  const __m256d b = i64ToPd(sb);
   const __m256d t = _mm256_add_pd(
       floorPd(_mm256_mul_pd(_mm256_mul_pd(_mm256_mul_pd(nD, v), a), _mm256_set1_pd(1.0 / 1024.0))), b);
-  const __m256d base = floorDivPd(t, nnD, invNN);
+  const __m256d base = floorDivSmallPd(t, nnD, invNN);
   const __m256d det = floorPd(
       _mm256_mul_pd(_mm256_mul_pd(_mm256_mul_pd(a, _mm256_sub_pd(v, base)), gn), _mm256_set1_pd(1.0 / 1048576.0)));
   return {base, det};
+}
+OSTREL_AVX2 inline DetailLanes detailLanes(__m256d v, const int32_t* sa, const int64_t* sb, __m256d nD, __m256d nnD,
+                                          __m256d invNN, __m256d gn) {
+  return detailLanes(v, _mm_loadu_si128(reinterpret_cast<const __m128i*>(sa)),
+                     _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sb)), nD, nnD, invNN, gn);
 }
 
 template <class In>
@@ -323,9 +504,13 @@ OSTREL_AVX2 void detailRowT(const In* v, const int32_t* sa1, const int64_t* sb1,
     } else if (taken == 0xF) {
       d = detailLanes(vv, sa2 + x, sb2 + x, nD, nnD, invNN, g2).det;
     } else {
-      const DetailLanes d1 = detailLanes(vv, sa1 + x, sb1 + x, nD, nnD, invNN, g1);
-      const DetailLanes d2 = detailLanes(vv, sa2 + x, sb2 + x, nD, nnD, invNN, g2);
-      d = _mm256_blendv_pd(d1.det, d2.det, _mm256_castsi256_pd(_mm256_cvtepi32_epi64(second)));
+      // Mixed lanes: each lane's sums and gain are picked first, and the rule runs once.
+      const __m256i second64 = _mm256_cvtepi32_epi64(second);
+      const __m128i sa = _mm_blendv_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sa1 + x)),
+                                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(sa2 + x)), second);
+      const __m256i sb = _mm256_blendv_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(sb1 + x)),
+                                            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sb2 + x)), second64);
+      d = detailLanes(vv, sa, sb, nD, nnD, invNN, _mm256_blendv_pd(g1, g2, _mm256_castsi256_pd(second64))).det;
     }
     _mm_storel_epi64(reinterpret_cast<__m128i*>(det + x), sat16x4(d));
   }

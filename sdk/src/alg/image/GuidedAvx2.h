@@ -11,6 +11,7 @@
 
 #include <immintrin.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -41,6 +42,15 @@ __attribute__((target("avx2"))) inline __m256d floorDivPd(__m256d x, __m256d d, 
   const __m256d down = _mm256_and_pd(_mm256_cmp_pd(r, _mm256_setzero_pd(), _CMP_LT_OQ), one);
   return _mm256_sub_pd(_mm256_add_pd(q, up), down);
 }
+// floorDivPd for |x| < 2^50: x times the rounded reciprocal is within |x / d| 2^-52 < 1 / (4d) of
+// x / d, so a quotient that is not an integer (at least 1 / d from one) floors right, and an
+// integer quotient k comes out as k or just below it, which the remainder (then exactly d) puts
+// right. Only the upward correction is needed.
+__attribute__((target("avx2"))) inline __m256d floorDivSmallPd(__m256d x, __m256d d, __m256d inv) {
+  const __m256d q = _mm256_floor_pd(_mm256_mul_pd(x, inv));
+  const __m256d r = _mm256_sub_pd(x, _mm256_mul_pd(q, d));
+  return _mm256_add_pd(q, _mm256_and_pd(_mm256_cmp_pd(r, d, _CMP_GE_OQ), _mm256_set1_pd(1.0)));
+}
 // trunc(x / d), as C++ integer division gives it.
 __attribute__((target("avx2"))) inline __m256d truncDivPd(__m256d x, __m256d d, __m256d inv) {
   const __m256d q = floorDivPd(x, d, inv);
@@ -68,6 +78,16 @@ inline T* extend(T* c, const BoxPlan& p) {
   return c - r;
 }
 
+// Window sums Sa, Sb of 32-bit column sums (rows laid out by extend) for x .. w - 1, one by one.
+inline void rowSums32Tail(const int32_t* ext1, const int32_t* ext2, int taps, int x, int w, int32_t* sa, int64_t* sb) {
+  for (; x < w; ++x) {
+    int32_t s = 0, u = 0;
+    for (int j = 0; j < taps; ++j) s += ext1[x + j], u += ext2[x + j];
+    sa[x] = s;
+    sb[x] = u;
+  }
+}
+
 // a and b of one pixel from its window sums, as the reference computes them.
 inline void coefScalar(int64_t s1, int64_t s2, int64_t n, const GuidedCoef& c, int32_t* a, int32_t* b) {
   const int64_t q = (n * s2 - s1 * s1) >> 10;
@@ -86,7 +106,41 @@ void colAddSubSq32Avx2(int32_t* c1, int64_t* c2, const int32_t* in, const int32_
 void colAddSubABAvx2(int32_t* ca, int64_t* cb, const int32_t* ai, const int32_t* ao, const int32_t* bi,
                      const int32_t* bo, int n);
 
-// Denoise output of one row: row[x] = sat16(floor((floor(n v sa / 1024) + sb) / nn)).
+// The first pass in 32-bit lanes on int16 codes minus a centre, for codes within lo..hi where the
+// window sums of the centred squares provably fit (squaresFit); c1 and c2 then hold the centred
+// column sums (c2 in 32 bits, in the int64 row's memory). From SimdLevel::Avx2 up.
+struct SquarePlan {
+  bool fits = false;
+  int32_t centre = 0;
+};
+inline SquarePlan squaresFit(int r, int lo, int hi) {
+  SquarePlan s;
+  if (lo > hi) return s;
+  s.centre = lo + (hi - lo) / 2;
+  const int64_t reach = std::max<int64_t>(hi - s.centre, s.centre - lo);
+  const int64_t n = static_cast<int64_t>(2 * r + 1) * (2 * r + 1);
+  s.fits = n * reach * reach < (int64_t{1} << 31);
+  return s;
+}
+void colStartSqCentred(int32_t* c1, int32_t* c2, const int16_t* guide, const BoxPlan& p, int32_t centre);
+void colAddSubSqCentredAvx2(int32_t* c1, int32_t* c2, const int16_t* in, const int16_t* out, int n, int32_t centre);
+void guidedRowCoefCentredAvx2(int32_t* c1, int32_t* c2, const BoxPlan& p, int32_t centre, int filters,
+                              const GuidedCoef* coef, int32_t* const* a, int32_t* const* b);
+
+// The second pass with 32-bit column and window sums of b, for windows whose sums of b provably
+// fit 32 bits (narrowOffsets); the window sums Sb still come out as int64. Eight lanes a register
+// here, sixteen in the AVX-512 forms below.
+inline bool narrowOffsets(int r) {
+  const int64_t n = static_cast<int64_t>(2 * r + 1) * (2 * r + 1);
+  return n * (n * 65536 + 1) < (int64_t{1} << 31);  // |b| <= |S1| + 1, |S1| <= n x 65535
+}
+void colAddSubAB32Avx2(int32_t* ca, int32_t* cb, const int32_t* ai, const int32_t* ao, const int32_t* bi,
+                       const int32_t* bo, int n);
+void guidedRowSums32Avx2(int32_t* ca, int32_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb);
+
+// Denoise output of one row: row[x] = sat16(floor((floor(n v sa / 1024) + sb) / nn)). The dividend
+// stays below 2^38 in magnitude (n <= 33 x 33, |v| <= 65535, sa <= 1024 n, |sb| <= n (65535 n + 1)),
+// so it and the detail's base take floorDivSmallPd.
 void denoiseRowAvx2(int16_t* row, const int32_t* sa, const int64_t* sb, int w, int64_t n, int64_t nn);
 
 // Detail output of one row, the frame guiding itself with window sums of two filters (or one
@@ -109,12 +163,6 @@ void colAddSubABAvx512(int32_t* ca, int64_t* cb, const int32_t* ai, const int32_
 void guidedRowCoefAvx512(int32_t* c1, int64_t* c2, const BoxPlan& p, int filters, const GuidedCoef* coef,
                          int32_t* const* a, int32_t* const* b);
 void guidedRowSumsAvx512(int32_t* ca, int64_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb);
-// The second pass with 32-bit column and window sums of b, for windows whose sums of b provably
-// fit 32 bits (narrowOffsets); the window sums Sb still come out as int64.
-inline bool narrowOffsets(int r) {
-  const int64_t n = static_cast<int64_t>(2 * r + 1) * (2 * r + 1);
-  return n * (n * 65536 + 1) < (int64_t{1} << 31);  // |b| <= |S1| + 1, |S1| <= n x 65535
-}
 void colAddSubAB32Avx512(int32_t* ca, int32_t* cb, const int32_t* ai, const int32_t* ao, const int32_t* bi,
                          const int32_t* bo, int n);
 void guidedRowSums32Avx512(int32_t* ca, int32_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb);
@@ -132,6 +180,13 @@ inline void colAddSubSq16Vec(int32_t* c1, int64_t* c2, const int16_t* in, const 
 inline void colAddSubABVec(int32_t* ca, int64_t* cb, const int32_t* ai, const int32_t* ao, const int32_t* bi,
                            const int32_t* bo, int n) {
   wide512() ? colAddSubABAvx512(ca, cb, ai, ao, bi, bo, n) : colAddSubABAvx2(ca, cb, ai, ao, bi, bo, n);
+}
+inline void colAddSubAB32Vec(int32_t* ca, int32_t* cb, const int32_t* ai, const int32_t* ao, const int32_t* bi,
+                             const int32_t* bo, int n) {
+  wide512() ? colAddSubAB32Avx512(ca, cb, ai, ao, bi, bo, n) : colAddSubAB32Avx2(ca, cb, ai, ao, bi, bo, n);
+}
+inline void guidedRowSums32Vec(int32_t* ca, int32_t* cb, const BoxPlan& p, int32_t* sa, int64_t* sb) {
+  wide512() ? guidedRowSums32Avx512(ca, cb, p, sa, sb) : guidedRowSums32Avx2(ca, cb, p, sa, sb);
 }
 inline void denoiseRowVec(int16_t* row, const int32_t* sa, const int64_t* sb, int w, int64_t n, int64_t nn) {
   wide512() ? denoiseRowAvx512(row, sa, sb, w, n, nn) : denoiseRowAvx2(row, sa, sb, w, n, nn);

@@ -267,10 +267,8 @@ OSTREL_AVX512 void colAddSubAB32Avx512(int32_t* ca, int32_t* cb, const int32_t* 
     _mm512_storeu_si512(ca + x, _mm512_add_epi32(_mm512_loadu_si512(ca + x), da));
     _mm512_storeu_si512(cb + x, _mm512_add_epi32(_mm512_loadu_si512(cb + x), db));
   }
-  for (; x < n; ++x) {
-    ca[x] += ai[x] - (ao ? ao[x] : 0);
-    cb[x] += bi[x] - (bo ? bo[x] : 0);
-  }
+  if (x < n)
+    colAddSubAB32Avx2(ca + x, cb + x, ai + x, ao ? ao + x : nullptr, bi + x, bo ? bo + x : nullptr, n - x);
 }
 
 namespace {
@@ -296,12 +294,7 @@ OSTREL_AVX512 void rowSums32(int32_t* ca, int32_t* cb, const BoxPlan& p, int32_t
     _mm512_storeu_si512(sb + x, _mm512_cvtepi32_epi64(_mm512_castsi512_si256(b)));
     _mm512_storeu_si512(sb + x + 8, _mm512_cvtepi32_epi64(_mm512_extracti64x4_epi64(b, 1)));
   }
-  for (; x < w; ++x) {
-    int32_t s = 0, u = 0;
-    for (int j = 0; j < taps; ++j) s += ext1[x + j], u += ext2[x + j];
-    sa[x] = s;
-    sb[x] = u;
-  }
+  rowSums32Tail(ext1, ext2, taps, x, w, sa, sb);
 }
 
 }  // namespace

@@ -591,7 +591,7 @@ int front(StretchContext* c, const int16_t* codes, const DataFrameHead* head) {
     const int r = detailSetup(c->detail, w, h, head->scale);
     if (r < 0) return r;
   }
-  detailRun(c->detail, codes, c->lowTail, c->highTail, c->lowest, c->highest);
+  detailRun(c->detail, codes, c->lowTail, c->highTail, c->lowest, c->highest, c->minCode, c->maxCode);
   return 1;
 }
 
