@@ -16,7 +16,7 @@ TestCase {
         "XSeperator", "XSlider", "XSliderRange", "XSwitch", "XTab", "XText", "XTextBox",
         "XInputInt", "XInputFloat", "XInputFloatSlider", "XInputString", "XInputBool", "XInputEnum",
         "XInputColor", "XPopup", "XPopupNotify", "XListView", "XListCellText", "XListCellTextBox",
-        "XListCellCheckBox", "XListCellEdit", "XTableView"
+        "XListCellCheckBox", "XListCellEdit", "XListCellSelect", "XTableView", "XInputBase"
     ]
 
     XTextBox { id: box; x: 10; y: 10 }

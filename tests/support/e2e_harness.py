@@ -96,6 +96,24 @@ class Program:
         self.output, _ = self.process.communicate(timeout=timeout)
         return self.process.returncode
 
+    def finish(self):
+        """Ends the program the normal way and checks that it and its run script ended cleanly,
+        the script's simulator stopped included (the run script's closing lines)."""
+        rc = self.stop()
+        print(self.output)
+        assert rc == 0, f"{os.path.basename(self.run_script)} ended with {rc}"
+        assert f"{self.name} exited with 0" in self.output, f"{self.name} did not exit with 0"
+        assert "simulator stopped" in self.output, "the simulator was not stopped"
+
+    def close(self, ok):
+        """After a scenario: a program still running is killed; a passed scenario's folder goes,
+        a failed one's is kept and named."""
+        self.kill()
+        if ok:
+            self.remove()
+        else:
+            print("kept for inspection: " + self.work)
+
     def kill(self):
         if self.process is not None and self.process.poll() is None:
             os.killpg(self.process.pid, signal.SIGKILL)
@@ -197,9 +215,10 @@ class Window:
 
 
 def type_path_into_dialog(path):
-    """Answers the toolkit's own (non-native) file or folder dialog with `path`: Ctrl+L opens the
-    dialog's location field, the path is typed, Return takes the dialog to it, and a second
-    Return accepts the dialog with that folder."""
+    """Takes the toolkit's own (non-native) file or folder dialog to `path`: Ctrl+L opens the
+    dialog's location field, the path is typed and Return goes there. The dialog is not accepted
+    yet: its Open button needs a chosen entry (Return on an entry opens it instead), so the caller
+    clicks an entry and Open at the positions of its geometry module."""
     key("ctrl+l")
     key("ctrl+a")
     type_text(path)

@@ -168,18 +168,11 @@ def main():
         assert name_px > 30 and version_px > 30, f"AppInfo text pixels: name {name_px}, version {version_px}"
         e2e.key("Escape")
 
-        rc = p.stop()
-        print(p.output)
-        assert rc == 0, f"run-calorvue.sh ended with {rc}"
-        assert "Calorvue exited with 0" in p.output, "Calorvue did not exit with 0"
+        p.finish()
         print(f"SettingsDialog passed; shots in {shots}")
         ok = True
     finally:
-        p.kill()
-        if ok:
-            p.remove()
-        elif not ok:
-            print("kept for inspection: " + p.work)
+        p.close(ok)
 
 
 if __name__ == "__main__":

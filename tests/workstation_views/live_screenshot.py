@@ -90,18 +90,10 @@ def main():
         x2 = check(second, "second shot", shots)
         assert x1 != x2, f"the hot plateau stayed at x {x1}"
         print(f"hot plateau at window x {x1}, then {x2}; shots in {shots}")
-        rc = p.stop()
-        print(p.output)
-        assert rc == 0, f"run-calorvue.sh ended with {rc}"
-        assert "Calorvue exited with 0" in p.output, "Calorvue did not exit with 0"
-        assert "simulator stopped" in p.output, "the simulator was not stopped"
+        p.finish()
         ok = True
     finally:
-        p.kill()
-        if ok:
-            p.remove()
-        elif not ok:
-            print("kept for inspection: " + p.work)
+        p.close(ok)
 
 
 if __name__ == "__main__":
