@@ -272,15 +272,12 @@ def main():
         print(p.output)
         assert p.process.returncode == 0, f"run-calorvue.sh ended with {p.process.returncode}"
         assert "Calorvue exited with 0" in p.output, "Calorvue did not exit with 0"
+        assert "simulator stopped" in p.output, "the simulator was not stopped"
         assert filecmp.cmp(conf, kept, shallow=False), "SaveNone in the quit prompt changed " + conf
         print(f"DialogsAndPrompts passed; shots in {shots}")
         ok = True
     finally:
-        p.kill()
-        if ok:
-            p.remove()
-        else:
-            print("kept for inspection: " + p.work)
+        p.close(ok)
 
 
 if __name__ == "__main__":
