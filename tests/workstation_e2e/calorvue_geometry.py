@@ -110,3 +110,114 @@ def live_image_shown(shot, close):
     if close(top, bottom):
         return False
     return bool(shot.near(view_x(480), view_y(341), lambda c: close(c, bottom)))
+
+# --- Tab strip, frames and the dialogs and prompts (DialogsAndPrompts) --------------------------
+# Tab strip of TabManagerView at y 40 + 5, tabs 250 wide; the selected tab's three buttons at
+# x 172, 194, 216 (22 x 22, y 45 + 4): name, layout grid, close. The body starts at y 40 + 41 = 81.
+TAB_BODY_Y = TAB_AREA_Y + 41                                   # 81
+TAB_GRID_BUTTON = centre(194, TAB_AREA_Y + 5 + 4, 22, 22)      # (205, 60)
+# Layout r1c2 in the 1400 x 599 body: w2 = (1400 - 4) / 2 = 698; frame 0 x 0..697, frame 1 from
+# x 702 (its 1-pixel border "#666666"), the 4 between them the window's "#171717".
+FRAME1_X = 698 + 4                                             # 702
+FRAME_BORDER, WINDOW_COLOUR = (0x66, 0x66, 0x66), (0x17, 0x17, 0x17)
+# Frame heads (y 82..110): the close button 22 x 22 at x 1 + 307, y 81 + 1 + 2; "#555859" right of
+# the buttons (x 400 of the frame), "#0f6b8e" for the selected frame.
+FRAME_HEAD_Y = TAB_BODY_Y + 15                                 # 96
+FRAME0_CLOSE = centre(1 + 307, TAB_BODY_Y + 3, 22, 22)         # (319, 95)
+FRAME_HEAD_COLOURS = ((0x55, 0x58, 0x59), (0x0f, 0x6b, 0x8e))
+FRAME_BODY_COLOUR = (0x33, 0x33, 0x33)
+# Frame 0's live module in r1c2: module view x 2..695, y 113..677 (694 x 565); canvas x 52,
+# 694 - 50 - 80 = 564 wide, 525 high. The 640 x 512 image fits by width (564 / 525 < 1.25):
+# 564 x 451.2, centred: 36.9 from the canvas top. Image x maps to 52 + x * 564 / 640, y to
+# 113 + 36.9 + y * 451.2 / 512. Palette picture x 696 - 18 - 16 = 662..677, y 143..608.
+R1C2_CANVAS_X, R1C2_CANVAS_W = 52, 564
+R1C2_FIT_H = R1C2_CANVAS_W * IMG_H / IMG_W                     # 451.2
+R1C2_FIT_TOP = CANVAS_Y + (CANVAS_H - R1C2_FIT_H) / 2          # 149.9
+R1C2_PALETTE_X = 670
+
+
+def r1c2_x(ix):
+    return R1C2_CANVAS_X + int(ix * R1C2_CANVAS_W / IMG_W)
+
+
+def r1c2_y(iy):
+    return int(R1C2_FIT_TOP + iy * R1C2_FIT_H / IMG_H)
+
+
+# Control bar of frame 0's live module: x 52, y 113 + 565 - 40 = 638, 40 high; a 1 x 7 grid of
+# 50-wide cells: pause, record, snap, FFC, recorder settings (cog), REC, PTZ.
+LIVE_RECORD = (52 + 75, 658)
+LIVE_RECORDER_CONFIG = (52 + 225, 658)
+# Place button of frame 0 while a placement is pending: 120 x 120, centred in the frame's body
+# (x 0..697, y 111..679).
+FRAME0_PLACE = (349, 395)
+# Camera button of the menu bar: x 40 + 1 + 40 + 80 + 1 + 40 = 202, 80 wide; its popup from
+# (202, 40), rows 500 x 130, "Connect" 100 x 30 at (172, 90) of the row.
+CAMERA_BUTTON = centre(202, 0, 80, 40)                         # (242, 20)
+CONNECT_FIRST = centre(202 + 172, MENU_H + 90, 100, 30)        # (424, 145)
+# Measurement list: after the 240-wide tool bar place, x 202 + 80 + 1 + 240 = 523; its box 400
+# wide, then edit (40) and delete (40). The drop-down rows, 60 high, from y 40.
+MEA_LIST_BOX = centre(523, 0, 400, 40)                         # (723, 20)
+MEA_LIST_EDIT = centre(923, 0, 40, 40)                         # (943, 20)
+
+
+def mea_list_row(i):
+    return centre(523, MENU_H + 60 * i, 400, 60)
+
+
+# Dialogs (Views/Basic) open at x = (1400 - width) / 2, y = 81 + 100 = 181; padding 4 (2 for
+# the module prompt); head bar 40 high "#222222" under the padding; content 10 below it.
+DIALOG_Y = TAB_BODY_Y + 100                                    # 181
+DIALOG_HEAD = (0x22, 0x22, 0x22)
+# ConfigTabLayout: 4 x 160 + 3 x 10 = 670 + 8 = 678 wide at x 361; buttons from (365, 235),
+# 170 apart; r1c2 is row 0, column 2. Buttons bar y 495..534: OK x 835..914, Cancel 935..1014.
+LAYOUT_X = (1400 - 678) // 2                                   # 361
+LAYOUT_HEAD = (LAYOUT_X + 400, DIALOG_Y + 24)
+LAYOUT_R1C2 = centre(365 + 2 * 170, 235, 160, 120)             # (785, 295)
+LAYOUT_OK = centre(365 + 670 - 20 - 80 - 20 - 80, 500, 80, 30)  # (875, 515)
+# ConfigRecorder: two 354-wide columns, 4 + 1 + 4 between them, padding 4: 725 wide at x 337;
+# rows 32 high, 4 apart, from y 235; left value panels from x 341 + 154 = 495, right column
+# from x 341 + 354 + 9 = 704, its value panels from 858. Left rows: start and stop trigger,
+# addToRecent, a 32-high gap, preBufferEnable (y 379), preBuffer (415), ...; right rows:
+# fnPrefixEnable (235), fnPrefix (271), ...
+RECORDER_X = (1400 - 725) // 2                                 # 337
+RECORDER_HEAD = (RECORDER_X + 400, DIALOG_Y + 24)
+CHECK_OFFSET = 20                                              # the check box's centre in its panel
+
+
+def recorder_left(y):
+    return 341 + 154, y
+
+
+def recorder_right(y):
+    return 704 + 154, y
+
+
+PREFIX_ENABLE = (recorder_right(235)[0] + CHECK_OFFSET, 235 + 16)
+PREFIX_FIELD = (recorder_right(271)[0] + 100, 271 + 16)
+PREBUFFER_ENABLE = (recorder_left(379)[0] + CHECK_OFFSET, 379 + 16)
+PREBUFFER_FIELD = (recorder_left(415)[0] + 100, 415 + 16)
+CHECKED_BLUE = (0x40, 0x87, 0xF0)
+# CommonSaveModule: 600 wide at x 400, padding 2: head y 183..222, text 233..272, button bar
+# 283..322 holding a 1 x 3 grid (unit margin 8) over 596 from x 402: Save, SaveNone, Cancel.
+PROMPT_X = 400
+MODULE_PROMPT_HEAD = (PROMPT_X + 300, DIALOG_Y + 2 + 20)
+MODULE_PROMPT_SAVE = (402 + 596 // 6, 303)                     # (501, 303)
+MODULE_PROMPT_SAVENONE = (402 + 596 // 2, 303)                 # (700, 303)
+# CommonSaveWorkspace with one input: padding 4, head 185..224, "Workspace" 235..264, its switch
+# row 275..304, "Input" 315..344, one input row 355..384, buttons 395..434 as a 1 x 4 grid over
+# 592 from x 404: SaveAll, SaveSelected, SaveNone, Cancel.
+WORKSPACE_PROMPT_HEAD = (PROMPT_X + 300, DIALOG_Y + 4 + 20)
+WORKSPACE_PROMPT_SAVENONE = (404 + 148 * 2 + 74, 415)          # (774, 415)
+# ConfigMea: 150 + 4 + 250 + 8 = 412 wide at x 494; rows from y 235 (name), 271 (colour), ...
+# 4 apart, two separators; buttons bar y 539..578: OK x 702..781. The colour picker fills the
+# value panel x 652..901 (swatch 218 wide); its presets popup below it (y 303), padding 4: 30 x 30
+# presets in 8 columns from (656, 307); "#FF00FF" is preset 24, "#00FFFF" preset 28.
+MEA_X = (1400 - 412) // 2                                      # 494
+MEA_HEAD = (MEA_X + 300, DIALOG_Y + 24)
+MEA_SWATCH = (652 + 109, 271 + 16)
+MEA_OK = centre(498 + 404 - 20 - 80 - 20 - 80, 544, 80, 30)    # (742, 559)
+
+
+def mea_preset(i):
+    return centre(656 + 30 * (i % 8), 307 + 30 * (i // 8), 30, 30)
