@@ -26,3 +26,47 @@ stop_camsim() {
     wait "$sim_pid" 2>/dev/null || true
   fi
 }
+
+# guard_program <label>: for a run script that runs one program beside the simulator. On exit the
+# program (if it still runs) and then the simulator are stopped; a SIGINT or SIGTERM to the script
+# ends the program the normal way, so that it can close its cameras and the script returns its code.
+guard_program() {
+  app_pid=""
+  # shellcheck disable=SC2064  # the label is fixed now
+  trap "stop_program_and_camsim '$1'" EXIT
+  trap forward_to_program INT TERM
+}
+
+stop_program_and_camsim() {
+  if [[ -n ${app_pid:-} ]] && kill -0 "$app_pid" 2>/dev/null; then
+    kill "$app_pid" 2>/dev/null || true
+    wait "$app_pid" 2>/dev/null || true
+  fi
+  stop_camsim
+  echo "$1: simulator stopped"
+}
+
+forward_to_program() {
+  if [[ -n ${app_pid:-} ]]; then kill -TERM "$app_pid" 2>/dev/null || true; fi
+}
+
+# run_program <label> <name> <program> [args...]: runs the program under guard_program's traps and
+# exits the script with the program's exit code.
+run_program() {
+  local label=$1 name=$2 rc=0 again
+  shift 2
+  "$@" &
+  app_pid=$!
+  while :; do
+    set +e; wait "$app_pid"; rc=$?; set -e
+    # A trapped signal interrupts wait (status above 128) while the program may still run.
+    kill -0 "$app_pid" 2>/dev/null || break
+  done
+  if (( rc > 128 )); then
+    set +e; wait "$app_pid"; again=$?; set -e
+    if [[ $again -ne 127 ]]; then rc=$again; fi
+  fi
+  app_pid=""
+  echo "$label: $name exited with $rc"
+  exit "$rc"
+}

@@ -22,21 +22,7 @@ python=/usr/bin/python3
 [[ -x $python ]] || python=python3
 
 sim_pid=""
-app_pid=""
-cleanup() {
-  if [[ -n "$app_pid" ]] && kill -0 "$app_pid" 2>/dev/null; then
-    kill "$app_pid" 2>/dev/null || true
-    wait "$app_pid" 2>/dev/null || true
-  fi
-  stop_camsim
-  echo "run-calorvue: simulator stopped"
-}
-trap cleanup EXIT
-# A signal to the script ends Calorvue the normal way; the script then returns its code.
-forward() {
-  if [[ -n "$app_pid" ]]; then kill -TERM "$app_pid" 2>/dev/null || true; fi
-}
-trap forward INT TERM
+guard_program run-calorvue
 
 start_camsim "$camsim" "$address" --scene "$scene" || exit 1
 
@@ -82,18 +68,4 @@ XML
 } >"$workspace"
 
 echo "run-calorvue: simulator $sim_pid on $address, workspace $workspace"
-"$program" "$workspace" &
-app_pid=$!
-rc=0
-while :; do
-  set +e; wait "$app_pid"; rc=$?; set -e
-  # A trapped signal interrupts wait (status above 128) while Calorvue may still run.
-  kill -0 "$app_pid" 2>/dev/null || break
-done
-if (( rc > 128 )); then
-  set +e; wait "$app_pid"; again=$?; set -e
-  [[ $again -ne 127 ]] && rc=$again
-fi
-app_pid=""
-echo "run-calorvue: Calorvue exited with $rc"
-exit "$rc"
+run_program run-calorvue Calorvue "$program" "$workspace"

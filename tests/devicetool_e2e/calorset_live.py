@@ -2,65 +2,27 @@
 """CalorsetLive: a copy of Calorset started by scripts/run-calorset.sh against the camera simulator
 (which answers discovery on its own loopback address), driven with xdotool as a new user would.
 
-Positions, worked out by hand from the views for the 1200 x 800 window:
-  pages start at y 54; the live page's device panel at x 4, y 58, 240 wide, 738 high: its head
-  50 high, the device list 0.6 x 738 = 442.8 high (first row inset 4: x 8..236, y 108..168), the
-  address row 50 high, then the control grid of 3 x 4 cells of 60 x 50 at y 58 + 542.8 = 600.8:
-  Play in its first cell, centre (34, 625.8).
-  The canvas area: x 248, y 58 + 50 = 108, 1200 - 248 - 4 = 948 wide, 738 - 50 = 688 high. It fits
-  the 640 x 512 image by height (948 / 688 > 1.25): 860 x 688 at x 248 + 44 = 292, so image x maps
-  to 292 + x x 860 / 640 and image y to 108 + y x 688 / 512.
+Positions are worked out in calorset_geometry; program start, window, shot and wait helpers are
+tests/support's e2e_harness.
   The simulator's frame n: a cold 3 x 3 spot at (480, 341), a hot 3 x 3 plateau on row 170 whose
   centre is at column 10 + n mod 620 (one column a frame). The tool's default image settings
   (palette 5, the plateau-equalising stretch) colour every pixel from palette 5's table, the cold
   spot with a lower entry than the background; between two shots only the plateau's row changes.
-  "DeviceConfig": the fourth cell of the top bar, x 1200 - 5 - 50 - 360 + 10 = 795, y 9, 100 x 32.
-  The dialog's 800 x 600 box is centred: x 200, y 100; its content at (202, 144), 796 x 554; the
-  bottom bar 40 high at y 658; "ApplyAndClose" 200 wide ends 10 before the right edge: x 788..988,
-  centre (888, 678).
 """
 import os
-import re
-import shutil
-import signal
 import struct
 import subprocess
 import sys
-import tempfile
 import time
 
-from PIL import Image, ImageChops
+from PIL import ImageChops
 
-TITLE = "Calorset v1.6.0.0330"
-IMG_W, IMG_H = 640, 512
-PLAY = (34, 626)
-FIRST_ROW = (122, 138)
-LIST_BELOW_ROWS = (122, 400)
-DEVICE_CONFIG = (845, 25)
-APPLY_AND_CLOSE = (888, 678)
-# The dialog's close button: its box's right edge 1000 less 8 and 28 / 2, the title bar's middle.
-CLOSE_BUTTON = (978, 122)
-
-
-def view_x(ix):
-    return 292 + int(ix * 860 / 640)
-
-
-def view_y(iy):
-    return 108 + int(iy * 688 / 512)
-
-
-def close(a, b, limit=24):
-    return all(abs(int(p) - int(q)) <= limit for p, q in zip(a[:3], b[:3]))
-
-
-def wait_until(what, predicate, deadline):
-    while time.monotonic() < deadline:
-        value = predicate()
-        if value:
-            return value
-        time.sleep(0.1)
-    raise AssertionError("timed out waiting for " + what)
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "support"))
+import calorset_geometry as g  # noqa: E402
+import e2e_harness as e2e  # noqa: E402
+from calorset_geometry import IMG_H, IMG_W, view_x, view_y  # noqa: E402
+from e2e_harness import close  # noqa: E402
 
 
 PALETTE_DUMP = """
@@ -108,39 +70,6 @@ def basic_record_golden():
     return bytes(rec)
 
 
-def window_origin():
-    out = subprocess.run(["xwininfo", "-name", TITLE], capture_output=True, text=True)
-    if out.returncode != 0:
-        return None
-    vals = [re.search(p + r"\s+(-?\d+)", out.stdout) for p in
-            ("Absolute upper-left X:", "Absolute upper-left Y:", "Width:", "Height:")]
-    if not all(vals):
-        return None
-    return tuple(int(v.group(1)) for v in vals)
-
-
-class Shot:
-    def __init__(self, path, origin):
-        subprocess.run(["import", "-window", "root", path], check=True, capture_output=True)
-        self.image = Image.open(path).convert("RGB")
-        self.ox, self.oy = origin
-
-    def at(self, x, y):
-        return self.image.getpixel((self.ox + x, self.oy + y))
-
-    def near(self, x, y, predicate, tol=3):
-        for dy in range(-tol, tol + 1):
-            for dx in range(-tol, tol + 1):
-                if predicate(self.at(x + dx, y + dy)):
-                    return (x + dx, y + dy)
-        return None
-
-
-def click(origin, pos):
-    subprocess.run(["xdotool", "mousemove", str(origin[0] + pos[0]), str(origin[1] + pos[1]), "click", "1"],
-                   check=True)
-
-
 SAMPLES = [(ix, iy) for ix in range(20, 640, 60) for iy in range(20, 512, 60)]
 
 
@@ -171,59 +100,37 @@ def observed_sets(path):
 
 def main():
     root, program, camsim, sdk_path, address = sys.argv[1:6]
-    work = tempfile.mkdtemp(prefix="calorset-live-")
-    shots = os.environ.get("CALORSET_LIVE_DIR", work)
+    p = e2e.Program(root, program, address, "run-calorset.sh", "Calorset", env={"OSTREL_CAMSIM": camsim})
+    observe = os.path.join(p.work, "observed.hex")
+    p.env["OSTREL_CAMSIM_ARGS"] = "--observe " + observe
+    shots = os.environ.get("CALORSET_LIVE_DIR", p.work)
     os.makedirs(shots, exist_ok=True)
-    copy = os.path.join(work, "Calorset")
-    shutil.copy2(program, copy)
-    observe = os.path.join(work, "observed.hex")
-    env = dict(os.environ, QT_QPA_PLATFORM="xcb", OSTREL_CAMSIM=camsim, OSTREL_CAMSIM_ARGS="--observe " + observe)
     table = palette_table(sdk_path, 5)
-    run = subprocess.Popen(["bash", os.path.join(root, "scripts", "run-calorset.sh"), copy, address], env=env,
-                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, start_new_session=True)
     ok = False
+    p.start()
     try:
-        deadline = time.monotonic() + 60
-        logdir = os.path.join(work, "Calorset-Log")
-
-        def log_text():
-            if not os.path.isdir(logdir):
-                return ""
-            text = ""
-            for name in sorted(os.listdir(logdir)):
-                with open(os.path.join(logdir, name), errors="replace") as f:
-                    text += f.read()
-            return text
-
-        def renders_with_opengl():
-            if run.poll() is not None:
-                raise AssertionError("run-calorset.sh ended early: " + run.stdout.read())
-            return "renders with OpenGL" in log_text()
-
-        wait_until("the log to name OpenGL", renders_with_opengl, deadline)
-        origin = wait_until("the window", window_origin, deadline)
-        assert origin[2:] == (1200, 800), f"window size {origin[2:]}"
+        e2e.wait_until("the log to name OpenGL", lambda: p.log_contains("renders with OpenGL"), 60)
+        w = e2e.Window.wait(g.TITLE, 60, program=p)
+        assert (w.width, w.height) == (g.WINDOW_W, g.WINDOW_H), f"window size {w.width} x {w.height}"
         probe = os.path.join(shots, "probe.png")
 
-        def row_listed():
-            s = Shot(probe, origin[:2])
-            return not close(s.at(*FIRST_ROW), s.at(*LIST_BELOW_ROWS), 8)
+        def row_listed(s):
+            return not close(s.at(*g.FIRST_ROW), s.at(*g.LIST_BELOW_ROWS), 8)
 
-        wait_until("the simulator's row in the device list", row_listed, deadline)
-        Shot(os.path.join(shots, "listed.png"), origin[:2])
-        click(origin, PLAY)
+        w.wait_shot("the simulator's row in the device list", probe, row_listed, 60)
+        w.shot(os.path.join(shots, "listed.png"))
+        w.click(*g.PLAY)
 
-        def live_shown():
-            s = Shot(probe, origin[:2])
+        def live_shown(s):
             # The empty canvas is black, palette 5's first entry: the picture is there once the
             # background shows a later one.
             i = palette_index(table, s.at(view_x(320), view_y(256)))
             return i is not None and i > 0
 
-        wait_until("the live image", live_shown, deadline)
-        one = Shot(os.path.join(shots, "live-1.png"), origin[:2])
+        w.wait_shot("the live image", probe, live_shown, 60)
+        one = w.shot(os.path.join(shots, "live-1.png"))
         time.sleep(1.0)  # the interval between the two shots, not a wait for an event
-        two = Shot(os.path.join(shots, "live-2.png"), origin[:2])
+        two = w.shot(os.path.join(shots, "live-2.png"))
         check_live(one, "first shot", table)
         check_live(two, "second shot", table)
         crop = (view_x(0), view_y(0), view_x(IMG_W), view_y(IMG_H))
@@ -232,43 +139,33 @@ def main():
         top, bottom = view_y(0) + moved[1], view_y(0) + moved[3]
         assert view_y(168) <= top and bottom <= view_y(173), f"the picture changed at rows {top}..{bottom}"
 
-        def dialog_shown(shown):
-            def probe_dialog():
-                s = Shot(probe, origin[:2])
-                # The close button is drawn in the theme's danger red; the live picture there is not.
-                red = s.at(*CLOSE_BUTTON)[0] >= 200
-                return s if red == shown else None
-            return probe_dialog
+        def dialog_shown(what, shown):
+            # The close button is drawn in the theme's danger red; the live picture there is not.
+            return w.wait_shot(what, probe, lambda s: (s.at(*g.CLOSE_BUTTON)[0] >= 200) == shown, 60)
 
-        click(origin, DEVICE_CONFIG)
-        title = wait_until("the DeviceConfig dialog", dialog_shown(True), deadline)
-        title.image.save(os.path.join(shots, "deviceconfig.png"))
+        w.click(*g.DEVICE_CONFIG)
+        dialog_shown("the DeviceConfig dialog", True).image.save(os.path.join(shots, "deviceconfig.png"))
         assert observed_sets(observe) == [], "a set before Apply"
-        click(origin, APPLY_AND_CLOSE)
-        sets = wait_until("the basic record's set", lambda: observed_sets(observe), deadline)
+        w.click(*g.APPLY_AND_CLOSE)
+        e2e.wait_until("the basic record's set", lambda: observed_sets(observe), 60)
         time.sleep(0.5)  # a second set would have arrived by now; there must be exactly one
         sets = observed_sets(observe)
         assert len(sets) == 1, f"{len(sets)} sets of the basic record"
         assert sets[0][4:] == basic_record_golden(), "the set record differs from the camera's record"
         assert struct.unpack_from("<H", sets[0], 2)[0] == 220
         # Closing logged out: the dialog opens again, and after Escape once more.
-        wait_until("the dialog to close", dialog_shown(False), deadline)
-        click(origin, DEVICE_CONFIG)
-        wait_until("the DeviceConfig dialog again", dialog_shown(True), deadline)
-        subprocess.run(["xdotool", "key", "Escape"], check=True)
-        wait_until("the dialog to close on Escape", dialog_shown(False), deadline)
-        click(origin, DEVICE_CONFIG)
-        wait_until("the DeviceConfig dialog after Escape", dialog_shown(True), deadline)
-        subprocess.run(["xdotool", "key", "Escape"], check=True)
-        wait_until("the dialog to close on Escape", dialog_shown(False), deadline)
+        dialog_shown("the dialog to close", False)
+        w.click(*g.DEVICE_CONFIG)
+        dialog_shown("the DeviceConfig dialog again", True)
+        e2e.key("Escape")
+        dialog_shown("the dialog to close on Escape", False)
+        w.click(*g.DEVICE_CONFIG)
+        dialog_shown("the DeviceConfig dialog after Escape", True)
+        e2e.key("Escape")
+        dialog_shown("the dialog to close on Escape", False)
 
-        os.kill(run.pid, signal.SIGTERM)
-        out, _ = run.communicate(timeout=60)
-        print(out)
-        assert run.returncode == 0, f"run-calorset.sh ended with {run.returncode}"
-        assert "Calorset exited with 0" in out, "Calorset did not exit with 0"
-        assert "simulator stopped" in out
-        text = log_text()
+        p.finish()
+        text = p.log_text()
         stop = text.find("logged out 0")
         assert stop >= 0, "the live camera was not logged out"
         assert text.find("managers deleted") > stop, "the managers went before the logout"
@@ -276,13 +173,7 @@ def main():
               f"one basic-record set; shots in {shots}")
         ok = True
     finally:
-        if run.poll() is None:
-            os.killpg(run.pid, signal.SIGKILL)
-            run.wait()
-        if ok and shots == work:
-            shutil.rmtree(work, ignore_errors=True)
-        elif not ok:
-            print("kept for inspection: " + work)
+        p.close(ok)
 
 
 if __name__ == "__main__":

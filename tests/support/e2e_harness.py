@@ -81,16 +81,20 @@ class Program:
         if self.process.poll() is not None:
             raise AssertionError(os.path.basename(self.run_script) + " ended early: " + self.process.stdout.read())
 
+    def log_text(self):
+        """The program's day logs, oldest first, as one text ("" before the first is written)."""
+        if not os.path.isdir(self.log_dir):
+            return ""
+        text = ""
+        for name in sorted(os.listdir(self.log_dir)):
+            with open(os.path.join(self.log_dir, name), errors="replace") as f:
+                text += f.read()
+        return text
+
     def log_contains(self, text):
         """Whether a day log of the program holds `text` (raises when the program ended)."""
         self.check_running()
-        if not os.path.isdir(self.log_dir):
-            return False
-        for name in os.listdir(self.log_dir):
-            with open(os.path.join(self.log_dir, name), errors="replace") as f:
-                if text in f.read():
-                    return True
-        return False
+        return text in self.log_text()
 
     def stop(self, timeout=30):
         """Ends the program the normal way (SIGTERM to the run script) and returns the script's
