@@ -194,6 +194,39 @@ TEST(Stretch, LevelTablesRiseWithCodeAndPheMapsTheMidCodeTo85) {
   }
 }
 
+// A flat room at 25 degC (2500..2503 at scale 100) with a 3x3 cold spot (-500, centre -800) and a
+// 3x3 hot spot (9000, centre 9500), each smaller than the tail count of 10. By hand, with the
+// default settings (effective temp2gray 4): mean 2501, mid 2601, low tail 2500, high tail 2503;
+// o = 85 - 4 x 101 / 10 = 45; 85 + 4 x (2503 - 2601) / 10 = 46 would put the hot spot below the
+// room, so the upper part stays at 85. The plateau clips the four room codes alike, so they take
+// 45 + 40 x (1, 2, 3, 4) / 4; both spots lie past the tails and take the part bounds.
+TEST(Stretch, PheOnAFlatSceneKeepsHotAboveColdAndRisesWithCode) {
+  TestFrame f = flatFrame(640, 512, 0);
+  for (int y = 0; y < 512; ++y)
+    for (int x = 0; x < 640; ++x) f.at(x, y) = static_cast<int16_t>(2500 + (x + y) % 4);
+  for (int dy = -1; dy <= 1; ++dy)
+    for (int dx = -1; dx <= 1; ++dx) {
+      f.at(300 + dx, 170 + dy) = (dx || dy) ? 9000 : 9500;
+      f.at(480 + dx, 341 + dy) = (dx || dy) ? -500 : -800;
+    }
+  Engine e;
+  for (int n = 0; n < 3; ++n) {  // the smoothed bounds settle on the same values
+    const std::vector<uint8_t> g = e.gray(f);
+    const StretchContextView v = e.view();
+    EXPECT_EQ(v.lowTail, 2500);
+    EXPECT_EQ(v.highTail, 2503);
+    EXPECT_EQ(v.mean, 2501);
+    for (int code = v.lowest + 1; code <= v.highest; ++code)
+      ASSERT_GE(v.level[code], v.level[code - 1]) << "code " << code;
+    auto at = [&](int x, int y) { return int(g[static_cast<size_t>(y) * 640 + x]); };
+    EXPECT_EQ(at(480, 341), 45);
+    EXPECT_EQ(at(481, 341), 45);
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(at(k, 0), 55 + 10 * k) << "room code " << 2500 + k;
+    EXPECT_EQ(at(300, 170), 85);
+    EXPECT_EQ(at(301, 170), 85);
+  }
+}
+
 TEST(Stretch, RawRuleSwitchPoint) {
   for (int top : {16383, 16384}) {
     Engine e;

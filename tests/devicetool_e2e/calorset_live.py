@@ -7,7 +7,8 @@ tests/support's e2e_harness.
   The simulator's frame n: a cold 3 x 3 spot at (480, 341), a hot 3 x 3 plateau on row 170 whose
   centre is at column 10 + n mod 620 (one column a frame). The tool's default image settings
   (palette 5, the plateau-equalising stretch) colour every pixel from palette 5's table, the cold
-  spot with a lower entry than the background; between two shots only the plateau's row changes.
+  spot at entry 45 and the room at 55, 65, 75 or 85 (worked out at check_live); between two shots
+  only the plateau's row changes.
 """
 import os
 import struct
@@ -85,6 +86,15 @@ def check_live(s, label, table):
     cold = min(palette_index(table, s.at(view_x(480) + dx, view_y(341) + dy), 255)
                for dx in (-1, 0, 1) for dy in (-1, 0, 1))
     assert cold < min(entries), f"{label}: cold spot entry {cold}, background entries from {min(entries)}"
+    # By hand for the default stretch (split plateau equalisation, 4 gray levels a degree at scale
+    # 100) on this scene: low tail b, high tail b + 3, mean b + 1 for the room's base code b, so the
+    # mid code is b + 101 and the lower bound 85 - 4 x 101 / 10 = 45. The plateau clips the four
+    # room codes alike: they take 45 + 40 x (1, 2, 3, 4) / 4. The spots lie past the tails: the cold
+    # one takes the lower bound; the hot one the upper, held at 85 since the high tail lies below
+    # the mid code. So the picture spans entries 45 to 85 only; the view's scaling blends
+    # neighbouring room pixels, so a sample lies anywhere from 55 to 85.
+    assert cold == 45, f"{label}: cold spot entry {cold}, by hand 45"
+    assert 55 <= min(entries) and max(entries) <= 85, f"{label}: room entries {sorted(set(entries))}, by hand 55..85"
     return entries, colours
 
 

@@ -401,8 +401,11 @@ void rulePhe(StretchContext* c, const DataFrameHead* head) {
 
   int64_t o = 85 - static_cast<int64_t>(c->t2gEff) * (mid - c->lowTail) / 10;
   int64_t u = 85 + static_cast<int64_t>(c->t2gEff) * (c->highTail - mid) / 10;
-  o = std::clamp<int64_t>(o, 0, 255);
-  u = std::clamp<int64_t>(u, 0, 255);
+  // When the tails lie within one scale class of the mean (a nearly flat scene), the mid code sits
+  // past a tail and the bounds would cross 85: hotter codes would then show darker than the mid
+  // code. Each part keeps its own side of 85 so the table still rises with the code.
+  o = std::clamp<int64_t>(o, 0, 85);
+  u = std::clamp<int64_t>(u, 85, 255);
   if (c->set.smoothing) {
     if (c->prevHigh != 0) {
       u = (u + 7LL * c->prevHigh) >> 3;
