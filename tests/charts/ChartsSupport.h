@@ -103,6 +103,18 @@ inline int runPython(const std::string& script, const std::string& env = std::st
   return std::system(cmd.c_str());
 }
 
+// The file-input suite's picture and stream files, written once per run with struct; empty
+// when they could not be written.
+inline const QString& fixtureDir() {
+  static QTemporaryDir dir;
+  static const bool made =
+      std::system((std::string(OSTREL_SYSTEM_PYTHON) + " " + OSTREL_TEST_SOURCE_DIR + "/../file_inputs/make_fixtures.py " +
+                   dir.path().toStdString() + " >/dev/null 2>&1")
+                      .c_str()) == 0;
+  static const QString path = made ? dir.path() : QString();
+  return path;
+}
+
 // Collects the default logger's lines while alive.
 class LogCatcher {
  public:

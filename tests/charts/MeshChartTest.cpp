@@ -164,6 +164,49 @@ TEST(MeshChart, DetachClearsThePicturesMeshButSavingStillNamesIt) {
   EXPECT_EQ(rig.mesh.pictureModule(), &rig.picture);
 }
 
+// Qt's warnings while alive, in place of its own message handler.
+class QtWarnings {
+ public:
+  QtWarnings() { previous_ = qInstallMessageHandler(&QtWarnings::take); }
+  ~QtWarnings() { qInstallMessageHandler(previous_); }
+  static QStringList& lines() {
+    static QStringList l;
+    return l;
+  }
+
+ private:
+  static void take(QtMsgType, const QMessageLogContext&, const QString& text) { lines().append(text); }
+  QtMessageHandler previous_;
+};
+
+TEST(MeshChart, PaletteChangeOfTheBoundPictureRecoloursTheSurface) {
+  FilePicture file;
+  ASSERT_TRUE(file.open());
+  CModuleInputJpg& picture = *file.module;
+  SurfaceStandIn item;
+  CModuleChartMesh mesh;
+  mesh.graphs_init(&item);
+  mesh.graphs_update(&picture);
+  ASSERT_EQ(picture.subModuleChartMesh(), &mesh);
+  const QImage before = mesh.series()->texture().copy();
+  ASSERT_FALSE(before.isNull());
+
+  QtWarnings warnings;
+  QtWarnings::lines().clear();
+  ASSERT_GE(file.changePalette(), 0);
+  const QImage after = mesh.series()->texture();
+  ASSERT_EQ(after.size(), before.size());
+  EXPECT_NE(after, before) << "the surface kept the old palette's colours";
+  // The new texture is the picture's recoloured image, pixel for pixel.
+  const TempData* f = picture.currentFrame();
+  ASSERT_NE(f, nullptr);
+  const int w = f->head->width;
+  for (int y = 0; y < after.height(); y += 7)
+    for (int x = 0; x < after.width(); x += 5)
+      ASSERT_EQ(after.pixel(x, y) | 0xFF000000u, f->image[size_t(y) * w + x] | 0xFF000000u) << x << "," << y;
+  for (const QString& l : QtWarnings::lines()) EXPECT_FALSE(l.contains("No such method")) << l.toStdString();
+}
+
 }  // namespace
 
 #include "MeshChartTest.moc"

@@ -2,10 +2,14 @@
 // takes surface series as the view's Surface3D does.
 #pragma once
 
+#include <QFile>
 #include <QQuickItem>
+#include <QTemporaryDir>
 #include <QtDataVisualization/QSurface3DSeries>
+#include <memory>
 
 #include "ChartsSupport.h"
+#include "inputs/CInputManager.h"
 #include "modules/CModuleInputJpg.h"
 
 namespace charts {
@@ -40,5 +44,34 @@ inline void fillPattern(ProducerFrame& f, int salt = 0) {
       f.bgra[size_t(y) * w + x] = 0xFF000000u | (r << 16) | (g << 8) | uint32_t((x + y + salt) & 0xFF);
     }
 }
+
+// A picture module on a copy of the file-input suite's "pic_conf.jpg", its input held by a
+// manager of its own for the rig's life.
+struct FilePicture {
+  QTemporaryDir dir;
+  CInputManager inputs;
+  std::unique_ptr<CModuleInputJpg> module;
+
+  FilePicture() { workspaceSetInputManager(&inputs); }
+  ~FilePicture() {
+    module.reset();
+    workspaceSetInputManager(nullptr);
+  }
+  // Copies, opens and loads the picture; false when any step fails.
+  bool open() {
+    const QString path = dir.path() + "/pic_conf.jpg";
+    if (fixtureDir().isEmpty() || !QFile::copy(fixtureDir() + "/pic_conf.jpg", path)) return false;
+    CInputJpg* in = inputs.file_createJpg(path);
+    if (in == nullptr) return false;
+    module = std::make_unique<CModuleInputJpg>();
+    return module->init(in, nullptr) == 0 && module->loadData() == 0;
+  }
+  // Another palette, applied the way the views apply it; the module's result.
+  int changePalette() {
+    TempImageConfig* c = module->imageConfig();
+    c->setPaletteType(c->paletteType() == 3 ? 4 : 3);
+    return module->applyImageConfig();
+  }
+};
 
 }  // namespace charts

@@ -1,5 +1,6 @@
 // The mesh chart on a real Surface3D in a window under Xvfb: the window must really draw through
-// OpenGL, and the grabbed picture of a textured surface shows far more than a few flat colours.
+// OpenGL, the grabbed picture of a textured surface shows far more than a few flat colours, and a
+// new palette of the picture shows on the drawn surface.
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
@@ -18,24 +19,51 @@ namespace {
 
 using namespace charts;
 
-TEST(MeshView, RealSurfaceDrawsTheTexturedPictureThroughOpenGL) {
+// A Surface3D in a window of its own; show() returns once a frame was swapped through OpenGL.
+struct SurfaceWindow {
   QQmlEngine engine;
-  QQmlComponent component(&engine);
-  component.setData(
-      "import QtQuick 2.15\nimport QtDataVisualization 1.2\n"
-      "Item { width: 480; height: 360\n"
-      "  Surface3D { objectName: \"surface\"; anchors.fill: parent } }",
-      QUrl());
-  std::unique_ptr<QObject> root(component.create());
-  ASSERT_NE(root, nullptr) << component.errorString().toStdString();
-  auto* surface = root->findChild<QQuickItem*>("surface");
-  ASSERT_NE(surface, nullptr);
-
+  std::unique_ptr<QObject> root;
+  QQuickItem* surface = nullptr;
   QQuickWindow window;
-  window.resize(480, 360);
-  qobject_cast<QQuickItem*>(root.get())->setParentItem(window.contentItem());
+  int swapped = 0;
+
+  void create() {
+    QQmlComponent component(&engine);
+    component.setData(
+        "import QtQuick 2.15\nimport QtDataVisualization 1.2\n"
+        "Item { width: 480; height: 360\n"
+        "  Surface3D { objectName: \"surface\"; anchors.fill: parent } }",
+        QUrl());
+    root.reset(component.create());
+    ASSERT_NE(root, nullptr) << component.errorString().toStdString();
+    surface = root->findChild<QQuickItem*>("surface");
+    ASSERT_NE(surface, nullptr);
+    window.resize(480, 360);
+    qobject_cast<QQuickItem*>(root.get())->setParentItem(window.contentItem());
+  }
+  void show() {
+    QObject::connect(&window, &QQuickWindow::frameSwapped, &window, [this] { ++swapped; }, Qt::DirectConnection);
+    window.show();
+    // One frame shown is enough: the grabs render their own. A loaded machine with a software
+    // rasteriser may take long for the first one.
+    ASSERT_TRUE(spinUntil([&] { return window.isExposed() && swapped >= 1; }, 180s));
+    ASSERT_NE(window.rendererInterface(), nullptr);
+    ASSERT_EQ(window.rendererInterface()->graphicsApi(), QSGRendererInterface::OpenGL)
+        << "the window does not draw through OpenGL";
+  }
+  // The surface frees its graphics resources while its window and context still exist.
+  ~SurfaceWindow() {
+    window.hide();
+    root.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+};
+
+TEST(MeshView, RealSurfaceDrawsTheTexturedPictureThroughOpenGL) {
+  SurfaceWindow sw;
+  ASSERT_NO_FATAL_FAILURE(sw.create());
   CModuleChartMesh mesh;
-  mesh.graphs_init(surface);
+  mesh.graphs_init(sw.surface);
   ASSERT_NE(mesh.series(), nullptr);
   PictureStandIn picture;
   ProducerFrame frame(96, 64, 50, 10);
@@ -44,28 +72,37 @@ TEST(MeshView, RealSurfaceDrawsTheTexturedPictureThroughOpenGL) {
   mesh.graphs_update(&picture);
   ASSERT_EQ(picture.subModuleChartMesh(), &mesh);
   ASSERT_EQ(mesh.series()->dataProxy()->rowCount(), 64);
+  ASSERT_NO_FATAL_FAILURE(sw.show());
 
-  int swapped = 0;
-  QObject::connect(&window, &QQuickWindow::frameSwapped, &window, [&] { ++swapped; }, Qt::DirectConnection);
-  window.show();
-  // One frame shown is enough: the grab below renders its own. A loaded machine with a software
-  // rasteriser may take long for the first one.
-  ASSERT_TRUE(spinUntil([&] { return window.isExposed() && swapped >= 1; }, 180s));
-  ASSERT_NE(window.rendererInterface(), nullptr);
-  ASSERT_EQ(window.rendererInterface()->graphicsApi(), QSGRendererInterface::OpenGL)
-      << "the window does not draw through OpenGL";
-
-  const QImage shot = window.grabWindow();
+  const QImage shot = sw.window.grabWindow();
   ASSERT_FALSE(shot.isNull());
   QSet<QRgb> colours;
   for (int y = 0; y < shot.height(); ++y)
     for (int x = 0; x < shot.width(); ++x) colours.insert(shot.pixel(x, y) & 0xFFFFFFu);
   EXPECT_GT(colours.size(), 50) << "distinct colours in the grab";
+}
 
-  // The surface frees its graphics resources while its window and context still exist.
-  window.hide();
-  root.reset();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+// A picture file's palette changed after the mesh was built: the drawn surface changes colour.
+TEST(MeshView, PaletteChangeRecoloursTheDrawnSurface) {
+  FilePicture file;
+  ASSERT_TRUE(file.open());
+  SurfaceWindow sw;
+  ASSERT_NO_FATAL_FAILURE(sw.create());
+  CModuleChartMesh mesh;
+  mesh.graphs_init(sw.surface);
+  mesh.graphs_update(file.module.get());
+  ASSERT_EQ(file.module->subModuleChartMesh(), &mesh);
+  ASSERT_NO_FATAL_FAILURE(sw.show());
+  const QImage before = sw.window.grabWindow();
+  ASSERT_GE(file.changePalette(), 0);
+  const QImage after = sw.window.grabWindow();
+  ASSERT_FALSE(before.isNull());
+  ASSERT_EQ(after.size(), before.size());
+  int changed = 0;
+  for (int y = 0; y < after.height(); ++y)
+    for (int x = 0; x < after.width(); ++x) changed += (after.pixel(x, y) != before.pixel(x, y));
+  // The surface covers a good part of the window; a few changed pixels would be noise.
+  EXPECT_GT(changed, after.width() * after.height() / 20) << "pixels changed by the new palette";
 }
 
 }  // namespace

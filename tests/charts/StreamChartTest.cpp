@@ -19,16 +19,6 @@ using namespace charts;
 
 constexpr int kFrames = 100;
 
-const QString& fixtureDir() {
-  static QTemporaryDir dir;
-  static const bool made =
-      std::system((std::string(OSTREL_SYSTEM_PYTHON) + " " + OSTREL_TEST_SOURCE_DIR + "/../file_inputs/make_fixtures.py " +
-                   dir.path().toStdString() + " >/dev/null 2>&1")
-                      .c_str()) == 0;
-  static const QString path = made ? dir.path() : QString();
-  return path;
-}
-
 class StreamChart : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -1,5 +1,6 @@
 // The picture and stream modules: edits written back into the files, the input leaving with its
 // module, play modes, a lagging GUI, and whole-file measurements matched to their items.
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <cstdlib>
 #include <thread>
@@ -47,8 +48,9 @@ TEST_F(Modules, PictureEditsAreInTheFileAfterReopening) {
     EXPECT_EQ(canvas.tornFrames, 0);
     EXPECT_EQ(canvas.defs_.size(), 2u);
     EXPECT_EQ(m.imageConfig()->paletteType(), 7);
-    // Input bits as two digits, byte 26 first; the golden head has zeros there.
-    EXPECT_EQ(canvas.infoText, QStringLiteral("fpa 31.0 | shell 32.0 | input 00"));
+    // The housing temperature is the hardware sensor's at byte 40 (33000 in the golden head),
+    // not the value at byte 20 (32000). Input bits as two digits, byte 26 first; zeros there.
+    EXPECT_EQ(canvas.infoText.toStdString(), "fpa 31.0 | shell 33.0 | input 00");
     m.imageConfig()->setPaletteType(3);
     canvas.addItem(pointDef(5, 6));
     EXPECT_TRUE(m.input_saveRequired());
@@ -78,8 +80,14 @@ TEST_F(Modules, StreamEditsAreWrittenAfterThePlayerStopped) {
   m->setManagers({.inputs = &inputs});
   ASSERT_EQ(m->init(in, nullptr), 0);
   m->setTempCanvas(&canvas);
+  m->setShowInfo(true);
   ASSERT_EQ(m->loadData(), 0);
   ASSERT_TRUE(spinUntil([&] { return canvas.indices.size() >= 3; }));
+  // Frame f carries 31000 + f at byte 16, 32000 + f at byte 20 and 33000 + f at byte 40.
+  EXPECT_TRUE(QRegularExpression(QStringLiteral("^fpa 31\\.\\d \\| shell 33\\.\\d \\| input 00 \\| index \\d{5}$"))
+                  .match(canvas.infoText)
+                  .hasMatch())
+      << canvas.infoText.toStdString();
   m->imageConfig()->setPaletteType(4);
   canvas.removeItem(1);
   // While the player runs, nothing is written through its handle.

@@ -1,12 +1,16 @@
 // Runs one Qt Quick Test file against the Kiv module built in this tree. The setup puts the
 // module's folder on the import path and provides a folder of files whose names carry the
-// characters that file URLs escape ('%', '#', '?', space).
+// characters that file URLs escape ('%', '#', '?', space), and a table model with ticks
+// ("KivTest" 1.0 SelectTableModel).
 #include <QtQuickTest/quicktest.h>
 #include <QDir>
 #include <QFile>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QTemporaryDir>
+#include <QtQml/qqml.h>
+
+#include "SelectTableModel.h"
 
 class Setup : public QObject {
   Q_OBJECT
@@ -22,6 +26,7 @@ class Setup : public QObject {
   }
   void qmlEngineAvailable(QQmlEngine* engine) {
     engine->addImportPath(QStringLiteral(KIV_IMPORT_DIR));
+    qmlRegisterType<SelectTableModel>("KivTest", 1, 0, "SelectTableModel");
     engine->rootContext()->setContextProperty(QStringLiteral("kivTestDir"), dir_.path());
   }
 

@@ -13,7 +13,10 @@ TestCase {
     readonly property var typeNames: [
         "FGBGBO", "XButton", "XButtonSvg", "XButtonImage", "XButtonText", "XColorPicker",
         "XComboBox", "XCheckBox", "XFileDialog", "XFolderDialog", "XGrid", "XHead", "XImage",
-        "XSeperator", "XSlider", "XSliderRange", "XSwitch", "XTab", "XText", "XTextBox"
+        "XSeperator", "XSlider", "XSliderRange", "XSwitch", "XTab", "XText", "XTextBox",
+        "XInputInt", "XInputFloat", "XInputFloatSlider", "XInputString", "XInputBool", "XInputEnum",
+        "XInputColor", "XPopup", "XPopupNotify", "XListView", "XListCellText", "XListCellTextBox",
+        "XListCellCheckBox", "XListCellEdit", "XTableView"
     ]
 
     XTextBox { id: box; x: 10; y: 10 }

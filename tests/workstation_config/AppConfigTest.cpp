@@ -182,6 +182,11 @@ TEST_F(AppConfigFile, FailedWriteKeepsTheOldFile) {
   EXPECT_EQ(manager_.save(&copy), -200);
   EXPECT_EQ(readAll(file()), before);
   EXPECT_EQ(manager_.config()->language(), 1) << "the settings in memory change anyway";
+  // The same settings again, once the folder allows it: the file still lags, so they are written.
+  ASSERT_TRUE(QDir(file() + ".tmp").removeRecursively());
+  EXPECT_EQ(manager_.save(&copy), 1);
+  EXPECT_EQ(readAll(file()).mid(4, 4), QByteArray("\x01\x00\x00\x00", 4));
+  EXPECT_EQ(manager_.save(&copy), 0) << "stored now: nothing more to write";
   EXPECT_EQ(manager_.save(nullptr), -8);
 }
 
@@ -197,6 +202,11 @@ TEST(AppConfig, TextFieldsTakeOnlyWhatFits) {
   EXPECT_EQ(c.saveDir(), QString(1023, QLatin1Char('a')));
   c.setSaveDir(QString(512, QChar(0x00E9)));  // 512 x 2 UTF-8 bytes = 1024
   EXPECT_EQ(spy.count(), 1);
+  // The views ask the same rule beforehand.
+  EXPECT_TRUE(c.saveDirFits(QString(1023, QLatin1Char('a'))));
+  EXPECT_FALSE(c.saveDirFits(QString(1024, QLatin1Char('b'))));
+  EXPECT_FALSE(c.saveDirFits(QString(512, QChar(0x00E9))));
+  EXPECT_TRUE(c.saveDirFits(QString(511, QChar(0x00E9))));
   c.setSaveDir(QStringLiteral("short"));
   EXPECT_EQ(spy.count(), 2);
   EXPECT_EQ(c.record().saveDir[5], 0);

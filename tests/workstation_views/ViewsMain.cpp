@@ -2,6 +2,7 @@
 // start-up sets them up, with a simulated camera on this suite's loopback address.
 #include <QtQuickTest/quicktest.h>
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -9,6 +10,7 @@
 #include <QQmlEngine>
 #include <QTemporaryDir>
 #include <QtQml>
+#include <sys/stat.h>
 
 #include "OstrelSDK.h"
 #include "TempCanvasManager.h"
@@ -23,19 +25,47 @@ class ViewsTestFiles : public QObject {
   Q_OBJECT
   Q_PROPERTY(QString dir READ dir CONSTANT)
   Q_PROPERTY(QString cameraAddress READ cameraAddress CONSTANT)
+  Q_PROPERTY(QString cameraAddress2 READ cameraAddress2 CONSTANT)
+  Q_PROPERTY(QString configDir READ configDir CONSTANT)
  public:
   explicit ViewsTestFiles(const QString& dir) : dir_(dir) {}
   QString dir() const { return dir_; }
   QString cameraAddress() const { return QStringLiteral("127.0.22.2"); }
+  // A second camera, with an identity of its own, so that two inputs can have unsaved edits.
+  QString cameraAddress2() const { return QStringLiteral("127.0.22.3"); }
+  QString configDir() const { return appConfigDir(); }
+  // The file's SHA-1 in hex; empty when it cannot be read.
+  Q_INVOKABLE QString hash(const QString& path) const {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return QString();
+    return QString::fromLatin1(QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1).toHex());
+  }
+  Q_INVOKABLE bool remove(const QString& path) const { return !QFile::exists(path) || QFile::remove(path); }
   Q_INVOKABLE QString readAll(const QString& path) const {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) return QString();
     return QString::fromUtf8(f.readAll());
   }
   Q_INVOKABLE bool exists(const QString& path) const { return QFile::exists(path); }
+  // Identity and time of a file: a rewrite through a temporary and a rename changes the inode,
+  // an untouched file keeps both. Empty when the file is missing.
+  Q_INVOKABLE QString stamp(const QString& path) const {
+    struct stat st {};
+    if (::stat(path.toUtf8().constData(), &st) != 0) return QString();
+    return QStringLiteral("%1:%2.%3").arg(st.st_ino).arg(st.st_mtim.tv_sec).arg(st.st_mtim.tv_nsec);
+  }
+  Q_INVOKABLE QString readHex(const QString& path) const {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll().toHex()) : QString();
+  }
+  Q_INVOKABLE bool mkpath(const QString& path) const { return QDir().mkpath(path); }
+  Q_INVOKABLE bool removeDir(const QString& path) const { return QDir(path).removeRecursively(); }
+  Q_INVOKABLE QString configFile() const { return configFile_; }
+  void setConfigFile(const QString& path) { configFile_ = path; }
 
  private:
   QString dir_;
+  QString configFile_;
 };
 
 class Setup : public QObject {
@@ -48,15 +78,30 @@ class Setup : public QObject {
     o.address = "127.0.22.2";
     sim_ = std::make_unique<camsim::CameraSim>(o);
     if (sim_->start() != 0) qFatal("the camera simulator did not start on 127.0.22.2");
+    camsim::CameraSimOptions o2;
+    o2.address = "127.0.22.3";
+    o2.identity.cameraId = "CAMSIM-0002";
+    sim2_ = std::make_unique<camsim::CameraSim>(o2);
+    if (sim2_->start() != 0) qFatal("the camera simulator did not start on 127.0.22.3");
     app_ = new CApp(this);
     qmlRegisterSingletonInstance("Ostrel", 1, 0, "CApp", app_);
     app_->init();
     files_ = new ViewsTestFiles(tmp_.path());
+    files_->setConfigFile(app_->configManager()->configFile());
     // Radiometric pictures and streams to open as file inputs.
     QProcess golden;
     golden.start(QStringLiteral(OSTREL_SYSTEM_PYTHON),
                  {QStringLiteral(OSTREL_TEST_SOURCE_DIR "/../sdk_files/make_golden.py"), tmp_.path()});
     if (!golden.waitForFinished(60000) || golden.exitCode() != 0) qFatal("make_golden.py failed");
+    // Both cameras start from the same known view record: the whole-image item and one
+    // rectangle whose correction keeps a reflected temperature of 25 degrees.
+    for (const char* id : {"CAMSIM-0001", "CAMSIM-0002"}) {
+      QProcess conf;
+      conf.start(QStringLiteral(OSTREL_SYSTEM_PYTHON),
+                 {QStringLiteral(OSTREL_TEST_SOURCE_DIR "/../../scripts/write-device-conf.py"),
+                  appConfigDir() + QStringLiteral("/Device-%1.conf").arg(QLatin1String(id)), QLatin1String(id)});
+      if (!conf.waitForFinished(60000) || conf.exitCode() != 0) qFatal("write-device-conf.py failed");
+    }
   }
   void qmlEngineAvailable(QQmlEngine* engine) {
     engine->addImportPath(QStringLiteral(OSTREL_BUILD_QML_DIR));
@@ -70,11 +115,12 @@ class Setup : public QObject {
     delete app_;
     app_ = nullptr;
     if (sim_) sim_->stop();
+    if (sim2_) sim2_->stop();
   }
 
  private:
   QTemporaryDir tmp_;
-  std::unique_ptr<camsim::CameraSim> sim_;
+  std::unique_ptr<camsim::CameraSim> sim_, sim2_;
   CApp* app_ = nullptr;
   ViewsTestFiles* files_ = nullptr;
 };

@@ -2,90 +2,23 @@
 """Runs a copy of Calorvue from a temporary folder through scripts/run-calorvue.sh against the
 camera simulator and checks two screen shots of its live camera view with Pillow.
 
-Expected positions, worked out by hand for the 1400 x 800 window (store shown, layout r1c1):
-  tab area at y 40, 640 high; its body at y 41; the frame's body 30 below the frame's top;
-  the module view 2 inside the body: x 2, y 113, 1396 x 565;
-  canvas: x 2 + 50 = 52, y 113, 1396 - 50 - 80 = 1266 wide, 565 - 40 = 525 high;
-  palette bar: x 2 + 1396 - 80 = 1318, 80 wide; its colour picture 16 wide, 18 from the bar's
-  right edge (x 1364..1379), from y 113 + 30 = 143 to 113 + 565 - 70 = 608.
-The canvas fits the 640 x 512 image by height (1.25 < 1266 / 525): 656.25 x 525, centred, so
-image x maps to 304.875 + x * 656.25 / 640 and image y to y * 525 / 512 inside the canvas.
+The canvas, palette bar and image positions are worked out in tests/workstation_e2e's
+calorvue_geometry; program start, window, shot and wait helpers are tests/support's e2e_harness.
 """
 import os
-import re
-import shutil
-import signal
-import subprocess
 import sys
-import tempfile
 import time
 
-from PIL import Image
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "support"))
+sys.path.insert(0, os.path.join(HERE, "..", "workstation_e2e"))
+import calorvue_geometry as g  # noqa: E402
+import e2e_harness as e2e  # noqa: E402
+from calorvue_geometry import IMG_W, PALETTE_BOTTOM, PALETTE_TOP, PALETTE_X, view_x, view_y  # noqa: E402
+from e2e_harness import close  # noqa: E402
 
-TITLE = "Calorvue v1.6.0.0330"
-CANVAS_X, CANVAS_Y, CANVAS_W, CANVAS_H = 52, 113, 1266, 525
-IMG_W, IMG_H = 640, 512
-FIT_W = CANVAS_H * IMG_W / IMG_H          # 656.25
-FIT_LEFT = CANVAS_W / 2 - FIT_W / 2       # 304.875
-PALETTE_X = 1372                          # middle of the colour picture
-PALETTE_TOP, PALETTE_BOTTOM = 143, 608
 TOL = 3
 GREEN = (0, 255, 0)
-
-
-def view_x(ix):
-    return CANVAS_X + int(ix * FIT_W / IMG_W + FIT_LEFT)
-
-
-def view_y(iy):
-    return CANVAS_Y + int(iy * CANVAS_H / IMG_H)
-
-
-def close(a, b, limit=24):
-    return all(abs(int(p) - int(q)) <= limit for p, q in zip(a[:3], b[:3]))
-
-
-def wait_until(what, predicate, deadline):
-    while time.monotonic() < deadline:
-        value = predicate()
-        if value:
-            return value
-        time.sleep(0.1)
-    raise AssertionError("timed out waiting for " + what)
-
-
-def window_origin():
-    out = subprocess.run(["xwininfo", "-name", TITLE], capture_output=True, text=True)
-    if out.returncode != 0:
-        return None
-    x = re.search(r"Absolute upper-left X:\s+(-?\d+)", out.stdout)
-    y = re.search(r"Absolute upper-left Y:\s+(-?\d+)", out.stdout)
-    w = re.search(r"Width:\s+(\d+)", out.stdout)
-    h = re.search(r"Height:\s+(\d+)", out.stdout)
-    if not (x and y and w and h):
-        return None
-    return int(x.group(1)), int(y.group(1)), int(w.group(1)), int(h.group(1))
-
-
-def shot(path):
-    subprocess.run(["import", "-window", "root", path], check=True, capture_output=True)
-    return Image.open(path).convert("RGB")
-
-
-class Shot:
-    def __init__(self, image, origin):
-        self.image = image
-        self.ox, self.oy = origin
-
-    def at(self, x, y):
-        return self.image.getpixel((self.ox + x, self.oy + y))
-
-    def near(self, x, y, predicate, tol=TOL):
-        for dy in range(-tol, tol + 1):
-            for dx in range(-tol, tol + 1):
-                if predicate(self.at(x + dx, y + dy)):
-                    return (x + dx, y + dy)
-        return None
 
 
 def hot_columns(s, top):
@@ -135,67 +68,40 @@ def check(s, label, shots_dir):
 
 def main():
     root, program, camsim, address = sys.argv[1:5]
-    work = tempfile.mkdtemp(prefix="calorvue-live-")
-    shots = os.environ.get("LIVE_SCREENSHOT_DIR", work)
+    p = e2e.Program(root, program, address, "run-calorvue.sh", "Calorvue", env={"OSTREL_CAMSIM": camsim})
+    shots = os.environ.get("LIVE_SCREENSHOT_DIR", p.work)
     os.makedirs(shots, exist_ok=True)
-    copy = os.path.join(work, "Calorvue")
-    shutil.copy2(program, copy)
-    env = dict(os.environ, QT_QPA_PLATFORM="xcb", OSTREL_CAMSIM=camsim)
-    run = subprocess.Popen(["bash", os.path.join(root, "scripts", "run-calorvue.sh"), copy, address],
-                           env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
-                           start_new_session=True)
     ok = False
+    p.start()
     try:
-        deadline = time.monotonic() + 30
-        logdir = os.path.join(work, "Calorvue-Log")
-
-        def log_names_opengl():
-            if run.poll() is not None:
-                raise AssertionError("run-calorvue.sh ended early: " + run.stdout.read())
-            if not os.path.isdir(logdir):
-                return False
-            for name in os.listdir(logdir):
-                with open(os.path.join(logdir, name), errors="replace") as f:
-                    if "OpenGL" in f.read():
-                        return True
-            return False
-
-        wait_until("the day log to name OpenGL", log_names_opengl, deadline)
-        origin = wait_until("the window", window_origin, deadline)
-        assert origin[2:] == (1400, 800), f"window size {origin[2:]}"
+        e2e.wait_until("the day log to name OpenGL", lambda: p.log_contains("OpenGL"))
+        w = e2e.Window.wait(g.TITLE, program=p)
+        assert (w.width, w.height) == (1400, 800), f"window size {w.width} x {w.height}"
         probe = os.path.join(shots, "probe.png")
 
-        def image_shown():
-            s = Shot(shot(probe), origin[:2])
-            top = s.at(PALETTE_X, PALETTE_TOP + 3)
-            bottom = s.at(PALETTE_X, PALETTE_BOTTOM - 3)
-            if close(top, bottom):
-                return False
-            return bool(s.near(view_x(480), view_y(341), lambda c: close(c, bottom))) and bool(hot_columns(s, top))
+        def image_shown(s):
+            return g.live_image_shown(s, close) and bool(hot_columns(s, s.at(PALETTE_X, PALETTE_TOP + 3)))
 
-        wait_until("the canvas to show an image", image_shown, deadline)
-        first = Shot(shot(os.path.join(shots, "live-1.png")), origin[:2])
+        w.wait_shot("the canvas to show an image", probe, image_shown)
+        first = w.shot(os.path.join(shots, "live-1.png"))
         time.sleep(1.0)  # the interval between the two shots, not a wait for an event
-        second = Shot(shot(os.path.join(shots, "live-2.png")), origin[:2])
+        second = w.shot(os.path.join(shots, "live-2.png"))
         x1 = check(first, "first shot", shots)
         x2 = check(second, "second shot", shots)
         assert x1 != x2, f"the hot plateau stayed at x {x1}"
         print(f"hot plateau at window x {x1}, then {x2}; shots in {shots}")
-        os.kill(run.pid, signal.SIGTERM)
-        out, _ = run.communicate(timeout=30)
-        print(out)
-        assert run.returncode == 0, f"run-calorvue.sh ended with {run.returncode}"
-        assert "Calorvue exited with 0" in out, "Calorvue did not exit with 0"
-        assert "simulator stopped" in out, "the simulator was not stopped"
+        rc = p.stop()
+        print(p.output)
+        assert rc == 0, f"run-calorvue.sh ended with {rc}"
+        assert "Calorvue exited with 0" in p.output, "Calorvue did not exit with 0"
+        assert "simulator stopped" in p.output, "the simulator was not stopped"
         ok = True
     finally:
-        if run.poll() is None:
-            os.killpg(run.pid, signal.SIGKILL)
-            run.wait()
-        if ok and shots == work:
-            shutil.rmtree(work, ignore_errors=True)
+        p.kill()
+        if ok:
+            p.remove()
         elif not ok:
-            print("kept for inspection: " + work)
+            print("kept for inspection: " + p.work)
 
 
 if __name__ == "__main__":

@@ -68,3 +68,7 @@ void CAppConfig::applyRecord(const AppConfigRecord& in) {
   setFileSaveMode(rec.fileSaveMode);
   setDisplayFpsMax(rec.displayFpsMax);
 }
+
+bool CAppConfig::saveDirFits(const QString& v) const {
+  return v.toUtf8().size() < static_cast<qsizetype>(sizeof record_.saveDir);
+}

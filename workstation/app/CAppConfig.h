@@ -55,6 +55,10 @@ class CAppConfig : public QObject {
   void setWorkspaceSaveMode(int v);
   void setDisplayFpsMax(int v);
 
+  // Whether a text fits the save folder's field (its UTF-8 form shorter than 1024 bytes): a text
+  // that does not is dropped by setSaveDir, so views mark it and refuse to save it.
+  Q_INVOKABLE bool saveDirFits(const QString& v) const;
+
   // Applies another object's record to this one, emitting the signal of each field that changes.
   Q_INVOKABLE void cls2cls(CAppConfig* other);
 

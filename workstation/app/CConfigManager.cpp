@@ -88,9 +88,10 @@ int CConfigManager::writeFile(const AppConfigRecord& rec) {
 
 int CConfigManager::save(CAppConfig* edited) {
   if (edited == nullptr) return -8;
-  if (std::memcmp(&edited->record(), &config_.record(), sizeof(AppConfigRecord)) == 0) return 0;
+  if (!fileStale_ && std::memcmp(&edited->record(), &config_.record(), sizeof(AppConfigRecord)) == 0) return 0;
   config_.applyRecord(edited->record());
   int result = writeFile(config_.record());
+  fileStale_ = result < 0;
   initConfig();
   return result;
 }

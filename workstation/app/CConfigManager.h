@@ -31,9 +31,11 @@ class CConfigManager : public QObject {
   // missing, short or of another magic) and applies it. -5 when the work buffer cannot be had;
   // 0 when the file's record equals the current one, 1 otherwise. GUI thread.
   int init();
-  // 0 when `edited` equals the current settings (nothing written). Otherwise applies it, writes
-  // the file through a temporary and a rename, applies the limits and returns the write result:
-  // 1 written, -200 not opened, -197 short write or not replaced. -8 for a null object.
+  // 0 when `edited` equals the current settings and the file holds them (nothing written).
+  // Otherwise applies it, writes the file through a temporary and a rename, applies the limits
+  // and returns the write result: 1 written, -200 not opened, -197 short write or not replaced.
+  // After a failed write the settings are applied but not stored, so the next save writes even
+  // when nothing changed since. -8 for a null object.
   Q_INVOKABLE int save(CAppConfig* edited);
 
   // The record taken when the file is missing or foreign.
@@ -45,4 +47,5 @@ class CConfigManager : public QObject {
 
   CAppConfig config_;
   QString appDir_;
+  bool fileStale_ = false;  // the last write failed: the file lags behind config_
 };

@@ -1,16 +1,18 @@
 #include "modules/CModuleInputJpg.h"
 
 #include "foundation/Logger.h"
+#include "charts/CModuleChartMesh.h"
 #include "inputs/CInputManager.h"
 
 namespace {
 constexpr int kLogError = 4;
 }  // namespace
 
-// The information line of a picture or stream frame: detector and shell temperature, the input
-// bits (byte 26 first, then the input lines of byte 25).
+// The information line of a picture or stream frame: detector and housing temperature (the
+// hardware sensor at byte 40, as the live module shows it), the input bits (byte 26 first, then
+// the input lines of byte 25).
 QString fileFrameInfo(const DataFrameHead* h) {
-  return QString::asprintf("fpa %3.1f | shell %3.1f | input %d%d", h->fpaTemp / 1000.0, h->shellTemp / 1000.0,
+  return QString::asprintf("fpa %3.1f | shell %3.1f | input %d%d", h->fpaTemp / 1000.0, h->shellTempHW / 1000.0,
                            h->inputBits, h->gpioInput);
 }
 
@@ -91,8 +93,8 @@ int CModuleInputJpg::applyImageConfig() {
   ModuleCanvas* c = canvas();
   const int u = c != nullptr ? c->updateData(f) : 0;
   if (c != nullptr) c->setPaletteType(palette);
-  if (CModule* mesh = subModuleChartMesh_.data())
-    QMetaObject::invokeMethod(mesh, "graphs_updateTexture", Qt::DirectConnection);
+  // Called through the type, so that a changed signature fails to compile instead of at run time.
+  if (auto* mesh = qobject_cast<CModuleChartMesh*>(subModuleChartMesh_.data())) mesh->graphs_updateTexture(this);
   return u;
 }
 

@@ -15,6 +15,16 @@ QtObject {
     readonly property var gbl_tempCanvasManager: CApp.tempCanvasManager
     readonly property var gbl_meaToolList: gbl_commonManager ? gbl_commonManager.meaToolList : []
 
+    // The length of `text` in UTF-8 bytes, the unit of the records' fixed text fields.
+    function utf8Size(text) {
+        let n = 0
+        for (const ch of String(text)) {
+            const c = ch.codePointAt(0)
+            n += c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4
+        }
+        return n
+    }
+
     function meaType2meaIcon(t) {
         if (t >= 1 && t <= 11 && gbl_meaToolList && t < gbl_meaToolList.length)
             return gbl_meaToolList[t].icon
@@ -43,7 +53,7 @@ QtObject {
         fileDialog.title = qsTrId(_titles[xfunc])
         if (xfunc > 1)
             fileDialog.selectedFile = ""
-        fileDialog.open()
+        showIn(fileDialog)
     }
 
     // What an accepted file dialog does with the chosen local path.
@@ -80,6 +90,14 @@ QtObject {
         }
     }
 
+    // Where the platform has no dialogs of its own, the toolkit draws its dialog inside a window:
+    // the main window, since this singleton has none.
+    function showIn(dialog) {
+        if (main)
+            dialog.parentWindow = main
+        dialog.open()
+    }
+
     function openFolderDialog(xfunc, xtag) {
         if (xfunc !== 0 && xfunc !== 1) {
             console.log("invalid xfunc " + xfunc)
@@ -90,7 +108,7 @@ QtObject {
         folderDialog.title = qsTrId("SelectFolder")
         if (xfunc === 1)
             folderDialog.currentFolder = XTheme.fn_os2url(xtag.getfn())
-        folderDialog.open()
+        showIn(folderDialog)
     }
 
     function folderAccepted(xfunc, xtag, folder) {
@@ -106,6 +124,8 @@ QtObject {
         property int xfunc: 0
         property var xtag
         onAccepted: root.fileAccepted(xfunc, xtag, xselectedFile)
+        // A workspace prompt that opened the dialog takes its confirmations back.
+        onRejected: if (xfunc === 1 && xtag && xtag.xrejected) xtag.xrejected()
     }
 
     property XFolderDialog folderDialog: XFolderDialog {

@@ -63,9 +63,26 @@ ApplicationWindow {
         loadStartWorkspace()
     }
 
+    // Set once the quit prompt was answered: the next closing request goes through.
+    property bool quitConfirmed: false
+
+    // Closing with unsaved input edits asks first, as closing a module or a tab does; the prompt
+    // closes the window again through xquit unless it was cancelled.
     onClosing: function (close) {
+        if (!quitConfirmed) {
+            const prompt = tabManagerView.subview_get("qrc:/Views/Basic/CommonSaveWorkspace.qml")
+            tabManagerView.subview_openCommon("CommonSaveWorkspace", 2)
+            if (prompt && prompt.xtied)
+                close.accepted = false
+        }
         console.log("close.accepted " + close.accepted)
-        tabManagerView.workspace_clear()
+        if (close.accepted)
+            tabManagerView.workspace_clear()
+    }
+
+    function xquit() {
+        quitConfirmed = true
+        main.close()
     }
 
     // 1. Menu bar.
@@ -121,12 +138,13 @@ ApplicationWindow {
                 onClicked: main.popupDevice_show()
             }
             XSeperator { width: 1; height: parent.height }
-            // The measurement tool bar and the item list take their places here.
+            // The measurement tool bar takes its place here.
             Item { objectName: "menuMeaTool"; width: 240; height: parent.height }
-            Item { objectName: "menuMeaList"; width: 520; height: parent.height }
+            MenuMeaList { objectName: "menuMeaList" }
             XSeperator { width: 1; height: parent.height }
         }
-        Item {
+        MenuConfig {
+            id: menuConfig
             objectName: "menuConfig"
             anchors.right: parent.right
             width: 80

@@ -158,6 +158,7 @@ Rectangle {
             }
         }
         XButtonSvg {
+            objectName: "btnModuleDelete"
             x: 307; y: 2; width: 22; height: 22; iconWidth: 20; iconHeight: 20
             iconSource: "qrc:/Icons/close-box.svg"; _xfgbgbo: XTheme.fgbgbo_delete
             onClicked: {

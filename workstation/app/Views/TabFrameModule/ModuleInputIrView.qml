@@ -183,6 +183,7 @@ Rectangle {
                 onClicked: if (root.input) root.input.executeFFC()
             }
             XButtonSvg {
+                objectName: "btnRecorderConfig"
                 iconSource: "qrc:/Icons/cog.svg"; xtip: qsTrId("RecorderConfig")
                 icon.color: root.recorder && root.recorder.isActive ? "#cccccc" : "#ff0000"
                 onClicked: if (root.recorder && root.recorder.state === 0) root.tabManagerView().subview_openConfig("ConfigRecorder", root.module, null)

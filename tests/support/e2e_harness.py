@@ -1,0 +1,206 @@
+"""Drives a program of the suite from outside, the way a person does, for end-to-end scenarios.
+
+A scenario runs under `xvfb-run` (one private X display each) and, through this module:
+
+- starts its own copy of the program with `Program`: the executable is copied into a fresh
+  folder, so its settings ("<name>-Config") and log folders are the scenario's own, and run
+  through the program's run script (scripts/run-calorvue.sh, scripts/run-calorset.sh, ...),
+  which starts the camera simulator on the scenario's own loopback address;
+- finds the program's window with `Window.wait` (xwininfo) and works in window coordinates;
+- clicks, types and presses keys with xdotool (`Window.click`, `type_text`, `key`);
+- takes screen shots (`Window.shot`, ImageMagick's `import`) and reads their pixels with Pillow
+  (`Shot.at`, `Shot.near`, `red_columns`);
+- answers the toolkit's own file and folder dialogs by typing a path (`type_path_into_dialog`);
+- waits for events (a window, a log line, a pixel) under a deadline with `wait_until`, never for
+  a fixed time.
+
+Positions are the caller's: each program keeps its own geometry module worked out from its QML.
+"""
+import os
+import re
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+from PIL import Image
+
+
+def wait_until(what, predicate, timeout=30.0, interval=0.1):
+    """Polls `predicate` until it returns something true and returns that; raises after
+    `timeout` seconds naming `what`."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise AssertionError("timed out waiting for " + what)
+        time.sleep(interval)
+
+
+class Program:
+    """One copy of a program, run through its run script on its own loopback address.
+
+    `name` is the program's name ("Calorvue"); its folders are formed from it beside the copy.
+    The run script is called as `<script> <program copy> <address>` and must stop its simulator
+    when the program ends. `env` adds variables (OSTREL_CAMSIM for the simulator's path, ...).
+    """
+
+    def __init__(self, root, program, address, run_script, name, env=None):
+        self.root = root
+        self.name = name
+        self.address = address
+        self.work = tempfile.mkdtemp(prefix=name.lower() + "-e2e-")
+        self.copy = os.path.join(self.work, name)
+        shutil.copy2(program, self.copy)
+        self.run_script = os.path.join(root, "scripts", run_script)
+        self.env = dict(os.environ, QT_QPA_PLATFORM="xcb", **(env or {}))
+        self.process = None
+        self.output = ""
+
+    @property
+    def config_dir(self):
+        return os.path.join(self.work, self.name + "-Config")
+
+    @property
+    def log_dir(self):
+        return os.path.join(self.work, self.name + "-Log")
+
+    def start(self):
+        self.process = subprocess.Popen(["bash", self.run_script, self.copy, self.address], env=self.env,
+                                        stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
+                                        start_new_session=True)
+        return self
+
+    def check_running(self):
+        if self.process.poll() is not None:
+            raise AssertionError(os.path.basename(self.run_script) + " ended early: " + self.process.stdout.read())
+
+    def log_contains(self, text):
+        """Whether a day log of the program holds `text` (raises when the program ended)."""
+        self.check_running()
+        if not os.path.isdir(self.log_dir):
+            return False
+        for name in os.listdir(self.log_dir):
+            with open(os.path.join(self.log_dir, name), errors="replace") as f:
+                if text in f.read():
+                    return True
+        return False
+
+    def stop(self, timeout=30):
+        """Ends the program the normal way (SIGTERM to the run script) and returns the script's
+        exit code; its output is kept in `output`."""
+        os.kill(self.process.pid, signal.SIGTERM)
+        self.output, _ = self.process.communicate(timeout=timeout)
+        return self.process.returncode
+
+    def kill(self):
+        if self.process is not None and self.process.poll() is None:
+            os.killpg(self.process.pid, signal.SIGKILL)
+            self.process.wait()
+
+    def remove(self):
+        shutil.rmtree(self.work, ignore_errors=True)
+
+
+def window_geometry(title):
+    """(x, y, width, height) of the window named `title` on the display, or None."""
+    out = subprocess.run(["xwininfo", "-name", title], capture_output=True, text=True)
+    if out.returncode != 0:
+        return None
+    fields = {}
+    for key, pattern in (("x", r"Absolute upper-left X:\s+(-?\d+)"), ("y", r"Absolute upper-left Y:\s+(-?\d+)"),
+                         ("w", r"Width:\s+(\d+)"), ("h", r"Height:\s+(\d+)")):
+        m = re.search(pattern, out.stdout)
+        if not m:
+            return None
+        fields[key] = int(m.group(1))
+    return fields["x"], fields["y"], fields["w"], fields["h"]
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *[str(a) for a in args]], check=True, capture_output=True)
+
+
+def key(*keys):
+    """Presses keys by their X names ("Return", "ctrl+a", "Escape")."""
+    xdotool("key", "--clearmodifiers", *keys)
+
+
+def type_text(text):
+    xdotool("type", "--clearmodifiers", "--delay", "15", text)
+
+
+class Shot:
+    """A screen shot read in window coordinates."""
+
+    def __init__(self, image, origin):
+        self.image = image
+        self.ox, self.oy = origin
+
+    def at(self, x, y):
+        return self.image.getpixel((self.ox + x, self.oy + y))
+
+    def near(self, x, y, predicate, tol=3):
+        """The first position within `tol` pixels of (x, y) whose colour satisfies `predicate`."""
+        for dy in range(-tol, tol + 1):
+            for dx in range(-tol, tol + 1):
+                if predicate(self.at(x + dx, y + dy)):
+                    return (x + dx, y + dy)
+        return None
+
+    def columns(self, x0, x1, y0, y1, predicate):
+        """Columns x0..x1 whose every pixel from y0 to y1 satisfies `predicate`."""
+        return [x for x in range(x0, x1 + 1) if all(predicate(self.at(x, y)) for y in range(y0, y1 + 1))]
+
+
+def close(a, b, limit=24):
+    return all(abs(int(p) - int(q)) <= limit for p, q in zip(a[:3], b[:3]))
+
+
+def is_red(c):
+    """The validity frame's pure red, allowing for nothing but exact drawing."""
+    return c[0] >= 240 and c[1] <= 20 and c[2] <= 20
+
+
+class Window:
+    """A program's top-level window: positions are given relative to its top-left corner."""
+
+    def __init__(self, title, geometry):
+        self.title = title
+        self.x, self.y, self.width, self.height = geometry
+
+    @classmethod
+    def wait(cls, title, timeout=30.0, program=None):
+        def found():
+            if program is not None:
+                program.check_running()
+            return window_geometry(title)
+        return cls(title, wait_until("the window " + title, found, timeout))
+
+    def click(self, x, y, button=1):
+        xdotool("mousemove", "--sync", self.x + x, self.y + y)
+        xdotool("click", button)
+
+    def move_to(self, x, y):
+        xdotool("mousemove", "--sync", self.x + x, self.y + y)
+
+    def shot(self, path):
+        subprocess.run(["import", "-window", "root", path], check=True, capture_output=True)
+        return Shot(Image.open(path).convert("RGB"), (self.x, self.y))
+
+    def wait_shot(self, what, path, predicate, timeout=15.0):
+        """Takes shots until `predicate(shot)` holds; returns that shot."""
+        return wait_until(what, lambda: (lambda s: s if predicate(s) else None)(self.shot(path)), timeout)
+
+
+def type_path_into_dialog(path):
+    """Answers the toolkit's own (non-native) file or folder dialog with `path`: Ctrl+L opens the
+    dialog's location field, the path is typed, Return takes the dialog to it, and a second
+    Return accepts the dialog with that folder."""
+    key("ctrl+l")
+    key("ctrl+a")
+    type_text(path)
+    key("Return")

@@ -1,0 +1,186 @@
+#!/usr/bin/env python3
+"""SettingsDialog: the settings dialog of Calorvue, driven from outside with the camera live.
+
+settings_dialog.py <source root> <Calorvue> <ostrel-camsim> <address>; run under xvfb-run.
+
+The copy starts from a settings file written here with Python's struct (every field set), so the
+file after Save can be compared field by field. Steps: the cog, then "Settings"; "abc" in
+DisplayFpsMax draws the red validity frame over its value panel; Return brings the old value
+back; "30", the folder dialog answered with a new folder, Save: the file holds 30 and the folder,
+the rest as before. Then another language and folder, Cancel: the file is byte-identical with
+the same modification time. Last, AppInfo shows the program's name and version.
+"""
+import filecmp
+import os
+import struct
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "support"))
+sys.path.insert(0, HERE)
+import calorvue_geometry as g  # noqa: E402
+import e2e_harness as e2e  # noqa: E402
+
+RECORD = struct.Struct("<ii1024s1024siii")   # "AppConfig.bin": 2068 bytes
+MAGIC = 20240101
+DIALOG_HEAD = (0x22, 0x22, 0x22)
+BORDER = (0x3a, 0x3a, 0x3a)
+
+
+def pack(language, save_dir, workspace_last, file_mode, workspace_mode, fps):
+    return RECORD.pack(MAGIC, language, save_dir.encode(), workspace_last.encode(), file_mode, workspace_mode, fps)
+
+
+def unpack(data):
+    assert len(data) == RECORD.size, f"AppConfig.bin has {len(data)} bytes"
+    magic, language, save_dir, last, file_mode, ws_mode, fps = RECORD.unpack(data)
+    return dict(magic=magic, language=language, saveDir=save_dir.rstrip(b"\0").decode(),
+                workspaceLast=last.rstrip(b"\0").decode(), fileSaveMode=file_mode, workspaceSaveMode=ws_mode,
+                displayFpsMax=fps)
+
+
+def frame_columns(s):
+    """Columns around DisplayFpsMax's value panel that are red over the row's whole height."""
+    return s.columns(g.FPS_FRAME_LEFT - 6, g.FPS_FRAME_RIGHT + 6, g.FPS_FRAME_TOP, g.FPS_FRAME_BOTTOM, e2e.is_red)
+
+
+def settings_shown(s):
+    return s.at(*g.SETTINGS_HEAD) == DIALOG_HEAD
+
+
+def bright_pixels(s, x0, y0, w, h):
+    """Pixels of text drawn in the theme's text colour (#E5EAF3) on a dark panel."""
+    return sum(1 for y in range(y0, y0 + h) for x in range(x0, x0 + w) if min(s.at(x, y)) >= 200)
+
+
+class Scenario:
+    def __init__(self, program, window, shots):
+        self.p, self.w, self.shots = program, window, shots
+        self.n = 0
+
+    def shot(self, name):
+        self.n += 1
+        return self.w.shot(os.path.join(self.shots, f"{self.n:02d}-{name}.png"))
+
+    def wait(self, name, predicate, timeout=15.0):
+        self.n += 1
+        return self.w.wait_shot(name, os.path.join(self.shots, f"{self.n:02d}-{name}.png"), predicate, timeout)
+
+    def open_menu_entry(self, i, shown):
+        self.w.click(*g.COG)
+        # The popup's border "#3a3a3a" on its left (x 1270) and right (x 1399) edges.
+        self.wait("config-menu", lambda s: s.at(g.CONFIG_POPUP_X, 60) == BORDER and s.at(g.WINDOW_W - 1, 60) == BORDER)
+        self.w.click(*g.config_entry(i))
+        return self.wait("dialog", shown)
+
+    def choose_folder(self, folder):
+        """The toolkit's folder dialog: the path typed into its location field (Ctrl+L), Return
+        goes there; its first folder is chosen (the dialog's Open needs one) and Open accepts,
+        answering with the folder shown, which is `folder`."""
+        self.w.click(*g.FOLDER_BUTTON)
+        x0, y0, w, h = g.TOOLKIT_DIALOG
+        self.wait("folder-dialog", lambda s: s.at(x0, y0 + h // 2) == g.TOOLKIT_BORDER and
+                  s.at(x0 + w - 1, y0 + h // 2) == g.TOOLKIT_BORDER)
+        e2e.type_path_into_dialog(folder)
+        # The folder's only entry, "sub", appears highlighted once the dialog shows the folder.
+        self.wait("folder-shown", lambda s: s.at(*g.TOOLKIT_FIRST_ENTRY)[2] > 150 and s.at(*g.TOOLKIT_FIRST_ENTRY)[0] < 120)
+        self.w.click(*g.TOOLKIT_FIRST_ENTRY)
+        self.w.click(*g.TOOLKIT_OPEN)
+        self.wait("folder-chosen", settings_shown)
+
+    def replace_fps_text(self, text):
+        self.w.click(*g.FPS_FIELD)
+        e2e.key("ctrl+a")
+        e2e.type_text(text)
+
+
+def main():
+    root, program, camsim, address = sys.argv[1:5]
+    shots = os.environ.get("E2E_SHOTS_DIR")
+    p = e2e.Program(root, program, address, "run-calorvue.sh", "Calorvue", env={"OSTREL_CAMSIM": camsim})
+    shots = shots or os.path.join(p.work, "shots")
+    os.makedirs(shots, exist_ok=True)
+    conf = os.path.join(p.config_dir, "AppConfig.bin")
+    os.makedirs(p.config_dir)
+    first_dir = os.path.join(p.work, "first data")
+    before = dict(language=0, saveDir=first_dir, workspaceLast="/e2e/last one.workspace", fileSaveMode=1,
+                  workspaceSaveMode=2, displayFpsMax=25)
+    with open(conf, "wb") as f:
+        f.write(pack(before["language"], before["saveDir"], before["workspaceLast"], before["fileSaveMode"],
+                     before["workspaceSaveMode"], before["displayFpsMax"]))
+    chosen = os.path.join(p.work, "chosen folder")
+    other = os.path.join(p.work, "other folder")
+    for d in (chosen, other):
+        os.makedirs(os.path.join(d, "sub"))
+    ok = False
+    p.start()
+    try:
+        e2e.wait_until("the day log to name OpenGL", lambda: p.log_contains("OpenGL"))
+        w = e2e.Window.wait(g.TITLE, program=p)
+        assert (w.width, w.height) == (g.WINDOW_W, g.WINDOW_H), f"window size {w.width} x {w.height}"
+        sc = Scenario(p, w, shots)
+        sc.wait("live", lambda s: g.live_image_shown(s, e2e.close), timeout=30)
+
+        # Settings; a text that is no number marks DisplayFpsMax.
+        sc.open_menu_entry(0, settings_shown)
+        sc.replace_fps_text("abc")
+        s = sc.wait("abc-red-frame", lambda s: frame_columns(s) == [g.FPS_FRAME_LEFT, g.FPS_FRAME_RIGHT])
+        for x in range(g.FPS_FRAME_LEFT, g.FPS_FRAME_RIGHT + 1):
+            assert e2e.is_red(s.at(x, g.FPS_FRAME_TOP)) and e2e.is_red(s.at(x, g.FPS_FRAME_BOTTOM)), f"frame edge at x {x}"
+        assert not e2e.is_red(s.at(g.FPS_FRAME_LEFT + 1, g.FPS_FRAME_TOP + 16)), "the frame is one pixel wide"
+        e2e.key("Return")
+        sc.wait("abc-restored", lambda s: frame_columns(s) == [])
+
+        # 30, a new folder, Save.
+        sc.replace_fps_text("30")
+        e2e.key("Return")
+        sc.choose_folder(chosen)
+        mtime = os.stat(conf).st_mtime_ns
+        w.click(*g.SAVE)
+        sc.wait("saved", lambda s: not settings_shown(s))
+        e2e.wait_until("the settings file to be replaced", lambda: os.stat(conf).st_mtime_ns != mtime)
+        with open(conf, "rb") as f:
+            after = unpack(f.read())
+        expected = dict(before, magic=MAGIC, displayFpsMax=30, saveDir=chosen)
+        assert after == expected, f"AppConfig.bin holds {after}, expected {expected}"
+
+        # Another language and folder, then Cancel: the file stays as it is.
+        stat = os.stat(conf)
+        keep = conf + ".kept"
+        with open(conf, "rb") as src, open(keep, "wb") as dst:
+            dst.write(src.read())
+        sc.open_menu_entry(0, settings_shown)
+        w.click(*g.LANGUAGE_BOX)
+        sc.wait("language-list", lambda s: min(s.at(*g.language_entry(1))) < 120)
+        w.click(*g.language_entry(1))
+        sc.choose_folder(other)
+        sc.shot("changed-before-cancel")
+        w.click(*g.CANCEL)
+        sc.wait("cancelled", lambda s: not settings_shown(s))
+        assert filecmp.cmp(conf, keep, shallow=False), "Cancel changed AppConfig.bin"
+        assert os.stat(conf).st_mtime_ns == stat.st_mtime_ns, "Cancel touched AppConfig.bin"
+        assert os.stat(conf).st_ino == stat.st_ino, "Cancel replaced AppConfig.bin"
+
+        # AppInfo: text in both value panels.
+        s = sc.open_menu_entry(1, lambda s: s.at(g.INFO_X + 300, g.INFO_Y + 24) == DIALOG_HEAD)
+        name_px = bright_pixels(s, g.INFO_VALUE_X, g.INFO_NAME_Y, g.INFO_VALUE_W, 32)
+        version_px = bright_pixels(s, g.INFO_VALUE_X, g.INFO_VERSION_Y, g.INFO_VALUE_W, 32)
+        assert name_px > 30 and version_px > 30, f"AppInfo text pixels: name {name_px}, version {version_px}"
+        e2e.key("Escape")
+
+        rc = p.stop()
+        print(p.output)
+        assert rc == 0, f"run-calorvue.sh ended with {rc}"
+        assert "Calorvue exited with 0" in p.output, "Calorvue did not exit with 0"
+        print(f"SettingsDialog passed; shots in {shots}")
+        ok = True
+    finally:
+        p.kill()
+        if ok:
+            p.remove()
+        elif not ok:
+            print("kept for inspection: " + p.work)
+
+
+if __name__ == "__main__":
+    main()
