@@ -25,6 +25,7 @@ ApplicationWindow {
     readonly property int tfmHeight: showStore ? cfg_tfmHeight - cfg_storeHeight : cfg_tfmHeight
     readonly property bool moving: gbl_tabManager.state.moving
     property alias tabManagerView: tabManagerView
+    property alias menuMeaTool: menuMeaTool
     property alias devicePopup: popupDevice
     property alias filePopup: popupFile
 
@@ -138,8 +139,7 @@ ApplicationWindow {
                 onClicked: main.popupDevice_show()
             }
             XSeperator { width: 1; height: parent.height }
-            // The measurement tool bar takes its place here.
-            Item { objectName: "menuMeaTool"; width: 240; height: parent.height }
+            MenuMeaTool { id: menuMeaTool; objectName: "menuMeaTool" }
             MenuMeaList { objectName: "menuMeaList" }
             XSeperator { width: 1; height: parent.height }
         }
