@@ -26,6 +26,7 @@ ApplicationWindow {
     readonly property bool moving: gbl_tabManager.state.moving
     property alias tabManagerView: tabManagerView
     property alias menuMeaTool: menuMeaTool
+    property alias store: store
     property alias devicePopup: popupDevice
     property alias filePopup: popupFile
 
@@ -183,7 +184,7 @@ ApplicationWindow {
     }
 
     // 4. File store.
-    Item {
+    Store {
         id: store
         objectName: "store"
         y: expander.y + expander.height
