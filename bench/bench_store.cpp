@@ -40,20 +40,20 @@ struct Fixture {
   }
 };
 
-Fixture& fixture() {
+// The fixture, or null with the benchmark marked skipped when it could not be written.
+Fixture* fixture(benchmark::State& state) {
   static Fixture f;
-  return f;
+  if (f.ok) return &f;
+  state.SkipWithError("fixture not written");
+  return nullptr;
 }
 
 void BM_LinkRefresh500(benchmark::State& state) {
-  Fixture& f = fixture();
-  if (!f.ok) {
-    state.SkipWithError("fixture not written");
-    return;
-  }
+  const Fixture* f = fixture(state);
+  if (f == nullptr) return;
   CInputManager manager;
   for (auto _ : state) {
-    manager.link_refresh(f.folder);
+    manager.link_refresh(f->folder);
     if (manager.linkDir().size() != kPictures) state.SkipWithError("not every picture listed");
   }
   state.counters["pictures"] = kPictures;
@@ -62,14 +62,11 @@ BENCHMARK(BM_LinkRefresh500)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // From the refresh to the pictures of the first visible tiles decoded at 96 x 72.
 void BM_FirstTiles(benchmark::State& state) {
-  Fixture& f = fixture();
-  if (!f.ok) {
-    state.SkipWithError("fixture not written");
-    return;
-  }
+  const Fixture* f = fixture(state);
+  if (f == nullptr) return;
   CInputManager manager;
   for (auto _ : state) {
-    manager.link_refresh(f.folder);
+    manager.link_refresh(f->folder);
     const auto& links = manager.linkDir();
     for (int i = 0; i < kFirstTiles && i < links.size(); ++i) {
       QImageReader reader(links[i]->fileNameAbs());
