@@ -196,7 +196,8 @@ TEST_F(InputManagerFiles, LinkedFolderListsCheckedPicturesAndStreamsOldestFirst)
   put(path("pic_conf.jpg"), "a.jpg", 1500000100);
   ASSERT_TRUE(writeAll(path("noise.bin"), QByteArray(5000, 'n')));
   put(path("noise.bin"), "noise.jpg", 1500000200);
-  put(path("noise.bin"), "Upper.JPG", 1500000400);  // listed unchecked when the filter matches it
+  put(path("noise.bin"), "Upper.JPG", 1500000400);  // checked like any picture: refused
+  put(path("pic_conf.jpg"), "Good.JPG", 1500000450);
   put(path("pic_conf.jpg"), "c.bmp", 1500000500);   // not a listed extension
 
   QSignalSpy dir(&manager_, &CInputManager::linkDirListChanged);
@@ -205,7 +206,7 @@ TEST_F(InputManagerFiles, LinkedFolderListsCheckedPicturesAndStreamsOldestFirst)
   QStringList names;
   for (CFileLink* l : manager_.linkDir()) names << l->fileNameShort();
   QStringList expected = {"a.jpg", "b.stream"};
-  if (!QDir(linked).entryList({"*.jpg"}, QDir::Files).filter("Upper").isEmpty()) expected << "Upper.JPG";
+  if (!QDir(linked).entryList({"*.jpg"}, QDir::Files).filter("Good").isEmpty()) expected << "Good.JPG";
   EXPECT_EQ(names, expected);
   ASSERT_FALSE(manager_.linkDir().isEmpty());
   CFileLink* first = manager_.linkDir()[0];

@@ -52,8 +52,8 @@ TEST_F(OptionLists, NameValueListsMatchTheirTables) {
             (NV{{"SaveMode_Ask", 0}, {"SaveMode_Always", 1}, {"SaveMode_Never", 2}}));
   EXPECT_EQ(nameValues(m.overlayTypeList()),
             (NV{{"EOverlayType_None", 0}, {"EOverlayType_Inside", 1}, {"EOverlayType_Outside", 2}}));
-  EXPECT_EQ(nameValues(m.gearLevelList()),
-            (NV{{"EGearLevel_Auto", 0}, {"EGearLevel_1", 1}, {"EGearLevel_2", 2}}));
+  // No translation is installed: the gear levels read as the camera names them.
+  EXPECT_EQ(nameValues(m.gearLevelList()), (NV{{"Auto", 0}, {"1", 1}, {"2", 2}}));
   EXPECT_EQ(nameValues(m.startTriggerList()),
             (NV{{"ERecorderTrigger_ManualStart", 257}, {"ERecorderTrigger_CameraTagStart", 258}}));
   EXPECT_EQ(nameValues(m.stopTriggerList()), (NV{{"ERecorderTrigger_ManualStop", 513},

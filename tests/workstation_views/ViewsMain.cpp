@@ -59,6 +59,9 @@ class ViewsTestFiles : public QObject {
     return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll().toHex()) : QString();
   }
   Q_INVOKABLE bool mkpath(const QString& path) const { return QDir().mkpath(path); }
+  Q_INVOKABLE bool copy(const QString& from, const QString& to) const {
+    return (!QFile::exists(to) || QFile::remove(to)) && QFile::copy(from, to);
+  }
   Q_INVOKABLE bool removeDir(const QString& path) const { return QDir(path).removeRecursively(); }
   Q_INVOKABLE QString configFile() const { return configFile_; }
   void setConfigFile(const QString& path) { configFile_ = path; }

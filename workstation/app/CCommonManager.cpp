@@ -69,9 +69,15 @@ int CCommonManager::init() {
   add(overlayType_, "EOverlayType_None", 0);
   add(overlayType_, "EOverlayType_Inside", 1);
   add(overlayType_, "EOverlayType_Outside", 2);
-  add(gearLevel_, "EGearLevel_Auto", 0);
-  add(gearLevel_, "EGearLevel_1", 1);
-  add(gearLevel_, "EGearLevel_2", 2);
+  // The gear box is 80 wide: without a translation it shows the level as the camera names it,
+  // never the bare id.
+  auto addOr = [this](QList<CNameValue*>& list, const char* id, const char* shown, int value) {
+    const QString t = qtTrId(id);
+    list.append(new CNameValue(this, t == QLatin1String(id) ? QString::fromLatin1(shown) : t, value));
+  };
+  addOr(gearLevel_, "EGearLevel_Auto", "Auto", 0);
+  addOr(gearLevel_, "EGearLevel_1", "1", 1);
+  addOr(gearLevel_, "EGearLevel_2", "2", 2);
 
   static const char* const layouts[] = {"r1c1",     "r2c1",        "r1c2",       "r2c2",
                                         "r2c1-top", "r2c1-bottom", "r1c2-right", "r1c2-left"};

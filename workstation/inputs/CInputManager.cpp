@@ -257,7 +257,8 @@ void CInputManager::link_refresh(const QString& folder) {
   gone.swap(linkDir_);
   for (const QFileInfo& e : entries) {
     const QString abs = e.absoluteFilePath();
-    if (abs.endsWith(QStringLiteral(".jpg"), Qt::CaseSensitive) && !file_checkJpg(abs)) continue;
+    // The listing matches names without case, so "Upper.JPG" is checked like any other picture.
+    if (abs.endsWith(QStringLiteral(".jpg"), Qt::CaseInsensitive) && !file_checkJpg(abs)) continue;
     auto* link = new CFileLink(e);
     ownedByProgram(link);
     linkDir_.append(link);

@@ -64,8 +64,8 @@ int64_t legacyStreamSize(int32_t width, int32_t height) {
 }
 
 bool checkRadiometricFile(const QString& path) {
-  const bool jpg = path.endsWith(QStringLiteral(".jpg"), Qt::CaseSensitive);
-  const bool bmp = path.endsWith(QStringLiteral(".bmp"), Qt::CaseSensitive);
+  const bool jpg = path.endsWith(QStringLiteral(".jpg"), Qt::CaseInsensitive);
+  const bool bmp = path.endsWith(QStringLiteral(".bmp"), Qt::CaseInsensitive);
   if (!jpg && !bmp) return false;
   const QByteArray name = path.toUtf8();
   FILE* f = ostrel::fopenUtf8(name.constData(), "rb");

@@ -240,7 +240,7 @@ int CModuleInputIr::applyImageConfig() {
   const int palette = imageConfig()->paletteType();
   imageConfig()->toParams(&settings_);
   const int r = in->setImage(palette, settings_);
-  if (ModuleCanvas* c = canvas()) c->setPaletteType(palette);
+  showPalette();
   return r;
 }
 

@@ -57,7 +57,16 @@ void CModuleInputIrBase::applyConf(const TempFileConf& conf) {
   MeaItem items[kMaxItems];
   std::memcpy(items, conf.meaItems, sizeof(MeaItem) * static_cast<size_t>(count));
   c->setItemDefs(items, count);
-  c->setPaletteType(conf.paletteIndex);
+  showPalette();
+}
+
+void CModuleInputIrBase::showPalette() {
+  ModuleCanvas* c = canvas();
+  if (c == nullptr) return;
+  c->setPaletteType(imageConfig_.paletteType());
+  const float low = imageConfig_.man_temp0();
+  const float high = imageConfig_.man_temp1();
+  c->setManualRange(imageConfig_.man_enable() && low < high, low, high);
 }
 
 void CModuleInputIrBase::fillViewConf(TempFileConf* conf) {

@@ -53,6 +53,9 @@ class CModuleInputIrBase : public CModule {
   explicit CModuleInputIrBase(int moduleType, QObject* parent = nullptr);
   // Palette, image settings and up to 32 canvas items into `conf` (the capture part untouched).
   void fillViewConf(TempFileConf* conf);
+  // The canvas's palette and the range its colours span, as the image settings give them: an
+  // empty or inverted manual range counts as off.
+  void showPalette();
 
   TempData* currentFrame_ = nullptr;
 

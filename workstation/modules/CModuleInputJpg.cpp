@@ -92,7 +92,7 @@ int CModuleInputJpg::applyImageConfig() {
   currentFrame_ = f;
   ModuleCanvas* c = canvas();
   const int u = c != nullptr ? c->updateData(f) : 0;
-  if (c != nullptr) c->setPaletteType(palette);
+  showPalette();
   // Called through the type, so that a changed signature fails to compile instead of at run time.
   if (auto* mesh = qobject_cast<CModuleChartMesh*>(subModuleChartMesh_.data())) mesh->graphs_updateTexture(this);
   return u;

@@ -143,7 +143,7 @@ int CModuleInputStream::applyImageConfig() {
   imageConfig()->toParams(&settings);
   const int r = in->setImage(palette, &settings);
   if (r < 0) return r;
-  if (ModuleCanvas* c = canvas()) c->setPaletteType(palette);
+  showPalette();
   in->seek(frameCurrent_);
   return r;
 }

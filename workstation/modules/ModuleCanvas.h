@@ -28,6 +28,13 @@ class ModuleCanvas {
   virtual void setInfoText(const QString& text) = 0;
   virtual void setShowInfo(bool show) = 0;
   virtual void setPaletteType(int type) = 0;
+  // The manual range the colours are drawn with, so that the colour bar names the temperatures
+  // its colours stand for; enable false: the frame's own range.
+  virtual void setManualRange(bool enable, float low, float high) {
+    (void)enable;
+    (void)low;
+    (void)high;
+  }
   // The temperatures the colour bar shows (the manual range when on, else the frame's own).
   // False when the canvas keeps none.
   virtual bool paletteRange(float* low, float* high) {

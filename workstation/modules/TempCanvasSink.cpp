@@ -47,6 +47,10 @@ void TempCanvasSink::setPaletteType(int type) {
   if (canvas_) canvas_->paletteData()->setPaletteType(type);
 }
 
+void TempCanvasSink::setManualRange(bool enable, float low, float high) {
+  if (canvas_) canvas_->paletteData()->updateMan(enable, low, high);
+}
+
 bool TempCanvasSink::paletteRange(float* low, float* high) {
   if (!canvas_ || low == nullptr || high == nullptr) return false;
   *low = canvas_->paletteData()->paletteMin();

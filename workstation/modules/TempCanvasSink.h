@@ -23,6 +23,7 @@ class TempCanvasSink : public ModuleCanvas {
   void setInfoText(const QString& text) override;
   void setShowInfo(bool show) override;
   void setPaletteType(int type) override;
+  void setManualRange(bool enable, float low, float high) override;
   bool paletteRange(float* low, float* high) override;
   QList<QObject*> itemObjects() override;
 

@@ -25,6 +25,8 @@ ApplicationWindow {
     readonly property int tfmHeight: showStore ? cfg_tfmHeight - cfg_storeHeight : cfg_tfmHeight
     readonly property bool moving: gbl_tabManager.state.moving
     property alias tabManagerView: tabManagerView
+    property alias menuMeaTool: menuMeaTool
+    property alias store: store
     property alias devicePopup: popupDevice
     property alias filePopup: popupFile
 
@@ -138,8 +140,7 @@ ApplicationWindow {
                 onClicked: main.popupDevice_show()
             }
             XSeperator { width: 1; height: parent.height }
-            // The measurement tool bar takes its place here.
-            Item { objectName: "menuMeaTool"; width: 240; height: parent.height }
+            MenuMeaTool { id: menuMeaTool; objectName: "menuMeaTool" }
             MenuMeaList { objectName: "menuMeaList" }
             XSeperator { width: 1; height: parent.height }
         }
@@ -183,7 +184,7 @@ ApplicationWindow {
     }
 
     // 4. File store.
-    Item {
+    Store {
         id: store
         objectName: "store"
         y: expander.y + expander.height

@@ -57,11 +57,13 @@ Rectangle {
         rows: 1; columns: 2; unitMargin: 2
         XButtonSvg {
             id: btnMT
+            objectName: "btnMT"
             iconSource: "qrc:/Icons/ir-mt.svg"; xtip: qsTrId("IRImage_MT")
             onClicked: root.toggle("ModuleConfigImageMT", btnMT)
         }
         XButtonSvg {
             id: btnCT
+            objectName: "btnCT"
             iconSource: "qrc:/Icons/ir-ct.svg"; xtip: qsTrId("IRImage_CT")
             onClicked: root.toggle("ModuleConfigImageCT", btnCT)
         }

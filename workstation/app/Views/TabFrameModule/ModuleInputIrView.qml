@@ -88,6 +88,7 @@ Rectangle {
         }
         XButtonImage {
             id: btnPalette
+            objectName: "btnPalette"
             iconSource: root.imageConfig && root.imageConfig.paletteType >= 0 && root.imageConfig.paletteType < root.gbl_paletteList.length
                 ? root.gbl_paletteList[root.imageConfig.paletteType].icon : ""
             xtip: qsTrId("IRImage_Palette")
@@ -95,16 +96,19 @@ Rectangle {
         }
         XButtonSvg {
             id: btnImage
+            objectName: "btnImage"
             iconSource: "qrc:/Icons/tune.svg"; xtip: qsTrId("IRImage")
             onClicked: root.toggleModuleConfig("ModuleConfigImage", btnImage)
         }
         XButtonSvg {
             id: btnChart
+            objectName: "btnChart"
             iconSource: "qrc:/Icons/chart-line.svg"; xtip: qsTrId("Chart")
             onClicked: root.toggleModuleConfig("AddChart", btnChart)
         }
         XButtonSvg {
             id: btnTable
+            objectName: "btnTable"
             iconSource: "qrc:/Icons/table.svg"; xtip: qsTrId("Table")
             onClicked: root.toggleModuleConfig("AddTable", btnTable)
         }

@@ -99,7 +99,7 @@ Item {
 
     function subview_openModuleConfig(urlShort, module, btn) {
         const view = subview_get("qrc:/Views/Basic/" + urlShort + ".qml")
-        if (!view || !module || !module.view)
+        if (!view || !module || !module.view || (view.xconsumeReopen && view.xconsumeReopen(btn)))
             return
         let p
         if (["AddChart", "AddChartSpace", "AddChartTime", "AddTable"].indexOf(urlShort) >= 0) {

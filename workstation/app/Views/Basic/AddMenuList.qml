@@ -1,0 +1,48 @@
+pragma ComponentBehavior: Bound
+import QtQuick
+import Kiv 1.0
+
+// The menu of an add popup: one row per entry; a disabled row draws its icon and text grey.
+ListView {
+    id: root
+    // Whether the entry of that index can be chosen; all by default.
+    property var xenabled: (index) => true
+    signal xchosen(int index)
+
+    implicitWidth: 120
+    implicitHeight: contentHeight
+    interactive: false
+    delegate: Rectangle {
+        id: row
+        required property var modelData
+        required property int index
+        readonly property bool rowEnabled: root.xenabled(index)
+        objectName: "menuEntry" + index
+        width: 120
+        height: 40
+        color: rowEnabled && rowArea.containsMouse ? "#505050" : "#000000"
+        XImage {
+            x: 5
+            anchors.verticalCenter: parent.verticalCenter
+            width: 30
+            height: 30
+            enabled: false
+            opacity: row.rowEnabled ? 1 : 0.3
+            source: row.modelData.icon
+        }
+        XText {
+            x: 40
+            anchors.verticalCenter: parent.verticalCenter
+            text: qsTrId(row.modelData.name)
+            color: row.rowEnabled ? "#ffffff" : "#505050"
+            font.pointSize: XTheme.font_size
+        }
+        MouseArea {
+            id: rowArea
+            anchors.fill: parent
+            hoverEnabled: true
+            enabled: row.rowEnabled
+            onClicked: root.xchosen(row.index)
+        }
+    }
+}
