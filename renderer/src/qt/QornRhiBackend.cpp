@@ -679,6 +679,7 @@ void RhiBackend::flush() {
   QRhiShaderResourceBindings *base = bindingsFor(dummyTexture_);
   const int sampleCount = rt_ ? rt_->sampleCount() : 1;
   const bool stencilStrokes = flags_ & FlagStencilStrokes;
+  const PipelineCache::Target target = PipelineCache::target(base, rpDesc_);
   for (int i = 0; i < ncalls_; ++i) {
     Call &c = calls_[i];
     c.baseBindings = base;
@@ -688,7 +689,7 @@ void RhiBackend::flush() {
     for (int p = 0; p < n && c.usable; ++p) {
       const PipelineState st =
           pipelineState(c.type, p + 1, flags_ & FlagEdgeAntiAlias, c.blend, sampleCount);
-      c.pipelines[p] = pipelines_.get(rhi_, st, base, rpDesc_, &counters_);
+      c.pipelines[p] = pipelines_.get(rhi_, st, target, &counters_);
       c.usable = c.pipelines[p] != nullptr;
     }
   }
