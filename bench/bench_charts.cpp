@@ -14,9 +14,9 @@
 #include "TCSeries.h"
 #include "TempCanvas.h"
 #include "TempCanvasItem.h"
-#include "workstation/ChartCsv.h"
-#include "workstation/CModuleChartMesh.h"
-#include "workstation/TCSeriesMea.h"
+#include "charts/ChartCsv.h"
+#include "charts/CModuleChartMesh.h"
+#include "charts/TCSeriesMea.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include "FrameKit.h"
 #include "PaintResources.h"
 #include "files/StreamFile.h"
-#include "workstation/ImageExporter.h"
+#include "exporter/ImageExporter.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 
 #include "FrameKit.h"
 #include "files/StreamFile.h"
-#include "workstation/CInputFileBase.h"
+#include "inputs/CInputFileBase.h"
 
 using namespace ostrel::files;
 

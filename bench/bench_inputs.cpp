@@ -8,7 +8,7 @@
 #include <new>
 #include <vector>
 
-#include "workstation/CInputIr.h"
+#include "inputs/CInputIr.h"
 
 namespace {
 

@@ -19,11 +19,11 @@
 #include "OstrelSDK.h"
 #include "PaintResources.h"
 #include "camsim/CameraSim.h"
-#include "workstation/CConfigManager.h"
-#include "workstation/CInputIr.h"
-#include "workstation/CModuleInputIr.h"
-#include "workstation/CTabManager.h"
-#include "workstation/RecorderManager.h"
+#include "app/CConfigManager.h"
+#include "inputs/CInputIr.h"
+#include "modules/CModuleInputIr.h"
+#include "workspace/CTabManager.h"
+#include "recorder/RecorderManager.h"
 
 namespace {
 
@@ -71,6 +71,7 @@ RunFigures recordRun(const char* addr, uint16_t w, uint16_t h, uint16_t fps, int
     CInputIr camera(QString::fromLatin1(addr), rec);
     camera.setConfigDir(configDir.path());
     CTabManager tabs;
+    tabs.setManagers({.recorders = &manager});
     std::unique_ptr<CModuleInputIr> module(
         qobject_cast<CModuleInputIr*>(tabs.module_create(1, &camera, tabs.tab_create()->frame(0))));
     if (!module || module->loadData() != 0) return r;

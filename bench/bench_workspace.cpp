@@ -12,9 +12,9 @@
 #include <thread>
 #include <vector>
 
-#include "workstation/CConfigManager.h"
-#include "workstation/CModuleInputIr.h"
-#include "workstation/FrameCopy.h"
+#include "app/CConfigManager.h"
+#include "modules/CModuleInputIr.h"
+#include "modules/FrameCopy.h"
 
 namespace {
 std::atomic<uint64_t> g_allocations{0};

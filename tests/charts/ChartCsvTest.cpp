@@ -8,10 +8,10 @@
 
 #include "ChartsSupport.h"
 #include "TempChart.h"
-#include "workstation/ChartCsv.h"
-#include "workstation/CModuleChartSpace.h"
-#include "workstation/CModuleChartTime.h"
-#include "workstation/CModuleInputIr.h"
+#include "charts/ChartCsv.h"
+#include "charts/CModuleChartSpace.h"
+#include "charts/CModuleChartTime.h"
+#include "modules/CModuleInputIr.h"
 
 namespace {
 

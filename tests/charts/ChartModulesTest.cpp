@@ -6,10 +6,10 @@
 
 #include "ChartsSupport.h"
 #include "TempChart.h"
-#include "workstation/ModuleDataText.h"
-#include "workstation/CModuleChartSpace.h"
-#include "workstation/CModuleChartTime.h"
-#include "workstation/CModuleInputIr.h"
+#include "modules/ModuleDataText.h"
+#include "charts/CModuleChartSpace.h"
+#include "charts/CModuleChartTime.h"
+#include "modules/CModuleInputIr.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QtDataVisualization/QSurfaceDataProxy>
 
 #include "MeshSupport.h"
-#include "workstation/CModuleChartMesh.h"
+#include "charts/CModuleChartMesh.h"
 
 namespace {
 

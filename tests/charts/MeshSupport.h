@@ -6,7 +6,7 @@
 #include <QtDataVisualization/QSurface3DSeries>
 
 #include "ChartsSupport.h"
-#include "workstation/CModuleInputJpg.h"
+#include "modules/CModuleInputJpg.h"
 
 namespace charts {
 

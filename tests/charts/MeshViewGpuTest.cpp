@@ -12,7 +12,7 @@
 #endif
 
 #include "MeshSupport.h"
-#include "workstation/CModuleChartMesh.h"
+#include "charts/CModuleChartMesh.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 
 #include "ChartsSupport.h"
 #include "camsim/CameraSim.h"
-#include "workstation/CInputIr.h"
-#include "workstation/CModuleInputIr.h"
-#include "workstation/CModulePtz.h"
-#include "workstation/CTabManager.h"
-#include "workstation/ModuleCanvas.h"
+#include "inputs/CInputIr.h"
+#include "modules/CModuleInputIr.h"
+#include "modules/CModulePtz.h"
+#include "workspace/CTabManager.h"
+#include "modules/ModuleCanvas.h"
 
 namespace {
 

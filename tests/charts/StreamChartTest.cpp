@@ -7,11 +7,11 @@
 
 #include "ChartsSupport.h"
 #include "TempChart.h"
-#include "workstation/CInputManager.h"
-#include "workstation/CModuleChartTime.h"
-#include "workstation/CModuleInputStream.h"
-#include "workstation/CTabManager.h"
-#include "workstation/WorkspaceFile.h"
+#include "inputs/CInputManager.h"
+#include "charts/CModuleChartTime.h"
+#include "modules/CModuleInputStream.h"
+#include "workspace/CTabManager.h"
+#include "workspace/WorkspaceFile.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ class StreamChart : public ::testing::Test {
   void SetUp() override {
     ASSERT_FALSE(fixtureDir().isEmpty());
     ASSERT_TRUE(QFile::copy(fixtureDir() + "/ramp100.stream", dir_.path() + "/ramp100.stream"));
-    workspaceSetInputManager(&inputs_);
+    manager_.setManagers({.inputs = &inputs_});
     CInputStream* in = inputs_.file_createStream(dir_.path() + "/ramp100.stream");
     ASSERT_NE(in, nullptr);
     CTab* tab = manager_.tab_create();
@@ -60,7 +60,6 @@ class StreamChart : public ::testing::Test {
   void TearDown() override {
     delete chart_;
     delete stream_;  // takes its input out of the input manager
-    workspaceSetInputManager(nullptr);
   }
 
   QTemporaryDir dir_;

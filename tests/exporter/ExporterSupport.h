@@ -26,7 +26,7 @@
 #include "OstrelSDK.h"
 #include "PaintResources.h"
 #include "files/StreamFile.h"
-#include "workstation/ImageExporter.h"
+#include "exporter/ImageExporter.h"
 
 namespace exporter {
 

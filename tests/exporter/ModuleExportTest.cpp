@@ -6,11 +6,11 @@
 #include "ExporterSupport.h"
 #include "camsim/CameraSim.h"
 #include "foundation/Helpers.h"
-#include "workstation/CInputIr.h"
-#include "workstation/CModuleInputIr.h"
-#include "workstation/CModuleInputIrBase.h"
-#include "workstation/CTabManager.h"
-#include "workstation/ModuleCanvas.h"
+#include "inputs/CInputIr.h"
+#include "modules/CModuleInputIr.h"
+#include "modules/CModuleInputIrBase.h"
+#include "workspace/CTabManager.h"
+#include "modules/ModuleCanvas.h"
 
 using namespace exporter;
 
@@ -93,12 +93,9 @@ class ModuleExport : public ::testing::Test {
  protected:
   void SetUp() override {
     exporter_ = std::make_unique<ImageExporter>();
-    setAppImageExporter(exporter_.get());
   }
-  void TearDown() override {
-    setAppImageExporter(nullptr);
-    exporter_.reset();
-  }
+  void TearDown() override { exporter_.reset(); }
+  ModuleManagers managers() const { return {.exporter = exporter_.get()}; }
   // Waits for the next result of the exporter.
   int nextResult(QSignalSpy& spy) {
     const qsizetype before = spy.size();
@@ -115,6 +112,7 @@ TEST_F(ModuleExport, PictureCarriesFrameRecordFirst32ItemsAndCaptureTime) {
   FakeInput input(320, 240, 0, "cam");
   FakeCanvas canvas(40);
   TestModule module(2);
+  module.setManagers(managers());
   ASSERT_EQ(module.init(&input, nullptr), 0);
   module.setTempCanvas(&canvas);
   module.imageConfig()->setPaletteType(3);
@@ -157,6 +155,7 @@ TEST_F(ModuleExport, StreamModuleTakesItsSourceAndTheConfiguredRange) {
   ASSERT_EQ(writeStream(stream, 320, 240, 6), 0);
   FakeInput input(320, 240, 6, stream);
   TestModule module(3);
+  module.setManagers(managers());
   ASSERT_EQ(module.init(&input, nullptr), 0);
   ImageExporterConfig* cfg = exporter_->config();
   cfg->setStreamBegin(9);
@@ -184,6 +183,7 @@ TEST_F(ModuleExport, StreamModuleTakesItsSourceAndTheConfiguredRange) {
   // A source path that does not fit the job is refused, not cut to another file's name.
   FakeInput longInput(320, 240, 6, dir.path() + "/" + QString(300, QChar('x')) + ".stream");
   TestModule longModule(3);
+  longModule.setManagers(managers());
   ASSERT_EQ(longModule.init(&longInput, nullptr), 0);
   longModule.show(&frame.record);
   EXPECT_EQ(longModule.exportImage(dir.filePath("long.stream"), 2, 0), -8);
@@ -192,6 +192,7 @@ TEST_F(ModuleExport, StreamModuleTakesItsSourceAndTheConfiguredRange) {
 
   // Other modules leave the range alone.
   TestModule picture(2);
+  picture.setManagers(managers());
   cfg->setStreamEnd(4);
   picture.initExportConfig();
   EXPECT_EQ(cfg->streamEnd(), 4);
@@ -200,7 +201,6 @@ TEST_F(ModuleExport, StreamModuleTakesItsSourceAndTheConfiguredRange) {
 }
 
 TEST_F(ModuleExport, NoExporterIsNotInitialised) {
-  setAppImageExporter(nullptr);
   FakeInput input(320, 240, 0, "cam");
   TestModule module(1);
   ASSERT_EQ(module.init(&input, nullptr), 0);
@@ -227,6 +227,7 @@ TEST_F(ModuleExport, LiveCameraSnapshotWritesARadiometricPicture) {
     CInputIr camera(QStringLiteral("127.0.25.1"), rec);
     camera.setConfigDir(dir.path());
     CTabManager tabs;
+    tabs.setManagers(managers());
     FakeCanvas canvas(3);
     auto* module = qobject_cast<CModuleInputIr*>(tabs.module_create(1, &camera, tabs.tab_create()->frame(0)));
     ASSERT_NE(module, nullptr);

@@ -21,7 +21,7 @@
 
 #include "OstrelSDK.h"
 #include "PaintResources.h"
-#include "workstation/ModuleCanvas.h"
+#include "modules/ModuleCanvas.h"
 
 namespace fileinputs {
 

@@ -5,10 +5,10 @@
 #include <thread>
 
 #include "FileInputsSupport.h"
-#include "workstation/CInputManager.h"
-#include "workstation/CModuleInputJpg.h"
-#include "workstation/CModuleInputStream.h"
-#include "workstation/WorkspaceFile.h"
+#include "inputs/CInputManager.h"
+#include "modules/CModuleInputJpg.h"
+#include "modules/CModuleInputStream.h"
+#include "workspace/WorkspaceFile.h"
 
 using namespace fileinputs;
 
@@ -25,8 +25,6 @@ std::string storedView(const QString& path) {
 
 class Modules : public ::testing::Test {
  protected:
-  void SetUp() override { workspaceSetInputManager(&inputs); }
-  void TearDown() override { workspaceSetInputManager(nullptr); }
   CInputManager inputs;
   RecordingCanvas canvas;
 };
@@ -39,6 +37,7 @@ TEST_F(Modules, PictureEditsAreInTheFileAfterReopening) {
     CInputJpg* in = inputs.file_createJpg(path);
     ASSERT_NE(in, nullptr);
     CModuleInputJpg m;
+    m.setManagers({.inputs = &inputs});
     ASSERT_EQ(m.init(in, nullptr), 0);
     EXPECT_EQ(m.viewName(), QStringLiteral("pic_conf.jpg"));
     m.setTempCanvas(&canvas);
@@ -76,6 +75,7 @@ TEST_F(Modules, StreamEditsAreWrittenAfterThePlayerStopped) {
   CInputStream* in = inputs.file_createStream(path);
   ASSERT_NE(in, nullptr);
   auto* m = new CModuleInputStream();
+  m->setManagers({.inputs = &inputs});
   ASSERT_EQ(m->init(in, nullptr), 0);
   m->setTempCanvas(&canvas);
   ASSERT_EQ(m->loadData(), 0);
@@ -98,6 +98,7 @@ TEST_F(Modules, StreamEditsAreWrittenAfterThePlayerStopped) {
   RecordingCanvas c2;
   auto* in2 = inputs.file_createStream(path);
   CModuleInputStream m2;
+  m2.setManagers({.inputs = &inputs});
   ASSERT_EQ(m2.init(in2, nullptr), 0);
   m2.setTempCanvas(&c2);
   ASSERT_EQ(m2.loadData(), 0);
@@ -112,7 +113,9 @@ TEST_F(Modules, DeletingAPictureModuleRemovesItsInput) {
   CInputJpg* b = inputs.file_createJpg(d + "/pic_plain.jpg");
   ASSERT_TRUE(a && b);
   CModuleInputJpg ma, mb;
+  ma.setManagers({.inputs = &inputs});
   ASSERT_EQ(ma.init(a, nullptr), 0);
+  mb.setManagers({.inputs = &inputs});
   ASSERT_EQ(mb.init(b, nullptr), 0);
   ma.setTempCanvas(&canvas);
   ASSERT_EQ(ma.loadData(), 0);
@@ -132,6 +135,8 @@ TEST_F(Modules, WrongInputsAndEarlyCallsAreRefused) {
   CInputStream* st = inputs.file_createStream(d + "/ramp100.stream");
   CModuleInputJpg mj;
   CModuleInputStream ms;
+  mj.setManagers({.inputs = &inputs});
+  ms.setManagers({.inputs = &inputs});
   EXPECT_EQ(mj.init(st, nullptr), -8);
   EXPECT_EQ(ms.init(pic, nullptr), -8);
   EXPECT_EQ(ms.init(nullptr, nullptr), -8);
@@ -151,6 +156,7 @@ TEST_F(Modules, StreamLeftPausedPlaysForwardAfterLoading) {
   const QString d = Fixtures::get().caseDir({"ramp100.stream"});
   CInputStream* in = inputs.file_createStream(d + "/ramp100.stream");
   CModuleInputStream m;
+  m.setManagers({.inputs = &inputs});
   ASSERT_EQ(m.init(in, nullptr), 0);
   m.setTempCanvas(&canvas);
   m.setPlayMode(0);
@@ -172,6 +178,7 @@ TEST_F(Modules, PausedStreamRedrawsItsFrameWithNewSettings) {
   const QString d = Fixtures::get().caseDir({"ramp100.stream"});
   CInputStream* in = inputs.file_createStream(d + "/ramp100.stream");
   CModuleInputStream m;
+  m.setManagers({.inputs = &inputs});
   ASSERT_EQ(m.init(in, nullptr), 0);
   m.setTempCanvas(&canvas);
   ASSERT_EQ(m.loadData(), 0);
@@ -192,6 +199,7 @@ TEST_F(Modules, LaggingGuiOnlyEverSeesWholeFramesOfTheirIndex) {
   const QString d = Fixtures::get().caseDir({"ramp100.stream"});
   CInputStream* in = inputs.file_createStream(d + "/ramp100.stream");
   CModuleInputStream m;
+  m.setManagers({.inputs = &inputs});
   ASSERT_EQ(m.init(in, nullptr), 0);
   m.setTempCanvas(&canvas);
   m.setShowInfo(true);
@@ -223,6 +231,7 @@ TEST_F(Modules, WholeFileMeasurementOfTheRamp) {
   const QString d = Fixtures::get().caseDir({"ramp100.stream"});
   CInputStream* in = inputs.file_createStream(d + "/ramp100.stream");
   CModuleInputStream m;
+  m.setManagers({.inputs = &inputs});
   ASSERT_EQ(m.init(in, nullptr), 0);
   m.setTempCanvas(&canvas);
   ASSERT_EQ(m.loadData(), 0);
@@ -275,6 +284,7 @@ TEST_F(Modules, AFullCanvasMeasuresTheChartedItemsFirst) {
   const QString d = Fixtures::get().caseDir({"ramp100.stream"});
   CInputStream* in = inputs.file_createStream(d + "/ramp100.stream");
   CModuleInputStream m;
+  m.setManagers({.inputs = &inputs});
   ASSERT_EQ(m.init(in, nullptr), 0);
   m.setTempCanvas(&canvas);
   ASSERT_EQ(m.loadData(), 0);
@@ -305,6 +315,7 @@ TEST_F(Modules, FailedMeasurementsAreReportedWithTheirCode) {
   const QString d = Fixtures::get().caseDir({"ramp100.stream"});
   CInputStream* in = inputs.file_createStream(d + "/ramp100.stream");
   CModuleInputStream m;
+  m.setManagers({.inputs = &inputs});
   ASSERT_EQ(m.init(in, nullptr), 0);
   m.setTempCanvas(&canvas);
   ASSERT_EQ(m.loadData(), 0);

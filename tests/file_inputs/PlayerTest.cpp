@@ -8,7 +8,7 @@
 #include <numeric>
 
 #include "FileInputsSupport.h"
-#include "workstation/CInputFileBase.h"
+#include "inputs/CInputFileBase.h"
 
 using namespace fileinputs;
 

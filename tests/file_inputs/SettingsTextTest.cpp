@@ -1,7 +1,7 @@
 // The module settings text checked against Python's base64 and json: exact bytes, key order,
 // UTF-8 names, and decoders that keep what they read before a fault and never throw.
 #include "FileInputsSupport.h"
-#include "workstation/ModuleDataText.h"
+#include "modules/ModuleDataText.h"
 
 using namespace fileinputs;
 

@@ -6,14 +6,14 @@
 #include "FileInputsSupport.h"
 #include "TempCanvas.h"
 #include "TempCanvasManager.h"
-#include "workstation/CInputManager.h"
-#include "workstation/CModuleInputJpg.h"
-#include "workstation/CModuleInputStream.h"
-#include "workstation/CModuleTableInput.h"
-#include "workstation/CModuleTableMea.h"
-#include "workstation/CTabManager.h"
-#include "workstation/ModuleDataText.h"
-#include "workstation/WorkspaceFile.h"
+#include "inputs/CInputManager.h"
+#include "modules/CModuleInputJpg.h"
+#include "modules/CModuleInputStream.h"
+#include "modules/CModuleTableInput.h"
+#include "modules/CModuleTableMea.h"
+#include "workspace/CTabManager.h"
+#include "modules/ModuleDataText.h"
+#include "workspace/WorkspaceFile.h"
 
 using namespace fileinputs;
 
@@ -32,7 +32,6 @@ MeaItem rectDef(int x0, int y0, int x1, int y1) {
 class Tables : public ::testing::Test {
  protected:
   void SetUp() override {
-    workspaceSetInputManager(&inputs);
     canvases.setModuleResolver([this](const QString& name) { return inputs.input_findModule(name); });
     dir = Fixtures::get().caseDir({"pic_conf.jpg", "pic_plain.jpg"});
     show(a, ca, dir + "/pic_conf.jpg");
@@ -41,11 +40,11 @@ class Tables : public ::testing::Test {
   void TearDown() override {
     a.detach();
     b.detach();
-    workspaceSetInputManager(nullptr);
   }
   void show(CModuleInputJpg& m, TempCanvas& c, const QString& path) {
     CInputJpg* in = inputs.file_createJpg(path);
     ASSERT_NE(in, nullptr);
+    m.setManagers({.inputs = &inputs});
     ASSERT_EQ(m.init(in, nullptr), 0);
     c.setSize(QSizeF(kW, kH));
     m.setTempCanvas(&c);
@@ -138,6 +137,7 @@ TEST_F(Tables, InputTableListsSavesAndForgetsDeletedInputs) {
   EXPECT_EQ(rec.infoList, (QList<QString>{ib->inputName(), ia->inputName()}));
 
   CModuleTableInput loaded;
+  loaded.setManagers({.inputs = &inputs});
   rec.infoList.append(QStringLiteral("/closed.jpg"));
   QString text;
   encodeInputTableData(rec, text);
@@ -167,11 +167,11 @@ void deleteModules(CTabManager& tabs) {
 
 TEST(Workspace, FileModulesAndTablesSurviveAMoveOfTheirFolder) {
   CInputManager inputs;
-  workspaceSetInputManager(&inputs);
   const QString src = Fixtures::get().caseDir({"pic_conf.jpg", "ramp100.stream"});
   const QString path = src + "/work.workspace";
   {
     CTabManager tabs;
+    tabs.setManagers({.inputs = &inputs});
     CTab* tab = tabs.tab_create();
     ASSERT_NE(tab, nullptr);
     CInputJpg* pic = inputs.file_createJpg(src + "/pic_conf.jpg");
@@ -192,6 +192,7 @@ TEST(Workspace, FileModulesAndTablesSurviveAMoveOfTheirFolder) {
   }
   {
     CTabManager tabs;
+    tabs.setManagers({.inputs = &inputs});
     ASSERT_EQ(tabs.workspace_load(path), 0);
     tabs.workspace_loadBeforeView();
     tabs.workspace_loadAfterView();
@@ -209,6 +210,7 @@ TEST(Workspace, FileModulesAndTablesSurviveAMoveOfTheirFolder) {
   ASSERT_TRUE(QDir().rename(src, moved));
   {
     CTabManager tabs;
+    tabs.setManagers({.inputs = &inputs});
     ASSERT_EQ(tabs.workspace_load(moved + "/work.workspace"), 0);
     tabs.workspace_loadBeforeView();
     tabs.workspace_loadAfterView();
@@ -232,7 +234,6 @@ TEST(Workspace, FileModulesAndTablesSurviveAMoveOfTheirFolder) {
     deleteModules(tabs);
   }
   EXPECT_TRUE(inputs.files().isEmpty());
-  workspaceSetInputManager(nullptr);
 }
 
 }  // namespace

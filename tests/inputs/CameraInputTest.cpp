@@ -14,7 +14,7 @@
 
 #include "InputsSupport.h"
 #include "camsim/Wire.h"
-#include "workstation/CInputIr.h"
+#include "inputs/CInputIr.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "InputsSupport.h"
 #include "NetKit.h"
 #include "camsim/DiscoveryResponder.h"
-#include "workstation/CInputManager.h"
+#include "inputs/CInputManager.h"
 
 namespace {
 

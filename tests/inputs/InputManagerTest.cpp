@@ -11,8 +11,8 @@
 #include <QUrl>
 
 #include "InputsSupport.h"
-#include "workstation/CConfigManager.h"
-#include "workstation/CInputManager.h"
+#include "app/CConfigManager.h"
+#include "inputs/CInputManager.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "InputsSupport.h"
-#include "workstation/CInputManager.h"
-#include "workstation/InputText.h"
+#include "inputs/CInputManager.h"
+#include "inputs/InputText.h"
 
 namespace {
 

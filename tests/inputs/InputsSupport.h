@@ -21,7 +21,7 @@
 
 #include "OstrelSDK.h"
 #include "camsim/CameraSim.h"
-#include "workstation/FrameSlot.h"
+#include "inputs/FrameSlot.h"
 
 namespace inputs {
 

@@ -6,7 +6,7 @@
 #include <utime.h>
 
 #include "RecorderSupport.h"
-#include "workstation/CModuleTableRecorder.h"
+#include "modules/CModuleTableRecorder.h"
 
 namespace {
 
@@ -84,6 +84,8 @@ TEST(RecorderSettings, AShortFileGivesTheDefaultsAndAnUnchangedSaveWritesNothing
   {
     // Two recorders with equal settings: destroying one writes nothing either.
     Recorder a, b;
+    a.setManager(rig.manager.get());
+    b.setManager(rig.manager.get());
     EXPECT_EQ(a.config()->preBuffer(), 3);
   }
   struct stat st{};

@@ -18,11 +18,11 @@
 #include "PaintResources.h"
 #include "StreamFacts.h"
 #include "camsim/CameraSim.h"
-#include "workstation/CConfigManager.h"
-#include "workstation/CInputIr.h"
-#include "workstation/CModuleInputIr.h"
-#include "workstation/CTabManager.h"
-#include "workstation/RecorderManager.h"
+#include "app/CConfigManager.h"
+#include "inputs/CInputIr.h"
+#include "modules/CModuleInputIr.h"
+#include "workspace/CTabManager.h"
+#include "recorder/RecorderManager.h"
 
 namespace rectest {
 
@@ -71,6 +71,7 @@ class RecorderRig {
     config_.setAppDir(dir_.path());
     config_.config()->setSaveDir(saveDir());
     manager_ = std::make_unique<RecorderManager>(&config_, nullptr, nullptr);
+    tabs_.setManagers({.recorders = manager_.get()});
     camsim::CameraSimOptions o;
     o.address = address(host);
     o.identity = id;

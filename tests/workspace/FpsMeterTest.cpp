@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "workstation/FpsMeter.h"
+#include "modules/FpsMeter.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 
 #include "TempCanvas.h"
 #include "WorkspaceSupport.h"
-#include "workstation/CConfigManager.h"
-#include "workstation/CModuleInputIr.h"
-#include "workstation/CTabManager.h"
+#include "app/CConfigManager.h"
+#include "modules/CModuleInputIr.h"
+#include "workspace/CTabManager.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "WorkspaceSupport.h"
-#include "workstation/CModuleInputIr.h"
-#include "workstation/FrameCopy.h"
+#include "modules/CModuleInputIr.h"
+#include "modules/FrameCopy.h"
 
 namespace {
 

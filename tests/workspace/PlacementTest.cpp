@@ -9,10 +9,10 @@
 #include <functional>
 
 #include "WorkspaceSupport.h"
-#include "workstation/CInputFileBase.h"
-#include "workstation/CInputIr.h"
-#include "workstation/CModuleInputIr.h"
-#include "workstation/CTabManager.h"
+#include "inputs/CInputFileBase.h"
+#include "inputs/CInputIr.h"
+#include "modules/CModuleInputIr.h"
+#include "workspace/CTabManager.h"
 
 namespace {
 

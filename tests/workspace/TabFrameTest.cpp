@@ -3,8 +3,8 @@
 #include <QSignalSpy>
 
 #include "WorkspaceSupport.h"
-#include "workstation/CModule.h"
-#include "workstation/CTabManager.h"
+#include "modules/CModule.h"
+#include "workspace/CTabManager.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "OstrelSDK.h"
 #include "PaintResources.h"
 #include "camsim/CameraSim.h"
-#include "workstation/ModuleCanvas.h"
+#include "modules/ModuleCanvas.h"
 
 namespace workspace {
 

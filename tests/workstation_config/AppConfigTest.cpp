@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <string>
 
-#include "workstation/CConfigManager.h"
+#include "app/CConfigManager.h"
 
 namespace {
 

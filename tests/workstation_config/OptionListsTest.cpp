@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "foundation_qt/Ipv4Text.h"
-#include "workstation/CCommonManager.h"
+#include "app/CCommonManager.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <QQmlEngine>
 #include <QTemporaryDir>
 
-#include "workstation/CCommonManager.h"
-#include "workstation/CConfigManager.h"
+#include "app/CCommonManager.h"
+#include "app/CConfigManager.h"
 
 class Setup : public QObject {
   Q_OBJECT

@@ -19,9 +19,9 @@
 #include "ShellSupport.h"
 #include "camsim/CameraSim.h"
 #include "foundation/Logger.h"
-#include "workstation/AppStartup.h"
-#include "workstation/CApp.h"
-#include "workstation/CModuleInputIr.h"
+#include "app/AppStartup.h"
+#include "app/CApp.h"
+#include "modules/CModuleInputIr.h"
 
 namespace {
 

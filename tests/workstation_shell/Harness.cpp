@@ -10,9 +10,9 @@
 #include <cstring>
 
 #include "qorn/QornInit.h"
-#include "workstation/AppStartup.h"
-#include "workstation/CApp.h"
-#include "workstation/CModuleInputIr.h"
+#include "app/AppStartup.h"
+#include "app/CApp.h"
+#include "modules/CModuleInputIr.h"
 
 namespace {
 

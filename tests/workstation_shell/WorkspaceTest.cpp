@@ -8,8 +8,8 @@
 #include <csignal>
 
 #include "ShellSupport.h"
-#include "workstation/CApp.h"
-#include "workstation/WorkspaceFile.h"
+#include "app/CApp.h"
+#include "workspace/WorkspaceFile.h"
 
 namespace {
 

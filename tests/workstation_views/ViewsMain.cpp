@@ -15,8 +15,8 @@
 #include "TempPalette.h"
 #include "camsim/CameraSim.h"
 #include "qorn/QornInit.h"
-#include "workstation/AppStartup.h"
-#include "workstation/CApp.h"
+#include "app/AppStartup.h"
+#include "app/CApp.h"
 
 // Small file helpers the QML cases need.
 class ViewsTestFiles : public QObject {

@@ -1,7 +1,7 @@
 #include <QDir>
 #include <QQmlApplicationEngine>
 
-#include "workstation/AppStartup.h"
+#include "app/AppStartup.h"
 
 int main(int argc, char** argv) {
   appStartup(&argc, argv);

@@ -1,0 +1,143 @@
+#include "app/CCommonManager.h"
+
+#include <QtQml/qqml.h>
+#include <QFileInfo>
+
+namespace {
+
+template <typename T>
+qsizetype listCount(QQmlListProperty<T>* p) {
+  return static_cast<QList<T*>*>(p->data)->size();
+}
+template <typename T>
+T* listAt(QQmlListProperty<T>* p, qsizetype i) {
+  auto* list = static_cast<QList<T*>*>(p->data);
+  return (i >= 0 && i < list->size()) ? list->at(i) : nullptr;
+}
+
+}  // namespace
+
+CCommonManager::CCommonManager(QObject* parent) : QObject(parent), enum_(new EEnum(this)) {}
+
+QQmlListProperty<CNameValue> CCommonManager::nv(QList<CNameValue*>* list) {
+  return QQmlListProperty<CNameValue>(this, list, &listCount<CNameValue>, &listAt<CNameValue>);
+}
+
+QQmlListProperty<CTypeNameDescIcon> CCommonManager::tndi(QList<CTypeNameDescIcon*>* list) {
+  return QQmlListProperty<CTypeNameDescIcon>(this, list, &listCount<CTypeNameDescIcon>,
+                                             &listAt<CTypeNameDescIcon>);
+}
+
+int CCommonManager::init() {
+  if (built_) return 0;
+  qmlRegisterSingletonInstance("Ostrel", 1, 0, "EEnum", enum_);
+  qmlRegisterType<CNameValue>("Ostrel", 1, 0, "CNameValue");
+  qmlRegisterType<CTypeNameDescIcon>("Ostrel", 1, 0, "CTypeNameDescIcon");
+  qmlRegisterType<CCommonManager>("Ostrel", 1, 0, "CCommonManager");
+
+  // Names are translation ids, resolved here; entries are owned by the manager.
+  auto add = [this](QList<CNameValue*>& list, const char* id, int value) {
+    list.append(new CNameValue(this, qtTrId(id), value));
+  };
+  auto addPlain = [this](QList<CNameValue*>& list, const QString& name, int value) {
+    list.append(new CNameValue(this, name, value));
+  };
+  auto addT = [this](QList<CTypeNameDescIcon*>& list, int type, const QString& name, const QString& desc,
+                     const QString& icon) {
+    list.append(new CTypeNameDescIcon(this, type, name, desc, icon));
+  };
+
+  add(language_, "zh_CN", 0);
+  add(language_, "en_US", 1);
+  add(strech_, "StrechType_PHE", 1);
+  add(strech_, "StrechType_LINEAR", 2);
+  add(strech_, "StrechType_PHE2023", 3);
+  add(strech_, "StrechType_SmallTarget", 4);
+  add(colorTemp_, "ColorTempType_None", 0);
+  add(colorTemp_, "ColorTempType_High", 1);
+  add(colorTemp_, "ColorTempType_Low", 2);
+  add(colorTemp_, "ColorTempType_Mid", 3);
+  add(colorTemp_, "ColorTempType_ExMid", 4);
+  add(textPos_, "TextPos_None", 0);
+  add(textPos_, "TextPos_TopLeft", 1);
+  add(textPos_, "TextPos_TopRight", 2);
+  add(textPos_, "TextPos_BottomLeft", 3);
+  add(textPos_, "TextPos_BottomRight", 4);
+  add(saveMode_, "SaveMode_Ask", 0);
+  add(saveMode_, "SaveMode_Always", 1);
+  add(saveMode_, "SaveMode_Never", 2);
+  add(overlayType_, "EOverlayType_None", 0);
+  add(overlayType_, "EOverlayType_Inside", 1);
+  add(overlayType_, "EOverlayType_Outside", 2);
+  add(gearLevel_, "EGearLevel_Auto", 0);
+  add(gearLevel_, "EGearLevel_1", 1);
+  add(gearLevel_, "EGearLevel_2", 2);
+
+  static const char* const layouts[] = {"r1c1",     "r2c1",        "r1c2",       "r2c2",
+                                        "r2c1-top", "r2c1-bottom", "r1c2-right", "r1c2-left"};
+  for (int i = 0; i < 8; ++i) {
+    const QString d = QString::fromLatin1(layouts[i]);
+    addT(tabLayout_, i, QString(), d, QStringLiteral("qrc:/Icons/layout-") + d + QStringLiteral(".svg"));
+  }
+
+  struct Tool {
+    const char* name;
+    const char* desc;
+    const char* icon;
+  };
+  static const Tool tools[] = {
+      {"MeaTool_Select", "MeaTool_Select", "cursor-default"},
+      {"MeaTool_Point1x1", "MeaTool_Point1x1Desc", "point1x1"},
+      {"MeaTool_Point3x3", "MeaTool_Point3x3Desc", "point3x3"},
+      {"MeaTool_PointCross", "MeaTool_PointCrossDesc", "pointcross"},
+      {"MeaTool_Line", "MeaTool_LineDesc", "slash-forward"},
+      {"MeaTool_Polyline", "MeaTool_PolylineDesc", "chart-line-variant"},
+      {"MeaTool_Ellipse", "MeaTool_EllipseDesc", "ellipse-outline"},
+      {"MeaTool_Circle", "MeaTool_CircleDesc", "circle"},
+      {"MeaTool_Custom", "MeaTool_CustomDesc", "octagram-outline"},
+      {"MeaTool_Rectangle", "MeaTool_RectangleDesc", "rectangle-outline"},
+      {"MeaTool_Square", "MeaTool_SquareDesc", "square-outline"},
+      {"MeaTool_Polygon", "MeaTool_PolygonDesc", "hexagon-outline"},
+      {"MeaTool_EditPoint", "MeaTool_EditPointDesc", "point-add-remove"},
+      {"MeaTool_Hide", "MeaTool_HideDesc", "eye"},
+  };
+  for (int i = 0; i < 14; ++i)
+    addT(meaTool_, i, qtTrId(tools[i].name), qtTrId(tools[i].desc),
+         QStringLiteral("qrc:/Icons/") + QString::fromLatin1(tools[i].icon) + QStringLiteral(".svg"));
+
+  static const char* const stats[][2] = {{"Stats_Min", "min"},
+                                         {"Stats_Max", "max"},
+                                         {"Stats_Mean", "mean"},
+                                         {"Stats_Sum", "sum"},
+                                         {"Stats_Std", "std"}};
+  for (int i = 0; i < 5; ++i)
+    addT(statsType_, i, qtTrId(stats[i][0]), QString(),
+         QStringLiteral("qrc:/Icons/stats-") + QString::fromLatin1(stats[i][1]) + QStringLiteral(".svg"));
+  statsTypeTime_ = statsType_.mid(0, 3);  // the same objects: min, max, mean
+
+  addT(dimType_, 0, QStringLiteral("X"), QString(), QString());
+  addT(dimType_, 1, QStringLiteral("Y"), QString(), QString());
+  addT(dimType_, 2, QStringLiteral("Time"), QString(), QString());
+  dimTypeXY_ = dimType_.mid(0, 2);
+
+  add(startTrigger_, "ERecorderTrigger_ManualStart", 257);
+  add(startTrigger_, "ERecorderTrigger_CameraTagStart", 258);
+  add(stopTrigger_, "ERecorderTrigger_ManualStop", 513);
+  add(stopTrigger_, "ERecorderTrigger_CameraTagStop", 514);
+  add(stopTrigger_, "ERecorderTrigger_AutoDelayStop", 515);
+  for (int i = 1; i <= 8; ++i) addPlain(recordDiv_, QString::number(i), i);
+
+  built_ = true;
+  return 0;
+}
+
+QString CCommonManager::triggerName(int code) const {
+  for (const auto* list : {&startTrigger_, &stopTrigger_})
+    for (const CNameValue* e : *list)
+      if (e->value() == code) return e->name();
+  return QStringLiteral("None");
+}
+
+bool CCommonManager::fileExists(const QString& path) const {
+  return QFileInfo::exists(path);
+}
