@@ -148,6 +148,7 @@ void BM_RecordUnpacedToTmpfs(benchmark::State& state) {
     std::snprintf(what, sizeof what, "%ux%u unpaced, tmpfs", w, h);
     report(state, what, recordRun("127.0.24.201", w, h, 0, 0, 5, dir.path()));
   }
+  if (w == 1280) state.counters["goal_frames/s"] = 400;
 }
 BENCHMARK(BM_RecordUnpacedToTmpfs)->Args({640, 512})->Args({1280, 1024})->Iterations(1)->Unit(benchmark::kSecond);
 

@@ -1,9 +1,21 @@
 // The live module's per-frame work on the receiver thread: the frame hand-over (meter, display
 // thinning, recorder) for frames that are not shown, and the copy of a shown 640 x 512 frame.
 // Allocations during the timed loops are counted through the global operator new.
+// Then the program itself with a workspace of 250 and of 1000 empty tabs: the processor time until
+// the views are built (goal: linear in the tabs) and the time from SIGTERM to its exit (goal 1 s).
 #include <benchmark/benchmark.h>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -112,6 +124,96 @@ void BM_ShownFrameCopy(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * int64_t(128 + kWidth * kHeight * 6));
 }
 BENCHMARK(BM_ShownFrameCopy)->Unit(benchmark::kMicrosecond);
+
+#ifdef CALORVUE_PATH
+// Processor seconds the process has used so far (user and system), from /proc.
+double processSeconds(qint64 pid) {
+  QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+  if (!f.open(QIODevice::ReadOnly)) return -1;
+  const QByteArray line = f.readAll();
+  // Fields after the command's closing parenthesis; utime and stime are the 12th and 13th there.
+  const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+  if (fields.size() < 13) return -1;
+  return double(fields[11].toLongLong() + fields[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
+}
+
+QByteArray emptyTabsWorkspace(int tabs) {
+  QByteArray x = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<workspace>\n<tabs tabSelected=\"0\">\n";
+  for (int t = 0; t < tabs; ++t) {
+    x += "<tab viewIndex=\"" + QByteArray::number(t) + "\" viewName=\"" + QByteArray::number(t + 1) +
+         "\" layoutType=\"3\"><frames>";
+    for (int f = 0; f < 4; ++f)
+      x += "<frame viewIndex=\"" + QByteArray::number(f) + "\" moduleSelected=\"-1\"><modules/></frame>";
+    x += "</frames></tab>\n";
+  }
+  return x + "</tabs>\n</workspace>\n";
+}
+
+// Runs a copy of the program on a workspace of `tabs` empty tabs: the views are built when the
+// load's last step has shown the selected tab (its second "tab_select_post" line in the log).
+void BM_ProgramTabsLoadThenSigterm(benchmark::State& state) {
+  const int tabs = int(state.range(0));
+  double buildCpu = 0, buildWall = 0, exitWall = 0;
+  for (auto _ : state) {
+    QTemporaryDir dir;
+    const QString program = dir.filePath(QStringLiteral("Calorvue"));
+    const QString workspace = dir.filePath(QStringLiteral("tabs.workspace"));
+    QFile ws(workspace);
+    if (!QFile::copy(QStringLiteral(CALORVUE_PATH), program) || !ws.open(QIODevice::WriteOnly) ||
+        ws.write(emptyTabsWorkspace(tabs)) < 0) {
+      state.SkipWithError("no program copy or workspace");
+      return;
+    }
+    ws.close();
+    QProcess proc;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    proc.setProcessEnvironment(env);
+    proc.setWorkingDirectory(dir.path());
+    proc.setProcessChannelMode(QProcess::MergedChannels);
+    QElapsedTimer wall;
+    wall.start();
+    proc.start(program, {workspace});
+    if (!proc.waitForStarted(10000)) {
+      state.SkipWithError("program did not start");
+      return;
+    }
+    QFile log(dir.path() + "/Calorvue-Log/Calorvue_" + QDate::currentDate().toString("yyyy-MM-dd") + ".log");
+    bool built = false;
+    while (!built && proc.state() == QProcess::Running && wall.elapsed() < 600000) {
+      proc.waitForReadyRead(20);
+      proc.readAll();
+      if (log.isOpen() || log.open(QIODevice::ReadOnly)) {
+        log.seek(0);
+        built = log.readAll().count("tab_select_post") >= 2;
+      }
+    }
+    buildCpu = processSeconds(proc.processId());
+    buildWall = double(wall.elapsed()) / 1000.0;
+    if (!built) {
+      state.SkipWithError("views not built");
+      return;
+    }
+    QElapsedTimer t;
+    t.start();
+    ::kill(pid_t(proc.processId()), SIGTERM);
+    if (!proc.waitForFinished(600000)) {
+      state.SkipWithError("no exit after SIGTERM");
+      return;
+    }
+    exitWall = double(t.elapsed()) / 1000.0;
+  }
+  state.counters["views_cpu_s"] = buildCpu;
+  state.counters["views_cpu_ms_per_tab"] = buildCpu * 1000.0 / tabs;
+  state.counters["views_wall_s"] = buildWall;
+  state.counters["exit_s"] = exitWall;
+  std::printf("%d tabs: views built after %.2f s (%.2f s processor, %.2f ms per tab; goal linear), exit %.2f s "
+              "after SIGTERM (goal 1 s)\n",
+              tabs, buildWall, buildCpu, buildCpu * 1000.0 / tabs, exitWall);
+  std::fflush(stdout);
+}
+BENCHMARK(BM_ProgramTabsLoadThenSigterm)->Arg(250)->Arg(1000)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+#endif
 
 }  // namespace
 

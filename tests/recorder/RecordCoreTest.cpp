@@ -229,6 +229,50 @@ TEST(RecordEngine, AFailedWriteEndsTheFileOnItsLastWholeFrame) {
   }
 }
 
+// Frames of 1280 x 1024 are written from the pool once the held frames have drained through the
+// ring: the file keeps every frame in order, and a failing write in either phase still ends it
+// on a whole frame.
+TEST(RecordEngine, LargeFramesFromThePoolKeepTheirOrderAndAFailureEndsOnAWholeFrame) {
+  const uint32_t w = 1280, h = 1024;
+  for (uint64_t failAt : {UINT64_MAX, uint64_t(3), uint64_t(30)}) {
+    TempFolder dir;
+    EngineRig rig;
+    auto s = rig.settings(w, h, dir.path());
+    s.preEnable = true;
+    s.preSeconds = 1;
+    rig.engine.configure(s);
+    ASSERT_TRUE(rig.engine.active());
+    const size_t frameLen = 2 * size_t(w) * h + 128;
+    int frameWrites = 0;  // writes of exactly one frame: the live frames taken from the pool
+    rig.engine.setWriteHook([failAt, frameLen, &frameWrites](uint64_t call, size_t n) {
+      if (n == frameLen) ++frameWrites;
+      return call == failAt ? n / 3 : n;
+    });
+    rig.feedRange(0, 30);
+    rig.engine.trigger(257);
+    for (uint32_t i = 30; i < 60 && rig.engine.state() == 2; ++i) ASSERT_TRUE(rig.feed(i));
+    if (rig.engine.state() == 2) rig.engine.trigger(513);
+    ASSERT_EQ(rig.engine.state(), 0) << failAt;
+    const uint64_t p = uint64_t(w) * h, head = 4 * p + 1216, frame = 2 * p + 128;
+    const uint64_t size = fileSize(rig.last.fileName);
+    ASSERT_GE(size, head) << failAt;
+    EXPECT_EQ((size - head) % frame, 0u) << failAt;
+    EXPECT_EQ((size - head) / frame, rig.last.framesWritten) << failAt;
+    const SdkRead r = readWithSdk(rig.last.fileName, int(w), int(h));
+    EXPECT_EQ(r.count, int(rig.last.framesWritten)) << failAt;
+    EXPECT_EQ(r.wrongCodes, 0) << failAt;
+    for (size_t k = 0; k < r.indices.size(); ++k) EXPECT_EQ(r.indices[k], 5 + k) << failAt;
+    if (failAt == UINT64_MAX) {
+      EXPECT_EQ(rig.last.error, 0);
+      EXPECT_EQ(rig.last.framesWritten, 55u);  // 25 held, 30 live
+      // The held frames leave in 4 MiB pieces; once they are out, each live frame is one write.
+      EXPECT_GE(frameWrites, 20);
+    } else {
+      EXPECT_EQ(rig.last.error, -197) << failAt;
+    }
+  }
+}
+
 TEST(RecordNaming, PartsJoinInOrderAndUnsafeTextsAreMapped) {
   std::atomic<int> counter{7};
   recordcore::NameSettings s;

@@ -68,14 +68,19 @@ QImage RhiTarget::frame(const std::function<void(QornPainter &)> &draw) {
   p.beginFrame(cb, rt_.get(), 1.0f);
   draw(p);
   p.endFrame();
+  // The null back end has no pixels to give: reading its texture back would only cost time.
+  const bool readBack = rhi_->backend() != QRhi::Null;
   QRhiReadbackResult result;
-  QRhiResourceUpdateBatch *rb = rhi_->nextResourceUpdateBatch();
-  rb->readBackTexture(QRhiReadbackDescription(colour_.get()), &result);
+  QRhiResourceUpdateBatch *rb = nullptr;
+  if (readBack) {
+    rb = rhi_->nextResourceUpdateBatch();
+    rb->readBackTexture(QRhiReadbackDescription(colour_.get()), &result);
+  }
   cb->beginPass(rt_.get(), QColor(0, 0, 0, 0), {1.0f, 0});
   p.recordDraws(cb);
   cb->endPass(rb);
   rhi_->endOffscreenFrame();
-  if (rhi_->backend() == QRhi::Null) return QImage();
+  if (!readBack) return QImage();
   QImage img(reinterpret_cast<const uchar *>(result.data.constData()), result.pixelSize.width(),
              result.pixelSize.height(), QImage::Format_RGBA8888_Premultiplied);
   img = img.copy();

@@ -39,6 +39,8 @@ class ExportCanvas {
   // Ends the picture; with `png` it is encoded as PNG there first. The PNG's length, 0 without
   // `png`, -1 when encoding failed, -7 when no picture is open.
   int finish(QByteArray* png);
+  // The picture as PNG into png (replacing its contents); false when encoding failed.
+  bool encodePicture(QByteArray* png) const;
   // Ends an open picture without encoding it; nothing when none is open.
   void abort();
   bool drawing() const { return painter_.isActive(); }

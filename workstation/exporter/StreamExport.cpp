@@ -1,7 +1,6 @@
 // The exports of a stream recording: a cut into a new recording, a radiometric picture per frame
 // and an MP4 video, plain or with the items and the colour bar burnt in. Worker thread only; the
 // source is read through the worker's own thermal-file handle or file, never the player's.
-#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
@@ -218,12 +217,8 @@ int ExportWorker::savePictures(const QString& path, ExportJob* job) {
     rc = TF_ReadFrame(tf_, int(index), &frame);
     if (rc < 0) return rc;
     drawStreamFrame(job, frame, results);
-    png.clear();
-    {
-      QBuffer buffer(&png);
-      // An encoding failure leaves the picture part empty; the blocks still carry the frame.
-      if (!buffer.open(QIODevice::WriteOnly) || !canvas_.picture().save(&buffer, "PNG")) png.clear();
-    }
+    // An encoding failure leaves the picture part empty; the blocks still carry the frame.
+    if (!canvas_.encodePicture(&png)) png.clear();
     std::memcpy(job->frame(), frame.head, 128);
     std::memcpy(job->frame() + 128, frame.data, frameBytes - 128);
     char name[32];

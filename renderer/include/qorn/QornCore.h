@@ -131,6 +131,11 @@ struct QornParams {
   void (*renderTriangles)(void* uptr, const QornPaint* paint, QornCompositeState op, const QornScissor* scissor,
                           const QornVertex* verts, int nverts, float fringe);
   void (*renderDelete)(void* uptr);
+  // Optional: room for n vertices where the back end keeps the frame's vertices, so that a fill or
+  // stroke is tessellated in place and its render call finds the vertices already there (the
+  // paths' pointers then point into that room). Null, or a null result, keeps the core's own
+  // scratch array. Valid until the next render call.
+  QornVertex* (*renderReserveVerts)(void* uptr, int n);
 };
 
 // One row of wrapped text: byte ranges into the caller's string.

@@ -17,6 +17,7 @@ namespace qorn {
 namespace {
 
 constexpr int kHashLutSize = 256;
+constexpr uint32_t kKernCacheSize = 1024;  // a power of two
 constexpr size_t kScratchBufSize = 96000;
 constexpr int kInitGlyphs = 256;
 constexpr int kMaxStates = 20;
@@ -112,7 +113,28 @@ struct Font {
   std::vector<Glyph> glyphs;
   int lut[kHashLutSize];
   std::vector<int> fallbacks;
+  // Kerning of recent glyph pairs, in font units: the font's own lookup walks its kerning tables
+  // at every glyph of every label. Direct-mapped, so it stays small whatever the text.
+  struct KernEntry {
+    int prev = -1, next = -1, advance = 0;
+  };
+  std::vector<KernEntry> kernCache = std::vector<KernEntry>(kKernCacheSize);
 };
+
+namespace {
+
+int cachedKernAdvance(Font* font, int prev, int next) {
+  const uint32_t slot = (uint32_t(prev) * 2654435761u ^ uint32_t(next) * 40503u) & (kKernCacheSize - 1);
+  Font::KernEntry& e = font->kernCache[slot];
+  if (e.prev != prev || e.next != next) {
+    e.prev = prev;
+    e.next = next;
+    e.advance = stbtt_GetGlyphKernAdvance(&font->font, prev, next);
+  }
+  return e.advance;
+}
+
+}  // namespace
 
 Atlas* Atlas::create(int width, int height) {
   auto* atlas = new (std::nothrow) Atlas(width, height);
@@ -462,7 +484,7 @@ void Atlas::getQuad(Font* font, int prevGlyphIndex, const Glyph* glyph, float sc
                     float* y, Quad* q) {
   const bool snap = state().pixelSnap != 0;
   if (prevGlyphIndex != -1) {
-    const float adv = stbtt_GetGlyphKernAdvance(&font->font, prevGlyphIndex, glyph->index) * scale;
+    const float adv = cachedKernAdvance(font, prevGlyphIndex, glyph->index) * scale;
     *x += adv + spacing;
   }
   // The texture rectangle is inset by one pixel of the two-pixel border.

@@ -96,6 +96,12 @@ QornVertex* allocTempVerts(QornContext* ctx, int n) {
   return c.verts;
 }
 
+QornVertex* allocPathVerts(QornContext* ctx, int n) {
+  if (ctx->params.renderReserveVerts != nullptr)
+    if (QornVertex* room = ctx->params.renderReserveVerts(ctx->params.userPtr, n)) return room;
+  return allocTempVerts(ctx, n);
+}
+
 float averageScale(const float* t) {
   const float sx = std::sqrt(t[0] * t[0] + t[2] * t[2]);
   const float sy = std::sqrt(t[1] * t[1] + t[3] * t[3]);

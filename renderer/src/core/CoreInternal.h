@@ -83,6 +83,8 @@ namespace qorn {
 State* currentState(QornContext* ctx);
 // Vertex scratch of at least n vertices (rounded up to a multiple of 256); null when out of memory.
 QornVertex* allocTempVerts(QornContext* ctx, int n);
+// Room for the vertices of one fill or stroke call: the back end's own array where it offers one.
+QornVertex* allocPathVerts(QornContext* ctx, int n);
 float averageScale(const float* t);
 
 // Path tessellation (Tessellate.cpp).

@@ -20,6 +20,11 @@ float normalize(float* x, float* y) {
   return d;
 }
 
+// std::fmin and std::fmax with their NaN rule (the other operand wins), inlined: the library
+// calls cost more than the comparisons at every point of every path.
+inline float minf(float a, float b) { return (b < a || std::isnan(a)) ? b : a; }
+inline float maxf(float a, float b) { return (b > a || std::isnan(a)) ? b : a; }
+
 bool ptEquals(float x1, float y1, float x2, float y2, float tol) {
   const float dx = x2 - x1, dy = y2 - y1;
   return dx * dx + dy * dy < tol * tol;
@@ -180,7 +185,7 @@ void calculateJoins(QornContext* ctx, float w, int lineJoin, float miterLimit) {
         p1->flags |= kPtLeft;
       }
       // Inner joins of short segments are bevelled so the miter does not overshoot the segment.
-      const float limit = std::fmax(1.01f, std::fmin(p0->len, p1->len) * iw);
+      const float limit = maxf(1.01f, minf(p0->len, p1->len) * iw);
       if (dmr2 * limit * limit < 1.0f) p1->flags |= kPtInnerBevel;
       if (p1->flags & kPtCorner) {
         if (dmr2 * miterLimit * miterLimit < 1.0f || lineJoin == QORN_BEVEL || lineJoin == QORN_ROUND)
@@ -343,10 +348,10 @@ void flattenPaths(QornContext* ctx) {
       p0->dx = p1->x - p0->x;
       p0->dy = p1->y - p0->y;
       p0->len = normalize(&p0->dx, &p0->dy);
-      c.bounds[0] = std::fmin(c.bounds[0], p0->x);
-      c.bounds[1] = std::fmin(c.bounds[1], p0->y);
-      c.bounds[2] = std::fmax(c.bounds[2], p0->x);
-      c.bounds[3] = std::fmax(c.bounds[3], p0->y);
+      c.bounds[0] = minf(c.bounds[0], p0->x);
+      c.bounds[1] = minf(c.bounds[1], p0->y);
+      c.bounds[2] = maxf(c.bounds[2], p0->x);
+      c.bounds[3] = maxf(c.bounds[3], p0->y);
       p0 = p1++;
     }
   }
@@ -365,7 +370,7 @@ int expandFill(QornContext* ctx, float w, int lineJoin, float miterLimit) {
     cverts += path.count + path.nbevel + 1;
     if (fringe) cverts += (path.count + path.nbevel * 5 + 1) * 2;
   }
-  QornVertex* verts = allocTempVerts(ctx, cverts);
+  QornVertex* verts = allocPathVerts(ctx, cverts);
   if (!verts) return 0;
 
   const bool convex = c.npaths == 1 && c.paths[0].convex;
@@ -454,7 +459,7 @@ int expandStroke(QornContext* ctx, float w, float fringe, int lineCap, int lineJ
     cverts += (path.count + path.nbevel * 5 + 1) * 2;
     if (!path.closed) cverts += (3 + 3) * 2;
   }
-  QornVertex* verts = allocTempVerts(ctx, cverts);
+  QornVertex* verts = allocPathVerts(ctx, cverts);
   if (!verts) return 0;
 
   for (int i = 0; i < c.npaths; i++) {

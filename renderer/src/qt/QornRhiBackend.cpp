@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <cstdio>
+#include <cstdlib>
 
 namespace qorn::rhi {
 
@@ -85,6 +87,7 @@ QornContext *RhiBackend::createContext(QRhi *rhi, int flags) {
     self(u)->triangles(paint, op, scissor, verts, nverts, fringe);
   };
   params.renderDelete = [](void *u) { delete self(u); };
+  params.renderReserveVerts = [](void *u, int n) { return self(u)->reserveVerts(n); };
   // The core calls renderDelete only for a back end whose create succeeded; one that failed (or
   // was never asked) is freed here.
   bool made = false;
@@ -111,9 +114,16 @@ int RhiBackend::create() {
     quint32 size;
     const char *message;
   };
+  // Vertices and indices change every frame. Where the back end lets the host write a dynamic
+  // buffer in place, they go there in one copy; an upload through the batch would copy them twice
+  // more (into the batch, then into the buffer), which for a chart of many thousand dots costs
+  // more than drawing them. OpenGL keeps static buffers: its in-place writes map the buffer,
+  // which waits for the previous frame's draws.
+  directWrites_ = rhi_->backend() != QRhi::OpenGLES2;
+  const QRhiBuffer::Type geometry = directWrites_ ? QRhiBuffer::Dynamic : QRhiBuffer::Static;
   const BufferPlan plans[] = {
-      {&vbuf_, QRhiBuffer::Static, QRhiBuffer::VertexBuffer, 16384, "create vertex buffer, error"},
-      {&ibuf_, QRhiBuffer::Static, QRhiBuffer::IndexBuffer, 16384, "create index buffer, error"},
+      {&vbuf_, geometry, QRhiBuffer::VertexBuffer, 16384, "create vertex buffer, error"},
+      {&ibuf_, geometry, QRhiBuffer::IndexBuffer, 16384, "create index buffer, error"},
       {&vubuf_, QRhiBuffer::Dynamic, QRhiBuffer::UniformBuffer, kVertUniformSize,
        "create vs uniform buffer, error"},
       {&fubuf_, QRhiBuffer::Dynamic, QRhiBuffer::UniformBuffer, 16384,
@@ -326,6 +336,12 @@ int RhiBackend::allocVerts(int n) {
   return first;
 }
 
+QornVertex *RhiBackend::reserveVerts(int n) {
+  // The fill's bounding quad follows its paths' vertices.
+  if (n < 0 || !reserveFor(verts_, size_t(nverts_) + size_t(n) + 4, 4096)) return nullptr;
+  return verts_.data() + nverts_;
+}
+
 int RhiBackend::allocIndices(int n) {
   if (!reserveFor(indices_, size_t(nindices_) + n, 4096)) return -1;
   const int first = nindices_;
@@ -416,6 +432,13 @@ static CallBlend convertBlend(const QornCompositeState &op) {
   return b;
 }
 
+void RhiBackend::placeVerts(int at, const QornVertex *src, int n) {
+  // Paths tessellated in place sit at or after their slot (a fill of fewer than three vertices
+  // is dropped here, so later paths move towards the start): memmove keeps that overlap safe.
+  QornVertex *dst = verts_.data() + at;
+  if (dst != src) std::memmove(dst, src, sizeof(QornVertex) * size_t(n));
+}
+
 void RhiBackend::fill(const QornPaint *paint, QornCompositeState op, const QornScissor *scissor,
                       float fringe, const float *bounds, const QornPath *paths, int npaths) {
   if (npaths <= 0) return;
@@ -459,7 +482,7 @@ void RhiBackend::fill(const QornPaint *paint, QornCompositeState op, const QornS
     if (p.nfill >= 3) {
       r.fillOffset = v;
       r.fillCount = p.nfill;
-      std::memcpy(&verts_[v], p.fill, sizeof(QornVertex) * size_t(p.nfill));
+      placeVerts(v, p.fill, p.nfill);
       // Fans do not exist in QRhi: the fan becomes an indexed triangle list.
       for (int l = v + 2; l < v + p.nfill; ++l) {
         indices_[ix++] = quint32(v);
@@ -471,7 +494,7 @@ void RhiBackend::fill(const QornPaint *paint, QornCompositeState op, const QornS
     if (p.nstroke > 0) {
       r.strokeOffset = v;
       r.strokeCount = p.nstroke;
-      std::memcpy(&verts_[v], p.stroke, sizeof(QornVertex) * size_t(p.nstroke));
+      placeVerts(v, p.stroke, p.nstroke);
       v += p.nstroke;
     }
   }
@@ -531,7 +554,7 @@ void RhiBackend::stroke(const QornPaint *paint, QornCompositeState op, const Qor
     if (p.nstroke > 0) {
       r.strokeOffset = v;
       r.strokeCount = p.nstroke;
-      std::memcpy(&verts_[v], p.stroke, sizeof(QornVertex) * size_t(p.nstroke));
+      placeVerts(v, p.stroke, p.nstroke);
       v += p.nstroke;
     }
   }
@@ -600,6 +623,20 @@ bool RhiBackend::growBuffer(QRhiBuffer *buf, quint32 need) {
   return true;
 }
 
+void RhiBackend::writeGeometry(QRhiResourceUpdateBatch *b, QRhiBuffer *buf, int bytes, const void *data) {
+  if (!directWrites_) {
+    b->uploadStaticBuffer(buf, 0, bytes, data);
+    return;
+  }
+  // The bytes past this frame's data are left as they were: no draw reads them.
+  if (char *p = buf->beginFullDynamicBufferUpdateForCurrentFrame()) {
+    std::memcpy(p, data, size_t(bytes));
+    buf->endFullDynamicBufferUpdateForCurrentFrame();
+    return;
+  }
+  b->updateDynamicBuffer(buf, 0, bytes, data);
+}
+
 QRhiShaderResourceBindings *RhiBackend::bindingsFor(int image) {
   const TextureRecord *t = findTexture(image);
   if (!t || !t->tex) {
@@ -627,6 +664,7 @@ void RhiBackend::flush() {
     submitPendingIfRecording();
     return;
   }
+  if (getenv("QORN_HASH")) { uint64_t h=1469598103934665603ull; const unsigned char*d=reinterpret_cast<const unsigned char*>(verts_.data()); for (size_t i=0;i<sizeof(QornVertex)*size_t(nverts_);++i){h^=d[i];h*=1099511628211ull;} const unsigned char*q=uniforms_.data(); for (size_t i=0;i<size_t(fragStride_)*nuniforms_;++i){h^=q[i];h*=1099511628211ull;} fprintf(stderr,"HASH %d %d %016llx\n", nverts_, nindices_, (unsigned long long)h);}
   QRhiResourceUpdateBatch *b = batch();
   unsigned char vu[kVertUniformSize] = {};
   std::memcpy(vu, view_, sizeof(view_));
@@ -634,13 +672,14 @@ void RhiBackend::flush() {
   std::memcpy(vu + 16, &yDown, sizeof(yDown));
   b->updateDynamicBuffer(vubuf_, 0, kVertUniformSize, vu);
   b->updateDynamicBuffer(fubuf_, 0, fragStride_ * nuniforms_, uniforms_.data());
-  b->uploadStaticBuffer(vbuf_, 0, int(sizeof(QornVertex)) * nverts_, verts_.data());
-  if (nindices_ > 0) b->uploadStaticBuffer(ibuf_, 0, 4 * nindices_, indices_.data());
+  writeGeometry(b, vbuf_, int(sizeof(QornVertex)) * nverts_, verts_.data());
+  if (nindices_ > 0) writeGeometry(b, ibuf_, 4 * nindices_, indices_.data());
   submitPendingIfRecording();
 
   QRhiShaderResourceBindings *base = bindingsFor(dummyTexture_);
   const int sampleCount = rt_ ? rt_->sampleCount() : 1;
   const bool stencilStrokes = flags_ & FlagStencilStrokes;
+  const PipelineCache::Target target = PipelineCache::target(base, rpDesc_);
   for (int i = 0; i < ncalls_; ++i) {
     Call &c = calls_[i];
     c.baseBindings = base;
@@ -650,7 +689,7 @@ void RhiBackend::flush() {
     for (int p = 0; p < n && c.usable; ++p) {
       const PipelineState st =
           pipelineState(c.type, p + 1, flags_ & FlagEdgeAntiAlias, c.blend, sampleCount);
-      c.pipelines[p] = pipelines_.get(rhi_, st, base, rpDesc_, &counters_);
+      c.pipelines[p] = pipelines_.get(rhi_, st, target, &counters_);
       c.usable = c.pipelines[p] != nullptr;
     }
   }

@@ -103,10 +103,16 @@ class RhiBackend {
   void submitPendingIfRecording();
   QRhiShaderResourceBindings *bindingsFor(int image);
   bool growBuffer(QRhiBuffer *buf, quint32 need);
+  // Puts a frame's vertices or indices into buf (from offset 0).
+  void writeGeometry(QRhiResourceUpdateBatch *b, QRhiBuffer *buf, int bytes, const void *data);
   // Reservation helpers: return the first index, or -1 when memory runs out.
   Call *allocCall();
   int allocPaths(int n);
   int allocVerts(int n);
+  // Room after the frame's vertices for the core to tessellate into; not yet counted.
+  QornVertex *reserveVerts(int n);
+  // Puts n vertices at index at, from the core's scratch array or from in-place room.
+  void placeVerts(int at, const QornVertex *src, int n);
   int allocIndices(int n);
   int allocUniforms(int n);
   FragUniforms *uniform(int slot);
@@ -138,6 +144,7 @@ class RhiBackend {
   std::vector<unsigned char> uniforms_;  // fragStride_ bytes per slot
   int ncalls_ = 0, npaths_ = 0, nverts_ = 0, nindices_ = 0, nuniforms_ = 0;
   bool frameUsable_ = true;
+  bool directWrites_ = false;  // vertex and index buffers are dynamic and written in place
 
   QRhiBuffer *vbuf_ = nullptr;
   QRhiBuffer *ibuf_ = nullptr;

@@ -17,8 +17,7 @@ QShader loadShader(const QString &path) {
 
 using GP = QRhiGraphicsPipeline;
 
-size_t hashState(const PipelineState &s, const QVector<quint32> &pass,
-                 const QVector<quint32> &layout) {
+size_t hashState(const PipelineState &s, size_t targetHash) {
   // Every field folded in; equal states always hash equally, so a miss only compares entries
   // with the same hash.
   size_t h = qHashMulti(0, s.edgeAA, s.scissor, int(s.topology), int(s.cullMode), s.depthTest,
@@ -28,7 +27,7 @@ size_t hashState(const PipelineState &s, const QVector<quint32> &pass,
   h = qHashMulti(h, s.stencilReadMask, s.stencilWriteMask, s.blendEnable, int(s.colorWrite),
                  int(s.srcColor), int(s.dstColor), int(s.opColor), int(s.srcAlpha),
                  int(s.dstAlpha), int(s.opAlpha), s.sampleCount);
-  return qHashMulti(h, pass, layout);
+  return qHashMulti(h, targetHash);
 }
 
 }  // namespace
@@ -132,14 +131,26 @@ PipelineState pipelineState(int callType, int index, bool edgeAA, const CallBlen
   return s;
 }
 
-QRhiGraphicsPipeline *PipelineCache::get(QRhi *rhi, const PipelineState &state,
-                                         QRhiShaderResourceBindings *layout,
-                                         QRhiRenderPassDescriptor *rpDesc,
+PipelineCache::Target PipelineCache::target(QRhiShaderResourceBindings *layout,
+                                            QRhiRenderPassDescriptor *rpDesc) {
+  Target t;
+  if (!layout || !rpDesc) return t;
+  t.layout = layout;
+  t.rpDesc = rpDesc;
+  t.passFormat = rpDesc->serializedFormat();
+  t.layoutDesc = layout->serializedLayoutDescription();
+  t.hash = qHashMulti(0, t.passFormat, t.layoutDesc);
+  return t;
+}
+
+QRhiGraphicsPipeline *PipelineCache::get(QRhi *rhi, const PipelineState &state, const Target &target,
                                          RhiCounters *counters) {
+  QRhiShaderResourceBindings *layout = target.layout;
+  QRhiRenderPassDescriptor *rpDesc = target.rpDesc;
   if (!layout || !rpDesc) return nullptr;
-  const QVector<quint32> pass = rpDesc->serializedFormat();
-  const QVector<quint32> desc = layout->serializedLayoutDescription();
-  const size_t h = hashState(state, pass, desc);
+  const QVector<quint32> &pass = target.passFormat;
+  const QVector<quint32> &desc = target.layoutDesc;
+  const size_t h = hashState(state, target.hash);
   for (const Entry &e : entries_)
     if (e.hash == h && e.state == state && e.passFormat == pass && e.layoutDesc == desc)
       return e.pipeline;

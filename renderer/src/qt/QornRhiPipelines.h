@@ -125,9 +125,19 @@ class PipelineCache {
   PipelineCache &operator=(const PipelineCache &) = delete;
   ~PipelineCache() { releaseAll(); }
 
+  // What every pipeline of one flush shares: the bindings layout and the pass, serialised and
+  // hashed once rather than per draw call.
+  struct Target {
+    QRhiShaderResourceBindings *layout = nullptr;
+    QRhiRenderPassDescriptor *rpDesc = nullptr;
+    QVector<quint32> passFormat;
+    QVector<quint32> layoutDesc;
+    size_t hash = 0;
+  };
+  static Target target(QRhiShaderResourceBindings *layout, QRhiRenderPassDescriptor *rpDesc);
+
   // Cached or new pipeline, or null after "build graphics pipeline, error".
-  QRhiGraphicsPipeline *get(QRhi *rhi, const PipelineState &state,
-                            QRhiShaderResourceBindings *layout, QRhiRenderPassDescriptor *rpDesc,
+  QRhiGraphicsPipeline *get(QRhi *rhi, const PipelineState &state, const Target &target,
                             RhiCounters *counters);
   void releaseAll();
   int size() const { return int(entries_.size()); }

@@ -131,8 +131,10 @@ Item {
     }
 
     // --- Tabs ------------------------------------------------------------------------------------
+    // Made hidden: only the selected tab is shown (tabs_showSelected follows every creation), and a
+    // hidden view costs the scene graph nothing on the next frame.
     function tabView_create(tab) {
-        const view = component(0).createObject(body, { tab: tab })
+        const view = component(0).createObject(body, { tab: tab, visible: false })
         tab.view = view
         return view
     }

@@ -215,7 +215,12 @@ void RecordEngine::record(PoolFrame* f) {
     if (flush(n) != 0) return end(-197);
     ++pieces;
   }
-  if (ring_.push(f->bytes.data(), frameLen_) != 0) {
+  // A large frame is a large write by itself: with at most one piece waiting, that piece goes
+  // out and the frame follows straight from the pool, sparing its copy into the ring.
+  if (headerWritten_ && frameLen_ >= kDirectFrameLen && ring_.pending() <= kWriteThreshold) {
+    if (ring_.pending() > 0 && flush(uint32_t(ring_.pending())) != 0) return end(-197);
+    if (writer_.append(f->bytes.data(), frameLen_) != 0) return end(-197);
+  } else if (ring_.push(f->bytes.data(), frameLen_) != 0) {
     ++stats_.framesLost;
     return;
   }

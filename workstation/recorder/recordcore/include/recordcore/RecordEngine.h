@@ -54,6 +54,8 @@ struct RecordStats {
 class RecordEngine {
  public:
   static constexpr uint32_t kWriteThreshold = 0x400000;
+  // Frames from this length on are written from the pool frame itself, not through the ring.
+  static constexpr uint32_t kDirectFrameLen = kWriteThreshold / 4;
   static constexpr uint64_t kMinRing = 0x1000000;
   static constexpr uint64_t kMaxPixels = 1310720;
 
