@@ -1,19 +1,23 @@
 #!/usr/bin/env bash
-# run-calorvue.sh <Calorvue program> <address>
-# Starts the camera simulator on <address>, writes a workspace with one live camera module for
-# it (and, when absent, the camera's view record with one rectangle item), runs Calorvue with
-# that workspace and stops the simulator when Calorvue ends. Exits with Calorvue's exit code.
+# run-calorvue.sh <Calorvue program> <address> [scene]
+# Starts the camera simulator on <address> showing [scene] ("room" unless named), writes a
+# workspace with one live camera module for it (and, when absent, the camera's view record with one
+# rectangle item), runs Calorvue with that workspace and stops the simulator when Calorvue ends.
+# Exits with Calorvue's exit code.
 set -euo pipefail
-if [[ $# -ne 2 ]]; then
-  echo "usage: $0 <Calorvue program> <address>" >&2
+if [[ $# -lt 2 || $# -gt 3 ]]; then
+  echo "usage: $0 <Calorvue program> <address> [spots|room]" >&2
   exit 2
 fi
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
 program=$(readlink -f "$1")
 address=$2
+scene=${3:-room}
 camsim=${OSTREL_CAMSIM:-$root/build/tools/camsim/ostrel-camsim}
 progdir=$(dirname "$program")
+# shellcheck source=camsim-lib.sh
+source "$here/camsim-lib.sh"
 python=/usr/bin/python3
 [[ -x $python ]] || python=python3
 
@@ -24,10 +28,7 @@ cleanup() {
     kill "$app_pid" 2>/dev/null || true
     wait "$app_pid" 2>/dev/null || true
   fi
-  if [[ -n "$sim_pid" ]] && kill -0 "$sim_pid" 2>/dev/null; then
-    kill "$sim_pid" 2>/dev/null || true
-    wait "$sim_pid" 2>/dev/null || true
-  fi
+  stop_camsim
   echo "run-calorvue: simulator stopped"
 }
 trap cleanup EXIT
@@ -37,19 +38,17 @@ forward() {
 }
 trap forward INT TERM
 
-"$camsim" --addr "$address" &
-sim_pid=$!
-for _ in $(seq 100); do
-  if (exec 3<>"/dev/tcp/$address/55502") 2>/dev/null; then break; fi
-  kill -0 "$sim_pid" 2>/dev/null || { echo "ostrel-camsim did not start" >&2; exit 1; }
-  sleep 0.1
-done
-kill -0 "$sim_pid" 2>/dev/null || { echo "ostrel-camsim did not start" >&2; exit 1; }
+start_camsim "$camsim" "$address" --scene "$scene" || exit 1
 
 confdir="$progdir/Calorvue-Config"
 mkdir -p "$confdir"
 if [[ ! -e "$confdir/Device-CAMSIM-0001.conf" ]]; then
   "$python" "$here/write-device-conf.py" "$confdir/Device-CAMSIM-0001.conf" CAMSIM-0001
+fi
+
+# The program points Qt Quick Controls at this file; it names the style Qt picks on Linux anyway.
+if [[ ! -e "$confdir/qtquickcontrols2.conf" ]]; then
+  printf '[Controls]\nStyle=Fusion\n' >"$confdir/qtquickcontrols2.conf"
 fi
 
 workspace="$confdir/live-$address.workspace"

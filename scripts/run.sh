@@ -1,35 +1,86 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, and starts the camera simulator on 127.0.0.1 with Calorvue
-# showing it live. With --demo it runs the SDK demonstration against the simulator instead.
-# The simulator is stopped however the script ends.
+# run.sh [--demo|--calorset]
+# Installs what is needed, builds only what it runs, and starts it against the camera simulator on
+# 127.0.0.1: Calorvue showing the simulator's live "room" scene, with --calorset the device tool
+# Calorset (which finds the simulated camera by discovery), or with --demo the SDK demonstration.
+# Each step prints one line; the build shows its progress on one line on a terminal and prints a
+# failure in full. scripts/test.sh builds everything else (tests, benchmarks).
+# The start step alone is scripts/run-start.sh. The simulator is stopped however the script ends.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$root/build" -j "$(nproc)"
+build=$root/build
+jobs=${OSTREL_JOBS:-$(nproc)}
+mode=calorvue
+case ${1:-} in
+  "") ;;
+  --demo) mode=demo ;;
+  --calorset) mode=calorset ;;
+  *) echo "usage: $0 [--demo|--calorset]" >&2; exit 2 ;;
+esac
 
-if [[ "${1:-}" != "--demo" ]]; then
-  exec "$root/scripts/run-calorvue.sh" "$root/build/workstation/Calorvue" 127.0.0.1
-fi
+# What each program needs built: the program, the plug-ins it loads and the simulator.
+targets() {
+  case $1 in
+    calorvue) echo Calorvue Kiv ostrel-camsim ;;
+    calorset) echo Calorset Kiv ostrel-camsim ;;
+    demo) echo ostrel-demo ostrel-camsim ;;
+  esac
+}
 
-sim_pid=""
-cleanup() {
-  if [[ -n "$sim_pid" ]] && kill -0 "$sim_pid" 2>/dev/null; then
-    kill "$sim_pid" 2>/dev/null || true
-    wait "$sim_pid" 2>/dev/null || true
+# Runs a command with its output in a log file; on failure shows the log and stops.
+quietly() {
+  local log=$1
+  shift
+  if ! "$@" >"$log" 2>&1; then
+    cat "$log" >&2
+    echo "run: failed: $* (log $log)" >&2
+    exit 1
   fi
 }
-trap cleanup EXIT INT TERM
 
-"$root/build/tools/camsim/ostrel-camsim" --addr 127.0.0.1 &
-sim_pid=$!
-# Wait until the simulator listens on its command port (at most about 5 s).
-for _ in $(seq 50); do
-  if (exec 3<>/dev/tcp/127.0.0.1/55502) 2>/dev/null; then break; fi
-  kill -0 "$sim_pid" 2>/dev/null || { echo "ostrel-camsim did not start" >&2; exit 1; }
-  sleep 0.1
-done
-# The port may answer for another program: make sure it is ours that listens.
-sleep 0.2
-kill -0 "$sim_pid" 2>/dev/null || { echo "ostrel-camsim did not start" >&2; exit 1; }
-"$root/build/tools/demo/ostrel-demo" 127.0.0.1
+# Builds the targets, every line into the log; progress on one line on a terminal, any other line
+# (a warning, a failure) in full, but CMake's status lines when the build configures again.
+build_targets() {
+  local log=$1
+  shift
+  local tty=0
+  [[ -t 1 ]] && tty=1
+  set +e
+  cmake --build "$build" -j "$jobs" --target "$@" 2>&1 | tee "$log" | {
+    while IFS= read -r line; do
+      if [[ $line =~ ^\[([0-9]+)/([0-9]+)\]\  ]]; then
+        ((tty)) && printf '\r\033[Krun: building %s/%s' "${BASH_REMATCH[1]}" "${BASH_REMATCH[2]}"
+      elif [[ $line != "ninja: no work to do." && $line != "-- "* ]]; then
+        ((tty)) && printf '\r\033[K'
+        printf '%s\n' "$line"
+      fi
+    done
+    ((tty)) && printf '\r\033[K'
+  }
+  local rc=${PIPESTATUS[0]}
+  set -e
+  if [[ $rc -ne 0 ]]; then
+    echo "run: the build failed (log $log)" >&2
+    exit 1
+  fi
+}
+
+"$root/scripts/install-deps.sh"
+mkdir -p "$build"
+# A configured folder configures itself again when a CMake file changed, inside the build.
+if [[ -f $build/build.ninja ]]; then
+  echo "run: $build is configured"
+else
+  echo "run: configuring $build"
+  quietly "$build/configure.log" cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+fi
+read -ra wanted <<<"$(targets "$mode")"
+echo "run: building ${wanted[*]} (log $build/build.log; the first build takes several minutes)"
+start=$SECONDS
+build_targets "$build/build.log" "${wanted[@]}"
+echo "run: built in $((SECONDS - start)) s"
+
+if [[ $mode != calorvue ]]; then
+  exec "$root/scripts/run-start.sh" "--$mode" "$build"
+fi
+exec "$root/scripts/run-start.sh" "$build"

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Writes a live camera's view record (the 7264-byte TempFileConf layout) holding the whole-image
 item and one green rectangle over image rows 150..190, columns 16..624, tracking its maximum,
-with its label off."""
+with its label (the maximum) shown. The rectangle covers the path of the simulator's walking body in its "room"
+scene (rows 152..188, columns 24..616 of 640 x 512), so its maximum is the body's temperature; in
+the "spots" scene it holds the hot spot's row."""
 import struct
 import sys
 
@@ -11,9 +13,10 @@ MEA_SIZE = 216
 
 
 def stretch_ctl():
-    # Linear stretch over the manual range 0..60 degC (x10): the simulator's cold spot lies below
-    # it and its hot plateau above, so both show the palette's end colours exactly.
-    head = struct.pack("<IB2sBfhhB", 0, 2, b"\0\0", 0, 2.0, 0, 600, 1)
+    # Linear stretch over the manual range 10..45 degC (x10): a room and a person lie inside it,
+    # the simulator's cold objects (0 degC and below) below it and its hot ones (80 degC and above)
+    # above it, so those show the palette's end colours exactly.
+    head = struct.pack("<IB2sBfhhB", 0, 2, b"\0\0", 0, 2.0, 100, 450, 1)
     return head.ljust(64, b"\0")
 
 
@@ -30,7 +33,7 @@ def conf(camera_id):
     items = [mea_item("", 0xFF808080, 0, 0, []),
              # Rectangle (type 9) from its top-left to its bottom-right corner; flag bit 0 tracks
              # the maximum.
-             mea_item("R1", 0xFF00FF00, 9, 1, [(16, 150), (624, 190)], label=False)]
+             mea_item("R1", 0xFF00FF00, 9, 1, [(16, 150), (624, 190)])]
     head = struct.pack("<IIq32s", CONF_MAGIC, 0, 0, camera_id.encode()).ljust(276, b"\0")
     body = struct.pack("<i", 5) + stretch_ctl() + struct.pack("<i", len(items))
     body += b"".join(items)

@@ -208,5 +208,3 @@ TEST(MeshChart, PaletteChangeOfTheBoundPictureRecoloursTheSurface) {
 }
 
 }  // namespace
-
-#include "MeshChartTest.moc"

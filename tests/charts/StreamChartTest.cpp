@@ -90,7 +90,9 @@ TEST_F(StreamChart, BuildFillsEverySeriesFromItsItemAndEndsBuilding) {
     EXPECT_NEAR(pt[f].y, (2000 + 80 + 7 * 60 + 50 * f) / 10.0, 1e-3) << f;
     EXPECT_NEAR(mean[f].y, (2000 + 79.5 + 7 * 59.5 + 50 * f) / 10.0, 1e-2) << f;
     EXPECT_EQ(pt[f].data, mx[f].data);
-    if (f > 0) EXPECT_GT(mx[f].data, mx[f - 1].data) << "frame times rise";
+    if (f > 0) {
+      EXPECT_GT(mx[f].data, mx[f - 1].data) << "frame times rise";
+    }
   }
   QByteArray csv;
   ASSERT_EQ(chart_->csvText(&csv), 0);

@@ -258,7 +258,7 @@ TEST_F(CameraInput, NoGearWithoutTheLensMark) {
   // No gear request (command types 2 and 3 of message 56) at open or since.
   for (const camsim::Observation& o : env.sim->log().snapshot())
     if (o.type == 56 && o.bytes.size() >= 8) {
-      const uint32_t command = camsim::getU32(&o.bytes[4]);
+      const uint32_t command = ostrel::bytes::readU32(o.bytes.data(), o.bytes.size(), 4);
       EXPECT_TRUE(command != 2 && command != 3) << command;
     }
   EXPECT_EQ(env.sim->state().gearLevel(), 3);
@@ -284,7 +284,7 @@ TEST_F(CameraInput, CommandsNeedAnOpenCamera) {
   ASSERT_TRUE(env.sim->log().waitForType(6, 10000));
   bool ffc = false;
   for (const camsim::Observation& o : env.sim->log().snapshot())
-    if (o.type == 6 && o.bytes.size() >= 14) ffc = camsim::getU16(&o.bytes[4]) == 32 && o.bytes[6] == 0;
+    if (o.type == 6 && o.bytes.size() >= 14) ffc = ostrel::bytes::readU16(o.bytes.data(), o.bytes.size(), 4) == 32 && o.bytes[6] == 0;
   EXPECT_TRUE(ffc);
   ASSERT_TRUE(consumer_.waitFrames(2));
   input->close();

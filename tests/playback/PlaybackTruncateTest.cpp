@@ -21,7 +21,9 @@ int openCut(PlaybackContext* h, const uint8_t* bytes, size_t len, int type, bool
   if (readFrames) {
     PreviewFrame f{};
     EXPECT_EQ(OstrelPlayback_ReadFrame(h, 0, &f), 0);
-    if (type == 2) EXPECT_EQ(OstrelPlayback_ReadFrame(h, h->frameCount - 1, &f), 0);
+    if (type == 2) {
+      EXPECT_EQ(OstrelPlayback_ReadFrame(h, h->frameCount - 1, &f), 0);
+    }
   }
   return 0;
 }
@@ -57,7 +59,9 @@ TEST_F(PlaybackTest, GoldenFilesCutAtEveryLengthAreRefusedCleanly) {
         EXPECT_TRUE(rc == -198 || rc == -194 || rc == -193) << len << ": " << rc;
       }
     }
-    if (type == 2) EXPECT_GT(opened, 0);
+    if (type == 2) {
+      EXPECT_GT(opened, 0);
+    }
     EXPECT_EQ(openCut(h, whole.data(), whole.size(), type, true), 0);
   }
 }

@@ -6,7 +6,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <random>
 
 #include "OstrelSDK.h"
 #include "PushTestKit.h"
@@ -44,13 +43,6 @@ AlarmClientConfig clientConfig(int port, uint16_t maxQueue = 16, uint16_t timeou
   c.timeoutMs = timeoutMs;
   c.maxQueue = maxQueue;
   return c;
-}
-
-std::vector<uint8_t> noise(size_t n, uint32_t seed) {
-  std::vector<uint8_t> v(n);
-  std::mt19937 rng(seed);
-  for (auto& b : v) b = static_cast<uint8_t>(rng());
-  return v;
 }
 
 // A message with the given attachments (built by AlarmData_Create); the caller frees it.

@@ -31,16 +31,8 @@ void onBusi(int, BusiMessage*, void*) {}
 
 // A connection to 127.0.0.1:port that sends a few header bytes and then nothing.
 int silentClient(int port) {
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(static_cast<uint16_t>(port));
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-    close(fd);
-    return -1;
-  }
-  send(fd, "\x00\x02\x00\x00", 4, MSG_NOSIGNAL);
+  int fd = connectLoopback(port);
+  if (fd >= 0) send(fd, "\x00\x02\x00\x00", 4, MSG_NOSIGNAL);
   return fd;
 }
 

@@ -33,6 +33,10 @@ class TempDir {
 };
 
 std::vector<uint8_t> readBytes(const std::string& path);
+// n pseudo-random bytes from a seed.
+std::vector<uint8_t> noise(size_t n, uint32_t seed);
+// A blocking TCP connection to 127.0.0.1:port; -1 when refused.
+int connectLoopback(int port);
 void writeBytes(const std::string& path, const void* data, size_t length);
 // Runs a shell command; its exit status and standard output.
 int runCommand(const std::string& cmd, std::string* output = nullptr);

@@ -32,8 +32,8 @@ TEST(LinkChannel, TypesOutsideTheTableAreRefusedBeforeAnythingIsSent) {
   EXPECT_EQ(cmdTransact(hostIp(60), 55502, nullptr, 4, reply, sizeof reply), -8);
   EXPECT_EQ(env.connections(), 0u);
   EXPECT_EQ(cmdTransact(hostIp(60), 55502, req, 4, reply, 220), 0);
-  EXPECT_EQ(camsim::getU16(reply), 8);
-  EXPECT_EQ(camsim::getU16(reply + 2), 220);
+  EXPECT_EQ(ostrel::bytes::readU16(reply, sizeof reply, 0), 8);
+  EXPECT_EQ(ostrel::bytes::readU16(reply, sizeof reply, 2), 220);
 }
 
 TEST(LinkChannel, RepliesSplitIntoSingleBytesAreReassembled) {

@@ -25,8 +25,8 @@ TEST(LinkControl, OneWayCommandsCarryTheirBytesWhole) {
   if (log[0].type != 6) std::swap(log[0], log[1]);
   EXPECT_EQ(log[0].type, 6);
   EXPECT_EQ(log[0].size, 14);
-  EXPECT_EQ(camsim::getU16(&log[0].bytes[4]), 34);
-  EXPECT_EQ(int16_t(camsim::getU16(&log[0].bytes[6])), -100);
+  EXPECT_EQ(ostrel::bytes::readU16(log[0].bytes.data(), log[0].bytes.size(), 4), 34);
+  EXPECT_EQ(int16_t(ostrel::bytes::readU16(log[0].bytes.data(), log[0].bytes.size(), 6)), -100);
   EXPECT_EQ(log[0].bytes[13], 0x42);
   EXPECT_EQ(log[1].type, 41);
   EXPECT_EQ(log[1].size, 36);
@@ -59,7 +59,7 @@ TEST(LinkControl, ControlXReadsAndSetsTheGear) {
   x.type = 2;
   ASSERT_EQ(Ostrel_SendControlX(user, &x), 0);
   EXPECT_EQ(x.type, 2);
-  EXPECT_EQ(camsim::getI32(x.payload), 5);  // record byte 4
+  EXPECT_EQ(ostrel::bytes::readI32(x.payload, sizeof x.payload, 0), 5);  // record byte 4
 
   ControlInfoX set{};
   set.type = 3;
@@ -68,8 +68,8 @@ TEST(LinkControl, ControlXReadsAndSetsTheGear) {
   EXPECT_EQ(env.sim.state().gearLevel(), 9);
   const auto log = env.sim.log().snapshot();
   ASSERT_EQ(log.back().size, 72);
-  EXPECT_EQ(camsim::getI32(&log.back().bytes[4]), 3);
-  EXPECT_EQ(camsim::getI32(&log.back().bytes[8]), 9);
+  EXPECT_EQ(ostrel::bytes::readI32(log.back().bytes.data(), log.back().bytes.size(), 4), 3);
+  EXPECT_EQ(ostrel::bytes::readI32(log.back().bytes.data(), log.back().bytes.size(), 8), 9);
   for (size_t i = 12; i < 72; ++i) EXPECT_EQ(log.back().bytes[i], 0);
 }
 
@@ -84,7 +84,7 @@ TEST(LinkControl, ControlXAnsweredWithAnotherTypeGivesMinus1AndKeepsTheAnswer) {
   x.type = 2;
   EXPECT_EQ(Ostrel_SendControlX(user, &x), -1);
   EXPECT_EQ(x.type, 14);
-  EXPECT_EQ(camsim::getI32(x.payload), 3);
+  EXPECT_EQ(ostrel::bytes::readI32(x.payload, sizeof x.payload, 0), 3);
 
   // A channel failure leaves the caller's record as it was.
   f = {};
@@ -95,7 +95,7 @@ TEST(LinkControl, ControlXAnsweredWithAnotherTypeGivesMinus1AndKeepsTheAnswer) {
   camsim::putI32(y.payload, 1234);
   EXPECT_EQ(Ostrel_SendControlX(user, &y), -97);
   EXPECT_EQ(y.type, 17);
-  EXPECT_EQ(camsim::getI32(y.payload), 1234);
+  EXPECT_EQ(ostrel::bytes::readI32(y.payload, sizeof y.payload, 0), 1234);
   EXPECT_EQ(Ostrel_SendControlX(user, nullptr), -8);
   EXPECT_EQ(Ostrel_SendControlX(200, &y), -10);
 }
@@ -114,8 +114,8 @@ TEST(LinkControl, HardwareTableCopiesAreWholeAndIndependent) {
 
   // Read the copy by byte offset, as a peer would.
   const auto* raw = reinterpret_cast<const uint8_t*>(b);
-  auto u16 = [&](int row, int off) { return camsim::getU16(raw + 512 * row + off); };
-  auto i32 = [&](int row, int off) { return camsim::getI32(raw + 512 * row + off); };
+  auto u16 = [&](int row, int off) { return ostrel::bytes::readU16(raw, 512 * size_t(count2), 512 * size_t(row) + size_t(off)); };
+  auto i32 = [&](int row, int off) { return ostrel::bytes::readI32(raw, 512 * size_t(count2), 512 * size_t(row) + size_t(off)); };
   const uint16_t ids[34] = {100,  200,  300,  301,  302,  303,  304,  400,  401,  402, 500, 501,
                             502,  503,  600,  601,  700,  701,  800,  801,  802,  803, 804, 1000,
                             1100, 1200, 1201, 1300, 1301, 2000, 2001, 2002, 2003, 2004};

@@ -32,14 +32,14 @@ TEST(LinkLogin, FillsTheRecordAndSendsTheUtcClock) {
   EXPECT_EQ(log[1].type, 23);
   const auto& clock = log[2];
   ASSERT_EQ(clock.size, 72);
-  EXPECT_EQ(camsim::getI32(&clock.bytes[4]), 1);  // set time
+  EXPECT_EQ(ostrel::bytes::readI32(clock.bytes.data(), clock.bytes.size(), 4), 1);  // set time
   std::tm t{};
-  t.tm_year = camsim::getI32(&clock.bytes[8]) - 1900;
-  t.tm_mon = camsim::getI32(&clock.bytes[12]) - 1;
-  t.tm_mday = camsim::getI32(&clock.bytes[16]);
-  t.tm_hour = camsim::getI32(&clock.bytes[20]);
-  t.tm_min = camsim::getI32(&clock.bytes[24]);
-  t.tm_sec = camsim::getI32(&clock.bytes[28]);
+  t.tm_year = ostrel::bytes::readI32(clock.bytes.data(), clock.bytes.size(), 8) - 1900;
+  t.tm_mon = ostrel::bytes::readI32(clock.bytes.data(), clock.bytes.size(), 12) - 1;
+  t.tm_mday = ostrel::bytes::readI32(clock.bytes.data(), clock.bytes.size(), 16);
+  t.tm_hour = ostrel::bytes::readI32(clock.bytes.data(), clock.bytes.size(), 20);
+  t.tm_min = ostrel::bytes::readI32(clock.bytes.data(), clock.bytes.size(), 24);
+  t.tm_sec = ostrel::bytes::readI32(clock.bytes.data(), clock.bytes.size(), 28);
   const std::time_t sent = timegm(&t);
   EXPECT_GE(sent, before - 1);
   EXPECT_LE(sent, std::time(nullptr) + 1);

@@ -85,9 +85,9 @@ TEST(LinkRecords, FieldsSitAtTheirWireOffsets) {
   fix.infraredWindowTempOffset = -3.25f;
   ASSERT_EQ(Ostrel_SetFixInfo(user, &fix), 0);
   auto s = env.stored(23);
-  EXPECT_EQ(camsim::getF32(&s[20]), 12.5f);
+  EXPECT_EQ(ostrel::bytes::readF32(s.data(), s.size(), 20), 12.5f);
   EXPECT_EQ(s[36], 1);
-  EXPECT_EQ(camsim::getF32(&s[40]), -3.25f);
+  EXPECT_EQ(ostrel::bytes::readF32(s.data(), s.size(), 40), -3.25f);
 
   TvoutInfoRecord tv{};
   tv.h264_bitrate = 4000000;
@@ -95,9 +95,9 @@ TEST(LinkRecords, FieldsSitAtTheirWireOffsets) {
   tv.ct_color1 = 0xFF102030u;
   ASSERT_EQ(Ostrel_SetTvoutInfo(user, &tv), 0);
   s = env.stored(31);
-  EXPECT_EQ(camsim::getI32(&s[12]), 4000000);
-  EXPECT_EQ(int16_t(camsim::getU16(&s[22])), -215);
-  EXPECT_EQ(camsim::getU32(&s[36]), 0xFF102030u);
+  EXPECT_EQ(ostrel::bytes::readI32(s.data(), s.size(), 12), 4000000);
+  EXPECT_EQ(int16_t(ostrel::bytes::readU16(s.data(), s.size(), 22)), -215);
+  EXPECT_EQ(ostrel::bytes::readU32(s.data(), s.size(), 36), 0xFF102030u);
 
   CameraNetworkInfoRecord net{};
   net.staticIp = (10u << 24) | (1u << 16) | (2u << 8) | 3u;
@@ -107,8 +107,8 @@ TEST(LinkRecords, FieldsSitAtTheirWireOffsets) {
   s = env.stored(11);
   EXPECT_EQ(s[4], 3);  // little-endian u32, first octet in the most significant byte
   EXPECT_EQ(s[7], 10);
-  EXPECT_EQ(camsim::getU16(&s[26]), 1500);
-  EXPECT_EQ(camsim::getU32(&s[32]), 0x08080404u);
+  EXPECT_EQ(ostrel::bytes::readU16(s.data(), s.size(), 26), 1500);
+  EXPECT_EQ(ostrel::bytes::readU32(s.data(), s.size(), 32), 0x08080404u);
 
   CameraOSDInfoRecord osd{};
   std::snprintf(osd.loc_name, sizeof osd.loc_name, "gate");
@@ -116,12 +116,12 @@ TEST(LinkRecords, FieldsSitAtTheirWireOffsets) {
   ASSERT_EQ(Ostrel_SetCameraOSDInfo(user, &osd), 0);
   s = env.stored(66);
   EXPECT_EQ(camsim::getText(&s[12], 128), "gate");
-  EXPECT_EQ(camsim::getU32(&s[140]), 0x00FFFFu);
+  EXPECT_EQ(ostrel::bytes::readU32(s.data(), s.size(), 140), 0x00FFFFu);
 
   CameraBasicInfoRecord basic{};
   ASSERT_EQ(Ostrel_GetCameraBasicInfo(user, &basic), 0);
-  EXPECT_EQ(basic.dataWidth, camsim::getU16(&env.stored(7)[176]));
-  EXPECT_EQ(basic.dataFps, camsim::getU16(&env.stored(7)[180]));
+  EXPECT_EQ(basic.dataWidth, ostrel::bytes::readU16(env.stored(7).data(), env.stored(7).size(), 176));
+  EXPECT_EQ(basic.dataFps, ostrel::bytes::readU16(env.stored(7).data(), env.stored(7).size(), 180));
 }
 
 TEST(LinkRecords, SelectorPairsPickTheirRegisterSets) {
@@ -188,13 +188,13 @@ TEST(LinkRecords, PluginRecordTravelsBehindItsOperationWord) {
   EXPECT_EQ(bytesOf(rec), pattern(48, 64));
   auto log = env.sim.log().snapshot();
   EXPECT_EQ(log.back().size, 72);
-  EXPECT_EQ(camsim::getI32(&log.back().bytes[4]), 0);
+  EXPECT_EQ(ostrel::bytes::readI32(log.back().bytes.data(), log.back().bytes.size(), 4), 0);
 
   std::snprintf(rec.username, sizeof rec.username, "operator");
   rec.h5_enable = 1;
   ASSERT_EQ(Ostrel_SetCameraPluginInfo(user, &rec), 0);
   log = env.sim.log().snapshot();
-  EXPECT_EQ(camsim::getI32(&log.back().bytes[4]), 2);
+  EXPECT_EQ(ostrel::bytes::readI32(log.back().bytes.data(), log.back().bytes.size(), 4), 2);
   const auto stored = env.stored(48);
   EXPECT_EQ(camsim::getText(&stored[16], 16), "operator");
   EXPECT_EQ(stored[52], 1);

@@ -116,14 +116,14 @@ TEST(Snapshot, MemoryPointersShowTheLastSnapshot) {
   ASSERT_EQ(Ostrel_SaveFrameToMem(env.user, &a), 0);
   const auto* head = static_cast<const uint8_t*>(a.head);
   EXPECT_EQ(camsim::getText(head, 32), "CAMSIM-0001");
-  EXPECT_EQ(camsim::getU16(head + 40), kW);
-  EXPECT_EQ(camsim::getU16(head + 42), kH);
+  EXPECT_EQ(ostrel::bytes::readU16(head, 128, 40), kW);
+  EXPECT_EQ(ostrel::bytes::readU16(head, 128, 42), kH);
   int64_t t = 0;
   std::memcpy(&t, head + 32, 8);
   EXPECT_EQ(t, SnapshotServer::kDefaultCaptureTime);
   EXPECT_EQ(static_cast<const uint8_t*>(a.headerExtra), head + 128);
-  EXPECT_EQ(camsim::getI32(static_cast<const uint8_t*>(a.headerExtra) + 4), 5);  // palette index
-  EXPECT_EQ(camsim::getU16(static_cast<const uint8_t*>(a.frameHead)), kW);
+  EXPECT_EQ(ostrel::bytes::readI32(a.headerExtra, 8, 4), 5);  // palette index
+  EXPECT_EQ(ostrel::bytes::readU16(a.frameHead, 128, 0), kW);
   EXPECT_EQ(a.data[0], SnapshotServer::code(0, 0, 0));
   EXPECT_EQ(a.data[33 * kW + 17], SnapshotServer::code(17, 33, 0));
   EXPECT_EQ(a.reserved, nullptr);
@@ -137,7 +137,7 @@ TEST(Snapshot, MemoryPointersShowTheLastSnapshot) {
   ASSERT_EQ(Ostrel_SaveFrameToMem(env.user, &b), 0);
   EXPECT_EQ(b.data, a.data);
   EXPECT_EQ(a.data[33 * kW + 17], SnapshotServer::code(17, 33, 1));
-  EXPECT_EQ(camsim::getU16(static_cast<const uint8_t*>(a.frameHead) + 10), 1);  // frame index = serial
+  EXPECT_EQ(ostrel::bytes::readU16(a.frameHead, 128, 10), 1);  // frame index = serial
 }
 
 TEST(Snapshot, AZeroCaptureTimeBecomesNow) {

@@ -17,7 +17,7 @@ std::vector<UploadRequest> uploadRequests(camsim::ObservationLog& log) {
   std::vector<UploadRequest> v;
   for (const auto& o : log.snapshot())
     if (o.type == 35 && o.bytes.size() == 12)
-      v.push_back({camsim::getU16(&o.bytes[4]), camsim::getU16(&o.bytes[6]), camsim::getI32(&o.bytes[8])});
+      v.push_back({ostrel::bytes::readU16(o.bytes.data(), o.bytes.size(), 4), ostrel::bytes::readU16(o.bytes.data(), o.bytes.size(), 6), ostrel::bytes::readI32(o.bytes.data(), o.bytes.size(), 8)});
   return v;
 }
 
@@ -96,8 +96,8 @@ TEST(Transfer, CalibrationBlocksOfTheToolsSizesGoThrough) {
     if (o.type == 80) {
       seen = true;
       EXPECT_EQ(o.size, 12);
-      EXPECT_EQ(camsim::getI32(&o.bytes[4]), 33);
-      EXPECT_EQ(camsim::getI32(&o.bytes[8]), 2052);
+      EXPECT_EQ(ostrel::bytes::readI32(o.bytes.data(), o.bytes.size(), 4), 33);
+      EXPECT_EQ(ostrel::bytes::readI32(o.bytes.data(), o.bytes.size(), 8), 2052);
     }
   EXPECT_TRUE(seen);
   // An empty block is a request announcing 0 and no bytes.

@@ -109,7 +109,9 @@ TEST_F(RtspPreview, ListeningPreviewShowsThePushedClipRecordsItAndSnapshotsTheLa
     int n;
     bool square;
     ASSERT_TRUE(readSquares(reinterpret_cast<const uint32_t*>(f.image.data()), 320, &n, &square));
-    if (previous >= 0) EXPECT_GT(n, previous);
+    if (previous >= 0) {
+      EXPECT_GT(n, previous);
+    }
     previous = n;
     EXPECT_EQ(f.extra[4] | f.extra[5] << 8, 320);
     EXPECT_EQ(f.extra[6] | f.extra[7] << 8, 240);

@@ -32,7 +32,9 @@ void expectClipPictures(const std::vector<Seen>& frames, int w, int h, bool mixe
     ASSERT_TRUE(readSquares(reinterpret_cast<const uint32_t*>(f.image.data()), w, &n, &square));
     EXPECT_EQ(square, mixed);
     ASSERT_LT(n, kClipFrames);
-    if (previous >= 0) EXPECT_EQ(n, (previous + 1) % kClipFrames);
+    if (previous >= 0) {
+      EXPECT_EQ(n, (previous + 1) % kClipFrames);
+    }
     previous = n;
     int worst = 0;
     for (size_t i = 0; i < f.image.size(); ++i)

@@ -44,11 +44,12 @@ class Program:
     """One copy of a program, run through its run script on its own loopback address.
 
     `name` is the program's name ("Calorvue"); its folders are formed from it beside the copy.
-    The run script is called as `<script> <program copy> <address>` and must stop its simulator
-    when the program ends. `env` adds variables (OSTREL_CAMSIM for the simulator's path, ...).
+    The run script is called as `<script> <program copy> <address> <args...>` and must stop its
+    simulator when the program ends. `env` adds variables (OSTREL_CAMSIM for the simulator's path,
+    ...); `args` are the run script's further arguments (Calorvue's simulator scene).
     """
 
-    def __init__(self, root, program, address, run_script, name, env=None):
+    def __init__(self, root, program, address, run_script, name, env=None, args=()):
         self.root = root
         self.name = name
         self.address = address
@@ -57,6 +58,7 @@ class Program:
         shutil.copy2(program, self.copy)
         self.run_script = os.path.join(root, "scripts", run_script)
         self.env = dict(os.environ, QT_QPA_PLATFORM="xcb", **(env or {}))
+        self.args = list(args)
         self.process = None
         self.output = ""
 
@@ -69,7 +71,8 @@ class Program:
         return os.path.join(self.work, self.name + "-Log")
 
     def start(self):
-        self.process = subprocess.Popen(["bash", self.run_script, self.copy, self.address], env=self.env,
+        self.process = subprocess.Popen(["bash", self.run_script, self.copy, self.address, *self.args],
+                                        env=self.env,
                                         stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
                                         start_new_session=True)
         return self

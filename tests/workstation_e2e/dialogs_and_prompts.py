@@ -171,7 +171,8 @@ class Scenario(settings_dialog.Scenario):
 
 def main():
     root, program, camsim, address = sys.argv[1:5]
-    p = e2e.Program(root, program, address, "run-calorvue.sh", "Calorvue", env={"OSTREL_CAMSIM": camsim})
+    p = e2e.Program(root, program, address, "run-calorvue.sh", "Calorvue", env={"OSTREL_CAMSIM": camsim},
+                    args=["spots"])
     shots = os.environ.get("E2E_SHOTS_DIR") or os.path.join(p.work, "shots")
     os.makedirs(shots, exist_ok=True)
     conf = os.path.join(p.config_dir, "Device-CAMSIM-0001.conf")

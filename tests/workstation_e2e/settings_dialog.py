@@ -107,7 +107,8 @@ class Scenario:
 def main():
     root, program, camsim, address = sys.argv[1:5]
     shots = os.environ.get("E2E_SHOTS_DIR")
-    p = e2e.Program(root, program, address, "run-calorvue.sh", "Calorvue", env={"OSTREL_CAMSIM": camsim})
+    p = e2e.Program(root, program, address, "run-calorvue.sh", "Calorvue", env={"OSTREL_CAMSIM": camsim},
+                    args=["spots"])
     shots = shots or os.path.join(p.work, "shots")
     os.makedirs(shots, exist_ok=True)
     conf = os.path.join(p.config_dir, "AppConfig.bin")

@@ -1,17 +1,27 @@
 // ostrel-camsim: a simulated camera on one loopback address, until SIGINT or SIGTERM.
 //   ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--size WxH] [--image WxH] [--fps N] [--unpaced]
-//                 [--clip FILE]
-// With --clip, the H.264 clip (Annex-B) loops on the video and mixed stream ports.
+//                 [--clip FILE] [--scene spots|room] [--discover] [--observe FILE]
+// With --clip, the H.264 clip (Annex-B) loops on the video and mixed stream ports. --scene picks
+// what the temperature stream shows: "spots" (the default, the content tests check by hand) or
+// "room" (a room with a warm body walking across it, a hot and a cold object).
+// With --discover the camera answers discovery (UDP 55501) with its whole basic record and its own
+// address, only to searches from loopback, and broadcasts its answers to 127.255.255.255; point the
+// SDK there with OSTREL_DISCOVER_BROADCAST=127.255.255.255.
+// With --observe, every message the camera receives is written to FILE in hex, one line each.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <string>
 
 #include <unistd.h>
 
+#include <arpa/inet.h>
+
 #include "camsim/CameraSim.h"
+#include "camsim/DiscoveryResponder.h"
 #include "camsim/VideoStreamServer.h"
 
 namespace {
@@ -32,7 +42,7 @@ bool parseSize(const char* s, uint16_t* w, uint16_t* h) {
 int usage() {
   std::fprintf(stderr,
                "usage: ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--size WxH] [--image WxH] [--fps N] "
-               "[--unpaced] [--clip FILE]\n");
+               "[--unpaced] [--clip FILE] [--scene spots|room] [--discover] [--observe FILE]\n");
   return 2;
 }
 
@@ -40,11 +50,16 @@ int usage() {
 
 int main(int argc, char** argv) {
   camsim::CameraSimOptions opt;
-  std::string clipPath;
+  std::string clipPath, observePath;
+  bool discover = false;
   for (int i = 1; i < argc; ++i) {
     const char* a = argv[i];
     if (!std::strcmp(a, "--unpaced")) {
       opt.tempPaced = false;  // as fast as the peer reads
+      continue;
+    }
+    if (!std::strcmp(a, "--discover")) {
+      discover = true;
       continue;
     }
     const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -64,6 +79,10 @@ int main(int argc, char** argv) {
       if (!parseSize(v, &opt.identity.imageWidth, &opt.identity.imageHeight)) return usage();
     } else if (!std::strcmp(a, "--clip")) {
       clipPath = v;
+    } else if (!std::strcmp(a, "--scene")) {
+      if (!camsim::sceneFromName(v, &opt.tempScene)) return usage();
+    } else if (!std::strcmp(a, "--observe")) {
+      observePath = v;
     } else {
       return usage();
     }
@@ -81,6 +100,10 @@ int main(int argc, char** argv) {
   std::signal(SIGINT, onSignal);
   std::signal(SIGTERM, onSignal);
   camsim::CameraSim sim(opt);
+  if (!observePath.empty() && !sim.log().writeTo(observePath)) {
+    std::fprintf(stderr, "ostrel-camsim: cannot write %s: %s\n", observePath.c_str(), std::strerror(errno));
+    return 1;
+  }
   int rc = sim.start();
   if (rc != 0) {
     std::fprintf(stderr, "ostrel-camsim: cannot listen on %s (ports %u, %u): %s\n", opt.address.c_str(),
@@ -110,10 +133,28 @@ int main(int argc, char** argv) {
     }
     std::printf("ostrel-camsim: clip of %zu frames on video port 55506 and mixed port 55507\n", clip->units.size());
   }
+  std::unique_ptr<camsim::DiscoveryResponder> responder;
+  if (discover) {
+    in_addr own{};
+    inet_pton(AF_INET, opt.address.c_str(), &own);
+    camsim::DiscoveryResponderConfig dc;
+    dc.identity.cameraId = opt.identity.cameraId;
+    dc.identity.ipv4 = ntohl(own.s_addr);
+    dc.localAddr = ntohl(own.s_addr);
+    dc.broadcastAddr = 0x7FFFFFFFu;
+    dc.basicRecord = [&sim] { return sim.state().record(7); };
+    responder = std::make_unique<camsim::DiscoveryResponder>(dc);
+    if (!responder->start()) {
+      std::fprintf(stderr, "ostrel-camsim: cannot answer discovery on UDP 55501 from %s\n", opt.address.c_str());
+      return 1;
+    }
+    std::printf("ostrel-camsim: answering discovery from %s (broadcast 127.255.255.255)\n", opt.address.c_str());
+  }
   std::printf("ostrel-camsim: camera %s on %s, command port %u, temperature stream port %u\n",
               opt.identity.cameraId.c_str(), opt.address.c_str(), opt.commandPort, opt.tempPort);
   std::fflush(stdout);
   while (!g_stop) ::usleep(100 * 1000);
+  if (responder) responder->stop();
   sim.stop();
   std::printf("ostrel-camsim: stopped after %llu connections\n",
               (unsigned long long)sim.command().connectionCount());

@@ -13,6 +13,7 @@
 #include <QUrl>
 #include <QtQml>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "OstrelSDK.h"
@@ -79,6 +80,8 @@ void qtMessageOutput(QtMsgType type, const QMessageLogContext& context, const QS
   const char* category = context.category ? context.category : "default";
   ostrel::Logger* log = ostrel::logDefault();
   ostrel::logPrintf(log, level, "[%s] %s\n\n", category, text.constData());
+  // Whoever started the program must see why it stops or cannot show something, not only the log.
+  if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "Calorvue: %s\n", text.constData());
   // Qt aborts right after a fatal message. The logger hands every line to the system as it is
   // written; the empty raw write makes sure this one has left the process's buffers too, without
   // closing a log that other threads may still be writing to.

@@ -139,7 +139,7 @@ int CApp::grab(QQuickItem* item, const QString& path) {
   grabResult_ = result;
   int rc = -1;
   bool done = false;
-  connect(result.data(), &QQuickItemGrabResult::ready, this, [this, path, &rc, &done, raw = result.data()] {
+  connect(result.data(), &QQuickItemGrabResult::ready, this, [path, &rc, &done, raw = result.data()] {
     if (path.isEmpty()) {
       if (QClipboard* cb = QGuiApplication::clipboard()) cb->setImage(raw->image(), QClipboard::Clipboard);
       rc = 0;

@@ -96,8 +96,9 @@ class CInputBase : public QObject {
 
 class CInputDeviceBase : public CInputBase {
   Q_OBJECT
-  Q_PROPERTY(QString device_ip READ device_ip)
-  Q_PROPERTY(QString device_id READ device_id)
+  // A camera's address and id are fixed when its input is made (copyFrom fills a fresh copy).
+  Q_PROPERTY(QString device_ip READ device_ip CONSTANT)
+  Q_PROPERTY(QString device_id READ device_id CONSTANT)
   Q_PROPERTY(bool device_isConnected READ device_isConnected NOTIFY device_isConnectedChanged)
 
  public:

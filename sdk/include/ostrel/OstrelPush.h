@@ -3,12 +3,18 @@
  * An alarm message is a 512-byte AlarmMessage header followed by up to four attachments back to
  * back (16 MiB in all); a business-data message is a 512-byte BusiMessage header followed by a
  * payload (4 GiB in all), sent from memory or straight from a message file. Each message travels
- * as its own connection carrying exactly `totalSize` bytes; nothing comes back.
+ * as its own connection carrying exactly `totalSize` bytes; nothing comes back. Once it has sent
+ * the whole message the client ends its direction and waits (up to its time-out) for the server
+ * to close the connection, which the server does when it holds the message.
  *
  * Objects: a client queues messages and its worker thread delivers them, newest first; a server
- * listens on 0.0.0.0:port, its worker thread receives whole messages, keeps them in a list and
- * hands each to the callback. Callbacks run on the object's worker thread, never under its lock,
- * so they may call the object's PostData/PostFile/FreeData but not Stop or Free.
+ * listens on 0.0.0.0:port and receives from up to 16 connections side by side, each message
+ * under one deadline: the header within timeoutMs, the rest at 1 MiB/s or faster on average
+ * (so a 16 MiB message has timeoutMs + 16 s), and never a silence longer than timeoutMs. A
+ * connection that misses it is closed and its partial message dropped, logged as a failed
+ * receive (-97). The server keeps the whole messages in a list and hands them to the callback one
+ * at a time, in the order they completed, on its delivering thread. Callbacks never run under the
+ * object's lock, so they may call the object's PostData/PostFile/FreeData but not Stop or Free.
  * Times are FILETIME (100-ns ticks since 1601-01-01 UTC); texts and paths are UTF-8; integers are
  * little-endian. Nothing here needs Ostrel_InitSDK. Results: >= 0 success, < 0 a status code. */
 #ifndef OSTREL_PUSH_H
@@ -59,7 +65,8 @@ OSTREL_STATIC_ASSERT(offsetof(AlarmMessage, attachKind) == 104, "attachKind at 1
 typedef struct AlarmClientConfig {
   char ip[16];          /* 0: dotted IPv4 of the server, NUL-terminated within the field */
   uint16_t port;        /* 16 */
-  uint16_t timeoutMs;   /* 18: connect, send and receive time-out of each wait; 0 means 5000 */
+  uint16_t timeoutMs;   /* 18: connect, send and receive time-out of each wait (server: header
+                         * time-out and longest silence of a message); 0 means 5000 */
   uint16_t maxQueue;    /* 20: messages the client holds at most */
   uint8_t reserved[18]; /* 22: not read */
 } AlarmClientConfig;
@@ -106,7 +113,7 @@ OSTREL_STATIC_ASSERT(offsetof(BusiClientConfig, deleteAfterSend) == 86, "deleteA
 typedef struct BusiServerConfig {
   uint8_t reserved0[80];   /* 0: not read */
   uint16_t port;           /* 80 */
-  uint16_t timeoutMs;      /* 82: receive time-out of each wait; 0 means 5000 */
+  uint16_t timeoutMs;      /* 82: header time-out and longest silence of a message; 0 means 5000 */
   char saveFolder[128];    /* 84: UTF-8 folder, NUL-terminated within the field or 128 bytes */
   uint8_t saveEnable;      /* 212: non-zero: every received message is also saved in saveFolder */
   uint8_t reserved213[19]; /* 213: not read */
@@ -125,9 +132,10 @@ typedef struct BusiClient BusiClient;
 typedef struct BusiServer BusiServer;
 
 /* Client callback: the result of one delivery attempt (0 delivered; -100 socket, -99 connect,
- * -98 send) and the message, which belongs to the client and is valid only during the call.
- * Server callback: 0 and the received message, which stays valid until the server's FreeData,
- * Stop or Free. Called on the object's worker thread. */
+ * -98 send) and the message, which belongs to the client and is valid only during the call;
+ * called on the client's worker thread. Server callback: 0 and the received message, which
+ * stays valid until the server's FreeData, Stop or Free; called on the server's delivering
+ * thread, one call at a time. */
 typedef void (*AlarmCallback)(int result, AlarmMessage* message, void* user);
 typedef void (*BusiCallback)(int result, BusiMessage* message, void* user);
 
@@ -154,12 +162,14 @@ OSTREL_API int AlarmClient_Stop(AlarmClient* client);
  * -10 null client. A failed delivery is retried 1000 ms later, until delivered or stopped. */
 OSTREL_API int AlarmClient_PostData(AlarmClient* client, const AlarmMessage* message);
 
-/* Listens on 0.0.0.0:port (SO_REUSEADDR, backlog 8) and starts the receiving thread.
- * 0; -7 running; -8 null config or callback; -10 null server; -96 the port cannot be bound. */
+/* Listens on 0.0.0.0:port (SO_REUSEADDR, backlog 8) and starts the receiving and the delivering
+ * thread. 0; -7 running; -8 null config or callback; -10 null server; -96 the port cannot be
+ * bound. */
 OSTREL_API int AlarmServer_Start(AlarmServer* server, const AlarmServerConfig* config,
                                  AlarmCallback callback, void* user);
-/* Closes the listener, cuts off a receive in progress, ends the thread and frees every kept
- * message. 0 (also when stopped); -10 null server. Returns within a moment. */
+/* Closes the listener, cuts off every receive in progress, ends the threads and frees every kept
+ * message and every one not yet handed to the callback. 0 (also when stopped); -7 from the
+ * callback; -10 null server. Returns within a moment, once a callback in progress has returned. */
 OSTREL_API int AlarmServer_Stop(AlarmServer* server);
 /* Removes `message` from the kept list and frees it; a message that is not kept is left alone.
  * 0; -10 null server. Any thread. */

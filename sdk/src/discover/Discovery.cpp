@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -106,6 +107,18 @@ int discoverOpen() {
   auto& s = state();
   std::lock_guard lock(s.mutex);
   if (s.searchFd >= 0) return 0;
+  if (const char* env = std::getenv("OSTREL_DISCOVER_BROADCAST"); env != nullptr && *env != '\0') {
+    // A simulator set on this host's loopback answers at 127.255.255.255; a text that is not one
+    // dotted IPv4 address is logged and the default route kept.
+    in_addr a{};
+    if (inet_pton(AF_INET, env, &a) == 1) {
+      s.route.broadcastAddr = ntohl(a.s_addr);
+      s.route.loopbackOnly = (s.route.broadcastAddr >> 24) == 127;
+      OSTREL_LOG("discover broadcast %s, loopbackOnly %d", env, s.route.loopbackOnly ? 1 : 0);
+    } else {
+      OSTREL_LOG("discover broadcast %.64s is not an IPv4 address", env);
+    }
+  }
   int sendMs = sdkSendTimeout(), recvMs = sdkRecvTimeout();
   int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   int on = 1;

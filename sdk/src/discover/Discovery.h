@@ -19,7 +19,10 @@ bool discoverListenerOpen();
 
 // Where broadcasts go. The default is the limited broadcast 255.255.255.255 on every local IPv4
 // interface that is up; a host whose only network is loopback can use 127.255.255.255 on the
-// loopback interface instead, which keeps every datagram on the machine.
+// loopback interface instead, which keeps every datagram on the machine. discoverOpen takes the
+// address from the environment variable OSTREL_DISCOVER_BROADCAST when it holds a dotted IPv4
+// address (127.255.255.255 for simulated cameras): an address in 127.0.0.0/8 also limits the
+// broadcasts to the loopback interface.
 struct DiscoverRoute {
   uint32_t broadcastAddr = 0xFFFFFFFFu;  // first octet in the most significant byte
   bool loopbackOnly = false;

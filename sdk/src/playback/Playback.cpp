@@ -15,7 +15,7 @@ namespace {
 using files::ByteSource;
 
 constexpr int64_t kTempBlockFixed = 16684;  // prefix, TEMP header, frame head, trailer
-constexpr int64_t kFrameHeadAt = 16520, kHeaderAt = 8;
+constexpr int64_t kHeaderAt = 8;
 // Any size the format can state: the frame-size limits are makeBuffers' to enforce (-2).
 constexpr int64_t kAnyPixels = int64_t(0xFFFF) * 0xFFFF;
 

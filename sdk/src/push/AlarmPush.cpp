@@ -101,6 +101,7 @@ struct AlarmClient final : ClientBase {
     int rc = connectServer(&fd);
     if (rc != 0) return rc;
     Io io = sendAll(fd, &message, static_cast<uint64_t>(message.totalSize), wakeFd(), timeoutMs());
+    if (io == Io::Done) awaitPeerClose(fd, wakeFd(), timeoutMs());
     close(fd);
     return io == Io::Done ? 0 : OSTREL_E_SEND;
   }
@@ -113,6 +114,7 @@ struct AlarmClient final : ClientBase {
 };
 
 struct AlarmServer final : ServerBase {
+  AlarmServer() : ServerBase(kAlarmFormat) {}
   ~AlarmServer() override { stop(); }
 
   void configure(AlarmCallback callback, void* user) {
@@ -121,13 +123,6 @@ struct AlarmServer final : ServerBase {
   }
 
  protected:
-  int receive(int fd, int wakeFd, int timeoutMs, void** out) override {
-    AlarmMessage* message = nullptr;
-    int rc = receiveAlarm(fd, wakeFd, timeoutMs, &message);
-    *out = message;
-    return rc;
-  }
-
   void received(const char* peer, int port, void* m) override {
     const auto* message = static_cast<const AlarmMessage*>(m);
     OSTREL_LOG("recv client %s:%d, type %d, size %d", peer, port, message->alarmType, message->totalSize);

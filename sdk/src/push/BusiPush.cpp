@@ -180,6 +180,7 @@ struct BusiClient final : ClientBase {
     int rc = connectServer(&fd);
     if (rc == 0) {
       Io io = sendAll(fd, &message, static_cast<uint64_t>(message.totalSize), wakeFd(), timeoutMs());
+      if (io == Io::Done) awaitPeerClose(fd, wakeFd(), timeoutMs());
       close(fd);
       rc = io == Io::Done ? 0 : OSTREL_E_SEND;
     }
@@ -225,6 +226,7 @@ struct BusiClient final : ClientBase {
     int rc = connectServer(&fd);
     if (rc == 0) {
       Io io = sendFileAll(fd, file, size, wakeFd(), timeoutMs());
+      if (io == Io::Done) awaitPeerClose(fd, wakeFd(), timeoutMs());
       close(fd);
       rc = io == Io::Done ? 0 : io == Io::Closed ? OSTREL_E_READ : OSTREL_E_SEND;
     }
@@ -243,6 +245,7 @@ struct BusiClient final : ClientBase {
 };
 
 struct BusiServer final : ServerBase {
+  BusiServer() : ServerBase(kBusiFormat) {}
   ~BusiServer() override { stop(); }
 
   void configure(const BusiServerConfig& config, BusiCallback callback, void* user) {
@@ -253,13 +256,6 @@ struct BusiServer final : ServerBase {
   }
 
  protected:
-  int receive(int fd, int wakeFd, int timeoutMs, void** out) override {
-    BusiMessage* message = nullptr;
-    int rc = receiveBusi(fd, wakeFd, timeoutMs, &message);
-    *out = message;
-    return rc;
-  }
-
   void received(const char* peer, int port, void* m) override {
     const auto* message = static_cast<const BusiMessage*>(m);
     OSTREL_LOG("recv client %s:%d, type %d, size %lld", peer, port, message->busiType,

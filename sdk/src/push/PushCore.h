@@ -1,6 +1,7 @@
 // The machinery both push services share: a client worker that delivers queued items newest
-// first, and a server worker that accepts one connection at a time, receives one message from it
-// and keeps it. The alarm and business-data objects derive from these and add their wire format.
+// first, and a server that receives whole messages from several connections side by side, keeps
+// them and hands them on one at a time. The alarm and business-data objects derive from these and
+// add their wire format.
 #pragma once
 
 #include <netinet/in.h>
@@ -12,8 +13,12 @@
 #include <deque>
 #include <functional>
 #include <list>
+#include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
+
+#include "push/PushWire.h"
 
 namespace ostrel::push {
 
@@ -98,46 +103,78 @@ class ClientBase {
   int timeoutMs_ = 0;
 };
 
-// Listener, thread, wake descriptor and kept list of a server.
+// How many connections a server receives from side by side. A peer that stalls holds one of them
+// only until its deadline; the rest keep serving everyone else. A connection costs a descriptor
+// and a 512-byte header area until its header has passed the check.
+constexpr size_t kMaxPeers = 16;
+// Whole messages waiting for the callback: while this many wait, no new connection is accepted,
+// so a slow callback holds memory to a bound instead of queueing without end.
+constexpr size_t kMaxWaiting = 16;
+// After its header, a message must keep at least this average rate (bytes per second) for the
+// rest of it: 16 MiB may take 16 s beyond the header's time-out.
+constexpr uint64_t kFloorRate = 1 << 20;
+
+// Listener, threads, wake descriptors and kept list of a server. A receiving thread takes the
+// bytes of up to kMaxPeers connections as they come, each under a whole-message deadline (the
+// header within the time-out, the body at kFloorRate or better, and no silence longer than the
+// time-out); a delivering thread hands the whole messages to the derived class one at a time in
+// the order they completed, so a callback never delays a receive.
 class ServerBase {
  public:
-  ServerBase() = default;
+  explicit ServerBase(const WireFormat& format) : format_(format) {}
   ServerBase(const ServerBase&) = delete;
   ServerBase& operator=(const ServerBase&) = delete;
   virtual ~ServerBase() = default;  // the derived destructor calls stop()
 
   // 0; -7 running; -96 the port cannot be bound; -5 no thread or descriptor.
   int start(uint16_t port, uint16_t timeoutMs, const std::function<void()>& configure);
-  // Closes the listener, cuts off a receive in progress, ends the worker, frees every kept
-  // message. 0; -7 from the worker itself.
+  // Closes the listener, cuts off every receive in progress, ends both threads, frees the
+  // messages not yet delivered and every kept one. 0; -7 from a callback.
   int stop();
   // Removes the message from the kept list and frees it; unknown pointers are left alone.
   void freeData(void* message);
   bool running() const { return running_.load(std::memory_order_acquire); }
-  // Connections accepted and messages kept since creation (for logs and tests).
-  uint64_t acceptedCount() const { return accepted_.load(); }
-  size_t keptCount();
 
  protected:
-  // Receives one message from the connected socket. On success returns 0 and a malloc'd message
-  // in *message; otherwise the status code (and no message).
-  virtual int receive(int fd, int wakeFd, int timeoutMs, void** message) = 0;
-  // Logs the message and does what must happen before it is kept (saving).
+  // Logs the message and does what must happen before it is kept (saving). Delivering thread.
   virtual void received(const char* peer, int port, void* message) = 0;
-  // Hands the kept message to the user's callback.
+  // Hands the kept message to the user's callback. Delivering thread.
   virtual void deliver(void* message) = 0;
 
  private:
-  void loop();
+  struct Peer;
+  struct Arrival {
+    void* message;
+    char peer[INET_ADDRSTRLEN];
+    int port;
+  };
 
+  void receiveLoop();
+  void deliverLoop();
+  // Accepts waiting connections while there is room; reads what each new one already holds.
+  void acceptPeers(std::vector<std::unique_ptr<Peer>>& peers);
+  // Reads from the peer; false once its receive has ended (whole or failed).
+  bool serve(Peer& peer);
+  // Closes the connection, logs the result and passes a whole message on.
+  void finish(Peer& peer, int rc);
+  bool roomToAccept(size_t peers);
+  void stopThreads();
+
+  const WireFormat& format_;
+  MessageBlocks blocks_;
   std::mutex control_;  // serialises start and stop
   std::mutex mutex_;    // guards kept_
   std::list<void*> kept_;
+  std::mutex readyMutex_;  // guards ready_ and throttled_
+  std::condition_variable readyCv_;
+  std::deque<Arrival> ready_;
+  bool throttled_ = false;  // the receiver waits for ready_ to shrink
   std::atomic<bool> running_{false};
-  std::atomic<uint64_t> accepted_{0};
-  std::thread thread_;
+  std::thread receiver_;
+  std::thread deliverer_;
   int listenFd_ = -1;
-  int wakeFd_ = -1;
+  int wakeFd_ = -1;  // stop
+  int roomFd_ = -1;  // ready_ shrank below kMaxWaiting
   int timeoutMs_ = 0;
 };
 

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "ostrel/OstrelTypes.h"
@@ -166,6 +167,23 @@ Io sendFileAll(int fd, int fileFd, uint64_t length, int wakeFd, int timeoutMs) {
     return Io::Failed;
   }
   return Io::Done;
+}
+
+void awaitPeerClose(int fd, int wakeFd, int timeoutMs) {
+  shutdown(fd, SHUT_WR);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  uint8_t sink[256];
+  for (;;) {
+    ssize_t n = recv(fd, sink, sizeof sink, 0);
+    const int err = n < 0 ? errno : 0;
+    if (n == 0 || (n < 0 && err != EINTR && err != EAGAIN && err != EWOULDBLOCK)) return;
+    // The server sends nothing; whatever it does send is ignored.
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return;
+    if ((err == EAGAIN || err == EWOULDBLOCK) &&
+        waitFor(fd, POLLIN, wakeFd, static_cast<int>(left.count()) + 1) != Io::Done)
+      return;
+  }
 }
 
 }  // namespace ostrel::push

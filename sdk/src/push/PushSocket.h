@@ -41,4 +41,11 @@ Io recvAll(int fd, void* data, uint64_t length, int wakeFd, int timeoutMs);
 // before `length` bytes (it shrank since it was checked).
 Io sendFileAll(int fd, int fileFd, uint64_t length, int wakeFd, int timeoutMs);
 
+// After a whole message: ends the sending direction and waits, up to timeoutMs, until the server
+// has closed its end (it does once it holds the whole message). The message counts as delivered
+// whatever this finds; the wait keeps a client from opening connection after connection while the
+// server is still reading, which would overflow the server's accept queue and cost a second-long
+// connect retry for every connection dropped.
+void awaitPeerClose(int fd, int wakeFd, int timeoutMs);
+
 }  // namespace ostrel::push

@@ -15,6 +15,7 @@ CameraSim::CameraSim(CameraSimOptions options)
     c.fps = options_.identity.dataFps ? options_.identity.dataFps : 25;
     c.paced = options_.tempPaced;
     c.packEvery = options_.tempPackEvery;
+    c.scene = options_.tempScene;
     temp_ = std::make_unique<TempStreamServer>(c);
   }
   if (options_.snapshot)

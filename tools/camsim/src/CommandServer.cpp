@@ -41,7 +41,7 @@ CommandFaults CommandServer::faults() const {
 
 bool CommandServer::answer(int fd, uint8_t* reply, size_t size, const CommandFaults& f) {
   if (f.replyDelayMs > 0 && !server_.sleepFor(f.replyDelayMs)) return false;
-  putU16(reply, uint16_t(getU16(reply) + f.replyTypeDelta));
+  putU16(reply, uint16_t(readU16(reply, size, 0) + f.replyTypeDelta));
   if (f.shortReplyBytes >= 0) {
     server_.sendAll(fd, reply, std::min(size, size_t(f.shortReplyBytes)));
     return false;
@@ -53,8 +53,8 @@ void CommandServer::serve(int fd) {
   std::vector<uint8_t> msg(kMaxMessage);
   for (;;) {
     if (!server_.recvAll(fd, msg.data(), kHeader, kIdleMs)) return;
-    const uint16_t type = getU16(&msg[0]);
-    const uint16_t size = getU16(&msg[2]);
+    const uint16_t type = readU16(msg.data(), kHeader, 0);
+    const uint16_t size = readU16(msg.data(), kHeader, 2);
     if (size < kHeader || size > kMaxMessage) return;
     if (!server_.recvAll(fd, msg.data() + kHeader, size - kHeader, kIdleMs)) return;
     log_.add(Observation{std::chrono::system_clock::now(), type, size,
@@ -87,7 +87,7 @@ void CommandServer::serve(int fd) {
       reply.resize(kHeader);
     } else if (type == 48 && size == 72) {
       // Plug-in record behind an operation word: 0 read, 2 write; the answer echoes the word.
-      const int32_t op = getI32(&msg[4]);
+      const int32_t op = readI32(msg.data(), size, 4);
       if (op == 2) state_.setRecord(48, std::vector<uint8_t>(msg.begin() + 8, msg.begin() + 72));
       std::vector<uint8_t> rec = state_.record(48);
       reply.resize(72);
@@ -96,9 +96,9 @@ void CommandServer::serve(int fd) {
     } else if (type == 56 && size == 72) {
       // ControlInfoX: the answer carries the request's record, updated per command type.
       reply.assign(msg.begin(), msg.begin() + 72);
-      const int32_t cmd = getI32(&msg[4]);
+      const int32_t cmd = readI32(msg.data(), size, 4);
       if (cmd == 2) putI32(&reply[8], state_.gearLevel());
-      if (cmd == 3) state_.setGearLevel(getI32(&msg[8]));
+      if (cmd == 3) state_.setGearLevel(readI32(msg.data(), size, 8));
       motors_.apply(&reply[kHeader]);
       if (f.controlXReplyType >= 0) putI32(&reply[4], f.controlXReplyType);
     } else if ((type == 2 || type == 4 || type == 46) && size == kHeader) {

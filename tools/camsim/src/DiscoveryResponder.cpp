@@ -51,6 +51,25 @@ bool DiscoveryResponder::start() {
     fd_ = -1;
     return false;
   }
+  sendFd_ = fd_;
+  if (config_.localAddr != 0) {
+    // Answers leave from the camera's own address; searches still arrive on the shared port,
+    // because a socket bound to a unicast address never sees broadcasts.
+    int s = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in own{};
+    own.sin_family = AF_INET;
+    own.sin_addr.s_addr = htonl(config_.localAddr);
+    if (s < 0 || (config_.localAddr >> 24) != 127 || setsockopt(s, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0 ||
+        bind(s, reinterpret_cast<sockaddr*>(&own), sizeof own) != 0) {
+      if (s >= 0) close(s);
+      close(fd_);
+      close(wake_[0]);
+      close(wake_[1]);
+      fd_ = sendFd_ = wake_[0] = wake_[1] = -1;
+      return false;
+    }
+    sendFd_ = s;
+  }
   thread_ = std::thread([this] { run(); });
   return true;
 }
@@ -60,10 +79,11 @@ void DiscoveryResponder::stop() {
   char c = 1;
   (void)!write(wake_[1], &c, 1);
   if (thread_.joinable()) thread_.join();
+  if (sendFd_ != fd_) close(sendFd_);
   close(fd_);
   close(wake_[0]);
   close(wake_[1]);
-  fd_ = wake_[0] = wake_[1] = -1;
+  fd_ = sendFd_ = wake_[0] = wake_[1] = -1;
 }
 
 std::array<uint8_t, 52> DiscoveryResponder::networkRecord() const {
@@ -92,6 +112,14 @@ void DiscoveryResponder::buildReply(uint8_t* out) const {
   putU16(out, kSearchReply);
   putU16(out + 2, kReplyLen);
   uint8_t* rec = out + 4;  // CameraBasicInfoRecord, 216 bytes
+  putU32(out + 220, id.ipv4);
+  if (config_.basicRecord) {
+    const std::vector<uint8_t> whole = config_.basicRecord();
+    if (whole.size() == 216) {
+      std::memcpy(rec, whole.data(), 216);
+      return;
+    }
+  }
   putField(rec + 0, 32, id.cameraId);
   putField(rec + 32, 32, id.cameraName);
   putField(rec + 64, 16, id.cameraType);
@@ -99,7 +127,6 @@ void DiscoveryResponder::buildReply(uint8_t* out) const {
   putU16(rec + 176, id.dataWidth);
   putU16(rec + 178, id.dataHeight);
   putU16(rec + 180, id.dataFps);
-  putU32(out + 220, id.ipv4);
 }
 
 void DiscoveryResponder::sendTo(const void* data, size_t len, uint32_t addr, uint16_t port) {
@@ -107,7 +134,7 @@ void DiscoveryResponder::sendTo(const void* data, size_t len, uint32_t addr, uin
   to.sin_family = AF_INET;
   to.sin_port = htons(port);
   to.sin_addr.s_addr = htonl(addr);
-  sendto(fd_, data, len, MSG_NOSIGNAL, reinterpret_cast<sockaddr*>(&to), sizeof to);
+  sendto(sendFd_, data, len, MSG_NOSIGNAL, reinterpret_cast<sockaddr*>(&to), sizeof to);
 }
 
 void DiscoveryResponder::answer(uint32_t mode, const sockaddr_in& from) {
@@ -159,9 +186,10 @@ void DiscoveryResponder::run() {
     socklen_t fl = sizeof from;
     ssize_t n = recvfrom(fd_, buf, sizeof buf, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&from), &fl);
     if (n < 4) continue;
-    uint16_t type = getU16(buf), size = getU16(buf + 2);
+    if (config_.localAddr != 0 && (ntohl(from.sin_addr.s_addr) >> 24) != 127) continue;
+    uint16_t type = readU16(buf, size_t(n), 0), size = readU16(buf, size_t(n), 2);
     if (type == kSearch && size == kSearchLen && n == static_cast<ssize_t>(kSearchLen)) {
-      uint32_t mode = getU32(buf + 4);
+      uint32_t mode = readU32(buf, size_t(n), 4);
       {
         // Under the lock, so a waiter cannot miss the notification between its check and its wait.
         std::lock_guard lock(mutex_);

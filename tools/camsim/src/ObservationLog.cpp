@@ -4,9 +4,35 @@
 
 namespace camsim {
 
+ObservationLog::~ObservationLog() {
+  if (file_) std::fclose(file_);
+}
+
+bool ObservationLog::writeTo(const std::string& path) {
+  std::FILE* f = std::fopen(path.c_str(), "w");
+  if (!f) return false;
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (file_) std::fclose(file_);
+  file_ = f;
+  return true;
+}
+
 void ObservationLog::add(Observation o) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
+    if (file_) {
+      // Flushed per message: a reader may look while the simulator runs, or after it was killed.
+      static const char kHex[] = "0123456789abcdef";
+      std::string line;
+      line.reserve(o.bytes.size() * 2 + 1);
+      for (uint8_t b : o.bytes) {
+        line.push_back(kHex[b >> 4]);
+        line.push_back(kHex[b & 15]);
+      }
+      line.push_back('\n');
+      std::fwrite(line.data(), 1, line.size(), file_);
+      std::fflush(file_);
+    }
     entries_.push_back(std::move(o));
   }
   cv_.notify_all();

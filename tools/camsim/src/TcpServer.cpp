@@ -20,6 +20,24 @@ bool isLoopbackAddress(const std::string& text) {
   return (ntohl(a.s_addr) >> 24) == 127;
 }
 
+int openLoopbackListener(const std::string& address, uint16_t port, int backlog) {
+  if (!isLoopbackAddress(address)) return -EINVAL;
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons(port);
+  inet_pton(AF_INET, address.c_str(), &addr.sin_addr);
+  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -errno;
+  int one = 1;
+  ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, backlog) != 0) {
+    int err = errno;
+    ::close(fd);
+    return -err;
+  }
+  return fd;
+}
+
 TcpServer::TcpServer(std::string address, uint16_t port, Handler handler)
     : address_(std::move(address)), port_(port), handler_(std::move(handler)) {}
 
@@ -29,20 +47,8 @@ TcpServer::~TcpServer() {
 
 int TcpServer::start() {
   if (running_) return 0;
-  if (!isLoopbackAddress(address_)) return -EINVAL;
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_port = htons(port_);
-  inet_pton(AF_INET, address_.c_str(), &addr.sin_addr);
-  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return -errno;
-  int one = 1;
-  ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 128) != 0) {
-    int err = errno;
-    ::close(fd);
-    return -err;
-  }
+  const int fd = openLoopbackListener(address_, port_, 128);
+  if (fd < 0) return fd;
   wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   if (wakeFd_ < 0) {
     int err = errno;

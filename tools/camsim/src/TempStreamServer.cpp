@@ -1,38 +1,23 @@
 #include "camsim/TempStreamServer.h"
 
-#include "camsim/Wire.h"
-
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <ctime>
+
+#include "foundation/ByteOrder.h"
 
 namespace camsim {
 
 namespace {
 
-void put64(uint8_t* p, uint64_t v) {
-  for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
+using ostrel::bytes::putU16;
+using ostrel::bytes::putU32;
 
-bool sendAll(int fd, const uint8_t* data, size_t size) {
-  while (size > 0) {
-    ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
+// The head's 64-bit time, as two little-endian halves.
+void putTime(uint8_t* p, uint64_t v) {
+  putU32(p, static_cast<uint32_t>(v));
+  putU32(p + 4, static_cast<uint32_t>(v >> 32));
 }
 
 uint64_t fileTimeNow() {
@@ -53,17 +38,18 @@ void writeHead(uint8_t* h, int width, int height, int32_t packedSize, uint16_t i
   putU16(h + 14, static_cast<uint16_t>(static_cast<int16_t>(offset)));
   putU32(h + 16, 30125);  // detector 30.125 degC
   putU32(h + 20, 28500);  // shell 28.5 degC
-  put64(h + 32, fileTimeNow());
+  putTime(h + 32, fileTimeNow());
   putU32(h + 40, 28750);
-  float emi = 1.0f;
-  uint32_t bits;
-  std::memcpy(&bits, &emi, 4);
-  putU32(h + 52, bits);
+  ostrel::bytes::putF32(h + 52, 1.0f);  // emissivity
 }
 
 }  // namespace
 
 void FrameContent::codes(const TempStreamConfig& c, uint32_t n, std::vector<int16_t>& out) {
+  if (c.scene == Scene::Room) {
+    RoomScene::codes(c.width, c.height, n, c.scale, c.offset, out);
+    return;
+  }
   out.resize(static_cast<size_t>(c.width) * c.height);
   const int base = 2500 + static_cast<int>(n % 50);
   for (int y = 0; y < c.height; ++y)
@@ -105,117 +91,25 @@ int packFrame(const int16_t* values, int count, std::vector<uint8_t>& out) {
   return static_cast<int>(pos);
 }
 
-TempStreamServer::TempStreamServer(TempStreamConfig config) : config_(std::move(config)), paced_(config_.paced) {}
+TempStreamServer::TempStreamServer(TempStreamConfig config)
+    : config_(std::move(config)), paced_(config_.paced), listener_(config_.address, config_.port, [this](int fd) {
+        serve(fd);
+      }) {}
 
 TempStreamServer::~TempStreamServer() { stop(); }
 
-int TempStreamServer::openListener() {
-  sockaddr_in sa{};
-  sa.sin_family = AF_INET;
-  sa.sin_port = htons(config_.port);
-  if (inet_pton(AF_INET, config_.address.c_str(), &sa.sin_addr) != 1) return -EINVAL;
-  if ((ntohl(sa.sin_addr.s_addr) >> 24) != 127) return -EADDRNOTAVAIL;  // loopback only
-  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return -errno;
-  int one = 1;
-  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) < 0 || ::listen(fd, 16) < 0) {
-    int e = errno;
-    ::close(fd);
-    return -e;
-  }
-  listenFd_ = fd;
-  return 0;
-}
+int TempStreamServer::start() { return listener_.start(); }
 
-int TempStreamServer::start() {
-  if (running_) return 0;
-  if (::pipe2(wakeFds_, O_CLOEXEC | O_NONBLOCK) < 0) return -errno;
-  int rc = openListener();
-  if (rc < 0) {
-    ::close(wakeFds_[0]);
-    ::close(wakeFds_[1]);
-    wakeFds_[0] = wakeFds_[1] = -1;
-    return rc;
-  }
-  running_ = true;
-  acceptThread_ = std::thread([this] { acceptLoop(); });
-  return 0;
-}
-
-void TempStreamServer::stop() {
-  if (!running_.exchange(false)) return;
-  (void)!::write(wakeFds_[1], "x", 1);
-  if (acceptThread_.joinable()) acceptThread_.join();
-  std::vector<std::thread> clients;
-  {
-    std::lock_guard<std::mutex> lk(mutex_);
-    for (int fd : clientFds_) ::shutdown(fd, SHUT_RDWR);
-    clients.swap(clients_);
-  }
-  for (auto& t : clients) t.join();
-  int fd = listenFd_.exchange(-1);
-  if (fd >= 0) ::close(fd);
-  ::close(wakeFds_[0]);
-  ::close(wakeFds_[1]);
-  wakeFds_[0] = wakeFds_[1] = -1;
-}
+void TempStreamServer::stop() { listener_.stop(); }
 
 void TempStreamServer::setFault(StreamFault fault, int param) {
+  if (fault == StreamFault::RefuseConnections) {
+    listener_.refuseFor(param);
+    return;
+  }
   std::lock_guard<std::mutex> lk(mutex_);
   fault_ = fault;
   faultParam_ = param;
-  if (fault == StreamFault::RefuseConnections) {
-    for (int fd : clientFds_) ::shutdown(fd, SHUT_RDWR);
-    (void)!::write(wakeFds_[1], "r", 1);
-  }
-}
-
-void TempStreamServer::acceptLoop() {
-  using Clock = std::chrono::steady_clock;
-  Clock::time_point reopenAt{};
-  while (running_) {
-    pollfd fds[2] = {{wakeFds_[0], POLLIN, 0}, {listenFd_.load(), POLLIN, 0}};
-    int timeout = -1;
-    if (fds[1].fd < 0)
-      timeout = static_cast<int>(std::max<int64_t>(
-          0, std::chrono::duration_cast<std::chrono::milliseconds>(reopenAt - Clock::now()).count()));
-    int n = ::poll(fds, fds[1].fd >= 0 ? 2 : 1, timeout);
-    if (!running_) break;
-    if (n < 0 && errno != EINTR) break;
-    if (fds[0].revents & POLLIN) {
-      char buf[16];
-      ssize_t got = ::read(wakeFds_[0], buf, sizeof buf);
-      bool refuse = false;
-      {
-        std::lock_guard<std::mutex> lk(mutex_);
-        if (fault_ == StreamFault::RefuseConnections && got > 0) {
-          refuse = true;
-          reopenAt = Clock::now() + std::chrono::milliseconds(faultParam_);
-          fault_ = StreamFault::None;
-        }
-      }
-      if (refuse) faultCv_.notify_all();
-      if (refuse) {
-        int fd = listenFd_.exchange(-1);
-        if (fd >= 0) ::close(fd);
-      }
-      continue;
-    }
-    if (listenFd_ < 0) {
-      if (Clock::now() >= reopenAt) openListener();
-      continue;
-    }
-    if (!(fds[1].revents & POLLIN)) continue;
-    int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd < 0) continue;
-    int one = 1;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    ++connections_;
-    std::lock_guard<std::mutex> lk(mutex_);
-    clientFds_.push_back(fd);
-    clients_.emplace_back([this, fd] { serve(fd); });
-  }
 }
 
 bool TempStreamServer::sendFrame(int fd, uint32_t n, std::vector<int16_t>& codes, std::vector<uint8_t>& wire) {
@@ -225,9 +119,9 @@ bool TempStreamServer::sendFrame(int fd, uint32_t n, std::vector<int16_t>& codes
     std::lock_guard<std::mutex> lk(mutex_);
     fault = fault_;
     param = faultParam_;
-    if (fault != StreamFault::RefuseConnections) fault_ = StreamFault::None;
+    fault_ = StreamFault::None;
   }
-  if (fault != StreamFault::None && fault != StreamFault::RefuseConnections) faultCv_.notify_all();
+  if (fault != StreamFault::None) faultCv_.notify_all();
   const int w = config_.width, h = config_.height;
   const size_t pixels = static_cast<size_t>(w) * h;
   uint8_t head[128];
@@ -236,15 +130,15 @@ bool TempStreamServer::sendFrame(int fd, uint32_t n, std::vector<int16_t>& codes
       const int hw = w / 2, hh = h / 2;
       writeHead(head, hw, hh, 0, static_cast<uint16_t>(n), config_.scale, config_.offset);
       std::vector<uint8_t> payload(static_cast<size_t>(hw) * hh * 2, 0x10);
-      return sendAll(fd, head, 128) && sendAll(fd, payload.data(), payload.size());
+      return StreamListener::sendAll(fd, head, 128) && StreamListener::sendAll(fd, payload.data(), payload.size());
     }
     case StreamFault::PackedSizeOutOfRange:
       writeHead(head, w, h, static_cast<int32_t>(2 * pixels + 100), static_cast<uint16_t>(n), config_.scale,
                 config_.offset);
-      return sendAll(fd, head, 128);
+      return StreamListener::sendAll(fd, head, 128);
     case StreamFault::ScaleZero:
       writeHead(head, w, h, 0, static_cast<uint16_t>(n), 0, config_.offset);
-      return sendAll(fd, head, 128);
+      return StreamListener::sendAll(fd, head, 128);
     case StreamFault::Stall:
       std::this_thread::sleep_for(std::chrono::milliseconds(param));
       break;
@@ -265,14 +159,14 @@ bool TempStreamServer::sendFrame(int fd, uint32_t n, std::vector<int16_t>& codes
   }
   writeHead(head, w, h, packedSize, static_cast<uint16_t>(n), config_.scale, config_.offset);
   if (config_.headTimeStep != 0)
-    put64(head + 32, static_cast<uint64_t>(config_.headTimeBase + static_cast<int64_t>(n) * config_.headTimeStep));
+    putTime(head + 32, static_cast<uint64_t>(config_.headTimeBase + static_cast<int64_t>(n) * config_.headTimeStep));
   head[25] = digitalInput_.at(n);
-  if (!sendAll(fd, head, 128)) return false;
+  if (!StreamListener::sendAll(fd, head, 128)) return false;
   if (fault == StreamFault::CloseMidFrame) {
-    sendAll(fd, wire.data(), wire.size() / 2);
+    StreamListener::sendAll(fd, wire.data(), wire.size() / 2);
     return false;
   }
-  return sendAll(fd, wire.data(), wire.size());
+  return StreamListener::sendAll(fd, wire.data(), wire.size());
 }
 
 void TempStreamServer::serve(int fd) {
@@ -281,7 +175,7 @@ void TempStreamServer::serve(int fd) {
   std::vector<uint8_t> wire;
   const auto period = std::chrono::microseconds(1000000 / std::max(1, config_.fps));
   auto next = Clock::now();
-  while (running_) {
+  while (listener_.running()) {
     uint32_t n = nextIndex_++;
     if (!sendFrame(fd, n, codes, wire)) break;
     ++framesSent_;
@@ -292,9 +186,6 @@ void TempStreamServer::serve(int fd) {
       std::this_thread::sleep_until(next);
     }
   }
-  std::lock_guard<std::mutex> lk(mutex_);
-  clientFds_.erase(std::remove(clientFds_.begin(), clientFds_.end(), fd), clientFds_.end());
-  ::close(fd);
 }
 
 }  // namespace camsim

@@ -111,13 +111,13 @@ void TransferService::download(const TcpServer& server, int fd, uint16_t replyTy
 
 void TransferService::serve(const TcpServer& server, int fd, const uint8_t* msg, size_t size) {
   const TransferFaults f = faults();
-  const uint16_t type = getU16(msg);
+  const uint16_t type = readU16(msg, size, 0);
   uint64_t refused = 0;
   if ((type == 35 || type == 80) && size == 12) {
     const bool isFile = type == 35;
-    const int32_t kind = isFile ? int32_t(getU16(msg + 4)) : getI32(msg + 4);
-    const int32_t param = isFile ? int32_t(getU16(msg + 6)) : 0;
-    const int64_t length = getI32(msg + 8);
+    const int32_t kind = isFile ? int32_t(readU16(msg, size, 4)) : readI32(msg, size, 4);
+    const int32_t param = isFile ? int32_t(readU16(msg, size, 6)) : 0;
+    const int64_t length = readI32(msg, size, 8);
     uint8_t reply[8] = {};
     putU16(reply, uint16_t(type + 1));
     putU16(reply + 2, 8);
@@ -148,7 +148,7 @@ void TransferService::serve(const TcpServer& server, int fd, const uint8_t* msg,
       }
     }
   } else if ((type == 50 || type == 78) && size == 8) {
-    const int32_t kind = getI32(msg + 4);
+    const int32_t kind = readI32(msg, size, 4);
     std::vector<uint8_t> bytes;
     const bool have = type == 50 ? file(kind, &bytes) : block(kind, &bytes);
     download(server, fd, uint16_t(type + 1), have ? &bytes : nullptr, f);

@@ -22,6 +22,7 @@ struct CameraSimOptions {
   uint16_t tempPort = 55503;
   bool tempPaced = true;       // at dataFps, or as fast as the peer reads
   int tempPackEvery = 0;       // every k-th frame packed (0: never)
+  Scene tempScene = Scene::Spots;
   bool snapshot = true;        // serve the snapshot port too
   uint16_t snapPort = kSnapshotPort;
 };

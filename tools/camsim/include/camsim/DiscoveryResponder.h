@@ -9,9 +9,11 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace camsim {
 
@@ -43,6 +45,12 @@ struct DiscoveryResponderConfig {
   // Where mode-1 answers and confirmations are broadcast (255.255.255.255 on a real network;
   // 127.255.255.255 keeps them on a host's loopback).
   uint32_t broadcastAddr = 0xFFFFFFFFu;
+  // The camera's whole 216-byte basic record at the time of each answer; when set it replaces the
+  // fields of `identity`, so discovery lists exactly what a login returns.
+  std::function<std::vector<uint8_t>()> basicRecord;
+  // When not 0 (host order, in 127.0.0.0/8): searches from outside loopback are ignored and every
+  // answer leaves from this address, so a camera of a host's simulator set answers as itself.
+  uint32_t localAddr = 0;
 };
 
 class DiscoveryResponder {
@@ -75,6 +83,7 @@ class DiscoveryResponder {
 
   DiscoveryResponderConfig config_;
   int fd_ = -1;
+  int sendFd_ = -1;  // fd_, or a socket bound to localAddr
   int wake_[2] = {-1, -1};
   std::thread thread_;
   std::atomic<int> searches_{0};

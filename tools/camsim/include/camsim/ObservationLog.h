@@ -4,6 +4,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <cstdio>
+#include <string>
 #include <mutex>
 #include <vector>
 
@@ -18,6 +20,14 @@ struct Observation {
 
 class ObservationLog {
  public:
+  ObservationLog() = default;
+  ~ObservationLog();
+  ObservationLog(const ObservationLog&) = delete;
+  ObservationLog& operator=(const ObservationLog&) = delete;
+
+  // From now on every message is also written to the file, one line each: the whole message,
+  // header included, as lower-case hex pairs. The file is created anew; false when it cannot be.
+  bool writeTo(const std::string& path);
   void add(Observation o);
   std::vector<Observation> snapshot() const;
   void clear();
@@ -34,6 +44,7 @@ class ObservationLog {
   mutable std::mutex mutex_;
   mutable std::condition_variable cv_;
   std::vector<Observation> entries_;  // guarded by mutex_
+  std::FILE* file_ = nullptr;         // guarded by mutex_
 };
 
 }  // namespace camsim

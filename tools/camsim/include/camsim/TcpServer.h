@@ -21,6 +21,10 @@ namespace camsim {
 // True when text is a dotted IPv4 address in 127.0.0.0/8; the simulator binds nothing else.
 bool isLoopbackAddress(const std::string& text);
 
+// A listening TCP socket (close-on-exec, address reuse) on a loopback address and port; the
+// descriptor, or -errno (-EINVAL for an address outside 127.0.0.0/8).
+int openLoopbackListener(const std::string& address, uint16_t port, int backlog);
+
 class TcpServer {
  public:
   // Runs on the connection's own thread; the server closes fd after it returns.

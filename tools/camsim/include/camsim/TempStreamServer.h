@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "camsim/DigitalInputScript.h"
+#include "camsim/Scene.h"
+#include "camsim/StreamListener.h"
 
 namespace camsim {
 
@@ -30,9 +32,10 @@ struct TempStreamConfig {
   // wall clock.
   int64_t headTimeBase = 0;
   int64_t headTimeStep = 0;
+  Scene scene = Scene::Spots;  // what the frames show
 };
 
-// The frame content, known by hand so tests can check statistics: a background of 2500 + (n % 50)
+// The "spots" frame content, known by hand so tests can check statistics: a background of 2500 + (n % 50)
 // plus (x + y) % 4; a hot 3x3 plateau of 9000 with a unique centre of 9500, its centre at column
 // hotX(n) = 10 + n % (width - 20), row height / 3; a cold 3x3 spot of -500 with a unique centre of
 // -800 at column 3 * width / 4, row 2 * height / 3.
@@ -73,7 +76,8 @@ class TempStreamServer {
   int start();
   void stop();
 
-  // One-shot fault for the next frame sent on any connection.
+  // One-shot fault for the next frame sent on any connection (RefuseConnections: at once, and
+  // returns once connections are refused).
   void setFault(StreamFault fault, int param = 0);
   void setPaced(bool paced) { paced_ = paced; }
 
@@ -91,33 +95,25 @@ class TempStreamServer {
   }
   // Index the next frame will carry.
   uint32_t nextIndex() const { return nextIndex_.load(); }
-  int connections() const { return connections_.load(); }
+  int connections() const { return listener_.connections(); }
   const TempStreamConfig& config() const { return config_; }
   // The digital input byte each frame head carries, by frame index.
   DigitalInputScript& digitalInput() { return digitalInput_; }
 
  private:
-  int openListener();
-  void acceptLoop();
   void serve(int fd);
   bool sendFrame(int fd, uint32_t n, std::vector<int16_t>& codes, std::vector<uint8_t>& wire);
 
   TempStreamConfig config_;
-  std::atomic<bool> running_{false};
   std::atomic<bool> paced_{true};
-  std::atomic<int> listenFd_{-1};
-  int wakeFds_[2] = {-1, -1};
-  std::thread acceptThread_;
   std::mutex mutex_;
   std::condition_variable faultCv_;  // notified when a one-shot fault has been taken
-  std::vector<std::thread> clients_;  // guarded by mutex_
-  std::vector<int> clientFds_;        // guarded by mutex_
   StreamFault fault_ = StreamFault::None;  // guarded by mutex_
   int faultParam_ = 0;                      // guarded by mutex_
   std::atomic<uint32_t> nextIndex_{0};
   std::atomic<uint64_t> framesSent_{0};
-  std::atomic<int> connections_{0};
   DigitalInputScript digitalInput_;
+  StreamListener listener_;  // last: its threads use every member above
 };
 
 }  // namespace camsim

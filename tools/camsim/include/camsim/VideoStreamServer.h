@@ -12,10 +12,10 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "camsim/AnnexB.h"
+#include "camsim/StreamListener.h"
 
 namespace camsim {
 
@@ -51,7 +51,8 @@ class VideoStreamServer {
   int start();
   void stop();
 
-  // One-shot fault for the next frame sent on any connection (RefuseConnections: at once).
+  // One-shot fault for the next frame sent on any connection (RefuseConnections: at once, and
+  // returns once connections are refused).
   void setFault(VideoFault fault, int param = 0);
   // Waits until the pending one-shot fault was taken; true when it was within timeoutMs.
   bool waitFaultTaken(int timeoutMs);
@@ -63,32 +64,24 @@ class VideoStreamServer {
   void setPaced(bool paced) { paced_ = paced; }
 
   uint64_t framesSent() const { return framesSent_.load(); }
-  int connections() const { return connections_.load(); }
+  int connections() const { return listener_.connections(); }
   // Connections whose start record stated another size.
   int otherSizeConnections() const { return otherSized_.load(); }
   const VideoStreamConfig& config() const { return config_; }
 
  private:
-  int openListener();
-  void acceptLoop();
   void serve(int fd);
   bool sendFrame(int fd, size_t unit);
 
   VideoStreamConfig config_;
-  std::atomic<bool> running_{false}, paced_{true};
-  std::atomic<int> listenFd_{-1};
-  int wakeFds_[2] = {-1, -1};
-  std::thread acceptThread_;
+  std::atomic<bool> paced_{true};
   std::mutex mutex_;
   std::condition_variable faultCv_;
-  std::vector<std::thread> clients_;  // guarded by mutex_
-  std::vector<int> clientFds_;        // guarded by mutex_
   VideoFault fault_ = VideoFault::None;  // guarded by mutex_
-  int faultParam_ = 0;                   // guarded by mutex_
   std::atomic<int> otherSizeStarts_{0}, otherSized_{0};
   std::atomic<int32_t> setupLength_{INT32_MIN};
   std::atomic<uint64_t> framesSent_{0};
-  std::atomic<int> connections_{0};
+  StreamListener listener_;  // last: its threads use every member above
 };
 
 }  // namespace camsim

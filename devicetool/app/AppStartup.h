@@ -1,0 +1,32 @@
+// The device tool's start-up and shutdown: folders, Qt's environment and message handler, the
+// SDK, the debug settings, the drawing resources, the application, the QML engine and the
+// application object. GUI thread only.
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+class QMessageLogContext;
+class QQmlApplicationEngine;
+
+namespace calorset {
+
+class CApp;
+
+// Runs once; later calls return 0 at once.
+int appStartup(int* argc, char** argv);
+// Loads the view and runs the event loop; its exit code, or -7 before start-up.
+int appExec(const char* url);
+// After the event loop: the views go, then the application object (which stops the live device
+// and logs out), then the log is closed.
+void appShutdown();
+
+QQmlApplicationEngine* appEngine();
+CApp* appObject();
+
+// Qt's messages into the default logger. (Shared with the workstation once both use one copy.)
+void qtMessageOutput(QtMsgType type, const QMessageLogContext& context, const QString& message);
+// SIGINT and SIGTERM end the event loop with exit code 0, so the normal shutdown runs.
+void installQuitSignals();
+
+}  // namespace calorset

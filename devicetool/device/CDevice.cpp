@@ -1,0 +1,307 @@
+#include "CDevice.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThreadPool>
+#include <cstring>
+
+#include "AppFolders.h"
+#include "CDeviceNode.h"
+#include "ControlCommands.h"
+#include "QmlListAccess.h"
+#include "TempCanvasItem.h"
+#include "devicetool/ValueConvert.h"
+#include "foundation/Helpers.h"
+#include "foundation/Logger.h"
+
+namespace {
+
+QString latin32(const char* p) {
+  return QString::fromLatin1(p, qsizetype(strnlen(p, 32)));
+}
+
+}  // namespace
+
+CDevice::CDevice(QObject* parent) : QObject(parent) {
+  netd_ = NETD_Create();
+  // Both slots run on the GUI thread when the signal comes from a worker or the receiver.
+  connect(this, &CDevice::frameRecved, this, &CDevice::onFrameRecved);
+  connect(this, &CDevice::qtc_workEnd, this, &CDevice::qtc_onWorkEnd);
+}
+
+CDevice::~CDevice() {
+  // A start in flight is waited for and then stopped like a working device.
+  waitWorker(false);
+  if (qtcFlags_.load() == StepStarting) finishStart(0);
+  if (previewId_ >= 0 || loginId_ >= 0) workStop();
+  ring_.release(last_);
+  last_ = nullptr;
+  NETD_Free(&netd_);
+}
+
+QQmlListProperty<CPtzPreset> CDevice::ptzPresetList() {
+  return readOnlyList(this, &presets_);
+}
+
+void CDevice::initChartAndPresets() {
+  if (!presets_.isEmpty()) return;
+  for (int id = 1; id <= 255; ++id) {
+    auto* p = new CPtzPreset(this);
+    p->setPreset(id, qtTrId("Preset") + QString::asprintf("%03d", id));
+    presets_.append(p);
+  }
+}
+
+void CDevice::setQtcFlags(int v, bool notify) {
+  if (qtcFlags_.exchange(v) != v && notify) emit qtcFlagsChanged();
+}
+
+void CDevice::setFlags(int flags) {
+  const int changed = flags_ ^ flags;
+  flags_ = flags;
+  if (changed & FlagWorking) emit isWorkingChanged();
+  if (changed & FlagPaused) emit isPausedChanged();
+  if (changed & FlagRecording) emit isRecordingChanged();
+  if (changed & FlagRecovering) emit isRecoveringChanged();
+}
+
+void CDevice::runWorker(void (CDevice::*job)()) {
+  {
+    std::lock_guard lock(workMutex_);
+    workerBusy_ = true;
+  }
+  QThreadPool::globalInstance()->start([this, job] {
+    (this->*job)();
+    // The last touch of the device: after this the GUI thread may delete it.
+    std::lock_guard lock(workMutex_);
+    workerBusy_ = false;
+    workDone_.notify_all();
+  });
+}
+
+void CDevice::waitWorker(bool processEvents) {
+  std::unique_lock lock(workMutex_);
+  while (workerBusy_) {
+    if (!processEvents) {
+      workDone_.wait(lock);
+      continue;
+    }
+    lock.unlock();
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+    lock.lock();
+    workDone_.wait_for(lock, std::chrono::milliseconds(5));
+  }
+}
+
+int CDevice::startWork(CDeviceNode* node) {
+  if (isWorking()) return 0;
+  if (qtcFlags_.load() != StepNone) return -7;
+  if (node == nullptr) return -8;
+  // The camera link streams over TCP only; anything else would fail inside the worker unseen.
+  const int transport = calorset::streamTransType.load() & 0xFF;
+  if (transport != 0) {
+    OSTREL_LOG_AS("CDevice::startWork", "transType %d unsupported", transport);
+    return -2;
+  }
+  const QString ip = node->deviceIp();
+  if (ip != deviceIp_) {
+    deviceIp_ = ip;
+    emit deviceIpChanged();
+  }
+  if (!valueconv::loginText(ip.toUtf8().toStdString(), login_.ip)) return -8;
+  std::memset(&preview_, 0, sizeof preview_);
+  preview_.dataType = PREVIEW_TEMPERATURE;
+  preview_.transport = uint8_t(transport);
+  preview_.callback = &CDevice::onSdkFrame;
+  preview_.userData = this;
+  startError_ = 0;
+  setQtcFlags(StepStarting);
+  runWorker(&CDevice::workStart);
+  return 0;
+}
+
+void CDevice::workStart() {
+  bool gearEnable = false;
+  int gearLevel = 0;
+  loginId_ = Ostrel_Login(&login_, &camera_);
+  if (loginId_ >= 0) {
+    if (calorset::debugNetdEnable() != 0 && netd_ != nullptr) {
+      NetdConfig c{};
+      c.width = camera_.dataWidth;
+      c.height = camera_.dataHeight;
+      c.frameCount = uint16_t(calorset::debugNetdFrameCount());
+      c.interval = uint16_t(calorset::debugNetdCalcInterval());
+      NETD_SetConfig(netd_, &c);
+    }
+    const char* sw = camera_.softwareId;
+    const size_t swLen = strnlen(sw, 32);
+    const std::string_view swText(sw, swLen);
+    if (swText.find("QB") != std::string_view::npos || swText.find("QF") != std::string_view::npos) {
+      ControlInfoX x = control::request(control::kGearGet);
+      gearLevel = Ostrel_SendControlX(loginId_, &x) == 0 ? control::replyI32(x, 4) : 0;
+      gearEnable = true;
+    }
+    Ostrel_GetFixInfo(loginId_, &fix_);
+    width_ = camera_.dataWidth;
+    height_ = camera_.dataHeight;
+    const unsigned ratio = unsigned(camera_.dataRatio) * unsigned(camera_.sendRatio == 0 ? 1 : camera_.sendRatio);
+    meter_.reset(ratio == 0 ? 0 : camera_.dataFps / ratio);
+    previewId_ = Ostrel_StartPreview(loginId_, &preview_);
+  } else {
+    previewId_ = -1;
+  }
+  int result = 1;
+  if (previewId_ < 0) {
+    startError_ = loginId_ < 0 ? loginId_ : previewId_;
+    OSTREL_LOG_AS("CDevice::workStart", "login %d, preview %d", loginId_, previewId_);
+    if (loginId_ >= 0) Ostrel_Logout(loginId_);
+    loginId_ = -1;
+    result = 0;
+  }
+  gearEnableRead_ = gearEnable;
+  gearLevelRead_ = gearLevel;
+  emit qtc_workEnd(result);
+}
+
+void CDevice::workStop() {
+  const int preview = previewId_ >= 0 ? Ostrel_StopPreview(previewId_) : 0;
+  previewId_ = -1;
+  const int logout = loginId_ >= 0 ? Ostrel_Logout(loginId_) : 0;
+  loginId_ = -1;
+  OSTREL_LOG_AS("CDevice::workStop", "preview stopped %d, logged out %d", preview, logout);
+}
+
+void CDevice::finishStart(int result) {
+  if (result >= 0 && (result & FlagWorking)) {
+    canvas_.beginUpdate(width_, height_);
+    const QString id = latin32(camera_.cameraId), sw = latin32(camera_.softwareId);
+    if (id != deviceId_) {
+      deviceId_ = id;
+      emit deviceIdChanged();
+    }
+    if (sw != softwareId_) {
+      softwareId_ = sw;
+      emit softwareIdChanged();
+    }
+  }
+  if (gearEnableRead_ != gearEnable_) {
+    gearEnable_ = gearEnableRead_;
+    emit gearEnableChanged();
+  }
+  if (gearLevelRead_ != gearLevel_) {
+    gearLevel_ = gearLevelRead_;
+    emit gearLevelChanged();
+  }
+  ring_.release(last_);
+  last_ = nullptr;
+  setFlags(result >= 0 ? result : 0);
+  setQtcFlags(StepNone);
+  if (isWorking()) setImageConfig();
+  if (startError_ < 0) emit workFailed(startError_);
+}
+
+void CDevice::qtc_onWorkEnd(int flags) {
+  // Only a start reports here; a start already finished by stopWork or the destructor is stale.
+  if (qtcFlags_.load() != StepStarting) return;
+  waitWorker(false);
+  finishStart(flags);
+}
+
+void CDevice::stopWork() {
+  if (qtcFlags_.load() == StepStarting) {
+    // Let the start finish (it cannot be interrupted inside the SDK), then stop what it started.
+    waitWorker(true);
+    if (qtcFlags_.load() == StepStarting) finishStart(previewId_ >= 0 ? FlagWorking : 0);
+  }
+  if (!isWorking()) return;
+  waitWorker(true);
+  setFlags(flags_ & ~FlagWorking);
+  canvas_.endUpdate();
+  dataState_.reset();
+  setQtcFlags(StepStopping, false);
+  runWorker(&CDevice::workStop);
+  waitWorker(true);
+  ring_.release(last_);
+  last_ = nullptr;
+  setFlags(0);
+  setQtcFlags(StepNone);
+}
+
+int CDevice::sendControl(int func) {
+  if (qtcFlags_.load() != StepNone || !isWorking() || isRecording() || loginId_ < 0) return -7;
+  ControlInfo c;
+  switch (func) {
+    case 0: c = control::oneWayByte(control::kShutter, 0); break;
+    case 1: c = control::oneWayByte(control::kShutter, 1); break;
+    case 2: c = control::oneWay(control::kFlatField); break;
+    case 3: c = control::oneWay(control::kRestart); break;
+    default: return -8;
+  }
+  return Ostrel_SendControl(loginId_, &c);
+}
+
+void CDevice::setGearLevel(int level) {
+  if (!isWorking() || level == gearLevel_ || loginId_ < 0) return;
+  ControlInfoX x = control::requestI32(control::kGearSet, level);
+  if (Ostrel_SendControlX(loginId_, &x) < 0) return;
+  gearLevel_ = level;
+  emit gearLevelChanged();
+}
+
+int CDevice::setImageConfig() {
+  if (!isWorking() || qtcFlags_.load() != StepNone) return -7;
+  StretchCtl ctl;
+  std::memset(&ctl, 0, sizeof ctl);
+  imageConfig_.toParams(&ctl);
+  ctl.flags = 0x107DB;
+  return Ostrel_PreviewSetImage(previewId_, &ctl, imageConfig_.paletteType());
+}
+
+void CDevice::onSdkFrame(int status, PreviewFrame* frame, void* user) {
+  auto* self = static_cast<CDevice*>(user);
+  if (status != 0 || frame == nullptr) {
+    emit self->frameRecved(status != 0 ? status : -1, nullptr);
+    return;
+  }
+  // Frames above the display cap are dropped before anything is copied.
+  if (!self->meter_.onFrame(ostrel::nowFileTime(), calorset::displayFpsCap.load())) return;
+  LiveFrame* slot = self->copyFrame(*frame);
+  if (slot == nullptr) return;  // the GUI thread is behind: every slot is queued or held
+  emit self->frameRecved(0, slot);
+}
+
+LiveFrame* CDevice::copyFrame(const PreviewFrame& frame) {
+  LiveFrame* slot = ring_.put(frame.head, frame.data, frame.image);
+  // The noise result is written into the copy's head, never into the SDK's frame.
+  if (slot != nullptr && calorset::debugNetdEnable() != 0 && netd_ != nullptr)
+    NETD_Execute(netd_, slot->head, slot->data, reinterpret_cast<uint8_t*>(slot->head) + 57);
+  return slot;
+}
+
+void CDevice::onFrameRecved(int errorCode, LiveFrame* data) {
+  if (errorCode != 0) {
+    OSTREL_LOG_AS("CDevice::onFrameRecved", "errorCode %d", errorCode);
+    return;
+  }
+  if (!ring_.take(data)) return;  // handed over before a restart and reused since
+  if (!isWorking()) {
+    ring_.release(data);
+    return;
+  }
+  ring_.release(last_);
+  last_ = data;
+  dataState_.update(data->head);
+  if (TempCanvasItemBase* g = canvas_.itemGlobal()) {
+    dataState_.setMaxTemp(g->result.max);
+    dataState_.setAvgTemp(g->result.avg);
+    dataState_.setMinTemp(g->result.min);
+  }
+  if (calorset::debugNetdEnable() != 0) {
+    float v[2];
+    std::memcpy(v, reinterpret_cast<const uint8_t*>(data->head) + 57, sizeof v);
+    dataState_.setNetd(v[0]);
+    dataState_.setSstd(v[1]);
+  }
+  dataState_.setFps(meter_.fps());
+  if (data->image != nullptr) canvas_.updateData(data);
+}

@@ -1,0 +1,59 @@
+// The root of the device tool's device side: the configurer and the live device, held by value,
+// and the list of cameras found by discovery (sorted by camera id) or typed in by the user.
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QQmlListProperty>
+#include <condition_variable>
+#include <mutex>
+
+#include "CDevice.h"
+#include "CDeviceConfiger.h"
+#include "CDeviceNode.h"
+#include "OstrelSDK.h"
+
+class CDeviceManager : public QObject {
+  Q_OBJECT
+  Q_PROPERTY(QQmlListProperty<CDeviceNode> nodeList READ nodeList NOTIFY nodeListChanged)
+  Q_PROPERTY(CDeviceConfiger* deviceConfiger READ deviceConfiger CONSTANT)
+  Q_PROPERTY(CDevice* device READ device CONSTANT)
+
+ public:
+  explicit CDeviceManager(QObject* parent = nullptr);
+  // Waits for a discovery in flight, stops the live device, logs the configurer out.
+  ~CDeviceManager() override;
+
+  // Registers the device-side types in "Ostrel" 1.0 and makes the live device's presets. 0.
+  int init();
+
+  QQmlListProperty<CDeviceNode> nodeList();
+  const QList<CDeviceNode*>& nodes() const { return nodes_; }
+  CDeviceConfiger* deviceConfiger() { return &configer_; }
+  CDevice* device() { return &device_; }
+  bool isBusy() const { return busy_ != 0; }
+
+  // Starts a discovery on the thread pool unless one runs.
+  Q_INVOKABLE void node_refresh();
+  // Appends a node for a typed address unless a discovery runs or the address is listed.
+  Q_INVOKABLE void node_create(const QString& ip);
+
+ signals:
+  void qtc_workEnd(int flags);
+  void nodeListChanged();
+
+ public slots:
+  void qtc_onWorkEnd(int flags);
+
+ private:
+  void waitDiscovery();
+
+  QList<CDeviceNode*> nodes_;
+  CDeviceConfiger configer_;
+  CDevice device_;
+  int busy_ = 0;                      // GUI thread
+  DiscoverNode* found_ = nullptr;     // written by the worker before qtc_workEnd
+  std::mutex mutex_;
+  std::condition_variable done_;
+  bool workerBusy_ = false;  // guarded by mutex_
+};

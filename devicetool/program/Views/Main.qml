@@ -1,0 +1,164 @@
+import QtQuick
+import QtQuick.Controls
+import Kiv 1.0
+import Ostrel 1.0
+
+// The device tool's window: the page tabs, the editor buttons, the live page, the fullscreen
+// switch, and the notification and confirmation popups every view uses.
+ApplicationWindow {
+    id: main
+    width: 1200
+    height: 800
+    visible: true
+    color: XTheme.background_color_base
+    title: CApp.appName + " v" + CApp.appVersion
+
+    property var gbl_deviceManager: CApp.deviceManager
+    property var gbl_nodeList: gbl_deviceManager.nodeList
+    property var gbl_deviceConfiger: gbl_deviceManager.deviceConfiger
+    readonly property int cfg_tabHeight: 54
+    property var m_subView: preview
+    property bool m_isFullscreen: false
+
+    function notifyError(type, msg) {
+        notify.xopen(type, msg)
+    }
+
+    property var _confirmCallback: null
+    function confirmOp(title, msg, cb) {
+        confirm.xtitle = title
+        _confirmCallback = cb
+        confirm.open()
+    }
+
+    function selectedNode() {
+        const cur = m_subView.m_selectedDevice
+        return cur >= 0 && cur < gbl_nodeList.length ? gbl_nodeList[cur] : null
+    }
+
+    Component.onCompleted: {
+        App.main = main
+        gbl_deviceManager.node_refresh()
+    }
+
+    // 1. Top bar.
+    Rectangle {
+        id: topBar
+        width: parent.width
+        height: 50
+        color: XTheme.background_color
+        XTab {
+            id: tabs
+            objectName: "pageTabs"
+            width: 300
+            height: 50
+            xnames: [qsTrId("Preview"), qsTrId("Config")]
+            xitemWidth: 150
+        }
+        XButtonText {
+            id: btnDeviceConfig
+            objectName: "btnDeviceConfig"
+            // The fourth cell of the bar's grid: 120 wide, right of a filler; three editor cells,
+            // the settings button and a margin follow.
+            x: main.width - 5 - 50 - 3 * 120 + 10
+            y: 9
+            width: 100
+            height: 32
+            text: qsTrId("DeviceConfig")
+            onClicked: {
+                const node = main.selectedNode()
+                if (node === null)
+                    return
+                const r = main.gbl_deviceConfiger.startWork(node)
+                if (r >= 0)
+                    App.openView("DeviceConfig")
+                else
+                    App.notifyError(3, qsTrId("Fail") + " " + r)
+            }
+        }
+    }
+
+    // 2. Pages.
+    MainPreview {
+        id: preview
+        objectName: "mainPreview"
+        y: main.cfg_tabHeight
+        width: main.width
+        height: main.height - main.cfg_tabHeight
+        visible: tabs.xcurrentIndex === 0
+        onVisibleChanged: if (visible) main.m_subView = preview
+    }
+    Item {
+        id: configPage
+        objectName: "mainConfig"
+        property int m_selectedDevice: -1
+        y: main.cfg_tabHeight
+        width: main.width
+        height: main.height - main.cfg_tabHeight
+        visible: tabs.xcurrentIndex === 1
+        onVisibleChanged: if (visible) main.m_subView = configPage
+    }
+
+    // Fullscreen switch.
+    XButtonSvg {
+        objectName: "btnFullscreen"
+        z: 1
+        x: main.m_isFullscreen ? main.width - 45 : main.width / 2
+        y: main.m_isFullscreen ? main.height - 45 : 5
+        width: 40
+        height: 40
+        iconSource: main.m_isFullscreen ? "qrc:/Icons/fullscreen-exit.svg" : "qrc:/Icons/fullscreen.svg"
+        xtip: main.m_isFullscreen ? qsTrId("LeaveFullscreen") : qsTrId("EnterFullscreen")
+        onClicked: {
+            main.m_isFullscreen = !main.m_isFullscreen
+            if (main.m_isFullscreen)
+                main.showFullScreen()
+            else
+                main.showNormal()
+            preview.showFullscreen(main.m_isFullscreen)
+        }
+    }
+
+    XPopupNotify {
+        id: notify
+        objectName: "notify"
+        width: 400
+        height: 50
+        x: (main.width - width) / 2
+        y: (main.height - height) / 2
+    }
+
+    XPopup {
+        id: confirm
+        objectName: "confirm"
+        width: main.width
+        height: main.height
+        xinterWidth: 400
+        xinterHeight: 100
+        onClicked: close()
+        Row {
+            parent: confirm.xcontentLoader
+            anchors.centerIn: parent
+            spacing: 10
+            XButtonText {
+                width: 100
+                height: 32
+                text: qsTrId("OK")
+                onClicked: {
+                    const cb = main._confirmCallback
+                    confirm.close()
+                    if (cb)
+                        cb()
+                }
+            }
+            XButtonText {
+                width: 100
+                height: 32
+                text: qsTrId("Cancel")
+                onClicked: confirm.close()
+            }
+        }
+        // However it closes (button, title bar, Escape), no callback is left behind.
+        onClosed: main._confirmCallback = null
+    }
+}
