@@ -30,6 +30,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "support"))
 sys.path.insert(0, HERE)
 import calorvue_geometry as g  # noqa: E402
 import e2e_harness as e2e  # noqa: E402
+import settings_dialog  # noqa: E402
 
 MAGENTA, CYAN = (255, 0, 255), (0, 255, 255)
 # "Device-%s.conf": a 276-byte head, the palette (4), the stretch settings (64), the item count
@@ -116,14 +117,8 @@ def head_colour(s, x):
     return s.at(x, g.FRAME_HEAD_Y) in g.FRAME_HEAD_COLOURS
 
 
-class Scenario:
-    def __init__(self, program, window, shots):
-        self.p, self.w, self.shots = program, window, shots
-        self.n = 0
-
-    def wait(self, name, predicate, timeout=15.0):
-        self.n += 1
-        return self.w.wait_shot(name, os.path.join(self.shots, f"{self.n:02d}-{name}.png"), predicate, timeout)
+class Scenario(settings_dialog.Scenario):
+    """Numbered shots and waits as in SettingsDialog, and the steps of this scenario."""
 
     def live_in_frame0(self, s):
         """The r1c2 frame 0 shows the camera: two palette ends, the cold spot in the bottom colour."""
@@ -185,11 +180,8 @@ def main():
     ok = False
     p.start()
     try:
-        e2e.wait_until("the day log to name OpenGL", lambda: p.log_contains("OpenGL"))
-        w = e2e.Window.wait(g.TITLE, program=p)
-        assert (w.width, w.height) == (g.WINDOW_W, g.WINDOW_H), f"window size {w.width} x {w.height}"
-        sc = Scenario(p, w, shots)
-        sc.wait("live", lambda s: g.live_image_shown(s, e2e.close), timeout=30)
+        sc = Scenario.start(p, shots)
+        w = sc.w
 
         # 1. Layout r1c2.
         w.click(*g.TAB_GRID_BUTTON)

@@ -58,6 +58,16 @@ class Scenario:
         self.p, self.w, self.shots = program, window, shots
         self.n = 0
 
+    @classmethod
+    def start(cls, program, shots):
+        """The started program's window once it draws through OpenGL and shows the live camera."""
+        e2e.wait_until("the day log to name OpenGL", lambda: program.log_contains("OpenGL"))
+        w = e2e.Window.wait(g.TITLE, program=program)
+        assert (w.width, w.height) == (g.WINDOW_W, g.WINDOW_H), f"window size {w.width} x {w.height}"
+        sc = cls(program, w, shots)
+        sc.wait("live", lambda s: g.live_image_shown(s, e2e.close), timeout=30)
+        return sc
+
     def shot(self, name):
         self.n += 1
         return self.w.shot(os.path.join(self.shots, f"{self.n:02d}-{name}.png"))
@@ -116,11 +126,8 @@ def main():
     ok = False
     p.start()
     try:
-        e2e.wait_until("the day log to name OpenGL", lambda: p.log_contains("OpenGL"))
-        w = e2e.Window.wait(g.TITLE, program=p)
-        assert (w.width, w.height) == (g.WINDOW_W, g.WINDOW_H), f"window size {w.width} x {w.height}"
-        sc = Scenario(p, w, shots)
-        sc.wait("live", lambda s: g.live_image_shown(s, e2e.close), timeout=30)
+        sc = Scenario.start(p, shots)
+        w = sc.w
 
         # Settings; a text that is no number marks DisplayFpsMax.
         sc.open_menu_entry(0, settings_shown)
