@@ -136,9 +136,8 @@ void TempCanvas::endUpdate() {
   update();
 }
 
-int TempCanvas::updateData(void *frame) {
+int TempCanvas::updateData(const FrameSlot *ref) {
   if (!begun_) return -7;
-  const auto *ref = static_cast<const TempCanvasFrameRef *>(frame);
   if (!ref || !ref->head || !ref->data || !ref->image) return -8;
   if (ref->head->width != imageWidth_ || ref->head->height != imageHeight_) return -11;
   // The frame belongs to its producer and may be refilled at any time after this call: what is

@@ -4,6 +4,7 @@
 // deleted or a frame released during a frame is never read there.
 #pragma once
 
+#include "FrameSlot.h"
 #include "TempCanvasItem.h"
 #include "TempPalette.h"
 
@@ -20,13 +21,6 @@
 
 class TempCanvasToolBase;
 class TempCanvasTool;
-
-// The leading members of every frame descriptor handed to updateData.
-struct TempCanvasFrameRef {
-  DataFrameHead *head;
-  int16_t *data;
-  uint32_t *image;
-};
 
 class TempCanvas : public RHIItemBase {
   Q_OBJECT
@@ -110,7 +104,9 @@ class TempCanvas : public RHIItemBase {
  public slots:
   int beginUpdate(int w, int h);
   void endUpdate();
-  int updateData(void *frame);
+  // Copies the frame's codes and picture (both needed; the frame's size must be the one begun):
+  // 0; -7 outside beginUpdate/endUpdate; -8 without head, codes or picture; -11 other size.
+  int updateData(const FrameSlot *frame);
   void changeCanvasWH();
   void forceRedraw();
 

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtQml>
 
+#include "NetKit.h"
 #include "OstrelSDK.h"
 #include "TempCanvasManager.h"
 #include "TempPalette.h"
@@ -26,7 +27,7 @@ class ViewsTestFiles : public QObject {
  public:
   explicit ViewsTestFiles(const QString& dir) : dir_(dir) {}
   QString dir() const { return dir_; }
-  QString cameraAddress() const { return QStringLiteral("127.0.22.2"); }
+  QString cameraAddress() const { return QString::fromStdString(ostrel::test::scenarioAddress(2)); }
   Q_INVOKABLE QString readAll(const QString& path) const {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) return QString();
@@ -45,9 +46,9 @@ class Setup : public QObject {
     initAppFolders();
     Ostrel_InitSDK();
     camsim::CameraSimOptions o;
-    o.address = "127.0.22.2";
+    o.address = ostrel::test::scenarioAddress(2);
     sim_ = std::make_unique<camsim::CameraSim>(o);
-    if (sim_->start() != 0) qFatal("the camera simulator did not start on 127.0.22.2");
+    if (sim_->start() != 0) qFatal("the camera simulator did not start on %s", o.address.c_str());
     app_ = new CApp(this);
     qmlRegisterSingletonInstance("Ostrel", 1, 0, "CApp", app_);
     app_->init();

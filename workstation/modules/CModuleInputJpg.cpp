@@ -3,9 +3,6 @@
 #include "foundation/Logger.h"
 #include "inputs/CInputManager.h"
 
-namespace {
-constexpr int kLogError = 4;
-}  // namespace
 
 // The information line of a picture or stream frame: detector and shell temperature, the input
 // bits (byte 26 first, then the input lines of byte 25).
@@ -23,7 +20,7 @@ CModuleInputJpg::~CModuleInputJpg() {
 int CModuleInputJpg::init(CInputBase* input, CFrame* frame) {
   auto* in = qobject_cast<CInputJpg*>(input);
   if (in == nullptr) {
-    ostrel::logPrintf(ostrel::logDefault(), kLogError, "%s,%d,%s:\ninvalid input, inputType %d\n\n",
+    ostrel::logPrintf(ostrel::logDefault(), ostrel::LOG_ERROR, "%s,%d,%s:\ninvalid input, inputType %d\n\n",
                       "TabFrameModule\\CModuleInputJpg", __LINE__, "CModuleInputJpg::init",
                       input != nullptr ? input->inputType() : 0);
     return -8;

@@ -1,4 +1,4 @@
-#include "modules/FrameCopy.h"
+#include "FrameCopy.h"
 
 #include <cstring>
 
