@@ -103,7 +103,7 @@ void BM_FullFrameProfile(benchmark::State& state) {
   Picture p(w, h);
   TempCanvas canvas;
   canvas.beginUpdate(w, h);
-  TempCanvasFrameRef ref{&p.head, p.codes.data(), p.bgra.data()};
+  FrameSlot ref{&p.head, p.codes.data(), p.bgra.data()};
   canvas.updateData(&ref);
   MeaItem def{};
   def.meaType = 9;

@@ -170,7 +170,7 @@ struct Frame {
   DataFrameHead head{};
   std::vector<int16_t> codes;
   std::vector<uint32_t> bgra;
-  TempCanvasFrameRef ref{};
+  FrameSlot ref{};
   Frame(int w, int h, int seed) : codes(size_t(w) * h), bgra(size_t(w) * h) {
     head.width = uint16_t(w);
     head.height = uint16_t(h);
@@ -183,7 +183,7 @@ struct Frame {
         codes[i] = int16_t(2000 + ((x * 7 + y * 3 + seed) % 3000));
         bgra[i] = uint32_t(codes[i]) * 2654435761u >> 8;
       }
-    ref = TempCanvasFrameRef{&head, codes.data(), bgra.data()};
+    ref = FrameSlot{&head, codes.data(), bgra.data()};
   }
 };
 

@@ -26,7 +26,7 @@
 
 #include "app/CConfigManager.h"
 #include "modules/CModuleInputIr.h"
-#include "modules/FrameCopy.h"
+#include "FrameCopy.h"
 
 namespace {
 std::atomic<uint64_t> g_allocations{0};

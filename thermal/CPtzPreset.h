@@ -14,12 +14,12 @@ class CPtzPreset : public QObject {
   Q_PROPERTY(QString presetName READ presetName CONSTANT)
 
  public:
-  explicit CPtzPreset(QObject *parent = nullptr) : QObject(parent) {}
+  explicit CPtzPreset(QObject* parent = nullptr) : QObject(parent) {}
 
   int presetId() const { return presetId_; }
   QString presetName() const { return presetName_; }
   // Both at once, without signals (the entries are made once and never change).
-  void setPreset(int id, const QString &name) {
+  void setPreset(int id, const QString& name) {
     presetId_ = id;
     presetName_ = name;
   }

@@ -17,31 +17,34 @@ namespace {
 
 // Lookup tables cover indexes -32768..32767; a 16-bit image coordinate above that would read past
 // the table, so it takes the last entry (which maps to the image's far edge anyway).
-inline int lookup(const int16_t *table, int i) {
+inline int lookup(const int16_t* table, int i) {
   if (!table) return i;
   return table[std::clamp(i, -32768, 32767)];
 }
 
 constexpr int kBreakWidth = 1000;
 
-QString degrees(float v) { return QString::asprintf("%3.1f", double(v)); }
+QString degrees(float v) {
+  return QString::asprintf("%3.1f", double(v));
+}
 
 // Names are user text: substituted in one pass so a "%1" inside a name stays as it is.
-QString statsText(const QString &name, const MeaResult &r) {
-  return QStringLiteral("%1\nMax: %2\nAvg: %3\nMin: %4").arg(name, degrees(r.max), degrees(r.avg), degrees(r.min));
+QString statsText(const QString& name, const MeaResult& r) {
+  return QStringLiteral("%1\nMax: %2\nAvg: %3\nMin: %4")
+      .arg(name, degrees(r.max), degrees(r.avg), degrees(r.min));
 }
 
 }  // namespace
 
-void ItemPainter::setTables(const int16_t *imageToViewX, const int16_t *imageToViewY,
-                            const int16_t *viewToImageX, const int16_t *viewToImageY) {
+void ItemPainter::setTables(const int16_t* imageToViewX, const int16_t* imageToViewY,
+                            const int16_t* viewToImageX, const int16_t* viewToImageY) {
   imageToViewX_ = imageToViewX;
   imageToViewY_ = imageToViewY;
   viewToImageX_ = viewToImageX;
   viewToImageY_ = viewToImageY;
 }
 
-void ItemPainter::beginQorn(QornPainter *painter, const ItemPaintView *canvas) {
+void ItemPainter::beginQorn(QornPainter* painter, const ItemPaintView* canvas) {
   qp_ = nullptr;
   qorn_ = painter;
   canvas_ = canvas;
@@ -52,7 +55,7 @@ void ItemPainter::beginQorn(QornPainter *painter, const ItemPaintView *canvas) {
   if (qorn_) qorn_->setFont(qorn_->defaultFont());
 }
 
-void ItemPainter::beginQPainter(QPainter *painter, int imageWidth, int imageHeight, int viewWidth,
+void ItemPainter::beginQPainter(QPainter* painter, int imageWidth, int imageHeight, int viewWidth,
                                 int viewHeight) {
   qorn_ = nullptr;
   qp_ = painter;
@@ -70,14 +73,22 @@ void ItemPainter::end() {
   canvas_ = nullptr;
 }
 
-void ItemPainter::drawImage(QornImage &image, const QRectF &source, const QRectF &target) {
+void ItemPainter::drawImage(QornImage& image, const QRectF& source, const QRectF& target) {
   if (qorn_) qorn_->drawImage(image, source, target);
 }
 
-double ItemPainter::viewLeft() const { return canvas_ ? canvas_->viewLeft : 0.0; }
-double ItemPainter::viewTop() const { return canvas_ ? canvas_->viewTop : 0.0; }
-double ItemPainter::viewRight() const { return canvas_ ? canvas_->viewRight : double(viewWidth_); }
-double ItemPainter::viewBottom() const { return canvas_ ? canvas_->viewBottom : double(viewHeight_); }
+double ItemPainter::viewLeft() const {
+  return canvas_ ? canvas_->viewLeft : 0.0;
+}
+double ItemPainter::viewTop() const {
+  return canvas_ ? canvas_->viewTop : 0.0;
+}
+double ItemPainter::viewRight() const {
+  return canvas_ ? canvas_->viewRight : double(viewWidth_);
+}
+double ItemPainter::viewBottom() const {
+  return canvas_ ? canvas_->viewBottom : double(viewHeight_);
+}
 
 QPoint ItemPainter::toView(int imageX, int imageY) const {
   return QPoint(lookup(imageToViewX_, imageX), lookup(imageToViewY_, imageY));
@@ -85,19 +96,28 @@ QPoint ItemPainter::toView(int imageX, int imageY) const {
 
 int ItemPainter::pointCountFor(int meaType, int pointCount) {
   switch (meaType) {
-    case 0: return 0;
-    case 1: case 2: case 3: case 6: case 7: case 9: case 10: return 2;
-    default: return std::clamp(pointCount, 0, kMaxPoints);
+    case 0:
+      return 0;
+    case 1:
+    case 2:
+    case 3:
+    case 6:
+    case 7:
+    case 9:
+    case 10:
+      return 2;
+    default:
+      return std::clamp(pointCount, 0, kMaxPoints);
   }
 }
 
-int ItemPainter::defPoints(const MeaItem &def) {
+int ItemPainter::defPoints(const MeaItem& def) {
   const int n = pointCountFor(def.meaType, def.pointCount);
   for (int i = 0; i < n; ++i) scratch_[i] = toView(def.points[i].x, def.points[i].y);
   return n;
 }
 
-QString ItemPainter::itemName(const MeaItem &def) const {
+QString ItemPainter::itemName(const MeaItem& def) const {
   return QString::fromUtf8(def.name, int(strnlen(def.name, sizeof def.name)));
 }
 
@@ -112,8 +132,8 @@ void ItemPainter::setItemStroke(uint32_t meaColor) {
   }
 }
 
-void ItemPainter::fillRect(const QRectF &r, int colorIndex) {
-  const PaintResources &res = paintResources();
+void ItemPainter::fillRect(const QRectF& r, int colorIndex) {
+  const PaintResources& res = paintResources();
   if (qorn_) {
     qorn_->beginPath();
     qorn_->rect(float(r.x()), float(r.y()), float(r.width()), float(r.height()));
@@ -124,7 +144,7 @@ void ItemPainter::fillRect(const QRectF &r, int colorIndex) {
   }
 }
 
-QSizeF ItemPainter::measure(const QString &text, QPointF *textOrigin) {
+QSizeF ItemPainter::measure(const QString& text, QPointF* textOrigin) {
   if (qorn_) {
     // The renderer lays labels out as a text box; its bounds are relative to the first baseline.
     const QRectF b = qorn_->textBounds(text, 0, 0, float(kBreakWidth));
@@ -136,8 +156,8 @@ QSizeF ItemPainter::measure(const QString &text, QPointF *textOrigin) {
   return QSizeF(s);
 }
 
-void ItemPainter::drawText(const QString &text, const QRectF &box, QPointF textOrigin, int textColor) {
-  const PaintResources &res = paintResources();
+void ItemPainter::drawText(const QString& text, const QRectF& box, QPointF textOrigin, int textColor) {
+  const PaintResources& res = paintResources();
   if (qorn_) {
     qorn_->fillColor(res.qornColors[textColor]);
     qorn_->text(text, float(box.x() + textOrigin.x()), float(box.y() + textOrigin.y()), float(kBreakWidth));
@@ -147,7 +167,7 @@ void ItemPainter::drawText(const QString &text, const QRectF &box, QPointF textO
   }
 }
 
-QRectF ItemPainter::drawLabel(QPoint anchor, int textPos, const QString &text, int offset, int textColor,
+QRectF ItemPainter::drawLabel(QPoint anchor, int textPos, const QString& text, int offset, int textColor,
                               int backColor) {
   if (!active()) return QRectF();
   QPointF origin;
@@ -156,10 +176,22 @@ QRectF ItemPainter::drawLabel(QPoint anchor, int textPos, const QString &text, i
   const double ax = anchor.x(), ay = anchor.y(), d = offset;
   double x, y;
   switch (textPos) {
-    case 1: x = ax - w - d; y = ay - h - d; break;
-    case 2: x = ax + d; y = ay - h - d; break;
-    case 3: x = ax - w - d; y = ay + d; break;
-    case 4: x = ax + d; y = ay + d; break;
+    case 1:
+      x = ax - w - d;
+      y = ay - h - d;
+      break;
+    case 2:
+      x = ax + d;
+      y = ay - h - d;
+      break;
+    case 3:
+      x = ax - w - d;
+      y = ay + d;
+      break;
+    case 4:
+      x = ax + d;
+      y = ay + d;
+      break;
     default:
       x = ax + d;
       y = ay + d;
@@ -174,27 +206,35 @@ QRectF ItemPainter::drawLabel(QPoint anchor, int textPos, const QString &text, i
   return box;
 }
 
-void ItemPainter::drawCornerText(int corner, const QString &text, int textColor, int backColor) {
+void ItemPainter::drawCornerText(int corner, const QString& text, int textColor, int backColor) {
   if (!active()) return;
   QPointF origin;
   const QSizeF size = measure(text, &origin);
   const double w = size.width(), h = size.height();
   QPointF at;
   switch (corner) {
-    case 1: at = QPointF(0, 0); break;
-    case 2: at = QPointF(viewWidth_ - w, 0); break;
-    case 3: at = QPointF(0, viewHeight_ - h); break;
-    default: at = QPointF(viewWidth_ - w, viewHeight_ - h); break;
+    case 1:
+      at = QPointF(0, 0);
+      break;
+    case 2:
+      at = QPointF(viewWidth_ - w, 0);
+      break;
+    case 3:
+      at = QPointF(0, viewHeight_ - h);
+      break;
+    default:
+      at = QPointF(viewWidth_ - w, viewHeight_ - h);
+      break;
   }
   const QRectF box(at, size);
   fillRect(box, backColor);
   drawText(text, box, origin, textColor);
 }
 
-void ItemPainter::drawCenteredText(const QString &text, const QRectF &rect, int penIndex, int brushIndex) {
+void ItemPainter::drawCenteredText(const QString& text, const QRectF& rect, int penIndex, int brushIndex) {
   if (!active()) return;
   penIndex = std::clamp(penIndex, 0, kPaintColorCount - 1);
-  const PaintResources &res = paintResources();
+  const PaintResources& res = paintResources();
   QPointF origin;
   const QSizeF size = measure(text, &origin);
   if (brushIndex >= 0 && brushIndex < kPaintColorCount) {
@@ -211,12 +251,12 @@ void ItemPainter::drawCenteredText(const QString &text, const QRectF &rect, int 
       qp_->drawRect(rect);
     }
   }
-  const QRectF box(rect.center().x() - size.width() / 2, rect.center().y() - size.height() / 2,
-                   size.width(), size.height());
+  const QRectF box(rect.center().x() - size.width() / 2, rect.center().y() - size.height() / 2, size.width(),
+                   size.height());
   drawText(text, box, origin, penIndex);
 }
 
-void ItemPainter::drawHandles(const QPoint *points, int count) {
+void ItemPainter::drawHandles(const QPoint* points, int count) {
   if (!active() || !points) return;
   for (int i = 0; i < count; ++i) {
     const int x = points[i].x(), y = points[i].y();
@@ -228,7 +268,7 @@ void ItemPainter::drawHandles(const QPoint *points, int count) {
 void ItemPainter::drawExtremeMarker(int x, int y, bool hottest) {
   if (!active()) return;
   const int dy = hottest ? -8 : 8;
-  const PaintResources &res = paintResources();
+  const PaintResources& res = paintResources();
   const int fill = hottest ? 3 : 5;
   if (qorn_) {
     qorn_->beginPath();
@@ -252,7 +292,7 @@ void ItemPainter::drawExtremeMarker(int x, int y, bool hottest) {
   }
 }
 
-void ItemPainter::drawMarkers(const MeaItem &def, const MeaResult &res) {
+void ItemPainter::drawMarkers(const MeaItem& def, const MeaResult& res) {
   if (def.meaFlags & 1) {
     const QPoint p = toView(res.maxX, res.maxY);
     drawExtremeMarker(p.x(), p.y(), true);
@@ -263,7 +303,8 @@ void ItemPainter::drawMarkers(const MeaItem &def, const MeaResult &res) {
   }
 }
 
-void ItemPainter::drawPoint(const MeaItem &def, const MeaResult &res, const QPoint *viewPoints, int pointType) {
+void ItemPainter::drawPoint(const MeaItem& def, const MeaResult& res, const QPoint* viewPoints,
+                            int pointType) {
   if (!active()) return;
   if (!viewPoints) {
     if (defPoints(def) < 1) return;
@@ -309,7 +350,7 @@ void ItemPainter::drawPoint(const MeaItem &def, const MeaResult &res, const QPoi
             5);
 }
 
-void ItemPainter::drawPoly(const MeaItem &def, const MeaResult &res, const QPoint *viewPoints, int editIndex,
+void ItemPainter::drawPoly(const MeaItem& def, const MeaResult& res, const QPoint* viewPoints, int editIndex,
                            int type) {
   if (!active()) return;
   const int n = pointCountFor(type, def.pointCount);
@@ -336,14 +377,12 @@ void ItemPainter::drawPoly(const MeaItem &def, const MeaResult &res, const QPoin
   else if (editIndex > 0 && editIndex <= n)
     drawHandles(&viewPoints[editIndex - 1], 1);
   if (def.reserved84 == 0) {
-    drawLabel(viewPoints[0], def.reserved70[0],
-              statsText(itemName(def), res),
-              5);
+    drawLabel(viewPoints[0], def.reserved70[0], statsText(itemName(def), res), 5);
   }
   if (type != 11 || n > 2) drawMarkers(def, res);
 }
 
-void ItemPainter::drawRect(const MeaItem &def, const MeaResult &res, const QPoint *viewPoints, int editIndex,
+void ItemPainter::drawRect(const MeaItem& def, const MeaResult& res, const QPoint* viewPoints, int editIndex,
                            int rectType) {
   if (!active()) return;
   QPoint corners[4];
@@ -379,19 +418,17 @@ void ItemPainter::drawRect(const MeaItem &def, const MeaResult &res, const QPoin
   else if (editIndex >= 1 && editIndex <= 4)
     drawHandles(&corners[editIndex - 1], 1);
   if (def.reserved84 == 0) {
-    drawLabel(corners[0], def.reserved70[0],
-              statsText(itemName(def), res),
-              5);
+    drawLabel(corners[0], def.reserved70[0], statsText(itemName(def), res), 5);
   }
   drawMarkers(def, res);
 }
 
-void ItemPainter::drawGlobal(const MeaItem &def, const MeaResult &res) {
+void ItemPainter::drawGlobal(const MeaItem& def, const MeaResult& res) {
   if (!active()) return;
   drawMarkers(def, res);
 }
 
-void ItemPainter::drawMouse(const MeaItem &def, const MeaResult &res, QPoint cursor) {
+void ItemPainter::drawMouse(const MeaItem& def, const MeaResult& res, QPoint cursor) {
   if (!active()) return;
   drawLabel(cursor, 0,
             QString::asprintf("%3.1f, (%d, %d)", double(res.avg), int(def.points[0].x), int(def.points[0].y)),

@@ -29,7 +29,7 @@ struct PaintResources {
 // Builds the tables; later calls do nothing. Needs a QGuiApplication (fonts).
 void initPaintResources();
 // The shared tables; initPaintResources must have run.
-const PaintResources &paintResources();
+const PaintResources& paintResources();
 
 // Painter colour table, 0xAARRGGBB.
 quint32 paintColorArgb(int index);

@@ -9,7 +9,7 @@
     emit signal();                                        \
   }
 
-TCConfig::TCConfig(QObject *parent) : QObject(parent) {}
+TCConfig::TCConfig(QObject* parent) : QObject(parent) {}
 
 OSTREL_SETTER(TCConfig, setXmode, int, xmode_, xmodeChanged)
 OSTREL_SETTER(TCConfig, setXmin, double, xmin_, xminChanged)
@@ -19,10 +19,10 @@ OSTREL_SETTER(TCConfig, setYmin, double, ymin_, yminChanged)
 OSTREL_SETTER(TCConfig, setYmax, double, ymax_, ymaxChanged)
 OSTREL_SETTER(TCConfig, setFifoSize, int, fifoSize_, fifoSizeChanged)
 
-TCSeriesBase::TCSeriesBase(QObject *parent) : QObject(parent) {}
+TCSeriesBase::TCSeriesBase(QObject* parent) : QObject(parent) {}
 
-OSTREL_SETTER(TCSeriesBase, setSeriesName, const QString &, name_, seriesNameChanged)
-OSTREL_SETTER(TCSeriesBase, setSeriesColor, const QColor &, color_, seriesColorChanged)
+OSTREL_SETTER(TCSeriesBase, setSeriesName, const QString&, name_, seriesNameChanged)
+OSTREL_SETTER(TCSeriesBase, setSeriesColor, const QColor&, color_, seriesColorChanged)
 OSTREL_SETTER(TCSeriesBase, setVisible, bool, visible_, visibleChanged)
 OSTREL_SETTER(TCSeriesBase, setFifoSize, int, fifoSize_, fifoSizeChanged)
 
@@ -66,13 +66,13 @@ void TCSeriesBase::clear() {
 }
 
 void TCSeriesBase::shift(double dx) {
-  for (TCSample &s : samples_) s.x += dx;
+  for (TCSample& s : samples_) s.x += dx;
   xmin_ += dx;
   xmax_ += dx;
   emit dataChanged();
 }
 
-void TCSeriesBase::copyFrom(const TCSeriesBase &other) {
+void TCSeriesBase::copyFrom(const TCSeriesBase& other) {
   name_ = other.name_;
   color_ = other.color_;
   visible_ = other.visible_;

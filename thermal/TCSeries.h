@@ -21,7 +21,7 @@ class TCConfig : public QObject {
   // Axis modes.
   enum { Manual = 0, Fixed = 1, Automatic = 2 };
 
-  explicit TCConfig(QObject *parent = nullptr);
+  explicit TCConfig(QObject* parent = nullptr);
   int xmode() const { return xmode_; }
   double xmin() const { return xmin_; }
   double xmax() const { return xmax_; }
@@ -75,14 +75,14 @@ class TCSeriesBase : public QObject {
   Q_PROPERTY(int fifoSize READ fifoSize WRITE setFifoSize NOTIFY fifoSizeChanged)
 
  public:
-  explicit TCSeriesBase(QObject *parent = nullptr);
+  explicit TCSeriesBase(QObject* parent = nullptr);
 
   QString seriesName() const { return name_; }
   QColor seriesColor() const { return color_; }
   bool visible() const { return visible_; }
   int fifoSize() const { return fifoSize_; }
-  void setSeriesName(const QString &v);
-  void setSeriesColor(const QColor &v);
+  void setSeriesName(const QString& v);
+  void setSeriesColor(const QColor& v);
   void setVisible(bool v);
   void setFifoSize(int v);
 
@@ -96,8 +96,8 @@ class TCSeriesBase : public QObject {
   // dataChanged.
   Q_INVOKABLE void shift(double dx);
 
-  const QList<TCSample> &samples() const { return samples_; }
-  QList<TCSample> &samples() { return samples_; }
+  const QList<TCSample>& samples() const { return samples_; }
+  QList<TCSample>& samples() { return samples_; }
   int count() const { return int(samples_.size()); }
   double xmin() const { return xmin_; }
   double xmax() const { return xmax_; }
@@ -106,7 +106,7 @@ class TCSeriesBase : public QObject {
 
   // Takes name, colour, visibility, FIFO size, ranges and samples of other, without signals
   // (a renderer's private copy).
-  void copyFrom(const TCSeriesBase &other);
+  void copyFrom(const TCSeriesBase& other);
 
  signals:
   void seriesNameChanged();

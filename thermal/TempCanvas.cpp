@@ -21,13 +21,17 @@ namespace {
 constexpr int kTableSize = 65536;
 constexpr int kTableZero = 32768;
 
-TempCanvasManager *manager() { return TempCanvasManager::instance(); }
+TempCanvasManager* manager() {
+  return TempCanvasManager::instance();
+}
 
 }  // namespace
 
-int TempCanvas::lookup(const int16_t *table, int i) { return table[std::clamp(i, -32768, 32767)]; }
+int TempCanvas::lookup(const int16_t* table, int i) {
+  return table[std::clamp(i, -32768, 32767)];
+}
 
-TempCanvas::TempCanvas(QQuickItem *parent) : RHIItemBase(parent) {
+TempCanvas::TempCanvas(QQuickItem* parent) : RHIItemBase(parent) {
   setAcceptedMouseButtons(Qt::LeftButton | Qt::RightButton);
   setAcceptHoverEvents(true);
   setColor(QColor::fromRgba(paintColorArgb(2)));
@@ -53,11 +57,11 @@ TempCanvas::TempCanvas(QQuickItem *parent) : RHIItemBase(parent) {
 
   connect(this, &QQuickItem::widthChanged, this, &TempCanvas::changeCanvasWH);
   connect(this, &QQuickItem::heightChanged, this, &TempCanvas::changeCanvasWH);
-  if (TempCanvasManager *m = manager()) m->registerCanvas(this, 0);
+  if (TempCanvasManager* m = manager()) m->registerCanvas(this, 0);
 }
 
 TempCanvas::~TempCanvas() {
-  TempCanvasManager *m = manager();
+  TempCanvasManager* m = manager();
   if (m) {
     m->registerCanvas(this, 3);
     m->registerItem(itemGlobal_, 3);
@@ -69,7 +73,7 @@ TempCanvas::~TempCanvas() {
   itemList_.clear();
   if (m && m->meaSelected() && m->meaSelected()->canvas == this) m->setMeaSelected(nullptr);
   delete itemGlobal_;
-  for (TempCanvasToolBase *t : tools_) delete t;
+  for (TempCanvasToolBase* t : tools_) delete t;
 }
 
 // --- Properties ---------------------------------------------------------------------------------
@@ -83,21 +87,21 @@ void TempCanvas::setTool(int t) {
   emit toolChanged();
 }
 
-void TempCanvas::setTfm_module(QObject *module) {
+void TempCanvas::setTfm_module(QObject* module) {
   if (module == tfm_module_) return;
   tfm_module_ = module;
   QString name;
   if (module) {
     // The module's input and its short name are read through their properties: this library
     // cannot see the program's classes.
-    if (QObject *input = module->property("input").value<QObject *>())
+    if (QObject* input = module->property("input").value<QObject*>())
       name = input->property("inputNameShort").toString();
   }
   tfm_inputNameShort_ = name;
   emit tfm_moduleChanged();
 }
 
-void TempCanvas::setInfoText(const QString &t) {
+void TempCanvas::setInfoText(const QString& t) {
   if (t == infoText_) return;
   infoText_ = t;
   emit infoTextChanged();
@@ -124,21 +128,20 @@ int TempCanvas::beginUpdate(int w, int h) {
   hasFrame_ = false;
   newData_ = false;
   fitView();
-  if (TempCanvasManager *m = manager()) m->registerItem(itemGlobal_, 0);
+  if (TempCanvasManager* m = manager()) m->registerItem(itemGlobal_, 0);
   begun_ = true;
   return 0;
 }
 
 void TempCanvas::endUpdate() {
   if (!begun_) return;
-  if (TempCanvasManager *m = manager()) m->registerItem(itemGlobal_, 3);
+  if (TempCanvasManager* m = manager()) m->registerItem(itemGlobal_, 3);
   begun_ = false;
   update();
 }
 
-int TempCanvas::updateData(void *frame) {
+int TempCanvas::updateData(const FrameSlot* ref) {
   if (!begun_) return -7;
-  const auto *ref = static_cast<const TempCanvasFrameRef *>(frame);
   if (!ref || !ref->head || !ref->data || !ref->image) return -8;
   if (ref->head->width != imageWidth_ || ref->head->height != imageHeight_) return -11;
   // The frame belongs to its producer and may be refilled at any time after this call: what is
@@ -148,22 +151,22 @@ int TempCanvas::updateData(void *frame) {
   frameCodes_.resize(n);
   std::memcpy(frameCodes_.data(), ref->data, n * sizeof(int16_t));
   frameBgra_.resize(n);
-  const uint32_t *src = ref->image;
-  uint32_t *dst = frameBgra_.data();
+  const uint32_t* src = ref->image;
+  uint32_t* dst = frameBgra_.data();
   // The palette table leaves alpha at 0; the texture would be invisible.
   for (size_t i = 0; i < n; ++i) dst[i] = src[i] | 0xFF000000u;
   hasFrame_ = true;
   newData_ = true;
   ++frameSerial_;
   selectItem(itemSelected_);
-  for (TempCanvasItemBase *item : std::as_const(itemList_)) emit item->meaTempDataChanged();
+  for (TempCanvasItemBase* item : std::as_const(itemList_)) emit item->meaTempDataChanged();
   paletteData_.updateGbl(itemGlobal_->result.min, itemGlobal_->result.max);
   return 0;
 }
 
 void TempCanvas::forceRedraw() {
   for (qsizetype i = 0; i < itemList_.size(); ++i) {
-    TempCanvasItemBase *item = itemList_[i];
+    TempCanvasItemBase* item = itemList_[i];
     if (!item->dirty) continue;
     item->measure();
     emit item->meaTempDataChanged();
@@ -174,25 +177,39 @@ void TempCanvas::forceRedraw() {
 
 // --- Items --------------------------------------------------------------------------------------
 
-TempCanvasItemBase *TempCanvas::createItem(const MeaItem *def) {
+TempCanvasItemBase* TempCanvas::createItem(const MeaItem* def) {
   if (!def || itemList_.size() >= kMaxItems) return nullptr;
-  TempCanvasItemBase *item = nullptr;
+  TempCanvasItemBase* item = nullptr;
   switch (def->meaType) {
-    case 1: case 2: case 3: item = new TempCanvasItemPoint(def->meaType); break;
-    case 5: item = new TempCanvasItemPolyline; break;
-    case 6: case 7: case 9: case 10: item = new TempCanvasItemRect(def->meaType); break;
-    case 11: item = new TempCanvasItemPolygon; break;
-    default: return nullptr;
+    case 1:
+    case 2:
+    case 3:
+      item = new TempCanvasItemPoint(def->meaType);
+      break;
+    case 5:
+      item = new TempCanvasItemPolyline;
+      break;
+    case 6:
+    case 7:
+    case 9:
+    case 10:
+      item = new TempCanvasItemRect(def->meaType);
+      break;
+    case 11:
+      item = new TempCanvasItemPolygon;
+      break;
+    default:
+      return nullptr;
   }
   item->initFromDef(this, def);
   item->measure();
   itemList_.append(item);
   emit itemListChanged();
-  if (TempCanvasManager *m = manager()) m->registerItem(item, 0);
+  if (TempCanvasManager* m = manager()) m->registerItem(item, 0);
   return item;
 }
 
-int TempCanvas::setItemDefs(const MeaItem *defs, int count) {
+int TempCanvas::setItemDefs(const MeaItem* defs, int count) {
   if (!begun_) return -7;
   if (!defs || count < 1) return -8;
   itemGlobal_->initFromDef(this, &defs[0]);
@@ -202,7 +219,7 @@ int TempCanvas::setItemDefs(const MeaItem *defs, int count) {
   return 0;
 }
 
-int TempCanvas::getItemDefs(MeaItem *defs, int count) const {
+int TempCanvas::getItemDefs(MeaItem* defs, int count) const {
   if (!defs) return -8;
   const int n = std::clamp(count, 0, int(itemList_.size()));
   for (int i = 0; i < n; ++i) std::memcpy(&defs[i], &itemList_[i]->def, sizeof(MeaItem));
@@ -213,15 +230,15 @@ void TempCanvas::resetSelectionAfterDelete() {
   if (itemSelected_ == itemGlobal_) return;
   itemSelected_ = itemGlobal_;
   emit itemSelectedChanged();
-  if (TempCanvasManager *m = manager()) m->setMeaSelected(itemGlobal_);
+  if (TempCanvasManager* m = manager()) m->setMeaSelected(itemGlobal_);
 }
 
-void TempCanvas::item_delete(TempCanvasItemBase *item) {
+void TempCanvas::item_delete(TempCanvasItemBase* item) {
   const qsizetype i = item ? itemList_.indexOf(item, 1) : -1;
   if (i < 1) return;
-  if (TempCanvasManager *m = manager()) m->registerItem(item, 3);
+  if (TempCanvasManager* m = manager()) m->registerItem(item, 3);
   itemList_.removeAt(i);
-  for (TempCanvasToolBase *t : tools_)
+  for (TempCanvasToolBase* t : tools_)
     if (t) t->forget(item);
   if (itemSelected_ == item) itemSelected_ = nullptr;  // never left pointing at a deleted item
   emit itemListChanged();
@@ -229,18 +246,18 @@ void TempCanvas::item_delete(TempCanvasItemBase *item) {
   if (itemSelected_ != itemGlobal_) {
     itemSelected_ = itemGlobal_;
     emit itemSelectedChanged();
-    if (TempCanvasManager *m = manager()) m->setMeaSelected(itemGlobal_);
+    if (TempCanvasManager* m = manager()) m->setMeaSelected(itemGlobal_);
   }
   update();
 }
 
 void TempCanvas::item_deleteAll() {
   if (itemList_.size() <= 1) return;
-  TempCanvasManager *m = manager();
+  TempCanvasManager* m = manager();
   while (itemList_.size() > 1) {
-    TempCanvasItemBase *item = itemList_.takeAt(1);
+    TempCanvasItemBase* item = itemList_.takeAt(1);
     if (m) m->registerItem(item, 3);
-    for (TempCanvasToolBase *t : tools_)
+    for (TempCanvasToolBase* t : tools_)
       if (t) t->forget(item);
     if (itemSelected_ == item) itemSelected_ = nullptr;
     delete item;
@@ -250,14 +267,14 @@ void TempCanvas::item_deleteAll() {
   update();
 }
 
-void TempCanvas::selectItem(TempCanvasItemBase *item) {
-  TempCanvasItemBase *target = item ? item : itemGlobal_;
+void TempCanvas::selectItem(TempCanvasItemBase* item) {
+  TempCanvasItemBase* target = item ? item : itemGlobal_;
   if (target != itemSelected_) {
     itemSelected_ = target;
     emit itemSelectedChanged();
-    if (TempCanvasManager *m = manager()) m->setMeaSelected(target);
+    if (TempCanvasManager* m = manager()) m->setMeaSelected(target);
   }
-  for (TempCanvasItemBase *i : std::as_const(itemList_)) {
+  for (TempCanvasItemBase* i : std::as_const(itemList_)) {
     if (i != item) i->editIndex = -1;
     // Only items whose geometry, settings or frame changed are measured again: a hover or a
     // drag would otherwise measure every item on every event.
@@ -307,12 +324,12 @@ void TempCanvas::applyView() {
                                  (visibleRect_.bottom() - viewTop_) * imageHeight_ / vh));
   }
   rebuildTables();
-  for (TempCanvasItemBase *i : std::as_const(itemList_)) i->mapToView();
+  for (TempCanvasItemBase* i : std::as_const(itemList_)) i->mapToView();
   update();
 }
 
 void TempCanvas::rebuildTables() {
-  auto build = [](int16_t *toView, int16_t *toImage, double lo, double hi, int size) {
+  auto build = [](int16_t* toView, int16_t* toImage, double lo, double hi, int size) {
     const double span = hi - lo;
     const int ilo = int(lo), ihi = int(hi);
     for (int i = -32768; i < 32768; ++i) {
@@ -334,7 +351,7 @@ void TempCanvas::rebuildTables() {
       toImage[i] = int16_t(std::clamp(u, 0, std::max(0, size - 1)));
     }
   };
-  int16_t *base = tables_.data() + kTableZero;
+  int16_t* base = tables_.data() + kTableZero;
   build(base, base + 2 * kTableSize, viewLeft_, viewRight_, imageWidth_);
   build(base + kTableSize, base + 3 * kTableSize, viewTop_, viewBottom_, imageHeight_);
   ++viewSerial_;
@@ -342,20 +359,20 @@ void TempCanvas::rebuildTables() {
 
 // --- Events -------------------------------------------------------------------------------------
 
-TempCanvasToolBase *TempCanvas::currentTool() const {
+TempCanvasToolBase* TempCanvas::currentTool() const {
   return begun_ && tool_ >= 0 && tool_ < kToolCount ? tools_[tool_] : nullptr;
 }
 
-void TempCanvas::mousePressEvent(QMouseEvent *e) {
-  TempCanvasToolBase *t = currentTool();
+void TempCanvas::mousePressEvent(QMouseEvent* e) {
+  TempCanvasToolBase* t = currentTool();
   if (!t) return;
   if (!hasActiveFocus()) forceActiveFocus(Qt::MouseFocusReason);
   lastPos_ = e->position();
   t->mousePress(e);
 }
 
-void TempCanvas::mouseMoveEvent(QMouseEvent *e) {
-  TempCanvasToolBase *t = currentTool();
+void TempCanvas::mouseMoveEvent(QMouseEvent* e) {
+  TempCanvasToolBase* t = currentTool();
   if (!t) return;
   if (tool_ != 0 || itemSelected_ != itemGlobal_) {
     t->mouseMove(e);
@@ -377,15 +394,15 @@ void TempCanvas::mouseMoveEvent(QMouseEvent *e) {
   lastPos_ = e->position();
 }
 
-void TempCanvas::mouseReleaseEvent(QMouseEvent *e) {
-  if (TempCanvasToolBase *t = currentTool()) t->mouseRelease(e);
+void TempCanvas::mouseReleaseEvent(QMouseEvent* e) {
+  if (TempCanvasToolBase* t = currentTool()) t->mouseRelease(e);
 }
 
-void TempCanvas::mouseDoubleClickEvent(QMouseEvent *) {
+void TempCanvas::mouseDoubleClickEvent(QMouseEvent*) {
   if (currentTool() && tool_ == 0 && itemSelected_ == itemGlobal_) fitView();
 }
 
-void TempCanvas::wheelEvent(QWheelEvent *e) {
+void TempCanvas::wheelEvent(QWheelEvent* e) {
   if (!begun_ || tool_ != 0) return;
   const QPointF c = e->position();
   if (!(c.x() > viewLeft_ && c.x() < viewRight_ && c.y() > viewTop_ && c.y() < viewBottom_)) return;
@@ -404,16 +421,26 @@ void TempCanvas::wheelEvent(QWheelEvent *e) {
   emit activeScalePercentChanged();
 }
 
-void TempCanvas::hoverAll(QHoverEvent *e) {
-  if (TempCanvasToolBase *t = currentTool()) t->hover(e);
+void TempCanvas::hoverAll(QHoverEvent* e) {
+  if (TempCanvasToolBase* t = currentTool()) t->hover(e);
 }
-void TempCanvas::hoverMoveEvent(QHoverEvent *e) { hoverAll(e); }
-void TempCanvas::hoverLeaveEvent(QHoverEvent *e) { hoverAll(e); }
-
-void TempCanvas::keyEventAll(QKeyEvent *e) {
-  if (TempCanvasToolBase *t = currentTool()) t->keyEvent(e);
+void TempCanvas::hoverMoveEvent(QHoverEvent* e) {
+  hoverAll(e);
 }
-void TempCanvas::keyPressEvent(QKeyEvent *e) { keyEventAll(e); }
-void TempCanvas::keyReleaseEvent(QKeyEvent *e) { keyEventAll(e); }
+void TempCanvas::hoverLeaveEvent(QHoverEvent* e) {
+  hoverAll(e);
+}
 
-RHIItemRenderBase *TempCanvas::createRenderBase() { return new TempCanvasRender; }
+void TempCanvas::keyEventAll(QKeyEvent* e) {
+  if (TempCanvasToolBase* t = currentTool()) t->keyEvent(e);
+}
+void TempCanvas::keyPressEvent(QKeyEvent* e) {
+  keyEventAll(e);
+}
+void TempCanvas::keyReleaseEvent(QKeyEvent* e) {
+  keyEventAll(e);
+}
+
+RHIItemRenderBase* TempCanvas::createRenderBase() {
+  return new TempCanvasRender;
+}

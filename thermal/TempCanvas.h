@@ -4,6 +4,7 @@
 // deleted or a frame released during a frame is never read there.
 #pragma once
 
+#include "FrameSlot.h"
 #include "TempCanvasItem.h"
 #include "TempPalette.h"
 
@@ -21,22 +22,15 @@
 class TempCanvasToolBase;
 class TempCanvasTool;
 
-// The leading members of every frame descriptor handed to updateData.
-struct TempCanvasFrameRef {
-  DataFrameHead *head;
-  int16_t *data;
-  uint32_t *image;
-};
-
 class TempCanvas : public RHIItemBase {
   Q_OBJECT
   Q_PROPERTY(int tool READ tool WRITE setTool NOTIFY toolChanged)
-  Q_PROPERTY(TempCanvasItemBase *itemGlobal READ itemGlobal CONSTANT)
-  Q_PROPERTY(QList<TempCanvasItemBase *> itemList READ itemList NOTIFY itemListChanged)
-  Q_PROPERTY(TempCanvasItemBase *itemSelected READ itemSelected NOTIFY itemSelectedChanged)
-  Q_PROPERTY(TempPaletteData *paletteData READ paletteData CONSTANT)
+  Q_PROPERTY(TempCanvasItemBase* itemGlobal READ itemGlobal CONSTANT)
+  Q_PROPERTY(QList<TempCanvasItemBase*> itemList READ itemList NOTIFY itemListChanged)
+  Q_PROPERTY(TempCanvasItemBase* itemSelected READ itemSelected NOTIFY itemSelectedChanged)
+  Q_PROPERTY(TempPaletteData* paletteData READ paletteData CONSTANT)
   Q_PROPERTY(int activeScalePercent READ activeScalePercent NOTIFY activeScalePercentChanged)
-  Q_PROPERTY(QObject *tfm_module READ tfm_module WRITE setTfm_module NOTIFY tfm_moduleChanged)
+  Q_PROPERTY(QObject* tfm_module READ tfm_module WRITE setTfm_module NOTIFY tfm_moduleChanged)
   Q_PROPERTY(QString tfm_inputNameShort READ tfm_inputNameShort NOTIFY tfm_moduleChanged)
   Q_PROPERTY(QString infoText READ infoText WRITE setInfoText NOTIFY infoTextChanged)
   Q_PROPERTY(bool infoVisible READ infoVisible WRITE setInfoVisible NOTIFY infoVisibleChanged)
@@ -45,40 +39,40 @@ class TempCanvas : public RHIItemBase {
   static constexpr int kMaxItems = 31;
   static constexpr int kToolCount = 14;
 
-  explicit TempCanvas(QQuickItem *parent = nullptr);
+  explicit TempCanvas(QQuickItem* parent = nullptr);
   ~TempCanvas() override;
 
   int tool() const { return tool_; }
   void setTool(int t);
-  TempCanvasItemBase *itemGlobal() const { return itemGlobal_; }
-  QList<TempCanvasItemBase *> itemList() const { return itemList_; }
-  TempCanvasItemBase *itemSelected() const { return itemSelected_; }
-  TempPaletteData *paletteData() { return &paletteData_; }
+  TempCanvasItemBase* itemGlobal() const { return itemGlobal_; }
+  QList<TempCanvasItemBase*> itemList() const { return itemList_; }
+  TempCanvasItemBase* itemSelected() const { return itemSelected_; }
+  TempPaletteData* paletteData() { return &paletteData_; }
   int activeScalePercent() const { return int(scale_ * 100); }
-  QObject *tfm_module() const { return tfm_module_; }
-  void setTfm_module(QObject *module);
+  QObject* tfm_module() const { return tfm_module_; }
+  void setTfm_module(QObject* module);
   QString tfm_inputNameShort() const { return tfm_inputNameShort_; }
   QString infoText() const { return infoText_; }
-  void setInfoText(const QString &t);
+  void setInfoText(const QString& t);
   bool infoVisible() const { return infoVisible_; }
   void setInfoVisible(bool v);
-  TempCanvasItemMouse *itemMouse() { return &itemMouse_; }
+  TempCanvasItemMouse* itemMouse() { return &itemMouse_; }
 
   // Creates, measures, lists and registers an item of the definition's type; null for a type
   // without item or a full list.
-  TempCanvasItemBase *createItem(const MeaItem *def);
+  TempCanvasItemBase* createItem(const MeaItem* def);
   // 0; -7 not begun; -8 a null array or a count below 1.
-  int setItemDefs(const MeaItem *defs, int count);
+  int setItemDefs(const MeaItem* defs, int count);
   // The number of definitions copied (global item first); -8 for a null array.
-  int getItemDefs(MeaItem *defs, int count) const;
-  void selectItem(TempCanvasItemBase *item);
+  int getItemDefs(MeaItem* defs, int count) const;
+  void selectItem(TempCanvasItemBase* item);
   void fitView();
   void applyView();
 
   // The canvas's own copy of the current frame; null before the first frame.
-  const DataFrameHead *frameHead() const { return hasFrame_ ? &frameHead_ : nullptr; }
-  const int16_t *frameData() const { return hasFrame_ ? frameCodes_.data() : nullptr; }
-  const uint32_t *frameImage() const { return hasFrame_ ? frameBgra_.data() : nullptr; }
+  const DataFrameHead* frameHead() const { return hasFrame_ ? &frameHead_ : nullptr; }
+  const int16_t* frameData() const { return hasFrame_ ? frameCodes_.data() : nullptr; }
+  const uint32_t* frameImage() const { return hasFrame_ ? frameBgra_.data() : nullptr; }
   bool hasFrame() const { return hasFrame_; }
   // Rises with every accepted frame; items compare it with the frame of their last result.
   uint64_t frameSerial() const { return frameSerial_; }
@@ -97,25 +91,27 @@ class TempCanvas : public RHIItemBase {
   QPointF lastPos() const { return lastPos_; }
 
   // Lookup tables, each pointing at entry 0 of 65536 entries (indexes -32768..32767).
-  const int16_t *imageToViewX = nullptr;
-  const int16_t *imageToViewY = nullptr;
-  const int16_t *viewToImageX = nullptr;
-  const int16_t *viewToImageY = nullptr;
-  static int lookup(const int16_t *table, int i);
+  const int16_t* imageToViewX = nullptr;
+  const int16_t* imageToViewY = nullptr;
+  const int16_t* viewToImageX = nullptr;
+  const int16_t* viewToImageY = nullptr;
+  static int lookup(const int16_t* table, int i);
   // Rises whenever the tables change.
   uint64_t viewSerial() const { return viewSerial_; }
 
-  RHIItemRenderBase *createRenderBase() override;
+  RHIItemRenderBase* createRenderBase() override;
 
  public slots:
   int beginUpdate(int w, int h);
   void endUpdate();
-  int updateData(void *frame);
+  // Copies the frame's codes and picture (both needed; the frame's size must be the one begun):
+  // 0; -7 outside beginUpdate/endUpdate; -8 without head, codes or picture; -11 other size.
+  int updateData(const FrameSlot* frame);
   void changeCanvasWH();
   void forceRedraw();
 
  public:
-  Q_INVOKABLE void item_delete(TempCanvasItemBase *item);
+  Q_INVOKABLE void item_delete(TempCanvasItemBase* item);
   Q_INVOKABLE void item_deleteAll();
 
  signals:
@@ -128,32 +124,32 @@ class TempCanvas : public RHIItemBase {
   void infoVisibleChanged();
 
  protected:
-  void keyPressEvent(QKeyEvent *event) override;
-  void keyReleaseEvent(QKeyEvent *event) override;
-  void mousePressEvent(QMouseEvent *event) override;
-  void mouseMoveEvent(QMouseEvent *event) override;
-  void mouseReleaseEvent(QMouseEvent *event) override;
-  void mouseDoubleClickEvent(QMouseEvent *event) override;
-  void wheelEvent(QWheelEvent *event) override;
-  void hoverMoveEvent(QHoverEvent *event) override;
-  void hoverLeaveEvent(QHoverEvent *event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void hoverMoveEvent(QHoverEvent* event) override;
+  void hoverLeaveEvent(QHoverEvent* event) override;
 
  private:
   friend class TempCanvasRender;
-  void keyEventAll(QKeyEvent *event);
-  void hoverAll(QHoverEvent *event);
+  void keyEventAll(QKeyEvent* event);
+  void hoverAll(QHoverEvent* event);
   void rebuildTables();
   void resetSelectionAfterDelete();
-  TempCanvasToolBase *currentTool() const;
+  TempCanvasToolBase* currentTool() const;
 
   int tool_ = 0;
-  TempCanvasItemGlobal *itemGlobal_ = nullptr;
-  QList<TempCanvasItemBase *> itemList_;
-  TempCanvasItemBase *itemSelected_ = nullptr;
+  TempCanvasItemGlobal* itemGlobal_ = nullptr;
+  QList<TempCanvasItemBase*> itemList_;
+  TempCanvasItemBase* itemSelected_ = nullptr;
   TempCanvasItemMouse itemMouse_;
-  TempCanvasToolBase *tools_[kToolCount] = {};
+  TempCanvasToolBase* tools_[kToolCount] = {};
   TempPaletteData paletteData_;
-  QObject *tfm_module_ = nullptr;
+  QObject* tfm_module_ = nullptr;
   QString tfm_inputNameShort_;
   QString infoText_;
   bool infoVisible_ = false;
@@ -181,10 +177,10 @@ class TempCanvasRender : public RHIItemRenderBase {
  public:
   TempCanvasRender();
   ~TempCanvasRender() override;
-  void syncItem(RHIItemBase *item) override;
-  void paint(QornPainter *painter) override;
+  void syncItem(RHIItemBase* item) override;
+  void paint(QornPainter* painter) override;
 
  private:
   struct State;
-  State *s_;
+  State* s_;
 };

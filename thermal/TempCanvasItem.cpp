@@ -8,19 +8,31 @@
 namespace {
 
 // "%3.1f"
-QString degrees(float v) { return QString::number(double(v), 'f', 1).rightJustified(3); }
+QString degrees(float v) {
+  return QString::number(double(v), 'f', 1).rightJustified(3);
+}
 
 bool near(QPoint a, QPoint b) {
-  return std::abs(a.x() - b.x()) < TempCanvasItemBase::kNear && std::abs(a.y() - b.y()) < TempCanvasItemBase::kNear;
+  return std::abs(a.x() - b.x()) < TempCanvasItemBase::kNear &&
+         std::abs(a.y() - b.y()) < TempCanvasItemBase::kNear;
 }
 
 // Points a definition of this type keeps.
 int pointsOfType(int type, int count) {
   switch (type) {
-    case 0: return 0;
-    case 1: case 2: case 3: return 1;
-    case 6: case 7: case 9: case 10: return 2;
-    default: return std::clamp(count, 0, TempCanvasItemBase::kMaxPoints);
+    case 0:
+      return 0;
+    case 1:
+    case 2:
+    case 3:
+      return 1;
+    case 6:
+    case 7:
+    case 9:
+    case 10:
+      return 2;
+    default:
+      return std::clamp(count, 0, TempCanvasItemBase::kMaxPoints);
   }
 }
 
@@ -28,10 +40,10 @@ int pointsOfType(int type, int count) {
 
 // --- TempCanvasItemBase -------------------------------------------------------------------------
 
-TempCanvasItemBase::TempCanvasItemBase(QObject *parent) : QObject(parent) {}
+TempCanvasItemBase::TempCanvasItemBase(QObject* parent) : QObject(parent) {}
 TempCanvasItemBase::~TempCanvasItemBase() = default;
 
-void TempCanvasItemBase::setMeaName(const QString &name) {
+void TempCanvasItemBase::setMeaName(const QString& name) {
   const QByteArray u = name.toUtf8();
   if (u.size() >= int(sizeof def.name) || name == meaName_) return;
   std::memset(def.name, 0, sizeof def.name);
@@ -40,7 +52,7 @@ void TempCanvasItemBase::setMeaName(const QString &name) {
   emit meaNameChanged();
 }
 
-void TempCanvasItemBase::setMeaColor(const QColor &c) {
+void TempCanvasItemBase::setMeaColor(const QColor& c) {
   const uint32_t word = 0xFF000000u | (c.rgb() & 0xFFFFFFu);
   if (c == meaColor_ && word == def.meaColor) return;
   meaColor_ = c;
@@ -73,7 +85,9 @@ void TempCanvasItemBase::setUse3x3(bool v) {
   emit use3x3Changed();
 }
 
-QObject *TempCanvasItemBase::tfm_module() const { return canvas ? canvas->tfm_module() : nullptr; }
+QObject* TempCanvasItemBase::tfm_module() const {
+  return canvas ? canvas->tfm_module() : nullptr;
+}
 QString TempCanvasItemBase::tfm_inputNameShort() const {
   return canvas ? canvas->tfm_inputNameShort() : QString();
 }
@@ -99,14 +113,16 @@ bool TempCanvasItemBase::set_fix(bool enable, float emi, float reflect) {
 
 int TempCanvasItemBase::indexInCanvas() const {
   if (!canvas) return 0;
-  const QList<TempCanvasItemBase *> list = canvas->itemList();
-  const qsizetype i = list.indexOf(const_cast<TempCanvasItemBase *>(this));
+  const QList<TempCanvasItemBase*> list = canvas->itemList();
+  const qsizetype i = list.indexOf(const_cast<TempCanvasItemBase*>(this));
   return int(i < 0 ? list.size() : i);
 }
 
-int TempCanvasItemBase::viewCount() const { return pointsOfType(def.meaType, def.pointCount); }
+int TempCanvasItemBase::viewCount() const {
+  return pointsOfType(def.meaType, def.pointCount);
+}
 
-void TempCanvasItemBase::adoptDef(TempCanvas *c, const MeaItem *src) {
+void TempCanvasItemBase::adoptDef(TempCanvas* c, const MeaItem* src) {
   canvas = c;
   if (src)
     std::memcpy(&def, src, sizeof def);
@@ -123,14 +139,14 @@ void TempCanvasItemBase::adoptDef(TempCanvas *c, const MeaItem *src) {
   measuredSerial_ = 0;
 }
 
-void TempCanvasItemBase::initFromDef(TempCanvas *c, const MeaItem *src) {
+void TempCanvasItemBase::initFromDef(TempCanvas* c, const MeaItem* src) {
   adoptDef(c, src);
   meaName_ = QString::fromUtf8(def.name, int(strnlen(def.name, sizeof def.name)));
   meaColor_ = QColor::fromRgb(def.meaColor | 0xFF000000u);
   mapToView();
 }
 
-void TempCanvasItemBase::clampToView(QPoint *p) const {
+void TempCanvasItemBase::clampToView(QPoint* p) const {
   const int l = int(canvas->viewLeft()), r = int(canvas->viewRight());
   const int t = int(canvas->viewTop()), b = int(canvas->viewBottom());
   p->setX(std::clamp(p->x(), l, std::max(l, r)));
@@ -156,9 +172,13 @@ void TempCanvasItemBase::mapToView() {
                            TempCanvas::lookup(canvas->imageToViewY, def.points[i].y));
 }
 
-int TempCanvasItemBase::hitTest(QPoint) { return -1; }
+int TempCanvasItemBase::hitTest(QPoint) {
+  return -1;
+}
 void TempCanvasItemBase::movePoint(int, QPoint) {}
-int TempCanvasItemBase::addPoint(QPoint) { return 0; }
+int TempCanvasItemBase::addPoint(QPoint) {
+  return 0;
+}
 
 int TempCanvasItemBase::reportHit(int r) {
   if (editIndex != r) {
@@ -189,7 +209,7 @@ bool TempCanvasItemBase::measureIfStale() {
   return true;
 }
 
-void TempCanvasItemBase::snapshot(TempCanvasItemSnapshot *out) const {
+void TempCanvasItemBase::snapshot(TempCanvasItemSnapshot* out) const {
   out->def = def;
   out->result = result;
   out->viewCount = viewCount();
@@ -201,7 +221,7 @@ void TempCanvasItemBase::snapshot(TempCanvasItemSnapshot *out) const {
 
 // --- Global -------------------------------------------------------------------------------------
 
-void TempCanvasItemGlobal::initFromDef(TempCanvas *c, const MeaItem *src) {
+void TempCanvasItemGlobal::initFromDef(TempCanvas* c, const MeaItem* src) {
   const uint32_t before = def.meaColor;
   adoptDef(c, src);
   def.meaType = 0;
@@ -216,10 +236,12 @@ void TempCanvasItemGlobal::initFromDef(TempCanvas *c, const MeaItem *src) {
 
 // --- Point --------------------------------------------------------------------------------------
 
-TempCanvasItemPoint::TempCanvasItemPoint(int type, QObject *parent)
+TempCanvasItemPoint::TempCanvasItemPoint(int type, QObject* parent)
     : TempCanvasItemBase(parent), pointType(type == 1 || type == 3 ? type : 2) {}
 
-int TempCanvasItemPoint::hitTest(QPoint p) { return reportHit(near(p, viewPoints[0]) ? 1 : -1); }
+int TempCanvasItemPoint::hitTest(QPoint p) {
+  return reportHit(near(p, viewPoints[0]) ? 1 : -1);
+}
 
 void TempCanvasItemPoint::movePoint(int index, QPoint p) {
   viewPoints[0] = p;
@@ -307,7 +329,7 @@ void TempCanvasItemPolygon::removeLastPoint() {
 
 // --- Rectangle family ---------------------------------------------------------------------------
 
-TempCanvasItemRect::TempCanvasItemRect(int type, QObject *parent)
+TempCanvasItemRect::TempCanvasItemRect(int type, QObject* parent)
     : TempCanvasItemBase(parent),
       rectType(type == 6 || type == 7 || type == 10 ? type : 9),
       square(rectType == 7 || rectType == 10) {}
@@ -361,7 +383,10 @@ void TempCanvasItemRect::movePoint(int index, QPoint p) {
       y0 = py;
       if (square) {
         const int w = x1 - px, h = y1 - py;
-        if (w < h) x0 = x1 - h; else y0 = y1 - w;
+        if (w < h)
+          x0 = x1 - h;
+        else
+          y0 = y1 - w;
       }
       break;
     case 2:
@@ -369,7 +394,10 @@ void TempCanvasItemRect::movePoint(int index, QPoint p) {
       y0 = py;
       if (square) {
         const int w = px - x0, h = y1 - py;
-        if (w < h) x1 = x0 + h; else y0 = y1 - w;
+        if (w < h)
+          x1 = x0 + h;
+        else
+          y0 = y1 - w;
       }
       break;
     case 3:
@@ -377,7 +405,10 @@ void TempCanvasItemRect::movePoint(int index, QPoint p) {
       y1 = py;
       if (square) {
         const int w = px - x0, h = py - y0;
-        if (w < h) x1 = x0 + h; else y1 = y0 + w;
+        if (w < h)
+          x1 = x0 + h;
+        else
+          y1 = y0 + w;
       }
       break;
     case 4:
@@ -385,7 +416,10 @@ void TempCanvasItemRect::movePoint(int index, QPoint p) {
       y1 = py;
       if (square) {
         const int w = x1 - px, h = py - y0;
-        if (w < h) x0 = x1 - h; else y1 = y0 + w;
+        if (w < h)
+          x0 = x1 - h;
+        else
+          y1 = y0 + w;
       }
       break;
     default:
@@ -406,7 +440,9 @@ int TempCanvasItemRect::addPoint(QPoint p) {
   return 3;
 }
 
-void TempCanvasItemRect::removeLastPoint() { editIndex = 0; }
+void TempCanvasItemRect::removeLastPoint() {
+  editIndex = 0;
+}
 
 // --- Cursor readout -----------------------------------------------------------------------------
 
@@ -415,7 +451,9 @@ TempCanvasItemMouse::TempCanvasItemMouse() {
   def.pointCount = 1;
 }
 
-void TempCanvasItemMouse::attach(TempCanvas *c) { canvas = c; }
+void TempCanvasItemMouse::attach(TempCanvas* c) {
+  canvas = c;
+}
 
 void TempCanvasItemMouse::setPos(QPoint p) {
   if (!canvas) return;
@@ -435,7 +473,7 @@ void TempCanvasItemMouse::measure() {
   if (VEZ2024_GetResult(&def, canvas->frameHead(), canvas->frameData(), &r) == 0) result = r;
 }
 
-void TempCanvasItemMouse::snapshot(TempCanvasItemSnapshot *out) const {
+void TempCanvasItemMouse::snapshot(TempCanvasItemSnapshot* out) const {
   out->def = def;
   out->result = result;
   out->viewPoints[0] = viewPoint;

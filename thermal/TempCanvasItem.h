@@ -31,15 +31,17 @@ class TempCanvasItemBase : public QObject {
   Q_PROPERTY(QString meaName READ meaName WRITE setMeaName NOTIFY meaNameChanged)
   Q_PROPERTY(QColor meaColor READ meaColor WRITE setMeaColor NOTIFY meaColorChanged)
   Q_PROPERTY(int textPos READ textPos WRITE setTextPos NOTIFY textPosChanged)
-  Q_PROPERTY(bool meaFlags_trackHigh READ meaFlags_trackHigh WRITE setMeaFlags_trackHigh NOTIFY meaFlags_trackHighChanged)
-  Q_PROPERTY(bool meaFlags_trackLow READ meaFlags_trackLow WRITE setMeaFlags_trackLow NOTIFY meaFlags_trackLowChanged)
+  Q_PROPERTY(bool meaFlags_trackHigh READ meaFlags_trackHigh WRITE setMeaFlags_trackHigh NOTIFY
+                 meaFlags_trackHighChanged)
+  Q_PROPERTY(bool meaFlags_trackLow READ meaFlags_trackLow WRITE setMeaFlags_trackLow NOTIFY
+                 meaFlags_trackLowChanged)
   Q_PROPERTY(bool fixEnable READ fixEnable NOTIFY meaTempDataChanged)
   Q_PROPERTY(float fixEmi READ fixEmi NOTIFY meaTempDataChanged)
   Q_PROPERTY(float fixReflectTemp READ fixReflectTemp NOTIFY meaTempDataChanged)
   Q_PROPERTY(bool use3x3 READ use3x3 WRITE setUse3x3 NOTIFY use3x3Changed)
-  Q_PROPERTY(QObject *tfm_module READ tfm_module CONSTANT)
+  Q_PROPERTY(QObject* tfm_module READ tfm_module CONSTANT)
   Q_PROPERTY(QString tfm_inputNameShort READ tfm_inputNameShort CONSTANT)
-  Q_PROPERTY(TempCanvas *tfm_canvas READ tfm_canvas CONSTANT)
+  Q_PROPERTY(TempCanvas* tfm_canvas READ tfm_canvas CONSTANT)
   Q_PROPERTY(QString result_min READ result_min NOTIFY result_minChanged)
   Q_PROPERTY(QString result_max READ result_max NOTIFY result_maxChanged)
   Q_PROPERTY(QString result_avg READ result_avg NOTIFY result_avgChanged)
@@ -49,14 +51,14 @@ class TempCanvasItemBase : public QObject {
   // Half the side of the square around a point that counts as "on" it (strict).
   static constexpr int kNear = 8;
 
-  explicit TempCanvasItemBase(QObject *parent = nullptr);
+  explicit TempCanvasItemBase(QObject* parent = nullptr);
   ~TempCanvasItemBase() override;
 
   int meaType() const { return def.meaType; }
   QString meaName() const { return meaName_; }
-  void setMeaName(const QString &name);
+  void setMeaName(const QString& name);
   QColor meaColor() const { return meaColor_; }
-  void setMeaColor(const QColor &c);
+  void setMeaColor(const QColor& c);
   int textPos() const { return def.reserved70[0]; }
   void setTextPos(int v);
   bool meaFlags_trackHigh() const { return def.meaFlags & 1; }
@@ -68,9 +70,9 @@ class TempCanvasItemBase : public QObject {
   float fixReflectTemp() const { return def.fixReflectTemp; }
   bool use3x3() const { return def.use3x3 != 0; }
   void setUse3x3(bool v);
-  QObject *tfm_module() const;
+  QObject* tfm_module() const;
   QString tfm_inputNameShort() const;
-  TempCanvas *tfm_canvas() const { return canvas; }
+  TempCanvas* tfm_canvas() const { return canvas; }
   QString result_min() const { return result_min_; }
   QString result_max() const { return result_max_; }
   QString result_avg() const { return result_avg_; }
@@ -80,7 +82,7 @@ class TempCanvasItemBase : public QObject {
   Q_INVOKABLE bool set_fix(bool fixEnable, float fixEmi, float fixReflectTemp);
   Q_INVOKABLE int indexInCanvas() const;
 
-  virtual void initFromDef(TempCanvas *canvas, const MeaItem *def);
+  virtual void initFromDef(TempCanvas* canvas, const MeaItem* def);
   virtual void mapToImage();
   virtual void mapToView();
   virtual void draw() {}
@@ -95,10 +97,10 @@ class TempCanvasItemBase : public QObject {
   bool measureIfStale();
   // Points the item keeps in viewPoints.
   virtual int viewCount() const;
-  void snapshot(TempCanvasItemSnapshot *out) const;
+  void snapshot(TempCanvasItemSnapshot* out) const;
 
   MeaItem def{};
-  TempCanvas *canvas = nullptr;
+  TempCanvas* canvas = nullptr;
   QPoint viewPoints[kMaxPoints];
   int editIndex = -1;
   MeaResult result{};
@@ -119,8 +121,8 @@ class TempCanvasItemBase : public QObject {
  protected:
   // Copies and sanitises a definition that may come from a file: name terminated, point count
   // within what the type holds, points inside the frame.
-  void adoptDef(TempCanvas *canvas, const MeaItem *src);
-  void clampToView(QPoint *p) const;
+  void adoptDef(TempCanvas* canvas, const MeaItem* src);
+  void clampToView(QPoint* p) const;
   // Stores r as edit index and reselects the item when it changed; returns r.
   int reportHit(int r);
 
@@ -134,13 +136,13 @@ class TempCanvasItemGlobal : public TempCanvasItemBase {
   Q_OBJECT
  public:
   using TempCanvasItemBase::TempCanvasItemBase;
-  void initFromDef(TempCanvas *canvas, const MeaItem *def) override;
+  void initFromDef(TempCanvas* canvas, const MeaItem* def) override;
 };
 
 class TempCanvasItemPoint : public TempCanvasItemBase {
   Q_OBJECT
  public:
-  explicit TempCanvasItemPoint(int type = 2, QObject *parent = nullptr);
+  explicit TempCanvasItemPoint(int type = 2, QObject* parent = nullptr);
   int hitTest(QPoint p) override;
   void movePoint(int index, QPoint p) override;
   int pointType = 2;
@@ -167,7 +169,7 @@ class TempCanvasItemPolygon : public TempCanvasItemPolyline {
 class TempCanvasItemRect : public TempCanvasItemBase {
   Q_OBJECT
  public:
-  explicit TempCanvasItemRect(int type = 9, QObject *parent = nullptr);
+  explicit TempCanvasItemRect(int type = 9, QObject* parent = nullptr);
   void mapToImage() override;
   void mapToView() override;
   int hitTest(QPoint p) override;
@@ -189,13 +191,13 @@ class TempCanvasItemMouse : public QObject {
   Q_OBJECT
  public:
   TempCanvasItemMouse();
-  void attach(TempCanvas *canvas);
+  void attach(TempCanvas* canvas);
   void setPos(QPoint p);
   void measure();
-  void snapshot(TempCanvasItemSnapshot *out) const;
+  void snapshot(TempCanvasItemSnapshot* out) const;
 
   MeaItem def{};
-  TempCanvas *canvas = nullptr;
+  TempCanvas* canvas = nullptr;
   QPoint viewPoint;
   bool visible = false;
   MeaResult result{};

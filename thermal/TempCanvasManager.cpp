@@ -14,11 +14,11 @@
 
 namespace {
 
-TempCanvasManager *g_manager = nullptr;
+TempCanvasManager* g_manager = nullptr;
 
 }  // namespace
 
-TempCanvasManager::TempCanvasManager(QObject *parent)
+TempCanvasManager::TempCanvasManager(QObject* parent)
     : QObject(parent), provider_(new TempPaletteImageProvider) {
   if (!g_manager) g_manager = this;
 }
@@ -30,17 +30,19 @@ TempCanvasManager::~TempCanvasManager() {
     g_manager = nullptr;
     if (initialized_) VEZ2024_Free();
   }
-  for (TempCanvas *c : std::as_const(canvasList_)) disconnect(this, nullptr, c, nullptr);
+  for (TempCanvas* c : std::as_const(canvasList_)) disconnect(this, nullptr, c, nullptr);
   canvasList_.clear();
   meaList_.clear();
   if (ownsProvider_) delete provider_.data();
 }
 
-TempCanvasManager *TempCanvasManager::instance() { return g_manager; }
+TempCanvasManager* TempCanvasManager::instance() {
+  return g_manager;
+}
 
 int TempCanvasManager::init() {
   if (initialized_) return 0;
-  const char *uri = "Ostrel";
+  const char* uri = "Ostrel";
   const QString backEnd = QStringLiteral("made by the program, not by QML");
   qmlRegisterUncreatableType<TempPaletteImageProvider>(uri, 1, 0, "TempPaletteImageProvider", backEnd);
   qmlRegisterType<TempPaletteData>(uri, 1, 0, "TempPaletteData");
@@ -57,7 +59,7 @@ int TempCanvasManager::init() {
   return 0;
 }
 
-TempPaletteImageProvider *TempCanvasManager::takePaletteImageProvider() {
+TempPaletteImageProvider* TempCanvasManager::takePaletteImageProvider() {
   ownsProvider_ = false;
   return provider_.data();
 }
@@ -67,7 +69,7 @@ void TempCanvasManager::setTool(int t) {
     hideAll_ = false;
     emit hideAllChanged();
   }
-  for (TempCanvas *c : std::as_const(canvasList_)) c->setTool(t);
+  for (TempCanvas* c : std::as_const(canvasList_)) c->setTool(t);
   if (t == tool_) return;
   tool_ = t;
   emit toolChanged();
@@ -79,14 +81,14 @@ void TempCanvasManager::setHideAll(bool b) {
   emit hideAllChanged();
 }
 
-void TempCanvasManager::setMeaSelected(TempCanvasItemBase *item) {
+void TempCanvasManager::setMeaSelected(TempCanvasItemBase* item) {
   if (item == meaSelected_) return;
   meaSelected_ = item;
   meaSelectedIndex_ = item ? int(meaList_.indexOf(item)) : -1;
   emit meaSelectedChanged();
 }
 
-void TempCanvasManager::registerCanvas(TempCanvas *canvas, int op) {
+void TempCanvasManager::registerCanvas(TempCanvas* canvas, int op) {
   if (!canvas) return;
   if (op == 0) {
     if (canvasList_.contains(canvas)) return;
@@ -97,7 +99,7 @@ void TempCanvasManager::registerCanvas(TempCanvas *canvas, int op) {
   }
 }
 
-void TempCanvasManager::registerItem(TempCanvasItemBase *item, int op) {
+void TempCanvasManager::registerItem(TempCanvasItemBase* item, int op) {
   if (!item) return;
   if (op == 0) {
     if (meaList_.contains(item)) return;
@@ -128,9 +130,9 @@ void TempCanvasManager::registerItem(TempCanvasItemBase *item, int op) {
   }
 }
 
-uint32_t TempCanvasManager::nextItemDef(MeaItem *def) const {
+uint32_t TempCanvasManager::nextItemDef(MeaItem* def) const {
   int n = 0;
-  for (TempCanvasItemBase *i : meaList_)
+  for (TempCanvasItemBase* i : meaList_)
     if (i->meaType() != 0) ++n;
   const uint32_t color = itemColorArgb(n % kItemColorCount);
   if (!def) return color;
@@ -140,16 +142,16 @@ uint32_t TempCanvasManager::nextItemDef(MeaItem *def) const {
   return color;
 }
 
-TempCanvas *TempCanvasManager::canvasByInputName(const QString &name) const {
+TempCanvas* TempCanvasManager::canvasByInputName(const QString& name) const {
   if (!resolver_) return nullptr;
-  QObject *module = resolver_(name);
+  QObject* module = resolver_(name);
   if (!module) return nullptr;
-  for (TempCanvas *c : canvasList_)
+  for (TempCanvas* c : canvasList_)
     if (c->tfm_module() == module) return c;
   return nullptr;
 }
 
-void TempCanvasManager::mea_deleteInCanvas(TempCanvasItemBase *item) {
+void TempCanvasManager::mea_deleteInCanvas(TempCanvasItemBase* item) {
   if (!item || item->meaType() == 0 || !item->canvas || !meaList_.contains(item)) return;
   item->canvas->item_delete(item);
 }

@@ -20,52 +20,52 @@ class TempPaletteImageProvider;
 
 class TempCanvasManager : public QObject {
   Q_OBJECT
-  Q_PROPERTY(TempPaletteImageProvider *paletteImageProvider READ paletteImageProvider CONSTANT)
-  Q_PROPERTY(QList<TempCanvasItemBase *> meaList READ meaList NOTIFY meaListChanged)
+  Q_PROPERTY(TempPaletteImageProvider* paletteImageProvider READ paletteImageProvider CONSTANT)
+  Q_PROPERTY(QList<TempCanvasItemBase*> meaList READ meaList NOTIFY meaListChanged)
   Q_PROPERTY(int tool READ tool WRITE setTool NOTIFY toolChanged)
   Q_PROPERTY(bool hideAll READ hideAll WRITE setHideAll NOTIFY hideAllChanged)
-  Q_PROPERTY(TempCanvasItemBase *meaSelected READ meaSelected WRITE setMeaSelected NOTIFY meaSelectedChanged)
+  Q_PROPERTY(TempCanvasItemBase* meaSelected READ meaSelected WRITE setMeaSelected NOTIFY meaSelectedChanged)
   Q_PROPERTY(int meaSelectedIndex READ meaSelectedIndex NOTIFY meaSelectedChanged)
 
  public:
   // Finds the workspace module attached to the input of that name (null when none).
-  using ModuleResolver = std::function<QObject *(const QString &inputName)>;
+  using ModuleResolver = std::function<QObject*(const QString& inputName)>;
 
-  explicit TempCanvasManager(QObject *parent = nullptr);
+  explicit TempCanvasManager(QObject* parent = nullptr);
   ~TempCanvasManager() override;
 
   // The live manager, null when none. A second manager made while one lives never replaces it.
-  static TempCanvasManager *instance();
+  static TempCanvasManager* instance();
 
   // Registers this subsystem's QML types and starts the measurement engine; once.
   int init();
   bool initialized() const { return initialized_; }
 
-  TempPaletteImageProvider *paletteImageProvider() const { return provider_.data(); }
+  TempPaletteImageProvider* paletteImageProvider() const { return provider_.data(); }
   // Hands the provider to its new owner (the QML engine deletes the providers it is given); the
   // manager keeps serving the pointer while the provider lives but no longer deletes it.
-  TempPaletteImageProvider *takePaletteImageProvider();
+  TempPaletteImageProvider* takePaletteImageProvider();
 
-  QList<TempCanvasItemBase *> meaList() const { return meaList_; }
-  const QList<TempCanvas *> &canvasList() const { return canvasList_; }
+  QList<TempCanvasItemBase*> meaList() const { return meaList_; }
+  const QList<TempCanvas*>& canvasList() const { return canvasList_; }
   int tool() const { return tool_; }
   void setTool(int t);
   bool hideAll() const { return hideAll_; }
   void setHideAll(bool b);
-  TempCanvasItemBase *meaSelected() const { return meaSelected_; }
-  void setMeaSelected(TempCanvasItemBase *item);
+  TempCanvasItemBase* meaSelected() const { return meaSelected_; }
+  void setMeaSelected(TempCanvasItemBase* item);
   int meaSelectedIndex() const { return meaSelectedIndex_; }
 
   // op 0 adds, op 3 removes.
-  void registerCanvas(TempCanvas *canvas, int op);
-  void registerItem(TempCanvasItemBase *item, int op);
+  void registerCanvas(TempCanvas* canvas, int op);
+  void registerItem(TempCanvasItemBase* item, int op);
   // Names ("M<n>") and colours a tool's template for a new item; returns the colour (0xFFRRGGBB).
-  uint32_t nextItemDef(MeaItem *def) const;
+  uint32_t nextItemDef(MeaItem* def) const;
 
   void setModuleResolver(ModuleResolver resolver) { resolver_ = std::move(resolver); }
-  TempCanvas *canvasByInputName(const QString &name) const;
+  TempCanvas* canvasByInputName(const QString& name) const;
 
-  Q_INVOKABLE void mea_deleteInCanvas(TempCanvasItemBase *item);
+  Q_INVOKABLE void mea_deleteInCanvas(TempCanvasItemBase* item);
   Q_INVOKABLE QList<QColor> meaColorArray() const;
 
  signals:
@@ -78,11 +78,11 @@ class TempCanvasManager : public QObject {
   bool initialized_ = false;
   bool ownsProvider_ = true;
   QPointer<TempPaletteImageProvider> provider_;
-  QList<TempCanvas *> canvasList_;
-  QList<TempCanvasItemBase *> meaList_;
+  QList<TempCanvas*> canvasList_;
+  QList<TempCanvasItemBase*> meaList_;
   int tool_ = 0;
   bool hideAll_ = false;
-  TempCanvasItemBase *meaSelected_ = nullptr;
+  TempCanvasItemBase* meaSelected_ = nullptr;
   int meaSelectedIndex_ = -1;
   ModuleResolver resolver_;
 };

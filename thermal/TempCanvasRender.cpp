@@ -29,11 +29,13 @@ struct TempCanvasRender::State {
 };
 
 TempCanvasRender::TempCanvasRender() : s_(new State) {}
-TempCanvasRender::~TempCanvasRender() { delete s_; }
+TempCanvasRender::~TempCanvasRender() {
+  delete s_;
+}
 
-void TempCanvasRender::syncItem(RHIItemBase *item) {
-  auto *c = static_cast<TempCanvas *>(item);
-  State &s = *s_;
+void TempCanvasRender::syncItem(RHIItemBase* item) {
+  auto* c = static_cast<TempCanvas*>(item);
+  State& s = *s_;
   s.begun = c->begun_;
   s.hasFrame = c->hasFrame_;
   if (!s.begun) return;
@@ -54,7 +56,7 @@ void TempCanvasRender::syncItem(RHIItemBase *item) {
   if (s.viewSerial != c->viewSerial_) {
     s.tables = c->tables_;
     s.viewSerial = c->viewSerial_;
-    const int16_t *base = s.tables.data() + 32768;
+    const int16_t* base = s.tables.data() + 32768;
     s.painter.setTables(base, base + 65536, base + 2 * 65536, base + 3 * 65536);
   }
   s.view.imageWidth = w;
@@ -67,7 +69,7 @@ void TempCanvasRender::syncItem(RHIItemBase *item) {
   s.view.viewBottom = c->viewBottom_;
   s.source = c->sourceRect_;
   s.target = c->visibleRect_;
-  const TempCanvasManager *m = TempCanvasManager::instance();
+  const TempCanvasManager* m = TempCanvasManager::instance();
   s.hideAll = m && m->hideAll();
   s.tool = c->tool_;
   s.infoVisible = c->infoVisible_;
@@ -77,26 +79,39 @@ void TempCanvasRender::syncItem(RHIItemBase *item) {
   c->itemMouse_.snapshot(&s.mouse);
 }
 
-void TempCanvasRender::paint(QornPainter *p) {
-  State &s = *s_;
+void TempCanvasRender::paint(QornPainter* p) {
+  State& s = *s_;
   if (!s.begun || !s.hasFrame || !s.image || s.copiedFrame == 0) return;
   if (s.uploadPending) {
     s.image->update(s.image->pixels());
     s.uploadPending = false;
   }
-  ItemPainter &ip = s.painter;
+  ItemPainter& ip = s.painter;
   ip.beginQorn(p, &s.view);
   ip.drawImage(*s.image, s.source, s.target);
   if (!s.hideAll) {
-    for (const TempCanvasItemSnapshot &it : s.items) {
+    for (const TempCanvasItemSnapshot& it : s.items) {
       switch (it.kind) {
-        case 0: ip.drawGlobal(it.def, it.result); break;
-        case 1: case 2: case 3: ip.drawPoint(it.def, it.result, it.viewPoints, it.kind); break;
-        case 5: case 11: ip.drawPoly(it.def, it.result, it.viewPoints, it.editIndex, it.kind); break;
-        case 6: case 7: case 9: case 10:
+        case 0:
+          ip.drawGlobal(it.def, it.result);
+          break;
+        case 1:
+        case 2:
+        case 3:
+          ip.drawPoint(it.def, it.result, it.viewPoints, it.kind);
+          break;
+        case 5:
+        case 11:
+          ip.drawPoly(it.def, it.result, it.viewPoints, it.editIndex, it.kind);
+          break;
+        case 6:
+        case 7:
+        case 9:
+        case 10:
           ip.drawRect(it.def, it.result, it.viewPoints, it.editIndex, it.kind);
           break;
-        default: break;
+        default:
+          break;
       }
     }
   }

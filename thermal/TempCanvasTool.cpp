@@ -11,15 +11,17 @@
 
 namespace {
 
-QPoint intPos(const QPointF &p) { return QPoint(int(p.x()), int(p.y())); }
+QPoint intPos(const QPointF& p) {
+  return QPoint(int(p.x()), int(p.y()));
+}
 
-void nameTemplate(MeaItem *def) {
-  if (TempCanvasManager *m = TempCanvasManager::instance()) m->nextItemDef(def);
+void nameTemplate(MeaItem* def) {
+  if (TempCanvasManager* m = TempCanvasManager::instance()) m->nextItemDef(def);
 }
 
 }  // namespace
 
-TempCanvasToolBase::TempCanvasToolBase(TempCanvas *c, int meaType) : canvas(c) {
+TempCanvasToolBase::TempCanvasToolBase(TempCanvas* c, int meaType) : canvas(c) {
   templateDef.fixEmi = 0.97f;
   templateDef.fixReflectTemp = 25.0f;
   templateDef.meaFlags = 1;
@@ -33,7 +35,7 @@ void TempCanvasToolBase::setTemplatePoint(int i, QPoint p) {
 
 void TempCanvasToolBase::finish() {
   editItem = nullptr;
-  if (TempCanvasManager *m = TempCanvasManager::instance())
+  if (TempCanvasManager* m = TempCanvasManager::instance())
     m->setTool(0);
   else
     canvas->setTool(0);
@@ -42,12 +44,12 @@ void TempCanvasToolBase::finish() {
 
 // --- Point --------------------------------------------------------------------------------------
 
-TempCanvasToolPoint::TempCanvasToolPoint(TempCanvas *c, int type)
+TempCanvasToolPoint::TempCanvasToolPoint(TempCanvas* c, int type)
     : TempCanvasToolBase(c, type == 1 || type == 3 ? type : 2) {
   templateDef.points[1].x = templateDef.meaType == 2 ? 1 : 0;
 }
 
-void TempCanvasToolPoint::mousePress(QMouseEvent *e) {
+void TempCanvasToolPoint::mousePress(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton || editItem) return;
   nameTemplate(&templateDef);
   templateDef.pointCount = 1;
@@ -56,22 +58,24 @@ void TempCanvasToolPoint::mousePress(QMouseEvent *e) {
   if (editItem) canvas->selectItem(editItem);
 }
 
-void TempCanvasToolPoint::hover(QHoverEvent *e) {
+void TempCanvasToolPoint::hover(QHoverEvent* e) {
   if (editItem) editItem->movePoint(0, intPos(e->position()));
 }
 
-void TempCanvasToolPoint::mouseRelease(QMouseEvent *e) {
+void TempCanvasToolPoint::mouseRelease(QMouseEvent* e) {
   if (e->button() != Qt::RightButton || !editItem) return;
   finish();
 }
 
 // --- Polyline and polygon -----------------------------------------------------------------------
 
-TempCanvasToolPolyline::TempCanvasToolPolyline(TempCanvas *c, int type) : TempCanvasToolBase(c, type) {}
+TempCanvasToolPolyline::TempCanvasToolPolyline(TempCanvas* c, int type) : TempCanvasToolBase(c, type) {}
 
-TempCanvasToolPolygon::TempCanvasToolPolygon(TempCanvas *c) : TempCanvasToolPolyline(c, 11) { minPoints_ = 3; }
+TempCanvasToolPolygon::TempCanvasToolPolygon(TempCanvas* c) : TempCanvasToolPolyline(c, 11) {
+  minPoints_ = 3;
+}
 
-void TempCanvasToolPolyline::mousePress(QMouseEvent *e) {
+void TempCanvasToolPolyline::mousePress(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
   const QPoint p = intPos(e->position());
   if (editItem) {
@@ -86,11 +90,11 @@ void TempCanvasToolPolyline::mousePress(QMouseEvent *e) {
   if (editItem) canvas->selectItem(editItem);
 }
 
-void TempCanvasToolPolyline::hover(QHoverEvent *e) {
+void TempCanvasToolPolyline::hover(QHoverEvent* e) {
   if (editItem) editItem->movePoint(templateDef.pointCount, intPos(e->position()));
 }
 
-void TempCanvasToolPolyline::mouseRelease(QMouseEvent *e) {
+void TempCanvasToolPolyline::mouseRelease(QMouseEvent* e) {
   if (e->button() != Qt::RightButton || !editItem) return;
   if (editItem->def.pointCount <= minPoints_) return;
   editItem->removeLastPoint();
@@ -99,10 +103,10 @@ void TempCanvasToolPolyline::mouseRelease(QMouseEvent *e) {
 
 // --- Rectangle family ---------------------------------------------------------------------------
 
-TempCanvasToolRect::TempCanvasToolRect(TempCanvas *c, int type)
+TempCanvasToolRect::TempCanvasToolRect(TempCanvas* c, int type)
     : TempCanvasToolBase(c, type == 6 || type == 7 || type == 10 ? type : 9) {}
 
-void TempCanvasToolRect::mousePress(QMouseEvent *e) {
+void TempCanvasToolRect::mousePress(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
   const QPoint p = intPos(e->position());
   if (editItem) {
@@ -117,11 +121,11 @@ void TempCanvasToolRect::mousePress(QMouseEvent *e) {
   if (editItem) canvas->selectItem(editItem);
 }
 
-void TempCanvasToolRect::hover(QHoverEvent *e) {
+void TempCanvasToolRect::hover(QHoverEvent* e) {
   if (editItem) editItem->movePoint(3, intPos(e->position()));
 }
 
-void TempCanvasToolRect::mouseRelease(QMouseEvent *e) {
+void TempCanvasToolRect::mouseRelease(QMouseEvent* e) {
   if (e->button() != Qt::RightButton || !editItem) return;
   editItem->removeLastPoint();
   finish();
@@ -129,15 +133,16 @@ void TempCanvasToolRect::mouseRelease(QMouseEvent *e) {
 
 // --- Select -------------------------------------------------------------------------------------
 
-TempCanvasToolSelect::TempCanvasToolSelect(TempCanvas *c) : TempCanvasToolBase(c, 0), itemMouse(c->itemMouse()) {}
+TempCanvasToolSelect::TempCanvasToolSelect(TempCanvas* c)
+    : TempCanvasToolBase(c, 0), itemMouse(c->itemMouse()) {}
 
-void TempCanvasToolSelect::mousePress(QMouseEvent *e) {
+void TempCanvasToolSelect::mousePress(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
   itemMouse->visible = false;
   mode = 0;
   const QPoint p = intPos(e->position());
-  const QList<TempCanvasItemBase *> list = canvas->itemList();
-  TempCanvasItemBase *picked = nullptr;
+  const QList<TempCanvasItemBase*> list = canvas->itemList();
+  TempCanvasItemBase* picked = nullptr;
   for (qsizetype i = 1; i < list.size() && !picked; ++i)
     if (list[i]->hitTest(p) == 0) {
       picked = list[i];
@@ -153,7 +158,7 @@ void TempCanvasToolSelect::mousePress(QMouseEvent *e) {
   lastPoint = p;
 }
 
-void TempCanvasToolSelect::mouseMove(QMouseEvent *e) {
+void TempCanvasToolSelect::mouseMove(QMouseEvent* e) {
   itemMouse->visible = false;
   const QPoint p = intPos(e->position());
   if (editItem && mode == 1) {
@@ -166,13 +171,13 @@ void TempCanvasToolSelect::mouseMove(QMouseEvent *e) {
   lastPoint = p;
 }
 
-void TempCanvasToolSelect::mouseRelease(QMouseEvent *) {
+void TempCanvasToolSelect::mouseRelease(QMouseEvent*) {
   if (!moved) return;
   moved = false;
   if (editItem) emit editItem->meaTempDataChanged();
 }
 
-void TempCanvasToolSelect::hover(QHoverEvent *e) {
+void TempCanvasToolSelect::hover(QHoverEvent* e) {
   const QPointF pf = e->position();
   const QPoint p(int(std::lround(pf.x())), int(std::lround(pf.y())));
   const bool inside = canvas->imageRect().contains(QPointF(p));
@@ -190,9 +195,9 @@ void TempCanvasToolSelect::clearHover() {
   canvas->selectItem(canvas->itemSelected());
 }
 
-void TempCanvasToolSelect::keyEvent(QKeyEvent *e) {
+void TempCanvasToolSelect::keyEvent(QKeyEvent* e) {
   if (!editItem || e->key() != Qt::Key_Delete) return;
-  TempCanvasItemBase *item = editItem;
+  TempCanvasItemBase* item = editItem;
   canvas->selectItem(nullptr);
   editItem = nullptr;
   canvas->item_delete(item);

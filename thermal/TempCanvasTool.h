@@ -16,26 +16,26 @@ class TempCanvasItemMouse;
 
 class TempCanvasToolBase {
  public:
-  TempCanvasToolBase(TempCanvas *canvas, int meaType);
+  TempCanvasToolBase(TempCanvas* canvas, int meaType);
   virtual ~TempCanvasToolBase() = default;
-  TempCanvasToolBase(const TempCanvasToolBase &) = delete;
-  TempCanvasToolBase &operator=(const TempCanvasToolBase &) = delete;
+  TempCanvasToolBase(const TempCanvasToolBase&) = delete;
+  TempCanvasToolBase& operator=(const TempCanvasToolBase&) = delete;
 
-  virtual void mousePress(QMouseEvent *event) = 0;
-  virtual void mouseMove(QMouseEvent *event) = 0;
-  virtual void mouseRelease(QMouseEvent *event) = 0;
-  virtual void hover(QHoverEvent *event) = 0;
+  virtual void mousePress(QMouseEvent* event) = 0;
+  virtual void mouseMove(QMouseEvent* event) = 0;
+  virtual void mouseRelease(QMouseEvent* event) = 0;
+  virtual void hover(QHoverEvent* event) = 0;
   virtual void clearHover() {}
-  virtual void keyEvent(QKeyEvent *) {}
+  virtual void keyEvent(QKeyEvent*) {}
 
   // The canvas is about to delete this item: forget it.
-  void forget(TempCanvasItemBase *item) {
+  void forget(TempCanvasItemBase* item) {
     if (editItem == item) editItem = nullptr;
   }
 
-  TempCanvas *canvas;
+  TempCanvas* canvas;
   MeaItem templateDef{};
-  TempCanvasItemBase *editItem = nullptr;
+  TempCanvasItemBase* editItem = nullptr;
   QPoint lastPoint;
 
  protected:
@@ -47,20 +47,20 @@ class TempCanvasToolBase {
 
 class TempCanvasToolPoint : public TempCanvasToolBase {
  public:
-  TempCanvasToolPoint(TempCanvas *canvas, int type);
-  void mousePress(QMouseEvent *event) override;
-  void mouseMove(QMouseEvent *) override {}
-  void mouseRelease(QMouseEvent *event) override;
-  void hover(QHoverEvent *event) override;
+  TempCanvasToolPoint(TempCanvas* canvas, int type);
+  void mousePress(QMouseEvent* event) override;
+  void mouseMove(QMouseEvent*) override {}
+  void mouseRelease(QMouseEvent* event) override;
+  void hover(QHoverEvent* event) override;
 };
 
 class TempCanvasToolPolyline : public TempCanvasToolBase {
  public:
-  explicit TempCanvasToolPolyline(TempCanvas *canvas, int type = 5);
-  void mousePress(QMouseEvent *event) override;
-  void mouseMove(QMouseEvent *) override {}
-  void mouseRelease(QMouseEvent *event) override;
-  void hover(QHoverEvent *event) override;
+  explicit TempCanvasToolPolyline(TempCanvas* canvas, int type = 5);
+  void mousePress(QMouseEvent* event) override;
+  void mouseMove(QMouseEvent*) override {}
+  void mouseRelease(QMouseEvent* event) override;
+  void hover(QHoverEvent* event) override;
 
  protected:
   int minPoints_ = 2;  // a right click finishes only above this count
@@ -68,29 +68,29 @@ class TempCanvasToolPolyline : public TempCanvasToolBase {
 
 class TempCanvasToolPolygon : public TempCanvasToolPolyline {
  public:
-  explicit TempCanvasToolPolygon(TempCanvas *canvas);
+  explicit TempCanvasToolPolygon(TempCanvas* canvas);
 };
 
 class TempCanvasToolRect : public TempCanvasToolBase {
  public:
-  TempCanvasToolRect(TempCanvas *canvas, int type);
-  void mousePress(QMouseEvent *event) override;
-  void mouseMove(QMouseEvent *) override {}
-  void mouseRelease(QMouseEvent *event) override;
-  void hover(QHoverEvent *event) override;
+  TempCanvasToolRect(TempCanvas* canvas, int type);
+  void mousePress(QMouseEvent* event) override;
+  void mouseMove(QMouseEvent*) override {}
+  void mouseRelease(QMouseEvent* event) override;
+  void hover(QHoverEvent* event) override;
 };
 
 class TempCanvasToolSelect : public TempCanvasToolBase {
  public:
-  explicit TempCanvasToolSelect(TempCanvas *canvas);
-  void mousePress(QMouseEvent *event) override;
-  void mouseMove(QMouseEvent *event) override;
-  void mouseRelease(QMouseEvent *event) override;
-  void hover(QHoverEvent *event) override;
+  explicit TempCanvasToolSelect(TempCanvas* canvas);
+  void mousePress(QMouseEvent* event) override;
+  void mouseMove(QMouseEvent* event) override;
+  void mouseRelease(QMouseEvent* event) override;
+  void hover(QHoverEvent* event) override;
   void clearHover() override;
-  void keyEvent(QKeyEvent *event) override;
+  void keyEvent(QKeyEvent* event) override;
 
   int mode = 0;  // 0 none, 1 move the whole item, 2 move one vertex
   bool moved = false;
-  TempCanvasItemMouse *itemMouse;
+  TempCanvasItemMouse* itemMouse;
 };

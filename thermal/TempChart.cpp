@@ -59,12 +59,16 @@ QList<double> ticks(bool ok, double first, double step, double max) {
 
 }  // namespace
 
-QList<double> TCLayout::xTicks() const { return ticks(valid(), xfirst, xstep, xmax); }
-QList<double> TCLayout::yTicks() const { return ticks(valid(), yfirst, ystep, ymax); }
+QList<double> TCLayout::xTicks() const {
+  return ticks(valid(), xfirst, xstep, xmax);
+}
+QList<double> TCLayout::yTicks() const {
+  return ticks(valid(), yfirst, ystep, ymax);
+}
 
 // --- TempChart ----------------------------------------------------------------------------------
 
-TempChart::TempChart(QQuickItem *parent) : RHIItemBase(parent) {
+TempChart::TempChart(QQuickItem* parent) : RHIItemBase(parent) {
   setFlag(QQuickItem::ItemIsFocusScope, true);
   setAcceptedMouseButtons(Qt::LeftButton | Qt::RightButton);
   setAcceptHoverEvents(true);
@@ -74,38 +78,40 @@ TempChart::TempChart(QQuickItem *parent) : RHIItemBase(parent) {
 }
 
 TempChart::~TempChart() {
-  for (TCSeriesBase *s : seriesList_) disconnectSeries(s);
+  for (TCSeriesBase* s : seriesList_) disconnectSeries(s);
 }
 
-QList<QObject *> TempChart::seriesListObjects() const {
-  QList<QObject *> out;
+QList<QObject*> TempChart::seriesListObjects() const {
+  QList<QObject*> out;
   out.reserve(seriesList_.size());
-  for (TCSeriesBase *s : seriesList_) out.append(s);
+  for (TCSeriesBase* s : seriesList_) out.append(s);
   return out;
 }
 
-void TempChart::setAxisXUnit(const QString &v) {
+void TempChart::setAxisXUnit(const QString& v) {
   if (axisXUnit_ == v) return;
   axisXUnit_ = v;
   emit axisXUnitChanged();
   update();
 }
 
-void TempChart::setAxisYUnit(const QString &v) {
+void TempChart::setAxisYUnit(const QString& v) {
   if (axisYUnit_ == v) return;
   axisYUnit_ = v;
   emit axisYUnitChanged();
   update();
 }
 
-RHIItemRenderBase *TempChart::createRenderBase() { return new TempChartRender; }
+RHIItemRenderBase* TempChart::createRenderBase() {
+  return new TempChartRender;
+}
 
 void TempChart::initConfig() {
   layout_.width = width();
   layout_.height = height();
-  auto unionOf = [this](bool xAxis, double *lo, double *hi) {
+  auto unionOf = [this](bool xAxis, double* lo, double* hi) {
     bool any = false;
-    for (TCSeriesBase *s : seriesList_) {
+    for (TCSeriesBase* s : seriesList_) {
       if (s->count() == 0) continue;  // an empty series has no range to add
       const double a = xAxis ? s->xmin() : s->ymin(), b = xAxis ? s->xmax() : s->ymax();
       if (!any) {
@@ -142,20 +148,23 @@ void TempChart::initConfig() {
   update();
 }
 
-void TempChart::changeCanvasWH() { initConfig(); }
+void TempChart::changeCanvasWH() {
+  initConfig();
+}
 
-void TempChart::disconnectSeries(TCSeriesBase *series) {
+void TempChart::disconnectSeries(TCSeriesBase* series) {
   disconnect(series, nullptr, this, nullptr);
   disconnect(&config_, nullptr, series, nullptr);
 }
 
-void TempChart::series_create(TCSeriesBase *series) {
+void TempChart::series_create(TCSeriesBase* series) {
   if (!series || seriesList_.contains(series)) return;
   connect(series, &TCSeriesBase::visibleChanged, this, &TempChart::refresh);
   connect(series, &TCSeriesBase::seriesColorChanged, this, &TempChart::refresh);
   connect(series, &TCSeriesBase::dataChanged, this, &TempChart::refresh);
   series->setFifoSize(config_.fifoSize());
-  connect(&config_, &TCConfig::fifoSizeChanged, series, [this, series] { series->setFifoSize(config_.fifoSize()); });
+  connect(&config_, &TCConfig::fifoSizeChanged, series,
+          [this, series] { series->setFifoSize(config_.fifoSize()); });
   // The list holds no ownership; a series its creator deletes must not stay listed.
   connect(series, &QObject::destroyed, this, [this, series] {
     if (seriesList_.removeAll(series) > 0) {
@@ -167,7 +176,7 @@ void TempChart::series_create(TCSeriesBase *series) {
   emit seriesListChanged();
 }
 
-void TempChart::series_delete(TCSeriesBase *series) {
+void TempChart::series_delete(TCSeriesBase* series) {
   if (!series || !seriesList_.contains(series)) return;
   disconnectSeries(series);
   seriesList_.removeAll(series);
@@ -175,7 +184,7 @@ void TempChart::series_delete(TCSeriesBase *series) {
 }
 
 void TempChart::series_deleteAll() {
-  for (TCSeriesBase *s : seriesList_) disconnectSeries(s);
+  for (TCSeriesBase* s : seriesList_) disconnectSeries(s);
   seriesList_.clear();
   emit seriesListChanged();
 }
@@ -199,7 +208,7 @@ void TempChart::refresh() {
 }
 
 // Only the two modifier keys are the chart's; every other key goes on to the parents.
-void TempChart::keyPressEvent(QKeyEvent *event) {
+void TempChart::keyPressEvent(QKeyEvent* event) {
   const int k = event->key();
   if (k != Qt::Key_Control && k != Qt::Key_Alt) {
     event->ignore();
@@ -209,7 +218,7 @@ void TempChart::keyPressEvent(QKeyEvent *event) {
   event->accept();
 }
 
-void TempChart::keyReleaseEvent(QKeyEvent *event) {
+void TempChart::keyReleaseEvent(QKeyEvent* event) {
   const int k = event->key();
   if (k != Qt::Key_Control && k != Qt::Key_Alt) {
     event->ignore();
@@ -219,7 +228,7 @@ void TempChart::keyReleaseEvent(QKeyEvent *event) {
   event->accept();
 }
 
-void TempChart::mousePressEvent(QMouseEvent *event) {
+void TempChart::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) {
     if (!hasActiveFocus()) forceActiveFocus(Qt::MouseFocusReason);
     lastPos_ = event->position();
@@ -227,7 +236,7 @@ void TempChart::mousePressEvent(QMouseEvent *event) {
   event->accept();
 }
 
-void TempChart::mouseMoveEvent(QMouseEvent *event) {
+void TempChart::mouseMoveEvent(QMouseEvent* event) {
   if (!(event->buttons() & Qt::LeftButton)) return;
   const QPointF p = event->position();
   if (layout_.plotWidth > 0 && layout_.plotHeight > 0) {
@@ -243,15 +252,17 @@ void TempChart::mouseMoveEvent(QMouseEvent *event) {
   initConfig();
 }
 
-void TempChart::mouseReleaseEvent(QMouseEvent *event) { event->accept(); }
+void TempChart::mouseReleaseEvent(QMouseEvent* event) {
+  event->accept();
+}
 
-void TempChart::mouseDoubleClickEvent(QMouseEvent *event) {
+void TempChart::mouseDoubleClickEvent(QMouseEvent* event) {
   setModes(TCConfig::Automatic, TCConfig::Automatic);
   initConfig();
   event->accept();
 }
 
-void TempChart::wheelEvent(QWheelEvent *event) {
+void TempChart::wheelEvent(QWheelEvent* event) {
   const QPointF p = event->position();
   if (!layout_.insidePlot(p.x(), p.y()) || layout_.sx == 0 || layout_.sy == 0) {
     event->ignore();
@@ -278,11 +289,13 @@ void TempChart::wheelEvent(QWheelEvent *event) {
 
 // --- TempChartRender ----------------------------------------------------------------------------
 
-TempChartRender::~TempChartRender() { qDeleteAll(snapshots_); }
+TempChartRender::~TempChartRender() {
+  qDeleteAll(snapshots_);
+}
 
-void TempChartRender::syncItem(RHIItemBase *item) {
-  auto *chart = static_cast<TempChart *>(item);
-  const QList<TCSeriesBase *> &list = chart->seriesList();
+void TempChartRender::syncItem(RHIItemBase* item) {
+  auto* chart = static_cast<TempChart*>(item);
+  const QList<TCSeriesBase*>& list = chart->seriesList();
   while (snapshots_.size() > list.size()) delete snapshots_.takeLast();
   while (snapshots_.size() < list.size()) snapshots_.append(new TCSeriesBase);
   for (qsizetype i = 0; i < list.size(); ++i) snapshots_[i]->copyFrom(*list[i]);
@@ -291,9 +304,9 @@ void TempChartRender::syncItem(RHIItemBase *item) {
   axisYUnit_ = chart->axisYUnit();
 }
 
-void TempChartRender::paint(QornPainter *p) {
-  const PaintResources &res = paintResources();
-  const TCLayout &L = layout_;
+void TempChartRender::paint(QornPainter* p) {
+  const PaintResources& res = paintResources();
+  const TCLayout& L = layout_;
   const int snap = p->snapMode();
   const float left = float(L.plotLeft), top = float(L.plotTop), right = float(L.plotRight),
               bottom = float(L.plotBottom), pw = float(L.plotWidth), ph = float(L.plotHeight);
@@ -340,17 +353,17 @@ void TempChartRender::paint(QornPainter *p) {
   clipped_ = false;
   const bool mapped = hasPlot && L.sx != 0 && L.sy != 0 && std::isfinite(L.sx) && std::isfinite(L.sy);
   if (mapped) {
-    for (TCSeriesBase *s : snapshots_) {
+    for (TCSeriesBase* s : snapshots_) {
       if (!s->visible() || s->count() == 0) continue;
       const QornColor c = qornColor(s->seriesColor());
       p->strokeColor(c);
       p->fillColor(c);
       p->strokeWidth(2.0f);
       p->beginPath();
-      QList<TCSample> &samples = s->samples();
+      QList<TCSample>& samples = s->samples();
       // Dots closer than half a pixel to the last one drawn would cover the same pixels again.
       double lastX = -1e300, lastY = -1e300;
-      for (TCSample &v : samples) {
+      for (TCSample& v : samples) {
         v.vx = L.toViewX(v.x);
         v.vy = L.toViewY(v.y);
         v.inside = L.insidePlot(v.vx, v.vy);

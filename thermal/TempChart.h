@@ -45,33 +45,33 @@ struct TCLayout {
 
 class TempChart : public RHIItemBase {
   Q_OBJECT
-  Q_PROPERTY(TCConfig *config READ config CONSTANT)
-  Q_PROPERTY(QList<QObject *> seriesList READ seriesListObjects NOTIFY seriesListChanged)
+  Q_PROPERTY(TCConfig* config READ config CONSTANT)
+  Q_PROPERTY(QList<QObject*> seriesList READ seriesListObjects NOTIFY seriesListChanged)
   Q_PROPERTY(QString axisXUnit READ axisXUnit WRITE setAxisXUnit NOTIFY axisXUnitChanged)
   Q_PROPERTY(QString axisYUnit READ axisYUnit WRITE setAxisYUnit NOTIFY axisYUnitChanged)
 
  public:
-  explicit TempChart(QQuickItem *parent = nullptr);
+  explicit TempChart(QQuickItem* parent = nullptr);
   ~TempChart() override;
 
-  TCConfig *config() { return &config_; }
-  const QList<TCSeriesBase *> &seriesList() const { return seriesList_; }
-  QList<QObject *> seriesListObjects() const;
+  TCConfig* config() { return &config_; }
+  const QList<TCSeriesBase*>& seriesList() const { return seriesList_; }
+  QList<QObject*> seriesListObjects() const;
   QString axisXUnit() const { return axisXUnit_; }
   QString axisYUnit() const { return axisYUnit_; }
-  void setAxisXUnit(const QString &v);
-  void setAxisYUnit(const QString &v);
-  const TCLayout &layout() const { return layout_; }
+  void setAxisXUnit(const QString& v);
+  void setAxisYUnit(const QString& v);
+  const TCLayout& layout() const { return layout_; }
   int keyMode() const { return keyMode_; }
 
-  RHIItemRenderBase *createRenderBase() override;
+  RHIItemRenderBase* createRenderBase() override;
 
  public slots:
   void initConfig();
   void changeCanvasWH();
-  void series_delete(TCSeriesBase *series);
+  void series_delete(TCSeriesBase* series);
   void series_deleteAll();
-  void series_create(TCSeriesBase *series);
+  void series_create(TCSeriesBase* series);
   void setMode(int xmode, int ymode);
   void refresh();
 
@@ -81,20 +81,20 @@ class TempChart : public RHIItemBase {
   void axisYUnitChanged();
 
  protected:
-  void keyPressEvent(QKeyEvent *event) override;
-  void keyReleaseEvent(QKeyEvent *event) override;
-  void mousePressEvent(QMouseEvent *event) override;
-  void mouseMoveEvent(QMouseEvent *event) override;
-  void mouseDoubleClickEvent(QMouseEvent *event) override;
-  void mouseReleaseEvent(QMouseEvent *event) override;
-  void wheelEvent(QWheelEvent *event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
-  void disconnectSeries(TCSeriesBase *series);
+  void disconnectSeries(TCSeriesBase* series);
   void setModes(int xmode, int ymode);
 
   TCConfig config_;
-  QList<TCSeriesBase *> seriesList_;
+  QList<TCSeriesBase*> seriesList_;
   QString axisXUnit_ = QStringLiteral("Frame");
   QString axisYUnit_ = QStringLiteral("C");
   int keyMode_ = 0;
@@ -106,17 +106,17 @@ class TempChartRender : public RHIItemRenderBase {
  public:
   TempChartRender() = default;
   ~TempChartRender() override;
-  void syncItem(RHIItemBase *item) override;
-  void paint(QornPainter *painter) override;
+  void syncItem(RHIItemBase* item) override;
+  void paint(QornPainter* painter) override;
 
   // The copies, for tests and benchmarks.
-  const QList<TCSeriesBase *> &snapshots() const { return snapshots_; }
+  const QList<TCSeriesBase*>& snapshots() const { return snapshots_; }
   bool clipped() const { return clipped_; }
 
  private:
   // The copies live with the renderer: the item may go away on the GUI thread while a frame
   // is still being drawn from them.
-  QList<TCSeriesBase *> snapshots_;
+  QList<TCSeriesBase*> snapshots_;
   TCLayout layout_;
   QString axisXUnit_;
   QString axisYUnit_;

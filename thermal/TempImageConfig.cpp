@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-TempImageConfig::TempImageConfig(QObject *parent) : QObject(parent) {}
+TempImageConfig::TempImageConfig(QObject* parent) : QObject(parent) {}
 
 #define OSTREL_SETTER(Setter, Type, field, signal) \
   void TempImageConfig::Setter(Type v) {           \
@@ -25,8 +25,8 @@ OSTREL_SETTER(setMan_temp1, float, man_temp1_, man_temp1Changed)
 OSTREL_SETTER(setCt_type, int, ct_type_, ct_typeChanged)
 OSTREL_SETTER(setCt_temp0, float, ct_temp0_, ct_temp0Changed)
 OSTREL_SETTER(setCt_temp1, float, ct_temp1_, ct_temp1Changed)
-OSTREL_SETTER(setCt_color0, const QColor &, ct_color0_, ct_color0Changed)
-OSTREL_SETTER(setCt_color1, const QColor &, ct_color1_, ct_color1Changed)
+OSTREL_SETTER(setCt_color0, const QColor&, ct_color0_, ct_color0Changed)
+OSTREL_SETTER(setCt_color1, const QColor&, ct_color1_, ct_color1Changed)
 OSTREL_SETTER(setSmalltarget_bg, int, smalltarget_bg_, smalltarget_bgChanged)
 
 #undef OSTREL_SETTER
@@ -40,18 +40,20 @@ int16_t TempImageConfig::toTenths(float degrees) {
   return int16_t(t);
 }
 
-float TempImageConfig::fromTenths(int16_t tenths) { return float(double(tenths) * 0.1); }
+float TempImageConfig::fromTenths(int16_t tenths) {
+  return float(double(tenths) * 0.1);
+}
 
 QColor TempImageConfig::colorFromWord(uint32_t word) {
   return QColor(int((word >> 16) & 0xFF), int((word >> 8) & 0xFF), int(word & 0xFF), 255);
 }
 
-uint32_t TempImageConfig::wordFromColor(const QColor &c) {
+uint32_t TempImageConfig::wordFromColor(const QColor& c) {
   if (!c.isValid()) return 0xFF000000u;
   return 0xFF000000u | (uint32_t(c.rgb()) & 0x00FFFFFFu);
 }
 
-void TempImageConfig::fromParams(const StretchCtl *ctl) {
+void TempImageConfig::fromParams(const StretchCtl* ctl) {
   if (!ctl) return;
   setStrechType(ctl->strechType);
   setGain(ctl->gain);
@@ -69,7 +71,7 @@ void TempImageConfig::fromParams(const StretchCtl *ctl) {
   setSmalltarget_bg(ctl->smalltarget_bg);
 }
 
-void TempImageConfig::toParams(StretchCtl *ctl) const {
+void TempImageConfig::toParams(StretchCtl* ctl) const {
   if (!ctl) return;
   ctl->strechType = uint8_t(strechType_);
   ctl->gain = gain_;

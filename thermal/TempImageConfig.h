@@ -26,7 +26,7 @@ class TempImageConfig : public QObject {
   Q_PROPERTY(int smalltarget_bg READ smalltarget_bg WRITE setSmalltarget_bg NOTIFY smalltarget_bgChanged)
 
  public:
-  explicit TempImageConfig(QObject *parent = nullptr);
+  explicit TempImageConfig(QObject* parent = nullptr);
 
   int paletteType() const { return paletteType_; }
   int strechType() const { return strechType_; }
@@ -56,16 +56,16 @@ class TempImageConfig : public QObject {
   void setCt_type(int v);
   void setCt_temp0(float v);
   void setCt_temp1(float v);
-  void setCt_color0(const QColor &v);
-  void setCt_color1(const QColor &v);
+  void setCt_color0(const QColor& v);
+  void setCt_color1(const QColor& v);
   void setSmalltarget_bg(int v);
 
   // Takes every field the record carries (not the palette); each property signals only when it
   // changed. A null record does nothing.
-  void fromParams(const StretchCtl *ctl);
+  void fromParams(const StretchCtl* ctl);
   // Writes the same fields; the apply flags (first word) are the caller's. A null record does
   // nothing.
-  void toParams(StretchCtl *ctl) const;
+  void toParams(StretchCtl* ctl) const;
 
   // Temperatures travel as tenths of a degree in 16 bits; values beyond that range are clamped
   // rather than wrapped, so 4000 degrees stays the hottest representable value.
@@ -73,7 +73,7 @@ class TempImageConfig : public QObject {
   static float fromTenths(int16_t tenths);
   // Colour words are 0xAARRGGBB; the alpha byte is not trusted when reading.
   static QColor colorFromWord(uint32_t word);
-  static uint32_t wordFromColor(const QColor &c);
+  static uint32_t wordFromColor(const QColor& c);
 
  signals:
   void paletteTypeChanged();

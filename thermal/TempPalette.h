@@ -13,35 +13,35 @@ class CTypeNameDescIcon;
 
 class TempPaletteImageProvider : public QQuickImageProvider {
   Q_OBJECT
-  Q_PROPERTY(QList<QObject *> paletteList READ paletteList CONSTANT)
+  Q_PROPERTY(QList<QObject*> paletteList READ paletteList CONSTANT)
 
  public:
   TempPaletteImageProvider();
   // Serves the given table instead of the SDK's: count entries in one malloc'd block, which the
   // provider frees as it frees the SDK's.
-  TempPaletteImageProvider(PaletteData *table, int count);
+  TempPaletteImageProvider(PaletteData* table, int count);
   ~TempPaletteImageProvider() override;
 
   // The first palette whose name equals id, as a 1 x 256 RGB32 image (hottest colour on top);
   // a null image when no palette has that name. requestedSize is ignored.
-  QImage requestImage(const QString &id, QSize *size, const QSize &requestedSize) override;
+  QImage requestImage(const QString& id, QSize* size, const QSize& requestedSize) override;
   // The image of palette index, null when out of range.
   QImage imageAt(int index) const;
   int count() const { return count_; }
-  QList<QObject *> paletteList() const { return paletteList_; }
+  QList<QObject*> paletteList() const { return paletteList_; }
 
   // The picture of one palette: row r shows colour 255 - r, alpha forced opaque.
-  static QImage makeImage(const PaletteData &palette);
+  static QImage makeImage(const PaletteData& palette);
 
  private:
-  void load(PaletteData *table, int count);
+  void load(PaletteData* table, int count);
 
-  PaletteData *table_ = nullptr;
+  PaletteData* table_ = nullptr;
   int count_ = 0;
   // Read by the loader threads; written only in the constructor and destructor.
   QList<QImage> images_;
   QStringList names_;
-  QList<QObject *> paletteList_;
+  QList<QObject*> paletteList_;
 };
 
 class TempPaletteData : public QObject {
@@ -56,7 +56,7 @@ class TempPaletteData : public QObject {
   Q_PROPERTY(float paletteMax READ paletteMax NOTIFY paletteMaxChanged)
 
  public:
-  explicit TempPaletteData(QObject *parent = nullptr);
+  explicit TempPaletteData(QObject* parent = nullptr);
 
   int paletteType() const { return paletteType_; }
   void setPaletteType(int v);

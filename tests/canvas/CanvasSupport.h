@@ -25,7 +25,7 @@ struct ProducerFrame {
   DataFrameHead head{};
   std::vector<int16_t> codes;
   std::vector<uint32_t> bgra;
-  TempCanvasFrameRef ref{};
+  FrameSlot ref{};
 
   ProducerFrame(int w, int h) : codes(size_t(w) * h), bgra(size_t(w) * h) {
     head.width = uint16_t(w);
@@ -36,8 +36,8 @@ struct ProducerFrame {
     head.globalEmi = 1.0f;
     relink();
   }
-  void relink() { ref = TempCanvasFrameRef{&head, codes.data(), bgra.data()}; }
-  void *handle() { return &ref; }
+  void relink() { ref = FrameSlot{&head, codes.data(), bgra.data()}; }
+  FrameSlot *handle() { return &ref; }
   int width() const { return head.width; }
   int height() const { return head.height; }
   // Degrees with the head's scale 100: 50 degrees is code 5000.

@@ -137,7 +137,7 @@ TEST_F(CanvasView, StateAndArgumentCodes) {
   EXPECT_EQ(c.setItemDefs(defs, 0), -8);
   EXPECT_EQ(c.setItemDefs(defs, -4), -8);
   EXPECT_EQ(c.updateData(nullptr), -8);
-  TempCanvasFrameRef noCodes{&f.head, nullptr, f.bgra.data()};
+  FrameSlot noCodes{&f.head, nullptr, f.bgra.data()};
   EXPECT_EQ(c.updateData(&noCodes), -8);
   ProducerFrame other(160, 120);
   EXPECT_EQ(c.updateData(other.handle()), -11);

@@ -1,4 +1,4 @@
-// Shared pieces of the chart suites: the application, frames as a producer hands them over, a
+// Shared pieces of the chart suites: frames as a producer hands them over, a
 // canvas that takes them, Python for the independent CSV reader, a log catcher and waits that run
 // the event loop until a condition holds.
 #pragma once
@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "QtTestKit.h"
 #include "OstrelSDK.h"
 #include "PaintResources.h"
 #include "TempCanvas.h"
@@ -24,43 +25,16 @@
 
 namespace charts {
 
+using ostrel::test::spinUntil;
+
 using namespace std::chrono_literals;
-
-class AppEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "test_charts";
-    static char* argv[] = {name, nullptr};
-    app_ = new QGuiApplication(argc, argv);
-    initPaintResources();
-    ASSERT_EQ(VEZ2024_Init(), 0);
-  }
-  void TearDown() override {
-    delete app_;
-    app_ = nullptr;
-  }
-
- private:
-  QGuiApplication* app_ = nullptr;
-};
-
-template <class Pred>
-bool spinUntil(Pred pred, std::chrono::milliseconds limit = 20s) {
-  QDeadlineTimer deadline(limit.count());
-  while (!pred()) {
-    if (deadline.hasExpired()) return pred();
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
 
 // A frame in a producer's buffers: head, codes and BGRA image. Scale 100: code = degrees * 100.
 struct ProducerFrame {
   DataFrameHead head{};
   std::vector<int16_t> codes;
   std::vector<uint32_t> bgra;
-  TempCanvasFrameRef ref{};
+  FrameSlot ref{};
 
   ProducerFrame(int w, int h, uint16_t scale = 100, int16_t offset = 0) : codes(size_t(w) * h), bgra(size_t(w) * h) {
     head.width = uint16_t(w);
@@ -69,7 +43,7 @@ struct ProducerFrame {
     head.scale = scale;
     head.offset = offset;
     head.globalEmi = 1.0f;
-    ref = TempCanvasFrameRef{&head, codes.data(), bgra.data()};
+    ref = FrameSlot{&head, codes.data(), bgra.data()};
   }
   int16_t& at(int x, int y) { return codes[size_t(y) * head.width + x]; }
 };

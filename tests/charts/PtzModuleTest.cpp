@@ -1,4 +1,4 @@
-// The pan-tilt and lens module against the simulated camera on 127.0.27.x: the records the camera
+// The pan-tilt and lens module against the simulated camera on its loopback addresses (third byte 27): the records the camera
 // received, byte by byte; positions from the camera's answers; a second command while a slow one
 // runs; the autofocus region; a closed and a reopened camera; binding.
 #include <QSignalSpy>
@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <cstring>
 
+#include "NetKit.h"
 #include "ChartsSupport.h"
 #include "camsim/CameraSim.h"
 #include "inputs/CInputIr.h"
@@ -18,7 +19,7 @@ namespace {
 
 using namespace charts;
 
-QString qaddr(int host) { return QStringLiteral("127.0.27.%1").arg(host); }
+QString qaddr(int host) { return QString::fromStdString(ostrel::test::loopbackAddress(27, host)); }
 
 class NullCanvas : public QObject, public ModuleCanvas {
  public:

@@ -14,6 +14,7 @@
 #include "CDeviceConfiger.h"
 #include "CDeviceManager.h"
 #include "CDeviceNode.h"
+#include "NetKit.h"
 #include "camsim/CameraSim.h"
 #include "camsim/DiscoveryResponder.h"
 #include "camsim/Wire.h"
@@ -58,9 +59,9 @@ std::unique_ptr<CDeviceNode> nodeFor(const char* addr) {
 }
 
 TEST(LiveDevice, PlayReachesWorkingTheDataStateFollowsTheHeadsAndStopClearsIt) {
-  auto sim = startSim("127.0.44.1");
+  auto sim = startSim(ostrel::test::loopbackAddress(44, 1).c_str());
   sim->state().setGearLevel(2);
-  auto node = nodeFor("127.0.44.1");
+  auto node = nodeFor(ostrel::test::loopbackAddress(44, 1).c_str());
   CDevice dev;
   QSignalSpy workingSpy(&dev, &CDevice::isWorkingChanged);
   ASSERT_EQ(dev.startWork(node.get()), 0);
@@ -99,7 +100,7 @@ TEST(LiveDevice, PlayReachesWorkingTheDataStateFollowsTheHeadsAndStopClearsIt) {
 }
 
 TEST(LiveDevice, FailuresAreReportedNotSwallowed) {
-  auto node = nodeFor("127.0.44.2");  // nobody listens there
+  auto node = nodeFor(ostrel::test::loopbackAddress(44, 2).c_str());  // nobody listens there
   CDevice dev;
   QSignalSpy failed(&dev, &CDevice::workFailed);
   ASSERT_EQ(dev.startWork(node.get()), 0);
@@ -118,8 +119,8 @@ TEST(LiveDevice, FailuresAreReportedNotSwallowed) {
 }
 
 TEST(LiveDevice, DeletionMidStartAndWhileWorkingAndStopDuringAStartTwentyTimes) {
-  auto sim = startSim("127.0.44.3");
-  auto node = nodeFor("127.0.44.3");
+  auto sim = startSim(ostrel::test::loopbackAddress(44, 3).c_str());
+  auto node = nodeFor(ostrel::test::loopbackAddress(44, 3).c_str());
   for (int i = 0; i < 20; ++i) {
     // Deleted while its start worker runs: the destructor waits, then stops and logs out.
     auto* a = new CDevice;
@@ -144,14 +145,14 @@ TEST(LiveDevice, DeletionMidStartAndWhileWorkingAndStopDuringAStartTwentyTimes) 
 }
 
 TEST(Configurer, AnUntouchedBasicRecordGoesBackByteIdenticalAndEditsOnlyTheirField) {
-  auto sim = startSim("127.0.44.4", "CFG-1");
+  auto sim = startSim(ostrel::test::loopbackAddress(44, 4).c_str(), "CFG-1");
   // A camera whose ids fill their whole 32 bytes, with bytes the tool has no property for.
   std::vector<uint8_t> rec = sim->state().record(7);
   for (int i = 0; i < 32; ++i) rec[size_t(i)] = uint8_t('A' + i % 26);
   for (int i = 187; i < 190; ++i) rec[size_t(i)] = uint8_t(0xA0 + i);
   for (int i = 192; i < 212; ++i) rec[size_t(i)] = uint8_t(i);
   ASSERT_TRUE(sim->state().setRecord(7, rec));
-  auto node = nodeFor("127.0.44.4");
+  auto node = nodeFor(ostrel::test::loopbackAddress(44, 4).c_str());
   CDeviceConfiger cfg;
   EXPECT_EQ(cfg.getConfig(0), -8);
   EXPECT_EQ(cfg.getConfig(14), -8);

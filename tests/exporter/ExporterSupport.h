@@ -1,4 +1,4 @@
-// Shared pieces of the exporter tests: the application, scratch folders, stream fixtures written
+// Shared pieces of the exporter tests: scratch folders, stream fixtures written
 // with the SDK's stream writer, jobs filled like an image module fills them, and the Python
 // readers that check the files independently.
 #pragma once
@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "QtTestKit.h"
 #include "FrameKit.h"
 #include "OstrelSDK.h"
 #include "PaintResources.h"
@@ -29,24 +30,6 @@
 #include "exporter/ImageExporter.h"
 
 namespace exporter {
-
-class AppEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "test_exporter";
-    static char* argv[] = {name, nullptr};
-    app_ = new QGuiApplication(argc, argv);
-    initPaintResources();
-  }
-  void TearDown() override {
-    delete app_;
-    app_ = nullptr;
-  }
-
- private:
-  QGuiApplication* app_ = nullptr;
-};
 
 // Runs a reader of check_exports.py; its JSON answer, or an empty object after a failed check.
 inline QJsonObject py(const QStringList& args) {

@@ -3,6 +3,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "NetKit.h"
 #include "ExporterSupport.h"
 #include "camsim/CameraSim.h"
 #include "foundation/Helpers.h"
@@ -214,7 +215,8 @@ TEST_F(ModuleExport, NoExporterIsNotInitialised) {
 // The snapshot call of the recorder: the live module, a full path, kind 1 and a capture time.
 TEST_F(ModuleExport, LiveCameraSnapshotWritesARadiometricPicture) {
   camsim::CameraSimOptions o;
-  o.address = "127.0.25.1";
+  const std::string address = ostrel::test::loopbackAddress(25, 1);
+  o.address = address;
   o.identity.dataWidth = 160;
   o.identity.dataHeight = 120;
   o.identity.dataFps = 25;
@@ -223,8 +225,8 @@ TEST_F(ModuleExport, LiveCameraSnapshotWritesARadiometricPicture) {
   ASSERT_EQ(Ostrel_InitSDK(), 0);
   {
     CameraBasicInfoRecord rec{};
-    ASSERT_EQ(CInputIr::testLogin(QStringLiteral("127.0.25.1"), &rec), 0);
-    CInputIr camera(QStringLiteral("127.0.25.1"), rec);
+    ASSERT_EQ(CInputIr::testLogin(QString::fromStdString(address), &rec), 0);
+    CInputIr camera(QString::fromStdString(address), rec);
     camera.setConfigDir(dir.path());
     CTabManager tabs;
     tabs.setManagers(managers());

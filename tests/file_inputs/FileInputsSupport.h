@@ -1,4 +1,4 @@
-// Shared pieces of the file-input suite: the Qt application, the struct-written fixture files
+// Shared pieces of the file-input suite: the struct-written fixture files
 // (generated once per test process), a scratch copy per case, waits that run the event loop until
 // a condition holds, and a windowless canvas that records what it is handed.
 #pragma once
@@ -19,11 +19,14 @@
 #include <string>
 #include <vector>
 
+#include "QtTestKit.h"
 #include "OstrelSDK.h"
 #include "PaintResources.h"
 #include "modules/ModuleCanvas.h"
 
 namespace fileinputs {
+
+using ostrel::test::spinUntil;
 
 using namespace std::chrono_literals;
 
@@ -87,37 +90,6 @@ class Fixtures {
   std::string dir_;
   bool ok_ = false;
 };
-
-class AppEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "test_file_inputs";
-    static char* argv[] = {name, nullptr};
-    app_ = new QGuiApplication(argc, argv);
-    initPaintResources();
-    ASSERT_EQ(VEZ2024_Init(), 0);
-    ASSERT_TRUE(Fixtures::get().ok());
-  }
-  void TearDown() override {
-    delete app_;
-    app_ = nullptr;
-  }
-
- private:
-  QGuiApplication* app_ = nullptr;
-};
-
-// Runs the event loop until `pred` holds or `limit` passes; whether it holds.
-template <class Pred>
-bool spinUntil(Pred pred, std::chrono::milliseconds limit = 20s) {
-  QDeadlineTimer deadline(limit.count());
-  while (!pred()) {
-    if (deadline.hasExpired()) return pred();
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
 
 // A canvas without a window: keeps the item definitions it is given with one object per item,
 // and checks every frame against the ramp of the frame's own head index while the call lasts.

@@ -18,7 +18,7 @@ using namespace inputs;
 using ostrel::test::onlyLoopback;
 
 uint32_t ipv4(int host) {
-  return 0x7F001000u | static_cast<uint32_t>(host);  // 127.0.16.<host>
+  return ostrel::test::loopbackAddressValue(16, host);
 }
 
 QString qaddr(int host) {

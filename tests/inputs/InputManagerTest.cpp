@@ -285,12 +285,13 @@ TEST(InputManagerQml, InputsHandedToQmlAreNotCollected) {
   CInputManager manager;
   QQmlEngine::setObjectOwnership(&manager, QQmlEngine::CppOwnership);
   engine.globalObject().setProperty(QStringLiteral("inputManager"), engine.newQObject(&manager));
-  QJSValue made = engine.evaluate(QStringLiteral(
-      "var cam = inputManager.device_createIr('127.0.16.26'); [cam.inputType, cam.device_ip, "
-      "cam.device_isConnected, inputManager.deviceList.length]"));
+  const QString ip = QString::fromStdString(address(26));
+  QJSValue made = engine.evaluate(QStringLiteral("var cam = inputManager.device_createIr('%1'); [cam.inputType, cam.device_ip, "
+                                                 "cam.device_isConnected, inputManager.deviceList.length]")
+                                      .arg(ip));
   ASSERT_FALSE(made.isError()) << made.toString().toStdString();
   EXPECT_EQ(made.property(0).toInt(), 1);
-  EXPECT_EQ(made.property(1).toString(), "127.0.16.26");
+  EXPECT_EQ(made.property(1).toString(), ip);
   EXPECT_FALSE(made.property(2).toBool());
   EXPECT_EQ(made.property(3).toInt(), 1);
   ASSERT_EQ(manager.devices().size(), 1);

@@ -19,34 +19,20 @@
 #include <string>
 #include <vector>
 
+#include "NetKit.h"
+#include "SimCameraEnv.h"
+#include "QtTestKit.h"
 #include "OstrelSDK.h"
 #include "camsim/CameraSim.h"
-#include "inputs/FrameSlot.h"
+#include "FrameSlot.h"
 
 namespace inputs {
 
 using namespace std::chrono_literals;
 
-// One QCoreApplication for the whole program (queued calls and deferred deletes need it).
-class AppEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "test_inputs";
-    static char* argv[] = {name, nullptr};
-    app_ = new QCoreApplication(argc, argv);
-  }
-  void TearDown() override {
-    delete app_;
-    app_ = nullptr;
-  }
-
- private:
-  QCoreApplication* app_ = nullptr;
-};
-
+// An address of this suite on the run's loopback range.
 inline std::string address(int host) {
-  return "127.0.16." + std::to_string(host);
+  return ostrel::test::loopbackAddress(16, host);
 }
 
 // Runs a Python script with the system interpreter; its exit status.
@@ -144,23 +130,10 @@ class Consumer {
   std::atomic<bool> dataNotBehindHead_{false};
 };
 
-// A simulated camera on 127.0.16.<host> and an initialised SDK for one test case.
-struct CameraEnv {
-  std::unique_ptr<camsim::CameraSim> sim;
-
-  explicit CameraEnv(int host, camsim::CameraIdentity id = {}, bool tempStream = true) {
-    camsim::CameraSimOptions o;
-    o.address = address(host);
-    o.identity = id;
-    o.tempStream = tempStream;
-    sim = std::make_unique<camsim::CameraSim>(o);
-    EXPECT_EQ(sim->start(), 0) << o.address;
-    EXPECT_EQ(Ostrel_InitSDK(), 0);
-  }
-  ~CameraEnv() {
-    Ostrel_FreeSDK();
-    sim->stop();
-  }
+// A simulated camera on address(host) and an initialised SDK for one test case.
+struct CameraEnv : ostrel::test::SimCameraEnv {
+  explicit CameraEnv(int host, camsim::CameraIdentity id = {}, bool tempStream = true)
+      : SimCameraEnv(address(host), id, tempStream) {}
 };
 
 }  // namespace inputs

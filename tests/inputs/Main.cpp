@@ -2,5 +2,5 @@
 #include "InputsSupport.h"
 
 namespace {
-const auto* const kApp = ::testing::AddGlobalTestEnvironment(new inputs::AppEnvironment);
+const auto* const kApp = ostrel::test::addAppEnvironment<QCoreApplication>("test_inputs");
 }  // namespace

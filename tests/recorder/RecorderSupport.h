@@ -1,5 +1,5 @@
-// Shared pieces of the workstation recorder tests: the Qt application, a simulated camera on
-// this suite's loopback range 127.0.24.x, a live camera module with its recorder, the recorder
+// Shared pieces of the workstation recorder tests: a simulated camera on this suite's
+// loopback addresses (third byte 24), a live camera module with its recorder, the recorder
 // manager with its folders, and waits that run the event loop until a condition holds.
 #pragma once
 
@@ -14,6 +14,8 @@
 #include <memory>
 #include <string>
 
+#include "NetKit.h"
+#include "QtTestKit.h"
 #include "OstrelSDK.h"
 #include "PaintResources.h"
 #include "StreamFacts.h"
@@ -26,40 +28,14 @@
 
 namespace rectest {
 
+using ostrel::test::spinUntil;
+
 using namespace std::chrono_literals;
 
-class AppEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "test_recorder";
-    static char* argv[] = {name, nullptr};
-    app_ = new QGuiApplication(argc, argv);
-    initPaintResources();
-  }
-  void TearDown() override {
-    delete app_;
-    app_ = nullptr;
-  }
-
- private:
-  QGuiApplication* app_ = nullptr;
-};
-
-inline std::string address(int host) { return "127.0.24." + std::to_string(host); }
+inline std::string address(int host) { return ostrel::test::loopbackAddress(24, host); }
 inline QString qaddr(int host) { return QString::fromStdString(address(host)); }
 
-template <class Pred>
-bool spinUntil(Pred pred, std::chrono::milliseconds limit = 30s) {
-  QDeadlineTimer deadline(limit.count());
-  while (!pred()) {
-    if (deadline.hasExpired()) return pred();
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
-
-// Folders, the settings manager, a simulated camera on 127.0.24.<host> and its live module.
+// Folders, the settings manager, a simulated camera on address(host) and its live module.
 // Members end in reverse: module, camera, simulator, managers.
 class RecorderRig {
  public:

@@ -1,5 +1,6 @@
 #include <thread>
 
+#include "NetKit.h"
 #include "LinkFixture.h"
 #include "camsim/Wire.h"
 #include "link/CommandChannel.h"
@@ -9,7 +10,7 @@ using ostrel::sdk::cmdTransact;
 
 namespace {
 uint32_t hostIp(int n) {
-  return (127u << 24) | (1u << 8) | uint32_t(n);
+  return ostrel::test::loopbackAddressValue(1, n);
 }
 }  // namespace
 

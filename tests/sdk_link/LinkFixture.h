@@ -1,5 +1,5 @@
 // A simulated camera on its own loopback address plus an initialised SDK, per test case.
-// Every case uses a distinct 127.0.1.N: cases run in parallel on the fixed command port.
+// Every case uses a distinct address (third byte 1, see NetKit.h): cases run in parallel on the fixed command port.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "NetKit.h"
 #include "OstrelSDK.h"
 #include "camsim/CameraSim.h"
 #include "frame/SdkState.h"
@@ -16,7 +17,7 @@
 namespace linktest {
 
 inline std::string simAddress(int n) {
-  return "127.0.1." + std::to_string(n);
+  return ostrel::test::loopbackAddress(1, n);
 }
 
 // The clock switch normally comes from the settings file; tests set it directly.

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "NetKit.h"
 #include "OstrelSDK.h"
 #include "camsim/CameraSim.h"
 
@@ -99,7 +100,7 @@ class TempPreview : public ::testing::Test {
  protected:
   // Each case gets its own address, so cases run in parallel on the fixed ports.
   void startCamera(int host, int packEvery = 0, const std::string& softwareId = "SW-SIM-1.0") {
-    address_ = "127.0.2." + std::to_string(host);
+    address_ = ostrel::test::loopbackAddress(2, host);
     camsim::CameraSimOptions o;
     o.address = address_;
     o.identity.dataWidth = 384;

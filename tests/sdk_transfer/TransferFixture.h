@@ -1,4 +1,4 @@
-// A simulated camera on its own address 127.0.29.N, an initialised SDK, a login and a scratch
+// A simulated camera on its own address (third byte 29, see NetKit.h), an initialised SDK, a login and a scratch
 // folder, per test case.
 #pragma once
 
@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "NetKit.h"
 #include "OstrelSDK.h"
 #include "camsim/CameraSim.h"
 #include "frame/SdkState.h"
@@ -20,7 +21,7 @@
 namespace transfertest {
 
 inline std::string simAddress(int n) {
-  return "127.0.29." + std::to_string(n);
+  return ostrel::test::loopbackAddress(29, n);
 }
 
 inline std::vector<uint8_t> readFile(const std::string& path) {

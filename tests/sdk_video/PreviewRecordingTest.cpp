@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "NetKit.h"
 #include "OstrelSDK.h"
 #include "VideoKit.h"
 #include "camsim/CameraSim.h"
@@ -99,7 +100,7 @@ class PreviewRecording : public ::testing::Test {
 }  // namespace
 
 TEST_F(PreviewRecording, StreamFileHoldsTheDeliveredFramesWholeBehindTheFirstFramesCover) {
-  startCamera("127.0.28.40");
+  startCamera(ostrel::test::loopbackAddress(28, 40));
   const std::string dir = scratchDir(), path = dir + "/rec.stream";
   EXPECT_EQ(Ostrel_BeginSave(id_, path.c_str(), 1), OSTREL_E_UNSUPPORTED);
   EXPECT_EQ(Ostrel_BeginSave(id_, (dir + "/no/such/dir.stream").c_str(), 2), OSTREL_E_OPEN);
@@ -149,7 +150,7 @@ TEST_F(PreviewRecording, StreamFileHoldsTheDeliveredFramesWholeBehindTheFirstFra
 }
 
 TEST_F(PreviewRecording, ASecondBeginClosesTheFirstFileWhole) {
-  startCamera("127.0.28.41");
+  startCamera(ostrel::test::loopbackAddress(28, 41));
   const std::string dir = scratchDir(), a = dir + "/a.stream", b = dir + "/b.stream";
   ASSERT_EQ(Ostrel_BeginSave(id_, a.c_str(), 2), 0);
   waitMore(5);
@@ -167,7 +168,7 @@ TEST_F(PreviewRecording, ASecondBeginClosesTheFirstFileWhole) {
 }
 
 TEST_F(PreviewRecording, CadenceFiveKeepsEveryFifthFrame) {
-  startCamera("127.0.28.42");
+  startCamera(ostrel::test::loopbackAddress(28, 42));
   const std::string dir = scratchDir(), path = dir + "/five.stream";
   EXPECT_EQ(Ostrel_BeginSaveStream(id_, path.c_str(), 101), OSTREL_E_ARGUMENT);
   EXPECT_EQ(Ostrel_BeginSaveStream(id_, path.c_str(), -101), OSTREL_E_ARGUMENT);
@@ -184,7 +185,7 @@ TEST_F(PreviewRecording, CadenceFiveKeepsEveryFifthFrame) {
 // the first 1.5 s of the stream.
 TEST_F(PreviewRecording, NegativeCadenceKeepsOneFramePerTimeGapAcrossTheLowWordBoundary) {
   constexpr int kBelow = 150;
-  startCamera("127.0.28.43", (int64_t{1} << 32) - kBelow * kTick40ms, kTick40ms);
+  startCamera(ostrel::test::loopbackAddress(28, 43), (int64_t{1} << 32) - kBelow * kTick40ms, kTick40ms);
   const std::string dir = scratchDir(), path = dir + "/gap.stream";
   ASSERT_EQ(Ostrel_BeginSaveStream(id_, path.c_str(), -2), 0);
   // Two kept frames past the boundary have been through the recorder once the frame after them
@@ -205,7 +206,7 @@ TEST_F(PreviewRecording, NegativeCadenceKeepsOneFramePerTimeGapAcrossTheLowWordB
 }
 
 TEST_F(PreviewRecording, H264RecordingHoldsTheFramesDeliveredMeanwhile) {
-  startCamera("127.0.28.44");
+  startCamera(ostrel::test::loopbackAddress(28, 44));
   const std::string dir = scratchDir(), path = dir + "/temp.mp4";
   ASSERT_EQ(Ostrel_BeginSave(id_, path.c_str(), 3), 0);
   const size_t first = c_.frames().size();
@@ -239,7 +240,7 @@ TEST_F(PreviewRecording, ChildUnderAFileSizeLimit) {
   rlimit lim{};
   lim.rlim_cur = lim.rlim_max = static_cast<rlim_t>(kFirst + 3 * kFrame + kFrame / 2);
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &lim), 0);
-  startCamera("127.0.28.45");
+  startCamera(ostrel::test::loopbackAddress(28, 45));
   ASSERT_EQ(Ostrel_BeginSave(id_, path, 2), 0);
   waitMore(12);
   EXPECT_EQ(Ostrel_EndSave(id_, 2), OSTREL_E_WRITE);

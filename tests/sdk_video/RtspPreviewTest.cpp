@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "NetKit.h"
 #include "OstrelSDK.h"
 #include "OstrelFfmpeg.h"
 #include "VideoKit.h"
@@ -52,7 +53,7 @@ class RtspPreview : public ::testing::Test {
 }  // namespace
 
 TEST_F(RtspPreview, ListeningPreviewShowsThePushedClipRecordsItAndSnapshotsTheLastPicture) {
-  const std::string address = "127.0.28.30";
+  const std::string address = ostrel::test::loopbackAddress(28, 30);
   const std::string clip = clipPath(320, 240, false);
   ASSERT_FALSE(clip.empty());
   const std::string dir = scratchDir();
@@ -153,7 +154,7 @@ TEST_F(RtspPreview, ListeningPreviewShowsThePushedClipRecordsItAndSnapshotsTheLa
 }
 
 TEST_F(RtspPreview, ASourceThatCannotBeReachedFailsTheStart) {
-  RtspPreviewInfo r = request("rtsp://127.0.28.31:18629/none", OSTREL_RTSP_TCP);
+  RtspPreviewInfo r = request("rtsp://" + ostrel::test::loopbackAddress(28, 31) + ":18629/none", OSTREL_RTSP_TCP);
   PreviewInfo info{};
   EXPECT_EQ(Ostrel_StartPreviewRtsp(&r, &info), OSTREL_E_WORKER);
   EXPECT_EQ(Ostrel_StartPreviewRtsp(nullptr, &info), OSTREL_E_ARGUMENT);

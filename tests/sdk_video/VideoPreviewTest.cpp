@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "NetKit.h"
 #include "VideoSim.h"
 #include "foundation/Logger.h"
 
@@ -46,7 +47,7 @@ void expectClipPictures(const std::vector<Seen>& frames, int w, int h, bool mixe
 }  // namespace
 
 TEST_F(VideoPreview, VideoAndMixedStreamsShowTheirOwnSquaresInOrderAsFfmpegDecodesThem) {
-  startCamera("127.0.28.1");
+  startCamera(ostrel::test::loopbackAddress(28, 1));
   Collector& v = c_;
   Collector& m = m_;
   v.imageBytes = m.imageBytes = size_t{320} * 240 * 4;
@@ -67,7 +68,7 @@ TEST_F(VideoPreview, VideoAndMixedStreamsShowTheirOwnSquaresInOrderAsFfmpegDecod
 }
 
 TEST_F(VideoPreview, EachBrokenFrameIsOneLossAndOneRestoration) {
-  startCamera("127.0.28.2");
+  startCamera(ostrel::test::loopbackAddress(28, 2));
   Collector& c = c_;
   int id = start(PREVIEW_VIDEO, c);
   ASSERT_GE(id, 0);
@@ -106,7 +107,7 @@ void countGiveUps(int, const char* line, size_t length) {
 }  // namespace
 
 TEST_F(VideoPreview, ACameraOfAnotherSizeExhaustsElevenTriesAndTheRecoveryStartsOver) {
-  startCamera("127.0.28.3");
+  startCamera(ostrel::test::loopbackAddress(28, 3));
   ostrel::logSetCallback(ostrel::logDefault(), countGiveUps);
   Collector& c = c_;
   int id = start(PREVIEW_VIDEO, c);
@@ -136,7 +137,7 @@ TEST_F(VideoPreview, ACameraOfAnotherSizeExhaustsElevenTriesAndTheRecoveryStarts
 }
 
 TEST_F(VideoPreview, AnEmptyUnitDeliversThePreviousPicture) {
-  startCamera("127.0.28.4");
+  startCamera(ostrel::test::loopbackAddress(28, 4));
   Collector& c = c_;
   c.imageBytes = size_t{320} * 240 * 4;
   c.extraBytes = 8;
@@ -168,7 +169,7 @@ TEST_F(VideoPreview, AnEmptyUnitDeliversThePreviousPicture) {
 }
 
 TEST_F(VideoPreview, SetupLengthsOutsideTheRecordStillStartAndDecode) {
-  startCamera("127.0.28.5");
+  startCamera(ostrel::test::loopbackAddress(28, 5));
   for (int32_t length : {-1, 200}) {
     video().setSetupLength(length);
     Collector& c = length < 0 ? c_ : m_;
@@ -184,7 +185,7 @@ TEST_F(VideoPreview, SetupLengthsOutsideTheRecordStillStartAndDecode) {
 }
 
 TEST_F(VideoPreview, RecordingStoresTheReceivedUnitsFromTheFirstIdrOn) {
-  startCamera("127.0.28.6");
+  startCamera(ostrel::test::loopbackAddress(28, 6));
   Collector& c = c_;
   c.imageBytes = size_t{320} * 240 * 4;
   int id = start(PREVIEW_VIDEO, c);

@@ -1,6 +1,7 @@
 // A video preview drawing into a real X11 window: what the window shows, read back with
 // XGetImage, is the last picture the callback received.
 // gtest and our headers come before Xlib, whose macros (None, Bool, Status) clash with them.
+#include "NetKit.h"
 #include "VideoSim.h"
 
 #include <X11/Xlib.h>
@@ -19,7 +20,7 @@ TEST_F(VideoWindow, TheWindowShowsTheLastDeliveredPicture) {
   Window win = XCreateSimpleWindow(dpy, RootWindow(dpy, screen), 0, 0, 320, 240, 0, 0, 0);
   XMapWindow(dpy, win);
   XSync(dpy, False);
-  startCamera("127.0.28.70");
+  startCamera(ostrel::test::loopbackAddress(28, 70));
   c_.imageBytes = size_t{320} * 240 * 4;
   PreviewInfo info{};
   int id = start(PREVIEW_VIDEO, c_, &info, reinterpret_cast<void*>(win));

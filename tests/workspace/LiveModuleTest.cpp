@@ -184,7 +184,7 @@ TEST_F(LiveModule, AnUnreachableCameraLeavesThePauseSet) {
   ASSERT_EQ(Ostrel_InitSDK(), 0);
   CameraBasicInfoRecord rec{};
   std::snprintf(rec.cameraId, sizeof rec.cameraId, "GONE");
-  makeWith(13, rec, nullptr);  // nothing listens on 127.0.19.13
+  makeWith(13, rec, nullptr);  // nothing listens on address(13)
   QSignalSpy paused(m(), &CModuleInputIr::isPausedChanged);
   EXPECT_EQ(m()->loadData(), 0);
   EXPECT_TRUE(m()->isPaused());

@@ -1,5 +1,4 @@
-// Shared pieces of the workspace tests: the Qt application, a simulated camera on this suite's
-// own loopback range, a windowless canvas that checks every frame it is handed, and waits that
+// Shared pieces of the workspace tests: a simulated camera on this suite's own loopback range, a windowless canvas that checks every frame it is handed, and waits that
 // run the event loop until a condition holds.
 #pragma once
 
@@ -14,6 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "NetKit.h"
+#include "SimCameraEnv.h"
+#include "QtTestKit.h"
 #include "OstrelSDK.h"
 #include "PaintResources.h"
 #include "camsim/CameraSim.h"
@@ -21,60 +23,20 @@
 
 namespace workspace {
 
+using ostrel::test::spinUntil;
+
 using namespace std::chrono_literals;
 
-class AppEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "test_workspace";
-    static char* argv[] = {name, nullptr};
-    app_ = new QGuiApplication(argc, argv);
-    initPaintResources();
-  }
-  void TearDown() override {
-    delete app_;
-    app_ = nullptr;
-  }
-
- private:
-  QGuiApplication* app_ = nullptr;
-};
-
 inline std::string address(int host) {
-  return "127.0.19." + std::to_string(host);
+  return ostrel::test::loopbackAddress(19, host);
 }
 inline QString qaddr(int host) {
   return QString::fromStdString(address(host));
 }
 
-// Runs the event loop until `pred` holds or `limit` passes; whether it holds.
-template <class Pred>
-bool spinUntil(Pred pred, std::chrono::milliseconds limit = 20s) {
-  QDeadlineTimer deadline(limit.count());
-  while (!pred()) {
-    if (deadline.hasExpired()) return pred();
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
-
-// A simulated camera on 127.0.19.<host> and an initialised SDK for one test case.
-struct CameraEnv {
-  std::unique_ptr<camsim::CameraSim> sim;
-
-  explicit CameraEnv(int host, camsim::CameraIdentity id = {}) {
-    camsim::CameraSimOptions o;
-    o.address = address(host);
-    o.identity = id;
-    sim = std::make_unique<camsim::CameraSim>(o);
-    EXPECT_EQ(sim->start(), 0) << o.address;
-    EXPECT_EQ(Ostrel_InitSDK(), 0);
-  }
-  ~CameraEnv() {
-    Ostrel_FreeSDK();
-    sim->stop();
-  }
+// A simulated camera on address(host) and an initialised SDK for one test case.
+struct CameraEnv : ostrel::test::SimCameraEnv {
+  explicit CameraEnv(int host, camsim::CameraIdentity id = {}) : SimCameraEnv(address(host), id) {}
 };
 
 // A canvas without a window. It checks each frame against the simulator's content for the

@@ -19,6 +19,7 @@
 #include "ShellSupport.h"
 #include "camsim/CameraSim.h"
 #include "foundation/Logger.h"
+#include "foundation_qt/ProgramStartup.h"
 #include "app/AppStartup.h"
 #include "app/CApp.h"
 #include "modules/CModuleInputIr.h"
@@ -123,6 +124,40 @@ TEST(AppObject, LanguageOneIsEnglishEverythingElseChinese) {
   EXPECT_EQ(QGuiApplication::font().families().value(0), "SimSun");
 }
 
+TEST(AppObject, InitReportsTheFirstStepThatFailedWithItsCode) {
+  // The language step (2) fails, and so does a later one (4): the first failure is what comes back,
+  // and every step still ran.
+  static std::vector<int> steps;
+  steps.clear();
+  CApp::setInitStepHook([](int step, int rc) {
+    steps.push_back(step);
+    return step == 2 ? -200 : step == 4 ? -5 : rc;
+  });
+  ostrel::Logger* log = ostrel::logDefault();
+  ostrel::logSetCallback(log, capture);
+  {
+    std::lock_guard<std::mutex> lock(g_capturedLock);
+    g_captured.clear();
+  }
+  {
+    CApp app;
+    EXPECT_EQ(app.init(), -200);
+    EXPECT_EQ(app.initFailedStep(), 2);
+    EXPECT_EQ(app.initFailedCode(), -200);
+    EXPECT_EQ(steps, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
+  }
+  ostrel::logSetCallback(log, nullptr);
+  CApp::setInitStepHook(nullptr);
+  std::lock_guard<std::mutex> lock(g_capturedLock);
+  int failures = 0;
+  for (const Captured& c : g_captured)
+    if (c.line.find("failed (") != std::string::npos) {
+      ++failures;
+      EXPECT_NE(c.line.find("start-up step 2 (language) failed (-200)"), std::string::npos) << c.line;
+    }
+  EXPECT_EQ(failures, 1);
+}
+
 TEST(AppObjectGrab, AShownItemGoesToAPngOfItsSize) {
   CApp app;
   ShownRect shown(64, 48);
@@ -193,11 +228,11 @@ TEST(MessageHandler, CategoriesLevelsAndTheFatalFlush) {
     g_captured.clear();
   }
   QMessageLogContext qml("Main.qml", 3, "f", "qml");
-  qtMessageOutput(QtWarningMsg, qml, QStringLiteral("hello"));
+  ostrel::qtMessageOutput(QtWarningMsg, qml, QStringLiteral("hello"));
   QMessageLogContext none;  // no category
-  qtMessageOutput(QtInfoMsg, none, QStringLiteral("plain"));
-  qtMessageOutput(QtCriticalMsg, none, QStringLiteral("bad"));
-  qtMessageOutput(static_cast<QtMsgType>(42), none, QStringLiteral("unknown"));
+  ostrel::qtMessageOutput(QtInfoMsg, none, QStringLiteral("plain"));
+  ostrel::qtMessageOutput(QtCriticalMsg, none, QStringLiteral("bad"));
+  ostrel::qtMessageOutput(static_cast<QtMsgType>(42), none, QStringLiteral("unknown"));
   {
     std::lock_guard<std::mutex> lock(g_capturedLock);
     ASSERT_EQ(g_captured.size(), 3u);
@@ -212,7 +247,7 @@ TEST(MessageHandler, CategoriesLevelsAndTheFatalFlush) {
   // A fatal message is in the file, read through a handle of its own, before Qt ends the process.
   const QByteArray prefix = (dir.path() + "/fatal").toLocal8Bit();
   ostrel::logSetPathPrefix(log, prefix.constData());
-  qtMessageOutput(QtFatalMsg, none, QStringLiteral("giving up"));
+  ostrel::qtMessageOutput(QtFatalMsg, none, QStringLiteral("giving up"));
   const QStringList files = QDir(dir.path()).entryList({"fatal_*.log"});
   ASSERT_EQ(files.size(), 1);
   const QByteArray text = shell::readAll(dir.path() + "/" + files[0]);

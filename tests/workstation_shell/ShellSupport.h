@@ -16,9 +16,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "NetKit.h"
+
 namespace shell {
 
-inline std::string address(int host) { return "127.0.20." + std::to_string(host); }
+inline std::string address(int host) { return ostrel::test::loopbackAddress(20, host); }
 inline QString qaddress(int host) { return QString::fromStdString(address(host)); }
 
 inline QByteArray readAll(const QString& path) {

@@ -12,6 +12,7 @@
 #include <QtQml>
 #include <sys/stat.h>
 
+#include "NetKit.h"
 #include "OstrelSDK.h"
 #include "TempCanvasManager.h"
 #include "TempPalette.h"
@@ -30,9 +31,9 @@ class ViewsTestFiles : public QObject {
  public:
   explicit ViewsTestFiles(const QString& dir) : dir_(dir) {}
   QString dir() const { return dir_; }
-  QString cameraAddress() const { return QStringLiteral("127.0.22.2"); }
+  QString cameraAddress() const { return QString::fromStdString(ostrel::test::scenarioAddress(2)); }
   // A second camera, with an identity of its own, so that two inputs can have unsaved edits.
-  QString cameraAddress2() const { return QStringLiteral("127.0.22.3"); }
+  QString cameraAddress2() const { return QString::fromStdString(ostrel::test::scenarioAddress(3)); }
   QString configDir() const { return appConfigDir(); }
   // The file's SHA-1 in hex; empty when it cannot be read.
   Q_INVOKABLE QString hash(const QString& path) const {
@@ -78,14 +79,14 @@ class Setup : public QObject {
     initAppFolders();
     Ostrel_InitSDK();
     camsim::CameraSimOptions o;
-    o.address = "127.0.22.2";
+    o.address = ostrel::test::scenarioAddress(2);
     sim_ = std::make_unique<camsim::CameraSim>(o);
-    if (sim_->start() != 0) qFatal("the camera simulator did not start on 127.0.22.2");
+    if (sim_->start() != 0) qFatal("the camera simulator did not start on %s", o.address.c_str());
     camsim::CameraSimOptions o2;
-    o2.address = "127.0.22.3";
+    o2.address = ostrel::test::scenarioAddress(3);
     o2.identity.cameraId = "CAMSIM-0002";
     sim2_ = std::make_unique<camsim::CameraSim>(o2);
-    if (sim2_->start() != 0) qFatal("the camera simulator did not start on 127.0.22.3");
+    if (sim2_->start() != 0) qFatal("the camera simulator did not start on %s", o2.address.c_str());
     app_ = new CApp(this);
     qmlRegisterSingletonInstance("Ostrel", 1, 0, "CApp", app_);
     app_->init();

@@ -7,7 +7,6 @@
 #include <QtGlobal>
 
 class CApp;
-class QMessageLogContext;
 class QQmlApplicationEngine;
 class QTranslator;
 
@@ -20,15 +19,9 @@ void appShutdown();
 
 // Stores the executable folder, creates "Calorvue-Config" and "Calorvue-Log" in it and points the
 // default logger at "Calorvue-Log/Calorvue". The length of the folder path, or -1 when the
-// executable's folder cannot be found (nothing is created then).
+// executable's folder cannot be found (nothing is created then). Qt's messages and the quit
+// signals are routed by the shared start-up pieces (foundation_qt/ProgramStartup.h).
 int initAppFolders();
-
-// Routes Qt's messages into the default logger as "[<category>] <message>".
-void qtMessageOutput(QtMsgType type, const QMessageLogContext& context, const QString& message);
-
-// Makes SIGINT and SIGTERM end the running event loop with exit code 0, as closing the main
-// window does, so the normal shutdown runs. Needs the application object; once per process.
-void installQuitSignals();
 
 // Process-wide state; empty or null before start-up.
 QString appDirPath();

@@ -67,14 +67,31 @@ CApp::~CApp() {
   OSTREL_LOG("managers deleted");
 }
 
+CApp::InitStepHook CApp::initStepHook_ = nullptr;
+
+void CApp::setInitStepHook(InitStepHook hook) { initStepHook_ = hook; }
+
+int CApp::initStep(int step, const char* name, int rc) {
+  if (initStepHook_ != nullptr) rc = initStepHook_(step, rc);
+  if (rc < 0 && initFailedStep_ == 0) {
+    initFailedStep_ = step;
+    initFailedCode_ = rc;
+    OSTREL_LOG("start-up step %d (%s) failed (%d)", step, name, rc);
+  }
+  return rc;
+}
+
 int CApp::init() {
-  int rc = 0;
+  initFailedStep_ = 0;
+  initFailedCode_ = 0;
   initPaintResources();
-  rc = configManager_->init();
-  rc = setLanguage();
-  rc = commonManager_->init();
-  rc = inputManager_->init();
-  rc = tempCanvasManager_->init();
+  // Every step runs even after a failure: the program comes up with what it has, and the first
+  // failure is what is reported.
+  int rc = initStep(1, "settings", configManager_->init());
+  rc = initStep(2, "language", setLanguage());
+  rc = initStep(3, "option lists", commonManager_->init());
+  rc = initStep(4, "inputs", inputManager_->init());
+  rc = initStep(5, "canvases", tempCanvasManager_->init());
   CTabManager* tabs = tabManager_;
   tempCanvasManager_->setModuleResolver([tabs](const QString& inputName) -> QObject* {
     for (CTab* tab : tabs->tabs())
@@ -85,10 +102,11 @@ int CApp::init() {
               return m;
     return nullptr;
   });
-  rc = tabManager_->init();
+  rc = initStep(6, "workspace", tabManager_->init());
   qmlRegisterType<TCSeriesMea>("Ostrel", 1, 0, "TCSeriesMea");
-  rc = ImageExporter::init();
-  rc = recorderManager_->init();
+  rc = initStep(7, "exporter", ImageExporter::init());
+  rc = initStep(8, "recorder", recorderManager_->init());
+  if (initFailedStep_ != 0) rc = initFailedCode_;
   OSTREL_LOG("application object ready (%d)", rc);
   return rc;
 }

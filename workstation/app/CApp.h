@@ -43,8 +43,16 @@ class CApp : public QObject {
   // deletes the managers in reverse creation order.
   ~CApp() override;
 
-  // The second start-up phase: the managers' registrations and settings. The last step's result.
+  // The second start-up phase, in steps: 1 settings, 2 language, 3 option lists, 4 inputs,
+  // 5 canvases, 6 workspace, 7 exporter, 8 recorder. Every step runs; the code of the first step
+  // that failed (negative), or the last step's result when none failed.
   int init();
+  // The step of init that failed first (0: none) and its code.
+  int initFailedStep() const { return initFailedStep_; }
+  int initFailedCode() const { return initFailedCode_; }
+  // Replaces each step's result by hook(step, result): how tests make a step fail. Null: none.
+  using InitStepHook = int (*)(int step, int result);
+  static void setInitStepHook(InitStepHook hook);
 
   bool isQT5() const { return false; }
   QString appName() const { return QStringLiteral("Calorvue"); }
@@ -81,6 +89,11 @@ class CApp : public QObject {
   CTabManager* tabManager_ = nullptr;
   ImageExporter* imageExporter_ = nullptr;
   RecorderManager* recorderManager_ = nullptr;
+  int initStep(int step, const char* name, int rc);
+
+  static InitStepHook initStepHook_;
   QSharedPointer<QQuickItemGrabResult> grabResult_;
   bool grabBusy_ = false;
+  int initFailedStep_ = 0;
+  int initFailedCode_ = 0;
 };

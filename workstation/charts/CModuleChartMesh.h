@@ -9,7 +9,7 @@
 #include <QString>
 
 #include "modules/CModule.h"
-#include "inputs/FrameSlot.h"
+#include "FrameSlot.h"
 
 class QQuickItem;
 class QSurface3DSeries;

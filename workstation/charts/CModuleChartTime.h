@@ -6,7 +6,7 @@
 #include <QPointer>
 
 #include "charts/CModuleChartBase.h"
-#include "inputs/FrameSlot.h"
+#include "FrameSlot.h"
 
 class CModuleChartTime : public CModuleChartBase {
   Q_OBJECT

@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <memory>
 
-#include "inputs/FrameSlot.h"
+#include "FrameSlot.h"
 #include "inputs/StreamPlayer.h"
 
 #include "inputs/CInputBase.h"

@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "inputs/CInputBase.h"
-#include "inputs/FrameSlot.h"
+#include "FrameSlot.h"
 
 class CInputIr : public CInputDeviceBase {
   Q_OBJECT

@@ -16,7 +16,7 @@
 #include <thread>
 
 #include "OstrelSDK.h"
-#include "inputs/FrameSlot.h"
+#include "FrameSlot.h"
 
 using StreamFrameFn = void (*)(int status, FrameSlot* slot, void* consumer);
 using StreamMeaFn = void (*)(int status, MeaResultData* data, void* consumer);

@@ -13,7 +13,6 @@ namespace {
 
 constexpr int kBusyOpening = 1;
 constexpr int kBusyClosing = 100;
-constexpr int kLogError = 4;
 
 uint32_t framesPerMeasurement(const CInputBase* in) {
   if (in == nullptr) return 1;
@@ -52,7 +51,7 @@ CModuleInputIr::~CModuleInputIr() {
 int CModuleInputIr::init(CInputBase* input, CFrame* frame) {
   auto* in = qobject_cast<CInputIr*>(input);
   if (in == nullptr) {
-    ostrel::logPrintf(ostrel::logDefault(), kLogError, "%s,%d,%s:\ninvalid input, inputType %d\n\n",
+    ostrel::logPrintf(ostrel::logDefault(), ostrel::LOG_ERROR, "%s,%d,%s:\ninvalid input, inputType %d\n\n",
                       "TabFrameModule\\CModuleInputIr", __LINE__, "CModuleInputIr::init",
                       input != nullptr ? input->inputType() : 0);
     return -8;

@@ -14,8 +14,8 @@
 
 #include "inputs/CInputIr.h"
 #include "modules/CModuleInputIrBase.h"
-#include "modules/FpsMeter.h"
-#include "modules/FrameCopy.h"
+#include "FpsMeter.h"
+#include "FrameCopy.h"
 #include "recorder/Recorder.h"
 
 class CModuleInputIr : public CModuleInputIrBase {

@@ -8,7 +8,7 @@
 
 #include "TempImageConfig.h"
 #include "modules/CModule.h"
-#include "inputs/FrameSlot.h"
+#include "FrameSlot.h"
 #include "modules/ModuleCanvas.h"
 #include "modules/TempCanvasSink.h"
 

@@ -4,9 +4,6 @@
 #include "charts/CModuleChartMesh.h"
 #include "inputs/CInputManager.h"
 
-namespace {
-constexpr int kLogError = 4;
-}  // namespace
 
 // The information line of a picture or stream frame: detector and housing temperature (the
 // hardware sensor at byte 40, as the live module shows it), the input bits (byte 26 first, then
@@ -25,7 +22,7 @@ CModuleInputJpg::~CModuleInputJpg() {
 int CModuleInputJpg::init(CInputBase* input, CFrame* frame) {
   auto* in = qobject_cast<CInputJpg*>(input);
   if (in == nullptr) {
-    ostrel::logPrintf(ostrel::logDefault(), kLogError, "%s,%d,%s:\ninvalid input, inputType %d\n\n",
+    ostrel::logPrintf(ostrel::logDefault(), ostrel::LOG_ERROR, "%s,%d,%s:\ninvalid input, inputType %d\n\n",
                       "TabFrameModule\\CModuleInputJpg", __LINE__, "CModuleInputJpg::init",
                       input != nullptr ? input->inputType() : 0);
     return -8;

@@ -10,7 +10,6 @@
 QString fileFrameInfo(const DataFrameHead* h);
 
 namespace {
-constexpr int kLogError = 4;
 // A canvas holds the whole-image item and up to 39 more.
 constexpr int kCanvasItemsMax = 40;
 }  // namespace
@@ -31,7 +30,7 @@ CModuleInputStream::~CModuleInputStream() {
 int CModuleInputStream::init(CInputBase* input, CFrame* frame) {
   auto* in = qobject_cast<CInputStream*>(input);
   if (in == nullptr) {
-    ostrel::logPrintf(ostrel::logDefault(), kLogError, "%s,%d,%s:\ninvalid input, inputType %d\n\n",
+    ostrel::logPrintf(ostrel::logDefault(), ostrel::LOG_ERROR, "%s,%d,%s:\ninvalid input, inputType %d\n\n",
                       "TabFrameModule\\CModuleInputStream", __LINE__, "CModuleInputStream::init",
                       input != nullptr ? input->inputType() : 0);
     return -8;

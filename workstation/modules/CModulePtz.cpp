@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "OstrelSDK.h"
+#include "foundation/ByteOrder.h"
 #include "TempCanvasItem.h"
 #include "inputs/CInputIr.h"
 #include "inputs/CInputManager.h"
@@ -15,16 +16,15 @@ namespace {
 
 std::atomic<int> g_alive{0};
 
-void putI32(uint8_t* p, int32_t v) { std::memcpy(p, &v, 4); }
-void putI16(uint8_t* p, int16_t v) { std::memcpy(p, &v, 2); }
-int32_t getI32(const uint8_t* p) {
-  int32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
+using ostrel::bytes::putI16;
+using ostrel::bytes::putI32;
 
 // Record byte n of a ControlInfoX (the payload starts at byte 4).
 uint8_t* xbyte(ControlInfoX* r, int n) { return r->payload + (n - 4); }
+// The int32 at record byte n of a reply.
+int32_t xI32(const ControlInfoX& r, int n) {
+  return ostrel::bytes::readI32(r.payload, sizeof r.payload, static_cast<size_t>(n - 4));
+}
 
 ControlInfoX makeX(int32_t type) {
   ControlInfoX r;
@@ -180,8 +180,8 @@ int CModulePtz::ptzGetPTZ() {
   *xbyte(&r, 4) = 18;
   const int rc = sendControlX(&r);
   if (rc < 0) return rc;
-  setInt(&ptzPan_, getI32(xbyte(&r, 8)), &CModulePtz::ptzPanChanged);
-  setInt(&ptzTilt_, getI32(xbyte(&r, 12)), &CModulePtz::ptzTiltChanged);
+  setInt(&ptzPan_, xI32(r, 8), &CModulePtz::ptzPanChanged);
+  setInt(&ptzTilt_, xI32(r, 12), &CModulePtz::ptzTiltChanged);
   return rc;
 }
 
@@ -223,7 +223,7 @@ int CModulePtz::focusXFAbs(int v) {
   ControlInfoX r = makeX(17);
   putI32(xbyte(&r, 4), v);
   const int rc = sendControlX(&r);
-  if (rc >= 0) setInt(&xfCur_, getI32(xbyte(&r, 4)), &CModulePtz::xfCurChanged);
+  if (rc >= 0) setInt(&xfCur_, xI32(r, 4), &CModulePtz::xfCurChanged);
   return rc;
 }
 
@@ -231,7 +231,7 @@ int CModulePtz::focusXFRel(int v) {
   ControlInfoX r = makeX(18);
   putI32(xbyte(&r, 4), v);
   const int rc = sendControlX(&r);
-  if (rc >= 0) setInt(&xfCur_, getI32(xbyte(&r, 4)), &CModulePtz::xfCurChanged);
+  if (rc >= 0) setInt(&xfCur_, xI32(r, 4), &CModulePtz::xfCurChanged);
   return rc;
 }
 
@@ -247,7 +247,7 @@ int CModulePtz::filterGoto(int v) {
   ControlInfoX r = makeX(22);
   putI32(xbyte(&r, 4), v);
   const int rc = sendControlX(&r);
-  if (rc >= 0) setInt(&filterCur_, getI32(xbyte(&r, 4)), &CModulePtz::filterCurChanged);
+  if (rc >= 0) setInt(&filterCur_, xI32(r, 4), &CModulePtz::filterCurChanged);
   return rc;
 }
 

@@ -6,7 +6,6 @@
 #include "modules/ModuleDataText.h"
 
 namespace {
-constexpr int kLogInfo = 1;
 int g_alive = 0;
 }  // namespace
 
@@ -23,7 +22,7 @@ CModuleTableInput::~CModuleTableInput() {
 void CModuleTableInput::input_create(QObject* input) {
   if (input == nullptr) return;
   if (inputList_.contains(input)) {
-    ostrel::logPrintf(ostrel::logDefault(), kLogInfo, "%s,%d,%s:\ninvalid input %p\n\n",
+    ostrel::logPrintf(ostrel::logDefault(), ostrel::LOG_INFO, "%s,%d,%s:\ninvalid input %p\n\n",
                       "TabFrameModule\\CModuleTableInput", __LINE__, "CModuleTableInput::input_create",
                       static_cast<void*>(input));
     return;
@@ -36,7 +35,7 @@ void CModuleTableInput::input_create(QObject* input) {
 void CModuleTableInput::input_delete(QObject* input) {
   if (input == nullptr) return;
   if (!inputList_.contains(input)) {
-    ostrel::logPrintf(ostrel::logDefault(), kLogInfo, "%s,%d,%s:\ninvalid input %p\n\n",
+    ostrel::logPrintf(ostrel::logDefault(), ostrel::LOG_INFO, "%s,%d,%s:\ninvalid input %p\n\n",
                       "TabFrameModule\\CModuleTableInput", __LINE__, "CModuleTableInput::input_delete",
                       static_cast<void*>(input));
     return;

@@ -10,11 +10,10 @@
 #include "modules/ModuleDataText.h"
 
 namespace {
-constexpr int kLogInfo = 1;
 int g_alive = 0;
 
 void logInvalid(int line, const char* function, const QObject* mea) {
-  ostrel::logPrintf(ostrel::logDefault(), kLogInfo, "%s,%d,%s:\ninvalid mea %p\n\n", "TabFrameModule\\CModuleTableMea",
+  ostrel::logPrintf(ostrel::logDefault(), ostrel::LOG_INFO, "%s,%d,%s:\ninvalid mea %p\n\n", "TabFrameModule\\CModuleTableMea",
                     line, function, static_cast<const void*>(mea));
 }
 }  // namespace

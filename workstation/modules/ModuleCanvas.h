@@ -8,7 +8,7 @@
 #include <QString>
 
 #include "OstrelSDK.h"
-#include "inputs/FrameSlot.h"
+#include "FrameSlot.h"
 
 class ModuleCanvas {
  public:

@@ -16,11 +16,11 @@ class RecorderManager;
 class TempCanvasManager;
 
 struct ModuleManagers {
-  QPointer<CInputManager> inputs;
-  QPointer<RecorderManager> recorders;
-  QPointer<ImageExporter> exporter;
-  QPointer<TempCanvasManager> canvases;
+  QPointer<CInputManager> inputs{};
+  QPointer<RecorderManager> recorders{};
+  QPointer<ImageExporter> exporter{};
+  QPointer<TempCanvasManager> canvases{};
   // Captures an item into a picture file (empty path: the clipboard); the application's capture
   // rule and codes. Unset: nothing can be captured (-7).
-  std::function<int(QQuickItem* item, const QString& path)> grab;
+  std::function<int(QQuickItem* item, const QString& path)> grab{};
 };

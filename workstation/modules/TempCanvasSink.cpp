@@ -2,11 +2,6 @@
 
 #include "TempCanvas.h"
 
-// The canvas reads a frame through its leading pointers; the module's record must start alike.
-static_assert(offsetof(TempData, head) == offsetof(TempCanvasFrameRef, head), "frame head");
-static_assert(offsetof(TempData, data) == offsetof(TempCanvasFrameRef, data), "frame codes");
-static_assert(offsetof(TempData, image) == offsetof(TempCanvasFrameRef, image), "frame image");
-
 TempCanvasSink::TempCanvasSink(TempCanvas* canvas) : canvas_(canvas) {}
 
 void TempCanvasSink::setTfm_module(QObject* module) {

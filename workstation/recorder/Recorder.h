@@ -14,7 +14,7 @@
 
 #include "recordcore/FramePool.h"
 #include "recordcore/RecordEngine.h"
-#include "inputs/FrameSlot.h"
+#include "FrameSlot.h"
 #include "recorder/RecorderConfig.h"
 
 class QThread;

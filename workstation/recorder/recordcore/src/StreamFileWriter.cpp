@@ -6,19 +6,19 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "foundation/ByteOrder.h"
+
 namespace recordcore {
 
 namespace {
 
-void put16(uint8_t* p, uint16_t v) {
-  p[0] = uint8_t(v);
-  p[1] = uint8_t(v >> 8);
-}
-void put32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
-}
-void put64(uint8_t* p, uint64_t v) {
-  for (int i = 0; i < 8; ++i) p[i] = uint8_t(v >> (8 * i));
+using ostrel::bytes::putU16;
+using ostrel::bytes::putU32;
+
+// A 64-bit field as its two little-endian halves, low half first.
+void putU64(uint8_t* p, uint64_t v) {
+  putU32(p, static_cast<uint32_t>(v));
+  putU32(p + 4, static_cast<uint32_t>(v >> 32));
 }
 
 }  // namespace
@@ -28,25 +28,25 @@ void buildStreamHead(uint8_t* out, const StreamGeometry& g, const CaptureHead& c
   std::memset(out, 0, g.headLen());
   out[0] = 'B';
   out[1] = 'M';
-  put32(out + 2, uint32_t(4 * p + 64));
-  put32(out + 10, 64);
-  put32(out + 14, 40);
-  put32(out + 18, g.width);
-  put32(out + 22, uint32_t(-int32_t(g.height)));
-  put16(out + 26, 1);
-  put16(out + 28, 32);
-  put32(out + 34, uint32_t(4 * p));
+  putU32(out + 2, uint32_t(4 * p + 64));
+  putU32(out + 10, 64);
+  putU32(out + 14, 40);
+  putU32(out + 18, g.width);
+  putU32(out + 22, uint32_t(-int32_t(g.height)));
+  putU16(out + 26, 1);
+  putU16(out + 28, 32);
+  putU32(out + 34, uint32_t(4 * p));
   if (cover != nullptr) std::memcpy(out + 64, cover, 4 * p);
   uint8_t* h = out + 4 * p + 1088;
   std::memcpy(h, c.cameraId, 32);
-  put64(h + 32, uint64_t(c.captureTime));
-  put16(h + 40, uint16_t(g.width));
-  put16(h + 42, uint16_t(g.height));
+  putU64(h + 32, uint64_t(c.captureTime));
+  putU16(h + 40, uint16_t(g.width));
+  putU16(h + 42, uint16_t(g.height));
   std::memcpy(h + 44, c.fixInfo, 72);
-  put16(h + 116, c.fpsNum);
-  put16(h + 118, c.fpsDen);
+  putU16(h + 116, c.fpsNum);
+  putU16(h + 118, c.fpsDen);
   h[124] = 5;
-  put16(h + 126, 1);
+  putU16(h + 126, 1);
 }
 
 int createExclusive(const std::string& base, const std::string& ext, std::string* taken) {

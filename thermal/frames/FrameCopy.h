@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "inputs/FrameSlot.h"
+#include "FrameSlot.h"
 
 class FrameCopy {
  public:

@@ -1,4 +1,4 @@
-#include "modules/FpsMeter.h"
+#include "FpsMeter.h"
 
 #include <time.h>
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "modules/FpsMeter.h"
+#include "FpsMeter.h"
 
 namespace {
 

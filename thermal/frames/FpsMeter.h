@@ -34,8 +34,8 @@ class FpsMeter {
  private:
   Clock clock_;
   std::atomic<uint32_t> interval_{1};
-  std::atomic<int64_t> lastTick_{0};       // 0: no measurement yet
-  std::atomic<uint32_t> lastCounter_{0};   // the counter at lastTick_
+  std::atomic<int64_t> lastTick_{0};      // 0: no measurement yet
+  std::atomic<uint32_t> lastCounter_{0};  // the counter at lastTick_
   std::atomic<uint32_t> counter_{0};
   std::atomic<double> fps_{0.0};
   std::atomic<uint32_t> decimation_{1};

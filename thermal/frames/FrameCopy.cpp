@@ -1,4 +1,4 @@
-#include "modules/FrameCopy.h"
+#include "FrameCopy.h"
 
 #include <cstring>
 
@@ -7,7 +7,8 @@ bool FrameCopy::assign(const FrameSlot& src) {
   const size_t pixels = size_t{src.head->width} * src.head->height;
   if (pixels == 0 || pixels > kMaxPixels) return false;
   const size_t dataBytes = pixels * sizeof(int16_t);
-  if (headAndData_.size() < sizeof(DataFrameHead) + dataBytes) headAndData_.resize(sizeof(DataFrameHead) + dataBytes);
+  if (headAndData_.size() < sizeof(DataFrameHead) + dataBytes)
+    headAndData_.resize(sizeof(DataFrameHead) + dataBytes);
   std::memcpy(headAndData_.data(), src.head, sizeof(DataFrameHead));
   std::memcpy(headAndData_.data() + sizeof(DataFrameHead), src.data, dataBytes);
   record_.head = reinterpret_cast<DataFrameHead*>(headAndData_.data());
@@ -28,6 +29,7 @@ void FrameCopy::reserve(int width, int height) {
   if (width <= 0 || height <= 0) return;
   const size_t pixels = size_t(width) * size_t(height);
   if (pixels > kMaxPixels) return;
-  if (headAndData_.size() < sizeof(DataFrameHead) + pixels * 2) headAndData_.resize(sizeof(DataFrameHead) + pixels * 2);
+  if (headAndData_.size() < sizeof(DataFrameHead) + pixels * 2)
+    headAndData_.resize(sizeof(DataFrameHead) + pixels * 2);
   if (image_.size() < pixels) image_.resize(pixels);
 }

@@ -1,0 +1,44 @@
+// Start-up pieces every program of the suite runs the same way: the folders beside the
+// executable, Qt's messages in the default logger, and SIGINT/SIGTERM ending the event loop as
+// closing the main window does. Each program names its own folders. GUI thread only.
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+class QMessageLogContext;
+
+namespace ostrel {
+
+// Folders kept beside the executable. Each pattern holds one "%s", standing for the executable's
+// folder ("%s/Calorvue-Config"); an empty pattern makes no folder.
+struct ProgramFolderNames {
+  QString config;
+  QString data;
+  QString log;
+  QString logName;  // prefix of the log files inside the log folder ("Calorvue")
+};
+
+// The folders made, as absolute paths; empty where no pattern was given.
+struct ProgramFolders {
+  QString appDir;
+  QString configDir;
+  QString dataDir;
+  QString logDir;
+};
+
+// Finds the executable's folder, creates the named folders in it and points the default logger at
+// "<log folder>/<logName>". The length of the executable folder's path in bytes, or -1 when it
+// cannot be found or a pattern does not hold exactly one "%s" (nothing is created then).
+int initProgramFolders(const ProgramFolderNames& names, ProgramFolders* out);
+
+// Routes Qt's messages into the default logger as "[<category>] <message>" at the matching level;
+// critical and fatal ones also reach standard error, prefixed with the program's name. A message
+// type Qt does not define is dropped.
+void qtMessageOutput(QtMsgType type, const QMessageLogContext& context, const QString& message);
+
+// Makes SIGINT and SIGTERM end the running event loop with exit code 0, so the program's normal
+// shutdown runs. Needs the application object; later calls change nothing.
+void installQuitSignals();
+
+}  // namespace ostrel

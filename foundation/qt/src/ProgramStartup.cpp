@@ -1,0 +1,110 @@
+#include "foundation_qt/ProgramStartup.h"
+
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QSocketNotifier>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "foundation/Helpers.h"
+#include "foundation/Logger.h"
+
+namespace ostrel {
+
+namespace {
+
+// Self-pipe: the signal handler may only write a byte; the GUI thread reads it and quits.
+int g_signalPipe[2] = {-1, -1};
+
+void onQuitSignal(int) {
+  const int saved = errno;
+  const char byte = 1;
+  // Nothing to do when the pipe is full: a quit is already pending.
+  [[maybe_unused]] ssize_t n = write(g_signalPipe[1], &byte, 1);
+  errno = saved;
+}
+
+// The pattern with its one "%s" replaced by `dir`; empty for an empty pattern; false when the
+// pattern does not hold exactly one "%s".
+bool expand(const QString& pattern, const QString& dir, QString* out) {
+  out->clear();
+  if (pattern.isEmpty()) return true;
+  const QLatin1String mark("%s");
+  if (pattern.count(mark) != 1) return false;
+  *out = QString(pattern).replace(mark, dir);
+  return true;
+}
+
+}  // namespace
+
+int initProgramFolders(const ProgramFolderNames& names, ProgramFolders* out) {
+  if (out == nullptr) return -1;
+  char dir[1024];
+  const int len = moduleDir(dir, sizeof dir);
+  if (len <= 0) return -1;
+  const QString appDir = QString::fromLocal8Bit(dir);
+  ProgramFolders f;
+  f.appDir = appDir;
+  if (!expand(names.config, appDir, &f.configDir) || !expand(names.data, appDir, &f.dataDir) ||
+      !expand(names.log, appDir, &f.logDir))
+    return -1;
+  for (const QString* folder : {&f.configDir, &f.dataDir, &f.logDir})
+    if (!folder->isEmpty()) QDir().mkpath(*folder);
+  if (!f.logDir.isEmpty() && !names.logName.isEmpty())
+    logSetPathPrefix(logDefault(), QDir(f.logDir).filePath(names.logName).toLocal8Bit().constData());
+  *out = f;
+  return len;
+}
+
+void qtMessageOutput(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  int level;
+  switch (type) {
+    case QtDebugMsg: level = LOG_DEBUG; break;
+    case QtInfoMsg: level = LOG_INFO; break;
+    case QtWarningMsg: level = LOG_WARN; break;
+    case QtCriticalMsg: level = LOG_ERROR; break;
+    case QtFatalMsg: level = LOG_FATAL; break;
+    default: return;
+  }
+  const QByteArray text = message.toLocal8Bit();
+  const char* category = context.category ? context.category : "default";
+  Logger* log = logDefault();
+  logPrintf(log, level, "[%s] %s\n\n", category, text.constData());
+  // Whoever started the program must see why it stops or cannot show something, not only the log.
+  if (type == QtCriticalMsg || type == QtFatalMsg)
+    std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, text.constData());
+  // Qt aborts right after a fatal message. The logger hands every line to the system as it is
+  // written; the empty raw write makes sure this one has left the process's buffers too, without
+  // closing a log that other threads may still be writing to.
+  if (type == QtFatalMsg) logWriteRaw(log, "", 0);
+}
+
+void installQuitSignals() {
+  if (g_signalPipe[0] >= 0 || !QCoreApplication::instance()) return;
+  if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_signalPipe) != 0) {
+    OSTREL_LOG("socketpair failed (%d); SIGINT and SIGTERM keep their default action", errno);
+    return;
+  }
+  auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+  QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
+    char buf[16];
+    while (read(g_signalPipe[0], buf, sizeof buf) > 0) {
+    }
+    OSTREL_LOG_AS("installQuitSignals", "quit signal received");
+    QCoreApplication::exit(0);
+  });
+  struct sigaction sa;
+  std::memset(&sa, 0, sizeof sa);
+  sa.sa_handler = onQuitSignal;
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = SA_RESTART;
+  sigaction(SIGINT, &sa, nullptr);
+  sigaction(SIGTERM, &sa, nullptr);
+}
+
+}  // namespace ostrel
