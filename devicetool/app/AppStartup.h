@@ -6,7 +6,6 @@
 #include <QString>
 #include <QtGlobal>
 
-class QMessageLogContext;
 class QQmlApplicationEngine;
 
 namespace calorset {
@@ -23,10 +22,5 @@ void appShutdown();
 
 QQmlApplicationEngine* appEngine();
 CApp* appObject();
-
-// Qt's messages into the default logger. (Shared with the workstation once both use one copy.)
-void qtMessageOutput(QtMsgType type, const QMessageLogContext& context, const QString& message);
-// SIGINT and SIGTERM end the event loop with exit code 0, so the normal shutdown runs.
-void installQuitSignals();
 
 }  // namespace calorset
