@@ -303,5 +303,11 @@ void CDevice::onFrameRecved(int errorCode, LiveFrame* data) {
     dataState_.setSstd(v[1]);
   }
   dataState_.setFps(meter_.fps());
-  if (data->image != nullptr) canvas_.updateData(data);
+  if (data->image != nullptr) {
+    FrameSlot slot;  // the canvas copies what it shows before it returns
+    slot.head = data->head;
+    slot.data = data->data;
+    slot.image = data->image;
+    canvas_.updateData(&slot);
+  }
 }
