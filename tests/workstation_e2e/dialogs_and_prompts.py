@@ -235,9 +235,10 @@ def main():
               f"{span:.2f} s by the frames' own times")
         # 3 s at 25 frames/s and the pre-recorded second: about 100. A loaded machine takes the
         # clicks late, so the recording lies between the start shown and the stop click (at least)
-        # and between the start click and the stop shown (at most); 10 frames of slack each way.
+        # and between the start click and the stop shown (at most); 10 frames of slack each way. The
+        # pre-record second counts only at the upper bound: under load it may not be full yet.
         shortest, longest = stopped_at - started_at, stop_seen_at - clicked_at
-        assert 25 * (shortest + 1) - 10 <= frames <= 25 * (longest + 1) + 10, \
+        assert 25 * shortest - 10 <= frames <= 25 * (longest + 1) + 10, \
             f"{frames} frames for {shortest:.1f} to {longest:.1f} s of recording"
 
         # 3. Close, SaveNone: the camera's file as it was.
