@@ -22,7 +22,7 @@ TestCase {
         compare(c.status, Component.Ready, c.errorString())
         main = c.createObject(null)
         verify(main !== null)
-        tryVerify(function () { return tm.view === main.tabManagerView }, 5000)
+        tryVerify(function () { return tm.view === main.tabManagerView }, 30000)
         const tab = main.tabManagerView.tab_create()
         let cam = null
         for (let i = 0; i < im.deviceList.length; ++i)
@@ -185,7 +185,7 @@ TestCase {
         compare(recorder.state, 0)
 
         recorder.sendTrigger(257)
-        tryVerify(function () { return recorder.state === 2 }, 5000)
+        tryVerify(function () { return recorder.state === 2 }, 30000)
         mouseClick(button)
         verify(!dialog.xtied)
         recorder.sendTrigger(1025)

@@ -24,7 +24,7 @@ TestCase {
         compare(c.status, Component.Ready, c.errorString())
         main = c.createObject(null)
         verify(main !== null)
-        tryVerify(() => tm.view === main.tabManagerView, 5000)
+        tryVerify(() => tm.view === main.tabManagerView, 30000)
     }
 
     function cleanupTestCase() {

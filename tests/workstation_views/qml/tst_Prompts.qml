@@ -22,7 +22,7 @@ TestCase {
         compare(c.status, Component.Ready, c.errorString())
         main = c.createObject(null)
         verify(main !== null)
-        tryVerify(function () { return tm.view === main.tabManagerView }, 5000)
+        tryVerify(function () { return tm.view === main.tabManagerView }, 30000)
     }
 
     function cleanup() {
@@ -73,7 +73,7 @@ TestCase {
         tryVerify(function () { return module.input.device_isConnected }, 15000)
         const cfg = module.imageConfig
         cfg.paletteType = cfg.paletteType === 3 ? 4 : 3
-        tryVerify(function () { return module.input_saveRequired }, 5000)
+        tryVerify(function () { return module.input_saveRequired }, 30000)
         return module
     }
 
@@ -131,7 +131,7 @@ TestCase {
         mouseClick(close)
         verify(prompt.xtied)
         compare(prompt.xtag, module)
-        tryVerify(function () { return prompt.opened }, 2000)
+        tryVerify(function () { return prompt.opened }, 30000)
         mouseClick(buttonBar(prompt).button(data.answer))
         verify(!prompt.xtied)
         compare(tab.frameList[0].moduleList.length, data.deleted ? 0 : 1)
@@ -154,7 +154,7 @@ TestCase {
         const prompt = view("CommonSaveTab")
         main.tabManagerView.subview_openCommon("CommonSaveTab", s.tab)
         verify(prompt.xtied)
-        tryVerify(function () { return prompt.opened }, 2000)
+        tryVerify(function () { return prompt.opened }, 30000)
         const list = findChild(prompt.contentItem, "saveInputList")
         compare(list.xmodules.length, 2)
         verify(s.a.input_saveConfirmed && s.b.input_saveConfirmed)
@@ -370,14 +370,14 @@ TestCase {
         const tmv = main.tabManagerView
         const notice = view("CommonNotify")
         tmv.subview_openCommon("CommonNotify", "first")
-        tryVerify(function () { return notice.opened }, 2000)
+        tryVerify(function () { return notice.opened }, 30000)
         const text = findChild(notice.contentItem, "noticeText")
         compare(text.text, "first")
         compare(notice.x, tmv.body.width - 300 - 50)
         tmv.subview_openCommon("CommonNotify", "second")
         compare(text.text, "second")
         verify(notice.xtied)
-        tryVerify(function () { return !notice.visible }, 6000)
+        tryVerify(function () { return !notice.visible }, 30000)
         verify(!notice.xtied)
     }
 }

@@ -24,7 +24,7 @@ TestCase {
         compare(c.status, Component.Ready, c.errorString())
         main = c.createObject(null)
         verify(main !== null)
-        tryVerify(() => CApp.tabManager.view === main.tabManagerView, 5000)
+        tryVerify(() => CApp.tabManager.view === main.tabManagerView, 30000)
         original = copyComponent.createObject(tc)
         original.cls2cls(config)
     }

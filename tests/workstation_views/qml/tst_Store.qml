@@ -23,7 +23,7 @@ TestCase {
         compare(c.status, Component.Ready, c.errorString())
         main = c.createObject(null)
         verify(main !== null)
-        tryVerify(() => tm.view === main.tabManagerView, 5000)
+        tryVerify(() => tm.view === main.tabManagerView, 30000)
         store = main.store
         testFiles.removeDir(dir)
         verify(testFiles.mkpath(dir))

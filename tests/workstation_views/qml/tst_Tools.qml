@@ -19,7 +19,7 @@ TestCase {
         compare(c.status, Component.Ready, c.errorString())
         main = c.createObject(null)
         verify(main !== null)
-        tryVerify(() => CApp.tabManager.view === main.tabManagerView, 5000)
+        tryVerify(() => CApp.tabManager.view === main.tabManagerView, 30000)
         bar = main.menuMeaTool
         verify(bar !== null)
     }

@@ -20,7 +20,7 @@ TestCase {
         compare(c.status, Component.Ready, c.errorString())
         main = c.createObject(null)
         verify(main !== null)
-        tryVerify(function () { return tm.view === main.tabManagerView }, 5000)
+        tryVerify(function () { return tm.view === main.tabManagerView }, 30000)
     }
 
     function cleanupTestCase() {
@@ -72,7 +72,7 @@ TestCase {
         const cam = camera()
         compare(tm.tabList.length, 0)
         main.popupDevice_show()
-        tryVerify(function () { return main.devicePopup.opened }, 5000)
+        tryVerify(function () { return main.devicePopup.opened }, 30000)
         let row = null
         tryVerify(function () {
             const lv = findChild(main.devicePopup.contentItem, "deviceListView")
@@ -96,7 +96,7 @@ TestCase {
         const frameView = frame.view
         verify(frameView !== null)
         const place = findChild(frameView, "btnPlace")
-        tryVerify(function () { return place.visible && place.width > 0 }, 2000)
+        tryVerify(function () { return place.visible && place.width > 0 }, 30000)
         mouseClick(place)
         verify(!tm.state.moving)
         compare(frame.moduleList.length, 1)
@@ -178,9 +178,9 @@ TestCase {
         compare(frame.moduleList.length, 0)
         compare(frame.moduleSelected, -1)
         compare(body.children.length, 0)
-        tryVerify(function () { return cam.module === null }, 5000)
+        tryVerify(function () { return cam.module === null }, 30000)
         // The destroyed view's item reads back as gone once the deferred deletion ran.
-        tryVerify(function () { return body.children.length === 0 && !view.parent }, 5000)
+        tryVerify(function () { return body.children.length === 0 && !view.parent }, 30000)
     }
 
     // Save, clear, load and save again: the two files are byte for byte the same.
