@@ -1,4 +1,5 @@
 // The live device, the configurer and the device list against simulated cameras on 127.0.44.x.
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -167,8 +168,11 @@ TEST(Configurer, AnUntouchedBasicRecordGoesBackByteIdenticalAndEditsOnlyTheirFie
 
   ASSERT_EQ(cfg.setConfig(1), 0);
   ASSERT_TRUE(sim->log().waitForType(9, kDeadlineMs));
-  const auto sets = sim->log().snapshot();
-  const camsim::Observation& set = sets.back();
+  // Other messages of the session (a keep-alive, the stream's requests) may be logged after it.
+  const auto log = sim->log().snapshot();
+  const auto found = std::find_if(log.rbegin(), log.rend(), [](const camsim::Observation& o) { return o.type == 9; });
+  ASSERT_NE(found, log.rend());
+  const camsim::Observation& set = *found;
   ASSERT_EQ(set.bytes.size(), 4u + 216u);
   EXPECT_EQ(std::vector<uint8_t>(set.bytes.begin() + 4, set.bytes.end()), rec);
 
