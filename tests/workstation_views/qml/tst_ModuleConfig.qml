@@ -213,11 +213,24 @@ TestCase {
         // The button shows the chosen palette (a URL keeps its host in lower case).
         compare(String(btn.iconSource), "image://temppalette/Jet")
         verify(pal.opened && btn.xselected)
-        // The same button again closes it; a later open shows the chosen palette.
+        // The same button again closes it, and the next click opens it at once, however soon
+        // it comes; after Escape too.
         mouseClick(btn)
         tryCompare(pal, "visible", false)
         verify(!btn.xselected)
         compare(pal.cfg_module, null)
+        tryCompare(pal, "_selfClosedBtn", null)
+        mouseClick(btn)
+        tryCompare(pal, "opened", true)
+        compare(findChild(pal.contentItem, "txtPaletteName").text, "Jet")
+        keyClick(Qt.Key_Escape)
+        tryCompare(pal, "visible", false)
+        verify(!btn.xselected)
+        tryCompare(pal, "_selfClosedBtn", null)
+        mouseClick(btn)
+        tryCompare(pal, "opened", true)
+        pal.xclose()
+        verify(!btn.xselected)
         module.imageConfig.paletteType = 5
         module.applyImageConfig()
         compare(pd.paletteType, 5)
