@@ -15,9 +15,15 @@ ModuleConfigBase {
     readonly property string xpaletteName: xpaletteType >= 0 && xpaletteType < gbl_paletteList.length
         ? gbl_paletteList[xpaletteType].name : ""
 
+    // Hover is taken only once the popup stands at its place: the first hover check of a popup
+    // being shown sees it at the window's corner and would mark a cell the pointer is not on.
+    property bool _hoverReady: false
+    onOpened: _hoverReady = true
+
     function xopen(module, btn, x, y) {
         xopen_pre(module, btn, x, y)
         grid.positionViewAtIndex(Math.max(xpaletteType, 0), GridView.Contain)
+        _hoverReady = false
         open()
     }
 
@@ -71,7 +77,7 @@ ModuleConfigBase {
                 MouseArea {
                     id: cellArea
                     anchors.fill: parent
-                    hoverEnabled: true
+                    hoverEnabled: root._hoverReady
                     onClicked: root.xchoose(cell.modelData.type)
                 }
             }
