@@ -104,13 +104,19 @@ class Scenario:
         e2e.type_text(text)
 
 
-def main():
-    root, program, camsim, address = sys.argv[1:5]
-    shots = os.environ.get("E2E_SHOTS_DIR")
+def program_and_shots(argv):
+    """The scenario's copy of Calorvue (not started) for `<root> <Calorvue> <camsim> <address>`
+    with the simulator's "spots" scene, and its shots folder."""
+    root, program, camsim, address = argv[1:5]
     p = e2e.Program(root, program, address, "run-calorvue.sh", "Calorvue", env={"OSTREL_CAMSIM": camsim},
                     args=["spots"])
-    shots = shots or os.path.join(p.work, "shots")
+    shots = os.environ.get("E2E_SHOTS_DIR") or os.path.join(p.work, "shots")
     os.makedirs(shots, exist_ok=True)
+    return p, shots
+
+
+def main():
+    p, shots = program_and_shots(sys.argv)
     conf = os.path.join(p.config_dir, "AppConfig.bin")
     os.makedirs(p.config_dir)
     first_dir = os.path.join(p.work, "first data")

@@ -154,16 +154,12 @@ def rectangle_edges(s):
 
 
 def main():
-    root, program, camsim, address = sys.argv[1:5]
-    p = e2e.Program(root, program, address, "run-calorvue.sh", "Calorvue", env={"OSTREL_CAMSIM": camsim},
-                    args=["spots"])
-    shots = os.environ.get("E2E_SHOTS_DIR") or os.path.join(p.work, "shots")
-    os.makedirs(shots, exist_ok=True)
+    p, shots = settings_dialog.program_and_shots(sys.argv)
     # Two of our radiometric pictures (the format's own writer), one under an upper-case suffix;
     # the folder dialog's Open needs an entry to choose, "sub".
     golden = os.path.join(p.work, "golden")
     os.makedirs(golden)
-    subprocess.run([sys.executable, os.path.join(root, "tests", "sdk_files", "make_golden.py"), golden],
+    subprocess.run([sys.executable, os.path.join(p.root, "tests", "sdk_files", "make_golden.py"), golden],
                    check=True, capture_output=True)
     folder = os.path.join(p.work, "pictures")
     os.makedirs(os.path.join(folder, "sub"))
