@@ -105,6 +105,10 @@ def brightness(s, points):
 
 
 class Scenario(settings_dialog.Scenario):
+    def wait(self, name, predicate, timeout=30.0):
+        # A loaded machine may take seconds to redraw after a click.
+        return super().wait(name, predicate, timeout)
+
     def mea_rows(self):
         """Rows of the measurement list's drop-down, counted from its row colours."""
         self.w.click(*g.MEA_LIST_BOX)
