@@ -221,3 +221,58 @@ MEA_OK = centre(498 + 404 - 20 - 80 - 20 - 80, 544, 80, 30)    # (742, 559)
 
 def mea_preset(i):
     return centre(656 + 30 * (i % 8), 307 + 30 * (i // 8), 30, 30)
+
+# --- Tools and popups (ToolsAndPopups), live module in r1c1 -------------------------------------
+# Measurement tool bar (Views/MenuMeaTool.qml) from x 202 + 80 + 1 = 283: Select, then the four
+# group buttons 40 wide each; the fourth (x 443..482) starts with Rectangle.
+TOOL_RECTANGLE = centre(283 + 4 * 40, 0, 40, 39)               # (463, 19)
+MEA_LIST_ROW_COLOURS = ((0x2f, 0x2f, 0x37), (0x48, 0x48, 0x4f))
+# Left tool column of the live module: a 1 x 8 grid of 50 x 50 cells from (2, 113); the palette
+# button is its second cell.
+LIVE_PALETTE_BUTTON = centre(2, 113 + 50, 50, 50)              # (27, 188)
+# ModuleConfigPalette: padding 4 around a column (spacing 4) of the title (30), a 2-high
+# separator, the palette's name (30), a 1-high separator and the 450 x 240 grid: 458 x 327. No
+# place around the module view is free, so it lies inside at the left bar's edge: (52, 113),
+# borders "#3a3a3a" at x 52 and 509, y 113 and 439. Grid from (56, 196), cells 150 x 80 holding
+# a 140 x 70 button; palette k at row k // 3, column k % 3.
+PALETTE_POPUP = (52, 113, 458, 327)
+POPUP_BORDER = (0x3a, 0x3a, 0x3a)
+
+
+def palette_cell(k):
+    return centre(56 + 150 * (k % 3), 196 + 80 * (k // 3), 140, 70)
+
+
+# Palette bar (Views/Basic/TempPalette.qml) at x 1318: top box y 113..142, bottom box
+# 113 + 565 - 70 = 608..637, both 80 x 30; its bottom row y 637..676 a 1 x 2 grid of 40-wide
+# cells: manual range, colour temperature.
+PALETTE_TOP_BOX = (1318, 113, 80, 30)
+PALETTE_BOTTOM_BOX = (1318, 608, 80, 30)
+LIVE_MT_BUTTON = centre(1318, 637, 40, 40)                     # (1338, 657)
+# ModuleConfigImageMT: 412 wide (a 404-wide column and padding 4), inside the module view's
+# top-right corner next to the palette bar: x 2 + 1396 - 80 - 412 = 906, y 113. Its title is one
+# line of 14-point text, 23 high (its font's line height, measured on a shot); rows 32 high below
+# the title, a 4 gap, the 2-high separator and a 4 gap: enable y 150..181, temp0 186..217, temp1
+# 222..253; Apply 50 x 30 at the right, y 258..287; value panels from x 910 + 154 = 1064.
+MT_POPUP = (906, 113, 412, 179)
+MT_TEMP0 = (1064 + 125, 186 + 16)                              # (1189, 202)
+MT_TEMP1 = (1064 + 125, 222 + 16)                              # (1189, 238)
+MT_APPLY = centre(910 + 404 - 50, 258, 50, 30)                 # (1289, 273)
+# Store (Views/Store.qml) at y 800 - 100 = 700: the folder page from x 64, its folder button 50
+# wide; tiles 150 x 100 from x 64 + 54 = 118, the picture 96 x 72 at (27, 4) of the tile.
+STORE_Y = WINDOW_H - 100
+STORE_FOLDER = centre(64, STORE_Y, 50, 100)                    # (89, 750)
+STORE_BACKGROUND = (0x27, 0x27, 0x27)
+
+
+def store_tile(i):
+    return (118 + 150 * i, STORE_Y, 150, 100)
+
+
+def tile_picture(i):
+    return (118 + 150 * i + 27, STORE_Y + 4, 96, 72)
+
+
+# Frame 0's body in r1c1: x 1..1398, y 111..678; the Place button 120 x 120 in its middle.
+FRAME0_BODY = (1, 111, 1398, 568)
+R1C1_PLACE = (1400 // 2 - 60, 111 + 568 // 2 - 60, 120, 120)   # (640, 335)

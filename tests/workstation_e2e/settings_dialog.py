@@ -61,11 +61,13 @@ class Scenario:
     @classmethod
     def start(cls, program, shots):
         """The started program's window once it draws through OpenGL and shows the live camera."""
-        e2e.wait_until("the day log to name OpenGL", lambda: program.log_contains("OpenGL"))
-        w = e2e.Window.wait(g.TITLE, program=program)
+        # Several programs starting at once on a loaded machine take well over half a minute to
+        # come up; once up, the steps run at the usual pace.
+        e2e.wait_until("the day log to name OpenGL", lambda: program.log_contains("OpenGL"), timeout=120)
+        w = e2e.Window.wait(g.TITLE, timeout=60, program=program)
         assert (w.width, w.height) == (g.WINDOW_W, g.WINDOW_H), f"window size {w.width} x {w.height}"
         sc = cls(program, w, shots)
-        sc.wait("live", lambda s: g.live_image_shown(s, e2e.close), timeout=30)
+        sc.wait("live", lambda s: g.live_image_shown(s, e2e.close), timeout=60)
         return sc
 
     def shot(self, name):
@@ -104,13 +106,19 @@ class Scenario:
         e2e.type_text(text)
 
 
-def main():
-    root, program, camsim, address = sys.argv[1:5]
-    shots = os.environ.get("E2E_SHOTS_DIR")
+def program_and_shots(argv):
+    """The scenario's copy of Calorvue (not started) for `<root> <Calorvue> <camsim> <address>`
+    with the simulator's "spots" scene, and its shots folder."""
+    root, program, camsim, address = argv[1:5]
     p = e2e.Program(root, program, address, "run-calorvue.sh", "Calorvue", env={"OSTREL_CAMSIM": camsim},
                     args=["spots"])
-    shots = shots or os.path.join(p.work, "shots")
+    shots = os.environ.get("E2E_SHOTS_DIR") or os.path.join(p.work, "shots")
     os.makedirs(shots, exist_ok=True)
+    return p, shots
+
+
+def main():
+    p, shots = program_and_shots(sys.argv)
     conf = os.path.join(p.config_dir, "AppConfig.bin")
     os.makedirs(p.config_dir)
     first_dir = os.path.join(p.work, "first data")

@@ -14,7 +14,6 @@
 
 #include "NetKit.h"
 #include "OstrelSDK.h"
-#include "TempCanvasManager.h"
 #include "TempPalette.h"
 #include "camsim/CameraSim.h"
 #include "qorn/QornInit.h"
@@ -109,10 +108,9 @@ class Setup : public QObject {
   }
   void qmlEngineAvailable(QQmlEngine* engine) {
     engine->addImportPath(QStringLiteral(OSTREL_BUILD_QML_DIR));
-    if (TempCanvasManager* canvas = app_->tempCanvasManager()) {
-      if (TempPaletteImageProvider* provider = canvas->takePaletteImageProvider())
-        engine->addImageProvider(QStringLiteral("tempPalette"), provider);
-    }
+    // Every test file gets an engine of its own, which deletes its providers when it ends: each
+    // gets a provider of its own, and the manager keeps its one, whose list the views read.
+    engine->addImageProvider(QStringLiteral("tempPalette"), new TempPaletteImageProvider());
     engine->rootContext()->setContextProperty("testFiles", files_);
   }
   void cleanupTestCase() {

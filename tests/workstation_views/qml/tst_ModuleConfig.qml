@@ -190,6 +190,52 @@ TestCase {
         ct.xclose()
     }
 
+    // The palette popup of a module filling its tab opens inside its top-left corner, next to
+    // the left bar: tab area 1400 x 640, body from y 41, frame head 30, module margin 2, left bar
+    // 50. A palette applies at once to the picture and the bar, and the popup stays open.
+    function test_palettePopup() {
+        const module = liveModule()
+        const btn = findChild(module.view, "btnPalette")
+        const pd = module.tempCanvas.paletteData
+        mouseClick(btn)
+        const pal = view("ModuleConfigPalette")
+        tryCompare(pal, "opened", true)
+        verify(btn.xselected)
+        compare([pal.x, pal.y], [52, 73])
+        const jet = 6
+        compare(pal.gbl_paletteList[jet].name, "Jet")
+        const cell = findChild(pal.contentItem, "paletteCell" + jet)
+        verify(cell !== null)
+        mouseClick(cell)
+        compare(module.imageConfig.paletteType, jet)
+        compare(pd.paletteType, jet)
+        compare(findChild(pal.contentItem, "txtPaletteName").text, "Jet")
+        // The button shows the chosen palette (a URL keeps its host in lower case).
+        compare(String(btn.iconSource), "image://temppalette/Jet")
+        verify(pal.opened && btn.xselected)
+        // The same button again closes it, and the next click opens it at once, however soon
+        // it comes; after Escape too.
+        mouseClick(btn)
+        tryCompare(pal, "visible", false)
+        verify(!btn.xselected)
+        compare(pal.cfg_module, null)
+        tryCompare(pal, "_selfClosedBtn", null)
+        mouseClick(btn)
+        tryCompare(pal, "opened", true)
+        compare(findChild(pal.contentItem, "txtPaletteName").text, "Jet")
+        keyClick(Qt.Key_Escape)
+        tryCompare(pal, "visible", false)
+        verify(!btn.xselected)
+        tryCompare(pal, "_selfClosedBtn", null)
+        mouseClick(btn)
+        tryCompare(pal, "opened", true)
+        pal.xclose()
+        verify(!btn.xselected)
+        module.imageConfig.paletteType = 5
+        module.applyImageConfig()
+        compare(pd.paletteType, 5)
+    }
+
     // Each way through the add popups leaves what the placement needs. Steps: [popup, in its
     // second level, row or button]; the camera's record holds the whole-image item (row 0) and
     // a rectangle (row 1).

@@ -38,22 +38,36 @@ Popup {
             btn.xselected = false
     }
 
-    // A press on the popup's own button closes it before the button sees the press; the click
-    // that ends that press would open it again at once. So a click on the same button within a
-    // press's time of the popup closing by itself does not reopen it.
+    // A press on the popup's own button closes the popup before the button sees that press; the
+    // click that ends the same press must not open it again. The button is remembered from the
+    // closing until that press ends: a close that no press on the button caused (Escape, a press
+    // elsewhere) forgets it as soon as the closing event has been handled.
     property var _selfClosedBtn: null
-    property double _selfClosedAt: 0
     onClosed: {
         const btn = cfg_btn
         xclose()
-        if (btn) {
-            _selfClosedBtn = btn
-            _selfClosedAt = Date.now()
+        _selfClosedBtn = btn
+        if (btn)
+            Qt.callLater(root._keepIfClosingPress)
+    }
+    function _keepIfClosingPress() {
+        if (_selfClosedBtn && !_selfClosedBtn.pressed)
+            _selfClosedBtn = null
+    }
+    function _forgetClosingPress() { _selfClosedBtn = null }
+    Connections {
+        target: root._selfClosedBtn
+        ignoreUnknownSignals: true
+        // Released: its click, if any, comes in the same event, before this call.
+        function onPressedChanged() {
+            if (root._selfClosedBtn && !root._selfClosedBtn.pressed)
+                Qt.callLater(root._forgetClosingPress)
         }
     }
     function xconsumeReopen(btn) {
-        const hit = btn && btn === _selfClosedBtn && Date.now() - _selfClosedAt < Qt.styleHints.mousePressAndHoldInterval
-        _selfClosedBtn = null
+        const hit = btn && btn === _selfClosedBtn
+        if (hit)
+            _selfClosedBtn = null
         return hit
     }
 
