@@ -1,6 +1,7 @@
 // The file views' fixture: a recording of 100 frames of 640 x 512 at 20 degrees, each with a
 // 9 x 9 block at 80 degrees centred at column 20 + 6 i, row 256 in frame i, written by the SDK's
-// stream writer, and a radiometric picture of its frame 0 written by the exporter.
+// stream writer, and a radiometric picture of its frame 0 written by the exporter. Both store a
+// view of palette 0 stretched linearly over 20..80 degrees.
 #pragma once
 
 #include <QString>
