@@ -39,6 +39,7 @@ import settings_dialog  # noqa: E402
 W, H, P = 640, 512, 640 * 512
 # The menu bar's open-file button: after the 40-wide workspace button and a 1-wide separator.
 OPEN_FILE = g.centre(41, 0, 40, 39)                            # (61, 19)
+DIALOG_GREY = (239, 239, 239)
 # Place button of the only frame (layout r1c1) while a placement is pending: centred in its body
 # (x 0..1399, y 111..679).
 PLACE = (700, 395)
@@ -117,10 +118,17 @@ class Scenario(settings_dialog.Scenario):
         """The open-file button, the toolkit's dialog taken to `folder` (its only file, `name`, is
         chosen) and Open, then "Place" in frame 0; returns once the module's view exists."""
         self.w.click(*OPEN_FILE)
-        x0, y0, w, h = g.TOOLKIT_DIALOG
-        self.wait(name + "-dialog", lambda s: s.at(x0, y0 + h // 2) == g.TOOLKIT_BORDER)
+        # The toolkit sizes its dialog by the names it lists (about 600 x 400, centred): its light
+        # grey just inside both side edges.
+        self.wait(name + "-dialog", lambda s: s.at(405, 400) == DIALOG_GREY and s.at(995, 400) == DIALOG_GREY)
         e2e.type_path_into_dialog(folder)
-        self.wait(name + "-shown", lambda s: s.at(*g.TOOLKIT_FIRST_ENTRY)[2] > 150 and s.at(*g.TOOLKIT_FIRST_ENTRY)[0] < 120)
+
+        def only_entry(s):
+            """The first entry highlighted and no name in the second row: `folder` is shown."""
+            first = s.at(*g.TOOLKIT_FIRST_ENTRY)
+            return first[2] > 150 and first[0] < 120 and not any(
+                max(s.at(x, y)) < 100 for x in range(440, 640, 2) for y in range(315, 345, 2))
+        self.wait(name + "-shown", only_entry)
         self.w.click(*g.TOOLKIT_FIRST_ENTRY)
         self.w.click(*g.TOOLKIT_OPEN)
         # The white arrow of the Place button in the frame's middle.
