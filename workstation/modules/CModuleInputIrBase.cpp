@@ -181,7 +181,8 @@ bool CModuleInputIrBase::isSourceFile(const QString& path) const {
   const CInputBase* in = input();
   if (in == nullptr || path.isEmpty() || in->inputNameAbs().isEmpty()) return false;
   // Same device and inode: also a hard link is the same file.
-  struct stat a {}, b {};
+  struct stat a {};
+  struct stat b {};
   if (::stat(path.toUtf8().constData(), &a) != 0 || ::stat(in->inputNameAbs().toUtf8().constData(), &b) != 0)
     return false;
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
