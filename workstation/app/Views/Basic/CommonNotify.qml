@@ -13,6 +13,7 @@ DialogBase {
     background: Item {}
 
     onXfill: {
+        console.log("notice " + xtag)
         message.text = xtag
         timer.restart()
     }
