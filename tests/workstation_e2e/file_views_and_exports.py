@@ -134,9 +134,9 @@ class Scenario(settings_dialog.Scenario):
         """The open-file button, the toolkit's dialog taken to `folder` (its only file, `name`, is
         chosen) and Open, then "Place" in frame 0; returns once the module's view exists."""
         self.w.click(*OPEN_FILE)
-        # The toolkit sizes its dialog by the names it lists (about 600 x 400, centred): its light
-        # grey just inside both side edges.
-        self.wait(name + "-dialog", lambda s: s.at(405, 400) == DIALOG_GREY and s.at(995, 400) == DIALOG_GREY)
+        # The toolkit sizes its dialog by the names it lists (600 x 400 or wider, centred): the
+        # light grey of its title band near both side edges.
+        self.wait(name + "-dialog", lambda s: s.at(405, 215) == DIALOG_GREY and s.at(995, 215) == DIALOG_GREY)
         e2e.type_path_into_dialog(folder)
 
         def only_entry(s):
