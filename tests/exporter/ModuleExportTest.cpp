@@ -164,22 +164,50 @@ TEST_F(ModuleExport, StreamModuleTakesItsSourceAndTheConfiguredRange) {
   EXPECT_EQ(cfg->streamBegin(), 1);
   EXPECT_EQ(cfg->streamEnd(), 6);
   EXPECT_EQ(cfg->streamInterval(), 1);
-  cfg->setStreamBegin(2);
-  cfg->setStreamEnd(5);
   HeldFrame frame(320, 240, 0);
   module.show(&frame.record);
   QSignalSpy finished(exporter_.get(), &ImageExporter::saveFinished);
+  // The whole recording as opening proposes it keeps its last frame.
+  const QString whole = dir.filePath("module-whole.stream");
+  ASSERT_EQ(module.exportImage(whole, 2, 0), 0);
+  ASSERT_EQ(nextResult(finished), 0);
+  EXPECT_TRUE(py({"cut", stream, whole, "0", "1", "2", "3", "4", "5"})["equal"].toBool());
+  // Begin and end count from 1 and both are included: frames 2..5 are indices 1..4.
+  cfg->setStreamBegin(2);
+  cfg->setStreamEnd(5);
   const QString cut = dir.filePath("module-cut.stream");
   ASSERT_EQ(module.exportImage(cut, 2, 0), 0);
   ASSERT_EQ(nextResult(finished), 0);
-  EXPECT_TRUE(py({"cut", stream, cut, "1", "2", "3"})["equal"].toBool());
+  EXPECT_TRUE(py({"cut", stream, cut, "1", "2", "3", "4"})["equal"].toBool());
   cfg->setSplitAsJpg(true);
   ASSERT_EQ(module.exportImage(dir.filePath("series.jpg"), 2, 0), 0);
   ASSERT_EQ(nextResult(finished), 0);
-  EXPECT_EQ(QDir(dir.filePath("series")).entryList(QDir::Files).size(), 3);
+  EXPECT_EQ(QDir(dir.filePath("series")).entryList(QDir::Files).size(), 4);
   ASSERT_EQ(module.exportImage(dir.filePath("module.mp4"), 3, 0), 0);
   ASSERT_EQ(nextResult(finished), 0);
-  EXPECT_EQ(py({"mp4", dir.filePath("module.mp4")})["frames"].toInt(), 3);
+  EXPECT_EQ(py({"mp4", dir.filePath("module.mp4")})["frames"].toInt(), 4);
+  // Ranges the exporter would silently widen to the whole recording, or that hold no frame, are
+  // refused before any job is made: nothing is written and no result follows.
+  struct Bad { int begin, end, interval; };
+  for (const Bad b : {Bad{0, 5, 1}, Bad{2, 7, 1}, Bad{2, 5, 0}, Bad{4, 3, 1}}) {
+    cfg->setStreamBegin(b.begin);
+    cfg->setStreamEnd(b.end);
+    cfg->setStreamInterval(b.interval);
+    EXPECT_EQ(module.exportImage(dir.filePath("bad.mp4"), 3, 0), -8) << b.begin << ".." << b.end << " / " << b.interval;
+  }
+  EXPECT_FALSE(QFile::exists(dir.filePath("bad.mp4")));
+  cfg->setStreamBegin(2);
+  cfg->setStreamEnd(5);
+  cfg->setStreamInterval(1);
+  // The recording itself is never a target, however the path is spelt.
+  const QByteArray before = readAll(stream);
+  ASSERT_TRUE(QFile::link(stream, dir.filePath("link.stream")));
+  for (const QString& same : {stream, dir.path() + "/./module.stream", dir.path() + "//module.stream", dir.filePath("link.stream")}) {
+    EXPECT_TRUE(module.isSourceFile(same)) << same.toStdString();
+    EXPECT_EQ(module.exportImage(same, 2, 0), -8) << same.toStdString();
+  }
+  EXPECT_FALSE(module.isSourceFile(cut));
+  EXPECT_EQ(readAll(stream), before);
 
   // A source path that does not fit the job is refused, not cut to another file's name.
   FakeInput longInput(320, 240, 6, dir.path() + "/" + QString(300, QChar('x')) + ".stream");

@@ -6,6 +6,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QQuickWindow>
@@ -16,6 +17,7 @@
 #include <sys/stat.h>
 
 #include "NetKit.h"
+#include "ViewFixture.h"
 #include "OstrelSDK.h"
 #include "TempCanvasManager.h"
 #include "TempPalette.h"
@@ -72,6 +74,11 @@ class ViewsTestFiles : public QObject {
     return (!QFile::exists(to) || QFile::remove(to)) && QFile::copy(from, to);
   }
   Q_INVOKABLE bool removeDir(const QString& path) const { return QDir(path).removeRecursively(); }
+  Q_INVOKABLE qint64 size(const QString& path) const { return QFileInfo(path).size(); }
+  // The file views' recording and picture, written into `path`; 0 or the writer's code.
+  Q_INVOKABLE int writeViewFixture(const QString& path) const {
+    return QDir().mkpath(path) ? viewfixture::write(path) : -200;
+  }
   Q_INVOKABLE QString configFile() const { return configFile_; }
   void setConfigFile(const QString& path) { configFile_ = path; }
   Q_INVOKABLE QString clipboardText() const { return QGuiApplication::clipboard()->text(); }

@@ -1,5 +1,7 @@
 #include "modules/CModuleInputIrBase.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
 
 #include "TempCanvas.h"
@@ -111,6 +113,7 @@ int CModuleInputIrBase::exportImage(const QString& path, int exportType, qint64 
     return -7;
   ImageExporter* exporter = managers().exporter;
   if (exporter == nullptr) return -4;
+  if (isSourceFile(path)) return -8;
   // The copy is sized by the frame itself: the input's size may already describe a newer one.
   const int w = frame->head->width, h = frame->head->height;
   ExportJob* job = ImageExporter::newJob(w, h);
@@ -156,14 +159,32 @@ int CModuleInputIrBase::exportImage(const QString& path, int exportType, qint64 
         return -8;
       }
       std::memcpy(job->source, source.constData(), size_t(source.size()));
+      // The user counts frames from 1 and names the last one included; the exporter's end is
+      // exclusive. A range the user cannot mean is refused rather than widened to the whole
+      // recording, and an empty one rather than reported as a written file.
       const ImageExporterConfig* cfg = exporter->config();
-      job->begin = cfg->streamBegin();
-      job->end = cfg->streamEnd();
-      job->interval = cfg->streamInterval();
+      const int begin = cfg->streamBegin(), end = cfg->streamEnd(), interval = cfg->streamInterval();
+      if (begin < 1 || interval < 1 || end < begin || end > in->dataFrameCount()) {
+        exportJobFree(job);
+        return -8;
+      }
+      job->begin = begin;
+      job->end = end + 1;
+      job->interval = interval;
       job->split = cfg->splitAsJpg() ? 1 : 0;
     }
   }
   return exporter->startSave(path, job);
+}
+
+bool CModuleInputIrBase::isSourceFile(const QString& path) const {
+  const CInputBase* in = input();
+  if (in == nullptr || path.isEmpty() || in->inputNameAbs().isEmpty()) return false;
+  // Same device and inode: also a hard link is the same file.
+  struct stat a {}, b {};
+  if (::stat(path.toUtf8().constData(), &a) != 0 || ::stat(in->inputNameAbs().toUtf8().constData(), &b) != 0)
+    return false;
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 void CModuleInputIrBase::initExportConfig() {

@@ -40,8 +40,14 @@ class CModuleInputIrBase : public CModule {
   // configuration; every other module exports a picture whatever the type. A non-zero value
   // replaces the record's capture time (FILETIME). 0 once handed over (the result follows in
   // the exporter's saveFinished); -7 without a frame or input; -4 without an exporter; -5 when no
-  // job can be made for the frame's size; -8 when the frame's size is not the input's.
+  // job can be made for the frame's size; -8 when the target is the input's own file, the frame's
+  // size is not the input's, or for a
+  // stream range that is not 1 <= begin <= end <= frame count with interval >= 1 (begin and end
+  // count from 1, end included).
   Q_INVOKABLE int exportImage(const QString& path, int exportType, qint64 value);
+  // Whether `path` names the file this module's input reads, however it is spelt (relative, with
+  // dots, through links): a picture written there would replace the radiometric original.
+  Q_INVOKABLE bool isSourceFile(const QString& path) const;
   // For a stream module: the exporter's range becomes the whole recording in steps of one.
   Q_INVOKABLE void initExportConfig();
 

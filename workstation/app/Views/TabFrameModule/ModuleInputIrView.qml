@@ -12,8 +12,6 @@ Rectangle {
     readonly property var imageConfig: module ? module.imageConfig : null
     readonly property var input: module ? module.input : null
     readonly property var recorder: module ? module.recorder : null
-    readonly property var gbl_paletteList: CApp.tempCanvasManager.paletteImageProvider
-        ? CApp.tempCanvasManager.paletteImageProvider.paletteList : []
     readonly property var gbl_gearLevelList: CApp.commonManager.gearLevelList
     readonly property int cfg_leftWidth: 50
     readonly property int cfg_rightWidth: paletteBar.width
@@ -26,13 +24,6 @@ Rectangle {
     color: "#111111"
 
     function tabManagerView() { return CApp.tabManager.view }
-
-    function toggleModuleConfig(name, button) {
-        if (button.xselected)
-            tabManagerView().subview_closeModuleConfig(name)
-        else
-            tabManagerView().subview_openModuleConfig(name, module, button)
-    }
 
     // The entry of the gear list whose value is the camera's level; -1 when none matches.
     function gearIndexOf(level) {
@@ -49,69 +40,13 @@ Rectangle {
         module.loadData()
     }
 
-    // The camera's stored image settings reach its picture only through applyImageConfig: when
-    // the opened camera's settings are loaded into imageConfig, they are sent once, so the
-    // picture shows what the settings popups show rather than the default stretch.
-    property bool _applyPending: false
-    function scheduleApply() {
-        if (_applyPending)
-            return
-        _applyPending = true
-        Qt.callLater(root.applyNow)
-    }
-    function applyNow() {
-        _applyPending = false
-        if (root.module)
-            root.module.applyImageConfig()
-    }
-    Connections {
-        target: root.imageConfig
-        function onStrechTypeChanged() { root.scheduleApply() }
-        function onGainChanged() { root.scheduleApply() }
-        function onMan_enableChanged() { root.scheduleApply() }
-        function onMan_temp0Changed() { root.scheduleApply() }
-        function onMan_temp1Changed() { root.scheduleApply() }
-    }
+    ImageConfigApply { module: root.module }
 
-    // Left tool column.
-    XGrid {
+    ModuleToolColumn {
         id: leftGrid
         width: root.cfg_leftWidth
-        height: 400
-        rows: 8; columns: 1; unitMargin: 4
-        XText {
-            text: canvas.activeScalePercent + "%"
-            horizontalAlignment: Text.AlignHCenter
-            verticalAlignment: Text.AlignVCenter
-            color: root.module && root.module.showInfo ? "#18AAE2" : "#E5EAF3"
-            MouseArea { anchors.fill: parent; onClicked: root.module.showInfo = !root.module.showInfo }
-        }
-        XButtonImage {
-            id: btnPalette
-            objectName: "btnPalette"
-            iconSource: root.imageConfig && root.imageConfig.paletteType >= 0 && root.imageConfig.paletteType < root.gbl_paletteList.length
-                ? root.gbl_paletteList[root.imageConfig.paletteType].icon : ""
-            xtip: qsTrId("IRImage_Palette")
-            onClicked: root.toggleModuleConfig("ModuleConfigPalette", btnPalette)
-        }
-        XButtonSvg {
-            id: btnImage
-            objectName: "btnImage"
-            iconSource: "qrc:/Icons/tune.svg"; xtip: qsTrId("IRImage")
-            onClicked: root.toggleModuleConfig("ModuleConfigImage", btnImage)
-        }
-        XButtonSvg {
-            id: btnChart
-            objectName: "btnChart"
-            iconSource: "qrc:/Icons/chart-line.svg"; xtip: qsTrId("Chart")
-            onClicked: root.toggleModuleConfig("AddChart", btnChart)
-        }
-        XButtonSvg {
-            id: btnTable
-            objectName: "btnTable"
-            iconSource: "qrc:/Icons/table.svg"; xtip: qsTrId("Table")
-            onClicked: root.toggleModuleConfig("AddTable", btnTable)
-        }
+        module: root.module
+        canvas: canvas
     }
 
     TempCanvas {

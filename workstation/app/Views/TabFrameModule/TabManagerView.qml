@@ -324,8 +324,9 @@ Item {
         return ret
     }
 
+    // The notice tells a written file from a failed export by the result code.
     function onSaveFinished(fn, code) {
-        subview_openCommon("CommonNotify", qsTrId("Export") + " " + fn)
+        subview_openCommon("CommonNotify", qsTrId("Export") + " " + fn + " - " + qsTrId(code >= 0 ? "Success" : "Fail"))
     }
 
     function onMovingChanged() {

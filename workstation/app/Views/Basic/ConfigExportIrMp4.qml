@@ -1,0 +1,27 @@
+import QtQuick
+import Kiv 1.0
+
+// Exports a range of a recording as an MP4 video, optionally with the measurement items and the
+// colour bar drawn in.
+ExportDialogBase {
+    id: root
+    objectName: "configExportIrMp4"
+    xtitle: "ExportIrMp4"
+    xkind: 3
+    xext: "mp4"
+    xfileFunc: 7
+    xinputsValid: range.xvalid
+
+    onXfill: {
+        look.fill()
+        range.fill(module.frameCount)
+    }
+
+    ExportPictureInputs { id: look; objectName: "pictureInputs"; xwithTemp: false }
+    ExportRangeInputs { id: range; objectName: "rangeInputs" }
+    DialogButtonBar {
+        objectName: "buttonBar"
+        xtexts: ["Export", "Cancel"]
+        onXclicked: function (index) { root.xanswer(index) }
+    }
+}
