@@ -221,3 +221,6 @@ MEA_OK = centre(498 + 404 - 20 - 80 - 20 - 80, 544, 80, 30)    # (742, 559)
 
 def mea_preset(i):
     return centre(656 + 30 * (i % 8), 307 + 30 * (i // 8), 30, 30)
+# The save dialog's file name field (shown only when saving), measured on a shot like the rest of
+# the toolkit's dialog.
+TOOLKIT_FILE_NAME = (700, 541)

@@ -1,0 +1,216 @@
+#!/usr/bin/env python3
+"""Walkthrough: Calorvue used as a new user would, from a live camera to a saved workspace,
+driven from outside with the simulator's live camera (640 x 512, 25 frames/s) of
+scripts/run-calorvue.sh.
+
+walkthrough.py <source root> <Calorvue> <ostrel-camsim> <address>; run under xvfb-run.
+
+1. Settings: a new save folder, saved; the camera is live, its cold spot in the palette's bottom
+   colour.
+2. Layout r1c2; a rectangle drawn over image (440, 320)..(520, 360) with the tool bar's
+   rectangle tool, recoloured pure blue from the measurement dialog's picker: at least 90 % of
+   its top and left edge pixels in frame 0 (those its label leaves free) are that blue.
+3. The live view's chart button, "Chart_Time", the rectangle, "Max", "Place" in frame 1: the
+   chart in frame 1 soon holds at least 100 pixels of the series' blue.
+4. The chart's Export, "ExportCsv", "walk.csv" in the file dialog: Python's csv reads the header
+   "Index" and one column titled "...-T-Max", every value in [25.03, 25.52] (the simulator's
+   background under the rectangle is 25 to 25.5 degrees).
+5. The workspace menu's "SaveWorkspaceAs", "walk": "walk.workspace" passes `xmllint --noout`,
+   holds layout type 2 and the live camera and time chart modules.
+"""
+import csv
+import os
+import subprocess
+import sys
+import xml.etree.ElementTree as ET
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "support"))
+sys.path.insert(0, HERE)
+import calorvue_geometry as g  # noqa: E402
+import dialogs_and_prompts  # noqa: E402
+import e2e_harness as e2e  # noqa: E402
+import settings_dialog  # noqa: E402
+
+BLUE = (0, 0, 255)
+BORDER = (0x3a, 0x3a, 0x3a)
+RECT = (440, 320, 520, 360)
+# The measurement tool bar from x 283, tools 40 wide: select, point, line, ellipse, rectangle.
+RECT_TOOL = (283 + 4 * 40 + 20, 20)
+
+# --- Positions worked out from the views' QML, in window coordinates -----------------------------
+# The live view in frame 0 (x 2, y 113): its left tool column is a 1 x 8 grid 50 wide and 400
+# high, rows 50 high: the chart button is row 3.
+LIVE_CHART = (2 + 25, 113 + 3 * 50 + 25)                       # (27, 288)
+# Add popups open at the module view's (50, 0), padding 4: x 52 + 4, y 113 + 4. A 14-point title
+# (about 22 high) and 4 spacing above the menu (rows 120 x 40) or the item list (rows 200 x 40,
+# 4 apart).
+ADD_X, ADD_Y = 52, 113
+ADD_LIST_Y = ADD_Y + 4 + 22 + 4                                # 143
+CHART_TIME_ENTRY = (ADD_X + 4 + 60, ADD_LIST_Y + 40 + 20)      # (116, 203)
+# The drawn rectangle is the third item (after the whole image and the start record's R1).
+ITEM_ROW2 = (ADD_X + 4 + 100, ADD_LIST_Y + 2 * 44 + 20)        # (156, 251)
+# "Statistics" opens at the first popup's right edge (52 + 200 + 8 = 260), level with the row
+# (less its padding): its buttons 200 x 30 from (264, 231); "Max" is the second.
+STATS_MAX = (260 + 4 + 100, ADD_LIST_Y + 2 * 44 + 30 + 15)     # (364, 276)
+# Frame 1 of r1c2: x 702..1399, body y 111..679; its Place button centred in the body.
+FRAME1_PLACE = (g.FRAME1_X + 349, 395)
+# The time chart's view in frame 1: x 704..1397, y 113..677; its button column the right 50, rows
+# 50 high (axis, series, clear, build, export). The chart itself x 704..1347.
+CHART_AREA = (704, 113, 644, 565)
+CHART_EXPORT_BTN = (704 + 694 - 25, 113 + 4 * 50 + 25)          # (1373, 338)
+# ConfigExportChart opens left of the export button (its grid cell: x 1352, y 317, 42 x 42):
+# 168 wide (160 + padding), so x 1184; buttons 160 x 30 from (1188, 321), 4 apart; the title
+# row is not shown.
+EXPORT_X, EXPORT_Y = 1352 - 168, 317
+EXPORT_CSV = (EXPORT_X + 4 + 80, EXPORT_Y + 4 + 34 + 15)       # (1268, 370)
+# The workspace menu below its button (0, 0, 40, 40): a 30-high head, then a 6 x 2 grid of 600 x
+# 300 (rows 50); "SaveWorkspaceAs" is row 4, column 1.
+WORKSPACE_BUTTON = (20, 20)
+SAVE_WORKSPACE_AS = (300 + 150, g.MENU_H + 30 + 4 * 50 + 25)   # (450, 295)
+
+
+def fraction_of_edge(s, colour):
+    """Share of the rectangle's top and left edges (every 4th image pixel) drawn in `colour` in
+    frame 0. The item's label box is drawn over its lower right, so those edges are not counted."""
+    x0, y0, x1, y1 = RECT
+    points = [(x, y0) for x in range(x0, x1 + 1, 4)] + [(x0, y) for y in range(y0 + 4, y1 + 1, 4)]
+    hits = sum(1 for x, y in points if s.near(g.r1c2_x(x), g.r1c2_y(y), lambda c: c == colour, tol=2))
+    return hits / len(points)
+
+
+def count_in(s, area, predicate):
+    x0, y0, w, h = area
+    return sum(1 for y in range(y0, y0 + h) for x in range(x0, x0 + w) if predicate(s.at(x, y)))
+
+
+class Scenario(dialogs_and_prompts.Scenario):
+    def draw_rectangle(self, rect):
+        """A rectangle over image `rect` in frame 0 with the tool bar's rectangle tool: a click at
+        one corner, the pointer to the other, a right click there ends it."""
+        x0, y0, x1, y1 = rect
+        self.w.click(*RECT_TOOL)
+        self.w.click(g.r1c2_x(x0), g.r1c2_y(y0))
+        for k in range(1, 5):
+            self.w.move_to(g.r1c2_x(x0 + (x1 - x0) * k // 4), g.r1c2_y(y0 + (y1 - y0) * k // 4))
+        self.w.click(g.r1c2_x(x1), g.r1c2_y(y1), button=3)
+
+    def recolour_to(self, row, colour):
+        """Item `row` of the measurement list recoloured in the measurement dialog with the
+        picker's preset of `colour`, wherever the picker keeps it."""
+        self.w.click(*g.MEA_LIST_BOX)
+        self.wait("mea-list", lambda s: s.at(*g.mea_list_row(row)) in ((0x2f, 0x2f, 0x37), (0x48, 0x48, 0x4f)))
+        self.w.click(*g.mea_list_row(row))
+        self.w.click(*g.MEA_LIST_EDIT)
+        self.wait("mea-dialog", lambda s: s.at(*g.MEA_HEAD) == g.DIALOG_HEAD)
+        self.w.click(*g.MEA_SWATCH)
+        s = self.wait("mea-presets", lambda s: any(s.at(*g.mea_preset(i)) == colour for i in range(40)))
+        self.w.click(*g.mea_preset(next(i for i in range(40) if s.at(*g.mea_preset(i)) == colour)))
+        self.wait("mea-colour", lambda s: s.at(*g.MEA_SWATCH) == colour)
+        self.w.click(*g.MEA_OK)
+        self.wait("mea-recoloured", lambda s: s.at(*g.MEA_HEAD) != g.DIALOG_HEAD)
+
+    def save_through_dialog(self, name, folder):
+        """The toolkit's save dialog: to `folder`, the file name typed, accepted with its button
+        (at the folder dialog's Open)."""
+        x0, y0, w, h = g.TOOLKIT_DIALOG
+        self.wait("save-dialog", lambda s: s.at(x0, y0 + h // 2) == g.TOOLKIT_BORDER and
+                  s.at(x0 + w - 1, y0 + h // 2) == g.TOOLKIT_BORDER)
+        e2e.type_path_into_dialog(folder)
+        self.w.click(*g.TOOLKIT_FILE_NAME)
+        e2e.key("ctrl+a")
+        e2e.type_text(name)
+        # Return hands the typed name to the dialog; its button then accepts it.
+        e2e.key("Return")
+        self.w.click(*g.TOOLKIT_OPEN)
+        self.wait("save-closed", lambda s: s.at(x0, y0 + h // 2) != g.TOOLKIT_BORDER)
+
+
+def main():
+    root, program, camsim, address = sys.argv[1:5]
+    p = e2e.Program(root, program, address, "run-calorvue.sh", "Calorvue", env={"OSTREL_CAMSIM": camsim},
+                    args=["spots"])
+    shots = os.environ.get("E2E_SHOTS_DIR") or os.path.join(p.work, "shots")
+    os.makedirs(shots, exist_ok=True)
+    save_dir = os.path.join(p.work, "walk data")
+    os.makedirs(os.path.join(save_dir, "sub"))
+    out_dir = os.path.join(p.work, "walk out")
+    os.makedirs(os.path.join(out_dir, "sub"))
+    ok = False
+    p.start()
+    try:
+        sc = Scenario.start(p, shots)
+        w = sc.w
+
+        # 1. A new save folder.
+        sc.open_menu_entry(0, settings_dialog.settings_shown)
+        sc.choose_folder(save_dir)
+        w.click(*g.SAVE)
+        sc.wait("saved", lambda s: not settings_dialog.settings_shown(s))
+        conf = os.path.join(p.config_dir, "AppConfig.bin")
+        e2e.wait_until("the new save folder", lambda: os.path.exists(conf) and
+                       settings_dialog.unpack(open(conf, "rb").read())["saveDir"] == save_dir)
+
+        # 2. Layout r1c2; the rectangle in pure blue.
+        w.click(*g.TAB_GRID_BUTTON)
+        sc.wait("layout-dialog", lambda s: s.at(*g.LAYOUT_HEAD) == g.DIALOG_HEAD)
+        w.click(*g.LAYOUT_R1C2)
+        w.click(*g.LAYOUT_OK)
+        sc.wait("r1c2", lambda s: s.at(*g.LAYOUT_HEAD) != g.DIALOG_HEAD and sc.live_in_frame0(s))
+        sc.draw_rectangle(RECT)
+        sc.recolour_to(2, BLUE)
+        s = sc.wait("blue", lambda s: fraction_of_edge(s, BLUE) >= 0.9)
+        print(f"rectangle edge in blue: {fraction_of_edge(s, BLUE):.2f}")
+
+        # 3. A time chart of the new rectangle's maximum in frame 1.
+        w.click(*LIVE_CHART)
+        sc.wait("add-chart", lambda s: s.at(ADD_X, ADD_Y + 60) == BORDER)
+        w.click(*CHART_TIME_ENTRY)
+        sc.wait("add-chart-time", lambda s: s.at(*ITEM_ROW2) in ((0x3b, 0x3b, 0x43), (0x48, 0x48, 0x4f)))
+        w.click(*ITEM_ROW2)
+        sc.wait("statistics", lambda s: s.at(260, STATS_MAX[1]) == BORDER)
+        w.click(*STATS_MAX)
+        sc.wait("placing", lambda s: max(s.at(1000, 400)) < 0x20)
+        w.click(*FRAME1_PLACE)
+        s = sc.wait("chart", lambda s: count_in(s, CHART_AREA, lambda c: e2e.close(c, BLUE, 40)) >= 100, timeout=30)
+        print(f"series pixels in frame 1: {count_in(s, CHART_AREA, lambda c: e2e.close(c, BLUE, 40))}")
+
+        # 4. The chart's series as CSV.
+        w.click(*CHART_EXPORT_BTN)
+        sc.wait("export-chart", lambda s: s.at(EXPORT_X, EXPORT_Y + 40) == BORDER)
+        w.click(*EXPORT_CSV)
+        sc.save_through_dialog("walk.csv", out_dir)
+        csv_path = os.path.join(out_dir, "walk.csv")
+        e2e.wait_until("walk.csv", lambda: os.path.exists(csv_path))
+        with open(csv_path, newline="") as f:
+            rows = list(csv.reader(f))
+        assert rows[0][0] == "Index", f"header {rows[0]}"
+        assert len(rows[0]) == 2 and rows[0][1].endswith("-T-Max"), f"header {rows[0]}"
+        values = [float(r[1]) for r in rows[1:] if len(r) > 1 and r[1] != ""]
+        assert values, "no values in walk.csv"
+        assert all(25.03 <= v <= 25.52 for v in values), f"values {min(values)}..{max(values)}"
+        print(f"walk.csv: {len(values)} values in {min(values)}..{max(values)}")
+
+        # 5. The workspace saved as "walk".
+        w.click(*WORKSPACE_BUTTON)
+        sc.wait("workspace-menu", lambda s: s.at(599, g.MENU_H + 200) == BORDER)
+        w.click(*SAVE_WORKSPACE_AS)
+        sc.save_through_dialog("walk", out_dir)
+        ws = os.path.join(out_dir, "walk.workspace")
+        e2e.wait_until("walk.workspace", lambda: os.path.exists(ws))
+        subprocess.run(["xmllint", "--noout", ws], check=True)
+        tree = ET.parse(ws).getroot()
+        tabs = tree.findall("./tabs/tab")
+        assert len(tabs) == 1 and tabs[0].get("layoutType") == "2", "one tab of layout r1c2"
+        types = sorted(m.get("moduleType") for m in tree.iter("module"))
+        assert types == ["1", "4"], f"module types {types}"
+
+        p.finish()
+        print(f"Walkthrough passed; shots in {shots}")
+        ok = True
+    finally:
+        p.close(ok)
+
+
+if __name__ == "__main__":
+    main()
