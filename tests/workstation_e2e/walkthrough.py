@@ -17,9 +17,14 @@ walkthrough.py <source root> <Calorvue> <ostrel-camsim> <address>; run under xvf
    background under the rectangle is 25 to 25.5 degrees).
 5. The workspace menu's "SaveWorkspaceAs", "walk": "walk.workspace" passes `xmllint --noout`,
    holds layout type 2 and the live camera and time chart modules.
+6. "NewWorkspace", "SaveAll": no tab is left, and "Device-CAMSIM-0001.conf" (read with Python's
+   struct) holds the blue rectangle. "OpenWorkspace", "walk.workspace": the camera is live again
+   in frame 0 with the blue rectangle; "SaveWorkspaceAs" "walk2" lists the same tabs, layout and
+   modules as "walk" (`xmllint --xpath`).
 """
 import csv
 import os
+import struct
 import subprocess
 import sys
 import xml.etree.ElementTree as ET
@@ -68,6 +73,32 @@ EXPORT_CSV = (EXPORT_X + 4 + 80, EXPORT_Y + 4 + 34 + 15)       # (1268, 370)
 # 300 (rows 50); "SaveWorkspaceAs" is row 4, column 1.
 WORKSPACE_BUTTON = (20, 20)
 SAVE_WORKSPACE_AS = (300 + 150, g.MENU_H + 30 + 4 * 50 + 25)   # (450, 295)
+NEW_WORKSPACE = (300 + 150, g.MENU_H + 30 + 50 + 25)            # (450, 145)
+OPEN_WORKSPACE = (300 + 150, g.MENU_H + 30 + 2 * 50 + 25)       # (450, 195)
+# CommonSaveWorkspace with one input: its buttons a 1 x 4 grid over 592 from x 404, y 395..434.
+WORKSPACE_PROMPT_SAVEALL = (404 + 74, 415)
+TAB_STRIP = (125, g.TAB_AREA_Y + 20)
+# "Device-%s.conf": the item count at byte 344, 216-byte items from 348; an item's colour word at
+# its byte 64, its type at 68, its point count at 86 and its points (two 16-bit words each) from 88.
+ITEM_COUNT_AT, ITEMS_AT, ITEM_SIZE = 344, 348, 216
+
+
+def conf_items(path):
+    """(colour, type, points) of each item of a camera's view record."""
+    with open(path, "rb") as f:
+        data = f.read()
+    items = []
+    for i in range(struct.unpack_from("<i", data, ITEM_COUNT_AT)[0]):
+        at = ITEMS_AT + i * ITEM_SIZE
+        colour, kind = struct.unpack_from("<IB", data, at + 64)
+        n = data[at + 86]
+        points = [struct.unpack_from("<HH", data, at + 88 + 4 * k) for k in range(n)]
+        items.append((colour, kind, points))
+    return items
+
+
+def xpath(path, expr):
+    return subprocess.run(["xmllint", "--xpath", expr, path], check=True, capture_output=True, text=True).stdout
 
 
 def fraction_of_edge(s, colour):
@@ -135,7 +166,7 @@ def main():
     save_dir = os.path.join(p.work, "walk data")
     os.makedirs(os.path.join(save_dir, "sub"))
     out_dir = os.path.join(p.work, "walk out")
-    os.makedirs(os.path.join(out_dir, "sub"))
+    os.makedirs(out_dir)
     ok = False
     p.start()
     try:
@@ -204,6 +235,42 @@ def main():
         assert len(tabs) == 1 and tabs[0].get("layoutType") == "2", "one tab of layout r1c2"
         types = sorted(m.get("moduleType") for m in tree.iter("module"))
         assert types == ["1", "4"], f"module types {types}"
+
+        # 6. A new workspace, the camera's settings saved; the saved workspace opened again.
+        w.click(*WORKSPACE_BUTTON)
+        sc.wait("workspace-menu", lambda s: s.at(599, g.MENU_H + 200) == BORDER)
+        w.click(*NEW_WORKSPACE)
+        sc.wait("save-prompt", lambda s: s.at(*g.WORKSPACE_PROMPT_HEAD) == g.DIALOG_HEAD)
+        w.click(*WORKSPACE_PROMPT_SAVEALL)
+        sc.wait("no-tab", lambda s: s.at(*g.WORKSPACE_PROMPT_HEAD) != g.DIALOG_HEAD and
+                s.at(*TAB_STRIP) == g.WINDOW_COLOUR and s.at(350, 400) == g.WINDOW_COLOUR)
+        conf = os.path.join(p.config_dir, "Device-CAMSIM-0001.conf")
+        blue = [it for it in conf_items(conf) if it[0] == 0xFF0000FF]
+        assert len(blue) == 1 and blue[0][1] == 9, f"blue items {blue}"
+        (ax, ay), (bx, by) = blue[0][2][0], blue[0][2][-1]
+        # The clicks land on whole window pixels, each 1.13 image pixels, and the canvas and the
+        # positions above both round down: a few image pixels either way.
+        assert max(abs(ax - RECT[0]), abs(ay - RECT[1]), abs(bx - RECT[2]), abs(by - RECT[3])) <= 3, \
+            f"the blue rectangle from {(ax, ay)} to {(bx, by)}"
+        w.click(*WORKSPACE_BUTTON)
+        sc.wait("workspace-menu", lambda s: s.at(599, g.MENU_H + 200) == BORDER)
+        w.click(*OPEN_WORKSPACE)
+        x0, y0, dw, dh = g.TOOLKIT_DIALOG
+        sc.wait("open-dialog", lambda s: s.at(x0, y0 + dh // 2) == g.TOOLKIT_BORDER)
+        e2e.type_path_into_dialog(out_dir)
+        # The file's name written dark on the list's light grey in the first row.
+        sc.wait("workspace-shown", lambda s: count_in(s, (440, 272, 130, 16), lambda c: max(c) < 100) > 20)
+        w.click(*g.TOOLKIT_FIRST_ENTRY)
+        w.click(*g.TOOLKIT_OPEN)
+        sc.wait("reopened", lambda s: sc.live_in_frame0(s) and fraction_of_edge(s, BLUE) >= 0.9, timeout=30)
+        w.click(*WORKSPACE_BUTTON)
+        sc.wait("workspace-menu", lambda s: s.at(599, g.MENU_H + 200) == BORDER)
+        w.click(*SAVE_WORKSPACE_AS)
+        sc.save_through_dialog("walk2", out_dir)
+        ws2 = os.path.join(out_dir, "walk2.workspace")
+        e2e.wait_until("walk2.workspace", lambda: os.path.exists(ws2))
+        for expr in ("count(//tab)", "//tab/@layoutType", "//module/@moduleType", "//module/@inputName"):
+            assert xpath(ws, expr) == xpath(ws2, expr), f"{expr}: {xpath(ws, expr)} against {xpath(ws2, expr)}"
 
         p.finish()
         print(f"Walkthrough passed; shots in {shots}")
