@@ -5,28 +5,37 @@ scripts/run-calorvue.sh.
 
 walkthrough.py <source root> <Calorvue> <ostrel-camsim> <address>; run under xvfb-run.
 
-1. Settings: a new save folder, saved; the camera is live, its cold spot in the palette's bottom
-   colour.
-2. Layout r1c2; a rectangle drawn over image (440, 320)..(520, 360) with the tool bar's
+1. Settings: a new save folder, saved. Layout r1c2; the start workspace's camera module closed
+   and the camera connected again from the camera popup ("Connect", "Place" in frame 0), so that
+   it records into the new folder: live, its cold spot in the palette's bottom colour.
+2. A rectangle drawn over image (440, 320)..(520, 360) with the tool bar's
    rectangle tool, recoloured pure blue from the measurement dialog's picker: at least 90 % of
    its top and left edge pixels in frame 0 (those its label leaves free) are that blue.
 3. The live view's chart button, "Chart_Time", the rectangle, "Max", "Place" in frame 1: the
    chart in frame 1 soon holds at least 100 pixels of the series' blue.
-4. The chart's Export, "ExportCsv", "walk.csv" in the file dialog: Python's csv reads the header
+4. 3 s recorded with the live view's record button; the recording placed in frame 0 from the
+   store's recent page; its Export, "ExportIrMp4", measurement items off, colour bar none,
+   "Export": ffprobe counts an H.264 video of 640 x 512 with exactly the recording's frames. Frame
+   0 shows the camera again (its module box).
+5. The chart's Export, "ExportCsv", "walk.csv" in the file dialog: Python's csv reads the header
    "Index" and one column titled "...-T-Max", every value in [25.03, 25.52] (the simulator's
    background under the rectangle is 25 to 25.5 degrees).
-5. The workspace menu's "SaveWorkspaceAs", "walk": "walk.workspace" passes `xmllint --noout`,
-   holds layout type 2 and the live camera and time chart modules.
-6. "NewWorkspace", "SaveAll": no tab is left, and "Device-CAMSIM-0001.conf" (read with Python's
+6. The workspace menu's "SaveWorkspaceAs", "walk": "walk.workspace" passes `xmllint --noout`,
+   holds layout type 2 and the live camera, stream and time chart modules, the stream's
+   `inputName` relative to the workspace's folder.
+7. "NewWorkspace", "SaveAll": no tab is left, and "Device-CAMSIM-0001.conf" (read with Python's
    struct) holds the blue rectangle. "OpenWorkspace", "walk.workspace": the camera is live again
    in frame 0 with the blue rectangle; "SaveWorkspaceAs" "walk2" lists the same tabs, layout and
    modules as "walk" (`xmllint --xpath`).
 """
 import csv
+import glob
+import json
 import os
 import struct
 import subprocess
 import sys
+import time
 import xml.etree.ElementTree as ET
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -78,6 +87,41 @@ OPEN_WORKSPACE = (300 + 150, g.MENU_H + 30 + 2 * 50 + 25)       # (450, 195)
 # CommonSaveWorkspace with one input: its buttons a 1 x 4 grid over 592 from x 404, y 395..434.
 WORKSPACE_PROMPT_SAVEALL = (404 + 74, 415)
 TAB_STRIP = (125, g.TAB_AREA_Y + 20)
+# The store under the tab area (y 700..799): its mode column 60 wide, 2 rows (files, recent);
+# the recent page's tiles 150 x 100 from x 64 + 54.
+STORE_RECENT = (30, 700 + 75)
+STORE_TILE0 = (118 + 75, 700 + 50)
+# The stream view's tool column (as the live view's) holds the export button in row 5; the export
+# choice opens right of the button (x 6 + 42), padding 4: buttons 150 x 30, 4 apart.
+STREAM_EXPORT = (2 + 25, 113 + 5 * 50 + 25)                     # (27, 388)
+EXPORT_IR_X, EXPORT_IR_Y = 6 + 42, 113 + 250 + 4                # (48, 367)
+EXPORT_IR_MP4 = (EXPORT_IR_X + 4 + 75, EXPORT_IR_Y + 4 + 2 * 34 + 15)
+# ConfigExportIrMp4: 512 wide, centred (x 444), y 181; padding 4, rows 10 apart: head 185..224,
+# separator, file row 247..278, WithRoi 289..320, Colorbar 331..362, begin, end, interval, then
+# the button bar 499..538 (Export x 752..831). Value panels from x 448 + 204 = 652.
+MP4_X, MP4_Y = 444, 181
+MP4_HEAD = (MP4_X + 400, MP4_Y + 4 + 20)
+MP4_WITH_ROI = (652 + g.CHECK_OFFSET, 289 + 16)
+MP4_COLORBAR = (652 + 150, 331 + 16)
+MP4_COLORBAR_NONE = (652 + 150, 331 + 32 + 1 + 16)
+MP4_EXPORT = (792, 519)
+# Frame 0's module box (300 x 28 at the frame head's left) and its list below it, rows 40 high.
+FRAME0_MODULES = (150, g.TAB_BODY_Y + 15)
+
+
+def frame0_module_entry(i):
+    return (150, g.TAB_BODY_Y + 1 + 28 + 40 * i + 20)
+
+
+def probe(path):
+    """(codec, width, height, counted frames) of the first video stream, by ffprobe."""
+    out = subprocess.run(["ffprobe", "-v", "error", "-count_frames", "-select_streams", "v:0", "-show_entries",
+                          "stream=codec_name,width,height,nb_read_frames", "-of", "json", path],
+                         capture_output=True, text=True)
+    if out.returncode != 0:
+        return None
+    st = json.loads(out.stdout)["streams"][0]
+    return st["codec_name"], st["width"], st["height"], int(st["nb_read_frames"])
 # "Device-%s.conf": the item count at byte 344, 216-byte items from 348; an item's colour word at
 # its byte 64, its type at 68, its point count at 86 and its points (two 16-bit words each) from 88.
 ITEM_COUNT_AT, ITEMS_AT, ITEM_SIZE = 344, 348, 216
@@ -182,12 +226,15 @@ def main():
         e2e.wait_until("the new save folder", lambda: os.path.exists(conf) and
                        settings_dialog.unpack(open(conf, "rb").read())["saveDir"] == save_dir)
 
-        # 2. Layout r1c2; the rectangle in pure blue.
         w.click(*g.TAB_GRID_BUTTON)
         sc.wait("layout-dialog", lambda s: s.at(*g.LAYOUT_HEAD) == g.DIALOG_HEAD)
         w.click(*g.LAYOUT_R1C2)
         w.click(*g.LAYOUT_OK)
         sc.wait("r1c2", lambda s: s.at(*g.LAYOUT_HEAD) != g.DIALOG_HEAD and sc.live_in_frame0(s))
+        sc.close_module(g.MODULE_PROMPT_SAVENONE)
+        sc.reconnect()
+
+        # 2. A rectangle in pure blue.
         sc.draw_rectangle(RECT)
         sc.recolour_to(2, BLUE)
         s = sc.wait("blue", lambda s: fraction_of_edge(s, BLUE) >= 0.9)
@@ -206,7 +253,47 @@ def main():
         s = sc.wait("chart", lambda s: count_in(s, CHART_AREA, lambda c: e2e.close(c, BLUE, 40)) >= 100, timeout=30)
         print(f"series pixels in frame 1: {count_in(s, CHART_AREA, lambda c: e2e.close(c, BLUE, 40))}")
 
-        # 4. The chart's series as CSV.
+        # 4. A recording, placed from the store into frame 0 and exported as MP4.
+        before = set(glob.glob(os.path.join(save_dir, "*.stream")))
+        w.click(*g.LIVE_RECORD)
+        sc.wait("recording", lambda s: s.near(*g.LIVE_RECORD, lambda c: c[0] > 200 and c[1] < 60 and c[2] < 60, tol=8))
+        w.move_to(g.LIVE_RECORD[0], g.LIVE_RECORD[1] - 10)
+        time.sleep(3.0)  # the length of the recording, not a wait for an event
+        w.click(*g.LIVE_RECORD)
+        new = e2e.wait_until("the recording", lambda: sorted(set(glob.glob(os.path.join(save_dir, "*.stream"))) - before))
+        assert len(new) == 1, f"recordings {new}"
+        frames = e2e.wait_until("the recording to end", lambda: (lambda r: r[0] if r[3] == dialogs_and_prompts.CONF_BLOCK
+                                                                 else None)(dialogs_and_prompts.read_stream(new[0])))
+        print(f"recording {os.path.basename(new[0])}: {frames} frames")
+        w.click(*STORE_RECENT)
+        sc.wait("recent", lambda s: count_in(s, (118, 705, 150, 90), lambda c: c != g.WINDOW_COLOUR) > 2000)
+        w.click(*STORE_TILE0)
+        w.click(*STORE_TILE0)
+        # Frame 0's Place button: a white icon and text over the darkened camera picture.
+        sc.wait("placing-stream", lambda s: count_in(s, (g.FRAME0_PLACE[0] - 60, g.FRAME0_PLACE[1] - 60, 120, 120),
+                                                     lambda c: min(c) > 220) > 100)
+        w.click(*g.FRAME0_PLACE)
+        # The live view's tool column has nothing in row 5; the stream view its export icon.
+        sc.wait("stream", lambda s: count_in(s, (8, 369, 38, 38), lambda c: min(c) > 150) > 20)
+        w.click(*STREAM_EXPORT)
+        sc.wait("export-choice", lambda s: s.at(EXPORT_IR_X, EXPORT_IR_Y + 50) == BORDER)
+        w.click(*EXPORT_IR_MP4)
+        sc.wait("export-mp4", lambda s: s.at(*MP4_HEAD) == g.DIALOG_HEAD)
+        w.click(*MP4_WITH_ROI)
+        w.click(*MP4_COLORBAR)
+        sc.wait("colorbar-list", lambda s: s.at(*MP4_COLORBAR_NONE) != s.at(MP4_COLORBAR_NONE[0], 440))
+        w.click(*MP4_COLORBAR_NONE)
+        w.click(*MP4_EXPORT)
+        sc.wait("exporting", lambda s: s.at(*MP4_HEAD) != g.DIALOG_HEAD)
+        mp4 = new[0][:-len(".stream")] + "-export.mp4"
+        video = e2e.wait_until("the video", lambda: os.path.exists(mp4) and probe(mp4), timeout=120)
+        assert video == ("h264", g.IMG_W, g.IMG_H, frames), f"the video is {video}, the recording {frames} frames"
+        w.click(*FRAME0_MODULES)
+        sc.wait("frame0-modules", lambda s: s.at(*frame0_module_entry(0)) != s.at(*FRAME0_MODULES))
+        w.click(*frame0_module_entry(0))
+        sc.wait("camera-again", sc.live_in_frame0)
+
+        # 5. The chart's series as CSV.
         w.click(*CHART_EXPORT_BTN)
         sc.wait("export-chart", lambda s: s.at(EXPORT_X, EXPORT_Y + 40) == BORDER)
         w.click(*EXPORT_CSV)
@@ -222,7 +309,7 @@ def main():
         assert all(25.03 <= v <= 25.52 for v in values), f"values {min(values)}..{max(values)}"
         print(f"walk.csv: {len(values)} values in {min(values)}..{max(values)}")
 
-        # 5. The workspace saved as "walk".
+        # 6. The workspace saved as "walk".
         w.click(*WORKSPACE_BUTTON)
         sc.wait("workspace-menu", lambda s: s.at(599, g.MENU_H + 200) == BORDER)
         w.click(*SAVE_WORKSPACE_AS)
@@ -234,9 +321,12 @@ def main():
         tabs = tree.findall("./tabs/tab")
         assert len(tabs) == 1 and tabs[0].get("layoutType") == "2", "one tab of layout r1c2"
         types = sorted(m.get("moduleType") for m in tree.iter("module"))
-        assert types == ["1", "4"], f"module types {types}"
+        assert types == ["1", "3", "4"], f"module types {types}"
+        stream = next(m for m in tree.iter("module") if m.get("moduleType") == "3").get("inputName")
+        assert not os.path.isabs(stream) and os.path.normpath(os.path.join(out_dir, stream)) == new[0], \
+            f"the stream's inputName {stream}"
 
-        # 6. A new workspace, the camera's settings saved; the saved workspace opened again.
+        # 7. A new workspace, the camera's settings saved; the saved workspace opened again.
         w.click(*WORKSPACE_BUTTON)
         sc.wait("workspace-menu", lambda s: s.at(599, g.MENU_H + 200) == BORDER)
         w.click(*NEW_WORKSPACE)
