@@ -61,7 +61,7 @@ class Scenario:
     @classmethod
     def start(cls, program, shots):
         """The started program's window once it draws through OpenGL and shows the live camera."""
-        e2e.wait_until("the day log to name OpenGL", lambda: program.log_contains("OpenGL"))
+        e2e.wait_until("the day log to name OpenGL", lambda: program.log_contains("OpenGL"), e2e.START_TIMEOUT)
         w = e2e.Window.wait(g.TITLE, program=program)
         assert (w.width, w.height) == (g.WINDOW_W, g.WINDOW_H), f"window size {w.width} x {w.height}"
         sc = cls(program, w, shots)
