@@ -16,6 +16,10 @@
 #include <QtQml>
 #include <sys/stat.h>
 
+#if defined(OSTREL_VIEWS_OPENGL) && defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
 #include "NetKit.h"
 #include "ViewFixture.h"
 #include "OstrelSDK.h"
@@ -156,6 +160,11 @@ class Setup : public QObject {
     app_ = nullptr;
     if (sim_) sim_->stop();
     if (sim2_) sim2_->stop();
+#if defined(OSTREL_VIEWS_OPENGL) && defined(__SANITIZE_ADDRESS__)
+    // Leak check while the graphics drivers are still loaded: what they keep for the process stays
+    // reachable; their teardown at exit (unloaded modules without symbols) is not checked again.
+    __lsan_do_leak_check();
+#endif
   }
 
  private:
