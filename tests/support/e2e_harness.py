@@ -27,6 +27,11 @@ import time
 from PIL import Image
 
 
+# How long a program may take from its start to its first frame: a sanitizer build on a loaded
+# machine loads its views for a minute and more. A wait ends as soon as the frame is there.
+START_TIMEOUT = 180.0
+
+
 def wait_until(what, predicate, timeout=30.0, interval=0.1):
     """Polls `predicate` until it returns something true and returns that; raises after
     `timeout` seconds naming `what`."""

@@ -276,3 +276,7 @@ def tile_picture(i):
 # Frame 0's body in r1c1: x 1..1398, y 111..678; the Place button 120 x 120 in its middle.
 FRAME0_BODY = (1, 111, 1398, 568)
 R1C1_PLACE = (1400 // 2 - 60, 111 + 568 // 2 - 60, 120, 120)   # (640, 335)
+
+# The save dialog's file name field (shown only when saving), measured on a shot like the rest of
+# the toolkit's dialog.
+TOOLKIT_FILE_NAME = (700, 541)

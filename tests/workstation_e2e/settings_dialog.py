@@ -61,10 +61,8 @@ class Scenario:
     @classmethod
     def start(cls, program, shots):
         """The started program's window once it draws through OpenGL and shows the live camera."""
-        # Several programs starting at once on a loaded machine take well over half a minute to
-        # come up; once up, the steps run at the usual pace.
-        e2e.wait_until("the day log to name OpenGL", lambda: program.log_contains("OpenGL"), timeout=120)
-        w = e2e.Window.wait(g.TITLE, timeout=60, program=program)
+        e2e.wait_until("the day log to name OpenGL", lambda: program.log_contains("OpenGL"), e2e.START_TIMEOUT)
+        w = e2e.Window.wait(g.TITLE, program=program)
         assert (w.width, w.height) == (g.WINDOW_W, g.WINDOW_H), f"window size {w.width} x {w.height}"
         sc = cls(program, w, shots)
         sc.wait("live", lambda s: g.live_image_shown(s, e2e.close), timeout=60)

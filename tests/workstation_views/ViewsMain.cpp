@@ -2,16 +2,23 @@
 // start-up sets them up, with a simulated camera on this suite's loopback address.
 #include <QtQuickTest/quicktest.h>
 
+#include <QClipboard>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QProcess>
+#include <QQuickWindow>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QTemporaryDir>
 #include <QtQml>
 #include <sys/stat.h>
+
+#if defined(OSTREL_VIEWS_OPENGL) && defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
 
 #include "NetKit.h"
 #include "ViewFixture.h"
@@ -21,6 +28,11 @@
 #include "qorn/QornInit.h"
 #include "app/AppStartup.h"
 #include "app/CApp.h"
+
+// Each program of these cases has simulators of its own, so that they can run at once.
+#ifndef OSTREL_VIEWS_CAMERA_HOST
+#define OSTREL_VIEWS_CAMERA_HOST 2
+#endif
 
 // Small file helpers the QML cases need.
 class ViewsTestFiles : public QObject {
@@ -32,9 +44,9 @@ class ViewsTestFiles : public QObject {
  public:
   explicit ViewsTestFiles(const QString& dir) : dir_(dir) {}
   QString dir() const { return dir_; }
-  QString cameraAddress() const { return QString::fromStdString(ostrel::test::scenarioAddress(2)); }
+  QString cameraAddress() const { return QString::fromStdString(ostrel::test::scenarioAddress(OSTREL_VIEWS_CAMERA_HOST)); }
   // A second camera, with an identity of its own, so that two inputs can have unsaved edits.
-  QString cameraAddress2() const { return QString::fromStdString(ostrel::test::scenarioAddress(3)); }
+  QString cameraAddress2() const { return QString::fromStdString(ostrel::test::scenarioAddress(OSTREL_VIEWS_CAMERA_HOST + 1)); }
   QString configDir() const { return appConfigDir(); }
   // The file's SHA-1 in hex; empty when it cannot be read.
   Q_INVOKABLE QString hash(const QString& path) const {
@@ -72,24 +84,44 @@ class ViewsTestFiles : public QObject {
   }
   Q_INVOKABLE QString configFile() const { return configFile_; }
   void setConfigFile(const QString& path) { configFile_ = path; }
+  Q_INVOKABLE QString clipboardText() const { return QGuiApplication::clipboard()->text(); }
+  Q_INVOKABLE void clearClipboard() const { QGuiApplication::clipboard()->clear(); }
+  // Request-reply control records (pan-tilt, lens, filter) the first camera has received so far.
+  Q_INVOKABLE int cameraControlCount() const {
+    int n = 0;
+    for (const camsim::Observation& o : sim_->log().snapshot()) n += (o.type == 56);
+    return n;
+  }
+  // The first camera answers its commands this much later from now on.
+  Q_INVOKABLE void setCameraReplyDelay(int ms) const {
+    camsim::CommandFaults f = sim_->command().faults();
+    f.replyDelayMs = ms;
+    sim_->command().setFaults(f);
+  }
+  void setCamera(camsim::CameraSim* sim) { sim_ = sim; }
 
  private:
   QString dir_;
   QString configFile_;
+  camsim::CameraSim* sim_ = nullptr;
 };
 
 class Setup : public QObject {
   Q_OBJECT
  public slots:
   void applicationAvailable() {
+#ifdef OSTREL_VIEWS_OPENGL
+    // The 3-D surface draws only through OpenGL.
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::OpenGL);
+#endif
     initAppFolders();
     Ostrel_InitSDK();
     camsim::CameraSimOptions o;
-    o.address = ostrel::test::scenarioAddress(2);
+    o.address = ostrel::test::scenarioAddress(OSTREL_VIEWS_CAMERA_HOST);
     sim_ = std::make_unique<camsim::CameraSim>(o);
     if (sim_->start() != 0) qFatal("the camera simulator did not start on %s", o.address.c_str());
     camsim::CameraSimOptions o2;
-    o2.address = ostrel::test::scenarioAddress(3);
+    o2.address = ostrel::test::scenarioAddress(OSTREL_VIEWS_CAMERA_HOST + 1);
     o2.identity.cameraId = "CAMSIM-0002";
     sim2_ = std::make_unique<camsim::CameraSim>(o2);
     if (sim2_->start() != 0) qFatal("the camera simulator did not start on %s", o2.address.c_str());
@@ -98,6 +130,7 @@ class Setup : public QObject {
     app_->init();
     files_ = new ViewsTestFiles(tmp_.path());
     files_->setConfigFile(app_->configManager()->configFile());
+    files_->setCamera(sim_.get());
     // Radiometric pictures and streams to open as file inputs.
     QProcess golden;
     golden.start(QStringLiteral(OSTREL_SYSTEM_PYTHON),
@@ -125,6 +158,11 @@ class Setup : public QObject {
     app_ = nullptr;
     if (sim_) sim_->stop();
     if (sim2_) sim2_->stop();
+#if defined(OSTREL_VIEWS_OPENGL) && defined(__SANITIZE_ADDRESS__)
+    // Leak check while the graphics drivers are still loaded: what they keep for the process stays
+    // reachable; their teardown at exit (unloaded modules without symbols) is not checked again.
+    __lsan_do_leak_check();
+#endif
   }
 
  private:

@@ -77,7 +77,7 @@ def main():
     ok = False
     p.start()
     try:
-        e2e.wait_until("the day log to name OpenGL", lambda: p.log_contains("OpenGL"))
+        e2e.wait_until("the day log to name OpenGL", lambda: p.log_contains("OpenGL"), e2e.START_TIMEOUT)
         w = e2e.Window.wait(g.TITLE, program=p)
         assert (w.width, w.height) == (1400, 800), f"window size {w.width} x {w.height}"
         probe = os.path.join(shots, "probe.png")

@@ -38,7 +38,7 @@ Item {
             const c = Qt.createComponent(Qt.resolvedUrl(subcomFiles[type]))
             subcomArray[type] = c.status === Component.Ready ? c : false
             if (c.status !== Component.Ready)
-                console.log("no view for module type " + type)
+                console.log("no view for module type " + type + ": " + c.errorString())
         }
         return subcomArray[type] || null
     }

@@ -1,0 +1,270 @@
+import QtQuick
+import QtTest
+import Ostrel 1.0
+import "qrc:/Views"
+
+// The chart, table and pan-tilt views wired to their modules, beside a live camera's module.
+TestCase {
+    id: tc
+    name: "ModuleViews"
+    when: windowShown
+
+    property var main: null
+    property var live: null
+    readonly property var tm: CApp.tabManager
+    readonly property var im: CApp.inputManager
+
+    function initTestCase() {
+        const c = Qt.createComponent("qrc:/Views/Main.qml")
+        compare(c.status, Component.Ready, c.errorString())
+        main = c.createObject(null)
+        verify(main !== null)
+        tryVerify(() => tm.view === main.tabManagerView, 5000)
+        // A view that reads through a missing camera would report it here.
+        failOnWarning(/TypeError|ReferenceError|Cannot read/)
+    }
+
+    function cleanupTestCase() {
+        main.quitConfirmed = true
+        main.tabManagerView.workspace_clear()
+        main.destroy()
+    }
+
+    function view(name) { return main.tabManagerView.subview_get("qrc:/Views/Basic/" + name + ".qml") }
+    function findChild(item, name) {
+        if (!item)
+            return null
+        if (item.objectName === name)
+            return item
+        const kids = [].concat(item.contentItem && item.contentItem !== item ? [item.contentItem] : [],
+                               item.children ? Array.from(item.children) : [])
+        for (let i = 0; i < kids.length; ++i) {
+            const f = findChild(kids[i], name)
+            if (f)
+                return f
+        }
+        return null
+    }
+    function click(item) {
+        verify(item !== null)
+        tryVerify(() => item.width > 0 && item.visible)
+        mouseClick(item)
+    }
+
+    // The camera in frame 0 of a tab of two frames; the views under test go into frame 1.
+    function liveModule() {
+        if (live)
+            return live
+        const tmv = main.tabManagerView
+        const tab = tmv.tab_create()
+        tab.layoutType = 2
+        tab.view.layout()
+        const cam = im.device_createIr(testFiles.cameraAddress, false)
+        verify(cam !== null)
+        const module = tmv.module_create(1, cam, tab.frameList[0])
+        verify(module !== null)
+        tryVerify(() => cam.device_isConnected && module.tempCanvas.itemList.length === 2, 15000)
+        live = module
+        return module
+    }
+    function frame1() { return liveModule().frame.tab.frameList[1] }
+
+    // Axis buttons change only their axis; the series popup's eye hides a series and its delete
+    // removes one; the clipboard exports open neither a file dialog nor a notice.
+    function test_timeChart() {
+        const tmv = main.tabManagerView
+        const items = liveModule().tempCanvas.itemList
+        const chart = tmv.module_create(4, null, frame1())
+        verify(chart !== null)
+        chart.series_create(items[1], 1, 2)
+        chart.series_create(items[0], 1, 2)
+        const v = chart.view
+        compare(chart.tempChart, v.tempChart)
+        compare(v.tempChart.axisXUnit, "Frame")
+        compare(v.tempChart.seriesList.length, 2)
+
+        const cfg = v.tempChartConfig
+        cfg.xmode = 1
+        cfg.ymode = 1
+        v.configChart(-1, -1)
+        compare([cfg.xmode, cfg.ymode], [1, 1])
+        click(findChild(v, "btnAxis"))
+        tryCompare(view("ConfigChart"), "opened", true)
+        click(findChild(view("ConfigChart"), "btnAutoX"))
+        compare([cfg.xmode, cfg.ymode], [2, 1])
+        tryCompare(view("ConfigChart"), "visible", false)
+        click(findChild(v, "btnAxis"))
+        tryCompare(view("ConfigChart"), "opened", true)
+        click(findChild(view("ConfigChart"), "btnAutoY"))
+        compare([cfg.xmode, cfg.ymode], [2, 2])
+
+        const btnConfig = findChild(v, "btnConfig")
+        click(btnConfig)
+        const popup = view("ModuleConfigChartTime")
+        tryCompare(popup, "opened", true)
+        verify(btnConfig.xselected)
+        tryCompare(popup.seriesView, "count", 2)
+        const series = chart.seriesList[0]
+        verify(series.visible)
+        const eye = findChild(popup.seriesView.itemAtIndex(0), "btnVisible")
+        compare(eye.iconSource, "qrc:/Icons/eye-outline.svg")
+        click(eye)
+        verify(!series.visible)
+        verify(!v.tempChart.seriesList[0].visible)
+        compare(eye.iconSource, "qrc:/Icons/eye-off-outline.svg")
+        click(findChild(popup.seriesView.itemAtIndex(1), "btnDelete"))
+        compare(chart.seriesList.length, 1)
+        compare(v.tempChart.seriesList.length, 1)
+        tryCompare(popup.seriesView, "count", 1)
+        click(btnConfig)
+        tryCompare(popup, "visible", false)
+        verify(!btnConfig.xselected)
+
+        // Live frames fill the series before anything can be exported.
+        tryVerify(() => chart.exportCsv(testFiles.dir + "/probe.csv") >= 0, 15000)
+        testFiles.clearClipboard()
+        const notify = view("CommonNotify")
+        const exp = view("ConfigExportChart")
+        click(findChild(v, "btnExport"))
+        tryCompare(exp, "opened", true)
+        compare(findChild(exp, "btnExportCsvClipboard").text, qsTrId("ExportCsv") + " | " + qsTrId("Clipboard"))
+        click(findChild(exp, "btnExportCsvClipboard"))
+        tryCompare(exp, "visible", false)
+        verify(testFiles.clipboardText().startsWith("Index"), testFiles.clipboardText().substring(0, 40))
+        click(findChild(v, "btnExport"))
+        tryCompare(exp, "opened", true)
+        click(findChild(exp, "btnExportPngClipboard"))
+        tryCompare(exp, "visible", false)
+        verify(!App.fileDialog.visible)
+        verify(!notify.opened)
+        tmv.module_delete(chart)
+    }
+
+    // A space chart counts pixels; its popup hides both choices for a polyline only.
+    function test_spaceChart() {
+        const tmv = main.tabManagerView
+        const items = liveModule().tempCanvas.itemList
+        const chart = tmv.module_create(5, null, frame1())
+        chart.series_create(items[1], 1, 0)
+        compare(chart.view.tempChart.axisXUnit, "Pixel")
+        compare(findChild(chart.view, "btnClear"), null)
+        const btnConfig = findChild(chart.view, "btnConfig")
+        click(btnConfig)
+        const popup = view("ModuleConfigChartSpace")
+        tryCompare(popup, "opened", true)
+        tryCompare(popup.seriesView, "count", 1)
+        const row = popup.seriesView.itemAtIndex(0)
+        verify(findChild(row, "cmbStats").visible)
+        verify(findChild(row, "cmbDim").visible)
+        compare(findChild(row, "cmbDim").currentIndex, 0)
+        popup.xclose()
+        tmv.module_delete(chart)
+    }
+
+    // Removing an input's row leaves the input open; a measurement row chosen is the item
+    // selected everywhere, which the menu bar's list shows.
+    function test_tables() {
+        const tmv = main.tabManagerView
+        const cam = liveModule().input
+        const items = live.tempCanvas.itemList
+        const inputs = tmv.module_create2(6, cam, frame1())
+        compare(inputs.inputList.length, 1)
+        tryCompare(inputs.view.list, "count", 1)
+        click(findChild(inputs.view.list.itemAtIndex(0), "btnInputDelete0"))
+        compare(inputs.inputList.length, 0)
+        tryCompare(inputs.view.list, "count", 0)
+        verify(cam.device_isConnected)
+        compare(cam.module, live)
+        verify(Array.from(im.deviceList).some(d => d === cam))
+        tmv.module_delete(inputs)
+
+        const meas = tmv.module_create2(7, items[0], frame1())
+        meas.mea_create(items[1])
+        const list = meas.view.list
+        tryCompare(list._xlist, "count", 2)
+        CApp.tempCanvasManager.meaSelected = items[0]
+        const row = list._xlist.itemAtIndex(1)
+        tryVerify(() => row.width > 0)
+        // The Max column of the second row.
+        mouseClick(row, list.getColumnWidth(0) + list.getColumnWidth(1) + 20, 15)
+        compare(list.xcurrentRow, 1)
+        // One image: one band, over its first row.
+        verify(findChild(list._xlist.itemAtIndex(0), "section").visible)
+        verify(!findChild(row, "section").visible)
+        compare(CApp.tempCanvasManager.meaSelected, items[1])
+        const menuList = findChild(main.contentItem, "menuMeaList")
+        compare(menuList.xcurrentItem, items[1])
+        tryVerify(() => findChild(row, "btnMeaDelete") !== null)
+        click(findChild(row, "btnMeaDelete"))
+        compare(meas.meaList.length, 1)
+        tmv.module_delete(meas)
+    }
+
+    // A camera has one recordings table: a second one has no camera and shows itself disabled.
+    function test_recorderTables() {
+        const tmv = main.tabManagerView
+        const first = tmv.module_create2(8, liveModule(), frame1())
+        const second = tmv.module_create2(8, live, frame1())
+        compare(first.ir, live)
+        compare(second.ir, null)
+        verify(first.view.enabled)
+        verify(!second.view.enabled)
+        compare(findChild(first.view, "cell0_1").text, qsTrId("Current"))
+        tmv.module_delete(second)
+        tmv.module_delete(first)
+    }
+
+    // A box whose text is not a number sends nothing; while a command runs (the camera answers
+    // late) every control is disabled; a second pan-tilt module has no camera and is disabled.
+    function test_panTilt() {
+        const tmv = main.tabManagerView
+        const ptz = tmv.module_create2(9, liveModule(), frame1())
+        compare(ptz.ir, live)
+        const v = ptz.view
+        tryVerify(() => v.grid.enabled)
+        // The columns place their groups when the window is next drawn.
+        tryVerify(() => findChild(v, "btnFocusSet").mapToItem(v, 0, 0).y > 200)
+        const panBox = findChild(v, "panBox"), tiltBox = findChild(v, "tiltBox")
+        const before = testFiles.cameraControlCount()
+        panBox.text = "12x"
+        click(findChild(v, "btnSet"))
+        findChild(v, "lightBox").text = ""
+        click(findChild(v, "btnSetLight"))
+        findChild(v, "focusBox").text = "-"
+        click(findChild(v, "btnFocusSet"))
+        compare(testFiles.cameraControlCount(), before)
+        // Typed letters do not reach the box.
+        panBox.text = "150"
+        panBox.forceActiveFocus()
+        panBox.cursorPosition = 3
+        keyClick(Qt.Key_A)
+        compare(panBox.text, "150")
+        tiltBox.text = "-20"
+        click(findChild(v, "btnSet"))
+        tryVerify(() => testFiles.cameraControlCount() === before + 1)
+
+        const controls = ["ptz1", "btnGet", "btnSet", "panBox", "speedSlider", "btnFocusAF", "presetList"]
+        const seen = []
+        const look = function () {
+            seen.push([ptz.qtcFlags, v.grid.enabled].concat(controls.map(n => findChild(v, n).enabled)))
+        }
+        const onFlags = function () { if (ptz.qtcFlags !== 0) Qt.callLater(look) }
+        ptz.qtcFlagsChanged.connect(onFlags)
+        testFiles.setCameraReplyDelay(600)
+        click(findChild(v, "btnGet"))
+        testFiles.setCameraReplyDelay(0)
+        ptz.qtcFlagsChanged.disconnect(onFlags)
+        verify(seen.length > 0)
+        for (const s of seen)
+            verify(s.slice(1).every(e => e === false), JSON.stringify(s))
+        compare(ptz.qtcFlags, 0)
+        verify(v.grid.enabled)
+        verify(findChild(v, "btnGet").enabled)
+
+        const second = tmv.module_create2(9, live, frame1())
+        compare(second.ir, null)
+        verify(!second.view.grid.enabled)
+        tmv.module_delete(second)
+        tmv.module_delete(ptz)
+    }
+}
