@@ -143,7 +143,9 @@ TEST(DeviceToolCommands, TableAndRecordLayouts) {
   EXPECT_EQ(b[0], 34);
   EXPECT_EQ(b[2], 0x9C);
   EXPECT_EQ(b[3], 0xFF);
-  EXPECT_EQ(control::replyI32(control::requestVoltageOffset(2.5), 4), 2047);
+  ControlInfoX vo{};
+  ASSERT_TRUE(control::requestVoltageOffset(2.5, &vo));
+  EXPECT_EQ(control::replyI32(vo, 4), 2047);
   int x0, y0, x1, y1;
   control::defaultFocusRegion(640, 512, &x0, &y0, &x1, &y1);
   EXPECT_EQ((QList<int>{x0, y0, x1, y1}), (QList<int>{160, 128, 480, 384}));
