@@ -56,11 +56,12 @@ void CDevice::initChartAndPresets() {
     const char* name;
     QRgb colour;
   } kSeries[] = {{"FPA", 0xFFFF0000}, {"Shell", 0xFF00FF00}, {"ShellHW", 0xFF00FFFF}};
+  // The chart hands its length to every series it takes.
+  chart_.config()->setFifoSize(appliedChartLength());
   for (const auto& d : kSeries) {
     auto* series = new TCSeriesBase(&chart_);
     series->setSeriesName(QString::fromLatin1(d.name));
     series->setSeriesColor(QColor::fromRgba(d.colour));
-    series->setFifoSize(appliedChartLength());
     series_.append(series);
     chart_.series_create(series);
   }
