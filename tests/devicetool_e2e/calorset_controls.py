@@ -78,10 +78,9 @@ def main():
     try:
         # Snapshots: two clicks in quick succession.
         save = os.path.join(p.work, "Calorset-Data")
-        t0 = time.monotonic()
-        w.click(*g.SNAP)
-        w.click(*g.SNAP)
-        assert time.monotonic() - t0 < 1.0, "the two clicks took a second or more"
+        # Two clicks 0.5 s apart (longer than a double click): within one second.
+        w.move_to(*g.SNAP)
+        e2e.xdotool("click", "--repeat", "2", "--delay", "500", "1")
         pictures = e2e.wait_until("two pictures", lambda: sorted(
             n for n in os.listdir(save) if n.endswith(".jpg")) if len(
             [n for n in os.listdir(save) if n.endswith(".jpg")]) == 2 else None, 30)
