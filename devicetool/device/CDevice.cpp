@@ -396,36 +396,29 @@ int CDevice::focusAF(TempCanvasItemBase* mea) {
   return runControlX(&x);
 }
 
-int CDevice::focusXFRel(int step) {
+int CDevice::motorCommand(int type, int value, int* field, void (CDevice::*changed)(), bool fromReply) {
   if (!controlReady()) return -7;
-  ControlInfoX x = control::requestI32(control::kMotorRel, step);
+  ControlInfoX x = control::requestI32(control::Request(type), value);
   const int r = runControlX(&x);
-  if (r >= 0) setIntProperty(&xfCur_, control::replyI32(x, 4), &CDevice::xfCurChanged);
+  if (r >= 0) setIntProperty(field, fromReply ? control::replyI32(x, 4) : 0, changed);
   return r;
+}
+
+int CDevice::focusXFRel(int step) {
+  return motorCommand(control::kMotorRel, step, &xfCur_, &CDevice::xfCurChanged, true);
 }
 
 int CDevice::focusXFAbs(int position) {
-  if (!controlReady()) return -7;
-  ControlInfoX x = control::requestI32(control::kMotorAbs, position);
-  const int r = runControlX(&x);
-  if (r >= 0) setIntProperty(&xfCur_, control::replyI32(x, 4), &CDevice::xfCurChanged);
-  return r;
+  return motorCommand(control::kMotorAbs, position, &xfCur_, &CDevice::xfCurChanged, true);
 }
 
 int CDevice::filterReset(int timeMax) {
-  if (!controlReady()) return -7;
-  ControlInfoX x = control::requestI32(control::kFilterReset, timeMax);
-  const int r = runControlX(&x);
-  if (r >= 0) setIntProperty(&filterCur_, 0, &CDevice::filterCurChanged);
-  return r;
+  // After a reset the wheel's position counts as 0.
+  return motorCommand(control::kFilterReset, timeMax, &filterCur_, &CDevice::filterCurChanged, false);
 }
 
 int CDevice::filterGoto(int pos) {
-  if (!controlReady()) return -7;
-  ControlInfoX x = control::requestI32(control::kFilterGoto, pos);
-  const int r = runControlX(&x);
-  if (r >= 0) setIntProperty(&filterCur_, control::replyI32(x, 4), &CDevice::filterCurChanged);
-  return r;
+  return motorCommand(control::kFilterGoto, pos, &filterCur_, &CDevice::filterCurChanged, true);
 }
 
 void CDevice::resetChart() {

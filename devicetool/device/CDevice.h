@@ -174,6 +174,9 @@ class CDevice : public QObject {
   int runControl(const ControlInfo& c);
   int runControlX(ControlInfoX* x);
   bool controlReady() const;
+  // A lens or filter motor command with an i32 at 4; on success `field` takes the reply's i32 at 4
+  // (or 0 when `fromReply` is false).
+  int motorCommand(int type, int value, int* field, void (CDevice::*changed)(), bool fromReply);
   void setIntProperty(int* field, int value, void (CDevice::*changed)());
 
   TempCanvas canvas_;

@@ -27,6 +27,7 @@
 #include "CDeviceNode.h"
 #include "CDeviceUtilV7R2K.h"
 #include "NetKit.h"
+#include "WaitUntil.h"
 #include "SaveFiles.h"
 #include "camsim/CameraSim.h"
 #include "camsim/TempStreamServer.h"
@@ -35,21 +36,8 @@
 
 namespace {
 
-#ifdef OSTREL_SANITIZER_LANE
-constexpr int kDeadlineMs = 60000;
-#else
-constexpr int kDeadlineMs = 20000;
-#endif
-
-bool waitUntil(const std::function<bool()>& done, int timeoutMs = kDeadlineMs) {
-  QElapsedTimer t;
-  t.start();
-  while (!done()) {
-    if (t.elapsed() > timeoutMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return true;
-}
+using devicetest::kDeadlineMs;
+using devicetest::waitUntil;
 
 // A camera of 160 x 120 at 25 frames a second, and the tool's device playing it.
 struct Live {

@@ -3,8 +3,7 @@ import QtQuick.Controls
 import Kiv 1.0
 import Ostrel 1.0
 
-// The V7R2K detector utility: the register set as text and the voltage offset to send. Closing
-// logs the utility out.
+// The V7R2K detector utility: the register set as text and the voltage offset to send.
 XPopup {
     id: root
     objectName: "deviceUtilV7R2K"
@@ -20,10 +19,9 @@ XPopup {
         xtitle = "V7R2K: " + gbl_util.deviceId
         inVolOffset.init(gbl_util.volOffset)
     }
-    onClicked: {
-        gbl_util.free()
-        close()
-    }
+    onClicked: close()
+    // However it closes (button or Escape), the camera is logged out.
+    onClosed: gbl_util.free()
 
     Column {
         parent: root.xcontentLoader
