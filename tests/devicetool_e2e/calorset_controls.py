@@ -98,14 +98,28 @@ def main():
 
         # Focus near and preset 3 from the control page.
         w.click(*g.CONTROL_TAB)
-        w.wait_shot("the control page", probe, lambda s: True, 10)
+        # The page is enabled while no command runs; its "FocusDeltaNear" icon shows which.
+        icon = w.wait_shot("the control page", probe, lambda s: sum(s.at(*g.FOCUS_NEAR)) > 300, 30).at(*g.FOCUS_NEAR)
         w.click(*g.FOCUS_NEAR)
         focus = bytes([34, 0, 0x9C, 0xFF]) + bytes(6)
         e2e.wait_until("the focus step's record", lambda: focus in records(observe, 6), 30)
-        e2e.xdotool("mousemove", str(w.x + g.SCROLL_TOP[0]), str(w.y + g.SCROLL_TOP[1]), "mousedown", "1")
-        for y in range(g.SCROLL_TOP[1], g.SCROLL_END[1] + 1, 40):
-            e2e.xdotool("mousemove", str(w.x + g.SCROLL_END[0]), str(w.y + y))
-        e2e.xdotool("mousemove", str(w.x + g.SCROLL_END[0]), str(w.y + g.SCROLL_END[1]), "mouseup", "1")
+        w.move_to(10, 790)  # off the page, so no hover changes the icon
+        w.wait_shot("the page enabled again", probe, lambda s: e2e.close(s.at(*g.FOCUS_NEAR), icon, 8), 30)
+
+        def scrolled(s):
+            return not e2e.close(s.at(*g.FOCUS_NEAR), icon, 60)
+
+        for attempt in range(3):
+            e2e.xdotool("mousemove", w.x + g.SCROLL_TOP[0], w.y + g.SCROLL_TOP[1], "mousedown", "1")
+            for y in range(g.SCROLL_TOP[1], g.SCROLL_END[1] + 1, 40):
+                e2e.xdotool("mousemove", w.x + g.SCROLL_END[0], w.y + y)
+            e2e.xdotool("mousemove", w.x + g.SCROLL_END[0], w.y + g.SCROLL_END[1], "mouseup", "1")
+            try:
+                w.wait_shot("the page scrolled to its end", probe, scrolled, 10)
+                break
+            except AssertionError:
+                if attempt == 2:
+                    raise
         w.shot(os.path.join(shots, "controls-presets.png"))
         w.click(*g.PRESET3_GOTO)
         preset3 = struct.pack("<i", 14) + bytes([17, 3]) + bytes(62)
