@@ -204,9 +204,11 @@ Rectangle {
                 model: root.gbl_commonManager.gearLevelList
                 textRole: "name"
                 onCurrentIndexChanged: {
-                    if (root.m_selectedDevice < 0 || currentIndex < 0)
+                    // A level the list does not name (a camera may report one) selects nothing.
+                    const entry = root.gbl_commonManager.gearLevelList[currentIndex]
+                    if (root.m_selectedDevice < 0 || currentIndex < 0 || entry === undefined)
                         return
-                    root.gbl_device.gearLevel = root.gbl_commonManager.gearLevelList[currentIndex].value
+                    root.gbl_device.gearLevel = entry.value
                 }
                 Connections {
                     target: root.gbl_device
