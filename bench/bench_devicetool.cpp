@@ -4,7 +4,7 @@
 // (`onFrameRecved`: data state, measurement read, canvas copy) against a simulated camera.
 // Budgets of the whole preview pipeline: 5 ms per frame at 640 x 512, 20 ms at 1280 x 1024.
 // Also a snapshot at 1280 x 1024 (JPEG encoding, the temperature block and the whole-file write)
-// and one refresh of the trend chart holding 3 series of 10000 samples.
+// and one step of the trend chart holding 3 series of 10000 samples (append, refresh, render copy).
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -168,7 +168,16 @@ void BM_ChartRefresh(benchmark::State& state) {
     chart.series_create(s);
   }
   chart.setMode(TCConfig::Automatic, TCConfig::Automatic);
-  for (auto _ : state) chart.refresh();
+  // One trend-chart step of the live device: a sample appended to each full series, the refresh,
+  // and the render thread's copy of all samples (the copy shares until the next append detaches it).
+  TempChartRender render;
+  double x = samples;
+  for (auto _ : state) {
+    for (QObject* o : chart.seriesListObjects()) static_cast<TCSeriesBase*>(o)->append(x, 26.0);
+    x += 1;
+    chart.refresh();
+    render.syncItem(&chart);
+  }
   state.counters["samples"] = 3.0 * samples;
 }
 BENCHMARK(BM_ChartRefresh)->Arg(10000)->Unit(benchmark::kMicrosecond);
