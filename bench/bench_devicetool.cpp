@@ -3,6 +3,8 @@
 // at 640 x 512 and 1280 x 1024, and the device's GUI-thread handling of a displayed frame
 // (`onFrameRecved`: data state, measurement read, canvas copy) against a simulated camera.
 // Budgets of the whole preview pipeline: 5 ms per frame at 640 x 512, 20 ms at 1280 x 1024.
+// Also a snapshot at 1280 x 1024 (JPEG encoding, the temperature block and the whole-file write)
+// and one step of the trend chart holding 3 series of 10000 samples (append, refresh, render copy).
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -17,8 +19,12 @@
 #include <QGuiApplication>
 #include <memory>
 
+#include <QDir>
+#include <QTemporaryDir>
+
 #include "AppFolders.h"
 #include "CDevice.h"
+#include "SaveFiles.h"
 #include "CDeviceNode.h"
 #include "camsim/CameraSim.h"
 #endif
@@ -121,6 +127,60 @@ void BM_OnFrameRecved(benchmark::State& state) {
   dev.stopWork();
 }
 BENCHMARK(BM_OnFrameRecved)->Args({640, 512})->Args({1280, 1024})->Unit(benchmark::kMicrosecond);
+
+void BM_Snapshot(benchmark::State& state) {
+  const int w = int(state.range(0)), h = int(state.range(1));
+  FakeFrame f(w, h);
+  auto* head = reinterpret_cast<DataFrameHead*>(f.store.data());
+  // A picture with detail for the encoder: a gradient with a pattern.
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) f.frame.image[size_t(y) * w + x] = 0xFF000000u | uint32_t((x ^ y) & 255) << 8 | uint32_t(x & 255);
+  QTemporaryDir dir;
+  const FixInfoRecord fix{};
+  const char id[32] = "BENCH";
+  int64_t bytes = 0;
+  int n = 0;
+  for (auto _ : state) {
+    const QString path = dir.path() + QStringLiteral("/snap%1.jpg").arg(n++);
+    const QByteArray jpg = savefile::encodeJpeg(f.frame.image, w, h);
+    const QByteArray block = savefile::temperatureBlock(id, 0, w, h, fix, *head, f.frame.data);
+    if (savefile::writeNewFile(path, {QByteArrayView(jpg), QByteArrayView(block)}) != 0) {
+      state.SkipWithError("write failed");
+      return;
+    }
+    bytes += jpg.size() + block.size();
+    state.PauseTiming();
+    QFile::remove(path);
+    state.ResumeTiming();
+  }
+  state.SetBytesProcessed(bytes);
+}
+BENCHMARK(BM_Snapshot)->Args({1280, 1024})->Unit(benchmark::kMillisecond);
+
+void BM_ChartRefresh(benchmark::State& state) {
+  const int samples = int(state.range(0));
+  TempChart chart;
+  chart.setSize(QSizeF(800, 400));
+  for (int k = 0; k < 3; ++k) {
+    auto* s = new TCSeriesBase(&chart);
+    s->setFifoSize(samples);
+    for (int i = 0; i < samples; ++i) s->append(i, 25.0 + k + (i % 100) * 0.01);
+    chart.series_create(s);
+  }
+  chart.setMode(TCConfig::Automatic, TCConfig::Automatic);
+  // One trend-chart step of the live device: a sample appended to each full series, the refresh,
+  // and the render thread's copy of all samples (the copy shares until the next append detaches it).
+  TempChartRender render;
+  double x = samples;
+  for (auto _ : state) {
+    for (QObject* o : chart.seriesListObjects()) static_cast<TCSeriesBase*>(o)->append(x, 26.0);
+    x += 1;
+    chart.refresh();
+    render.syncItem(&chart);
+  }
+  state.counters["samples"] = 3.0 * samples;
+}
+BENCHMARK(BM_ChartRefresh)->Arg(10000)->Unit(benchmark::kMicrosecond);
 #endif
 
 }  // namespace

@@ -114,6 +114,10 @@ void setSaveDirUtf8(const QByteArray& dir) {
   g_saveDir = dir;
 }
 
+QByteArray saveDirUtf8() {
+  return g_saveDir;
+}
+
 const char* makeTimeFileName(const char* suffix) {
   const QDateTime now = QDateTime::currentDateTime();
   const QDate d = now.date();

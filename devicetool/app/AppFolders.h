@@ -40,6 +40,7 @@ int debugNetdCalcInterval();
 // call. GUI thread only. The save folder is the current settings' (set by the settings manager).
 const char* makeTimeFileName(const char* suffix);
 void setSaveDirUtf8(const QByteArray& dir);
+QByteArray saveDirUtf8();
 
 // Applied by the settings manager; read by the live device.
 extern std::atomic<int64_t> chartSampleInterval;  // 100-ns ticks, 0 until applied

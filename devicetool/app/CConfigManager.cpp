@@ -1,5 +1,7 @@
 #include "CConfigManager.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QtQml/qqml.h>
 #include <cstring>
@@ -53,8 +55,10 @@ void CConfigManager::initConfig() {
     OSTREL_LOG_AS("initConfig", "make saveDir %s", dir.toUtf8().constData());
   }
   setSaveDirUtf8(dir.toUtf8());
-  chartSampleInterval.store(int64_t(config_.chartUpdateInterval()) * 10000000);
-  chartLength.store(config_.chartFifoSize());
+  // Stored values stay as typed; the process takes what the trend chart can hold: at least one
+  // second between samples, and a length the counter's shift below 10000 keeps bounded.
+  chartSampleInterval.store(int64_t(std::max(config_.chartUpdateInterval(), 1)) * 10000000);
+  chartLength.store(std::clamp(config_.chartFifoSize(), 10, 9999));
   streamTransType.store(config_.transType());
   const int fps = config_.displayFpsMax();
   displayFpsCap.store(fps < 10 ? 10 : fps > 100 ? 100 : fps);

@@ -9,6 +9,7 @@
 #include "CDeviceNode.h"
 #include "ControlCommands.h"
 #include "QmlListAccess.h"
+#include "SaveFiles.h"
 #include "TempCanvasItem.h"
 #include "devicetool/ValueConvert.h"
 #include "foundation/Helpers.h"
@@ -18,6 +19,12 @@ namespace {
 
 QString latin32(const char* p) {
   return QString::fromLatin1(p, qsizetype(strnlen(p, 32)));
+}
+
+// The trend chart's length as applied: the settings manager clamps it, but a device used before
+// the settings are applied reads 0.
+int appliedChartLength() {
+  return std::clamp(calorset::chartLength.load(), 10, 9999);
 }
 
 }  // namespace
@@ -45,6 +52,19 @@ QQmlListProperty<CPtzPreset> CDevice::ptzPresetList() {
 
 void CDevice::initChartAndPresets() {
   if (!presets_.isEmpty()) return;
+  const struct {
+    const char* name;
+    QRgb colour;
+  } kSeries[] = {{"FPA", 0xFFFF0000}, {"Shell", 0xFF00FF00}, {"ShellHW", 0xFF00FFFF}};
+  // The chart hands its length to every series it takes.
+  chart_.config()->setFifoSize(appliedChartLength());
+  for (const auto& d : kSeries) {
+    auto* series = new TCSeriesBase(&chart_);
+    series->setSeriesName(QString::fromLatin1(d.name));
+    series->setSeriesColor(QColor::fromRgba(d.colour));
+    series_.append(series);
+    chart_.series_create(series);
+  }
   for (int id = 1; id <= 255; ++id) {
     auto* p = new CPtzPreset(this);
     p->setPreset(id, qtTrId("Preset") + QString::asprintf("%03d", id));
@@ -65,13 +85,13 @@ void CDevice::setFlags(int flags) {
   if (changed & FlagRecovering) emit isRecoveringChanged();
 }
 
-void CDevice::runWorker(void (CDevice::*job)()) {
+void CDevice::runWorker(std::function<void()> job) {
   {
     std::lock_guard lock(workMutex_);
     workerBusy_ = true;
   }
-  QThreadPool::globalInstance()->start([this, job] {
-    (this->*job)();
+  QThreadPool::globalInstance()->start([this, job = std::move(job)] {
+    job();
     // The last touch of the device: after this the GUI thread may delete it.
     std::lock_guard lock(workMutex_);
     workerBusy_ = false;
@@ -116,7 +136,7 @@ int CDevice::startWork(CDeviceNode* node) {
   preview_.userData = this;
   startError_ = 0;
   setQtcFlags(StepStarting);
-  runWorker(&CDevice::workStart);
+  runWorker([this] { workStart(); });
   return 0;
 }
 
@@ -174,6 +194,7 @@ void CDevice::workStop() {
 void CDevice::finishStart(int result) {
   if (result >= 0 && (result & FlagWorking)) {
     canvas_.beginUpdate(width_, height_);
+    resetChart();
     const QString id = latin32(camera_.cameraId), sw = latin32(camera_.softwareId);
     if (id != deviceId_) {
       deviceId_ = id;
@@ -218,8 +239,10 @@ void CDevice::stopWork() {
   setFlags(flags_ & ~FlagWorking);
   canvas_.endUpdate();
   dataState_.reset();
+  for (TCSeriesBase* series : series_) series->clear();
+  chart_.refresh();
   setQtcFlags(StepStopping, false);
-  runWorker(&CDevice::workStop);
+  runWorker([this] { workStop(); });
   waitWorker(true);
   ring_.release(last_);
   last_ = nullptr;
@@ -228,7 +251,7 @@ void CDevice::stopWork() {
 }
 
 int CDevice::sendControl(int func) {
-  if (qtcFlags_.load() != StepNone || !isWorking() || isRecording() || loginId_ < 0) return -7;
+  if (!controlReady() || isRecording()) return -7;
   ControlInfo c;
   switch (func) {
     case 0: c = control::oneWayByte(control::kShutter, 0); break;
@@ -241,11 +264,190 @@ int CDevice::sendControl(int func) {
 }
 
 void CDevice::setGearLevel(int level) {
-  if (!isWorking() || level == gearLevel_ || loginId_ < 0) return;
+  if (!isWorking() || level == gearLevel_ || !controlReady()) return;
+  // Like every other command it runs off the GUI thread: a slow camera must not freeze the window.
   ControlInfoX x = control::requestI32(control::kGearSet, level);
-  if (Ostrel_SendControlX(loginId_, &x) < 0) return;
-  gearLevel_ = level;
-  emit gearLevelChanged();
+  if (runControlX(&x) < 0) return;
+  setIntProperty(&gearLevel_, level, &CDevice::gearLevelChanged);
+}
+
+void CDevice::setIntProperty(int* field, int value, void (CDevice::*changed)()) {
+  if (*field == value) return;
+  *field = value;
+  emit(this->*changed)();
+}
+
+bool CDevice::controlReady() const {
+  return isWorking() && qtcFlags_.load() == StepNone && loginId_ >= 0;
+}
+
+int CDevice::runCommand(const std::function<int(int)>& send) {
+  int result = -1;
+  setQtcFlags(StepControl);
+  const int login = loginId_;
+  // The worker only produces `result` (and fills the caller's record); the GUI thread waits for it
+  // before reading either, so every property changes afterwards, on the GUI thread.
+  runWorker([&send, &result, login] { result = send(login); });
+  waitWorker(true);
+  setQtcFlags(StepNone);
+  return result;
+}
+
+int CDevice::runControl(const ControlInfo& c) {
+  return runCommand([&c](int login) { return Ostrel_SendControl(login, &c); });
+}
+
+int CDevice::runControlX(ControlInfoX* x) {
+  return runCommand([x](int login) { return Ostrel_SendControlX(login, x); });
+}
+
+int CDevice::pauseWork(bool pause) {
+  if (!isWorking() || qtcFlags_.load() != StepNone) return -7;
+  const int r = Ostrel_PausePreview(previewId_, pause ? 1 : 0);
+  if (r < 0) return r;
+  setFlags(pause ? flags_ | FlagPaused : flags_ & ~FlagPaused);
+  return 0;
+}
+
+int CDevice::beginSave(QString, int ft) {
+  if (qtcFlags_.load() != StepNone || !isWorking() || isRecording()) return -7;
+  QString path;
+  const int named = savefile::freeTimeFileName(calorset::saveDirUtf8(), QDateTime::currentDateTime(), ".stream", &path);
+  if (named < 0) return named;
+  const int r = Ostrel_BeginSave(previewId_, path.toUtf8().constData(), ft);
+  OSTREL_LOG_AS("CDevice::beginSave", "%s type %d: %d", path.toUtf8().constData(), ft, r);
+  if (r < 0) return r;
+  setFlags(flags_ | FlagRecording);
+  return 0;
+}
+
+int CDevice::endSave(int ft) {
+  if (qtcFlags_.load() != StepNone || !isWorking() || !isRecording()) return -7;
+  // The recording was begun as a temperature stream; that is the kind to end.
+  (void)ft;
+  const int r = Ostrel_EndSave(previewId_, 2);
+  if (r == -10 || r == -4) return r;
+  // A stream that could not be written whole still ends (-197): the recording is over either way.
+  setFlags(flags_ & ~FlagRecording);
+  return r;
+}
+
+int CDevice::saveImage(QString) {
+  if (qtcFlags_.load() != StepNone || !isWorking() || last_ == nullptr) return -7;
+  QString path;
+  const int named = savefile::freeTimeFileName(calorset::saveDirUtf8(), QDateTime::currentDateTime(), ".jpg", &path);
+  if (named < 0) return named;
+  const DataFrameHead& head = *last_->head;
+  const int w = head.width, h = head.height;
+  const QByteArray block =
+      savefile::temperatureBlock(camera_.cameraId, ostrel::nowFileTime(), w, h, fix_, head, last_->data);
+  if (block.isEmpty()) return -7;
+  const QByteArray jpg = savefile::encodeJpeg(last_->image, w, h);
+  const int r = savefile::writeNewFile(path, {QByteArrayView(jpg), QByteArrayView(block)});
+  OSTREL_LOG_AS("CDevice::saveImage", "%s: jpg %lld, block %lld, result %d", path.toUtf8().constData(),
+                (long long)jpg.size(), (long long)block.size(), r);
+  return r;
+}
+
+int CDevice::ptzControl(int act, int arg) {
+  if (!controlReady()) return -7;
+  ControlInfoX x = control::requestPtz(control::Ptz(uint8_t(act)), uint8_t(arg));
+  return runControlX(&x);
+}
+
+int CDevice::ptzGetPTZ() {
+  if (!controlReady()) return -7;
+  ControlInfoX x = control::requestPtz(control::kPtzPositionGet, 0);
+  const int r = runControlX(&x);
+  if (r < 0) return r;
+  setIntProperty(&ptzPan_, control::replyI32(x, 8), &CDevice::ptzPanChanged);
+  setIntProperty(&ptzTilt_, control::replyI32(x, 12), &CDevice::ptzTiltChanged);
+  return r;
+}
+
+int CDevice::ptzSetPTZ(int pan, int tilt, int zoom) {
+  if (!controlReady()) return -7;
+  ControlInfoX x = control::requestPtzPosition(pan, tilt, zoom);
+  return runControlX(&x);
+}
+
+int CDevice::focusMFDelta(int delta) {
+  if (!controlReady()) return -7;
+  return runControl(control::oneWayI16(control::kFocusStep, int16_t(std::clamp(delta, -32768, 32767))));
+}
+
+int CDevice::focusMFConti(int dir) {
+  if (!controlReady()) return -7;
+  return runControl(control::oneWayByte(control::kFocusConti, uint8_t(dir)));
+}
+
+int CDevice::focusAF(TempCanvasItemBase* mea) {
+  if (!controlReady()) return -7;
+  int x0, y0, x1, y1;
+  if (mea != nullptr && mea->def.meaType == 9) {
+    x0 = mea->def.points[0].x;
+    y0 = mea->def.points[0].y;
+    x1 = mea->def.points[1].x;
+    y1 = mea->def.points[1].y;
+  } else {
+    control::defaultFocusRegion(width_, height_, &x0, &y0, &x1, &y1);
+  }
+  ControlInfoX x = control::requestRegion(x0, y0, x1, y1);
+  return runControlX(&x);
+}
+
+int CDevice::motorCommand(int type, int value, int* field, void (CDevice::*changed)(), bool fromReply) {
+  if (!controlReady()) return -7;
+  ControlInfoX x = control::requestI32(control::Request(type), value);
+  const int r = runControlX(&x);
+  if (r >= 0) setIntProperty(field, fromReply ? control::replyI32(x, 4) : 0, changed);
+  return r;
+}
+
+int CDevice::focusXFRel(int step) {
+  return motorCommand(control::kMotorRel, step, &xfCur_, &CDevice::xfCurChanged, true);
+}
+
+int CDevice::focusXFAbs(int position) {
+  return motorCommand(control::kMotorAbs, position, &xfCur_, &CDevice::xfCurChanged, true);
+}
+
+int CDevice::filterReset(int timeMax) {
+  // After a reset the wheel's position counts as 0.
+  return motorCommand(control::kFilterReset, timeMax, &filterCur_, &CDevice::filterCurChanged, false);
+}
+
+int CDevice::filterGoto(int pos) {
+  return motorCommand(control::kFilterGoto, pos, &filterCur_, &CDevice::filterCurChanged, true);
+}
+
+void CDevice::resetChart() {
+  lastSampleTime_ = 0;
+  chartCounter_ = 0;
+  const int length = appliedChartLength();
+  for (TCSeriesBase* series : series_) series->setFifoSize(length);
+  chart_.config()->setFifoSize(length);
+  chart_.config()->setXmode(TCConfig::Automatic);
+  chart_.config()->setYmode(TCConfig::Automatic);
+}
+
+void CDevice::sampleChart(const DataFrameHead& head) {
+  if (series_.size() != 3) return;
+  const int64_t interval = std::max<int64_t>(calorset::chartSampleInterval.load(), 10000000);
+  const int64_t dt = head.time - lastSampleTime_;
+  if ((dt < 0 ? -dt : dt) < interval) return;
+  lastSampleTime_ = head.time;
+  const double x = double(chartCounter_++);
+  series_[0]->append(x, head.fpaTemp / 1000.0);
+  series_[1]->append(x, head.shellTemp / 1000.0);
+  series_[2]->append(x, head.shellTempHW / 1000.0);
+  if (chartCounter_ > 10000) {
+    // Keeps x small: the samples kept move back by the same amount as the counter.
+    const int d = appliedChartLength() - 10000;
+    for (TCSeriesBase* series : series_) series->shift(d);
+    chartCounter_ = uint32_t(int64_t(chartCounter_) + d);
+  }
+  chart_.refresh();
 }
 
 int CDevice::setImageConfig() {
@@ -310,4 +512,5 @@ void CDevice::onFrameRecved(int errorCode, LiveFrame* data) {
     slot.image = data->image;
     canvas_.updateData(&slot);
   }
+  sampleChart(*data->head);
 }

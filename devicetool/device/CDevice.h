@@ -10,17 +10,21 @@
 #include <QString>
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 
 #include "CPtzPreset.h"
 #include "OstrelSDK.h"
+#include "TCSeries.h"
 #include "TempCanvas.h"
+#include "TempChart.h"
 #include "TempDataState.h"
 #include "TempImageConfig.h"
 #include "devicetool/FrameMeter.h"
 #include "devicetool/FrameRing.h"
 
 class CDeviceNode;
+class TempCanvasItemBase;
 
 class CDevice : public QObject {
   Q_OBJECT
@@ -38,6 +42,11 @@ class CDevice : public QObject {
   Q_PROPERTY(bool gearEnable READ gearEnable NOTIFY gearEnableChanged)
   Q_PROPERTY(int gearLevel READ gearLevel WRITE setGearLevel NOTIFY gearLevelChanged)
   Q_PROPERTY(QQmlListProperty<CPtzPreset> ptzPresetList READ ptzPresetList CONSTANT)
+  Q_PROPERTY(TempChart* chart READ chart CONSTANT)
+  Q_PROPERTY(int ptzPan READ ptzPan NOTIFY ptzPanChanged)
+  Q_PROPERTY(int ptzTilt READ ptzTilt NOTIFY ptzTiltChanged)
+  Q_PROPERTY(int xfCur READ xfCur NOTIFY xfCurChanged)
+  Q_PROPERTY(int filterCur READ filterCur NOTIFY filterCurChanged)
 
  public:
   enum Step { StepNone = 0, StepStarting = 1, StepControl = 2, StepStopping = 100 };
@@ -61,6 +70,13 @@ class CDevice : public QObject {
   bool gearEnable() const { return gearEnable_; }
   int gearLevel() const { return gearLevel_; }
   QQmlListProperty<CPtzPreset> ptzPresetList();
+  TempChart* chart() { return &chart_; }
+  const QList<TCSeriesBase*>& chartSeries() const { return series_; }
+  int chartCounter() const { return int(chartCounter_); }
+  int ptzPan() const { return ptzPan_; }
+  int ptzTilt() const { return ptzTilt_; }
+  int xfCur() const { return xfCur_; }
+  int filterCur() const { return filterCur_; }
 
   // Logs in to the node's address and starts the stream on the thread pool. 0 when started (or
   // already working); -7 while a step runs; -8 without a node; -2 when the configured transport
@@ -69,6 +85,31 @@ class CDevice : public QObject {
   Q_INVOKABLE int startWork(CDeviceNode* node);
   // Stops the stream and logs out, waiting until that is done; waits for a start in flight first.
   Q_INVOKABLE void stopWork();
+  // Pauses or resumes the stream. -7 unless working and idle.
+  Q_INVOKABLE int pauseWork(bool pause);
+  // Records the stream (type 2, a ".stream" file named by the time in the save folder). -7 unless
+  // working, idle and not recording; -8 when the save folder gives no usable name.
+  Q_INVOKABLE int beginSave(QString fn, int ft);
+  // Ends the recording: -7 unless working, idle and recording; else the SDK's result.
+  Q_INVOKABLE int endSave(int ft);
+  // Snapshot of the last frame shown: its JPEG followed by the temperature block, as a new ".jpg"
+  // named by the time in the save folder. 0; -7 without a frame; -8 without a usable name; -200,
+  // -197 when the file cannot be written whole (nothing is left behind).
+  Q_INVOKABLE int saveImage(QString fn);
+  // The lens, filter and pan-tilt commands: each runs on the thread pool while the GUI thread keeps
+  // processing events, with qtcFlags 2 meanwhile. -7 unless working and idle; else the SDK's result
+  // (-1 for a reply of another type, which changes no property).
+  Q_INVOKABLE int ptzControl(int act, int arg);
+  Q_INVOKABLE int ptzGetPTZ();
+  Q_INVOKABLE int ptzSetPTZ(int pan, int tilt, int zoom);
+  Q_INVOKABLE int focusMFDelta(int delta);
+  Q_INVOKABLE int focusMFConti(int dir);
+  // The region of a selected rectangle item, else the middle half of the frame.
+  Q_INVOKABLE int focusAF(TempCanvasItemBase* mea);
+  Q_INVOKABLE int focusXFRel(int x);
+  Q_INVOKABLE int focusXFAbs(int x);
+  Q_INVOKABLE int filterReset(int timeMax);
+  Q_INVOKABLE int filterGoto(int pos);
   // One-way commands: 0, 1 shutter open and close; 2 flat-field correction; 3 restart. -7 unless
   // working, idle and not recording; -8 for another kind.
   Q_INVOKABLE int sendControl(int func);
@@ -76,8 +117,11 @@ class CDevice : public QObject {
   // Applies the image settings to the running preview. -7 unless working and idle.
   Q_INVOKABLE int setImageConfig();
 
-  // Made once by the device manager: the 255 pan-tilt presets.
+  // Made once by the device manager: the trend chart's three series and the 255 pan-tilt presets.
   void initChartAndPresets();
+  // One trend-chart step for a shown frame's head: a sample of the three temperatures when the
+  // sampling interval has passed since the last one. GUI thread.
+  void sampleChart(const DataFrameHead& head);
   // The frame the GUI holds (the last one shown), or null. GUI thread.
   const LiveFrame* lastFrame() const { return last_; }
   const FrameRing& ring() const { return ring_; }
@@ -100,6 +144,10 @@ class CDevice : public QObject {
   void isRecoveringChanged();
   void gearEnableChanged();
   void gearLevelChanged();
+  void ptzPanChanged();
+  void ptzTiltChanged();
+  void xfCurChanged();
+  void filterCurChanged();
   // From a worker: the step's result (bit 0 set when the stream runs).
   void qtc_workEnd(int flags);
   // From the receiver thread: a frame copied into the ring, or a connection status with null.
@@ -115,11 +163,21 @@ class CDevice : public QObject {
   void workStart();
   void workStop();
   // Runs `job` on the global thread pool; waitWorker() returns once it has finished.
-  void runWorker(void (CDevice::*job)());
+  void runWorker(std::function<void()> job);
   void waitWorker(bool processEvents);
   void setQtcFlags(int v, bool notify = true);
   void setFlags(int flags);
   void finishStart(int result);
+  void resetChart();
+  // Runs one command on the thread pool and processes events until it is answered; the result.
+  int runCommand(const std::function<int(int login)>& send);
+  int runControl(const ControlInfo& c);
+  int runControlX(ControlInfoX* x);
+  bool controlReady() const;
+  // A lens or filter motor command with an i32 at 4; on success `field` takes the reply's i32 at 4
+  // (or 0 when `fromReply` is false).
+  int motorCommand(int type, int value, int* field, void (CDevice::*changed)(), bool fromReply);
+  void setIntProperty(int* field, int value, void (CDevice::*changed)());
 
   TempCanvas canvas_;
   TempImageConfig imageConfig_;
@@ -128,6 +186,11 @@ class CDevice : public QObject {
   FrameMeter meter_;
   NetdContext* netd_ = nullptr;
   QList<CPtzPreset*> presets_;
+  TempChart chart_;
+  QList<TCSeriesBase*> series_;
+  int64_t lastSampleTime_ = 0;
+  uint32_t chartCounter_ = 0;
+  int ptzPan_ = 0, ptzTilt_ = 0, xfCur_ = 0, filterCur_ = 0;
 
   std::atomic<int> qtcFlags_{StepNone};
   int flags_ = 0;

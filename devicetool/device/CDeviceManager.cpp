@@ -15,6 +15,7 @@ CDeviceManager::~CDeviceManager() {
   waitDiscovery();
   Ostrel_DiscoverCamerasFree(&found_);
   device_.stopWork();
+  util_.free();
   configer_.stopWork();
   qDeleteAll(nodes_);
   nodes_.clear();
@@ -26,6 +27,7 @@ int CDeviceManager::init() {
   qmlRegisterType<CDeviceManager>("Ostrel", 1, 0, "CDeviceManager");
   qmlRegisterType<CPtzPreset>("Ostrel", 1, 0, "CPtzPreset");
   qmlRegisterType<CDevice>("Ostrel", 1, 0, "CDevice");
+  qmlRegisterType<CDeviceUtilV7R2K>("Ostrel", 1, 0, "CDeviceUtilV7R2K");
   qmlRegisterType<TempDataState>("Ostrel", 1, 0, "TempDataState");
   qmlRegisterType<CCameraBasicInfo>("Ostrel", 1, 0, "CCameraBasicInfo");
   device_.initChartAndPresets();

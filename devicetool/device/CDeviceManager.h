@@ -11,6 +11,7 @@
 #include "CDevice.h"
 #include "CDeviceConfiger.h"
 #include "CDeviceNode.h"
+#include "CDeviceUtilV7R2K.h"
 #include "OstrelSDK.h"
 
 class CDeviceManager : public QObject {
@@ -18,6 +19,7 @@ class CDeviceManager : public QObject {
   Q_PROPERTY(QQmlListProperty<CDeviceNode> nodeList READ nodeList NOTIFY nodeListChanged)
   Q_PROPERTY(CDeviceConfiger* deviceConfiger READ deviceConfiger CONSTANT)
   Q_PROPERTY(CDevice* device READ device CONSTANT)
+  Q_PROPERTY(CDeviceUtilV7R2K* utilV7R2K READ utilV7R2K CONSTANT)
 
  public:
   explicit CDeviceManager(QObject* parent = nullptr);
@@ -31,6 +33,7 @@ class CDeviceManager : public QObject {
   const QList<CDeviceNode*>& nodes() const { return nodes_; }
   CDeviceConfiger* deviceConfiger() { return &configer_; }
   CDevice* device() { return &device_; }
+  CDeviceUtilV7R2K* utilV7R2K() { return &util_; }
   bool isBusy() const { return busy_ != 0; }
 
   // Starts a discovery on the thread pool unless one runs.
@@ -51,6 +54,7 @@ class CDeviceManager : public QObject {
   QList<CDeviceNode*> nodes_;
   CDeviceConfiger configer_;
   CDevice device_;
+  CDeviceUtilV7R2K util_;
   int busy_ = 0;                      // GUI thread
   DiscoverNode* found_ = nullptr;     // written by the worker before qtc_workEnd
   std::mutex mutex_;

@@ -1,5 +1,7 @@
 #include "ControlCommands.h"
 
+#include "devicetool/ValueConvert.h"
+
 #include <cstring>
 
 namespace control {
@@ -149,8 +151,11 @@ ControlInfoX requestExtBb(int16_t enable, int16_t tempTenths, int16_t px, int16_
   return x;
 }
 
-ControlInfoX requestVoltageOffset(double volts) {
-  return requestI32(kVoltageOffset, int32_t(volts * 4095.0 / 5.0));
+bool requestVoltageOffset(double volts, ControlInfoX* out) {
+  int64_t count = 0;
+  if (!valueconv::voltsToCount(volts, valueconv::kCountsPerVoltCommand16, INT16_MIN, INT16_MAX, &count)) return false;
+  *out = requestI32(kVoltageOffset, int32_t(count));
+  return true;
 }
 
 int32_t replyI32(const ControlInfoX& reply, int offset) {

@@ -16,6 +16,7 @@
 #include "CDeviceManager.h"
 #include "CDeviceNode.h"
 #include "NetKit.h"
+#include "WaitUntil.h"
 #include "camsim/CameraSim.h"
 #include "camsim/DiscoveryResponder.h"
 #include "camsim/Wire.h"
@@ -23,22 +24,8 @@
 
 namespace {
 
-#ifdef OSTREL_SANITIZER_LANE
-constexpr int kDeadlineMs = 60000;
-#else
-constexpr int kDeadlineMs = 20000;
-#endif
-
-// Processes events until the condition holds; false when the deadline passes first.
-bool waitUntil(const std::function<bool()>& done, int timeoutMs = kDeadlineMs) {
-  QElapsedTimer t;
-  t.start();
-  while (!done()) {
-    if (t.elapsed() > timeoutMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return true;
-}
+using devicetest::kDeadlineMs;
+using devicetest::waitUntil;
 
 std::unique_ptr<camsim::CameraSim> startSim(const char* addr, const char* id = "LIVE-1") {
   camsim::CameraSimOptions o;

@@ -88,10 +88,22 @@ TEST(DeviceToolSettings, NoFileGivesDefaultsAndWritesNothingTheWorkstationFileIs
   EXPECT_EQ(calorset::displayFpsCap.load(), 10);  // applied at the lower bound
   EXPECT_EQ(readAll(file), pythonGolden(QStringLiteral("1|/tmp/caméra|0|200|1|5")));
   EXPECT_EQ(m.save(&edited), 0);
+  // A chart length of 0 and an interval of 0 are kept as typed but applied as 10 and 1 s; a length
+  // of 10000 or more as 9999.
+  edited.setChartFifoSize(0);
+  edited.setChartUpdateInterval(0);
+  EXPECT_EQ(m.save(&edited), 1);
+  EXPECT_EQ(m.config()->chartFifoSize(), 0);
+  EXPECT_EQ(calorset::chartLength.load(), 10);
+  EXPECT_EQ(calorset::chartSampleInterval.load(), 10000000);
+  edited.setChartFifoSize(20000);
+  EXPECT_EQ(m.save(&edited), 1);
+  EXPECT_EQ(calorset::chartLength.load(), 9999);
   // A second manager loads what was saved.
   CConfigManager again;
   EXPECT_EQ(again.init(), 1);
   EXPECT_EQ(again.config()->saveDir(), QStringLiteral("/tmp/caméra"));
+  EXPECT_EQ(again.config()->chartFifoSize(), 20000);
   EXPECT_EQ(calorset::streamTransType.load(), 0);
   QFile::remove(file);
 }
@@ -143,7 +155,9 @@ TEST(DeviceToolCommands, TableAndRecordLayouts) {
   EXPECT_EQ(b[0], 34);
   EXPECT_EQ(b[2], 0x9C);
   EXPECT_EQ(b[3], 0xFF);
-  EXPECT_EQ(control::replyI32(control::requestVoltageOffset(2.5), 4), 2047);
+  ControlInfoX vo{};
+  ASSERT_TRUE(control::requestVoltageOffset(2.5, &vo));
+  EXPECT_EQ(control::replyI32(vo, 4), 2047);
   int x0, y0, x1, y1;
   control::defaultFocusRegion(640, 512, &x0, &y0, &x1, &y1);
   EXPECT_EQ((QList<int>{x0, y0, x1, y1}), (QList<int>{160, 128, 480, 384}));

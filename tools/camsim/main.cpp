@@ -1,5 +1,5 @@
 // ostrel-camsim: a simulated camera on one loopback address, until SIGINT or SIGTERM.
-//   ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--size WxH] [--image WxH] [--fps N] [--unpaced]
+//   ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--software-id TEXT] [--size WxH] [--image WxH] [--fps N] [--unpaced]
 //                 [--clip FILE] [--scene spots|room] [--discover] [--observe FILE]
 // With --clip, the H.264 clip (Annex-B) loops on the video and mixed stream ports. --scene picks
 // what the temperature stream shows: "spots" (the default, the content tests check by hand) or
@@ -8,6 +8,8 @@
 // address, only to searches from loopback, and broadcasts its answers to 127.255.255.255; point the
 // SDK there with OSTREL_DISCOVER_BROADCAST=127.255.255.255.
 // With --observe, every message the camera receives is written to FILE in hex, one line each.
+// --software-id sets the software id of the basic record (at most 31 bytes); the device tool reads
+// a zoom gear for ids holding "QB" or "QF" and offers its detector utility for "V7R2K" with "QPX".
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -41,7 +43,7 @@ bool parseSize(const char* s, uint16_t* w, uint16_t* h) {
 
 int usage() {
   std::fprintf(stderr,
-               "usage: ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--size WxH] [--image WxH] [--fps N] "
+               "usage: ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--software-id TEXT] [--size WxH] [--image WxH] [--fps N] "
                "[--unpaced] [--clip FILE] [--scene spots|room] [--discover] [--observe FILE]\n");
   return 2;
 }
@@ -68,6 +70,9 @@ int main(int argc, char** argv) {
       opt.address = v;
     } else if (!std::strcmp(a, "--id")) {
       opt.identity.cameraId = v;
+    } else if (!std::strcmp(a, "--software-id")) {
+      if (std::strlen(v) > 31) return usage();
+      opt.identity.softwareId = v;
     } else if (!std::strcmp(a, "--size")) {
       if (!parseSize(v, &opt.identity.dataWidth, &opt.identity.dataHeight)) return usage();
     } else if (!std::strcmp(a, "--fps")) {

@@ -10,6 +10,14 @@ int64_t clampToField(int64_t v, int64_t lo, int64_t hi) {
   return v < lo ? lo : v > hi ? hi : v;
 }
 
+bool voltsToCount(double volts, double countsPerVolt, int64_t lo, int64_t hi, int64_t* out) {
+  if (!std::isfinite(volts) || !std::isfinite(countsPerVolt)) return false;
+  const double q = std::trunc(volts * countsPerVolt);
+  // Compared as doubles first: a huge quotient has no int64_t value to clamp.
+  *out = q <= double(lo) ? lo : q >= double(hi) ? hi : clampToField(int64_t(q), lo, hi);
+  return true;
+}
+
 int64_t scaledToRaw(double value, double factor, int64_t lo, int64_t hi) {
   if (!std::isfinite(value) || factor == 0.0 || !std::isfinite(factor)) {
     if (std::isinf(value)) return (value > 0) == (factor > 0) ? hi : lo;

@@ -36,7 +36,10 @@ QtObject {
                 return null
             viewList.push({ url: _url(urlShort), view: view })
         }
-        view.open()
+        if (urlShort === "Basic/AppConfig")
+            view.xopen((main.width - view.width) / 2, (main.height - view.height) / 2)
+        else
+            view.open()
         return view
     }
 
@@ -44,6 +47,25 @@ QtObject {
         const view = getView(urlShort)
         if (view !== null)
             view.close()
+    }
+
+    // The shared folder dialog; mode 0 hands the chosen folder to xtag.setfn().
+    property XFolderDialog folderDialog: XFolderDialog {
+        property int xfunc: 0
+        property var xtag: null
+        onAccepted: if (xtag) xtag.setfn(xcurrentFolder)
+    }
+    function openFolderDialog(xfunc, xtag) {
+        if (xfunc !== 0) {
+            console.log("invalid xfunc " + xfunc)
+            return
+        }
+        folderDialog.xfunc = xfunc
+        folderDialog.xtag = xtag
+        folderDialog.title = qsTrId("SelectFolder")
+        folderDialog.currentFolder = XTheme.fn_os2url(xtag.getfn())
+        folderDialog.parentWindow = main
+        folderDialog.open()
     }
 
     function notifyError(type, msg) {

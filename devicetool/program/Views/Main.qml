@@ -78,6 +78,19 @@ ApplicationWindow {
         }
     }
 
+    XButtonSvg {
+        objectName: "btnAppConfig"
+        parent: topBar
+        x: main.width - 5 - 50 + 5
+        y: 5
+        width: 40
+        height: 40
+        iconWidth: 24
+        iconHeight: 24
+        iconSource: "qrc:/Icons/cog.svg"
+        onClicked: App.openView("Basic/AppConfig")
+    }
+
     // 2. Pages.
     MainPreview {
         id: preview

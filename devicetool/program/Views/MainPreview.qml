@@ -2,8 +2,10 @@ import QtQuick
 import QtQuick.Controls
 import Kiv 1.0
 import Ostrel 1.0
+import "Basic"
 
-// The live page: the camera list with Search, Add, Play and Stop, and the live canvas.
+// The live page: the camera list and its controls, the live canvas with its tool bar and values,
+// and the side panels of image and measurement settings and of lens, filter and pan-tilt.
 Rectangle {
     id: root
     color: XTheme.background_color
@@ -14,8 +16,16 @@ Rectangle {
     property var gbl_device: gbl_deviceManager.device
     property var gbl_dataState: gbl_device.dataState
     property var gbl_deviceCanvas: gbl_device.canvas
+    property var gbl_deviceChart: gbl_device.chart
+    property var gbl_imageConfig: gbl_device.imageConfig
     property int m_selectedDevice: deviceList.currentIndex
+    property var m_panel2Sub: imagePage
+    property int m_ptzSpeed: 50
+    property int m_ptzLight: 0
+    property int m_filterCur: 0
     readonly property bool _working: gbl_device.isWorking
+    // The control page waits while a start, stop or command of the device runs.
+    readonly property bool _controlsReady: _working && gbl_device.qtcFlags === 0
 
     // The canvas fills the window in fullscreen and its area otherwise.
     function showFullscreen(b) {
@@ -153,17 +163,92 @@ Rectangle {
                 xtip: qsTrId("Stop")
                 onClicked: root.gbl_device.stopWork()
             }
+            XButtonSvg {
+                objectName: "btnSnap"
+                iconSource: "qrc:/Icons/image.svg"
+                xtip: qsTrId("Snap")
+                onClicked: {
+                    const r = root.gbl_device.saveImage("")
+                    if (r < 0)
+                        App.notifyError(3, qsTrId("Fail") + " " + r)
+                }
+            }
+            XButtonSvg {
+                objectName: "btnRecord"
+                readonly property bool xrecording: root.gbl_device.isRecording
+                iconSource: xrecording ? "qrc:/Icons/stop.svg" : "qrc:/Icons/record.svg"
+                xtip: xrecording ? qsTrId("RecordEnd") : qsTrId("RecordBegin")
+                icon.color: xrecording ? "#ff0000" : "#cccccc"
+                onClicked: {
+                    const r = xrecording ? root.gbl_device.endSave(2) : root.gbl_device.beginSave("", 2)
+                    if (r < 0)
+                        App.notifyError(3, qsTrId("Fail") + " " + r)
+                }
+            }
+            XButtonText {
+                objectName: "btnFFC"
+                text: "FFC"
+                onClicked: root.gbl_device.sendControl(2)
+            }
+            XButtonText {
+                objectName: "btnChart"
+                text: qsTrId("Chart")
+                onClicked: App.openView("DeviceChart")
+            }
+            Item {}
+            XComboBox {
+                id: gearCombo
+                objectName: "gearCombo"
+                visible: root.gbl_device.gearEnable
+                xshowIndicator: false
+                model: root.gbl_commonManager.gearLevelList
+                textRole: "name"
+                onCurrentIndexChanged: {
+                    // A level the list does not name (a camera may report one) selects nothing.
+                    const entry = root.gbl_commonManager.gearLevelList[currentIndex]
+                    if (root.m_selectedDevice < 0 || currentIndex < 0 || entry === undefined)
+                        return
+                    root.gbl_device.gearLevel = entry.value
+                }
+                Connections {
+                    target: root.gbl_device
+                    function onGearLevelChanged() {
+                        gearCombo.currentIndex = root.gbl_device.gearLevel
+                    }
+                }
+            }
+            XButtonText {
+                objectName: "btnUtil"
+                text: "Util"
+                visible: root._working
+                onClicked: {
+                    if (!root.gbl_device.softwareId.startsWith("V7R2K"))
+                        return
+                    const util = root.gbl_deviceManager.utilV7R2K
+                    if (util.init(root.gbl_device.deviceIp) >= 0)
+                        App.openView("DeviceUtilV7R2K")
+                }
+            }
         }
     }
 
-    // Image panel: the live canvas below a 50-pixel strip.
+    // Image panel: the tool bar and live values over the live canvas.
     Item {
         id: imagePanel
         x: devicePanel.x + devicePanel.width + 4
         y: 4
-        width: root.width - x - 4
+        width: root.width - 240 - 280 - 16
         height: root.height - 8
         enabled: root._working
+        MeaToolList {
+            y: 5
+        }
+        DataState {
+            anchors.right: parent.right
+            width: parent.width * 0.6
+            height: 50
+            xmodel: root.gbl_dataState
+        }
         Item {
             id: canvasArea
             objectName: "canvasArea"
@@ -181,6 +266,80 @@ Rectangle {
             color: "cyan"
             visible: CApp.debug_netdEnable && root._working
             text: "netd(mk): " + root.gbl_dataState.netd.toFixed(1) + ", sstd(mk): " + root.gbl_dataState.sstd.toFixed(1)
+        }
+    }
+
+    // Side panel: image and measurement settings, or the lens, filter and pan-tilt controls.
+    Item {
+        id: sidePanel
+        x: imagePanel.x + imagePanel.width + 4
+        y: 4
+        width: 280
+        height: root.height - 8
+        XTab {
+            id: sideTabs
+            objectName: "sideTabs"
+            width: 280
+            height: 50
+            xnames: [qsTrId("Image"), qsTrId("Control")]
+            xitemWidth: 132
+            onXcurrentIndexChanged: root.m_panel2Sub = xcurrentIndex === 1 ? controlPage : imagePage
+        }
+        ScrollView {
+            id: imagePage
+            objectName: "imagePage"
+            y: 50
+            width: 280
+            height: parent.height - 50
+            visible: root.m_panel2Sub === imagePage
+            enabled: root._working
+            clip: true
+            ScrollBar.horizontal.policy: ScrollBar.AlwaysOff
+            contentWidth: 280
+            Column {
+                width: 280
+                spacing: 4
+                XHead {
+                    width: 280
+                    height: 30
+                    xtext: qsTrId("ImageConfig")
+                    xfontSize: 14
+                }
+                ImageConfig {
+                    id: imageConfigPanel
+                    xmodel: root.gbl_imageConfig
+                    onXvalueChanged: {
+                        view2model()
+                        root.gbl_device.setImageConfig()
+                    }
+                }
+                XHead {
+                    width: 280
+                    height: 30
+                    xtext: qsTrId("MeaConfig")
+                    xfontSize: 14
+                }
+                MeaConfig {
+                    xmodel: root.gbl_deviceCanvas.itemSelected
+                }
+            }
+        }
+        PreviewControls {
+            id: controlPage
+            objectName: "controlPage"
+            y: 50
+            width: 280
+            height: parent.height - 50
+            visible: root.m_panel2Sub === controlPage
+            enabled: root._controlsReady
+            gbl_device: root.gbl_device
+            gbl_deviceCanvas: root.gbl_deviceCanvas
+            m_ptzSpeed: root.m_ptzSpeed
+            m_ptzLight: root.m_ptzLight
+            m_filterCur: root.m_filterCur
+            onM_ptzSpeedChanged: root.m_ptzSpeed = m_ptzSpeed
+            onM_ptzLightChanged: root.m_ptzLight = m_ptzLight
+            onM_filterCurChanged: root.m_filterCur = m_filterCur
         }
     }
 }

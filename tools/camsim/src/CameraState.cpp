@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "camsim/ControlReplies.h"
 #include "camsim/Wire.h"
 
 namespace camsim {
@@ -34,6 +35,7 @@ CameraState::CameraState(const CameraIdentity& id) {
     for (size_t i = 0; i < r.size(); ++i) r[i] = patternByte(k.getType, i);
     records_[k.getType] = std::move(r);
   }
+  records_[120] = seededFpaInfoQm();
   std::vector<uint8_t>& b = records_[7];
   std::fill(b.begin(), b.end(), 0);
   putText(&b[basic::kCameraId], 32, id.cameraId);

@@ -2,6 +2,8 @@
 
 #include "camsim/Wire.h"
 
+#include <tuple>
+
 namespace camsim {
 
 namespace {
@@ -16,6 +18,10 @@ bool MotorState::apply(uint8_t* r) {
       if (r[4] == 18) {
         putI32(r + 8, pos_.pan);
         putI32(r + 12, pos_.tilt);
+      } else if (r[4] == 15) {
+        presets_[r[5]] = {pos_.pan, pos_.tilt};
+      } else if (r[4] == 17) {
+        if (auto it = presets_.find(r[5]); it != presets_.end()) std::tie(pos_.pan, pos_.tilt) = it->second;
       } else if (r[4] == 19) {
         pos_.pan = readI32(r, kRecord, 8);
         pos_.tilt = readI32(r, kRecord, 12);

@@ -17,6 +17,16 @@ namespace valueconv {
 int64_t scaledToRaw(double value, double factor, int64_t lo, int64_t hi);
 double rawToScaled(int64_t raw, double factor);
 
+// Detector voltages. Each register family counts volts on its own scale: the VNR registers 4096
+// counts per 5 V, the QM registers 4095 per 5 V, and the voltage-offset command (type 16) takes
+// volts x 4095 / 5.
+inline constexpr double kVoltsPerCountVnr = 5.0 / 4096.0;
+inline constexpr double kVoltsPerCountQm = 5.0 / 4095.0;
+inline constexpr double kCountsPerVoltCommand16 = 4095.0 / 5.0;
+// The count of `volts` on a scale, truncated toward zero and clamped to [lo, hi]. False (and
+// `out` untouched) for a value that is not finite: no register may get an arbitrary offset.
+bool voltsToCount(double volts, double countsPerVolt, int64_t lo, int64_t hi, int64_t* out);
+
 // Clamps to [lo, hi].
 int64_t clampToField(int64_t v, int64_t lo, int64_t hi);
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <string>
 
@@ -26,6 +27,7 @@ struct CommandFaults {
   bool splitReply = false;         // send the reply in 1-byte writes
   int32_t controlXReplyType = -1;  // >= 0: ControlInfoX answers carry this command type
   int32_t pluginReplyWord = -1;    // >= 0: plug-in answers carry this operation word
+  std::map<int32_t, int> controlXDelayMs;  // request-reply command type -> extra wait before answering
 };
 
 class CommandServer {
