@@ -65,7 +65,7 @@ class Scenario:
         w = e2e.Window.wait(g.TITLE, program=program)
         assert (w.width, w.height) == (g.WINDOW_W, g.WINDOW_H), f"window size {w.width} x {w.height}"
         sc = cls(program, w, shots)
-        sc.wait("live", lambda s: g.live_image_shown(s, e2e.close), timeout=60)
+        sc.wait("live", lambda s: g.live_image_shown(s, e2e.close), timeout=e2e.START_TIMEOUT)
         return sc
 
     def shot(self, name):

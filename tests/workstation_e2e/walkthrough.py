@@ -212,6 +212,9 @@ def main():
     out_dir = os.path.join(p.work, "walk out")
     os.makedirs(out_dir)
     ok = False
+    # The toolkit's file dialog opens in the working folder and sizes itself to its entries: the
+    # scenario's own folder keeps it at the size the geometry module measured.
+    os.chdir(p.work)
     p.start()
     try:
         sc = Scenario.start(p, shots)

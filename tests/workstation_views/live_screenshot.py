@@ -85,7 +85,7 @@ def main():
         def image_shown(s):
             return g.live_image_shown(s, close) and bool(hot_columns(s, s.at(PALETTE_X, PALETTE_TOP + 3)))
 
-        w.wait_shot("the canvas to show an image", probe, image_shown)
+        w.wait_shot("the canvas to show an image", probe, image_shown, e2e.START_TIMEOUT)
         first = w.shot(os.path.join(shots, "live-1.png"))
         time.sleep(1.0)  # the interval between the two shots, not a wait for an event
         second = w.shot(os.path.join(shots, "live-2.png"))
