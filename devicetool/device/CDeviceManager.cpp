@@ -28,6 +28,7 @@ int CDeviceManager::init() {
   qmlRegisterType<CDevice>("Ostrel", 1, 0, "CDevice");
   qmlRegisterType<TempDataState>("Ostrel", 1, 0, "TempDataState");
   qmlRegisterType<CCameraBasicInfo>("Ostrel", 1, 0, "CCameraBasicInfo");
+  CDeviceConfiger::registerSettingsTypes();
   device_.initChartAndPresets();
   return 0;
 }
