@@ -110,9 +110,14 @@ QVariant CDeviceConfigBase::readField(const uint8_t* record, const Field& f) con
 void CDeviceConfigBase::writeField(uint8_t* record, const Field& f, const QVariant& v) const {
   uint8_t* p = record + f.offset;
   switch (f.kind) {
-    case Kind::Text:
-      valueconv::storeTextIfChanged(p, size_t(f.width), v.toString().toUtf8().toStdString());
+    case Kind::Text: {
+      // A field the camera filled with bytes that are not UTF-8 reads with replacement characters;
+      // while the text still reads the same it is the camera's and goes back as it came.
+      const QString text = v.toString();
+      if (QString::fromUtf8(valueconv::fieldText(p, size_t(f.width))) == text) return;
+      valueconv::storeTextIfChanged(p, size_t(f.width), text.toUtf8().toStdString());
       return;
+    }
     case Kind::Bool8:
     case Kind::Bool16:
     case Kind::Bool32: {

@@ -100,6 +100,7 @@ void CommandServer::serve(int fd) {
       if (cmd == 2) putI32(&reply[8], state_.gearLevel());
       if (cmd == 3) state_.setGearLevel(readI32(msg.data(), size, 8));
       motors_.apply(&reply[kHeader]);
+      clockGpio_.apply(&reply[kHeader]);
       if (f.controlXReplyType >= 0) putI32(&reply[4], f.controlXReplyType);
     } else if ((type == 2 || type == 4 || type == 46) && size == kHeader) {
       reply.assign(type == 2 ? 24 : type == 4 ? 4 : 8, 0);
