@@ -1,6 +1,6 @@
 // ostrel-camsim: a simulated camera on one loopback address, until SIGINT or SIGTERM.
 //   ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--size WxH] [--image WxH] [--fps N] [--unpaced]
-//                 [--clip FILE] [--scene spots|room] [--discover] [--observe FILE]
+//                 [--clip FILE] [--scene spots|room] [--discover] [--observe FILE] [--clock SECONDS]
 // With --clip, the H.264 clip (Annex-B) loops on the video and mixed stream ports. --scene picks
 // what the temperature stream shows: "spots" (the default, the content tests check by hand) or
 // "room" (a room with a warm body walking across it, a hot and a cold object).
@@ -42,7 +42,7 @@ bool parseSize(const char* s, uint16_t* w, uint16_t* h) {
 int usage() {
   std::fprintf(stderr,
                "usage: ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--size WxH] [--image WxH] [--fps N] "
-               "[--unpaced] [--clip FILE] [--scene spots|room] [--discover] [--observe FILE]\n");
+               "[--unpaced] [--clip FILE] [--scene spots|room] [--discover] [--observe FILE] [--clock SECONDS]\n");
   return 2;
 }
 
@@ -52,6 +52,7 @@ int main(int argc, char** argv) {
   camsim::CameraSimOptions opt;
   std::string clipPath, observePath;
   bool discover = false;
+  long long clockStart = -1;  // the camera clock's start, seconds since 1970 UTC; -1: the host's
   for (int i = 1; i < argc; ++i) {
     const char* a = argv[i];
     if (!std::strcmp(a, "--unpaced")) {
@@ -83,6 +84,10 @@ int main(int argc, char** argv) {
       if (!camsim::sceneFromName(v, &opt.tempScene)) return usage();
     } else if (!std::strcmp(a, "--observe")) {
       observePath = v;
+    } else if (!std::strcmp(a, "--clock")) {
+      char* end = nullptr;
+      clockStart = std::strtoll(v, &end, 10);
+      if (end == v || *end != '\0' || clockStart < 0) return usage();
     } else {
       return usage();
     }
@@ -100,6 +105,7 @@ int main(int argc, char** argv) {
   std::signal(SIGINT, onSignal);
   std::signal(SIGTERM, onSignal);
   camsim::CameraSim sim(opt);
+  if (clockStart >= 0) sim.command().clockGpio().setNow(clockStart);
   if (!observePath.empty() && !sim.log().writeTo(observePath)) {
     std::fprintf(stderr, "ostrel-camsim: cannot write %s: %s\n", observePath.c_str(), std::strerror(errno));
     return 1;
