@@ -1,6 +1,6 @@
 // ostrel-camsim: a simulated camera on one loopback address, until SIGINT or SIGTERM.
 //   ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--size WxH] [--image WxH] [--fps N] [--unpaced]
-//                 [--clip FILE] [--scene spots|room] [--discover] [--observe FILE] [--clock SECONDS]
+//                 [--clip FILE] [--scene spots|room] [--discover] [--observe FILE]
 // With --clip, the H.264 clip (Annex-B) loops on the video and mixed stream ports. --scene picks
 // what the temperature stream shows: "spots" (the default, the content tests check by hand) or
 // "room" (a room with a warm body walking across it, a hot and a cold object).
@@ -8,6 +8,7 @@
 // address, only to searches from loopback, and broadcasts its answers to 127.255.255.255; point the
 // SDK there with OSTREL_DISCOVER_BROADCAST=127.255.255.255.
 // With --observe, every message the camera receives is written to FILE in hex, one line each.
+// Each clock set the camera takes is reported on stderr ("clock set to SECONDS" since 1970, UTC).
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -42,7 +43,7 @@ bool parseSize(const char* s, uint16_t* w, uint16_t* h) {
 int usage() {
   std::fprintf(stderr,
                "usage: ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--size WxH] [--image WxH] [--fps N] "
-               "[--unpaced] [--clip FILE] [--scene spots|room] [--discover] [--observe FILE] [--clock SECONDS]\n");
+               "[--unpaced] [--clip FILE] [--scene spots|room] [--discover] [--observe FILE]\n");
   return 2;
 }
 
@@ -52,7 +53,6 @@ int main(int argc, char** argv) {
   camsim::CameraSimOptions opt;
   std::string clipPath, observePath;
   bool discover = false;
-  long long clockStart = -1;  // the camera clock's start, seconds since 1970 UTC; -1: the host's
   for (int i = 1; i < argc; ++i) {
     const char* a = argv[i];
     if (!std::strcmp(a, "--unpaced")) {
@@ -84,10 +84,6 @@ int main(int argc, char** argv) {
       if (!camsim::sceneFromName(v, &opt.tempScene)) return usage();
     } else if (!std::strcmp(a, "--observe")) {
       observePath = v;
-    } else if (!std::strcmp(a, "--clock")) {
-      char* end = nullptr;
-      clockStart = std::strtoll(v, &end, 10);
-      if (end == v || *end != '\0' || clockStart < 0) return usage();
     } else {
       return usage();
     }
@@ -105,7 +101,8 @@ int main(int argc, char** argv) {
   std::signal(SIGINT, onSignal);
   std::signal(SIGTERM, onSignal);
   camsim::CameraSim sim(opt);
-  if (clockStart >= 0) sim.command().clockGpio().setNow(clockStart);
+  sim.command().clockGpio().setOnClockSet(
+      [](int64_t t) { std::fprintf(stderr, "ostrel-camsim: clock set to %lld\n", static_cast<long long>(t)); });
   if (!observePath.empty() && !sim.log().writeTo(observePath)) {
     std::fprintf(stderr, "ostrel-camsim: cannot write %s: %s\n", observePath.c_str(), std::strerror(errno));
     return 1;

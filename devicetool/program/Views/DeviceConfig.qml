@@ -65,12 +65,10 @@ XPopup {
         if (currentConfigType > 13)
             return
         currentConfigView.view2model()
-        // Every write shows its own result, so an earlier one is never taken for this one.
+        // A refused or failed write is shown, also when the dialog closes right after it.
         const r = gbl_deviceConfiger.setConfig(currentConfigType)
         if (r < 0)
             App.notifyError(3, qsTrId("Fail") + " " + r)
-        else
-            App.notifyError(0, qsTrId("Success"))
     }
 
     function xclose() {

@@ -40,8 +40,15 @@ bool ClockGpio::apply(uint8_t* record) {
     const time_t t = timegm(&check);
     // timegm folds 31 February into March: such a date is not one.
     if (check.tm_year == u.tm_year && check.tm_mon == u.tm_mon && check.tm_mday == u.tm_mday &&
-        check.tm_hour == u.tm_hour && check.tm_min == u.tm_min && check.tm_sec == u.tm_sec)
+        check.tm_hour == u.tm_hour && check.tm_min == u.tm_min && check.tm_sec == u.tm_sec) {
       setNow(int64_t(t));
+      std::function<void(int64_t)> f;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        f = onSet_;
+      }
+      if (f) f(int64_t(t));
+    }
     return true;
   }
   if (type == 128) {
@@ -66,6 +73,11 @@ void ClockGpio::setNow(int64_t epochSeconds) {
 int32_t ClockGpio::gpioOutputs() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return outputs_;
+}
+
+void ClockGpio::setOnClockSet(std::function<void(int64_t)> f) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  onSet_ = std::move(f);
 }
 
 std::vector<uint8_t> cameraLogFile(const std::string& cameraId) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -22,11 +23,14 @@ class ClockGpio {
   int64_t now() const;
   void setNow(int64_t epochSeconds);
   int32_t gpioOutputs() const;
+  // Called (on a server thread) with the new time after each clock set request.
+  void setOnClockSet(std::function<void(int64_t)> f);
 
  private:
   mutable std::mutex mutex_;
   int64_t offset_ = 0;   // guarded by mutex_: camera clock - host clock, seconds
   int32_t outputs_ = 0;  // guarded by mutex_
+  std::function<void(int64_t)> onSet_;  // guarded by mutex_
 };
 
 // The camera's log file as its file store keeps it (file type 3): a few lines naming the camera.
