@@ -35,6 +35,7 @@ void collect(QtMsgType type, const QMessageLogContext& ctx, const QString& msg) 
 const char kWrapper[] = R"(
 import QtQuick
 import QtQuick.Window
+import "Basic"
 Window {
     id: top
     width: 1200; height: 800
@@ -44,6 +45,7 @@ Window {
     Component.onCompleted: App.main = top
     MainConfig { objectName: "page"; width: 1200; height: 746 }
     DeviceConfig { objectName: "dialog" }
+    Temp2Energy { objectName: "converter" }
 }
 )";
 
@@ -180,6 +182,18 @@ TEST(ConfigViews, PanelsApplyTheirRecordsAndThePageReportsPerCamera) {
   nodeB->setProperty("edit_info", QStringLiteral("Success"));
   click(page, "btnRestartDevice");
   EXPECT_TRUE(nodeB->property("edit_info").toString().startsWith(QStringLiteral("Fail -")));
+
+  // The converter: a temperature to energy and back, through the inputs' own values.
+  QObject* converter = child(top.get(), "converter");
+  QObject* temperature = child(converter, "temperature");
+  temperature->setProperty("xvalue", 150.0);
+  click(converter, "btnTemp2Energy");
+  const double energy = converter->property("edit_energy").toDouble();
+  EXPECT_DOUBLE_EQ(energy, cfg->calcTemp2Energy(1, 0, 150.0));
+  EXPECT_DOUBLE_EQ(child(converter, "energy")->property("xvalue").toDouble(), energy);
+  temperature->setProperty("xvalue", 0.0);
+  click(converter, "btnEnergy2Temp");
+  EXPECT_NEAR(converter->property("edit_temp").toDouble(), 150.0, 0.01);
 
   top.reset();
   engine.reset();

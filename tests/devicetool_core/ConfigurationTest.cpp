@@ -193,7 +193,19 @@ TEST(ConfigurerOnCamera, ChannelsFilesClockAndOutputs) {
   CDeviceConfiger cfg;
   EXPECT_EQ(cfg.uploadFile(0, QStringLiteral("/x/TOVMA_2.bin")), -7);
   EXPECT_EQ(cfg.control_getTime(), QString());
+  EXPECT_EQ(cfg.calcEmiTemp(25, 200, 0.97, 0.97), 0.0);  // the calculators need the camera's table
+  EXPECT_EQ(cfg.calcTrans(25, 200, 200), 0.0);
   ASSERT_EQ(cfg.startWork(&node), 0);
+  // By hand: the same emissivity shows the same temperature, a window that loses nothing has
+  // transmittance 1; emissivities on the bounds are refused; energy and temperature invert.
+  EXPECT_NEAR(cfg.calcEmiTemp(25, 200, 0.97, 0.97), 200, 0.01);
+  EXPECT_EQ(cfg.calcEmiTemp(25, 200, 1.01, 0.9), 0.0);
+  EXPECT_EQ(cfg.calcEmiTemp(25, 200, 0.9, 0.09), 0.0);
+  EXPECT_GT(cfg.calcEmiTemp(25, 200, 0.9, 0.97), 25.0);
+  EXPECT_LT(cfg.calcEmiTemp(25, 200, 0.9, 0.97), 200.0);  // a better emitter needs less heat to read the same
+  EXPECT_NEAR(cfg.calcTrans(25, 200, 200), 1.0, 1e-9);
+  EXPECT_NEAR(cfg.calcTemp2Energy(0, 0, cfg.calcTemp2Energy(1, 0, 100.0)), 100.0, 0.01);
+  EXPECT_GT(cfg.calcTemp2Energy(1, 1, 200.0), cfg.calcTemp2Energy(1, 1, 100.0));
   // The login's clock set goes out without waiting for its answer: logged before counting.
   ASSERT_TRUE(sim.log().waitForType(56, 20000));
 
