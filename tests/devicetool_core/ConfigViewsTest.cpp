@@ -79,6 +79,8 @@ TEST(ConfigViews, PanelsApplyTheirRecordsAndThePageReportsPerCamera) {
   opt.snapshot = false;
   camsim::CameraSim sim(opt);
   ASSERT_EQ(sim.start(), 0);
+  sim.command().transfers().putFile(3, camsim::cameraLogFile(opt.identity.cameraId));
+  sim.command().transfers().putBlock(2, camsim::defaultGb28181Block());
   CDeviceManager* dm = app->deviceManager();
   dm->node_create(QString::fromStdString(addrA));
   dm->node_create(QString::fromStdString(addrB));  // nobody answers there

@@ -188,6 +188,8 @@ TEST(ConfigurerOnCamera, ChannelsFilesClockAndOutputs) {
   opt.snapshot = false;
   camsim::CameraSim sim(opt);
   ASSERT_EQ(sim.start(), 0);
+  sim.command().transfers().putFile(3, camsim::cameraLogFile(opt.identity.cameraId));
+  sim.command().transfers().putBlock(2, camsim::defaultGb28181Block());
   CDeviceNode node;
   node.setDeviceIpQuiet(QString::fromStdString(addr));
   CDeviceConfiger cfg;

@@ -101,6 +101,9 @@ int main(int argc, char** argv) {
   std::signal(SIGINT, onSignal);
   std::signal(SIGTERM, onSignal);
   camsim::CameraSim sim(opt);
+  // What a camera ships with in its store: its log file and its GB/T 28181 settings.
+  sim.command().transfers().putFile(3, camsim::cameraLogFile(opt.identity.cameraId));
+  sim.command().transfers().putBlock(2, camsim::defaultGb28181Block());
   sim.command().clockGpio().setOnClockSet(
       [](int64_t t) { std::fprintf(stderr, "ostrel-camsim: clock set to %lld\n", static_cast<long long>(t)); });
   if (!observePath.empty() && !sim.log().writeTo(observePath)) {

@@ -6,8 +6,6 @@ CameraSim::CameraSim(CameraSimOptions options)
     : options_(std::move(options)),
       state_(options_.identity),
       command_(std::make_unique<CommandServer>(options_.address, state_, log_, options_.commandPort)) {
-  command_->transfers().putFile(3, cameraLogFile(options_.identity.cameraId));
-  command_->transfers().putBlock(2, defaultGb28181Block());
   if (options_.tempStream) {
     TempStreamConfig c;
     c.address = options_.address;
