@@ -128,9 +128,12 @@ def main():
         before_set = time.time()
         w.click(*c.SET_TIME)
         e2e.wait_until("the login's and the command's clock sets", lambda: len(clock_requests(n, 1)) == 2, 30)
+        after_set = time.time()
         fields = struct.unpack_from("<6i", clock_requests(n, 1)[-1], 8)
         sent_epoch = calendar.timegm((*fields, 0, 0, 0))
-        assert abs(sent_epoch - before_set) <= 5, f"clock set to {fields}, clicked at {time.gmtime(before_set)}"
+        # The time of the click's handling: between the click and the request's arrival.
+        assert int(before_set) <= sent_epoch <= after_set + 1, \
+            f"clock set to {fields}, clicked at {time.gmtime(before_set)}, seen by {time.gmtime(after_set)}"
         n = len(observed(observe))
         w.click(*c.GET_TIME)
         e2e.wait_until("the clock read again", lambda: clock_requests(n, 0), 30)
@@ -138,9 +141,8 @@ def main():
             os.path.join(shots, "time-again.png"))
 
         p.finish()
-        m = re.findall(r"clock set to (\d+)", p.output)
-        assert m, "the simulator reported no clock set"
-        assert abs(int(m[-1]) - before_set) <= 5, f"the simulator's clock went to {m[-1]}, set at {before_set:.0f}"
+        reported = [int(t) for t in re.findall(r"clock set to (\d+)", p.output)]
+        assert sent_epoch in reported, f"the simulator's clock never went to {sent_epoch}: {reported}"
         print(f"configuration: MTU {mtu} after 70000 typed; {len(reads)} network read(s); firmware of {length} bytes; "
               f"log of {os.path.getsize(target)} bytes; clock set to {fields}; shots in {shots}")
         ok = True
