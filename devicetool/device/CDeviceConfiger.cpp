@@ -226,6 +226,13 @@ int CDeviceConfiger::setConfig(int configType) {
 int CDeviceConfiger::uploadFile(int fileType, const QString& fn) {
   if (loginId_ < 0) return -7;
   const QByteArray path = fn.toUtf8();
+  const int rc = checkedUpload(fileType, path);
+  // Refusals are logged too: a row only shows the code.
+  if (rc < 0) OSTREL_LOG_AS("CDeviceConfiger::uploadFile", "type %d %s: %d", fileType, path.constData(), rc);
+  return rc;
+}
+
+int CDeviceConfiger::checkedUpload(int fileType, const QByteArray& path) {
   if (fileType == DeviceFileType_bin) {
     // The name is searched from 9 bytes before the end, so a short name is judged with the folder
     // in front of it; a path shorter than that starts at its first byte.
@@ -253,9 +260,7 @@ int CDeviceConfiger::uploadFile(int fileType, const QString& fn) {
   } else {
     return -8;
   }
-  const int rc = Ostrel_UploadFile(loginId_, path.constData(), fileType);
-  if (rc < 0) OSTREL_LOG_AS("CDeviceConfiger::uploadFile", "type %d %s: %d", fileType, path.constData(), rc);
-  return rc;
+  return Ostrel_UploadFile(loginId_, path.constData(), fileType);
 }
 
 int CDeviceConfiger::downloadFile(int fileType, const QString& fn) {

@@ -144,6 +144,7 @@ class CDeviceConfiger : public QObject {
   Q_INVOKABLE double calcTemp2Energy(int dir, int irType, double x);
 
  private:
+  int checkedUpload(int fileType, const QByteArray& path);
   int readChannel(int configType);
   int writeChannel(int configType);
   int sendControlX(ControlInfoX* x);

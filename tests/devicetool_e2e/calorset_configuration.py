@@ -97,11 +97,22 @@ def main():
 
         # The configuration page: a firmware upload.
         w.click(*c.CONFIG_TAB)
-        w.click(*c.FILE_BOX)
-        e2e.type_text(firmware)
-        e2e.key("Return")
-        w.click(*c.UPLOAD_BIN)
-        uploads = e2e.wait_until("the firmware upload", lambda: [d for t, d in observed(observe) if t == 35], 30)
+        # On a loaded display a typed key may repeat; a path that is then no file is refused by
+        # the upload (and logged), and typed again.
+        uploads = []
+        for _ in range(3):
+            refusals = p.log_text().count("CDeviceConfiger::uploadFile")
+            w.click(*c.FILE_BOX)
+            e2e.key("ctrl+a")
+            e2e.type_text(firmware)
+            e2e.key("Return")
+            w.click(*c.UPLOAD_BIN)
+            e2e.wait_until("the firmware upload or its refusal", lambda: [d for t, d in observed(observe) if t == 35]
+                           or p.log_text().count("CDeviceConfiger::uploadFile") > refusals, 60)
+            uploads = [d for t, d in observed(observe) if t == 35]
+            if uploads:
+                break
+        assert uploads, "the firmware was never uploaded"
         kind, _, length = struct.unpack_from("<HHi", uploads[0], 4)
         assert kind == 0 and length == os.path.getsize(firmware), f"upload of type {kind}, {length} bytes"
 
