@@ -30,6 +30,7 @@ int CDeviceManager::init() {
   qmlRegisterType<CDeviceUtilV7R2K>("Ostrel", 1, 0, "CDeviceUtilV7R2K");
   qmlRegisterType<TempDataState>("Ostrel", 1, 0, "TempDataState");
   qmlRegisterType<CCameraBasicInfo>("Ostrel", 1, 0, "CCameraBasicInfo");
+  CDeviceConfiger::registerSettingsTypes();
   device_.initChartAndPresets();
   return 0;
 }

@@ -97,6 +97,8 @@ QVariant CDeviceConfigBase::readField(const uint8_t* record, const Field& f) con
       const uint32_t u = getLe(p, 4);
       return QColor(int((u >> 16) & 255), int((u >> 8) & 255), int(u & 255), 255);
     }
+    case Kind::IPv4: return QString::fromStdString(valueconv::formatIPv4(getLe(p, 4)));
+    case Kind::Mac: return QString::fromStdString(valueconv::formatMac(p));
     default: {
       const int64_t raw = signedRaw(f.kind, getLe(p, widthOf(f.kind)));
       if (f.scale != 0.0) return float(valueconv::rawToScaled(raw, f.scale));
@@ -108,9 +110,14 @@ QVariant CDeviceConfigBase::readField(const uint8_t* record, const Field& f) con
 void CDeviceConfigBase::writeField(uint8_t* record, const Field& f, const QVariant& v) const {
   uint8_t* p = record + f.offset;
   switch (f.kind) {
-    case Kind::Text:
-      valueconv::storeTextIfChanged(p, size_t(f.width), v.toString().toUtf8().toStdString());
+    case Kind::Text: {
+      // A field the camera filled with bytes that are not UTF-8 reads with replacement characters;
+      // while the text still reads the same it is the camera's and goes back as it came.
+      const QString text = v.toString();
+      if (QString::fromUtf8(valueconv::fieldText(p, size_t(f.width))) == text) return;
+      valueconv::storeTextIfChanged(p, size_t(f.width), text.toUtf8().toStdString());
       return;
+    }
     case Kind::Bool8:
     case Kind::Bool16:
     case Kind::Bool32: {
@@ -134,6 +141,17 @@ void CDeviceConfigBase::writeField(uint8_t* record, const Field& f, const QVaria
       const uint32_t old = getLe(p, 4);
       const uint32_t rgb = uint32_t(c.red()) << 16 | uint32_t(c.green()) << 8 | uint32_t(c.blue());
       if ((old & 0xFFFFFFu) != rgb) putLe(p, 4, 0xFF000000u | rgb);
+      return;
+    }
+    case Kind::IPv4: {
+      // toRecord has checked the text.
+      const auto a = valueconv::parseIPv4(v.toString().toStdString());
+      if (a && getLe(p, 4) != *a) putLe(p, 4, *a);
+      return;
+    }
+    case Kind::Mac: {
+      uint8_t mac[6];
+      if (valueconv::parseMac(v.toString().toStdString(), mac) && std::memcmp(p, mac, 6) != 0) std::memcpy(p, mac, 6);
       return;
     }
     default: {
@@ -163,6 +181,13 @@ int CDeviceConfigBase::toRecord(void* record, unsigned size) {
   if (record == nullptr || size < recordSize()) return -8;
   auto* r = static_cast<uint8_t*>(record);
   const QMetaObject* mo = metaObject();
+  for (int i = 0; i < fieldCount_; ++i) {
+    const Field& f = fields_[i];
+    if (!f.writable || (f.kind != Kind::IPv4 && f.kind != Kind::Mac)) continue;
+    const std::string text = mo->property(mo->indexOfProperty(f.property)).read(this).toString().toStdString();
+    uint8_t mac[6];
+    if (f.kind == Kind::IPv4 ? !valueconv::parseIPv4(text) : !valueconv::parseMac(text, mac)) return -8;
+  }
   for (int i = 0; i < fieldCount_; ++i) {
     if (!fields_[i].writable) continue;
     const QMetaProperty prop = mo->property(mo->indexOfProperty(fields_[i].property));

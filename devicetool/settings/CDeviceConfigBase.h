@@ -13,7 +13,8 @@ class CDeviceConfigBase : public QObject {
   Q_PROPERTY(bool edit_isvalid READ edit_isvalid WRITE setEdit_isvalid NOTIFY edit_isvalidChanged)
 
  public:
-  enum class Kind { Text, U8, I8, U16, I16, I32, U32, F32, Bool8, Bool16, Bool32, ColorRgb };
+  // IPv4: a u32 shown as dotted text; Mac: six bytes shown as colon-separated hex.
+  enum class Kind { Text, U8, I8, U16, I16, I32, U32, F32, Bool8, Bool16, Bool32, ColorRgb, IPv4, Mac };
   struct Field {
     const char* property;
     int offset;
@@ -33,7 +34,9 @@ class CDeviceConfigBase : public QObject {
   virtual int fromRecord(const void* record, unsigned size);
   // Stores the writable properties into a channel record: a field is written only when the
   // property differs from what the field holds, so an untouched record goes back byte for byte.
-  // Bytes no property covers keep what the buffer held. -8 when `size` is below the record size.
+  // Bytes no property covers keep what the buffer held. -8 when `size` is below the record size,
+  // and -8 with nothing written when an address or MAC text is not a strict address (a wrapped or
+  // guessed address would send the camera to another host).
   virtual int toRecord(void* record, unsigned size);
   // The class defaults into the object's own record image, then fromRecord of it.
   Q_INVOKABLE virtual int reset();

@@ -10,6 +10,7 @@
 // With --observe, every message the camera receives is written to FILE in hex, one line each.
 // --software-id sets the software id of the basic record (at most 31 bytes); the device tool reads
 // a zoom gear for ids holding "QB" or "QF" and offers its detector utility for "V7R2K" with "QPX".
+// Each clock set the camera takes is reported on stderr ("clock set to SECONDS" since 1970, UTC).
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -105,6 +106,11 @@ int main(int argc, char** argv) {
   std::signal(SIGINT, onSignal);
   std::signal(SIGTERM, onSignal);
   camsim::CameraSim sim(opt);
+  // What a camera ships with in its store: its log file and its GB/T 28181 settings.
+  sim.command().transfers().putFile(3, camsim::cameraLogFile(opt.identity.cameraId));
+  sim.command().transfers().putBlock(2, camsim::defaultGb28181Block());
+  sim.command().clockGpio().setOnClockSet(
+      [](int64_t t) { std::fprintf(stderr, "ostrel-camsim: clock set to %lld\n", static_cast<long long>(t)); });
   if (!observePath.empty() && !sim.log().writeTo(observePath)) {
     std::fprintf(stderr, "ostrel-camsim: cannot write %s: %s\n", observePath.c_str(), std::strerror(errno));
     return 1;

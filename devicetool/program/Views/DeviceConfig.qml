@@ -20,13 +20,34 @@ XPopup {
     property var gbl_deviceManager: CApp.deviceManager
     property var gbl_deviceConfiger: gbl_deviceManager.deviceConfiger
     property string currentConfigId: "CameraBasicInfo"
-    property var currentConfigView: basicInfoPanel
+    property var currentConfigView: cameraBasicInfoPanel
     property int currentConfigType: 1
 
     // Panel id, its view and its channel.
-    readonly property var _panels: ({ "CameraBasicInfo": { view: basicInfoPanel, type: 1 } })
+    readonly property var _panels: ({
+        "CameraBasicInfo": { view: cameraBasicInfoPanel, type: 1 },
+        "FixInfo": { view: fixInfoPanel, type: 2 },
+        "CameraNetworkInfo": { view: cameraNetworkInfoPanel, type: 3 },
+        "CameraTimeInfo": { view: cameraTimeInfoPanel, type: 4 },
+        "TvoutInfo": { view: tvoutInfoPanel, type: 5 },
+        "CameraOSDInfo": { view: cameraOSDInfoPanel, type: 6 },
+        "SerialPortInfo": { view: serialPortInfoPanel, type: 7 },
+        "GpioInfo": { view: gpioInfoPanel, type: 8 },
+        "FFCInfo": { view: fFCInfoPanel, type: 9 },
+        "DestripInfo": { view: destripInfoPanel, type: 10 },
+        "DenoiseInfo": { view: denoiseInfoPanel, type: 11 },
+        "CameraPluginInfo": { view: cameraPluginInfoPanel, type: 12 },
+        "GB28181Info": { view: gB28181InfoPanel, type: 13 },
+        "TestInfo": { view: testInfoPanel, type: 100 }
+    })
     readonly property var gbl_configList: [
-        { group: "System", panels: ["CameraBasicInfo"] }
+        { group: "System", panels: ["CameraBasicInfo", "FixInfo"] },
+        { group: "Network", panels: ["CameraNetworkInfo", "CameraTimeInfo"] },
+        { group: "Interface", panels: ["TvoutInfo", "SerialPortInfo", "GpioInfo", "CameraOSDInfo"] },
+        { group: "Advance", panels: ["FFCInfo", "DestripInfo", "DenoiseInfo"] },
+        { group: "Plugin", panels: ["CameraPluginInfo", "GB28181Info"] },
+        // The test group is its panel: no rows of its own.
+        { group: "Test", panels: ["TestInfo"], rows: [] }
     ]
 
     function setCurrentConfig(id) {
@@ -44,6 +65,7 @@ XPopup {
         if (currentConfigType > 13)
             return
         currentConfigView.view2model()
+        // A refused or failed write is shown, also when the dialog closes right after it.
         const r = gbl_deviceConfiger.setConfig(currentConfigType)
         if (r < 0)
             App.notifyError(3, qsTrId("Fail") + " " + r)
@@ -53,7 +75,10 @@ XPopup {
         close()
     }
 
-    onOpened: setCurrentConfig("CameraBasicInfo")
+    onOpened: {
+        testInfoPanel.model2view()
+        setCurrentConfig("CameraBasicInfo")
+    }
     onClicked: xclose()
     // Escape closes the popup without the title bar's signal: the login is given back here, so
     // every way of closing releases the camera and the dialog opens again next time.
@@ -81,7 +106,7 @@ XPopup {
                     MouseArea { anchors.fill: parent; onClicked: root.setCurrentConfig(group.modelData.panels[0]) }
                 }
                 Repeater {
-                    model: group.modelData.panels
+                    model: group.modelData.rows !== undefined ? group.modelData.rows : group.modelData.panels
                     delegate: Rectangle {
                         id: panelRow
                         required property string modelData
@@ -110,10 +135,113 @@ XPopup {
             ScrollBar.horizontal.policy: ScrollBar.AlwaysOff
             contentHeight: root.currentConfigView ? root.currentConfigView.height : 0
             CameraBasicInfo {
-                id: basicInfoPanel
+                id: cameraBasicInfoPanel
                 objectName: "cameraBasicInfo"
                 visible: root.currentConfigId === "CameraBasicInfo"
                 xmodel: root.gbl_deviceConfiger.basicInfo
+                xnameWidth: panelScroll.width * 0.45
+                xvalueWidth: panelScroll.width * 0.55 - 16
+            }
+            FixInfo {
+                id: fixInfoPanel
+                objectName: "fixInfo"
+                visible: root.currentConfigId === "FixInfo"
+                xmodel: root.gbl_deviceConfiger.fixInfo
+                xnameWidth: panelScroll.width * 0.45
+                xvalueWidth: panelScroll.width * 0.55 - 16
+            }
+            CameraNetworkInfo {
+                id: cameraNetworkInfoPanel
+                objectName: "cameraNetworkInfo"
+                visible: root.currentConfigId === "CameraNetworkInfo"
+                xmodel: root.gbl_deviceConfiger.networkInfo
+                xnameWidth: panelScroll.width * 0.45
+                xvalueWidth: panelScroll.width * 0.55 - 16
+            }
+            CameraTimeInfo {
+                id: cameraTimeInfoPanel
+                objectName: "cameraTimeInfo"
+                visible: root.currentConfigId === "CameraTimeInfo"
+                xmodel: root.gbl_deviceConfiger.timeInfo
+                xnameWidth: panelScroll.width * 0.45
+                xvalueWidth: panelScroll.width * 0.55 - 16
+            }
+            TvoutInfo {
+                id: tvoutInfoPanel
+                objectName: "tvoutInfo"
+                visible: root.currentConfigId === "TvoutInfo"
+                xmodel: root.gbl_deviceConfiger.tvoutInfo
+                xnameWidth: panelScroll.width * 0.45
+                xvalueWidth: panelScroll.width * 0.55 - 16
+            }
+            CameraOSDInfo {
+                id: cameraOSDInfoPanel
+                objectName: "cameraOSDInfo"
+                visible: root.currentConfigId === "CameraOSDInfo"
+                xmodel: root.gbl_deviceConfiger.osdInfo
+                xnameWidth: panelScroll.width * 0.45
+                xvalueWidth: panelScroll.width * 0.55 - 16
+            }
+            SerialPortInfo {
+                id: serialPortInfoPanel
+                objectName: "serialPortInfo"
+                visible: root.currentConfigId === "SerialPortInfo"
+                xmodel: root.gbl_deviceConfiger.serialPortInfo
+                xnameWidth: panelScroll.width * 0.45
+                xvalueWidth: panelScroll.width * 0.55 - 16
+            }
+            GpioInfo {
+                id: gpioInfoPanel
+                objectName: "gpioInfo"
+                visible: root.currentConfigId === "GpioInfo"
+                xmodel: root.gbl_deviceConfiger.gpioInfo
+                xnameWidth: panelScroll.width * 0.45
+                xvalueWidth: panelScroll.width * 0.55 - 16
+            }
+            FFCInfo {
+                id: fFCInfoPanel
+                objectName: "fFCInfo"
+                visible: root.currentConfigId === "FFCInfo"
+                xmodel: root.gbl_deviceConfiger.ffcInfo
+                xnameWidth: panelScroll.width * 0.45
+                xvalueWidth: panelScroll.width * 0.55 - 16
+            }
+            DestripInfo {
+                id: destripInfoPanel
+                objectName: "destripInfo"
+                visible: root.currentConfigId === "DestripInfo"
+                xmodel: root.gbl_deviceConfiger.destripInfo
+                xnameWidth: panelScroll.width * 0.45
+                xvalueWidth: panelScroll.width * 0.55 - 16
+            }
+            DenoiseInfo {
+                id: denoiseInfoPanel
+                objectName: "denoiseInfo"
+                visible: root.currentConfigId === "DenoiseInfo"
+                xmodel: root.gbl_deviceConfiger.denoiseInfo
+                xnameWidth: panelScroll.width * 0.45
+                xvalueWidth: panelScroll.width * 0.55 - 16
+            }
+            CameraPluginInfo {
+                id: cameraPluginInfoPanel
+                objectName: "cameraPluginInfo"
+                visible: root.currentConfigId === "CameraPluginInfo"
+                xmodel: root.gbl_deviceConfiger.pluginInfo
+                xnameWidth: panelScroll.width * 0.45
+                xvalueWidth: panelScroll.width * 0.55 - 16
+            }
+            GB28181Info {
+                id: gB28181InfoPanel
+                objectName: "gB28181Info"
+                visible: root.currentConfigId === "GB28181Info"
+                xmodel: root.gbl_deviceConfiger.gb28181Info
+                xnameWidth: panelScroll.width * 0.45
+                xvalueWidth: panelScroll.width * 0.55 - 16
+            }
+            TestInfo {
+                id: testInfoPanel
+                objectName: "testInfo"
+                visible: root.currentConfigId === "TestInfo"
                 xnameWidth: panelScroll.width * 0.45
                 xvalueWidth: panelScroll.width * 0.55 - 16
             }

@@ -101,10 +101,9 @@ ApplicationWindow {
         visible: tabs.xcurrentIndex === 0
         onVisibleChanged: if (visible) main.m_subView = preview
     }
-    Item {
+    MainConfig {
         id: configPage
         objectName: "mainConfig"
-        property int m_selectedDevice: -1
         y: main.cfg_tabHeight
         width: main.width
         height: main.height - main.cfg_tabHeight

@@ -1,9 +1,7 @@
 #include "camsim/ControlReplies.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
-#include <ctime>
 
 #include "camsim/CameraState.h"
 #include "camsim/Wire.h"
@@ -40,17 +38,11 @@ std::vector<uint8_t> seededFpaInfoQm() {
 
 bool answerControlX(CameraState& state, uint8_t* record) {
   const int32_t type = readI32(record, kRecord, 0);
-  if (type != 0 && type != 4 && type != 16) return false;
+  if (type != 4 && type != 16) return false;
   const int32_t arg = readI32(record, kRecord, 4);
   uint8_t answer[kRecord] = {};
   putI32(answer, type);
-  if (type == 0) {
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm t{};
-    gmtime_r(&now, &t);
-    const int32_t fields[6] = {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec};
-    for (int i = 0; i < 6; ++i) putI32(answer + 4 + 4 * i, fields[i]);
-  } else if (type == 16) {
+  if (type == 16) {
     std::vector<uint8_t> fpa = state.record(kFpaQm);
     putU16(&fpa[18], uint16_t(int16_t(std::clamp<int32_t>(arg, INT16_MIN, INT16_MAX))));
     state.setRecord(kFpaQm, fpa);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "camsim/CameraState.h"
+#include "camsim/ClockGpio.h"
 #include "camsim/MotorState.h"
 #include "camsim/ObservationLog.h"
 #include "camsim/TcpServer.h"
@@ -43,6 +44,7 @@ class CommandServer {
   void setFaults(const CommandFaults& f);
   CommandFaults faults() const;
   MotorState& motors() { return motors_; }
+  ClockGpio& clockGpio() { return clockGpio_; }
 
   // The file and memory transfer exchanges of this port.
   TransferService& transfers() { return transfers_; }
@@ -56,6 +58,7 @@ class CommandServer {
   mutable std::mutex faultMutex_;
   CommandFaults faults_;  // guarded by faultMutex_
   TransferService transfers_;
+  ClockGpio clockGpio_;
   MotorState motors_;  // before the server: its threads use it until the server is gone
   TcpServer server_;
 };

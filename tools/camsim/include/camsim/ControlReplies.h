@@ -14,9 +14,8 @@ class CameraState;
 // item i with fpa -20 + 10 i, gsk 3000 + i, tint 50 + i, gfid 2400 + i (all little-endian).
 std::vector<uint8_t> seededFpaInfoQm();
 
-// Answers the 68-byte record (type at 0) in place for the types with a record of their own:
-// 0 the camera clock (i32 year, month, day, hour, minute, second from 4, UTC); 4 autofocus, a bare
-// result; 16 stores the offset (i32 at 4) into the register set's i16 at 18, clamped to its range,
+// Answers the 68-byte record (type at 0) in place for the types with a record of their own (the
+// clock, 0 and 1, is the command server's ClockGpio): 4 autofocus, a bare result; 16 stores the offset (i32 at 4) into the register set's i16 at 18, clamped to its range,
 // and answers a bare result. Returns whether the type was one of these.
 bool answerControlX(CameraState& state, uint8_t* record);
 

@@ -1,0 +1,113 @@
+import QtQuick
+import Kiv 1.0
+import Ostrel 1.0
+
+// The GB/T 28181 client: SIP server, device ids and ports, registration and keep-alive.
+Column {
+    id: root
+    spacing: 2
+    property var xmodel: null
+    property real xnameWidth: 150
+    property real xvalueWidth: 200
+    property var gbl_commonManager: CApp.commonManager
+
+    function model2view() {
+        if (!xmodel)
+            return
+        headEnable.init(xmodel.headEnable)
+        serverId.init(xmodel.serverId)
+        serverIp.init(xmodel.serverIp)
+        serverPort.init(xmodel.serverPort)
+        deviceId.init(xmodel.deviceId)
+        devicePort.init(xmodel.devicePort)
+        devicePortRtp.init(xmodel.devicePortRtp)
+        streamId.init(xmodel.streamId)
+        username.init(xmodel.username)
+        password.init(xmodel.password)
+        keepAliveInterval.init(xmodel.keepAliveInterval)
+    }
+
+    function view2model() {
+        if (!xmodel)
+            return
+        xmodel.headEnable = headEnable.xvalue
+        xmodel.serverId = serverId.xvalue
+        xmodel.serverIp = serverIp.xvalue
+        xmodel.serverPort = serverPort.xvalue
+        xmodel.deviceId = deviceId.xvalue
+        xmodel.devicePort = devicePort.xvalue
+        xmodel.devicePortRtp = devicePortRtp.xvalue
+        xmodel.streamId = streamId.xvalue
+        xmodel.username = username.xvalue
+        xmodel.password = password.xvalue
+        xmodel.keepAliveInterval = keepAliveInterval.xvalue
+    }
+
+    XInputBool {
+        id: headEnable
+        objectName: "headEnable"
+        height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
+        xname: qsTrId("Enable")
+    }
+    XInputString {
+        id: serverId
+        objectName: "serverId"
+        height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
+        xname: qsTrId("ServerId")
+    }
+    XInputString {
+        id: serverIp
+        objectName: "serverIp"
+        height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
+        xname: qsTrId("ServerIp")
+    }
+    XInputInt {
+        id: serverPort
+        objectName: "serverPort"
+        height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
+        xname: qsTrId("ServerPort")
+    }
+    XInputString {
+        id: deviceId
+        objectName: "deviceId"
+        height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
+        xname: qsTrId("DeviceId")
+    }
+    XInputInt {
+        id: devicePort
+        objectName: "devicePort"
+        height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
+        xname: qsTrId("DevicePort")
+    }
+    XInputInt {
+        id: devicePortRtp
+        objectName: "devicePortRtp"
+        height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
+        xname: qsTrId("DevicePortRtp")
+    }
+    XInputString {
+        id: streamId
+        objectName: "streamId"
+        height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
+        xname: qsTrId("StreamId")
+    }
+    XInputString {
+        id: username
+        objectName: "username"
+        height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
+        xname: qsTrId("Username")
+    }
+    XInputString {
+        id: password
+        objectName: "password"
+        height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
+        xname: qsTrId("Password")
+    }
+    XInputInt {
+        id: keepAliveInterval
+        objectName: "keepAliveInterval"
+        height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
+        xname: qsTrId("KeepAliveInterval")
+    }
+
+}

@@ -1,0 +1,210 @@
+// The configuration views against a simulated camera: every channel panel loads without a QML
+// warning and its Apply sends the channel's record unchanged; the configuration page refuses
+// missing cameras and files and writes each ticked camera's own result into its row.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QQmlComponent>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QTemporaryDir>
+#include <QTranslator>
+#include <algorithm>
+#include <memory>
+
+#include "CApp.h"
+#include "CDeviceConfiger.h"
+#include "CDeviceManager.h"
+#include "CDeviceNode.h"
+#include "NetKit.h"
+#include "camsim/CameraSim.h"
+
+namespace {
+
+QStringList g_warnings;
+QtMessageHandler g_previous = nullptr;
+
+void collect(QtMsgType type, const QMessageLogContext& ctx, const QString& msg) {
+  if (type != QtDebugMsg && type != QtInfoMsg) g_warnings << msg;
+  if (g_previous) g_previous(type, ctx, msg);
+}
+
+// A window holding both views, standing in for the main window's notification and confirmation.
+const char kWrapper[] = R"(
+import QtQuick
+import QtQuick.Window
+import "Basic"
+Window {
+    id: top
+    width: 1200; height: 800
+    property var msgs: []
+    function notifyError(type, msg) { msgs.push(type + ":" + msg) }
+    function confirmOp(title, msg, cb) { cb() }
+    Component.onCompleted: App.main = top
+    MainConfig { objectName: "page"; width: 1200; height: 746 }
+    DeviceConfig { objectName: "dialog" }
+    Temp2Energy { objectName: "converter" }
+}
+)";
+
+QObject* child(QObject* root, const char* name) {
+  QObject* o = root->findChild<QObject*>(QString::fromLatin1(name));
+  EXPECT_NE(o, nullptr) << name;
+  return o;
+}
+
+void click(QObject* root, const char* button) {
+  if (QObject* b = child(root, button)) QMetaObject::invokeMethod(b, "clicked");
+}
+
+QStringList messages(QObject* top) {
+  return top->property("msgs").toStringList();
+}
+
+TEST(ConfigViews, PanelsApplyTheirRecordsAndThePageReportsPerCamera) {
+  static bool registered = false;
+  static QTranslator translator;
+  auto* app = new calorset::CApp(nullptr, &translator);
+  if (!registered) qmlRegisterSingletonInstance("Ostrel", 1, 0, "CApp", app);
+  registered = true;
+  ASSERT_EQ(app->init(), 0);
+
+  const std::string addrA = ostrel::test::loopbackAddress(44, 6), addrB = ostrel::test::loopbackAddress(44, 7);
+  camsim::CameraSimOptions opt;
+  opt.address = addrA;
+  opt.identity.cameraId = "VIEWS-A";
+  opt.tempStream = false;
+  opt.snapshot = false;
+  camsim::CameraSim sim(opt);
+  ASSERT_EQ(sim.start(), 0);
+  sim.command().transfers().putFile(3, camsim::cameraLogFile(opt.identity.cameraId));
+  sim.command().transfers().putBlock(2, camsim::defaultGb28181Block());
+  CDeviceManager* dm = app->deviceManager();
+  dm->node_create(QString::fromStdString(addrA));
+  dm->node_create(QString::fromStdString(addrB));  // nobody answers there
+  ASSERT_EQ(dm->nodes().size(), 2);
+  CDeviceNode* nodeA = dm->nodes()[0];
+  CDeviceNode* nodeB = dm->nodes()[1];
+  nodeA->setProperty("deviceId", QStringLiteral("VIEWS-A"));
+
+  g_warnings.clear();
+  g_previous = qInstallMessageHandler(collect);
+  auto engine = std::make_unique<QQmlEngine>();
+  engine->addImportPath(QStringLiteral(OSTREL_BUILD_QML_DIR));
+  QQmlComponent component(engine.get());
+  component.setData(kWrapper, QUrl::fromLocalFile(QStringLiteral(OSTREL_VIEWS_DIR "/ConfigViewsWrapper.qml")));
+  std::unique_ptr<QObject> top(component.create());
+  ASSERT_NE(top, nullptr) << component.errorString().toStdString();
+  QObject* dialog = child(top.get(), "dialog");
+  QObject* page = child(top.get(), "page");
+  ASSERT_TRUE(dialog && page);
+
+  // Every channel panel: chosen (read), applied (written) - the camera's records stay as they were.
+  CDeviceConfiger* cfg = dm->deviceConfiger();
+  ASSERT_EQ(cfg->startWork(nodeA), 0);
+  QMetaObject::invokeMethod(dialog, "open");
+  const char* const ids[] = {"CameraBasicInfo", "FixInfo",     "CameraNetworkInfo", "CameraTimeInfo",
+                             "TvoutInfo",       "CameraOSDInfo", "SerialPortInfo",  "GpioInfo",
+                             "FFCInfo",         "DestripInfo", "DenoiseInfo",       "CameraPluginInfo",
+                             "GB28181Info"};
+  for (int c = 1; c <= 13; ++c) {
+    QMetaObject::invokeMethod(dialog, "setCurrentConfig", Q_ARG(QVariant, QString::fromLatin1(ids[c - 1])));
+    EXPECT_TRUE(cfg->channelObject(c)->edit_isvalid()) << ids[c - 1];
+    const std::vector<uint8_t> image(cfg->channelObject(c)->recordData(),
+                                     cfg->channelObject(c)->recordData() + cfg->channelObject(c)->recordSize());
+    const size_t before = sim.log().count();
+    QMetaObject::invokeMethod(dialog, "applyCurrentConfig");
+    // The first message after the read that is not the login's clock set (which the camera link
+    // sends without waiting for it, so it may be logged late).
+    const auto log = sim.log().snapshot();
+    auto it = std::find_if(log.begin() + long(before), log.end(), [](const camsim::Observation& o) { return o.type != 56; });
+    ASSERT_NE(it, log.end()) << ids[c - 1];  // a set is logged before its answer
+    const camsim::Observation& sent = *it;
+    // The record follows the request head (the plug-in record also an operation word); the
+    // memory block travels behind its transfer request.
+    if (c == 13) {
+      EXPECT_EQ(sent.type, 80);
+    } else {
+      const size_t head = c == 12 ? 8 : 4;
+      ASSERT_EQ(sent.bytes.size(), head + image.size()) << ids[c - 1];
+      EXPECT_TRUE(std::equal(image.begin(), image.end(), sent.bytes.begin() + long(head))) << ids[c - 1];
+    }
+    EXPECT_EQ(cfg->channelObject(c)->property("edit_isvalid").toBool(), true);
+  }
+  // The test panel: no read, and Apply writes nothing.
+  const size_t quiet = sim.log().count();
+  QMetaObject::invokeMethod(dialog, "setCurrentConfig", Q_ARG(QVariant, QStringLiteral("TestInfo")));
+  QMetaObject::invokeMethod(dialog, "applyCurrentConfig");
+  EXPECT_EQ(sim.log().count(), quiet);
+  click(top.get(), "btnSetGpio");  // all five off: mask 31, values 0
+  EXPECT_EQ(sim.command().clockGpio().gpioOutputs(), 0);
+  QMetaObject::invokeMethod(dialog, "xclose");
+  EXPECT_FALSE(cfg->isLoggedIn());
+
+  // The page: refusals as notices, results per ticked row.
+  QObject* table = child(page, "configDeviceTable");
+  top->setProperty("msgs", QVariantList());
+  page->setProperty("m_filename", QString());
+  click(page, "btnUploadBin");
+  page->setProperty("m_filename", QStringLiteral("/fw/TOVMA_2.bad"));
+  click(page, "btnUploadBin");
+  click(page, "btnUploadMultiBin");
+  EXPECT_EQ(messages(top.get()), (QStringList{"1:NoFile", "1:InvalidFile", "1:InvalidFile"}));
+  QTemporaryDir dir;
+  const QString fw = dir.filePath(QStringLiteral("TOVMA_2.bin"));
+  {
+    QFile f(fw);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("firmware");
+  }
+  page->setProperty("m_filename", fw);
+  table->setProperty("xcurrentRow", -1);
+  top->setProperty("msgs", QVariantList());
+  click(page, "btnUploadBin");
+  click(page, "btnUploadMultiBin");
+  click(page, "btnGetTime");
+  EXPECT_EQ(messages(top.get()), (QStringList{"1:NoDevice", "1:NoDevice", "1:NoDevice"}));
+  nodeA->setProperty("edit_select", true);
+  nodeB->setProperty("edit_select", true);
+  nodeA->setProperty("edit_info", QStringLiteral("Success"));  // an earlier result must not stay
+  nodeB->setProperty("edit_info", QStringLiteral("Success"));
+  QMetaObject::invokeMethod(table, "xselectUpdate");
+  const uint64_t exchanges = sim.command().transfers().finished();
+  click(page, "btnUploadMultiBin");
+  EXPECT_EQ(nodeA->property("edit_info").toString(), QStringLiteral("Success"));
+  EXPECT_TRUE(nodeB->property("edit_info").toString().startsWith(QStringLiteral("Fail -"))) << nodeB->property("edit_info").toString().toStdString();
+  ASSERT_TRUE(sim.command().transfers().waitFinished(exchanges + 1, 20000));
+  std::vector<uint8_t> stored;
+  ASSERT_TRUE(sim.command().transfers().file(0, &stored));
+  EXPECT_EQ(std::string(stored.begin(), stored.end()), "firmware");
+  // A restart on a camera that cannot be reached shows its failure, not the row's old text.
+  table->setProperty("xcurrentRow", 1);
+  nodeB->setProperty("edit_info", QStringLiteral("Success"));
+  click(page, "btnRestartDevice");
+  EXPECT_TRUE(nodeB->property("edit_info").toString().startsWith(QStringLiteral("Fail -")));
+
+  // The converter: a temperature to energy and back, through the inputs' own values.
+  QObject* converter = child(top.get(), "converter");
+  QObject* temperature = child(converter, "temperature");
+  temperature->setProperty("xvalue", 150.0);
+  click(converter, "btnTemp2Energy");
+  const double energy = converter->property("edit_energy").toDouble();
+  EXPECT_DOUBLE_EQ(energy, cfg->calcTemp2Energy(1, 0, 150.0));
+  EXPECT_DOUBLE_EQ(child(converter, "energy")->property("xvalue").toDouble(), energy);
+  temperature->setProperty("xvalue", 0.0);
+  click(converter, "btnEnergy2Temp");
+  EXPECT_NEAR(converter->property("edit_temp").toDouble(), 150.0, 0.01);
+
+  top.reset();
+  engine.reset();
+  qInstallMessageHandler(g_previous);
+  QStringList qmlWarnings;
+  for (const QString& w : g_warnings)
+    if (w.contains(QStringLiteral(".qml")) && !w.contains(QStringLiteral("qrc:/Icons/"))) qmlWarnings << w;
+  EXPECT_TRUE(qmlWarnings.isEmpty()) << qmlWarnings.join(QLatin1Char('\n')).toStdString();
+  delete app;
+}
+
+}  // namespace
