@@ -339,12 +339,13 @@ TEST(LiveBusy, DelayedRepliesKeepTheLoopTurningAndPropertiesChangeOnTheGuiThread
   QElapsedTimer clock;
   clock.start();
   qint64 last = 0, largest = 0;
-  int sawBusy = 0;
+  int sawBusy = 0, stalls = 0;
   QTimer tick;
   tick.setInterval(5);
   QObject::connect(&tick, &QTimer::timeout, [&] {
     const qint64 now = clock.elapsed();
     largest = std::max(largest, now - last);
+    stalls += now - last >= 150;
     last = now;
     sawBusy += live.dev.qtcFlags() == CDevice::StepControl;
     // A second command while one runs is refused.
@@ -358,6 +359,7 @@ TEST(LiveBusy, DelayedRepliesKeepTheLoopTurningAndPropertiesChangeOnTheGuiThread
   waitUntil([&] { return clock.elapsed() > 400; });
   const qint64 idle = largest;
   largest = 0;
+  stalls = 0;
   for (int i = 0; i < 9; ++i) EXPECT_EQ(live.dev.focusXFRel(10), 0);
   live.dev.setGearLevel(1);  // the tenth delayed command
   tick.stop();
@@ -367,13 +369,10 @@ TEST(LiveBusy, DelayedRepliesKeepTheLoopTurningAndPropertiesChangeOnTheGuiThread
   EXPECT_EQ(offThread, 0);
   std::printf("busy state: ten commands of 150 ms delay in %lld ms, largest event-loop gap %lld ms (idle loop %lld ms)\n",
               (long long)clock.elapsed(), (long long)largest, (long long)idle);
-  // A loop that waited on the camera would stall 150 ms per command. On a machine whose idle loop
-  // already stalls (a heavily loaded host) only that is checked; otherwise the bound is 110 ms.
-  if (idle < 50) {
-    EXPECT_LT(largest, 110);
-  } else {
-    EXPECT_LT(largest, idle + 110);
-  }
+  // A loop that waited on the camera would stall 150 ms on every one of the ten commands; a busy
+  // host stalls it now and then, so the count of such stalls tells the two apart where the size of
+  // the largest gap cannot.
+  EXPECT_LT(stalls, 4) << "largest gap " << largest << " ms, idle loop " << idle << " ms";
 }
 
 TEST(LiveChart, TheCounterShiftsBackAndAnyLengthStaysBounded) {
