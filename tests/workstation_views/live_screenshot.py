@@ -7,7 +7,6 @@ calorvue_geometry; program start, window, shot and wait helpers are tests/suppor
 """
 import os
 import sys
-import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
@@ -80,16 +79,20 @@ def main():
         e2e.wait_until("the day log to name OpenGL", lambda: p.log_contains("OpenGL"), e2e.START_TIMEOUT)
         w = e2e.Window.wait(g.TITLE, program=p)
         assert (w.width, w.height) == (1400, 800), f"window size {w.width} x {w.height}"
-        probe = os.path.join(shots, "probe.png")
 
         def image_shown(s):
             return g.live_image_shown(s, close) and bool(hot_columns(s, s.at(PALETTE_X, PALETTE_TOP + 3)))
 
-        w.wait_shot("the canvas to show an image", probe, image_shown, e2e.START_TIMEOUT)
-        first = w.shot(os.path.join(shots, "live-1.png"))
-        time.sleep(1.0)  # the interval between the two shots, not a wait for an event
-        second = w.shot(os.path.join(shots, "live-2.png"))
+        first = w.wait_shot("the canvas to show an image", os.path.join(shots, "live-1.png"), image_shown,
+                            e2e.START_TIMEOUT)
         x1 = check(first, "first shot", shots)
+        # The plateau walks one image pixel a frame and passes under the rectangle's label once a
+        # lap: the second shot is one where it shows again, elsewhere.
+        def moved(s):
+            cols = hot_columns(s, s.at(PALETTE_X, PALETTE_TOP + 3))
+            return g.live_image_shown(s, close) and bool(cols) and (min(cols) + max(cols)) // 2 != x1
+
+        second = w.wait_shot("the hot plateau to move", os.path.join(shots, "live-2.png"), moved)
         x2 = check(second, "second shot", shots)
         assert x1 != x2, f"the hot plateau stayed at x {x1}"
         print(f"hot plateau at window x {x1}, then {x2}; shots in {shots}")
