@@ -80,19 +80,21 @@ def main():
         w = e2e.Window.wait(g.TITLE, program=p)
         assert (w.width, w.height) == (1400, 800), f"window size {w.width} x {w.height}"
 
+        def plateau_x(s):
+            """The middle column of the hot plateau in a shot of the live image, or None."""
+            cols = hot_columns(s, s.at(PALETTE_X, PALETTE_TOP + 3)) if g.live_image_shown(s, close) else []
+            return (min(cols) + max(cols)) // 2 if cols else None
+
         def image_shown(s):
-            return g.live_image_shown(s, close) and bool(hot_columns(s, s.at(PALETTE_X, PALETTE_TOP + 3)))
+            return plateau_x(s) is not None
 
         first = w.wait_shot("the canvas to show an image", os.path.join(shots, "live-1.png"), image_shown,
                             e2e.START_TIMEOUT)
         x1 = check(first, "first shot", shots)
         # The plateau walks one image pixel a frame and passes under the rectangle's label once a
         # lap: the second shot is one where it shows again, elsewhere.
-        def moved(s):
-            cols = hot_columns(s, s.at(PALETTE_X, PALETTE_TOP + 3))
-            return g.live_image_shown(s, close) and bool(cols) and (min(cols) + max(cols)) // 2 != x1
-
-        second = w.wait_shot("the hot plateau to move", os.path.join(shots, "live-2.png"), moved)
+        second = w.wait_shot("the hot plateau to move", os.path.join(shots, "live-2.png"),
+                             lambda s: plateau_x(s) not in (None, x1))
         x2 = check(second, "second shot", shots)
         assert x1 != x2, f"the hot plateau stayed at x {x1}"
         print(f"hot plateau at window x {x1}, then {x2}; shots in {shots}")
