@@ -15,6 +15,9 @@ CDeviceManager::~CDeviceManager() {
   waitDiscovery();
   Ostrel_DiscoverCamerasFree(&found_);
   device_.stopWork();
+  custEditor_.free();
+  weijuEditor_.free();
+  fixdistEditor_.free();
   util_.free();
   configer_.stopWork();
   qDeleteAll(nodes_);
@@ -24,6 +27,17 @@ CDeviceManager::~CDeviceManager() {
 int CDeviceManager::init() {
   qmlRegisterType<CDeviceNode>("Ostrel", 1, 0, "CDeviceNode");
   qmlRegisterType<CDeviceConfiger>("Ostrel", 1, 0, "CDeviceConfiger");
+  qmlRegisterType<CCustPoint>("Ostrel", 1, 0, "CCustPoint");
+  qmlRegisterType<CCustFile>("Ostrel", 1, 0, "CCustFile");
+  qmlRegisterType<CCustEditor>("Ostrel", 1, 0, "CCustEditor");
+  qmlRegisterType<CComPoint>("Ostrel", 1, 0, "CComPoint");
+  qmlRegisterType<CComEditor>("Ostrel", 1, 0, "CComEditor");
+  qmlRegisterType<CWeiJuItem>("Ostrel", 1, 0, "CWeiJuItem");
+  qmlRegisterType<CWeiJuFile>("Ostrel", 1, 0, "CWeiJuFile");
+  qmlRegisterType<CWeiJuEditor>("Ostrel", 1, 0, "CWeiJuEditor");
+  qmlRegisterType<CFixDistItem>("Ostrel", 1, 0, "CFixDistItem");
+  qmlRegisterType<CFixDistFile>("Ostrel", 1, 0, "CFixDistFile");
+  qmlRegisterType<CFixDistEditor>("Ostrel", 1, 0, "CFixDistEditor");
   qmlRegisterType<CDeviceManager>("Ostrel", 1, 0, "CDeviceManager");
   qmlRegisterType<CPtzPreset>("Ostrel", 1, 0, "CPtzPreset");
   qmlRegisterType<CDevice>("Ostrel", 1, 0, "CDevice");

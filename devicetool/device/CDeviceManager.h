@@ -8,16 +8,24 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "CComEditor.h"
+#include "CCustEditor.h"
 #include "CDevice.h"
 #include "CDeviceConfiger.h"
 #include "CDeviceNode.h"
 #include "CDeviceUtilV7R2K.h"
+#include "CFixDistEditor.h"
+#include "CWeiJuEditor.h"
 #include "OstrelSDK.h"
 
 class CDeviceManager : public QObject {
   Q_OBJECT
   Q_PROPERTY(QQmlListProperty<CDeviceNode> nodeList READ nodeList NOTIFY nodeListChanged)
   Q_PROPERTY(CDeviceConfiger* deviceConfiger READ deviceConfiger CONSTANT)
+  Q_PROPERTY(CCustEditor* custEditor READ custEditor CONSTANT)
+  Q_PROPERTY(CWeiJuEditor* weijuEditor READ weijuEditor CONSTANT)
+  Q_PROPERTY(CFixDistEditor* fixdistEditor READ fixdistEditor CONSTANT)
+  Q_PROPERTY(CComEditor* comEditor READ comEditor CONSTANT)
   Q_PROPERTY(CDevice* device READ device CONSTANT)
   Q_PROPERTY(CDeviceUtilV7R2K* utilV7R2K READ utilV7R2K CONSTANT)
 
@@ -33,6 +41,10 @@ class CDeviceManager : public QObject {
   const QList<CDeviceNode*>& nodes() const { return nodes_; }
   CDeviceConfiger* deviceConfiger() { return &configer_; }
   CDevice* device() { return &device_; }
+  CCustEditor* custEditor() { return &custEditor_; }
+  CWeiJuEditor* weijuEditor() { return &weijuEditor_; }
+  CFixDistEditor* fixdistEditor() { return &fixdistEditor_; }
+  CComEditor* comEditor() { return &comEditor_; }
   CDeviceUtilV7R2K* utilV7R2K() { return &util_; }
   bool isBusy() const { return busy_ != 0; }
 
@@ -53,6 +65,10 @@ class CDeviceManager : public QObject {
 
   QList<CDeviceNode*> nodes_;
   CDeviceConfiger configer_;
+  CCustEditor custEditor_;
+  CWeiJuEditor weijuEditor_;
+  CFixDistEditor fixdistEditor_;
+  CComEditor comEditor_;
   CDevice device_;
   CDeviceUtilV7R2K util_;
   int busy_ = 0;                      // GUI thread

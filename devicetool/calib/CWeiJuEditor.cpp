@@ -1,0 +1,119 @@
+#include "CWeiJuEditor.h"
+
+#include <cstring>
+
+#include "QmlListAccess.h"
+#include "foundation/Helpers.h"
+
+float CWeiJuItem::tempAt(int k) const {
+  return k == 0 ? temp0_ : k == 1 ? temp1_ : k == 2 ? temp2_ : temp3_;
+}
+
+void CWeiJuItem::loadTempAt(int k, float v) {
+  switch (k) {
+    case 0: load_temp0(v); break;
+    case 1: load_temp1(v); break;
+    case 2: load_temp2(v); break;
+    default: load_temp3(v); break;
+  }
+}
+
+CWeiJuFile::CWeiJuFile(QObject* parent) : QObject(parent) {
+  cali_mode_ = 2;
+  for (int i = 0; i < calirec::kWeiJuRows; ++i) {
+    len1_.append(new CWeiJuItem());
+    len2_.append(new CWeiJuItem());
+  }
+}
+
+CWeiJuFile::~CWeiJuFile() {
+  qDeleteAll(len1_);
+  qDeleteAll(len2_);
+}
+
+QQmlListProperty<CWeiJuItem> CWeiJuFile::len1_bb_array() {
+  return readOnlyList(this, &len1_);
+}
+
+QQmlListProperty<CWeiJuItem> CWeiJuFile::len2_bb_array() {
+  return readOnlyList(this, &len2_);
+}
+
+void CWeiJuFile::loadFromImage() {
+  setCali_mode(image_.caliMode);
+  setLen1_env_count(image_.len1EnvCount);  // counts out of range: unchanged
+  setLen1_bb_count(image_.len1BbCount);
+  setLen2_bb_count(image_.len2BbCount);
+  load_len1_shell0(image_.len1Shell[0]);
+  load_len1_shell1(image_.len1Shell[1]);
+  load_len1_shell2(image_.len1Shell[2]);
+  load_len1_shell3(image_.len1Shell[3]);
+  // Every row, whatever the counts say: a lowered count keeps the rows above it.
+  for (int i = 0; i < calirec::kWeiJuRows; ++i) {
+    len1_[i]->load_blackbody(image_.len1[0][i].blackbody);
+    for (int k = 0; k < calirec::kWeiJuShells; ++k) len1_[i]->loadTempAt(k, image_.len1[k][i].temp);
+    len2_[i]->load_blackbody(image_.len2[i].blackbody);
+    len2_[i]->load_temp0(image_.len2[i].temp);
+  }
+}
+
+void CWeiJuFile::storeToImage() {
+  image_.tag = calirec::kWeiJuTag;
+  std::memset(image_.zero4, 0, sizeof image_.zero4);
+  std::memset(image_.zero56, 0, sizeof image_.zero56);
+  image_.caliMode = uint8_t(cali_mode_);
+  image_.len1EnvCount = uint8_t(len1_env_count_);
+  image_.len1BbCount = uint8_t(len1_bb_count_);
+  image_.len2BbCount = uint8_t(len2_bb_count_);
+  const float shells[4] = {len1_shell0_, len1_shell1_, len1_shell2_, len1_shell3_};
+  std::memcpy(image_.len1Shell, shells, sizeof shells);
+  // The blackbody of a lens-1 row goes into all four shell tables; the third float of each entry
+  // keeps what the camera had.
+  for (int i = 0; i < calirec::kWeiJuRows; ++i) {
+    for (int k = 0; k < calirec::kWeiJuShells; ++k) {
+      image_.len1[k][i].blackbody = len1_[i]->blackbody();
+      image_.len1[k][i].temp = len1_[i]->tempAt(k);
+    }
+    image_.len2[i].blackbody = len2_[i]->blackbody();
+    image_.len2[i].temp = len2_[i]->temp0();
+  }
+}
+
+CWeiJuEditor::CWeiJuEditor(QObject* parent) : CLoginBlockEditor(parent) {
+  caliModeList_.append(new CNameValue(this, qtTrId("Cali1"), 1));
+  caliModeList_.append(new CNameValue(this, qtTrId("Len1_Cali2"), 2));
+  caliModeList_.append(new CNameValue(this, qtTrId("Len2_Cali2"), 3));
+}
+
+QQmlListProperty<CNameValue> CWeiJuEditor::caliModeList() {
+  return readOnlyList(this, &caliModeList_);
+}
+
+int CWeiJuEditor::init(const QString& ip) {
+  return loginAndRead(ip, [this] { return downloadMem(0); });
+}
+
+int CWeiJuEditor::downloadMem(int) {
+  const int r = downloadBlock(calirec::kWeiJuBlock, &file_.image(), int(sizeof(calirec::WeiJuRecord)));
+  if (r >= 0) file_.loadFromImage();
+  return r;
+}
+
+int CWeiJuEditor::uploadMem(int) {
+  if (!loggedIn() || !downloaded(calirec::kWeiJuBlock)) return -7;
+  file_.storeToImage();
+  return uploadBlock(calirec::kWeiJuBlock, &file_.image(), int(sizeof(calirec::WeiJuRecord)));
+}
+
+int CWeiJuEditor::load(const QString& path) {
+  if (!loggedIn()) return -7;
+  const int r = calirec::loadTableFile(path.toUtf8().toStdString(), &file_.image(), &calirec::weijuFileValid);
+  if (r >= 0) file_.loadFromImage();
+  return r;
+}
+
+int CWeiJuEditor::save(const QString& path) {
+  if (!loggedIn()) return -7;
+  file_.storeToImage();
+  return ostrel::fileWriteAll(path.toUtf8().constData(), &file_.image(), sizeof(calirec::WeiJuRecord));
+}
