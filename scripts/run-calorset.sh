@@ -3,7 +3,8 @@
 # Starts the camera simulator on <address> answering discovery there, points the SDK's discovery
 # at the loopback broadcast address, runs Calorset (which lists the camera by itself) and stops the
 # simulator when Calorset ends. Exits with Calorset's exit code. OSTREL_CAMSIM_ARGS adds simulator
-# options (for example "--observe FILE").
+# options (for example "--observe FILE"). The simulator's calibration tables (memory blocks 3, 4, 5
+# and 7) are seeded from tools/camsim/calib_blocks.py, so every editor has a table to show.
 set -euo pipefail
 if [[ $# -ne 2 ]]; then
   echo "usage: $0 <Calorset program> <address>" >&2
@@ -21,7 +22,13 @@ source "$here/camsim-lib.sh"
 sim_pid=""
 guard_program run-calorset
 
-start_camsim "$camsim" "$address" --discover "${extra[@]}" || exit 1
+seeds=$(mktemp -d)
+python3 "$root/tools/camsim/calib_blocks.py" "$seeds"
+blocks=()
+for b in 3 4 5 7; do blocks+=(--block "$b=$seeds/block$b.bin"); done
+# The simulator has read its seeds once it listens.
+start_camsim "$camsim" "$address" --discover "${blocks[@]}" "${extra[@]}" || { rm -rf "$seeds"; exit 1; }
+rm -rf "$seeds"
 
 export OSTREL_DISCOVER_BROADCAST=127.255.255.255
 echo "run-calorset: simulator $sim_pid on $address"

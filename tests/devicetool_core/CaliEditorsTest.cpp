@@ -176,13 +176,12 @@ struct SimCamera {
     sim.command().transfers().block(b, &v);
     return QByteArray(reinterpret_cast<const char*>(v.data()), qsizetype(v.size()));
   }
-  // Runs an upload and waits until the camera stored its last byte.
+  // Runs an upload and waits until the camera finished every exchange it received (a download
+  // may be counted finished after its call returned), so the upload's bytes are stored.
   int upload(const std::function<int()>& call) {
-    const uint64_t n = sim.command().transfers().finished();
     const int r = call();
-    if (r >= 0) {
-      EXPECT_TRUE(sim.command().transfers().waitFinished(n + 1, 20000));
-    }
+    const size_t exchanges = sim.log().countType(78) + sim.log().countType(80);
+    EXPECT_TRUE(sim.command().transfers().waitFinished(exchanges, 20000));
     return r;
   }
 };

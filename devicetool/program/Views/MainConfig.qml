@@ -239,6 +239,12 @@ Item {
                                    root.onCurrent(node => root.uploadFileSingle(node, CDeviceConfiger.DeviceFileType_bad))
                 }
                 XButtonText {
+                    objectName: "btnDeviceCom"
+                    width: 200; height: 32
+                    text: qsTrId("DeviceCom")
+                    onClicked: App.openView("DeviceCom")
+                }
+                XButtonText {
                     objectName: "btnTemp2Energy"
                     width: 200; height: 32
                     text: qsTrId("Temp2Energy")
