@@ -1,0 +1,228 @@
+// Every device type the manager registers can be created from QML, and the calibration editors'
+// views show a simulated camera's tables, take only numbers into their cells and send what the
+// person typed; the bad-point view saves and loads its points.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QTemporaryDir>
+#include <QTranslator>
+#include <memory>
+
+#include "CApp.h"
+#include "CDeviceManager.h"
+#include "NetKit.h"
+#include "WaitUntil.h"
+#include "camsim/CameraSim.h"
+
+namespace {
+
+QStringList g_warnings;
+QtMessageHandler g_previous = nullptr;
+
+void collect(QtMsgType type, const QMessageLogContext& ctx, const QString& msg) {
+  if (type != QtDebugMsg && type != QtInfoMsg) g_warnings << msg;
+  if (g_previous) g_previous(type, ctx, msg);
+}
+
+const char kWrapper[] = R"(
+import QtQuick
+import QtQuick.Window
+import Ostrel 1.0
+import "Basic"
+Window {
+    id: top
+    width: 1200; height: 800
+    visible: true
+    property var node: null
+    property var msgs: []
+    function notifyError(type, msg) { msgs.push(type + ":" + msg) }
+    function selectedNode() { return node }
+    Component.onCompleted: App.main = top
+    DeviceWeiJu { objectName: "weiju" }
+    DeviceFixDist { objectName: "fixdist" }
+    DeviceCust { objectName: "cust" }
+    DeviceCom { objectName: "com" }
+    CaliChooser { objectName: "chooser" }
+}
+)";
+
+QObject* child(QObject* root, const QString& name) {
+  QObject* o = root->findChild<QObject*>(name);
+  EXPECT_NE(o, nullptr) << name.toStdString();
+  return o;
+}
+
+void click(QObject* root, const char* button) {
+  if (QObject* b = child(root, QString::fromLatin1(button))) QMetaObject::invokeMethod(b, "clicked");
+}
+
+// An item by name among the visual descendants (list delegates are no QObject children).
+QObject* findItem(QObject* root, const QString& name) {
+  if (root->objectName() == name) return root;
+  QList<QObject*> next = root->children();
+  if (auto* item = qobject_cast<QQuickItem*>(root))
+    for (QQuickItem* c : item->childItems()) next << c;
+  for (QObject* c : next)
+    if (QObject* found = findItem(c, name)) return found;
+  return nullptr;
+}
+
+// The text box of a table cell ("r<row>c<column>"), once the list made the row.
+QObject* cellBox(QObject* table, int row, int col) {
+  const QString name = QStringLiteral("r%1c%2").arg(row).arg(col);
+  QObject* cell = nullptr;
+  EXPECT_TRUE(devicetest::waitUntil([&] { return (cell = findItem(table, name)) != nullptr; }))
+      << name.toStdString();
+  return cell ? cell->findChild<QObject*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+}
+
+void typeInto(QObject* box, const QString& text) {
+  box->setProperty("text", text);
+  QMetaObject::invokeMethod(box, "editingFinished");
+}
+
+QByteArray py(const QString& code) {
+  QProcess p;
+  p.start(QStringLiteral(OSTREL_SYSTEM_PYTHON),
+          {QStringLiteral("-c"), QStringLiteral("import sys\nsys.path.insert(0, '" OSTREL_CAMSIM_DIR
+                                                "')\nimport calib_blocks as cb\nout = sys.stdout.buffer\n") +
+                                     code});
+  p.waitForFinished(20000);
+  return p.readAllStandardOutput();
+}
+
+TEST(CaliViews, EveryTypeIsCreatableAndTheEditorsShowAndSendTheirTables) {
+  if (qmlTypeId("Ostrel", 1, 0, "CApp") >= 0) GTEST_SKIP() << "the views need a process of their own (as ctest runs them)";
+  static QTranslator translator;
+  auto* app = new calorset::CApp(nullptr, &translator);
+  qmlRegisterSingletonInstance("Ostrel", 1, 0, "CApp", app);
+  ASSERT_EQ(app->init(), 0);
+
+  g_warnings.clear();
+  g_previous = qInstallMessageHandler(collect);
+  auto engine = std::make_unique<QQmlEngine>();
+  engine->addImportPath(QStringLiteral(OSTREL_BUILD_QML_DIR));
+  const char* const types[] = {"CDeviceNode", "CDeviceConfiger", "CCustPoint", "CCustFile", "CCustEditor",
+                               "CComPoint", "CComEditor", "CWeiJuItem", "CWeiJuFile", "CWeiJuEditor",
+                               "CFixDistItem", "CFixDistFile", "CFixDistEditor", "CDeviceUtilV7R2K",
+                               "CDeviceManager", "CPtzPreset", "CDevice", "TempDataState", "CCameraBasicInfo",
+                               "CFixInfo", "CCameraNetworkInfo", "CCameraTimeInfo", "CTvoutInfo",
+                               "CCameraOSDInfo", "CSerialPortInfo", "CGpioInfo", "CFFCInfo", "CDestripInfo",
+                               "CDenoiseInfo", "CCameraPluginInfo", "CGB28181Info"};
+  for (const char* t : types) {
+    QQmlComponent c(engine.get());
+    c.setData(QByteArray("import Ostrel 1.0\n") + t + " {}\n", QUrl());
+    std::unique_ptr<QObject> o(c.create());
+    EXPECT_NE(o, nullptr) << t << ": " << c.errorString().toStdString();
+  }
+
+  const std::string addr = ostrel::test::loopbackAddress(44, 86);
+  camsim::CameraSimOptions opt;
+  opt.address = addr;
+  opt.identity.softwareId = "SW-QF-3";
+  opt.tempStream = false;
+  opt.snapshot = false;
+  camsim::CameraSim sim(opt);
+  ASSERT_EQ(sim.start(), 0);
+  for (int b : {3, 4, 5, 7}) {
+    const QByteArray s = py(QStringLiteral("out.write(cb.seeds()[%1])").arg(b));
+    sim.command().transfers().putBlock(b, std::vector<uint8_t>(s.begin(), s.end()));
+  }
+  CDeviceManager* dm = app->deviceManager();
+  dm->node_create(QString::fromStdString(addr));
+  ASSERT_EQ(dm->nodes().size(), 1);
+
+  QQmlComponent component(engine.get());
+  component.setData(kWrapper, QUrl::fromLocalFile(QStringLiteral(OSTREL_VIEWS_DIR "/CaliViewsWrapper.qml")));
+  std::unique_ptr<QObject> top(component.create());
+  ASSERT_NE(top, nullptr) << component.errorString().toStdString();
+  top->setProperty("node", QVariant::fromValue<QObject*>(dm->nodes()[0]));
+
+  // The chooser logs the lens editor in and opens its view, which shows the camera's table.
+  QObject* chooser = child(top.get(), QStringLiteral("chooser"));
+  QObject* weiju = child(top.get(), QStringLiteral("weiju"));
+  ASSERT_TRUE(chooser && weiju);
+  click(chooser, "btnDeviceWeiJu");
+  ASSERT_TRUE(dm->weijuEditor()->loggedIn());
+  QMetaObject::invokeMethod(weiju, "open");
+  QObject* len1 = child(weiju, QStringLiteral("len1Table"));
+  QObject* bb1 = cellBox(len1, 1, 0);
+  ASSERT_NE(bb1, nullptr);
+  EXPECT_EQ(bb1->property("text").toString(), QStringLiteral("30.0"));
+  EXPECT_TRUE(bb1->property("enabled").toBool());
+  EXPECT_FALSE(cellBox(len1, 3, 0)->property("enabled").toBool());  // row 4 of a count of 3
+  typeInto(bb1, QStringLiteral("abc"));
+  EXPECT_EQ(bb1->property("text").toString(), QStringLiteral("30.0"));
+  typeInto(bb1, QStringLiteral("nan"));
+  EXPECT_FLOAT_EQ(dm->weijuEditor()->file()->len1(1)->blackbody(), 30.0f);
+  typeInto(bb1, QStringLiteral("40"));
+  EXPECT_EQ(bb1->property("text").toString(), QStringLiteral("40.0"));
+  click(weiju, "btnSet");
+  ASSERT_TRUE(sim.command().transfers().waitFinished(sim.log().countType(78) + sim.log().countType(80), 20000));
+  std::vector<uint8_t> block;
+  ASSERT_TRUE(sim.command().transfers().block(5, &block));
+  EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(block.data()), qsizetype(block.size())),
+            py(QStringLiteral("p = cb.seed_weiju(); p['head'] = b''; p['mid'] = b''\n"
+                              "p['rows1'][1] = (40.0, *p['rows1'][1][1:]); out.write(cb.weiju(**p))")));
+  QMetaObject::invokeMethod(weiju, "close");
+  EXPECT_FALSE(dm->weijuEditor()->loggedIn());
+
+  // The distance view; the custom view with both ranges of a "QF" camera.
+  click(chooser, "btnDeviceFixDist");
+  QObject* fixdist = child(top.get(), QStringLiteral("fixdist"));
+  QMetaObject::invokeMethod(fixdist, "open");
+  EXPECT_EQ(cellBox(child(fixdist, QStringLiteral("distTable")), 2, 4)->property("text").toString(),
+            QStringLiteral("37.0"));
+  QMetaObject::invokeMethod(fixdist, "close");
+  ASSERT_EQ(dm->custEditor()->init(QString::fromStdString(addr)), 0);
+  QObject* cust = child(top.get(), QStringLiteral("cust"));
+  QMetaObject::invokeMethod(cust, "open");
+  EXPECT_TRUE(child(cust, QStringLiteral("btnSwitch"))->property("visible").toBool());
+  QObject* cust2 = child(cust, QStringLiteral("cust2"));
+  EXPECT_EQ(child(cust2, QStringLiteral("inNote"))->property("xvalue").toString(), QStringLiteral("second range"));
+  QMetaObject::invokeMethod(cust, "close");
+
+  // The bad-point view: three points added, saved, cleared and loaded back.
+  QObject* com = child(top.get(), QStringLiteral("com"));
+  QMetaObject::invokeMethod(com, "open");
+  const int pts[3][2] = {{5, 7}, {639, 511}, {100, 0}};
+  for (const auto& p : pts) {
+    child(com, QStringLiteral("inX"))->setProperty("xvalue", p[0]);
+    child(com, QStringLiteral("inY"))->setProperty("xvalue", p[1]);
+    click(com, "btnAdd");
+  }
+  click(com, "btnAdd");  // the same point again is refused
+  ASSERT_EQ(dm->comEditor()->points().size(), 3);
+  child(com, QStringLiteral("inDeviceId"))->setProperty("xvalue", QStringLiteral("CAMSIM-0001"));
+  child(com, QStringLiteral("inWidth"))->setProperty("xvalue", 640);
+  child(com, QStringLiteral("inHeight"))->setProperty("xvalue", 512);
+  QTemporaryDir dir;
+  const QString fn = dir.filePath(QStringLiteral("three.bad"));
+  QMetaObject::invokeMethod(com, "fn_save_bad", Q_ARG(QVariant, fn));
+  QFile f(fn);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), py(QStringLiteral("import struct\nout.write(struct.pack('<32s3i6H', b'CAMSIM-0001', 640, "
+                                           "512, 3, 5, 7, 639, 511, 100, 0))")));
+  click(com, "btnDelete");
+  EXPECT_EQ(dm->comEditor()->points().size(), 2);
+  QMetaObject::invokeMethod(com, "fn_open_bad", Q_ARG(QVariant, fn));
+  ASSERT_EQ(dm->comEditor()->points().size(), 3);
+  EXPECT_EQ(dm->comEditor()->points()[1]->x(), 639);
+  QMetaObject::invokeMethod(com, "close");
+
+  top.reset();
+  engine.reset();
+  qInstallMessageHandler(g_previous);
+  QStringList qmlWarnings;
+  for (const QString& w : g_warnings)
+    if (w.contains(QStringLiteral(".qml"))) qmlWarnings << w;
+  EXPECT_TRUE(qmlWarnings.isEmpty()) << qmlWarnings.join(QLatin1Char('\n')).toStdString();
+  sim.stop();
+  delete app;
+}
+
+}  // namespace
