@@ -5,21 +5,6 @@
 #include "QmlListAccess.h"
 #include "foundation/Helpers.h"
 
-float CFixDistItem::tempAt(int k) const {
-  const float t[5] = {temp0_, temp1_, temp2_, temp3_, temp4_};
-  return t[k];
-}
-
-void CFixDistItem::loadTempAt(int k, float v) {
-  switch (k) {
-    case 0: load_temp0(v); break;
-    case 1: load_temp1(v); break;
-    case 2: load_temp2(v); break;
-    case 3: load_temp3(v); break;
-    default: load_temp4(v); break;
-  }
-}
-
 CFixDistFile::CFixDistFile(QObject* parent) : QObject(parent) {
   for (int i = 0; i < calirec::kFixDistRows; ++i) items_.append(new CFixDistItem());
 }

@@ -8,21 +8,24 @@
 
 #include "CLoginBlockEditor.h"
 #include "CaliProps.h"
+#include "CaliRow.h"
 #include "CaliRecords.h"
 
-class CFixDistItem : public QObject {
+// temp0 is measured at distance 0, temp4 at distance 4.
+class CFixDistItem : public CCaliRow {
   Q_OBJECT
-  CALI_FLOAT_PROPERTY(blackbody, setBlackbody)
-  CALI_FLOAT_PROPERTY(temp0, setTemp0)
-  CALI_FLOAT_PROPERTY(temp1, setTemp1)
-  CALI_FLOAT_PROPERTY(temp2, setTemp2)
-  CALI_FLOAT_PROPERTY(temp3, setTemp3)
   CALI_FLOAT_PROPERTY(temp4, setTemp4)
 
  public:
-  explicit CFixDistItem(QObject* parent = nullptr) : QObject(parent) {}
-  float tempAt(int k) const;
-  void loadTempAt(int k, float v);
+  explicit CFixDistItem(QObject* parent = nullptr) : CCaliRow(parent) {}
+  // Temperature k = 0..4.
+  float tempAt(int k) const { return k == 4 ? temp4_ : CCaliRow::tempAt(k); }
+  void loadTempAt(int k, float v) {
+    if (k == 4)
+      load_temp4(v);
+    else
+      CCaliRow::loadTempAt(k, v);
+  }
 };
 
 class CFixDistFile : public QObject {

@@ -5,19 +5,6 @@
 #include "QmlListAccess.h"
 #include "foundation/Helpers.h"
 
-float CWeiJuItem::tempAt(int k) const {
-  return k == 0 ? temp0_ : k == 1 ? temp1_ : k == 2 ? temp2_ : temp3_;
-}
-
-void CWeiJuItem::loadTempAt(int k, float v) {
-  switch (k) {
-    case 0: load_temp0(v); break;
-    case 1: load_temp1(v); break;
-    case 2: load_temp2(v); break;
-    default: load_temp3(v); break;
-  }
-}
-
 CWeiJuFile::CWeiJuFile(QObject* parent) : QObject(parent) {
   cali_mode_ = 2;
   for (int i = 0; i < calirec::kWeiJuRows; ++i) {

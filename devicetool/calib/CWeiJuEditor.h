@@ -9,20 +9,15 @@
 #include "CLoginBlockEditor.h"
 #include "foundation_qt/CNameValue.h"
 #include "CaliProps.h"
+#include "CaliRow.h"
 #include "CaliRecords.h"
 
-class CWeiJuItem : public QObject {
+// Lens 1 rows use all four temperatures, lens 2 rows temp0 only.
+class CWeiJuItem : public CCaliRow {
   Q_OBJECT
-  CALI_FLOAT_PROPERTY(blackbody, setBlackbody)
-  CALI_FLOAT_PROPERTY(temp0, setTemp0)
-  CALI_FLOAT_PROPERTY(temp1, setTemp1)
-  CALI_FLOAT_PROPERTY(temp2, setTemp2)
-  CALI_FLOAT_PROPERTY(temp3, setTemp3)
 
  public:
-  explicit CWeiJuItem(QObject* parent = nullptr) : QObject(parent) {}
-  float tempAt(int k) const;
-  void loadTempAt(int k, float v);
+  explicit CWeiJuItem(QObject* parent = nullptr) : CCaliRow(parent) {}
 };
 
 class CWeiJuFile : public QObject {

@@ -16,26 +16,15 @@
 #include "CCustEditor.h"
 #include "CFixDistEditor.h"
 #include "CWeiJuEditor.h"
+#include "CaliPython.h"
 #include "NetKit.h"
 #include "OstrelSDK.h"
 #include "camsim/CameraSim.h"
 
 namespace {
 
-// Bytes from Python: `code` runs after `import struct, calib_blocks as cb` and writes to `out`.
-QByteArray py(const QString& code) {
-  QProcess p;
-  p.start(QStringLiteral(OSTREL_SYSTEM_PYTHON),
-          {QStringLiteral("-c"), QStringLiteral("import sys, struct\nsys.path.insert(0, '" OSTREL_CAMSIM_DIR
-                                                "')\nimport calib_blocks as cb\nout = sys.stdout.buffer\n") +
-                                     code});
-  p.waitForFinished(20000);
-  EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-  return p.readAllStandardOutput();
-}
-
 QByteArray seed(int block) {
-  return py(QStringLiteral("out.write(cb.seeds()[%1])").arg(block));
+  return caliPy(QStringLiteral("out.write(cb.seeds()[%1])").arg(block));
 }
 
 template <typename Rec>
@@ -86,7 +75,7 @@ TEST(CaliRecords, CustomLensAndDistanceTablesMatchPythonBothWays) {
   cust.item(4)->setTemp(std::nanf(""));  // refused: the cell keeps its number
   cust.storeToImage(133486382650000000ULL);
   EXPECT_EQ(bytesOf(cust.image()),
-            py(QStringLiteral("p = cb.seed_cust(); p['note'] = 'a' * 254 + '\u00e9\u00e9'; p['count'] = 5\n"
+            caliPy(QStringLiteral("p = cb.seed_cust(); p['note'] = 'a' * 254 + '\u00e9\u00e9'; p['count'] = 5\n"
                               "p['points'][4] = (40.0, p['points'][4][1]); out.write(cb.cust(**p))")));
   EXPECT_EQ(cust.image().note[254], 0);  // 'a' x 254: the first e-acute would end at byte 256
 
@@ -112,7 +101,7 @@ TEST(CaliRecords, CustomLensAndDistanceTablesMatchPythonBothWays) {
   weiju.setLen1_shell3(55.5f);
   weiju.storeToImage();
   EXPECT_EQ(bytesOf(weiju.image()),
-            py(QStringLiteral("p = cb.seed_weiju(); p['head'] = b''; p['mid'] = b''; p['bb1'] = 4\n"
+            caliPy(QStringLiteral("p = cb.seed_weiju(); p['head'] = b''; p['mid'] = b''; p['bb1'] = 4\n"
                               "p['shells'] = (10.0, 30.0, 0.0, 55.5); p['rows1'][3] = (40.0, *p['rows1'][3][1:])\n"
                               "out.write(cb.weiju(**p))")));
   float at164;
@@ -125,7 +114,7 @@ TEST(CaliRecords, CustomLensAndDistanceTablesMatchPythonBothWays) {
   fresh.item(9)->setTemp4(88.5f);
   fresh.storeToImage();
   EXPECT_EQ(bytesOf(fresh.image()),
-            py(QStringLiteral("r = [(0.0,) * 6] * 9 + [(90.0, 0.0, 0.0, 0.0, 0.0, 88.5)]\n"
+            caliPy(QStringLiteral("r = [(0.0,) * 6] * 9 + [(90.0, 0.0, 0.0, 0.0, 0.0, 88.5)]\n"
                               "out.write(cb.fixdist(0, 0, (0, 0, 0, 0, 0), r))")));
   CFixDistFile dist;
   setImage(&dist.image(), seed(7));
@@ -142,7 +131,7 @@ TEST(CaliRecords, CustomLensAndDistanceTablesMatchPythonBothWays) {
   dist.setDist3(20);
   dist.storeToImage();
   EXPECT_EQ(bytesOf(dist.image()),
-            py(QStringLiteral("p = cb.seed_fixdist(); p['head'] = b''; p['tail'] = b''; p['bcount'] = 10\n"
+            caliPy(QStringLiteral("p = cb.seed_fixdist(); p['head'] = b''; p['tail'] = b''; p['bcount'] = 10\n"
                               "p['dists'] = (1, 5, 10, 20, 0); out.write(cb.fixdist(**p))")));
 }
 
@@ -238,7 +227,7 @@ TEST(CaliEditorsOnCamera, RangeGateLoginsUploadsAndFailedReads) {
   const qint64 secs = qint64((ft - 116444736000000000ULL) / 10000000ULL);
   EXPECT_GE(secs, before);
   EXPECT_LE(secs, QDateTime::currentSecsSinceEpoch());
-  EXPECT_EQ(sent4, py(QStringLiteral("p = cb.seed_cust(True); p['note'] = 'edited'; p['filetime'] = %1\n"
+  EXPECT_EQ(sent4, caliPy(QStringLiteral("p = cb.seed_cust(True); p['note'] = 'edited'; p['filetime'] = %1\n"
                                      "out.write(cb.cust(**p))")
                         .arg(ft)));
   EXPECT_EQ(cam.block(3), seed(3));  // the other range untouched
@@ -247,13 +236,13 @@ TEST(CaliEditorsOnCamera, RangeGateLoginsUploadsAndFailedReads) {
   EXPECT_EQ(weiju.file()->len1_bb_count(), 3);
   weiju.file()->len1(3)->setBlackbody(40.0f);
   ASSERT_EQ(cam.upload([&] { return weiju.uploadMem(0); }), 0);
-  EXPECT_EQ(cam.block(5), py(QStringLiteral("p = cb.seed_weiju(); p['head'] = b''; p['mid'] = b''\n"
+  EXPECT_EQ(cam.block(5), caliPy(QStringLiteral("p = cb.seed_weiju(); p['head'] = b''; p['mid'] = b''\n"
                                             "p['rows1'][3] = (40.0, *p['rows1'][3][1:]); out.write(cb.weiju(**p))")));
 
   ASSERT_EQ(dist.init(ip), 0);
   dist.file()->item(0)->setTemp4(1.5f);
   ASSERT_EQ(cam.upload([&] { return dist.uploadMem(0); }), 0);
-  EXPECT_EQ(cam.block(7), py(QStringLiteral("p = cb.seed_fixdist(); p['head'] = b''; p['tail'] = b''\n"
+  EXPECT_EQ(cam.block(7), caliPy(QStringLiteral("p = cb.seed_fixdist(); p['head'] = b''; p['tail'] = b''\n"
                                             "p['rows'][0] = (*p['rows'][0][:5], 1.5); out.write(cb.fixdist(**p))")));
 
   // A failed read keeps the values and refuses the next upload until a read succeeds.

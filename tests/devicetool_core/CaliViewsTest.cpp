@@ -14,6 +14,7 @@
 
 #include "CApp.h"
 #include "CDeviceManager.h"
+#include "CaliPython.h"
 #include "NetKit.h"
 #include "WaitUntil.h"
 #include "camsim/CameraSim.h"
@@ -85,16 +86,6 @@ void typeInto(QObject* box, const QString& text) {
   QMetaObject::invokeMethod(box, "editingFinished");
 }
 
-QByteArray py(const QString& code) {
-  QProcess p;
-  p.start(QStringLiteral(OSTREL_SYSTEM_PYTHON),
-          {QStringLiteral("-c"), QStringLiteral("import sys\nsys.path.insert(0, '" OSTREL_CAMSIM_DIR
-                                                "')\nimport calib_blocks as cb\nout = sys.stdout.buffer\n") +
-                                     code});
-  p.waitForFinished(20000);
-  return p.readAllStandardOutput();
-}
-
 TEST(CaliViews, EveryTypeIsCreatableAndTheEditorsShowAndSendTheirTables) {
   if (qmlTypeId("Ostrel", 1, 0, "CApp") >= 0) GTEST_SKIP() << "the views need a process of their own (as ctest runs them)";
   static QTranslator translator;
@@ -129,7 +120,7 @@ TEST(CaliViews, EveryTypeIsCreatableAndTheEditorsShowAndSendTheirTables) {
   camsim::CameraSim sim(opt);
   ASSERT_EQ(sim.start(), 0);
   for (int b : {3, 4, 5, 7}) {
-    const QByteArray s = py(QStringLiteral("out.write(cb.seeds()[%1])").arg(b));
+    const QByteArray s = caliPy(QStringLiteral("out.write(cb.seeds()[%1])").arg(b));
     sim.command().transfers().putBlock(b, std::vector<uint8_t>(s.begin(), s.end()));
   }
   CDeviceManager* dm = app->deviceManager();
@@ -166,7 +157,7 @@ TEST(CaliViews, EveryTypeIsCreatableAndTheEditorsShowAndSendTheirTables) {
   std::vector<uint8_t> block;
   ASSERT_TRUE(sim.command().transfers().block(5, &block));
   EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(block.data()), qsizetype(block.size())),
-            py(QStringLiteral("p = cb.seed_weiju(); p['head'] = b''; p['mid'] = b''\n"
+            caliPy(QStringLiteral("p = cb.seed_weiju(); p['head'] = b''; p['mid'] = b''\n"
                               "p['rows1'][1] = (40.0, *p['rows1'][1][1:]); out.write(cb.weiju(**p))")));
   QMetaObject::invokeMethod(weiju, "close");
   EXPECT_FALSE(dm->weijuEditor()->loggedIn());
@@ -205,7 +196,7 @@ TEST(CaliViews, EveryTypeIsCreatableAndTheEditorsShowAndSendTheirTables) {
   QMetaObject::invokeMethod(com, "fn_save_bad", Q_ARG(QVariant, fn));
   QFile f(fn);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-  EXPECT_EQ(f.readAll(), py(QStringLiteral("import struct\nout.write(struct.pack('<32s3i6H', b'CAMSIM-0001', 640, "
+  EXPECT_EQ(f.readAll(), caliPy(QStringLiteral("import struct\nout.write(struct.pack('<32s3i6H', b'CAMSIM-0001', 640, "
                                            "512, 3, 5, 7, 639, 511, 100, 0))")));
   click(com, "btnDelete");
   EXPECT_EQ(dm->comEditor()->points().size(), 2);
