@@ -79,6 +79,9 @@ CCustFile* CCustEditor::fileOf(int type) {
 }
 
 int CCustEditor::init(const QString& ip) {
+  // A table of an earlier camera is no longer editable; each read below enables its own.
+  cust_.setEditEnable(false);
+  cust2_.setEditEnable(false);
   return loginAndRead(ip, [this] {
     const bool single = !hasTwoRanges(camera().softwareId, sizeof camera().softwareId - 1);
     if (single != tempRangeSingle_) {
