@@ -16,6 +16,7 @@ CDeviceManager::~CDeviceManager() {
   Ostrel_DiscoverCamerasFree(&found_);
   device_.stopWork();
   util_.free();
+  xcaliEditor_.free();
   configer_.stopWork();
   qDeleteAll(nodes_);
   nodes_.clear();
@@ -31,6 +32,7 @@ int CDeviceManager::init() {
   qmlRegisterType<TempDataState>("Ostrel", 1, 0, "TempDataState");
   qmlRegisterType<CCameraBasicInfo>("Ostrel", 1, 0, "CCameraBasicInfo");
   CDeviceConfiger::registerSettingsTypes();
+  CXCali::registerTypes();
   device_.initChartAndPresets();
   return 0;
 }

@@ -12,6 +12,7 @@
 #include "CDeviceConfiger.h"
 #include "CDeviceNode.h"
 #include "CDeviceUtilV7R2K.h"
+#include "CXCaliEditor.h"
 #include "OstrelSDK.h"
 
 class CDeviceManager : public QObject {
@@ -20,6 +21,7 @@ class CDeviceManager : public QObject {
   Q_PROPERTY(CDeviceConfiger* deviceConfiger READ deviceConfiger CONSTANT)
   Q_PROPERTY(CDevice* device READ device CONSTANT)
   Q_PROPERTY(CDeviceUtilV7R2K* utilV7R2K READ utilV7R2K CONSTANT)
+  Q_PROPERTY(CXCaliEditor* xcaliEditor READ xcaliEditor CONSTANT)
 
  public:
   explicit CDeviceManager(QObject* parent = nullptr);
@@ -34,6 +36,7 @@ class CDeviceManager : public QObject {
   CDeviceConfiger* deviceConfiger() { return &configer_; }
   CDevice* device() { return &device_; }
   CDeviceUtilV7R2K* utilV7R2K() { return &util_; }
+  CXCaliEditor* xcaliEditor() { return &xcaliEditor_; }
   bool isBusy() const { return busy_ != 0; }
 
   // Starts a discovery on the thread pool unless one runs.
@@ -55,6 +58,7 @@ class CDeviceManager : public QObject {
   CDeviceConfiger configer_;
   CDevice device_;
   CDeviceUtilV7R2K util_;
+  CXCaliEditor xcaliEditor_;
   int busy_ = 0;                      // GUI thread
   DiscoverNode* found_ = nullptr;     // written by the worker before qtc_workEnd
   std::mutex mutex_;
