@@ -24,7 +24,7 @@ guard_program run-calorset
 # The simulated camera carries an XCali calibration block, so that DeviceXCali has one to edit.
 xcali_block=$(mktemp "${TMPDIR:-/tmp}/xcali-block-XXXXXX")
 python3 "$root/tools/camsim/xcali_seed.py" "$xcali_block"
-start_camsim "$camsim" "$address" --discover --xcali "$xcali_block" "${extra[@]}" || exit 1
+start_camsim "$camsim" "$address" --discover --block 8="$xcali_block" "${extra[@]}" || exit 1
 rm -f "$xcali_block"
 
 export OSTREL_DISCOVER_BROADCAST=127.255.255.255

@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QTranslator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -12,7 +16,10 @@
 #include <functional>
 #include <cstring>
 #include <limits>
+#include <memory>
 
+#include "CApp.h"
+#include "CDeviceManager.h"
 #include "CXCaliEditor.h"
 #include "CaliKit.h"
 #include "NetKit.h"
@@ -472,3 +479,126 @@ TEST(XCaliTree, TheRangeCalibrationTakesTheStoredParts) {
 }
 
 }  // namespace
+
+namespace {
+
+QStringList g_viewWarnings;
+QtMessageHandler g_previousHandler = nullptr;
+
+void collectWarnings(QtMsgType type, const QMessageLogContext& ctx, const QString& msg) {
+  if (type != QtDebugMsg && type != QtInfoMsg) g_viewWarnings << msg;
+  if (g_previousHandler) g_previousHandler(type, ctx, msg);
+}
+
+const char kXCaliWrapper[] = R"(
+import QtQuick
+import QtQuick.Window
+Window {
+    id: top
+    width: 1200; height: 800
+    property var msgs: []
+    function notifyError(type, msg) { msgs.push(type + ":" + msg) }
+    Component.onCompleted: App.main = top
+    DeviceXCali { objectName: "view" }
+}
+)";
+
+QObject* named(QObject* root, const char* name) {
+  QObject* o = root->findChild<QObject*>(QString::fromLatin1(name));
+  EXPECT_NE(o, nullptr) << name;
+  return o;
+}
+
+// Items a Repeater makes are found through the visual tree.
+QObject* namedItem(QObject* root, const char* name) {
+  auto* item = qobject_cast<QQuickItem*>(root);
+  if (!item) return nullptr;
+  for (QQuickItem* c : item->childItems()) {
+    if (c->objectName() == QLatin1String(name)) return c;
+    if (QObject* found = namedItem(c, name)) return found;
+  }
+  return nullptr;
+}
+
+bool shown(QObject* root, const char* name) {
+  QObject* o = named(root, name);
+  return o && o->property("visible").toBool();
+}
+
+// Counts the gear sets (command 3) the camera received.
+int gearSets(camsim::CameraSim& sim) {
+  int n = 0;
+  for (const auto& o : sim.log().snapshot())
+    n += o.type == 56 && camsim::readI32(o.bytes.data(), o.bytes.size(), 4) == 3;
+  return n;
+}
+
+}  // namespace
+
+TEST_F(XCaliEditorOnCamera, TheViewShowsTheEntrysRegisterFamilyAndSendsOnlyTheUsersEdits) {
+  static QTranslator translator;
+  auto* app = new calorset::CApp(nullptr, &translator);
+  qmlRegisterSingletonInstance("Ostrel", 1, 0, "CApp", app);
+  ASSERT_EQ(app->init(), 0);
+  start(3);
+  CXCaliEditor* ed = app->deviceManager()->xcaliEditor();
+
+  g_viewWarnings.clear();
+  g_previousHandler = qInstallMessageHandler(collectWarnings);
+  auto engine = std::make_unique<QQmlEngine>();
+  engine->addImportPath(QStringLiteral(OSTREL_BUILD_QML_DIR));
+  QQmlComponent component(engine.get());
+  component.setData(kXCaliWrapper, QUrl::fromLocalFile(QStringLiteral(OSTREL_VIEWS_DIR "/XCaliWrapper.qml")));
+  std::unique_ptr<QObject> top(component.create());
+  ASSERT_NE(top, nullptr) << component.errorString().toStdString();
+  QObject* view = named(top.get(), "view");
+  ASSERT_NE(view, nullptr);
+  named(view, "xcaliTabs")->setProperty("xcurrentIndex", 1);
+
+  for (int type : {507, 508, 512, 513}) {
+    SCOPED_TRACE(type);
+    sim->command().transfers().putBlock(8, seedBlock(type));
+    ASSERT_EQ(ed->init(QString::fromStdString(addr)), 0);
+    QMetaObject::invokeMethod(view, "open");
+    ASSERT_TRUE(devicetest::waitUntil([&] { return view->property("opened").toBool(); }));
+    const bool vnr = type == 508 || type == 512;
+    EXPECT_EQ(shown(view, "fpaInfoVNR"), vnr);
+    EXPECT_EQ(shown(view, "fpaInfoQJ"), !vnr);
+    named(view, "xcaliTabs")->setProperty("xcurrentIndex", 0);
+    EXPECT_EQ(shown(view, "xcaliResList"), vnr);
+    named(view, "xcaliTabs")->setProperty("xcurrentIndex", 1);
+    // The panel shows the registers the editor loaded for the entry.
+    QObject* panel = named(view, vnr ? "fpaInfoVNR" : "fpaInfoQJ");
+    QObject* tint = panel ? namedItem(panel, "tint") : nullptr;
+    ASSERT_NE(tint, nullptr) << g_viewWarnings.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(tint->property("xvalue").toInt(), vnr ? 1000 : 10);
+    QMetaObject::invokeMethod(view, "close");
+    ASSERT_TRUE(devicetest::waitUntil([&] { return !view->property("visible").toBool(); }));
+    EXPECT_FALSE(ed->loggedIn());  // however the view closes, the login goes back
+  }
+
+  // Opening and Refresh show the gear without commanding it; the user's choice sends it once.
+  ASSERT_EQ(ed->init(QString::fromStdString(addr)), 0);
+  QMetaObject::invokeMethod(view, "open");
+  ASSERT_TRUE(devicetest::waitUntil([&] { return view->property("opened").toBool(); }));
+  QMetaObject::invokeMethod(view, "refresh");
+  QObject* gear = named(view, "XCali_gearLevel");
+  EXPECT_EQ(gear->property("xvalue").toInt(), 3);
+  EXPECT_EQ(gearSets(*sim), 0);
+  gear->setProperty("xvalue", 2);
+  EXPECT_EQ(gearSets(*sim), 1);
+  EXPECT_EQ(ed->gearLevel(), 2);
+
+  // A stage-2 cell: a non-number is not taken, a number is, and SetCali2 writes it.
+  QObject* cali2Page = named(view, "xcaliCali2Page");
+  named(view, "xcaliTabs")->setProperty("xcurrentIndex", 2);
+  ASSERT_TRUE(cali2Page->property("visible").toBool());
+  EXPECT_EQ(ed->cali2()->point(0)->temp2(), 21.0f);
+  ed->cali2()->point(0)->setProperty("temp2", std::numeric_limits<double>::quiet_NaN());
+  EXPECT_EQ(ed->cali2()->point(0)->temp2(), 21.0f);
+  QMetaObject::invokeMethod(view, "close");
+  qInstallMessageHandler(g_previousHandler);
+  EXPECT_TRUE(g_viewWarnings.isEmpty()) << g_viewWarnings.join(QLatin1Char('\n')).toStdString();
+  top.reset();
+  engine.reset();
+}

@@ -1,6 +1,6 @@
 // ostrel-camsim: a simulated camera on one loopback address, until SIGINT or SIGTERM.
 //   ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--software-id TEXT] [--size WxH] [--image WxH] [--fps N] [--unpaced]
-//                 [--clip FILE] [--scene spots|room] [--discover] [--observe FILE] [--xcali FILE]
+//                 [--clip FILE] [--scene spots|room] [--discover] [--observe FILE] [--block N=FILE]...
 // With --clip, the H.264 clip (Annex-B) loops on the video and mixed stream ports. --scene picks
 // what the temperature stream shows: "spots" (the default, the content tests check by hand) or
 // "room" (a room with a warm body walking across it, a hot and a cold object).
@@ -10,17 +10,18 @@
 // With --observe, every message the camera receives is written to FILE in hex, one line each.
 // --software-id sets the software id of the basic record (at most 31 bytes); the device tool reads
 // a zoom gear for ids holding "QB" or "QF" and offers its detector utility for "V7R2K" with "QPX".
+// --block N=FILE puts FILE's bytes in the camera's memory block N (calib_blocks.py writes the
+// calibration tables' seeds, blocks 3, 4, 5 and 7).
 // Each clock set the camera takes is reported on stderr ("clock set to SECONDS" since 1970, UTC).
-// --xcali FILE serves the 19488 bytes of FILE as the XCali calibration block (memory block 8), which
-// updates written to block 9 patch (tools/camsim/xcali_seed.py writes such a file).
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cerrno>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include <unistd.h>
 
@@ -48,15 +49,28 @@ bool parseSize(const char* s, uint16_t* w, uint16_t* h) {
 int usage() {
   std::fprintf(stderr,
                "usage: ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--software-id TEXT] [--size WxH] [--image WxH] [--fps N] "
-               "[--unpaced] [--clip FILE] [--scene spots|room] [--discover] [--observe FILE] [--xcali FILE]\n");
+               "[--unpaced] [--clip FILE] [--scene spots|room] [--discover] [--observe FILE] [--block N=FILE]...\n");
   return 2;
+}
+
+// "N=FILE": the block number and the file's bytes.
+bool readBlockArg(const char* arg, int32_t* block, std::vector<uint8_t>* bytes) {
+  char* end = nullptr;
+  const long n = std::strtol(arg, &end, 10);
+  if (end == arg || *end != '=' || n < 0 || n > 1000) return false;
+  std::ifstream in(end + 1, std::ios::binary);
+  if (!in) return false;
+  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  *block = int32_t(n);
+  return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   camsim::CameraSimOptions opt;
-  std::string clipPath, observePath, xcaliPath;
+  std::string clipPath, observePath;
+  std::vector<std::pair<int32_t, std::vector<uint8_t>>> blocks;
   bool discover = false;
   for (int i = 1; i < argc; ++i) {
     const char* a = argv[i];
@@ -92,8 +106,9 @@ int main(int argc, char** argv) {
       if (!camsim::sceneFromName(v, &opt.tempScene)) return usage();
     } else if (!std::strcmp(a, "--observe")) {
       observePath = v;
-    } else if (!std::strcmp(a, "--xcali")) {
-      xcaliPath = v;
+    } else if (!std::strcmp(a, "--block")) {
+      blocks.emplace_back();
+      if (!readBlockArg(v, &blocks.back().first, &blocks.back().second)) return usage();
     } else {
       return usage();
     }
@@ -114,18 +129,7 @@ int main(int argc, char** argv) {
   // What a camera ships with in its store: its log file and its GB/T 28181 settings.
   sim.command().transfers().putFile(3, camsim::cameraLogFile(opt.identity.cameraId));
   sim.command().transfers().putBlock(2, camsim::defaultGb28181Block());
-  if (!xcaliPath.empty()) {
-    std::vector<uint8_t> block(camsim::kXCaliBlockSize + 1);
-    std::FILE* f = std::fopen(xcaliPath.c_str(), "rb");
-    const size_t got = f ? std::fread(block.data(), 1, block.size(), f) : 0;
-    if (f) std::fclose(f);
-    if (got != camsim::kXCaliBlockSize) {
-      std::fprintf(stderr, "ostrel-camsim: %s is not a %zu-byte XCali block\n", xcaliPath.c_str(), camsim::kXCaliBlockSize);
-      return 1;
-    }
-    block.resize(got);
-    sim.command().transfers().putBlock(8, std::move(block));
-  }
+  for (auto& [block, bytes] : blocks) sim.command().transfers().putBlock(block, std::move(bytes));
   sim.command().clockGpio().setOnClockSet(
       [](int64_t t) { std::fprintf(stderr, "ostrel-camsim: clock set to %lld\n", static_cast<long long>(t)); });
   if (!observePath.empty() && !sim.log().writeTo(observePath)) {

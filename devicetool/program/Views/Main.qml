@@ -78,6 +78,47 @@ ApplicationWindow {
         }
     }
 
+    // The calibration editors' chooser, below the "DeviceCali" button of the bar's fifth cell.
+    XButtonText {
+        id: btnDeviceCali
+        objectName: "btnDeviceCali"
+        parent: topBar
+        x: main.width - 5 - 50 - 120 + 10
+        y: 9
+        width: 100
+        height: 32
+        text: qsTrId("DeviceCali")
+        onClicked: {
+            if (main.selectedNode() === null)
+                return
+            const p = btnDeviceCali.mapToItem(main.contentItem, 0, btnDeviceCali.height)
+            caliChooser.x = p.x
+            caliChooser.y = p.y
+            caliChooser.open()
+        }
+    }
+    Popup {
+        id: caliChooser
+        objectName: "caliChooser"
+        padding: 4
+        background: Rectangle { color: "#000000"; border.width: 1; border.color: "#3a3a3a" }
+        Column {
+            spacing: 4
+            XButtonText {
+                objectName: "btnDeviceXCali"
+                width: 100
+                height: 32
+                text: qsTrId("DeviceXCali")
+                onClicked: {
+                    const node = main.selectedNode()
+                    if (node !== null && gbl_deviceManager.xcaliEditor.init(node.deviceIp) >= 0)
+                        App.openView("DeviceXCali")
+                    caliChooser.close()
+                }
+            }
+        }
+    }
+
     XButtonSvg {
         objectName: "btnAppConfig"
         parent: topBar
