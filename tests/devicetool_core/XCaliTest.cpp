@@ -582,6 +582,13 @@ TEST_F(XCaliEditorOnCamera, TheViewShowsTheEntrysRegisterFamilyAndSendsOnlyTheUs
   QMetaObject::invokeMethod(view, "open");
   ASSERT_TRUE(devicetest::waitUntil([&] { return view->property("opened").toBool(); }));
   QMetaObject::invokeMethod(view, "refresh");
+  // The calibration set: the editor's entry, and pages 1-3 show it.
+  QObject* set = named(view, "xcaliSet");
+  EXPECT_EQ(set->property("displayText").toString(), QStringLiteral("1"));
+  QMetaObject::invokeMethod(set, "activated", Q_ARG(int, 3));
+  EXPECT_EQ(ed->caliIndex(), 3);
+  EXPECT_EQ(set->property("displayText").toString(), QStringLiteral("4"));
+  EXPECT_EQ(named(view, "XCali1_name")->property("xvalue").toString(), QStringLiteral("Macro"));
   QObject* gear = named(view, "XCali_gearLevel");
   EXPECT_EQ(gear->property("xvalue").toInt(), 3);
   EXPECT_EQ(gearSets(*sim), 0);
@@ -593,9 +600,9 @@ TEST_F(XCaliEditorOnCamera, TheViewShowsTheEntrysRegisterFamilyAndSendsOnlyTheUs
   QObject* cali2Page = named(view, "xcaliCali2Page");
   named(view, "xcaliTabs")->setProperty("xcurrentIndex", 2);
   ASSERT_TRUE(cali2Page->property("visible").toBool());
-  EXPECT_EQ(ed->cali2()->point(0)->temp2(), 21.0f);
+  EXPECT_EQ(ed->cali2()->point(0)->temp2(), 21.75f);
   ed->cali2()->point(0)->setProperty("temp2", std::numeric_limits<double>::quiet_NaN());
-  EXPECT_EQ(ed->cali2()->point(0)->temp2(), 21.0f);
+  EXPECT_EQ(ed->cali2()->point(0)->temp2(), 21.75f);
   QMetaObject::invokeMethod(view, "close");
   qInstallMessageHandler(g_previousHandler);
   EXPECT_TRUE(g_viewWarnings.isEmpty()) << g_viewWarnings.join(QLatin1Char('\n')).toStdString();

@@ -118,7 +118,7 @@ XPopup {
         XTab {
             id: tabs
             objectName: "xcaliTabs"
-            width: 720
+            width: content.width - 60
             height: 40
             xitemWidth: 180
             xnames: [qsTrId("XCaliHeadState"), qsTrId("XCali1"), qsTrId("XCali2"), qsTrId("XCaliCust")]
@@ -131,6 +131,13 @@ XPopup {
             width: 50
             height: 30
             model: [1, 2, 3, 4, 5, 6, 7, 8, 9, 10]
+            textRole: ""
+            currentIndex: root.gbl_xcaliEditor.caliIndex
+            displayText: String(currentIndex + 1)
+            // Two digits fill the 50-pixel box.
+            xshowIndicator: false
+            leftPadding: 0
+            rightPadding: 0
             onActivated: function (index) {
                 root.gbl_xcaliEditor.caliIndex = index
                 cali1Page.model2view()
