@@ -23,6 +23,7 @@
 #include "CXCaliEditor.h"
 #include "CaliKit.h"
 #include "NetKit.h"
+#include "ViewKit.h"
 #include "WaitUntil.h"
 #include "XCaliLayout.h"
 #include "camsim/CameraSim.h"
@@ -482,14 +483,6 @@ TEST(XCaliTree, TheRangeCalibrationTakesTheStoredParts) {
 
 namespace {
 
-QStringList g_viewWarnings;
-QtMessageHandler g_previousHandler = nullptr;
-
-void collectWarnings(QtMsgType type, const QMessageLogContext& ctx, const QString& msg) {
-  if (type != QtDebugMsg && type != QtInfoMsg) g_viewWarnings << msg;
-  if (g_previousHandler) g_previousHandler(type, ctx, msg);
-}
-
 const char kXCaliWrapper[] = R"(
 import QtQuick
 import QtQuick.Window
@@ -503,12 +496,6 @@ Window {
 }
 )";
 
-QObject* named(QObject* root, const char* name) {
-  QObject* o = root->findChild<QObject*>(QString::fromLatin1(name));
-  EXPECT_NE(o, nullptr) << name;
-  return o;
-}
-
 // Items a Repeater makes are found through the visual tree.
 QObject* namedItem(QObject* root, const char* name) {
   auto* item = qobject_cast<QQuickItem*>(root);
@@ -521,7 +508,7 @@ QObject* namedItem(QObject* root, const char* name) {
 }
 
 bool shown(QObject* root, const char* name) {
-  QObject* o = named(root, name);
+  QObject* o = devicetest::child(root, name);
   return o && o->property("visible").toBool();
 }
 
@@ -543,17 +530,16 @@ TEST_F(XCaliEditorOnCamera, TheViewShowsTheEntrysRegisterFamilyAndSendsOnlyTheUs
   start(3);
   CXCaliEditor* ed = app->deviceManager()->xcaliEditor();
 
-  g_viewWarnings.clear();
-  g_previousHandler = qInstallMessageHandler(collectWarnings);
+  devicetest::WarningCollector warnings;
   auto engine = std::make_unique<QQmlEngine>();
   engine->addImportPath(QStringLiteral(OSTREL_BUILD_QML_DIR));
   QQmlComponent component(engine.get());
   component.setData(kXCaliWrapper, QUrl::fromLocalFile(QStringLiteral(OSTREL_VIEWS_DIR "/XCaliWrapper.qml")));
   std::unique_ptr<QObject> top(component.create());
   ASSERT_NE(top, nullptr) << component.errorString().toStdString();
-  QObject* view = named(top.get(), "view");
+  QObject* view = devicetest::child(top.get(), "view");
   ASSERT_NE(view, nullptr);
-  named(view, "xcaliTabs")->setProperty("xcurrentIndex", 1);
+  devicetest::child(view, "xcaliTabs")->setProperty("xcurrentIndex", 1);
 
   for (int type : {507, 508, 512, 513}) {
     SCOPED_TRACE(type);
@@ -564,13 +550,13 @@ TEST_F(XCaliEditorOnCamera, TheViewShowsTheEntrysRegisterFamilyAndSendsOnlyTheUs
     const bool vnr = type == 508 || type == 512;
     EXPECT_EQ(shown(view, "fpaInfoVNR"), vnr);
     EXPECT_EQ(shown(view, "fpaInfoQJ"), !vnr);
-    named(view, "xcaliTabs")->setProperty("xcurrentIndex", 0);
+    devicetest::child(view, "xcaliTabs")->setProperty("xcurrentIndex", 0);
     EXPECT_EQ(shown(view, "xcaliResList"), vnr);
-    named(view, "xcaliTabs")->setProperty("xcurrentIndex", 1);
+    devicetest::child(view, "xcaliTabs")->setProperty("xcurrentIndex", 1);
     // The panel shows the registers the editor loaded for the entry.
-    QObject* panel = named(view, vnr ? "fpaInfoVNR" : "fpaInfoQJ");
+    QObject* panel = devicetest::child(view, vnr ? "fpaInfoVNR" : "fpaInfoQJ");
     QObject* tint = panel ? namedItem(panel, "tint") : nullptr;
-    ASSERT_NE(tint, nullptr) << g_viewWarnings.join(QLatin1Char('\n')).toStdString();
+    ASSERT_NE(tint, nullptr) << warnings.qmlWarnings().join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(tint->property("xvalue").toInt(), vnr ? 1000 : 10);
     QMetaObject::invokeMethod(view, "close");
     ASSERT_TRUE(devicetest::waitUntil([&] { return !view->property("visible").toBool(); }));
@@ -583,13 +569,13 @@ TEST_F(XCaliEditorOnCamera, TheViewShowsTheEntrysRegisterFamilyAndSendsOnlyTheUs
   ASSERT_TRUE(devicetest::waitUntil([&] { return view->property("opened").toBool(); }));
   QMetaObject::invokeMethod(view, "refresh");
   // The calibration set: the editor's entry, and pages 1-3 show it.
-  QObject* set = named(view, "xcaliSet");
+  QObject* set = devicetest::child(view, "xcaliSet");
   EXPECT_EQ(set->property("displayText").toString(), QStringLiteral("1"));
   QMetaObject::invokeMethod(set, "activated", Q_ARG(int, 3));
   EXPECT_EQ(ed->caliIndex(), 3);
   EXPECT_EQ(set->property("displayText").toString(), QStringLiteral("4"));
-  EXPECT_EQ(named(view, "XCali1_name")->property("xvalue").toString(), QStringLiteral("Macro"));
-  QObject* gear = named(view, "XCali_gearLevel");
+  EXPECT_EQ(devicetest::child(view, "XCali1_name")->property("xvalue").toString(), QStringLiteral("Macro"));
+  QObject* gear = devicetest::child(view, "XCali_gearLevel");
   EXPECT_EQ(gear->property("xvalue").toInt(), 3);
   EXPECT_EQ(gearSets(*sim), 0);
   gear->setProperty("xvalue", 2);
@@ -597,15 +583,15 @@ TEST_F(XCaliEditorOnCamera, TheViewShowsTheEntrysRegisterFamilyAndSendsOnlyTheUs
   EXPECT_EQ(ed->gearLevel(), 2);
 
   // A stage-2 cell: a non-number is not taken, a number is, and SetCali2 writes it.
-  QObject* cali2Page = named(view, "xcaliCali2Page");
-  named(view, "xcaliTabs")->setProperty("xcurrentIndex", 2);
+  QObject* cali2Page = devicetest::child(view, "xcaliCali2Page");
+  devicetest::child(view, "xcaliTabs")->setProperty("xcurrentIndex", 2);
   ASSERT_TRUE(cali2Page->property("visible").toBool());
   EXPECT_EQ(ed->cali2()->point(0)->temp2(), 21.75f);
   ed->cali2()->point(0)->setProperty("temp2", std::numeric_limits<double>::quiet_NaN());
   EXPECT_EQ(ed->cali2()->point(0)->temp2(), 21.75f);
   QMetaObject::invokeMethod(view, "close");
-  qInstallMessageHandler(g_previousHandler);
-  EXPECT_TRUE(g_viewWarnings.isEmpty()) << g_viewWarnings.join(QLatin1Char('\n')).toStdString();
+  warnings.stop();
+  EXPECT_TRUE(warnings.qmlWarnings().isEmpty()) << warnings.qmlWarnings().join(QLatin1Char('\n')).toStdString();
   top.reset();
   engine.reset();
 }
