@@ -65,7 +65,11 @@ int CXCaliEditor::getXCali() {
   std::array<uint8_t, xcali::kBlockSize> fresh{};
   const int r = Ostrel_DownloadMem(loginId_, xcali::kBlockType, reinterpret_cast<char*>(fresh.data()), &size);
   if (r < 0) return r;
-  // A shorter block leaves the rest zero; the image always has the block's full size.
+  // A block of another size is not this layout: nothing of it is taken.
+  if (size != int(xcali::kBlockSize)) {
+    OSTREL_LOG_AS("CXCaliEditor::getXCali", "block of %d bytes, %d expected", size, int(xcali::kBlockSize));
+    return -194;
+  }
   image_ = fresh;
   xcali::terminateNames(image_.data());
   xcali_.fromRecord(image_.data());

@@ -50,7 +50,8 @@ class CXCaliEditor : public QObject {
   Q_INVOKABLE int init(const QString& ip);
   Q_INVOKABLE void free();
   // Reads the block into the tree, then the gear level (2) and the external blackbody (11); the
-  // two commands' results do not change the result. -7 without a login.
+  // two commands' results do not change the result. -7 without a login; -194 (tree unchanged) for
+  // a block that is not 19488 bytes long.
   Q_INVOKABLE int getXCali();
 
   // -7 without a login, or for the resolution the last read reported, or for the current gear.

@@ -424,6 +424,11 @@ TEST_F(XCaliEditorOnCamera, DownloadFailureLogsOutAndFilesAreCheckedFirst) {
   EXPECT_EQ(ed.getXCali(), -7);
   sim->command().transfers().setFaults({});
   ASSERT_EQ(ed.init(QString::fromStdString(addr)), 0);
+  // A block of another length is not taken.
+  sim->command().transfers().putBlock(8, std::vector<uint8_t>(seed.begin(), seed.begin() + 19000));
+  EXPECT_EQ(ed.getXCali(), -194);
+  EXPECT_EQ(ed.xcali()->entry(0)->cali1()->name(), QStringLiteral("Lens25"));
+  EXPECT_TRUE(ed.loggedIn());
 
   // A calibration file of this camera goes as type 2 with the entry index; another camera's
   // file, or a missing one, is refused before anything is sent.

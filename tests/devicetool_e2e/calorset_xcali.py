@@ -107,9 +107,8 @@ def main():
         e2e.key("ctrl+a")
         e2e.type_text(f"{TYPED}")
         e2e.key("Return")
-        edited = w.wait_shot("the typed value", probe,
-                             lambda s: crop(s, x.CELL_ROW0_TEMP1_BOX) != crop(initial, x.CELL_ROW0_TEMP1_BOX), 30)
-        edited.image.save(os.path.join(shots, "cali2-edited.png"))
+        w.wait_shot("the typed value", probe,
+                    lambda s: crop(s, x.CELL_ROW0_TEMP1_BOX) != crop(initial, x.CELL_ROW0_TEMP1_BOX), 30)
         updates = len([1 for t, _ in observed(observe) if t == 80])
         w.click(*x.SET_CALI2)
         block = e2e.wait_until(
@@ -120,6 +119,9 @@ def main():
         changed = [i for i in range(len(block)) if block[i] != before[i]]
         assert all(CELL_TEMP1_ROW0 <= i < CELL_TEMP1_ROW0 + 4 for i in changed), f"bytes {changed} changed"
         assert len([1 for t, _ in observed(observe) if t == 80]) == updates + 1, "not one update"
+        # The cell as the set left it (the typing was handled before the click): the reference for
+        # what Refresh must show.
+        edited = w.shot(os.path.join(shots, "cali2-edited.png"))
 
         # Refresh reads the block again; the cell shows what the camera holds.
         w.click(*x.TAB_HEAD)
