@@ -1,8 +1,9 @@
 """Where the XCali editor is in Calorset's 1200 x 800 main window, worked out by hand from its views.
 
 "DeviceCali" is the fifth cell of the top bar: x 1200 - 5 - 50 - 120 + 10 = 1035, y 9, 100 x 32. Its
-chooser opens at the button's bottom-left corner (1035, 41) with a padding of 4: "DeviceXCali" is
-100 x 32 at (1039, 45).
+chooser opens at the button's bottom-left corner (1035, 41) with a padding of 4 and a column of three
+buttons 100 x 32, 4 apart ("DeviceWeiJu", "DeviceFixDist", "DeviceXCali"): "DeviceXCali" is at
+(1039, 45 + 2 x 36 = 117).
 The DeviceXCali popup covers the window; its 804 x 746 box is centred at (198, 27), the title bar
 40 high at (200, 29), 800 wide, whose close button (28 x 28, 8 from the right) is centred at
 (978, 49). The content starts at (200, 71), 800 x 700.
@@ -21,7 +22,7 @@ is centred at (210 + 2 x 140 + 60, 751).
 """
 
 DEVICE_CALI = (1085, 25)
-DEVICE_XCALI = (1089, 61)
+DEVICE_XCALI = (1089, 133)
 CHOOSER_PIXEL = (1037, 43)  # the chooser's black ground beside its button
 CLOSE_XCALI = (978, 49)
 TAB_HEAD = (294, 91)

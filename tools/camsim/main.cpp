@@ -1,6 +1,6 @@
 // ostrel-camsim: a simulated camera on one loopback address, until SIGINT or SIGTERM.
 //   ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--software-id TEXT] [--size WxH] [--image WxH] [--fps N] [--unpaced]
-//                 [--clip FILE] [--scene spots|room] [--discover] [--observe FILE] [--block N=FILE]...
+//                 [--clip FILE] [--scene spots|room] [--discover] [--observe FILE] [--block N=FILE]... [--dump-blocks DIR]
 // With --clip, the H.264 clip (Annex-B) loops on the video and mixed stream ports. --scene picks
 // what the temperature stream shows: "spots" (the default, the content tests check by hand) or
 // "room" (a room with a warm body walking across it, a hot and a cold object).
@@ -11,7 +11,8 @@
 // --software-id sets the software id of the basic record (at most 31 bytes); the device tool reads
 // a zoom gear for ids holding "QB" or "QF" and offers its detector utility for "V7R2K" with "QPX".
 // --block N=FILE puts FILE's bytes in the camera's memory block N (calib_blocks.py writes the
-// calibration tables' seeds, blocks 3, 4, 5 and 7).
+// calibration tables' seeds, blocks 3, 4, 5 and 7); --dump-blocks DIR writes every memory block
+// the camera holds when it stops to DIR/blockN.bin, for a scenario to read what was uploaded.
 // Each clock set the camera takes is reported on stderr ("clock set to SECONDS" since 1970, UTC).
 #include <csignal>
 #include <cstdio>
@@ -49,7 +50,7 @@ bool parseSize(const char* s, uint16_t* w, uint16_t* h) {
 int usage() {
   std::fprintf(stderr,
                "usage: ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--software-id TEXT] [--size WxH] [--image WxH] [--fps N] "
-               "[--unpaced] [--clip FILE] [--scene spots|room] [--discover] [--observe FILE] [--block N=FILE]...\n");
+               "[--unpaced] [--clip FILE] [--scene spots|room] [--discover] [--observe FILE] [--block N=FILE]... [--dump-blocks DIR]\n");
   return 2;
 }
 
@@ -69,7 +70,7 @@ bool readBlockArg(const char* arg, int32_t* block, std::vector<uint8_t>* bytes) 
 
 int main(int argc, char** argv) {
   camsim::CameraSimOptions opt;
-  std::string clipPath, observePath;
+  std::string clipPath, observePath, dumpDir;
   std::vector<std::pair<int32_t, std::vector<uint8_t>>> blocks;
   bool discover = false;
   for (int i = 1; i < argc; ++i) {
@@ -106,6 +107,8 @@ int main(int argc, char** argv) {
       if (!camsim::sceneFromName(v, &opt.tempScene)) return usage();
     } else if (!std::strcmp(a, "--observe")) {
       observePath = v;
+    } else if (!std::strcmp(a, "--dump-blocks")) {
+      dumpDir = v;
     } else if (!std::strcmp(a, "--block")) {
       blocks.emplace_back();
       if (!readBlockArg(v, &blocks.back().first, &blocks.back().second)) return usage();
@@ -188,6 +191,12 @@ int main(int argc, char** argv) {
   while (!g_stop) ::usleep(100 * 1000);
   if (responder) responder->stop();
   sim.stop();
+  for (int32_t b = 0; !dumpDir.empty() && b < 64; ++b) {
+    std::vector<uint8_t> bytes;
+    if (!sim.command().transfers().block(b, &bytes)) continue;
+    std::ofstream out(dumpDir + "/block" + std::to_string(b) + ".bin", std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  }
   std::printf("ostrel-camsim: stopped after %llu connections\n",
               (unsigned long long)sim.command().connectionCount());
   return 0;

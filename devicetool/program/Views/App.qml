@@ -1,5 +1,6 @@
 pragma Singleton
 import QtQuick
+import QtQuick.Dialogs
 import Kiv 1.0
 import Ostrel 1.0
 
@@ -47,6 +48,44 @@ QtObject {
         const view = getView(urlShort)
         if (view !== null)
             view.close()
+    }
+
+    // The shared file dialog: the mode picks the dialog's filters and the function of `xtag` that
+    // receives the chosen local path.
+    readonly property var _fileModes: ({
+        0: { save: false, filters: ["bin (*.bin)", "bad (*.bad)"], fn: "fn_open_all" },
+        3: { save: false, filters: ["bad (*.bad)", "bad2 (*.bad2)"], fn: "fn_open_bad" },
+        4: { save: true, filters: ["bad (*.bad)", "bad2 (*.bad2)"], fn: "fn_save_bad" },
+        5: { save: false, filters: ["cali (*.cali)"], fn: "fn_open_cali" },
+        7: { save: false, filters: ["weiju (*.weiju)"], fn: "fn_open_weiju" },
+        8: { save: true, filters: ["weiju (*.weiju)"], fn: "fn_save_weiju" },
+        9: { save: false, filters: ["fixdist (*.fixdist)"], fn: "fn_open_fixdist" },
+        10: { save: true, filters: ["fixdist (*.fixdist)"], fn: "fn_save_fixdist" }
+    })
+    property XFileDialog fileDialog: XFileDialog {
+        property int xfunc: 0
+        property var xtag: null
+        onAccepted: {
+            const mode = root._fileModes[xfunc]
+            if (mode && xtag)
+                xtag[mode.fn](xselectedFile)
+        }
+    }
+    function openFileDialog(xfunc, xtag) {
+        const mode = _fileModes[xfunc]
+        if (!mode) {
+            console.log("invalid xfunc " + xfunc)
+            return
+        }
+        fileDialog.xfunc = xfunc
+        fileDialog.xtag = xtag
+        fileDialog.fileMode = mode.save ? FileDialog.SaveFile : FileDialog.OpenFile
+        fileDialog.title = qsTrId(mode.save ? "SaveFile" : "OpenFile")
+        fileDialog.nameFilters = mode.filters
+        if (mode.save)
+            fileDialog.selectedFile = ""
+        fileDialog.parentWindow = main
+        fileDialog.open()
     }
 
     // The shared folder dialog; mode 0 hands the chosen folder to xtag.setfn().

@@ -459,7 +459,7 @@ XPopup {
                         width: 120; height: 32
                         text: qsTrId("Select")
                         // The shared file dialog's mode 5 (".cali" files) calls fn_open_cali.
-                        onClicked: if (App.openFileDialog) App.openFileDialog(5, root)
+                        onClicked: App.openFileDialog(5, root)
                     }
                     XButtonText {
                         objectName: "btnUploadCali1File"

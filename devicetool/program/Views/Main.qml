@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Controls
 import Kiv 1.0
 import Ostrel 1.0
+import "Basic"
 
 // The device tool's window: the page tabs, the editor buttons, the live page, the fullscreen
 // switch, and the notification and confirmation popups every view uses.
@@ -16,6 +17,9 @@ ApplicationWindow {
     property var gbl_deviceManager: CApp.deviceManager
     property var gbl_nodeList: gbl_deviceManager.nodeList
     property var gbl_deviceConfiger: gbl_deviceManager.deviceConfiger
+    property var gbl_custEditor: gbl_deviceManager.custEditor
+    property var gbl_weijuEditor: gbl_deviceManager.weijuEditor
+    property var gbl_fixdistEditor: gbl_deviceManager.fixdistEditor
     readonly property int cfg_tabHeight: 54
     property var m_subView: preview
     property bool m_isFullscreen: false
@@ -76,47 +80,41 @@ ApplicationWindow {
                     App.notifyError(3, qsTrId("Fail") + " " + r)
             }
         }
-    }
-
-    // The calibration editors' chooser, below the "DeviceCali" button of the bar's fifth cell.
-    XButtonText {
-        id: btnDeviceCali
-        objectName: "btnDeviceCali"
-        parent: topBar
-        x: main.width - 5 - 50 - 120 + 10
-        y: 9
-        width: 100
-        height: 32
-        text: qsTrId("DeviceCali")
-        onClicked: {
-            if (main.selectedNode() === null)
-                return
-            const p = btnDeviceCali.mapToItem(main.contentItem, 0, btnDeviceCali.height)
-            caliChooser.x = p.x
-            caliChooser.y = p.y
-            caliChooser.open()
-        }
-    }
-    Popup {
-        id: caliChooser
-        objectName: "caliChooser"
-        padding: 4
-        background: Rectangle { color: "#000000"; border.width: 1; border.color: "#3a3a3a" }
-        Column {
-            spacing: 4
-            XButtonText {
-                objectName: "btnDeviceXCali"
-                width: 100
-                height: 32
-                text: qsTrId("DeviceXCali")
-                onClicked: {
-                    const node = main.selectedNode()
-                    if (node !== null && gbl_deviceManager.xcaliEditor.init(node.deviceIp) >= 0)
-                        App.openView("DeviceXCali")
-                    caliChooser.close()
-                }
+        XButtonText {
+            objectName: "btnDeviceCust"
+            x: btnDeviceConfig.x + 120
+            y: 9
+            width: 100
+            height: 32
+            text: qsTrId("DeviceCust")
+            onClicked: {
+                const node = main.selectedNode()
+                if (node !== null && main.gbl_custEditor.init(node.deviceIp) >= 0)
+                    App.openView("DeviceCust")
             }
         }
+        XButtonText {
+            id: btnDeviceCali
+            objectName: "btnDeviceCali"
+            x: btnDeviceConfig.x + 240
+            y: 9
+            width: 100
+            height: 32
+            text: qsTrId("DeviceCali")
+            onClicked: {
+                if (main.selectedNode() === null)
+                    return
+                const p = mapToItem(main.contentItem, 0, height)
+                caliChooser.x = p.x
+                caliChooser.y = p.y
+                caliChooser.open()
+            }
+        }
+    }
+
+    CaliChooser {
+        id: caliChooser
+        parent: main.contentItem
     }
 
     XButtonSvg {
