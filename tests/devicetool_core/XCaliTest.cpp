@@ -594,6 +594,35 @@ TEST_F(XCaliEditorOnCamera, TheViewShowsTheEntrysRegisterFamilyAndSendsOnlyTheUs
   EXPECT_EQ(ed->cali2()->point(0)->temp2(), 21.75f);
   ed->cali2()->point(0)->setProperty("temp2", std::numeric_limits<double>::quiet_NaN());
   EXPECT_EQ(ed->cali2()->point(0)->temp2(), 21.75f);
+  QObject* box = namedItem(devicetest::child(view, "xcali2List"), "cell_temp2");  // row 0's
+  ASSERT_NE(box, nullptr);
+  box->setProperty("text", QStringLiteral("abc"));
+  QMetaObject::invokeMethod(box, "editingFinished");
+  EXPECT_EQ(ed->cali2()->point(0)->temp2(), 21.75f);
+  EXPECT_EQ(box->property("text").toString(), QStringLiteral("21.8"));  // shown again as held
+  box->setProperty("text", QStringLiteral("33.5"));
+  QMetaObject::invokeMethod(box, "editingFinished");
+  EXPECT_EQ(ed->cali2()->point(0)->temp2(), 33.5f);
+  QMetaObject::invokeMethod(devicetest::child(view, "btnSetCali2"), "clicked");
+  ASSERT_TRUE(waitCamera([](const std::vector<uint8_t>& b) {
+    return camsim::readF32(b.data(), b.size(), 64 + 1904 * 3 + 320 + 80 + 288 * 2 + 4) == 33.5f;
+  }));
+  QMetaObject::invokeMethod(view, "close");
+
+  // A camera that is not an internal one: the head, stage-1 and stage-2 writes and the import are
+  // off, the custom points' write stays.
+  std::vector<uint8_t> basic = sim->state().record(7);
+  basic[211] = 0;
+  ASSERT_TRUE(sim->state().setRecord(7, basic));
+  ASSERT_EQ(ed->init(QString::fromStdString(addr)), 0);
+  EXPECT_FALSE(ed->deviceInternal());
+  QMetaObject::invokeMethod(view, "open");
+  for (const char* off : {"btnSetCali2", "btnImportMode"})
+    EXPECT_FALSE(devicetest::child(view, off)->property("enabled").toBool()) << off;
+  devicetest::child(view, "xcaliTabs")->setProperty("xcurrentIndex", 3);
+  EXPECT_TRUE(devicetest::child(view, "btnSetCust")->property("enabled").toBool());
+  devicetest::child(view, "xcaliTabs")->setProperty("xcurrentIndex", 0);
+  EXPECT_FALSE(devicetest::child(view, "btnSetHead")->property("enabled").toBool());
   QMetaObject::invokeMethod(view, "close");
   warnings.stop();
   EXPECT_TRUE(warnings.qmlWarnings().isEmpty()) << warnings.qmlWarnings().join(QLatin1Char('\n')).toStdString();
