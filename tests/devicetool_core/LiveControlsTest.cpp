@@ -188,9 +188,18 @@ TEST(LiveRecording, AStreamFileTheSdkOpensAndTheWrongStatesRefused) {
   EXPECT_TRUE(live.dev.isRecording());
   EXPECT_EQ(live.dev.beginSave(QString(), 2), -7);
   EXPECT_EQ(live.dev.sendControl(2), -7);  // no commands while recording
-  const LiveFrame* first = live.dev.lastFrame();
-  ASSERT_TRUE(waitUntil([&] { return live.dev.lastFrame() != first; }));
-  ASSERT_TRUE(waitUntil([&] { return live.dev.lastFrame() != first; }));
+  // The shown frames may have arrived before the recording began: wait for the file itself to hold
+  // a whole frame, as the SDK's reader sees it.
+  ASSERT_TRUE(waitUntil([&] {
+    const QStringList now = filesIn(save.path());
+    if (now.size() != 1) return false;
+    TFContext* tf = TF_Create();
+    TFFrame f{};
+    const bool whole = TF_Open(tf, (save.path() + '/' + now[0]).toUtf8().constData(), TfOpenType_Stream) == 0 &&
+                       TF_ReadFrame(tf, 0, &f) == 0;
+    TF_Free(&tf);
+    return whole;
+  }));
   EXPECT_GE(live.dev.endSave(2), 0);
   EXPECT_FALSE(live.dev.isRecording());
   const QStringList files = filesIn(save.path());

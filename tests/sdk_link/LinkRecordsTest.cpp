@@ -155,10 +155,13 @@ TEST(LinkRecords, GenericPairCoversEveryInfoId) {
     SCOPED_TRACE(r.id);
     std::vector<uint8_t> buf(size_t(r.size) + 8, 0xEE);
     env.sim.log().clear();
+    // What the camera holds: the numbered pattern, or a record the simulator seeds with real values.
+    const std::vector<uint8_t> held = env.stored(r.getType);
+    ASSERT_EQ(held.size(), size_t(r.size));
     ASSERT_EQ(Ostrel_GetInfo(user, r.id, buf.data(), int(buf.size())), 0);
     ASSERT_EQ(env.sim.log().count(), 1u);
     EXPECT_EQ(env.sim.log().snapshot()[0].type, r.getType);
-    EXPECT_EQ(std::vector<uint8_t>(buf.begin(), buf.begin() + r.size), pattern(r.getType, size_t(r.size)));
+    EXPECT_EQ(std::vector<uint8_t>(buf.begin(), buf.begin() + r.size), held);
     EXPECT_EQ(buf[size_t(r.size)], 0xEE);  // nothing written past the record
     for (int i = 0; i < r.size; ++i) buf[size_t(i)] = uint8_t(i);
     ASSERT_EQ(Ostrel_SetInfo(user, r.id, buf.data(), r.size), 0);
