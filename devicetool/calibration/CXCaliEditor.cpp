@@ -42,19 +42,18 @@ void CXCaliEditor::free() {
 int CXCaliEditor::init(const QString& ip) {
   free();
   if (!valueconv::loginText(ip.toUtf8().toStdString(), login_.ip)) return -8;
-  const int id = Ostrel_Login(&login_, &camera_);
-  if (id < 0) return id;
-  loginId_ = id;
-  char cameraId[32];
-  std::memcpy(cameraId, camera_.cameraId, 32);
-  cameraId[31] = '\0';
-  assign(this, deviceId_, QString::fromUtf8(cameraId), &CXCaliEditor::deviceIdChanged);
+  const int r = Ostrel_Login(&login_, &camera_);
+  if (r < 0) return r;
+  loginId_ = r;
+  // The id's last byte counts as its terminator: at most 31 bytes of text.
+  assign(this, deviceId_, QString::fromUtf8(camera_.cameraId, qsizetype(strnlen(camera_.cameraId, 31))),
+         &CXCaliEditor::deviceIdChanged);
   assign(this, deviceInternal_, reinterpret_cast<const uint8_t*>(&camera_)[211] != 0,
          &CXCaliEditor::deviceInternalChanged);
-  const int r = getXCali();
-  if (r < 0) {
+  const int read = getXCali();
+  if (read < 0) {
     free();
-    return r;
+    return read;
   }
   return 0;
 }
