@@ -24,8 +24,10 @@ guard_program run-calorset
 
 seeds=$(mktemp -d)
 python3 "$root/tools/camsim/calib_blocks.py" "$seeds"
+# The XCali calibration block too, so that DeviceXCali has one to edit.
+python3 "$root/tools/camsim/xcali_seed.py" "$seeds/block8.bin"
 blocks=()
-for b in 3 4 5 7; do blocks+=(--block "$b=$seeds/block$b.bin"); done
+for b in 3 4 5 7 8; do blocks+=(--block "$b=$seeds/block$b.bin"); done
 # The simulator has read its seeds once it listens.
 start_camsim "$camsim" "$address" --discover "${blocks[@]}" "${extra[@]}" || { rm -rf "$seeds"; exit 1; }
 rm -rf "$seeds"

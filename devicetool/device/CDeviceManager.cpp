@@ -19,6 +19,7 @@ CDeviceManager::~CDeviceManager() {
   weijuEditor_.free();
   fixdistEditor_.free();
   util_.free();
+  xcaliEditor_.free();
   configer_.stopWork();
   qDeleteAll(nodes_);
   nodes_.clear();
@@ -45,6 +46,7 @@ int CDeviceManager::init() {
   qmlRegisterType<TempDataState>("Ostrel", 1, 0, "TempDataState");
   qmlRegisterType<CCameraBasicInfo>("Ostrel", 1, 0, "CCameraBasicInfo");
   CDeviceConfiger::registerSettingsTypes();
+  CXCali::registerTypes();
   device_.initChartAndPresets();
   return 0;
 }

@@ -16,6 +16,7 @@
 #include "CDeviceUtilV7R2K.h"
 #include "CFixDistEditor.h"
 #include "CWeiJuEditor.h"
+#include "CXCaliEditor.h"
 #include "OstrelSDK.h"
 
 class CDeviceManager : public QObject {
@@ -28,6 +29,7 @@ class CDeviceManager : public QObject {
   Q_PROPERTY(CComEditor* comEditor READ comEditor CONSTANT)
   Q_PROPERTY(CDevice* device READ device CONSTANT)
   Q_PROPERTY(CDeviceUtilV7R2K* utilV7R2K READ utilV7R2K CONSTANT)
+  Q_PROPERTY(CXCaliEditor* xcaliEditor READ xcaliEditor CONSTANT)
 
  public:
   explicit CDeviceManager(QObject* parent = nullptr);
@@ -46,6 +48,7 @@ class CDeviceManager : public QObject {
   CFixDistEditor* fixdistEditor() { return &fixdistEditor_; }
   CComEditor* comEditor() { return &comEditor_; }
   CDeviceUtilV7R2K* utilV7R2K() { return &util_; }
+  CXCaliEditor* xcaliEditor() { return &xcaliEditor_; }
   bool isBusy() const { return busy_ != 0; }
 
   // Starts a discovery on the thread pool unless one runs.
@@ -71,6 +74,7 @@ class CDeviceManager : public QObject {
   CComEditor comEditor_;
   CDevice device_;
   CDeviceUtilV7R2K util_;
+  CXCaliEditor xcaliEditor_;
   int busy_ = 0;                      // GUI thread
   DiscoverNode* found_ = nullptr;     // written by the worker before qtc_workEnd
   std::mutex mutex_;

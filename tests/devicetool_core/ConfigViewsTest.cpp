@@ -19,17 +19,12 @@
 #include "CDeviceManager.h"
 #include "CDeviceNode.h"
 #include "NetKit.h"
+#include "ViewKit.h"
 #include "camsim/CameraSim.h"
 
 namespace {
 
-QStringList g_warnings;
-QtMessageHandler g_previous = nullptr;
-
-void collect(QtMsgType type, const QMessageLogContext& ctx, const QString& msg) {
-  if (type != QtDebugMsg && type != QtInfoMsg) g_warnings << msg;
-  if (g_previous) g_previous(type, ctx, msg);
-}
+using devicetest::child;
 
 // A window holding both views, standing in for the main window's notification and confirmation.
 const char kWrapper[] = R"(
@@ -48,12 +43,6 @@ Window {
     Temp2Energy { objectName: "converter" }
 }
 )";
-
-QObject* child(QObject* root, const char* name) {
-  QObject* o = root->findChild<QObject*>(QString::fromLatin1(name));
-  EXPECT_NE(o, nullptr) << name;
-  return o;
-}
 
 void click(QObject* root, const char* button) {
   if (QObject* b = child(root, button)) QMetaObject::invokeMethod(b, "clicked");
@@ -89,8 +78,7 @@ TEST(ConfigViews, PanelsApplyTheirRecordsAndThePageReportsPerCamera) {
   CDeviceNode* nodeB = dm->nodes()[1];
   nodeA->setProperty("deviceId", QStringLiteral("VIEWS-A"));
 
-  g_warnings.clear();
-  g_previous = qInstallMessageHandler(collect);
+  devicetest::WarningCollector warnings;
   auto engine = std::make_unique<QQmlEngine>();
   engine->addImportPath(QStringLiteral(OSTREL_BUILD_QML_DIR));
   QQmlComponent component(engine.get());
@@ -199,10 +187,8 @@ TEST(ConfigViews, PanelsApplyTheirRecordsAndThePageReportsPerCamera) {
 
   top.reset();
   engine.reset();
-  qInstallMessageHandler(g_previous);
-  QStringList qmlWarnings;
-  for (const QString& w : g_warnings)
-    if (w.contains(QStringLiteral(".qml")) && !w.contains(QStringLiteral("qrc:/Icons/"))) qmlWarnings << w;
+  warnings.stop();
+  const QStringList qmlWarnings = warnings.qmlWarnings();
   EXPECT_TRUE(qmlWarnings.isEmpty()) << qmlWarnings.join(QLatin1Char('\n')).toStdString();
   delete app;
 }

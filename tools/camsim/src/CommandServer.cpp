@@ -101,7 +101,8 @@ void CommandServer::serve(int fd) {
       if (cmd == 2) putI32(&reply[8], state_.gearLevel());
       if (cmd == 3) state_.setGearLevel(readI32(msg.data(), size, 8));
       // The clock and the outputs first, then the records of their own, else the motors echo.
-      if (!clockGpio_.apply(&reply[kHeader]) && !answerControlX(state_, &reply[kHeader])) motors_.apply(&reply[kHeader]);
+      if (!clockGpio_.apply(&reply[kHeader]) && !answerControlX(state_, &reply[kHeader]) && !xcali_.apply(&reply[kHeader]))
+        motors_.apply(&reply[kHeader]);
       if (auto d = f.controlXDelayMs.find(cmd); d != f.controlXDelayMs.end() && !server_.sleepFor(d->second)) return;
       if (f.controlXReplyType >= 0) putI32(&reply[4], f.controlXReplyType);
     } else if ((type == 2 || type == 4 || type == 46) && size == kHeader) {

@@ -6,6 +6,7 @@
 #include <chrono>
 
 #include "camsim/Wire.h"
+#include "camsim/XCaliSim.h"
 
 namespace camsim {
 
@@ -141,6 +142,10 @@ void TransferService::serve(const TcpServer& server, int fd, const uint8_t* msg,
           if (isFile) {
             files_[kind] = std::move(data);
             params_[kind] = param;
+          } else if (kind == 9 && blocks_.count(8) != 0) {
+            // An XCali update patches the calibration block the next download serves.
+            applyXCaliUpdate(&blocks_[8], data);
+            blocks_[kind] = std::move(data);
           } else {
             blocks_[kind] = std::move(data);
           }

@@ -13,6 +13,7 @@
 #include "camsim/ObservationLog.h"
 #include "camsim/TcpServer.h"
 #include "camsim/TransferService.h"
+#include "camsim/XCaliSim.h"
 
 namespace camsim {
 
@@ -45,6 +46,7 @@ class CommandServer {
   CommandFaults faults() const;
   MotorState& motors() { return motors_; }
   ClockGpio& clockGpio() { return clockGpio_; }
+  XCaliControls& xcali() { return xcali_; }
 
   // The file and memory transfer exchanges of this port.
   TransferService& transfers() { return transfers_; }
@@ -58,6 +60,7 @@ class CommandServer {
   mutable std::mutex faultMutex_;
   CommandFaults faults_;  // guarded by faultMutex_
   TransferService transfers_;
+  XCaliControls xcali_{transfers_};
   ClockGpio clockGpio_;
   MotorState motors_;  // before the server: its threads use it until the server is gone
   TcpServer server_;
