@@ -311,13 +311,15 @@ TEST(LiveCommands, VoltsBecomeCountsCheckedAndClampedAndTheRegisterTextIsRead) {
     live.sim->log().clear();
     util.setVolOffset(c.volts);
     EXPECT_EQ(util.applyVolOffset(), c.result) << c.volts;
-    const auto got = live.sent(56);
+    // Only the voltage commands (type 16): the login's clock set, sent without waiting for its
+    // answer, may be logged after the clear.
+    auto got = live.sent(56);
+    std::erase_if(got, [](const auto& m) { return camsim::readI32(m.bytes.data(), m.bytes.size(), 4) != 16; });
     if (c.count == -1) {
       EXPECT_TRUE(got.empty()) << c.volts;
       continue;
     }
     ASSERT_EQ(got.size(), 1u) << c.volts;
-    EXPECT_EQ(camsim::readI32(got[0].bytes.data(), got[0].bytes.size(), 4), 16);
     EXPECT_EQ(camsim::readI32(got[0].bytes.data(), got[0].bytes.size(), 8), c.count) << c.volts;
   }
   // The camera took the last offset sent into its register.
