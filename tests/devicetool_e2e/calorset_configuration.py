@@ -24,19 +24,6 @@ from e2e_harness import close  # noqa: E402
 CAMERA_ID = "CAMSIM-0001"
 
 
-def observed(path):
-    """(type, bytes) of every message the simulator received, in order."""
-    out = []
-    if not os.path.exists(path):
-        return out
-    with open(path) as f:
-        for line in f:
-            line = line.strip()
-            if line:
-                data = bytes.fromhex(line)
-                out.append((struct.unpack_from("<H", data)[0], data))
-    return out
-
 
 def simulator_log_text():
     return (f"[boot] camera {CAMERA_ID} started\n[net] link up, 1000 Mb/s\n[ffc] shutter calibrated\n"
@@ -79,7 +66,7 @@ def main():
         w.click(*g.DEVICE_CONFIG)
         w.wait_shot("the DeviceConfig dialog", probe, lambda s: s.at(*g.CLOSE_BUTTON)[0] >= 200, 60)
         w.click(*c.NAV_NETWORK)
-        e2e.wait_until("the network channel's read", lambda: any(t == 11 for t, _ in observed(observe)), 30)
+        e2e.wait_until("the network channel's read", lambda: any(t == 11 for t, _ in e2e.observed(observe)), 30)
         w.click(*c.MTU_FIELD)
         e2e.key("ctrl+a")
         e2e.type_text("70000")
@@ -87,11 +74,11 @@ def main():
         w.shot(os.path.join(shots, "network-panel.png"))
         w.click(*c.APPLY)
         sets = e2e.wait_until("the network channel's set",
-                              lambda: [d for t, d in observed(observe) if t == 13], 30)
+                              lambda: [d for t, d in e2e.observed(observe) if t == 13], 30)
         assert len(sets[0]) == 4 + 52, f"network set of {len(sets[0])} bytes"
         mtu = struct.unpack_from("<H", sets[0], 4 + 26)[0]
         assert mtu == 65535, f"MTU {mtu} sent, the field's maximum is 65535"
-        reads = [d for t, d in observed(observe) if t == 11]
+        reads = [d for t, d in e2e.observed(observe) if t == 11]
         e2e.key("Escape")
         w.wait_shot("the dialog to close on Escape", probe, lambda s: s.at(*g.CLOSE_BUTTON)[0] < 200, 30)
 
@@ -107,9 +94,10 @@ def main():
             e2e.type_text(firmware)
             e2e.key("Return")
             w.click(*c.UPLOAD_BIN)
-            e2e.wait_until("the firmware upload or its refusal", lambda: [d for t, d in observed(observe) if t == 35]
+            e2e.wait_until("the firmware upload or its refusal",
+                           lambda: [d for t, d in e2e.observed(observe) if t == 35]
                            or p.log_text().count("CDeviceConfiger::uploadFile") > refusals, 60)
-            uploads = [d for t, d in observed(observe) if t == 35]
+            uploads = [d for t, d in e2e.observed(observe) if t == 35]
             if uploads:
                 break
         assert uploads, "the firmware was never uploaded"
@@ -126,16 +114,17 @@ def main():
         # The clock: read, set, read again. Every login sets the camera's clock too (the camera
         # link's own step); the set asked for here is the one after the click.
         def clock_requests(since, kind):
-            return [d for t, d in observed(observe)[since:] if t == 56 and struct.unpack_from("<i", d, 4)[0] == kind]
+            return [d for t, d in e2e.observed(observe)[since:]
+                    if t == 56 and struct.unpack_from("<i", d, 4)[0] == kind]
 
         w.click(*c.TAB_NETWORK)
         w.wait_shot("the network page", probe, lambda s: text_pixels(s, c.TIME_BOX) == 0, 10)
-        n = len(observed(observe))
+        n = len(e2e.observed(observe))
         w.click(*c.GET_TIME)
         e2e.wait_until("the clock read", lambda: clock_requests(n, 0), 30)
         w.wait_shot("the camera's time", probe, lambda s: text_pixels(s, c.TIME_BOX) > 20, 30).image.save(
             os.path.join(shots, "time-read.png"))
-        n = len(observed(observe))
+        n = len(e2e.observed(observe))
         before_set = time.time()
         w.click(*c.SET_TIME)
         e2e.wait_until("the login's and the command's clock sets", lambda: len(clock_requests(n, 1)) == 2, 30)
@@ -145,7 +134,7 @@ def main():
         # The time of the click's handling: between the click and the request's arrival.
         assert int(before_set) <= sent_epoch <= after_set + 1, \
             f"clock set to {fields}, clicked at {time.gmtime(before_set)}, seen by {time.gmtime(after_set)}"
-        n = len(observed(observe))
+        n = len(e2e.observed(observe))
         w.click(*c.GET_TIME)
         e2e.wait_until("the clock read again", lambda: clock_requests(n, 0), 30)
         w.wait_shot("the camera's time again", probe, lambda s: text_pixels(s, c.TIME_BOX) > 20, 30).image.save(

@@ -61,16 +61,6 @@ DIALOG_FIRST_ENTRY = (600, 287)
 POINTS = [(5, 7), (639, 511), (100, 0)]
 
 
-def observed(path):
-    out = []
-    if os.path.exists(path):
-        with open(path) as f:
-            for line in f:
-                if line.strip():
-                    data = bytes.fromhex(line.strip())
-                    out.append((struct.unpack_from("<H", data)[0], data))
-    return out
-
 
 def text_mask(s, box):
     """The positions of the box whose pixel is light text."""
@@ -142,7 +132,7 @@ def main():
                 if attempt == 2:
                     raise
         w.click(*WEIJU_SET)
-        uploads = e2e.wait_until("the upload of block 5", lambda: [d for t, d in observed(observe)
+        uploads = e2e.wait_until("the upload of block 5", lambda: [d for t, d in e2e.observed(observe)
                                                                    if t == 80 and struct.unpack_from("<i", d, 4)[0] == 5], 30)
         w.shot(os.path.join(shots, "weiju-set.png"))
         length = struct.unpack_from("<i", uploads[0], 8)[0]

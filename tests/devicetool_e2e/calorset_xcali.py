@@ -23,20 +23,10 @@ CELL_TEMP1_ROW0 = ENTRY0_CALI2 + 80 + 288 * 1 + 4
 TYPED = 77.5
 
 
-def observed(path):
-    out = []
-    if os.path.exists(path):
-        with open(path) as f:
-            for line in f:
-                if line.strip():
-                    data = bytes.fromhex(line.strip())
-                    out.append((struct.unpack_from("<H", data)[0], data))
-    return out
-
 
 def logins(path):
     """Every login sets the camera's clock once (request-reply command 1)."""
-    return sum(1 for t, d in observed(path) if t == 56 and struct.unpack_from("<i", d, 4)[0] == 1)
+    return sum(1 for t, d in e2e.observed(path) if t == 56 and struct.unpack_from("<i", d, 4)[0] == 1)
 
 
 def recv_all(s, n):
@@ -109,7 +99,7 @@ def main():
         e2e.key("Return")
         w.wait_shot("the typed value", probe,
                     lambda s: crop(s, x.CELL_ROW0_TEMP1_BOX) != crop(initial, x.CELL_ROW0_TEMP1_BOX), 30)
-        updates = len([1 for t, _ in observed(observe) if t == 80])
+        updates = len([1 for t, _ in e2e.observed(observe) if t == 80])
         w.click(*x.SET_CALI2)
         block = e2e.wait_until(
             "the camera's block to hold the cell",
@@ -118,16 +108,17 @@ def main():
         # Only that cell changed in the camera's block.
         changed = [i for i in range(len(block)) if block[i] != before[i]]
         assert all(CELL_TEMP1_ROW0 <= i < CELL_TEMP1_ROW0 + 4 for i in changed), f"bytes {changed} changed"
-        assert len([1 for t, _ in observed(observe) if t == 80]) == updates + 1, "not one update"
+        assert len([1 for t, _ in e2e.observed(observe) if t == 80]) == updates + 1, "not one update"
         # The cell as the set left it (the typing was handled before the click): the reference for
         # what Refresh must show.
         edited = w.shot(os.path.join(shots, "cali2-edited.png"))
 
         # Refresh reads the block again; the cell shows what the camera holds.
         w.click(*x.TAB_HEAD)
-        downloads = len([1 for t, _ in observed(observe) if t == 78])
+        downloads = len([1 for t, _ in e2e.observed(observe) if t == 78])
         w.click(*x.REFRESH)
-        e2e.wait_until("the block's second read", lambda: len([1 for t, _ in observed(observe) if t == 78]) > downloads)
+        e2e.wait_until("the block's second read",
+                       lambda: len([1 for t, _ in e2e.observed(observe) if t == 78]) > downloads)
         w.click(*x.TAB_CALI2)
         after = w.wait_shot("the stage-2 page again", probe,
                             lambda s: crop(s, x.CELL_ROW0_TEMP1_BOX) == crop(edited, x.CELL_ROW0_TEMP1_BOX), 30)

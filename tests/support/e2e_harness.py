@@ -20,6 +20,7 @@ import os
 import re
 import shutil
 import signal
+import struct
 import subprocess
 import tempfile
 import time
@@ -30,6 +31,20 @@ from PIL import Image
 # How long a program may take from its start to its first frame: a sanitizer build on a loaded
 # machine loads its views for a minute and more. A wait ends as soon as the frame is there.
 START_TIMEOUT = 180.0
+
+
+def observed(path):
+    """(type, bytes) of every message the simulator received (its --observe file), in order."""
+    out = []
+    if not os.path.exists(path):
+        return out
+    with open(path) as f:
+        for line in f:
+            line = line.strip()
+            if line:
+                data = bytes.fromhex(line)
+                out.append((struct.unpack_from("<H", data)[0], data))
+    return out
 
 
 def wait_until(what, predicate, timeout=30.0, interval=0.1):
