@@ -217,8 +217,17 @@ def main():
         sc.type_into(g.MT_TEMP1, "50")
         sc.type_into(g.MT_TEMP0, "40")
         w.click(*g.MT_APPLY)
-        s = sc.wait("mt-40-50", lambda s: text_mask(s, g.PALETTE_BOTTOM_BOX) not in (bottom_10, frozenset()))
+        # The top box tells that the range is in: the bottom one may have been under the MT
+        # button's tooltip in the popup's first shot. Both boxes change in one redraw; the
+        # bottom one is read once two shots agree.
+        last = [None]
+        def applied(s):
+            bottom = text_mask(s, g.PALETTE_BOTTOM_BOX)
+            steady, last[0] = bottom == last[0], bottom
+            return text_mask(s, g.PALETTE_TOP_BOX) not in (top_45, frozenset()) and bottom and steady
+        s = sc.wait("mt-40-50", applied)
         reads_40 = text_mask(s, g.PALETTE_BOTTOM_BOX)
+        assert reads_40 != bottom_10, "the bottom box still reads as before"
         sc.type_into(g.MT_TEMP0, "30")
         sc.type_into(g.MT_TEMP1, "40")
         w.click(*g.MT_APPLY)
