@@ -198,6 +198,8 @@ TEST(KernelLevels, StretchAndDetailEnhancementMatchTheScalarReference) {
   const Size sizes[] = {{33, 35}, {641, 513}, {1280, 1024}};
   for (const Size s : sizes) {
     for (int scale : {1, 10, 100}) {
+      // The full-size frame only adds its size to what the smaller ones cover: one scale is enough.
+      if (s.w == 1280 && scale != 100) continue;
       // Near 0 the codes guide as they are; far from it they are centred first (32-bit guide).
       // Base 2501: quiet patches among noisy ones, so that the second filter takes the quiet
       // windows and many registers hold lanes of both filters.

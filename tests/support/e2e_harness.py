@@ -241,12 +241,24 @@ class Window:
         return wait_until(what, lambda: (lambda s: s if predicate(s) else None)(self.shot(path)), timeout)
 
 
-def type_path_into_dialog(path):
+def type_path_into_dialog(path, shown=None, attempts=3, timeout=20.0):
     """Takes the toolkit's own (non-native) file or folder dialog to `path`: Ctrl+L opens the
     dialog's location field, the path is typed and Return goes there. The dialog is not accepted
     yet: its Open button needs a chosen entry (Return on an entry opens it instead), so the caller
-    clicks an entry and Open at the positions of its geometry module."""
-    key("ctrl+l")
-    key("ctrl+a")
-    type_text(path)
-    key("Return")
+    clicks an entry and Open at the positions of its geometry module.
+
+    On a loaded machine the keys can be spent before the dialog's location field takes them, and
+    the dialog stays where it started. With `shown` (no arguments, true once the dialog lists
+    `path`) the path is typed again until the dialog shows it; its last value is returned."""
+    for attempt in range(attempts):
+        key("ctrl+l")
+        key("ctrl+a")
+        type_text(path)
+        key("Return")
+        if shown is None:
+            return None
+        try:
+            return wait_until("the dialog to show " + path, shown, timeout)
+        except AssertionError:
+            if attempt == attempts - 1:
+                raise

@@ -137,14 +137,13 @@ class Scenario(settings_dialog.Scenario):
         # The toolkit sizes its dialog by the names it lists (600 x 400 or wider, centred): the
         # light grey of its title band near both side edges.
         self.wait(name + "-dialog", lambda s: s.at(405, 215) == DIALOG_GREY and s.at(995, 215) == DIALOG_GREY)
-        e2e.type_path_into_dialog(folder)
 
         def only_entry(s):
             """The first entry highlighted and no name in the second row: `folder` is shown."""
             first = s.at(*g.TOOLKIT_FIRST_ENTRY)
             return first[2] > 150 and first[0] < 120 and not any(
                 max(s.at(x, y)) < 100 for x in range(440, 640, 2) for y in range(315, 345, 2))
-        self.wait(name + "-shown", only_entry)
+        e2e.type_path_into_dialog(folder, self.shows(name + "-shown", only_entry))
         self.w.click(*g.TOOLKIT_FIRST_ENTRY)
         self.w.click(*g.TOOLKIT_OPEN)
         # The white arrow of the Place button in the frame's middle.

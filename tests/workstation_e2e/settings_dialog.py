@@ -72,6 +72,10 @@ class Scenario:
         self.n += 1
         return self.w.shot(os.path.join(self.shots, f"{self.n:02d}-{name}.png"))
 
+    def shows(self, name, predicate):
+        """A check for `e2e.type_path_into_dialog`: one shot, returned when `predicate` holds."""
+        return lambda: (lambda s: s if predicate(s) else None)(self.shot(name))
+
     def wait(self, name, predicate, timeout=15.0):
         self.n += 1
         return self.w.wait_shot(name, os.path.join(self.shots, f"{self.n:02d}-{name}.png"), predicate, timeout)
@@ -91,9 +95,9 @@ class Scenario:
         x0, y0, w, h = g.TOOLKIT_DIALOG
         self.wait("folder-dialog", lambda s: s.at(x0, y0 + h // 2) == g.TOOLKIT_BORDER and
                   s.at(x0 + w - 1, y0 + h // 2) == g.TOOLKIT_BORDER)
-        e2e.type_path_into_dialog(folder)
         # The folder's only entry, "sub", appears highlighted once the dialog shows the folder.
-        self.wait("folder-shown", lambda s: s.at(*g.TOOLKIT_FIRST_ENTRY)[2] > 150 and s.at(*g.TOOLKIT_FIRST_ENTRY)[0] < 120)
+        e2e.type_path_into_dialog(folder, self.shows("folder-shown", lambda s: s.at(*g.TOOLKIT_FIRST_ENTRY)[2] > 150
+                                                     and s.at(*g.TOOLKIT_FIRST_ENTRY)[0] < 120))
         self.w.click(*g.TOOLKIT_FIRST_ENTRY)
         self.w.click(*g.TOOLKIT_OPEN)
         self.wait("folder-chosen", settings_shown)

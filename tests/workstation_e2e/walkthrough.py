@@ -350,9 +350,9 @@ def main():
         w.click(*OPEN_WORKSPACE)
         x0, y0, dw, dh = g.TOOLKIT_DIALOG
         sc.wait("open-dialog", lambda s: s.at(x0, y0 + dh // 2) == g.TOOLKIT_BORDER)
-        e2e.type_path_into_dialog(out_dir)
         # The file's name written dark on the list's light grey in the first row.
-        sc.wait("workspace-shown", lambda s: count_in(s, (440, 272, 130, 16), lambda c: max(c) < 100) > 20)
+        e2e.type_path_into_dialog(out_dir, sc.shows("workspace-shown",
+                                                    lambda s: count_in(s, (440, 272, 130, 16), lambda c: max(c) < 100) > 20))
         w.click(*g.TOOLKIT_FIRST_ENTRY)
         w.click(*g.TOOLKIT_OPEN)
         sc.wait("reopened", lambda s: sc.live_in_frame0(s) and fraction_of_edge(s, BLUE) >= 0.9, timeout=30)
