@@ -57,7 +57,7 @@ def start(root, program, camsim, address, netd):
         with open(os.path.join(p.config_dir, "debug.json"), "w") as f:
             json.dump({"netdEnable": 1, "netdFrameCount": 10, "netdCalcInterval": 1000}, f)
     p.start()
-    e2e.wait_until("the log to name OpenGL", lambda: p.log_contains("renders with OpenGL"), 60)
+    e2e.wait_until("the log to name OpenGL", lambda: p.log_contains("renders with OpenGL"), e2e.START_TIMEOUT)
     w = e2e.Window.wait(g.TITLE, 60, program=p)
     probe = os.path.join(p.work, "probe.png")
     w.wait_shot("the simulator's row in the device list", probe,

@@ -119,7 +119,7 @@ def main():
     ok = False
     p.start()
     try:
-        e2e.wait_until("the log to name OpenGL", lambda: p.log_contains("renders with OpenGL"), 60)
+        e2e.wait_until("the log to name OpenGL", lambda: p.log_contains("renders with OpenGL"), e2e.START_TIMEOUT)
         w = e2e.Window.wait(g.TITLE, 60, program=p)
         assert (w.width, w.height) == (g.WINDOW_W, g.WINDOW_H), f"window size {w.width} x {w.height}"
         probe = os.path.join(shots, "probe.png")
