@@ -190,6 +190,16 @@ void detailRowAvx2(const int16_t* v, const int32_t* sa1, const int64_t* sb1, con
 void detailRowAvx2(const int32_t* v, const int32_t* sa1, const int64_t* sb1, const int32_t* sa2, const int64_t* sb2,
                    int16_t* det, int16_t* denoised, int w, const DetailRowArgs& k);
 
+// The second pass folded into the output (GuidedColumnsAvx2.cpp), from SimdLevel::Avx2 up, for
+// radii whose offsets fit 32 bits (narrowOffsets): the kernels take one row of 32-bit column sums
+// of a and b per filter (GuidedPlanes rows, whose margins they lay out), form the window sums in
+// registers and give the rows denoiseRowAvx2 and detailRowAvx2 give, in eight 32-bit lanes.
+void denoiseRowColumnsAvx2(int16_t* row, int32_t* ca, int32_t* cb, const BoxPlan& p);
+void detailRowColumnsAvx2(const int16_t* v, int32_t* ca1, int32_t* cb1, int32_t* ca2, int32_t* cb2, int16_t* det,
+                          int16_t* denoised, const BoxPlan& p, const DetailRowArgs& k);
+void detailRowColumnsAvx2(const int32_t* v, int32_t* ca1, int32_t* cb1, int32_t* ca2, int32_t* cb2, int16_t* det,
+                          int16_t* denoised, const BoxPlan& p, const DetailRowArgs& k);
+
 // AVX-512 forms (GuidedAvx512.cpp), from SimdLevel::Avx512 up, with the same results.
 void colAddSubSq16Avx512(int32_t* c1, int64_t* c2, const int16_t* in, const int16_t* out, int n);
 void colAddSubABAvx512(int32_t* ca, int64_t* cb, const int32_t* ai, const int32_t* ao, const int32_t* bi,
