@@ -106,13 +106,14 @@ TEST(GuidedCore, MagicDivisorMatchesDivisionExhaustively) {
 namespace {
 
 // Lanes of the 32-bit coefficient that differ from the 64-bit formula, over every index below 2^21.
+template <bool Small>
 __attribute__((target("avx2"))) long coefEpi32Mismatches(int64_t c) {
-  const CoefEpi32 plan = coefEpi32Plan(c);
+  const CoefEpi32 plan = coefEpi32Plan<Small>(c);
   alignas(32) int32_t got[8];
   long bad = 0;
   for (int32_t v0 = 0; v0 < (1 << 21); v0 += 8) {
     const __m256i v = _mm256_add_epi32(_mm256_set1_epi32(v0), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-    _mm256_store_si256(reinterpret_cast<__m256i*>(got), coefEpi32(v, plan));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(got), coefEpi32<Small>(v, plan));
     for (int l = 0; l < 8; ++l) {
       const int64_t vv = v0 + l;
       bad += got[l] != ((vv << 20) / (c + 1024 * vv));
@@ -122,17 +123,19 @@ __attribute__((target("avx2"))) long coefEpi32Mismatches(int64_t c) {
 }
 
 // Lanes of the 32-bit offset S1 - floor(S1 a / 1024) that differ from 64-bit arithmetic, for every
-// a and window sums of up to 1089 int16 codes (steps of 1021 and the extremes).
+// a and window sums of up to 1089 (Small: 63) int16 codes (steps of 1021 and the extremes).
+template <bool Small>
 __attribute__((target("avx2"))) long offsetEpi32Mismatches() {
   alignas(32) int32_t got[8];
   long bad = 0;
-  const int64_t reach = 1089LL * 32768;
+  const int64_t reach = (Small ? 63 : 1089) * int64_t{32768};
   for (int64_t s1 = -reach; s1 <= reach; s1 += (s1 > -reach + 4096 && s1 < reach - 4096) ? 1021 : 1) {
     for (int32_t a0 = 0; a0 <= 1024; a0 += 8) {
       const __m256i a =
           _mm256_min_epi32(_mm256_add_epi32(_mm256_set1_epi32(a0), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)),
                            _mm256_set1_epi32(1024));
-      _mm256_store_si256(reinterpret_cast<__m256i*>(got), offsetEpi32(_mm256_set1_epi32(int32_t(s1)), a));
+      _mm256_store_si256(reinterpret_cast<__m256i*>(got),
+                         offsetEpi32<Small>(_mm256_set1_epi32(int32_t(s1)), a));
       for (int l = 0; l < 8; ++l) {
         const int64_t av = std::min(a0 + l, 1024);
         bad += got[l] != s1 - ((s1 * av) >> 10);
@@ -147,10 +150,16 @@ __attribute__((target("avx2"))) long offsetEpi32Mismatches() {
 TEST(GuidedCore, ThirtyTwoBitCoefficientAndOffsetAreExact) {
   if (simdBestLevel() < SimdLevel::Avx2) GTEST_SKIP() << "no AVX2";
   // The filters' window sizes times their regularisations, and the ends of the range.
-  for (int64_t c : std::initializer_list<int64_t>{1, 2, 1023, 1024, 1025, 62500, 240100, 960400, 96040000,
-                                                  1185921 * 900, kCoefEpi32MaxC - 1, kCoefEpi32MaxC})
-    EXPECT_EQ(coefEpi32Mismatches(c), 0) << "c " << c;
-  EXPECT_EQ(offsetEpi32Mismatches(), 0);
+  for (int64_t c :
+       std::initializer_list<int64_t>{1, 2, 1023, 1024, 1025, 62500, 240100, 960400, kCoefEpi32SmallC - 1,
+                                      96040000, 1185921 * 900, kCoefEpi32MaxC - 1, kCoefEpi32MaxC}) {
+    EXPECT_EQ(coefEpi32Mismatches<false>(c), 0) << "c " << c;
+    if (c < kCoefEpi32SmallC) {
+      EXPECT_EQ(coefEpi32Mismatches<true>(c), 0) << "small c " << c;
+    }
+  }
+  EXPECT_EQ(offsetEpi32Mismatches<false>(), 0);
+  EXPECT_EQ(offsetEpi32Mismatches<true>(), 0);
 }
 
 TEST(GuidedCore, FoldedOutputRowsMatchTheReferenceFormulasAtTheirBounds) {

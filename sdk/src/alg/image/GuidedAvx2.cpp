@@ -154,23 +154,28 @@ OSTREL_AVX2 inline void coefCentredPd(__m128i h1, __m128i h2, int64_t n, int32_t
 // The first pass on codes minus a centre, all in 32-bit lanes (see squaresFit): the window sums
 // S1' and S2' of the centred codes give the same index q as the codes themselves, since
 // n sum (v - c)^2 - (sum (v - c))^2 = n sum v^2 - (sum v)^2, and b takes S1 = S1' + n c.
-// With Int (every c in 1..kCoefEpi32MaxC) the eight pixels of a register whose n S2' - S1'^2 is
+// With Mode 1 (every c in 1..kCoefEpi32MaxC) the eight pixels of a register whose n S2' - S1'^2 is
 // below 2^31 (nearly all: it is n^2 times the window's variance) stay in 32-bit lanes: then
 // q < 2^21 and coefEpi32 applies. A single-precision estimate of n S2' - S1'^2 is within
 // n 2^9 of it (each of four roundings is at most 2^-24 of n 2^31), so an estimate below 2^30
-// proves the bound; other registers take the double-precision form.
-template <int T, int F, bool Int>
+// proves the bound; other registers take the double-precision form. Mode 2 is mode 1 for every c
+// below kCoefEpi32SmallC and windows of at most 63 codes (the small forms of the 32-bit steps).
+template <int T, int F, int Mode>
 OSTREL_AVX2 void rowCoefCentredT(int32_t* c1, int32_t* c2, const BoxPlan& p, int32_t centre,
                                  const GuidedCoef* coef, int32_t* const* a, int32_t* const* b) {
+  constexpr bool Small = Mode == 2;
   const int w = p.w, taps = T > 0 ? T : 2 * p.r + 1;
   const int64_t n = static_cast<int64_t>(taps) * taps;
   const int32_t* ext1 = extend(c1, p);
   const int32_t* ext2 = extend(c2, p);
   __m256d cc[F];
   CoefEpi32 ci[F];
+  int32_t* ap[F];
+  int32_t* bp[F];
   for (int f = 0; f < F; ++f) {
     cc[f] = _mm256_set1_pd(double(coef[f].c));
-    if constexpr (Int) ci[f] = coefEpi32Plan(coef[f].c);
+    if constexpr (Mode > 0) ci[f] = coefEpi32Plan<Small>(coef[f].c);
+    ap[f] = a[f], bp[f] = b[f];
   }
   const __m256i nI = _mm256_set1_epi32(static_cast<int32_t>(n));
   const __m256i ncI = _mm256_set1_epi32(static_cast<int32_t>(n * centre));
@@ -179,7 +184,7 @@ OSTREL_AVX2 void rowCoefCentredT(int32_t* c1, int32_t* c2, const BoxPlan& p, int
   int x = 0;
   for (; x + 8 <= w; x += 8) {
     const __m256i s1 = tapSum8<T>(ext1, x, taps), s2 = tapSum8<T>(ext2, x, taps);
-    if constexpr (Int) {
+    if constexpr (Mode > 0) {
       const __m256 s1f = _mm256_cvtepi32_ps(s1);
       const __m256 d = _mm256_sub_ps(_mm256_mul_ps(nF, _mm256_cvtepi32_ps(s2)), _mm256_mul_ps(s1f, s1f));
       if (_mm256_movemask_ps(_mm256_cmp_ps(d, estimateLimit, _CMP_GE_OQ)) == 0) [[likely]] {
@@ -187,36 +192,44 @@ OSTREL_AVX2 void rowCoefCentredT(int32_t* c1, int32_t* c2, const BoxPlan& p, int
         const __m256i q =
             _mm256_srli_epi32(_mm256_sub_epi32(_mm256_mullo_epi32(nI, s2), _mm256_mullo_epi32(s1, s1)), 10);
         const __m256i s1u = _mm256_add_epi32(s1, ncI);
+#pragma GCC unroll 2
         for (int f = 0; f < F; ++f) {
-          const __m256i av = coefEpi32(q, ci[f]);
-          _mm256_storeu_si256(reinterpret_cast<__m256i*>(a[f] + x), av);
-          _mm256_storeu_si256(reinterpret_cast<__m256i*>(b[f] + x), offsetEpi32(s1u, av));
+          const __m256i av = coefEpi32<Small>(q, ci[f]);
+          _mm256_storeu_si256(reinterpret_cast<__m256i*>(ap[f] + x), av);
+          _mm256_storeu_si256(reinterpret_cast<__m256i*>(bp[f] + x), offsetEpi32<Small>(s1u, av));
         }
         continue;
       }
     }
-    coefCentredPd<F>(_mm256_castsi256_si128(s1), _mm256_castsi256_si128(s2), n, centre, coef, cc, a, b, x);
-    coefCentredPd<F>(_mm256_extracti128_si256(s1, 1), _mm256_extracti128_si256(s2, 1), n, centre, coef, cc, a,
-                     b, x + 4);
+    coefCentredPd<F>(_mm256_castsi256_si128(s1), _mm256_castsi256_si128(s2), n, centre, coef, cc, ap, bp, x);
+    coefCentredPd<F>(_mm256_extracti128_si256(s1, 1), _mm256_extracti128_si256(s2, 1), n, centre, coef, cc,
+                     ap, bp, x + 4);
   }
   for (; x < w; ++x) {
     int64_t s1 = 0, s2 = 0;
     for (int j = 0; j < taps; ++j) s1 += ext1[x + j], s2 += ext2[x + j];
-    for (int f = 0; f < F; ++f) coefCentredScalar(s1, s2, n, centre, coef[f], a[f] + x, b[f] + x);
+    for (int f = 0; f < F; ++f) coefCentredScalar(s1, s2, n, centre, coef[f], ap[f] + x, bp[f] + x);
   }
+}
+
+template <int T, int F>
+void rowCoefCentredM(int32_t* c1, int32_t* c2, const BoxPlan& p, int32_t centre, const GuidedCoef* coef,
+                     int32_t* const* a, int32_t* const* b) {
+  bool fits = true, small = (2 * p.r + 1) * (2 * p.r + 1) <= 63;
+  for (int f = 0; f < F; ++f) {
+    fits = fits && coef[f].c >= 1 && coef[f].c <= kCoefEpi32MaxC;
+    small = small && coef[f].c < kCoefEpi32SmallC;
+  }
+  if (fits && small) return rowCoefCentredT<T, F, 2>(c1, c2, p, centre, coef, a, b);
+  if (fits) return rowCoefCentredT<T, F, 1>(c1, c2, p, centre, coef, a, b);
+  rowCoefCentredT<T, F, 0>(c1, c2, p, centre, coef, a, b);
 }
 
 template <int T>
 void rowCoefCentredF(int32_t* c1, int32_t* c2, const BoxPlan& p, int32_t centre, int filters, const GuidedCoef* coef,
                      int32_t* const* a, int32_t* const* b) {
-  bool narrow = true;
-  for (int f = 0; f < filters; ++f) narrow = narrow && coef[f].c >= 1 && coef[f].c <= kCoefEpi32MaxC;
-  if (filters > 1) {
-    return narrow ? rowCoefCentredT<T, 2, true>(c1, c2, p, centre, coef, a, b)
-                  : rowCoefCentredT<T, 2, false>(c1, c2, p, centre, coef, a, b);
-  }
-  narrow ? rowCoefCentredT<T, 1, true>(c1, c2, p, centre, coef, a, b)
-         : rowCoefCentredT<T, 1, false>(c1, c2, p, centre, coef, a, b);
+  if (filters > 1) return rowCoefCentredM<T, 2>(c1, c2, p, centre, coef, a, b);
+  rowCoefCentredM<T, 1>(c1, c2, p, centre, coef, a, b);
 }
 
 template <int T>
