@@ -158,12 +158,13 @@ OSTREL_AVX2 inline void coefCentredPd(__m128i h1, __m128i h2, int64_t n, int32_t
 // below 2^31 (nearly all: it is n^2 times the window's variance) stay in 32-bit lanes: then
 // q < 2^21 and coefEpi32 applies. A single-precision estimate of n S2' - S1'^2 is within
 // n 2^9 of it (each of four roundings is at most 2^-24 of n 2^31), so an estimate below 2^30
-// proves the bound; other registers take the double-precision form. Mode 2 is mode 1 for every c
-// below kCoefEpi32SmallC and windows of at most 63 codes (the small forms of the 32-bit steps).
+// proves the bound; other registers take the double-precision form. The small forms of the
+// 32-bit steps serve Mode bit 1 (every c below kCoefEpi32SmallC) and bit 2 (windows of at most 63
+// codes).
 template <int T, int F, int Mode>
 OSTREL_AVX2 void rowCoefCentredT(int32_t* c1, int32_t* c2, const BoxPlan& p, int32_t centre,
                                  const GuidedCoef* coef, int32_t* const* a, int32_t* const* b) {
-  constexpr bool Small = Mode == 2;
+  constexpr bool SmallC = (Mode & 2) != 0, SmallN = (Mode & 4) != 0;
   const int w = p.w, taps = T > 0 ? T : 2 * p.r + 1;
   const int64_t n = static_cast<int64_t>(taps) * taps;
   const int32_t* ext1 = extend(c1, p);
@@ -174,7 +175,7 @@ OSTREL_AVX2 void rowCoefCentredT(int32_t* c1, int32_t* c2, const BoxPlan& p, int
   int32_t* bp[F];
   for (int f = 0; f < F; ++f) {
     cc[f] = _mm256_set1_pd(double(coef[f].c));
-    if constexpr (Mode > 0) ci[f] = coefEpi32Plan<Small>(coef[f].c);
+    if constexpr (Mode > 0) ci[f] = coefEpi32Plan<SmallC>(coef[f].c);
     ap[f] = a[f], bp[f] = b[f];
   }
   const __m256i nI = _mm256_set1_epi32(static_cast<int32_t>(n));
@@ -194,9 +195,9 @@ OSTREL_AVX2 void rowCoefCentredT(int32_t* c1, int32_t* c2, const BoxPlan& p, int
         const __m256i s1u = _mm256_add_epi32(s1, ncI);
 #pragma GCC unroll 2
         for (int f = 0; f < F; ++f) {
-          const __m256i av = coefEpi32<Small>(q, ci[f]);
+          const __m256i av = coefEpi32<SmallC>(q, ci[f]);
           _mm256_storeu_si256(reinterpret_cast<__m256i*>(ap[f] + x), av);
-          _mm256_storeu_si256(reinterpret_cast<__m256i*>(bp[f] + x), offsetEpi32<Small>(s1u, av));
+          _mm256_storeu_si256(reinterpret_cast<__m256i*>(bp[f] + x), offsetEpi32<SmallN>(s1u, av));
         }
         continue;
       }
@@ -215,14 +216,17 @@ OSTREL_AVX2 void rowCoefCentredT(int32_t* c1, int32_t* c2, const BoxPlan& p, int
 template <int T, int F>
 void rowCoefCentredM(int32_t* c1, int32_t* c2, const BoxPlan& p, int32_t centre, const GuidedCoef* coef,
                      int32_t* const* a, int32_t* const* b) {
-  bool fits = true, small = (2 * p.r + 1) * (2 * p.r + 1) <= 63;
+  const bool smallN = (2 * p.r + 1) * (2 * p.r + 1) <= 63;
+  bool fits = true, smallC = true;
   for (int f = 0; f < F; ++f) {
     fits = fits && coef[f].c >= 1 && coef[f].c <= kCoefEpi32MaxC;
-    small = small && coef[f].c < kCoefEpi32SmallC;
+    smallC = smallC && coef[f].c < kCoefEpi32SmallC;
   }
-  if (fits && small) return rowCoefCentredT<T, F, 2>(c1, c2, p, centre, coef, a, b);
-  if (fits) return rowCoefCentredT<T, F, 1>(c1, c2, p, centre, coef, a, b);
-  rowCoefCentredT<T, F, 0>(c1, c2, p, centre, coef, a, b);
+  if (!fits) return rowCoefCentredT<T, F, 0>(c1, c2, p, centre, coef, a, b);
+  if (smallN && smallC) return rowCoefCentredT<T, F, 7>(c1, c2, p, centre, coef, a, b);
+  if (smallN) return rowCoefCentredT<T, F, 5>(c1, c2, p, centre, coef, a, b);
+  if (smallC) return rowCoefCentredT<T, F, 3>(c1, c2, p, centre, coef, a, b);
+  rowCoefCentredT<T, F, 1>(c1, c2, p, centre, coef, a, b);
 }
 
 template <int T>
