@@ -64,9 +64,10 @@ OSTREL_AVX2 inline __m256i baseEpi32(__m256i v, __m256i sa, __m256i sb, const Ba
   return corrected(k, _mm256_sub_epi32(x, _mm256_mullo_epi32(k, c.divisor)));
 }
 
-// The detail floor(Sa m gn / 2^20), saturated to int16 by the caller's pack. An estimate beyond
-// +-40000 (where the true value, within 2^-6 of it, saturates too) is held there, so that k
-// stays small; inside, the estimate is within 2^-7 (three roundings on at most 2^15.3).
+// The detail floor(Sa m gn / 2^20), saturated to int16 by the caller's pack (gn / 2^20 is exact
+// in single precision). An estimate beyond +-40000 (where the true value, within a relative
+// 2^-22 of it, saturates too) is held there, so that k stays small; inside, the estimate is
+// within 2^-8 (two roundings of 2^-24 on at most 2^15.3).
 OSTREL_AVX2 inline __m256i detailEpi32(__m256i sa, __m256i m, __m256i gn, __m256 gnScaled) {
   __m256 t = _mm256_mul_ps(_mm256_mul_ps(_mm256_cvtepi32_ps(sa), _mm256_cvtepi32_ps(m)), gnScaled);
   t = _mm256_min_ps(_mm256_max_ps(t, _mm256_set1_ps(-40000.0f)), _mm256_set1_ps(40000.0f));
