@@ -9,6 +9,7 @@
 
 #include "FrameKit.h"
 #include "OstrelSDK.h"
+#include "alg/image/GuidedAvx2.h"
 #include "alg/image/GuidedCore.h"
 
 using namespace ostrel::alg;
@@ -98,6 +99,138 @@ TEST(GuidedCore, MagicDivisorMatchesDivisionExhaustively) {
       const int32_t n = static_cast<int32_t>(rng());
       if (n == INT32_MIN && d == -1) continue;
       ASSERT_EQ(m(n), n / d) << n << " / " << d;
+    }
+  }
+}
+
+namespace {
+
+// Lanes of the 32-bit coefficient that differ from the 64-bit formula, over every index below 2^21.
+template <bool Small>
+__attribute__((target("avx2"))) long coefEpi32Mismatches(int64_t c) {
+  const CoefEpi32 plan = coefEpi32Plan<Small>(c);
+  alignas(32) int32_t got[8];
+  long bad = 0;
+  for (int32_t v0 = 0; v0 < (1 << 21); v0 += 8) {
+    const __m256i v = _mm256_add_epi32(_mm256_set1_epi32(v0), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(got), coefEpi32<Small>(v, plan));
+    for (int l = 0; l < 8; ++l) {
+      const int64_t vv = v0 + l;
+      bad += got[l] != ((vv << 20) / (c + 1024 * vv));
+    }
+  }
+  return bad;
+}
+
+// Lanes of the 32-bit offset S1 - floor(S1 a / 1024) that differ from 64-bit arithmetic, for every
+// a and window sums of up to 1089 (Small: 63) int16 codes (steps of 1021 and the extremes).
+template <bool Small>
+__attribute__((target("avx2"))) long offsetEpi32Mismatches() {
+  alignas(32) int32_t got[8];
+  long bad = 0;
+  const int64_t reach = (Small ? 63 : 1089) * int64_t{32768};
+  for (int64_t s1 = -reach; s1 <= reach; s1 += (s1 > -reach + 4096 && s1 < reach - 4096) ? 1021 : 1) {
+    for (int32_t a0 = 0; a0 <= 1024; a0 += 8) {
+      const __m256i a =
+          _mm256_min_epi32(_mm256_add_epi32(_mm256_set1_epi32(a0), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)),
+                           _mm256_set1_epi32(1024));
+      _mm256_store_si256(reinterpret_cast<__m256i*>(got),
+                         offsetEpi32<Small>(_mm256_set1_epi32(int32_t(s1)), a));
+      for (int l = 0; l < 8; ++l) {
+        const int64_t av = std::min(a0 + l, 1024);
+        bad += got[l] != s1 - ((s1 * av) >> 10);
+      }
+    }
+  }
+  return bad;
+}
+
+}  // namespace
+
+TEST(GuidedCore, ThirtyTwoBitCoefficientAndOffsetAreExact) {
+  if (simdBestLevel() < SimdLevel::Avx2) GTEST_SKIP() << "no AVX2";
+  // The filters' window sizes times their regularisations, and the ends of the range.
+  for (int64_t c :
+       std::initializer_list<int64_t>{1, 2, 1023, 1024, 1025, 62500, 240100, 960400, kCoefEpi32SmallC - 1,
+                                      96040000, 1185921 * 900, kCoefEpi32MaxC - 1, kCoefEpi32MaxC}) {
+    EXPECT_EQ(coefEpi32Mismatches<false>(c), 0) << "c " << c;
+    if (c < kCoefEpi32SmallC) {
+      EXPECT_EQ(coefEpi32Mismatches<true>(c), 0) << "small c " << c;
+    }
+  }
+  EXPECT_EQ(offsetEpi32Mismatches<false>(), 0);
+  EXPECT_EQ(offsetEpi32Mismatches<true>(), 0);
+}
+
+TEST(GuidedCore, FoldedOutputRowsMatchTheReferenceFormulasAtTheirBounds) {
+  if (simdBestLevel() < SimdLevel::Avx2) GTEST_SKIP() << "no AVX2";
+  // Column sums anywhere in their ranges (a in 0..1024, b within the offsets of codes of +-65535,
+  // both ends included), so the window sums reach the bounds the kernels rely on.
+  std::mt19937 rng(11);
+  for (int r : {1, 2, 3, 6}) {
+    const int w = 203, taps = 2 * r + 1;
+    const int64_t n = int64_t(taps) * taps, nn = n * n;
+    std::vector<int32_t> mx(w + 2 * r);
+    fillMirror(mx.data(), w, r, 1);
+    BoxPlan p;
+    p.w = w, p.h = 1, p.r = r, p.mx = mx.data();
+    const int64_t bMax = taps * (n * 65535 + 1);
+    auto column = [&](int64_t lo, int64_t hi) {
+      std::vector<int32_t> c(w + 3 * GuidedPlanes::kMargin);
+      for (int x = 0; x < w; ++x) {
+        const uint32_t pick = rng() % 8;
+        c[GuidedPlanes::kMargin + x] = int32_t(pick == 0   ? lo
+                                               : pick == 1 ? hi
+                                                           : lo + int64_t(rng() % uint64_t(hi - lo + 1)));
+      }
+      return c;
+    };
+    auto window = [&](const std::vector<int32_t>& c, int x) {
+      int64_t s = 0;
+      for (int i = -r; i <= r; ++i) s += c[GuidedPlanes::kMargin + mx[x + r + i]];
+      return s;
+    };
+    for (int round = 0; round < 40; ++round) {
+      auto ca1 = column(0, 1024 * taps), cb1 = column(-bMax, bMax), ca2 = column(0, 1024 * taps),
+           cb2 = column(-bMax, bMax);
+      std::vector<int32_t> v(w);
+      std::vector<int16_t> v16(w);
+      for (int x = 0; x < w; ++x) {
+        v[x] = round % 2 ? int32_t(rng() % 131071) - 65535 : int32_t(rng() % 65536) - 32768;
+        if (rng() % 9 == 0) v[x] = round % 2 ? (x % 2 ? 65535 : -65535) : (x % 2 ? 32767 : -32768);
+        v16[x] = int16_t(std::clamp(v[x], -32768, 32767));
+      }
+      DetailRowArgs k;
+      k.n = n, k.nn = nn, k.gn1 = 2048 * (1 + round % 16) / n, k.gn2 = 1024 * (1 + round % 5) / n;
+      k.switchG = round % 3 == 0 ? 0 : 512 * n, k.shiftDn = round % 8, k.c0 = round % 2 ? 3000 : 0;
+      k.lowest = -20000, k.highest = 25000;
+      const bool dn = round % 4 == 3;
+      std::vector<int16_t> det(w), den(w, 0), row(v16);
+      auto c1 = ca1, d1 = cb1, c2 = ca2, d2 = cb2;  // the kernels lay the margins out in place
+      auto at = [](std::vector<int32_t>& c) { return c.data() + GuidedPlanes::kMargin; };
+      if (round % 2)
+        detailRowColumnsAvx2(v.data(), at(c1), at(d1), at(c2), at(d2), det.data(), dn ? den.data() : nullptr,
+                             p, k);
+      else
+        detailRowColumnsAvx2(v16.data(), at(c1), at(d1), at(c2), at(d2), det.data(),
+                             dn ? den.data() : nullptr, p, k);
+      auto c3 = ca1, d3 = cb1;
+      denoiseRowColumnsAvx2(row.data(), at(c3), at(d3), p);
+      for (int x = 0; x < w; ++x) {
+        const int64_t vv = round % 2 ? v[x] : v16[x];
+        const bool second = !dn && window(ca1, x) < k.switchG;
+        const int64_t sa = window(second ? ca2 : ca1, x), sb = window(second ? cb2 : cb1, x);
+        const int64_t t = ((n * vv * sa) >> 10) + sb;
+        const int64_t base = t / nn - ((t % nn != 0 && t < 0) ? 1 : 0);
+        const int64_t mm = vv - base;
+        ASSERT_EQ(det[x], sat16((sa * mm * (second ? k.gn2 : k.gn1)) >> 20))
+            << "r " << r << " round " << round << " x " << x;
+        if (dn) {
+          ASSERT_EQ(den[x], std::clamp<int64_t>((mm >> k.shiftDn) + base + k.c0, k.lowest, k.highest)) << x;
+        }
+        const int64_t sa1 = window(ca1, x), t1 = ((n * int64_t(v16[x]) * sa1) >> 10) + window(cb1, x);
+        ASSERT_EQ(row[x], sat16(t1 / nn - ((t1 % nn != 0 && t1 < 0) ? 1 : 0))) << "r " << r << " x " << x;
+      }
     }
   }
 }

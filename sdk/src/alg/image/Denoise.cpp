@@ -156,6 +156,7 @@ extern "C" OSTREL_API int IRDenoise_Execute(DenoiseState* s, int16_t* codes, int
         [&](int y, GuidedPlanes& g) {
           if (y > 0) std::memcpy(codes + static_cast<size_t>(y - 1) * width, pending, sizeof(int16_t) * width);
           std::memcpy(pending, codes + static_cast<size_t>(y) * width, sizeof(int16_t) * width);
+          if (g.columnSums) return denoiseRowColumnsAvx2(pending, g.colA[0], g.colB32(0), plan);
           denoiseRowVec(pending, g.accA[0], g.accB[0], width, n, n * n);
         },
         squares);

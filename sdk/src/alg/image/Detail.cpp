@@ -117,7 +117,8 @@ static void detailFilter(DetailEngine& e, const In* work, int32_t c0, int lowest
     int16_t* det = e.detail + off;
     const int32_t* sa1 = g.accA[0];
     const int64_t* sb1 = g.accB[0];
-    if (simdLevel() >= SimdLevel::Avx2 && shiftDn <= 30) {
+    // The folded second pass has no window sums for the other forms (shiftDn stays below 8).
+    if (g.columnSums || (simdLevel() >= SimdLevel::Avx2 && shiftDn <= 30)) {
       DetailRowArgs k;
       k.n = n;
       k.nn = nn;
@@ -128,7 +129,12 @@ static void detailFilter(DetailEngine& e, const In* work, int32_t c0, int lowest
       k.c0 = c0;
       k.lowest = lowest;
       k.highest = highest;
-      detailRowVec(v, sa1, sb1, g.accA[1], g.accB[1], det, denoise ? e.denoised + off : nullptr, w, k);
+      int16_t* dn = denoise ? e.denoised + off : nullptr;
+      if (g.columnSums) {
+        const int f2 = denoise ? 0 : 1;
+        return detailRowColumnsAvx2(v, g.colA[0], g.colB32(0), g.colA[f2], g.colB32(f2), det, dn, plan, k);
+      }
+      detailRowVec(v, sa1, sb1, g.accA[1], g.accB[1], det, dn, w, k);
       return;
     }
     if (denoise) {

@@ -111,72 +111,129 @@ OSTREL_AVX2 void rowCoefT(int32_t* c1, int64_t* c2, const BoxPlan& p, const Guid
   }
 }
 
+// a and b of one pixel from its centred window sums, as the reference computes them.
+inline void coefCentredScalar(int64_t s1c, int64_t s2c, int64_t n, int32_t centre, const GuidedCoef& c,
+                              int32_t* a, int32_t* b) {
+  const int64_t q = (n * s2c - s1c * s1c) >> 10, s1 = s1c + n * centre;
+  const int32_t av = coefLookup(c.table, c.size, c.c, q);
+  *a = av;
+  *b = static_cast<int32_t>(s1 - ((s1 * av) >> 10));
+}
+
+// Four pixels of the centred first pass in double precision (any index q).
+template <int F>
+OSTREL_AVX2 inline void coefCentredPd(__m128i h1, __m128i h2, int64_t n, int32_t centre,
+                                      const GuidedCoef* coef, const __m256d* cc, int32_t* const* a,
+                                      int32_t* const* b, int xh) {
+  const __m256d inv1024 = _mm256_set1_pd(1.0 / 1024.0);
+  const __m256d s1c = _mm256_cvtepi32_pd(h1);
+  const __m256d qd =
+      floorPd(_mm256_mul_pd(_mm256_sub_pd(_mm256_mul_pd(_mm256_set1_pd(double(n)), _mm256_cvtepi32_pd(h2)),
+                                          _mm256_mul_pd(s1c, s1c)),
+                            inv1024));
+  const __m256d inside = _mm256_and_pd(_mm256_cmp_pd(qd, _mm256_setzero_pd(), _CMP_GE_OQ),
+                                       _mm256_cmp_pd(qd, _mm256_set1_pd(kCoefFormulaLimit), _CMP_LT_OQ));
+  if (_mm256_movemask_pd(inside) != 0xF) [[unlikely]] {
+    alignas(16) int32_t v1[4], v2[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(v1), h1);
+    _mm_store_si128(reinterpret_cast<__m128i*>(v2), h2);
+    for (int l = 0; l < 4; ++l)
+      for (int f = 0; f < F; ++f)
+        coefCentredScalar(v1[l], v2[l], n, centre, coef[f], a[f] + xh + l, b[f] + xh + l);
+    return;
+  }
+  const __m256d s1d = _mm256_add_pd(s1c, _mm256_set1_pd(double(n * centre)));
+  for (int f = 0; f < F; ++f) {
+    const __m256d ad = coefPd(qd, cc[f]);
+    const __m256d bd = _mm256_sub_pd(s1d, floorPd(_mm256_mul_pd(_mm256_mul_pd(s1d, ad), inv1024)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(a[f] + xh), _mm256_cvttpd_epi32(ad));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(b[f] + xh), _mm256_cvttpd_epi32(bd));
+  }
+}
+
 // The first pass on codes minus a centre, all in 32-bit lanes (see squaresFit): the window sums
 // S1' and S2' of the centred codes give the same index q as the codes themselves, since
 // n sum (v - c)^2 - (sum (v - c))^2 = n sum v^2 - (sum v)^2, and b takes S1 = S1' + n c.
-template <int T, int F>
-OSTREL_AVX2 void rowCoefCentredT(int32_t* c1, int32_t* c2, const BoxPlan& p, int32_t centre, const GuidedCoef* coef,
-                                 int32_t* const* a, int32_t* const* b) {
+// With Mode 1 (every c in 1..kCoefEpi32MaxC) the eight pixels of a register whose n S2' - S1'^2 is
+// below 2^31 (nearly all: it is n^2 times the window's variance) stay in 32-bit lanes: then
+// q < 2^21 and coefEpi32 applies. A single-precision estimate of n S2' - S1'^2 is within
+// n 2^9 of it (each of four roundings is at most 2^-24 of n 2^31), so an estimate below 2^30
+// proves the bound; other registers take the double-precision form. The small forms of the
+// 32-bit steps serve Mode bit 1 (every c below kCoefEpi32SmallC) and bit 2 (windows of at most 63
+// codes).
+template <int T, int F, int Mode>
+OSTREL_AVX2 void rowCoefCentredT(int32_t* c1, int32_t* c2, const BoxPlan& p, int32_t centre,
+                                 const GuidedCoef* coef, int32_t* const* a, int32_t* const* b) {
+  constexpr bool SmallC = (Mode & 2) != 0, SmallN = (Mode & 4) != 0;
   const int w = p.w, taps = T > 0 ? T : 2 * p.r + 1;
   const int64_t n = static_cast<int64_t>(taps) * taps;
   const int32_t* ext1 = extend(c1, p);
   const int32_t* ext2 = extend(c2, p);
-  const __m256d nD = _mm256_set1_pd(static_cast<double>(n));
-  const __m256d nc = _mm256_set1_pd(static_cast<double>(n * centre));
-  const __m256d inv1024 = _mm256_set1_pd(1.0 / 1024.0);
-  const __m256d zero = _mm256_setzero_pd();
-  const __m256d limit = _mm256_set1_pd(kCoefFormulaLimit);
   __m256d cc[F];
-  for (int f = 0; f < F; ++f) cc[f] = _mm256_set1_pd(double(coef[f].c));
-  // a and b of one pixel from its centred sums, as the reference computes them.
-  auto one = [&](int64_t s1c, int64_t s2c, int x) {
-    const int64_t q = (n * s2c - s1c * s1c) >> 10, s1 = s1c + n * centre;
-    for (int f = 0; f < F; ++f) {
-      const int32_t av = coefLookup(coef[f].table, coef[f].size, coef[f].c, q);
-      a[f][x] = av;
-      b[f][x] = static_cast<int32_t>(s1 - ((s1 * av) >> 10));
-    }
-  };
+  CoefEpi32 ci[F];
+  int32_t* ap[F];
+  int32_t* bp[F];
+  for (int f = 0; f < F; ++f) {
+    cc[f] = _mm256_set1_pd(double(coef[f].c));
+    if constexpr (Mode > 0) ci[f] = coefEpi32Plan<SmallC>(coef[f].c);
+    ap[f] = a[f], bp[f] = b[f];
+  }
+  const __m256i nI = _mm256_set1_epi32(static_cast<int32_t>(n));
+  const __m256i ncI = _mm256_set1_epi32(static_cast<int32_t>(n * centre));
+  const __m256 nF = _mm256_set1_ps(static_cast<float>(n));
+  const __m256 estimateLimit = _mm256_set1_ps(1073741824.0f);  // 2^30
   int x = 0;
   for (; x + 8 <= w; x += 8) {
     const __m256i s1 = tapSum8<T>(ext1, x, taps), s2 = tapSum8<T>(ext2, x, taps);
-    for (int half = 0; half < 2; ++half) {
-      const __m128i h1 = half ? _mm256_extracti128_si256(s1, 1) : _mm256_castsi256_si128(s1);
-      const __m128i h2 = half ? _mm256_extracti128_si256(s2, 1) : _mm256_castsi256_si128(s2);
-      const int xh = x + 4 * half;
-      const __m256d s1c = _mm256_cvtepi32_pd(h1);
-      const __m256d qd = floorPd(_mm256_mul_pd(
-          _mm256_sub_pd(_mm256_mul_pd(nD, _mm256_cvtepi32_pd(h2)), _mm256_mul_pd(s1c, s1c)), inv1024));
-      const __m256d inside =
-          _mm256_and_pd(_mm256_cmp_pd(qd, zero, _CMP_GE_OQ), _mm256_cmp_pd(qd, limit, _CMP_LT_OQ));
-      if (_mm256_movemask_pd(inside) != 0xF) [[unlikely]] {
-        alignas(16) int32_t v1[4], v2[4];
-        _mm_store_si128(reinterpret_cast<__m128i*>(v1), h1);
-        _mm_store_si128(reinterpret_cast<__m128i*>(v2), h2);
-        for (int l = 0; l < 4; ++l) one(v1[l], v2[l], xh + l);
+    if constexpr (Mode > 0) {
+      const __m256 s1f = _mm256_cvtepi32_ps(s1);
+      const __m256 d = _mm256_sub_ps(_mm256_mul_ps(nF, _mm256_cvtepi32_ps(s2)), _mm256_mul_ps(s1f, s1f));
+      if (_mm256_movemask_ps(_mm256_cmp_ps(d, estimateLimit, _CMP_GE_OQ)) == 0) [[likely]] {
+        // The products wrap, their difference does not.
+        const __m256i q =
+            _mm256_srli_epi32(_mm256_sub_epi32(_mm256_mullo_epi32(nI, s2), _mm256_mullo_epi32(s1, s1)), 10);
+        const __m256i s1u = _mm256_add_epi32(s1, ncI);
+#pragma GCC unroll 2
+        for (int f = 0; f < F; ++f) {
+          const __m256i av = coefEpi32<SmallC>(q, ci[f]);
+          _mm256_storeu_si256(reinterpret_cast<__m256i*>(ap[f] + x), av);
+          _mm256_storeu_si256(reinterpret_cast<__m256i*>(bp[f] + x), offsetEpi32<SmallN>(s1u, av));
+        }
         continue;
       }
-      const __m256d s1d = _mm256_add_pd(s1c, nc);
-      for (int f = 0; f < F; ++f) {
-        const __m256d ad = coefPd(qd, cc[f]);
-        const __m256d bd = _mm256_sub_pd(s1d, floorPd(_mm256_mul_pd(_mm256_mul_pd(s1d, ad), inv1024)));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(a[f] + xh), _mm256_cvttpd_epi32(ad));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(b[f] + xh), _mm256_cvttpd_epi32(bd));
-      }
     }
+    coefCentredPd<F>(_mm256_castsi256_si128(s1), _mm256_castsi256_si128(s2), n, centre, coef, cc, ap, bp, x);
+    coefCentredPd<F>(_mm256_extracti128_si256(s1, 1), _mm256_extracti128_si256(s2, 1), n, centre, coef, cc,
+                     ap, bp, x + 4);
   }
   for (; x < w; ++x) {
     int64_t s1 = 0, s2 = 0;
     for (int j = 0; j < taps; ++j) s1 += ext1[x + j], s2 += ext2[x + j];
-    one(s1, s2, x);
+    for (int f = 0; f < F; ++f) coefCentredScalar(s1, s2, n, centre, coef[f], ap[f] + x, bp[f] + x);
   }
+}
+
+template <int T, int F>
+void rowCoefCentredM(int32_t* c1, int32_t* c2, const BoxPlan& p, int32_t centre, const GuidedCoef* coef,
+                     int32_t* const* a, int32_t* const* b) {
+  const bool smallN = (2 * p.r + 1) * (2 * p.r + 1) <= 63;
+  bool fits = true, smallC = true;
+  for (int f = 0; f < F; ++f) {
+    fits = fits && coef[f].c >= 1 && coef[f].c <= kCoefEpi32MaxC;
+    smallC = smallC && coef[f].c < kCoefEpi32SmallC;
+  }
+  if (!fits) return rowCoefCentredT<T, F, 0>(c1, c2, p, centre, coef, a, b);
+  if (smallN && smallC) return rowCoefCentredT<T, F, 7>(c1, c2, p, centre, coef, a, b);
+  if (smallN) return rowCoefCentredT<T, F, 5>(c1, c2, p, centre, coef, a, b);
+  if (smallC) return rowCoefCentredT<T, F, 3>(c1, c2, p, centre, coef, a, b);
+  rowCoefCentredT<T, F, 1>(c1, c2, p, centre, coef, a, b);
 }
 
 template <int T>
 void rowCoefCentredF(int32_t* c1, int32_t* c2, const BoxPlan& p, int32_t centre, int filters, const GuidedCoef* coef,
                      int32_t* const* a, int32_t* const* b) {
-  if (filters > 1) return rowCoefCentredT<T, 2>(c1, c2, p, centre, coef, a, b);
-  rowCoefCentredT<T, 1>(c1, c2, p, centre, coef, a, b);
+  if (filters > 1) return rowCoefCentredM<T, 2>(c1, c2, p, centre, coef, a, b);
+  rowCoefCentredM<T, 1>(c1, c2, p, centre, coef, a, b);
 }
 
 template <int T>

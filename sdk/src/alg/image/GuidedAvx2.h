@@ -31,6 +31,50 @@ __attribute__((target("avx2"))) inline __m256d coefPd(__m256d v, __m256d c) {
   return _mm256_and_pd(q, _mm256_cmp_pd(v, _mm256_setzero_pd(), _CMP_NEQ_OQ));
 }
 
+// The same coefficient in 32-bit lanes, for 0 <= v < 2^21 and 0 < c <= kCoefEpi32MaxC: with
+// cHi = c >> 10, cLo = c & 1023 and cF = c / 1024 rounded to single precision. The
+// single-precision quotient 1024 v / (v + cF) lies within 2^-12 of the real one (three roundings
+// of 2^-24 on a value at most 1024), so for k = floor(approx - 1/4) + 1 the coefficient is k - 1
+// or k; it is k exactly when v 2^20 >= k (c + 1024 v), that is v (1024 - k) >= ceil(k c / 1024)
+// = k cHi + ceil(k cLo / 1024), both sides exact below 2^31. For c below kCoefEpi32SmallC
+// (Small) k c itself fits and the plan holds c whole in `hi`.
+constexpr int64_t kCoefEpi32MaxC = int64_t{1} << 30;
+constexpr int64_t kCoefEpi32SmallC = int64_t{1} << 21;
+struct CoefEpi32 {
+  __m256i hi, lo;
+  __m256 f;
+};
+template <bool Small>
+__attribute__((target("avx2"))) inline CoefEpi32 coefEpi32Plan(int64_t c) {
+  return {_mm256_set1_epi32(static_cast<int32_t>(Small ? c : c >> 10)),
+          _mm256_set1_epi32(static_cast<int32_t>(c & 1023)),
+          _mm256_set1_ps(static_cast<float>(static_cast<double>(c) / 1024.0))};
+}
+template <bool Small>
+__attribute__((target("avx2"))) inline __m256i coefEpi32(__m256i v, const CoefEpi32& c) {
+  const __m256 vf = _mm256_cvtepi32_ps(v);
+  const __m256 approx = _mm256_div_ps(_mm256_mul_ps(vf, _mm256_set1_ps(1024.0f)), _mm256_add_ps(vf, c.f));
+  const __m256i k =
+      _mm256_add_epi32(_mm256_cvtps_epi32(_mm256_floor_ps(_mm256_sub_ps(approx, _mm256_set1_ps(0.25f)))),
+                       _mm256_set1_epi32(1));
+  const __m256i lhs = _mm256_mullo_epi32(v, _mm256_sub_epi32(_mm256_set1_epi32(1024), k));
+  const __m256i round = _mm256_set1_epi32(1023);
+  const __m256i rhs =
+      Small ? _mm256_srli_epi32(_mm256_add_epi32(_mm256_mullo_epi32(k, c.hi), round), 10)
+            : _mm256_add_epi32(_mm256_mullo_epi32(k, c.hi),
+                               _mm256_srli_epi32(_mm256_add_epi32(_mm256_mullo_epi32(k, c.lo), round), 10));
+  return _mm256_add_epi32(k, _mm256_cmpgt_epi32(rhs, lhs));  // k - 1 where lhs < rhs
+}
+// b = S1 - floor(S1 a / 1024) for |S1| < 2^26 and 0 <= a <= 1024, in 32-bit lanes: with
+// S1 = 1024 h + l (0 <= l < 1024), floor(S1 a / 1024) = h a + floor(l a / 1024). Below 2^21
+// (Small: windows of at most 63 int16 codes) the product S1 a itself fits.
+template <bool Small>
+__attribute__((target("avx2"))) inline __m256i offsetEpi32(__m256i s1, __m256i a) {
+  if constexpr (Small) return _mm256_sub_epi32(s1, _mm256_srai_epi32(_mm256_mullo_epi32(s1, a), 10));
+  const __m256i h = _mm256_srai_epi32(s1, 10), l = _mm256_and_si256(s1, _mm256_set1_epi32(1023));
+  return _mm256_sub_epi32(
+      s1, _mm256_add_epi32(_mm256_mullo_epi32(h, a), _mm256_srli_epi32(_mm256_mullo_epi32(l, a), 10)));
+}
 
 // Division by a fixed d > 0 without dividing: x times the rounded reciprocal lies within one of
 // x / d (|x| < 2^53), and the remainder x - q d, exact in double, says which. floor(x / d):
@@ -155,6 +199,16 @@ void detailRowAvx2(const int16_t* v, const int32_t* sa1, const int64_t* sb1, con
                    int16_t* det, int16_t* denoised, int w, const DetailRowArgs& k);
 void detailRowAvx2(const int32_t* v, const int32_t* sa1, const int64_t* sb1, const int32_t* sa2, const int64_t* sb2,
                    int16_t* det, int16_t* denoised, int w, const DetailRowArgs& k);
+
+// The second pass folded into the output (GuidedColumnsAvx2.cpp), from SimdLevel::Avx2 up, for
+// radii whose offsets fit 32 bits (narrowOffsets): the kernels take one row of 32-bit column sums
+// of a and b per filter (GuidedPlanes rows, whose margins they lay out), form the window sums in
+// registers and give the rows denoiseRowAvx2 and detailRowAvx2 give, in eight 32-bit lanes.
+void denoiseRowColumnsAvx2(int16_t* row, int32_t* ca, int32_t* cb, const BoxPlan& p);
+void detailRowColumnsAvx2(const int16_t* v, int32_t* ca1, int32_t* cb1, int32_t* ca2, int32_t* cb2, int16_t* det,
+                          int16_t* denoised, const BoxPlan& p, const DetailRowArgs& k);
+void detailRowColumnsAvx2(const int32_t* v, int32_t* ca1, int32_t* cb1, int32_t* ca2, int32_t* cb2, int16_t* det,
+                          int16_t* denoised, const BoxPlan& p, const DetailRowArgs& k);
 
 // AVX-512 forms (GuidedAvx512.cpp), from SimdLevel::Avx512 up, with the same results.
 void colAddSubSq16Avx512(int32_t* c1, int64_t* c2, const int16_t* in, const int16_t* out, int n);

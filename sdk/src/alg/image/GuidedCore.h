@@ -160,6 +160,11 @@ struct GuidedPlanes {
   int64_t* colB[2] = {};    // w: column sums of b
   int32_t* accA[2] = {};    // w: window sums Sa of the current row
   int64_t* accB[2] = {};    // w: window sums Sb
+  // Set by the interleaved passes (GuidedFused.h) where the output folds the second pass in:
+  // out(y, ...) then finds the 32-bit column sums of a and b of row y in colA and colB32(f), and
+  // no window sums.
+  bool columnSums = false;
+  int32_t* colB32(int f) const { return reinterpret_cast<int32_t*>(colB[f]); }
 
   // Lays the planes out from `c` (nullptr base to measure).
   void carve(Carver& c, int w, int h, int filters) {
@@ -283,6 +288,7 @@ void guidedCoefficients(const In* guide, const BoxPlan& p, GuidedPlanes& g, int 
 // Second pass: hands every row y of window sums Sa, Sb (per filter) to out(y, g).
 template <class Out>
 void guidedWindowSums(const BoxPlan& p, GuidedPlanes& g, int filters, Out&& out) {
+  g.columnSums = false;
   for (int y = 0; y < p.h; ++y) {
     for (int f = 0; f < filters; ++f) {
       if (y == 0) {

@@ -11,7 +11,8 @@
 
 namespace ostrel::alg {
 
-// Runs the interleaved passes and hands every row y of window sums to out(y, g) in order, after
+// Runs the interleaved passes and hands every row y of window sums (or, with g.columnSums set, of
+// column sums) to out(y, g) in order, after
 // the first pass has read the guide rows up to y + 2r; guide rows above y - 1 are not read again
 // after out(y, ...) returns, so `out` may overwrite guide row y - 1. Returns false (nothing done)
 // for planes lower than 2r + 3 rows, which keep the two separate passes.
@@ -74,10 +75,14 @@ bool guidedFused(const In* guide, const BoxPlan& p, GuidedPlanes& g, int filters
     rowSums(ca, cb, p, g.accA[f], g.accB[f]);
   };
   const bool narrow = narrowOffsets(r);
+  // At the AVX2 level the output forms the window sums itself (GuidedColumnsAvx2.cpp).
+  g.columnSums = narrow && !wide512();
   for (int y = 0; y < h; ++y) {
     if (y > 0 && y + r < h) firstPass(y + r);
     for (int f = 0; f < filters; ++f) {
-      if (narrow) {
+      if (g.columnSums) {
+        secondPass(y, f, g.colB32(f), colAddSubAB32Avx2, [](auto&&...) {});
+      } else if (narrow) {
         // The int64 row's margins hold twice as many 32-bit entries.
         secondPass(y, f, reinterpret_cast<int32_t*>(g.colB[f]), colAddSubAB32Vec, guidedRowSums32Vec);
       } else {
