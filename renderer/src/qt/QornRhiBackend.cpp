@@ -146,6 +146,7 @@ int RhiBackend::create() {
 RhiBackend::~RhiBackend() { releaseGpu(); }
 
 void RhiBackend::releaseGpu() {
+  unmapVerts();
   for (QRhiShaderResourceBindings *srb : std::as_const(bindings_)) delete srb;
   bindings_.clear();
   pipelines_.releaseAll();
@@ -311,8 +312,38 @@ void RhiBackend::discardFrame() {
 }
 
 void RhiBackend::resetFrame() {
+  unmapVerts();
+  mapTried_ = false;
   ncalls_ = npaths_ = nverts_ = nindices_ = nuniforms_ = 0;
   frameUsable_ = true;
+}
+
+void RhiBackend::unmapVerts() {
+  if (!mapped_) return;
+  vbuf_->endFullDynamicBufferUpdateForCurrentFrame();
+  mapped_ = nullptr;
+  mappedCap_ = 0;
+}
+
+bool RhiBackend::ensureVerts(size_t need) {
+  // The buffer's memory may be opened only inside the frame, before the flush, and only once
+  // per frame; it then holds every vertex of the frame from the first on.
+  if (!mapped_ && !mapTried_ && directWrites_ && cb_ && nverts_ == 0 && vbuf_) {
+    mapTried_ = true;
+    if (char *p = vbuf_->beginFullDynamicBufferUpdateForCurrentFrame()) {
+      mapped_ = reinterpret_cast<QornVertex *>(p);
+      mappedCap_ = size_t(vbuf_->size()) / sizeof(QornVertex);
+    }
+  }
+  if (mapped_) {
+    if (need <= mappedCap_) return true;
+    // Outgrown: the frame goes on in the array and the buffer grows at the flush.
+    if (!reserveFor(verts_, need, 4096)) return false;
+    std::memcpy(verts_.data(), mapped_, sizeof(QornVertex) * size_t(nverts_));
+    unmapVerts();
+    return true;
+  }
+  return reserveFor(verts_, need, 4096);
 }
 
 RhiBackend::Call *RhiBackend::allocCall() {
@@ -330,7 +361,7 @@ int RhiBackend::allocPaths(int n) {
 }
 
 int RhiBackend::allocVerts(int n) {
-  if (!reserveFor(verts_, size_t(nverts_) + n, 4096)) return -1;
+  if (!ensureVerts(size_t(nverts_) + n)) return -1;
   const int first = nverts_;
   nverts_ += n;
   return first;
@@ -338,8 +369,8 @@ int RhiBackend::allocVerts(int n) {
 
 QornVertex *RhiBackend::reserveVerts(int n) {
   // The fill's bounding quad follows its paths' vertices.
-  if (n < 0 || !reserveFor(verts_, size_t(nverts_) + size_t(n) + 4, 4096)) return nullptr;
-  return verts_.data() + nverts_;
+  if (n < 0 || !ensureVerts(size_t(nverts_) + size_t(n) + 4)) return nullptr;
+  return vertData() + nverts_;
 }
 
 int RhiBackend::allocIndices(int n) {
@@ -435,7 +466,7 @@ static CallBlend convertBlend(const QornCompositeState &op) {
 void RhiBackend::placeVerts(int at, const QornVertex *src, int n) {
   // Paths tessellated in place sit at or after their slot (a fill of fewer than three vertices
   // is dropped here, so later paths move towards the start): memmove keeps that overlap safe.
-  QornVertex *dst = verts_.data() + at;
+  QornVertex *dst = vertData() + at;
   if (dst != src) std::memmove(dst, src, sizeof(QornVertex) * size_t(n));
 }
 
@@ -504,7 +535,7 @@ void RhiBackend::fill(const QornPaint *paint, QornCompositeState op, const QornS
                                 {bounds[2], bounds[1], 0.5f, 1.0f},
                                 {bounds[0], bounds[3], 0.5f, 1.0f},
                                 {bounds[0], bounds[1], 0.5f, 1.0f}};
-    std::memcpy(&verts_[v], quad, sizeof(quad));
+    std::memcpy(vertData() + v, quad, sizeof(quad));
     call->uniformOffset = uniformOffset;
     FragUniforms *stencil = uniform(uniformOffset);
     std::memset(stencil, 0, sizeof(*stencil));
@@ -584,7 +615,7 @@ void RhiBackend::triangles(const QornPaint *paint, QornCompositeState op,
   }
   call->triangleOffset = vertOffset;
   call->triangleCount = nverts;
-  std::memcpy(&verts_[vertOffset], verts, sizeof(QornVertex) * size_t(nverts));
+  std::memcpy(vertData() + vertOffset, verts, sizeof(QornVertex) * size_t(nverts));
   call->uniformOffset = uniformOffset;
   FragUniforms *frag = uniform(uniformOffset);
   if (!convertPaint(frag, paint, scissor, 1.0f, fringe, -1.0f)) {
@@ -653,18 +684,21 @@ QRhiShaderResourceBindings *RhiBackend::bindingsFor(int image) {
 
 void RhiBackend::flush() {
   if (ncalls_ == 0) {
+    unmapVerts();
     cb_ = nullptr;  // the pass follows: no uploads from here on
     return;
   }
+  const bool inPlace = mapped_ != nullptr;
   const bool ok = growBuffer(fubuf_, quint32(fragStride_) * quint32(nuniforms_)) &&
-                  growBuffer(vbuf_, quint32(sizeof(QornVertex)) * quint32(nverts_)) &&
+                  (inPlace || growBuffer(vbuf_, quint32(sizeof(QornVertex)) * quint32(nverts_))) &&
                   growBuffer(ibuf_, 4u * quint32(nindices_));
   if (!ok) {
+    unmapVerts();
     frameUsable_ = false;
     submitPendingIfRecording();
     return;
   }
-  if (getenv("QORN_HASH")) { uint64_t h=1469598103934665603ull; const unsigned char*d=reinterpret_cast<const unsigned char*>(verts_.data()); for (size_t i=0;i<sizeof(QornVertex)*size_t(nverts_);++i){h^=d[i];h*=1099511628211ull;} const unsigned char*q=uniforms_.data(); for (size_t i=0;i<size_t(fragStride_)*nuniforms_;++i){h^=q[i];h*=1099511628211ull;} fprintf(stderr,"HASH %d %d %016llx\n", nverts_, nindices_, (unsigned long long)h);}
+  if (getenv("QORN_HASH")) { uint64_t h=1469598103934665603ull; const unsigned char*d=reinterpret_cast<const unsigned char*>(vertData()); for (size_t i=0;i<sizeof(QornVertex)*size_t(nverts_);++i){h^=d[i];h*=1099511628211ull;} const unsigned char*q=uniforms_.data(); for (size_t i=0;i<size_t(fragStride_)*nuniforms_;++i){h^=q[i];h*=1099511628211ull;} auto mix=[&](const void*pp,size_t n){const unsigned char*d2=static_cast<const unsigned char*>(pp);for(size_t i=0;i<n;++i){h^=d2[i];h*=1099511628211ull;}}; mix(indices_.data(),4*size_t(nindices_)); for(int i=0;i<ncalls_;++i){const Call&c=calls_[i]; int a[9]={c.type,c.image,c.pathOffset,c.pathCount,c.indexOffset,c.indexCount,c.triangleOffset,c.triangleCount,c.uniformOffset}; mix(a,sizeof a);} mix(paths_.data(),sizeof(PathRange)*size_t(npaths_)); fprintf(stderr,"HASH %d %d %016llx\n", nverts_, nindices_, (unsigned long long)h);}
   QRhiResourceUpdateBatch *b = batch();
   unsigned char vu[kVertUniformSize] = {};
   std::memcpy(vu, view_, sizeof(view_));
@@ -672,7 +706,10 @@ void RhiBackend::flush() {
   std::memcpy(vu + 16, &yDown, sizeof(yDown));
   b->updateDynamicBuffer(vubuf_, 0, kVertUniformSize, vu);
   b->updateDynamicBuffer(fubuf_, 0, fragStride_ * nuniforms_, uniforms_.data());
-  writeGeometry(b, vbuf_, int(sizeof(QornVertex)) * nverts_, verts_.data());
+  if (inPlace)
+    unmapVerts();
+  else
+    writeGeometry(b, vbuf_, int(sizeof(QornVertex)) * nverts_, verts_.data());
   if (nindices_ > 0) writeGeometry(b, ibuf_, 4 * nindices_, indices_.data());
   submitPendingIfRecording();
 
