@@ -642,8 +642,11 @@ void RhiBackend::beginFrame(QornContext *ctx, QRhiCommandBuffer *cb, QRhiRenderT
 
 bool RhiBackend::growBuffer(QRhiBuffer *buf, quint32 need) {
   if (quint32(buf->size()) >= need) return true;
-  // Grow by half again at least so a slowly growing scene does not re-create every frame.
-  const quint32 size = std::max<quint32>(need, quint32(buf->size()) * 3 / 2);
+  // Grow by half again at least so a slowly growing scene does not re-create every frame; a jump
+  // past that (a chart's first frame) keeps half its need in reserve, or the next frame with a
+  // few more vertices would make the large buffer again.
+  const quint32 half = quint32(buf->size()) * 3 / 2;
+  const quint32 size = need <= half ? half : need + need / 2;
   buf->setSize(size);
   if (!buf->create()) {
     qWarning("recreate buffer with size %u, error", size);
