@@ -3,6 +3,7 @@
 #include <QtGlobal>
 
 #include <algorithm>
+#include <iterator>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -720,17 +721,52 @@ void RhiBackend::flush() {
   const int sampleCount = rt_ ? rt_->sampleCount() : 1;
   const bool stencilStrokes = flags_ & FlagStencilStrokes;
   const PipelineCache::Target target = PipelineCache::target(base, rpDesc_);
+  // A frame of items has hundreds of calls but only a few kinds (type and blend) and images:
+  // each kind's pipelines and each image's bindings are looked up once per flush.
+  struct Kind {
+    int type;
+    CallBlend blend;
+    QRhiGraphicsPipeline *pipelines[4];
+    bool usable;
+  };
+  Kind kinds[8];
+  int nkinds = 0;
+  int lastImage = -1;
+  QRhiShaderResourceBindings *lastBindings = nullptr;
   for (int i = 0; i < ncalls_; ++i) {
     Call &c = calls_[i];
     c.baseBindings = base;
-    c.imageBindings = bindingsFor(c.image);
+    if (c.image != lastImage || !lastBindings) {
+      lastBindings = bindingsFor(c.image);
+      lastImage = c.image;
+    }
+    c.imageBindings = lastBindings;
     c.usable = base && c.imageBindings && rpDesc_;
+    if (!c.usable) continue;
+    const Kind *known = nullptr;
+    for (int k = 0; k < nkinds; ++k)
+      if (kinds[k].type == c.type && kinds[k].blend == c.blend) {
+        known = &kinds[k];
+        break;
+      }
+    if (known) {
+      std::copy(std::begin(known->pipelines), std::end(known->pipelines), c.pipelines);
+      c.usable = known->usable;
+      continue;
+    }
     const int n = pipelineCount(c.type, stencilStrokes);
     for (int p = 0; p < n && c.usable; ++p) {
       const PipelineState st =
           pipelineState(c.type, p + 1, flags_ & FlagEdgeAntiAlias, c.blend, sampleCount);
       c.pipelines[p] = pipelines_.get(rhi_, st, target, &counters_);
       c.usable = c.pipelines[p] != nullptr;
+    }
+    if (nkinds < int(std::size(kinds))) {
+      Kind &k = kinds[nkinds++];
+      k.type = c.type;
+      k.blend = c.blend;
+      std::copy(std::begin(c.pipelines), std::end(c.pipelines), k.pipelines);
+      k.usable = c.usable;
     }
   }
   // No uploads may be recorded from here until the next frame begins: the pass follows.
