@@ -7,8 +7,6 @@
 #include <cmath>
 #include <cstring>
 #include <new>
-#include <cstdio>
-#include <cstdlib>
 
 namespace qorn::rhi {
 
@@ -702,7 +700,6 @@ void RhiBackend::flush() {
     submitPendingIfRecording();
     return;
   }
-  if (getenv("QORN_HASH")) { uint64_t h=1469598103934665603ull; const unsigned char*d=reinterpret_cast<const unsigned char*>(vertData()); for (size_t i=0;i<sizeof(QornVertex)*size_t(nverts_);++i){h^=d[i];h*=1099511628211ull;} const unsigned char*q=uniforms_.data(); for (size_t i=0;i<size_t(fragStride_)*nuniforms_;++i){h^=q[i];h*=1099511628211ull;} auto mix=[&](const void*pp,size_t n){const unsigned char*d2=static_cast<const unsigned char*>(pp);for(size_t i=0;i<n;++i){h^=d2[i];h*=1099511628211ull;}}; mix(indices_.data(),4*size_t(nindices_)); for(int i=0;i<ncalls_;++i){const Call&c=calls_[i]; int a[9]={c.type,c.image,c.pathOffset,c.pathCount,c.indexOffset,c.indexCount,c.triangleOffset,c.triangleCount,c.uniformOffset}; mix(a,sizeof a);} mix(paths_.data(),sizeof(PathRange)*size_t(npaths_)); fprintf(stderr,"HASH %d %d %016llx\n", nverts_, nindices_, (unsigned long long)h);}
   QRhiResourceUpdateBatch *b = batch();
   unsigned char vu[kVertUniformSize] = {};
   std::memcpy(vu, view_, sizeof(view_));
