@@ -121,26 +121,40 @@ class Flattener {
     path_->count++;
   }
 
+  // Subdivides depth first, left half before right, without a call per piece: the right halves
+  // wait on a stack of at most one per level.
   void bezier(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4, int level,
               int type) {
-    if (level > 10) return;
-    const float x12 = (x1 + x2) * 0.5f, y12 = (y1 + y2) * 0.5f;
-    const float x23 = (x2 + x3) * 0.5f, y23 = (y2 + y3) * 0.5f;
-    const float x34 = (x3 + x4) * 0.5f, y34 = (y3 + y4) * 0.5f;
-    const float x123 = (x12 + x23) * 0.5f, y123 = (y12 + y23) * 0.5f;
+    struct Piece {
+      float x1, y1, x2, y2, x3, y3, x4, y4;
+      int level, type;
+    };
+    Piece pending[12];
+    int npending = 0;
+    Piece c{x1, y1, x2, y2, x3, y3, x4, y4, level, type};
+    for (;;) {
+      if (c.level <= 10) {
+        const float x12 = (c.x1 + c.x2) * 0.5f, y12 = (c.y1 + c.y2) * 0.5f;
+        const float x23 = (c.x2 + c.x3) * 0.5f, y23 = (c.y2 + c.y3) * 0.5f;
+        const float x34 = (c.x3 + c.x4) * 0.5f, y34 = (c.y3 + c.y4) * 0.5f;
+        const float x123 = (x12 + x23) * 0.5f, y123 = (y12 + y23) * 0.5f;
 
-    const float dx = x4 - x1, dy = y4 - y1;
-    const float d2 = std::fabs((x2 - x4) * dy - (y2 - y4) * dx);
-    const float d3 = std::fabs((x3 - x4) * dy - (y3 - y4) * dx);
-    if ((d2 + d3) * (d2 + d3) < tessTol_ * (dx * dx + dy * dy)) {
-      add(x4, y4, type);
-      return;
+        const float dx = c.x4 - c.x1, dy = c.y4 - c.y1;
+        const float d2 = std::fabs((c.x2 - c.x4) * dy - (c.y2 - c.y4) * dx);
+        const float d3 = std::fabs((c.x3 - c.x4) * dy - (c.y3 - c.y4) * dx);
+        if ((d2 + d3) * (d2 + d3) < tessTol_ * (dx * dx + dy * dy)) {
+          add(c.x4, c.y4, c.type);
+        } else {
+          const float x234 = (x23 + x34) * 0.5f, y234 = (y23 + y34) * 0.5f;
+          const float x1234 = (x123 + x234) * 0.5f, y1234 = (y123 + y234) * 0.5f;
+          pending[npending++] = Piece{x1234, y1234, x234, y234, x34, y34, c.x4, c.y4, c.level + 1, c.type};
+          c = Piece{c.x1, c.y1, x12, y12, x123, y123, x1234, y1234, c.level + 1, 0};
+          continue;
+        }
+      }
+      if (npending == 0) return;
+      c = pending[--npending];
     }
-
-    const float x234 = (x23 + x34) * 0.5f, y234 = (y23 + y34) * 0.5f;
-    const float x1234 = (x123 + x234) * 0.5f, y1234 = (y123 + y234) * 0.5f;
-    bezier(x1, y1, x12, y12, x123, y123, x1234, y1234, level + 1, 0);
-    bezier(x1234, y1234, x234, y234, x34, y34, x4, y4, level + 1, type);
   }
 
  private:
@@ -384,10 +398,12 @@ void flattenPaths(QornContext* ctx) {
       p0->dx = p1->x - p0->x;
       p0->dy = p1->y - p0->y;
       p0->len = normalize(&p0->dx, &p0->dy);
-      b0 = minf(b0, p0->x);
-      b1 = minf(b1, p0->y);
-      b2 = maxf(b2, p0->x);
-      b3 = maxf(b3, p0->y);
+      // minf and maxf of a finite accumulator: it never becomes NaN (a NaN point compares
+      // false and is not taken), so the NaN rule reduces to one comparison each.
+      b0 = p0->x < b0 ? p0->x : b0;
+      b1 = p0->y < b1 ? p0->y : b1;
+      b2 = p0->x > b2 ? p0->x : b2;
+      b3 = p0->y > b3 ? p0->y : b3;
       p0 = p1++;
     }
   }
