@@ -49,6 +49,7 @@ class RhiBackend {
   // GPU objects made so far (buffers count creations and re-creations).
   const RhiCounters &counters() const { return counters_; }
   quint32 bufferSize(int which) const;  // 0 vertex, 1 index, 2 vertex uniforms, 3 fragment uniforms
+  QRhiBuffer *vertexBuffer() const { return vbuf_; }
   int textureCount() const;
   QRhiTexture *texture(int image) const;
   bool hasPendingUploads() const { return pending_ != nullptr; }
