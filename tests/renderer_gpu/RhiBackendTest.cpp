@@ -14,6 +14,7 @@
 #include <QPainterPath>
 
 #include <cmath>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -357,6 +358,63 @@ TEST(NullBackend, UniformStrideAndBufferGrowth) {
   EXPECT_EQ(be->bufferSize(0), v1) << "a larger frame that fits keeps the buffer";
   strokes(400);
   EXPECT_GE(be->bufferSize(0), 64000u);
+}
+
+// The Null back end keeps its dynamic vertex buffer in host memory: what a frame left there.
+QByteArray nullVertexBytes(qorn::rhi::RhiBackend *be, int n) {
+  QRhiBuffer *vb = be->vertexBuffer();
+  const char *d = vb->beginFullDynamicBufferUpdateForCurrentFrame();
+  QByteArray out(d, n);
+  vb->endFullDynamicBufferUpdateForCurrentFrame();
+  return out;
+}
+
+void clobberNullVertices(qorn::rhi::RhiBackend *be) {
+  QRhiBuffer *vb = be->vertexBuffer();
+  std::memset(vb->beginFullDynamicBufferUpdateForCurrentFrame(), 0xEE, vb->size());
+  vb->endFullDynamicBufferUpdateForCurrentFrame();
+}
+
+// Dots as a chart draws them, after `first` small rectangles.
+void dotsFrame(RhiTarget &t, int first, int dots) {
+  t.frame([&](QornPainter &p) {
+    p.strokeColor(qornColorFromRgba(255, 255, 255, 255));
+    for (int i = 0; i < first; ++i) {
+      p.beginPath();
+      p.rect(float(i % 50) * 3, 2, 2, 2);
+      p.stroke();
+    }
+    p.strokeWidth(2);
+    p.beginPath();
+    for (int i = 0; i < dots; ++i) p.ellipse(3.0f + float(i % 150) * 0.7f, 3.0f + float(i / 150) * 1.3f, 2, 2);
+    p.stroke();
+  });
+}
+
+// Vertices are tessellated straight into the dynamic buffer once it is big enough; a frame that
+// outgrows it midway goes on in the array and is uploaded. Both leave the same bytes.
+TEST(NullBackend, VerticesWrittenInPlaceEqualTheUploadedOnes) {
+  RhiTarget a(QRhi::Null, QSize(kW, kH));
+  ASSERT_TRUE(a.ok());
+  qorn::rhi::RhiBackend *be = a.painter().backend();
+  dotsFrame(a, 20, 3000);  // outgrows the first buffer: array, upload, growth
+  const quint32 size = be->bufferSize(0);
+  const int used = int(size / 3 * 2) & ~15;  // the frame's need, less its reserve
+  ASSERT_GT(used, 3000 * 16 * 16);
+  const QByteArray uploaded = nullVertexBytes(be, used);
+  clobberNullVertices(be);
+  const int buffers = be->counters().buffers;
+  dotsFrame(a, 20, 3000);  // fits: written in place
+  EXPECT_EQ(be->bufferSize(0), size);
+  EXPECT_EQ(be->counters().buffers, buffers) << "a frame that fits makes no buffer";
+  EXPECT_TRUE(nullVertexBytes(be, used) == uploaded);
+
+  // The rectangles go in place into a small buffer, then the dots outgrow it.
+  RhiTarget b(QRhi::Null, QSize(kW, kH));
+  ASSERT_TRUE(b.ok());
+  dotsFrame(b, 20, 10);
+  dotsFrame(b, 20, 3000);
+  EXPECT_TRUE(nullVertexBytes(b.painter().backend(), used) == uploaded);
 }
 
 TEST(PainterSnapping, DevicePixelRulesAtRatioOneAndAHalf) {

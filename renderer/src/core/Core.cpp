@@ -29,8 +29,8 @@ void clearPathCache(QornContext* ctx) {
   ctx->cache.npaths = 0;
 }
 
-void appendCommands(QornContext* ctx, float* vals, int nvals) {
-  State* state = currentState(ctx);
+void appendCommands(QornContext* ctx, const float* vals, int nvals) {
+  const State* state = currentState(ctx);
   if (ctx->ncommands + nvals > ctx->ccommands) {
     const int ccommands = ctx->ncommands + nvals + ctx->ccommands / 2;
     auto* commands = static_cast<float*>(std::realloc(ctx->commands, sizeof(float) * ccommands));
@@ -43,31 +43,33 @@ void appendCommands(QornContext* ctx, float* vals, int nvals) {
     ctx->commandx = vals[nvals - 2];
     ctx->commandy = vals[nvals - 1];
   }
-  // Points are stored in device-independent coordinates already transformed.
+  // Points are stored in device-independent coordinates already transformed, written straight
+  // into the buffer (every dot of a chart passes here).
+  const float* t = state->xform;
+  float* dst = &ctx->commands[ctx->ncommands];
+  auto point = [t](float* d, const float* s) { qornTransformPoint(&d[0], &d[1], t, s[0], s[1]); };
   for (int i = 0; i < nvals;) {
+    dst[i] = vals[i];
     switch (static_cast<int>(vals[i])) {
       case kMoveTo:
       case kLineTo:
-        qornTransformPoint(&vals[i + 1], &vals[i + 2], state->xform, vals[i + 1], vals[i + 2]);
+        point(&dst[i + 1], &vals[i + 1]);
         i += 3;
         break;
       case kBezierTo:
-        qornTransformPoint(&vals[i + 1], &vals[i + 2], state->xform, vals[i + 1], vals[i + 2]);
-        qornTransformPoint(&vals[i + 3], &vals[i + 4], state->xform, vals[i + 3], vals[i + 4]);
-        qornTransformPoint(&vals[i + 5], &vals[i + 6], state->xform, vals[i + 5], vals[i + 6]);
+        point(&dst[i + 1], &vals[i + 1]);
+        point(&dst[i + 3], &vals[i + 3]);
+        point(&dst[i + 5], &vals[i + 5]);
         i += 7;
         break;
-      case kClose:
-        i++;
-        break;
       case kWinding:
+        dst[i + 1] = vals[i + 1];
         i += 2;
         break;
       default:
         i++;
     }
   }
-  std::memcpy(&ctx->commands[ctx->ncommands], vals, nvals * sizeof(float));
   ctx->ncommands += nvals;
 }
 

@@ -62,10 +62,6 @@ QornPath* lastPath(QornContext* ctx) {
   return ctx->cache.npaths > 0 ? &ctx->cache.paths[ctx->cache.npaths - 1] : nullptr;
 }
 
-Point* lastPoint(QornContext* ctx) {
-  return ctx->cache.npoints > 0 ? &ctx->cache.points[ctx->cache.npoints - 1] : nullptr;
-}
-
 void addPath(QornContext* ctx) {
   PathCache& c = ctx->cache;
   if (c.npaths + 1 > c.cpaths) {
@@ -82,54 +78,103 @@ void addPath(QornContext* ctx) {
   c.npaths++;
 }
 
-void addPoint(QornContext* ctx, float x, float y, int flags) {
-  QornPath* path = lastPath(ctx);
-  if (!path) return;
-  PathCache& c = ctx->cache;
-  if (path->count > 0 && c.npoints > 0) {
-    Point* pt = lastPoint(ctx);
-    if (ptEquals(pt->x, pt->y, x, y, ctx->distTol)) {
-      pt->flags |= static_cast<unsigned char>(flags);
-      return;
+// Walks the command buffer into the point cache. A chart draws thousands of small circles per
+// frame, each four Béziers of a few points, so the point count, the current path and the
+// tolerances stay in locals here instead of being read back through the context per point.
+class Flattener {
+ public:
+  explicit Flattener(QornContext* ctx)
+      : ctx_(ctx),
+        pts_(ctx->cache.points),
+        npoints_(ctx->cache.npoints),
+        cpoints_(ctx->cache.cpoints),
+        path_(lastPath(ctx)),
+        distTol_(ctx->distTol),
+        tessTol_(ctx->tessTol) {}
+  ~Flattener() { ctx_->cache.npoints = npoints_; }
+
+  void beginPath() {
+    ctx_->cache.npoints = npoints_;
+    addPath(ctx_);
+    path_ = lastPath(ctx_);
+  }
+  QornPath* path() const { return path_; }
+  // The last point of the current path, null when it has none.
+  const Point* last() const { return path_ && path_->count > 0 ? &pts_[npoints_ - 1] : nullptr; }
+
+  void add(float x, float y, int flags) {
+    if (!path_) return;
+    if (path_->count > 0 && npoints_ > 0) {
+      Point* pt = &pts_[npoints_ - 1];
+      if (ptEquals(pt->x, pt->y, x, y, distTol_)) {
+        pt->flags |= static_cast<unsigned char>(flags);
+        return;
+      }
+    }
+    if (npoints_ + 1 > cpoints_ && !grow()) return;
+    Point* pt = &pts_[npoints_];
+    pt->x = x;
+    pt->y = y;
+    pt->dx = pt->dy = pt->len = pt->dmx = pt->dmy = 0.0f;
+    pt->flags = static_cast<unsigned char>(flags);
+    npoints_++;
+    path_->count++;
+  }
+
+  // Subdivides depth first, left half before right, without a call per piece: the right halves
+  // wait on a stack of at most one per level.
+  void bezier(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4, int level,
+              int type) {
+    struct Piece {
+      float x1, y1, x2, y2, x3, y3, x4, y4;
+      int level, type;
+    };
+    Piece pending[12];
+    int npending = 0;
+    Piece c{x1, y1, x2, y2, x3, y3, x4, y4, level, type};
+    for (;;) {
+      if (c.level <= 10) {
+        const float x12 = (c.x1 + c.x2) * 0.5f, y12 = (c.y1 + c.y2) * 0.5f;
+        const float x23 = (c.x2 + c.x3) * 0.5f, y23 = (c.y2 + c.y3) * 0.5f;
+        const float x34 = (c.x3 + c.x4) * 0.5f, y34 = (c.y3 + c.y4) * 0.5f;
+        const float x123 = (x12 + x23) * 0.5f, y123 = (y12 + y23) * 0.5f;
+
+        const float dx = c.x4 - c.x1, dy = c.y4 - c.y1;
+        const float d2 = std::fabs((c.x2 - c.x4) * dy - (c.y2 - c.y4) * dx);
+        const float d3 = std::fabs((c.x3 - c.x4) * dy - (c.y3 - c.y4) * dx);
+        if ((d2 + d3) * (d2 + d3) < tessTol_ * (dx * dx + dy * dy)) {
+          add(c.x4, c.y4, c.type);
+        } else {
+          const float x234 = (x23 + x34) * 0.5f, y234 = (y23 + y34) * 0.5f;
+          const float x1234 = (x123 + x234) * 0.5f, y1234 = (y123 + y234) * 0.5f;
+          pending[npending++] = Piece{x1234, y1234, x234, y234, x34, y34, c.x4, c.y4, c.level + 1, c.type};
+          c = Piece{c.x1, c.y1, x12, y12, x123, y123, x1234, y1234, c.level + 1, 0};
+          continue;
+        }
+      }
+      if (npending == 0) return;
+      c = pending[--npending];
     }
   }
-  if (c.npoints + 1 > c.cpoints) {
-    const int cpoints = c.npoints + 1 + c.cpoints / 2;
-    auto* points = static_cast<Point*>(std::realloc(c.points, sizeof(Point) * cpoints));
-    if (!points) return;
-    c.points = points;
-    c.cpoints = cpoints;
-  }
-  Point* pt = &c.points[c.npoints];
-  std::memset(pt, 0, sizeof(*pt));
-  pt->x = x;
-  pt->y = y;
-  pt->flags = static_cast<unsigned char>(flags);
-  c.npoints++;
-  path->count++;
-}
 
-void tesselateBezier(QornContext* ctx, float x1, float y1, float x2, float y2, float x3, float y3, float x4,
-                     float y4, int level, int type) {
-  if (level > 10) return;
-  const float x12 = (x1 + x2) * 0.5f, y12 = (y1 + y2) * 0.5f;
-  const float x23 = (x2 + x3) * 0.5f, y23 = (y2 + y3) * 0.5f;
-  const float x34 = (x3 + x4) * 0.5f, y34 = (y3 + y4) * 0.5f;
-  const float x123 = (x12 + x23) * 0.5f, y123 = (y12 + y23) * 0.5f;
-
-  const float dx = x4 - x1, dy = y4 - y1;
-  const float d2 = std::fabs((x2 - x4) * dy - (y2 - y4) * dx);
-  const float d3 = std::fabs((x3 - x4) * dy - (y3 - y4) * dx);
-  if ((d2 + d3) * (d2 + d3) < ctx->tessTol * (dx * dx + dy * dy)) {
-    addPoint(ctx, x4, y4, type);
-    return;
+ private:
+  bool grow() {
+    const int cpoints = npoints_ + 1 + cpoints_ / 2;
+    auto* points = static_cast<Point*>(std::realloc(pts_, sizeof(Point) * cpoints));
+    if (!points) return false;
+    pts_ = ctx_->cache.points = points;
+    cpoints_ = ctx_->cache.cpoints = cpoints;
+    return true;
   }
 
-  const float x234 = (x23 + x34) * 0.5f, y234 = (y23 + y34) * 0.5f;
-  const float x1234 = (x123 + x234) * 0.5f, y1234 = (y123 + y234) * 0.5f;
-  tesselateBezier(ctx, x1, y1, x12, y12, x123, y123, x1234, y1234, level + 1, 0);
-  tesselateBezier(ctx, x1234, y1234, x234, y234, x34, y34, x4, y4, level + 1, type);
-}
+  QornContext* ctx_;
+  Point* pts_;
+  int npoints_;
+  int cpoints_;
+  QornPath* path_;
+  float distTol_;
+  float tessTol_;
+};
 
 // Turns that all go one way make a convex outline only if it winds around once: a pentagram turns
 // one way too but winds twice, and drawn as one fan it would cover its centre twice. Over a single
@@ -293,47 +338,52 @@ void flattenPaths(QornContext* ctx) {
   PathCache& c = ctx->cache;
   if (c.npaths > 0) return;  // already flattened for this path set
 
-  for (int i = 0; i < ctx->ncommands;) {
-    const float* p = &ctx->commands[i + 1];
-    switch (static_cast<int>(ctx->commands[i])) {
-      case kMoveTo:
-        addPath(ctx);
-        addPoint(ctx, p[0], p[1], kPtCorner);
-        i += 3;
-        break;
-      case kLineTo:
-        addPoint(ctx, p[0], p[1], kPtCorner);
-        i += 3;
-        break;
-      case kBezierTo: {
-        const Point* last = lastPath(ctx) && lastPath(ctx)->count > 0 ? lastPoint(ctx) : nullptr;
-        if (last) tesselateBezier(ctx, last->x, last->y, p[0], p[1], p[2], p[3], p[4], p[5], 0, kPtCorner);
-        i += 7;
-        break;
+  {
+    Flattener fl(ctx);
+    const float* cmds = ctx->commands;
+    const int ncommands = ctx->ncommands;
+    for (int i = 0; i < ncommands;) {
+      const float* p = &cmds[i + 1];
+      switch (static_cast<int>(cmds[i])) {
+        case kMoveTo:
+          fl.beginPath();
+          fl.add(p[0], p[1], kPtCorner);
+          i += 3;
+          break;
+        case kLineTo:
+          fl.add(p[0], p[1], kPtCorner);
+          i += 3;
+          break;
+        case kBezierTo: {
+          if (const Point* last = fl.last())
+            fl.bezier(last->x, last->y, p[0], p[1], p[2], p[3], p[4], p[5], 0, kPtCorner);
+          i += 7;
+          break;
+        }
+        case kClose:
+          if (QornPath* path = fl.path()) path->closed = 1;
+          i++;
+          break;
+        case kWinding:
+          if (QornPath* path = fl.path()) path->winding = static_cast<int>(p[0]);
+          i += 2;
+          break;
+        default:
+          i++;
       }
-      case kClose:
-        if (QornPath* path = lastPath(ctx)) path->closed = 1;
-        i++;
-        break;
-      case kWinding:
-        if (QornPath* path = lastPath(ctx)) path->winding = static_cast<int>(p[0]);
-        i += 2;
-        break;
-      default:
-        i++;
     }
   }
 
-  c.bounds[0] = c.bounds[1] = 1e6f;
-  c.bounds[2] = c.bounds[3] = -1e6f;
-
+  // Bounds in locals: stores through the context would be reloaded after every point's store.
+  float b0 = 1e6f, b1 = 1e6f, b2 = -1e6f, b3 = -1e6f;
+  const float distTol = ctx->distTol;
   for (int j = 0; j < c.npaths; j++) {
     QornPath* path = &c.paths[j];
     Point* pts = &c.points[path->first];
     if (path->count == 0) continue;
     Point* p0 = &pts[path->count - 1];
     Point* p1 = &pts[0];
-    if (path->count > 1 && ptEquals(p0->x, p0->y, p1->x, p1->y, ctx->distTol)) {
+    if (path->count > 1 && ptEquals(p0->x, p0->y, p1->x, p1->y, distTol)) {
       path->count--;
       p0 = &pts[path->count - 1];
       path->closed = 1;
@@ -348,13 +398,19 @@ void flattenPaths(QornContext* ctx) {
       p0->dx = p1->x - p0->x;
       p0->dy = p1->y - p0->y;
       p0->len = normalize(&p0->dx, &p0->dy);
-      c.bounds[0] = minf(c.bounds[0], p0->x);
-      c.bounds[1] = minf(c.bounds[1], p0->y);
-      c.bounds[2] = maxf(c.bounds[2], p0->x);
-      c.bounds[3] = maxf(c.bounds[3], p0->y);
+      // minf and maxf of a finite accumulator: it never becomes NaN (a NaN point compares
+      // false and is not taken), so the NaN rule reduces to one comparison each.
+      b0 = p0->x < b0 ? p0->x : b0;
+      b1 = p0->y < b1 ? p0->y : b1;
+      b2 = p0->x > b2 ? p0->x : b2;
+      b3 = p0->y > b3 ? p0->y : b3;
       p0 = p1++;
     }
   }
+  c.bounds[0] = b0;
+  c.bounds[1] = b1;
+  c.bounds[2] = b2;
+  c.bounds[3] = b3;
 }
 
 int expandFill(QornContext* ctx, float w, int lineJoin, float miterLimit) {

@@ -3,11 +3,10 @@
 #include <QtGlobal>
 
 #include <algorithm>
+#include <iterator>
 #include <cmath>
 #include <cstring>
 #include <new>
-#include <cstdio>
-#include <cstdlib>
 
 namespace qorn::rhi {
 
@@ -146,6 +145,7 @@ int RhiBackend::create() {
 RhiBackend::~RhiBackend() { releaseGpu(); }
 
 void RhiBackend::releaseGpu() {
+  unmapVerts();
   for (QRhiShaderResourceBindings *srb : std::as_const(bindings_)) delete srb;
   bindings_.clear();
   pipelines_.releaseAll();
@@ -311,8 +311,38 @@ void RhiBackend::discardFrame() {
 }
 
 void RhiBackend::resetFrame() {
+  unmapVerts();
+  mapTried_ = false;
   ncalls_ = npaths_ = nverts_ = nindices_ = nuniforms_ = 0;
   frameUsable_ = true;
+}
+
+void RhiBackend::unmapVerts() {
+  if (!mapped_) return;
+  vbuf_->endFullDynamicBufferUpdateForCurrentFrame();
+  mapped_ = nullptr;
+  mappedCap_ = 0;
+}
+
+bool RhiBackend::ensureVerts(size_t need) {
+  // The buffer's memory may be opened only inside the frame, before the flush, and only once
+  // per frame; it then holds every vertex of the frame from the first on.
+  if (!mapped_ && !mapTried_ && directWrites_ && cb_ && nverts_ == 0 && vbuf_) {
+    mapTried_ = true;
+    if (char *p = vbuf_->beginFullDynamicBufferUpdateForCurrentFrame()) {
+      mapped_ = reinterpret_cast<QornVertex *>(p);
+      mappedCap_ = size_t(vbuf_->size()) / sizeof(QornVertex);
+    }
+  }
+  if (mapped_) {
+    if (need <= mappedCap_) return true;
+    // Outgrown: the frame goes on in the array and the buffer grows at the flush.
+    if (!reserveFor(verts_, need, 4096)) return false;
+    std::memcpy(verts_.data(), mapped_, sizeof(QornVertex) * size_t(nverts_));
+    unmapVerts();
+    return true;
+  }
+  return reserveFor(verts_, need, 4096);
 }
 
 RhiBackend::Call *RhiBackend::allocCall() {
@@ -330,7 +360,7 @@ int RhiBackend::allocPaths(int n) {
 }
 
 int RhiBackend::allocVerts(int n) {
-  if (!reserveFor(verts_, size_t(nverts_) + n, 4096)) return -1;
+  if (!ensureVerts(size_t(nverts_) + n)) return -1;
   const int first = nverts_;
   nverts_ += n;
   return first;
@@ -338,8 +368,8 @@ int RhiBackend::allocVerts(int n) {
 
 QornVertex *RhiBackend::reserveVerts(int n) {
   // The fill's bounding quad follows its paths' vertices.
-  if (n < 0 || !reserveFor(verts_, size_t(nverts_) + size_t(n) + 4, 4096)) return nullptr;
-  return verts_.data() + nverts_;
+  if (n < 0 || !ensureVerts(size_t(nverts_) + size_t(n) + 4)) return nullptr;
+  return vertData() + nverts_;
 }
 
 int RhiBackend::allocIndices(int n) {
@@ -435,7 +465,7 @@ static CallBlend convertBlend(const QornCompositeState &op) {
 void RhiBackend::placeVerts(int at, const QornVertex *src, int n) {
   // Paths tessellated in place sit at or after their slot (a fill of fewer than three vertices
   // is dropped here, so later paths move towards the start): memmove keeps that overlap safe.
-  QornVertex *dst = verts_.data() + at;
+  QornVertex *dst = vertData() + at;
   if (dst != src) std::memmove(dst, src, sizeof(QornVertex) * size_t(n));
 }
 
@@ -504,7 +534,7 @@ void RhiBackend::fill(const QornPaint *paint, QornCompositeState op, const QornS
                                 {bounds[2], bounds[1], 0.5f, 1.0f},
                                 {bounds[0], bounds[3], 0.5f, 1.0f},
                                 {bounds[0], bounds[1], 0.5f, 1.0f}};
-    std::memcpy(&verts_[v], quad, sizeof(quad));
+    std::memcpy(vertData() + v, quad, sizeof(quad));
     call->uniformOffset = uniformOffset;
     FragUniforms *stencil = uniform(uniformOffset);
     std::memset(stencil, 0, sizeof(*stencil));
@@ -584,7 +614,7 @@ void RhiBackend::triangles(const QornPaint *paint, QornCompositeState op,
   }
   call->triangleOffset = vertOffset;
   call->triangleCount = nverts;
-  std::memcpy(&verts_[vertOffset], verts, sizeof(QornVertex) * size_t(nverts));
+  std::memcpy(vertData() + vertOffset, verts, sizeof(QornVertex) * size_t(nverts));
   call->uniformOffset = uniformOffset;
   FragUniforms *frag = uniform(uniformOffset);
   if (!convertPaint(frag, paint, scissor, 1.0f, fringe, -1.0f)) {
@@ -611,8 +641,11 @@ void RhiBackend::beginFrame(QornContext *ctx, QRhiCommandBuffer *cb, QRhiRenderT
 
 bool RhiBackend::growBuffer(QRhiBuffer *buf, quint32 need) {
   if (quint32(buf->size()) >= need) return true;
-  // Grow by half again at least so a slowly growing scene does not re-create every frame.
-  const quint32 size = std::max<quint32>(need, quint32(buf->size()) * 3 / 2);
+  // Grow by half again at least so a slowly growing scene does not re-create every frame; a jump
+  // past that (a chart's first frame) keeps half its need in reserve, or the next frame with a
+  // few more vertices would make the large buffer again.
+  const quint32 half = quint32(buf->size()) * 3 / 2;
+  const quint32 size = need <= half ? half : need + need / 2;
   buf->setSize(size);
   if (!buf->create()) {
     qWarning("recreate buffer with size %u, error", size);
@@ -653,18 +686,20 @@ QRhiShaderResourceBindings *RhiBackend::bindingsFor(int image) {
 
 void RhiBackend::flush() {
   if (ncalls_ == 0) {
+    unmapVerts();
     cb_ = nullptr;  // the pass follows: no uploads from here on
     return;
   }
+  const bool inPlace = mapped_ != nullptr;
   const bool ok = growBuffer(fubuf_, quint32(fragStride_) * quint32(nuniforms_)) &&
-                  growBuffer(vbuf_, quint32(sizeof(QornVertex)) * quint32(nverts_)) &&
+                  (inPlace || growBuffer(vbuf_, quint32(sizeof(QornVertex)) * quint32(nverts_))) &&
                   growBuffer(ibuf_, 4u * quint32(nindices_));
   if (!ok) {
+    unmapVerts();
     frameUsable_ = false;
     submitPendingIfRecording();
     return;
   }
-  if (getenv("QORN_HASH")) { uint64_t h=1469598103934665603ull; const unsigned char*d=reinterpret_cast<const unsigned char*>(verts_.data()); for (size_t i=0;i<sizeof(QornVertex)*size_t(nverts_);++i){h^=d[i];h*=1099511628211ull;} const unsigned char*q=uniforms_.data(); for (size_t i=0;i<size_t(fragStride_)*nuniforms_;++i){h^=q[i];h*=1099511628211ull;} fprintf(stderr,"HASH %d %d %016llx\n", nverts_, nindices_, (unsigned long long)h);}
   QRhiResourceUpdateBatch *b = batch();
   unsigned char vu[kVertUniformSize] = {};
   std::memcpy(vu, view_, sizeof(view_));
@@ -672,7 +707,10 @@ void RhiBackend::flush() {
   std::memcpy(vu + 16, &yDown, sizeof(yDown));
   b->updateDynamicBuffer(vubuf_, 0, kVertUniformSize, vu);
   b->updateDynamicBuffer(fubuf_, 0, fragStride_ * nuniforms_, uniforms_.data());
-  writeGeometry(b, vbuf_, int(sizeof(QornVertex)) * nverts_, verts_.data());
+  if (inPlace)
+    unmapVerts();
+  else
+    writeGeometry(b, vbuf_, int(sizeof(QornVertex)) * nverts_, verts_.data());
   if (nindices_ > 0) writeGeometry(b, ibuf_, 4 * nindices_, indices_.data());
   submitPendingIfRecording();
 
@@ -680,17 +718,52 @@ void RhiBackend::flush() {
   const int sampleCount = rt_ ? rt_->sampleCount() : 1;
   const bool stencilStrokes = flags_ & FlagStencilStrokes;
   const PipelineCache::Target target = PipelineCache::target(base, rpDesc_);
+  // A frame of items has hundreds of calls but only a few kinds (type and blend) and images:
+  // each kind's pipelines and each image's bindings are looked up once per flush.
+  struct Kind {
+    int type;
+    CallBlend blend;
+    QRhiGraphicsPipeline *pipelines[4];
+    bool usable;
+  };
+  Kind kinds[8];
+  int nkinds = 0;
+  int lastImage = -1;
+  QRhiShaderResourceBindings *lastBindings = nullptr;
   for (int i = 0; i < ncalls_; ++i) {
     Call &c = calls_[i];
     c.baseBindings = base;
-    c.imageBindings = bindingsFor(c.image);
+    if (c.image != lastImage || !lastBindings) {
+      lastBindings = bindingsFor(c.image);
+      lastImage = c.image;
+    }
+    c.imageBindings = lastBindings;
     c.usable = base && c.imageBindings && rpDesc_;
+    if (!c.usable) continue;
+    const Kind *known = nullptr;
+    for (int k = 0; k < nkinds; ++k)
+      if (kinds[k].type == c.type && kinds[k].blend == c.blend) {
+        known = &kinds[k];
+        break;
+      }
+    if (known) {
+      std::copy(std::begin(known->pipelines), std::end(known->pipelines), c.pipelines);
+      c.usable = known->usable;
+      continue;
+    }
     const int n = pipelineCount(c.type, stencilStrokes);
     for (int p = 0; p < n && c.usable; ++p) {
       const PipelineState st =
           pipelineState(c.type, p + 1, flags_ & FlagEdgeAntiAlias, c.blend, sampleCount);
       c.pipelines[p] = pipelines_.get(rhi_, st, target, &counters_);
       c.usable = c.pipelines[p] != nullptr;
+    }
+    if (nkinds < int(std::size(kinds))) {
+      Kind &k = kinds[nkinds++];
+      k.type = c.type;
+      k.blend = c.blend;
+      std::copy(std::begin(c.pipelines), std::end(c.pipelines), k.pipelines);
+      k.usable = c.usable;
     }
   }
   // No uploads may be recorded from here until the next frame begins: the pass follows.

@@ -49,6 +49,7 @@ class RhiBackend {
   // GPU objects made so far (buffers count creations and re-creations).
   const RhiCounters &counters() const { return counters_; }
   quint32 bufferSize(int which) const;  // 0 vertex, 1 index, 2 vertex uniforms, 3 fragment uniforms
+  QRhiBuffer *vertexBuffer() const { return vbuf_; }
   int textureCount() const;
   QRhiTexture *texture(int image) const;
   bool hasPendingUploads() const { return pending_ != nullptr; }
@@ -111,6 +112,11 @@ class RhiBackend {
   int allocVerts(int n);
   // Room after the frame's vertices for the core to tessellate into; not yet counted.
   QornVertex *reserveVerts(int n);
+  // Makes the vertex store hold need vertices, keeping its first nverts_.
+  bool ensureVerts(size_t need);
+  QornVertex *vertData() { return mapped_ ? mapped_ : verts_.data(); }
+  // Closes the in-place update of the vertex buffer, if one is open.
+  void unmapVerts();
   // Puts n vertices at index at, from the core's scratch array or from in-place room.
   void placeVerts(int at, const QornVertex *src, int n);
   int allocIndices(int n);
@@ -145,6 +151,11 @@ class RhiBackend {
   int ncalls_ = 0, npaths_ = 0, nverts_ = 0, nindices_ = 0, nuniforms_ = 0;
   bool frameUsable_ = true;
   bool directWrites_ = false;  // vertex and index buffers are dynamic and written in place
+  // While directWrites_, a frame's vertices are tessellated straight into the vertex buffer's
+  // memory when it is big enough: no array to fill and copy for a chart of many thousand dots.
+  QornVertex *mapped_ = nullptr;
+  size_t mappedCap_ = 0;  // vertices
+  bool mapTried_ = false;  // this frame
 
   QRhiBuffer *vbuf_ = nullptr;
   QRhiBuffer *ibuf_ = nullptr;

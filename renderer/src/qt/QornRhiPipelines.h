@@ -100,6 +100,7 @@ struct CallBlend {
   QRhiGraphicsPipeline::BlendFactor dstColor = QRhiGraphicsPipeline::OneMinusSrcAlpha;
   QRhiGraphicsPipeline::BlendFactor srcAlpha = QRhiGraphicsPipeline::One;
   QRhiGraphicsPipeline::BlendFactor dstAlpha = QRhiGraphicsPipeline::OneMinusSrcAlpha;
+  bool operator==(const CallBlend &) const = default;
 };
 
 // Number of pipelines a call type uses (fills 3, convex fills 2, strokes 1 or 4, triangles 1).
