@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "alg/calibration/CaliExec.h"
 #include "alg/calibration/CaliInternal.h"
@@ -19,6 +20,13 @@ namespace ostrel::alg {
 namespace {
 
 constexpr int64_t kWholeJump = 3000;
+
+// The whole update of a large calibration reads and writes about 160 bytes a pixel (eight
+// blackbodies) and one core spends most of it waiting on memory, so it is split into bands of
+// whole 64-pixel blocks (no cache line written by two threads), one thread each. More bands than
+// three cost more CPU time in memory contention than they save in waiting.
+constexpr uint64_t kPixelsPerBand = uint64_t(1) << 18;
+constexpr unsigned kMaxBands = 3;
 
 int16_t sat16(int64_t v) {
   return int16_t(std::clamp<int64_t>(v, -32768, 32767));
@@ -215,13 +223,41 @@ int rebuildWith(CaliContext* c, int32_t fpaTemp, int32_t shellTemp, const FinalL
   return caliRebuildFinalLut(c, shellTemp);
 }
 
+// Every pixel of one set, in bands on helper threads where the calibration is large. A helper
+// that cannot be started leaves its band to the calling thread, so the update always completes.
+void reinterpolateAll(CaliContext* c, int set, uint32_t k, int64_t w) {
+  const uint64_t P = c->P;
+  unsigned bands = unsigned(std::min<uint64_t>(kMaxBands, P / kPixelsPerBand));
+  if (const unsigned cores = std::thread::hardware_concurrency(); cores > 0) bands = std::min(bands, cores);
+  if (bands < 2) {
+    caliReinterpolateRange(c, set, k, w, 0, P);
+    return;
+  }
+  auto edge = [&](unsigned i) { return i == bands ? P : (P * i / bands) & ~uint64_t(63); };
+  std::thread helpers[kMaxBands];
+  for (unsigned i = 1; i < bands; ++i) {
+    try {
+      helpers[i] = std::thread(caliReinterpolateRange, c, set, k, w, edge(i), edge(i + 1));
+    } catch (...) {
+    }
+  }
+  caliReinterpolateRange(c, set, k, w, edge(0), edge(1));
+  for (unsigned i = 1; i < bands; ++i) {
+    if (helpers[i].joinable()) {
+      helpers[i].join();
+    } else {
+      caliReinterpolateRange(c, set, k, w, edge(i), edge(i + 1));
+    }
+  }
+}
+
 }  // namespace
 
 void caliInitEnvWholeWith(CaliContext* ctx, int32_t fpaTemp, int32_t shellTemp, const FinalLutBuilder* b) {
   uint32_t k;
   int64_t w;
   caliInterpAt(ctx, fpaTemp, &k, &w);
-  caliReinterpolateRange(ctx, ctx->active, k, w, 0, ctx->P);
+  reinterpolateAll(ctx, ctx->active, k, w);
   ctx->lastFpa = fpaTemp;
   ctx->lastShell = shellTemp;
   ctx->stepsDone = ctx->steps;
