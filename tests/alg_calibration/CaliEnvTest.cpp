@@ -101,6 +101,26 @@ TEST(CaliEnv, StepwiseUpdateEndsEqualToTheWholeOneAndFramesKeepTheOldTables) {
   }
 }
 
+TEST(CaliEnv, LargeWholeUpdateInBandsEqualsTheStepwiseOne) {
+  // 1033 x 551 pixels: the whole update goes in bands on helper threads, with band edges that
+  // are not multiples of the step size and a pixel count that is no multiple of a vector block;
+  // the stepwise update works through one range at a time. Curves that fall back and cross.
+  CaliModel m = makeModel(1033, 551, 2, 5, 7);
+  std::mt19937 rng(17);
+  for (auto& v : m.raw) v = int16_t(rng());
+  for (auto& v : m.seg) v = rng();
+  CaliContext* a = create(m, 20000, "band-a");
+  CaliContext* b = create(m, 20000, "band-b");
+  ASSERT_TRUE(a && b);
+  settle(a, 20000, 22000);
+  ASSERT_EQ(Cali_InitEnv(a, 22500, 22000), 1);
+  EXPECT_EQ(settle(a, 22500, 22000), 256);
+  Cali_InitEnvWhole(b, 22500, 22000);
+  EXPECT_TRUE(sameActiveSet(a, b));
+  Cali_Free(&a);
+  Cali_Free(&b);
+}
+
 TEST(CaliEnv, UpdateThresholdsAndTheJumpLogLine) {
   const CaliModel m = makeModel(16, 8, 3, 4);
   CaliContext* c = create(m, 30000);

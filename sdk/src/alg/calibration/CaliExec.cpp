@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "alg/calibration/CaliExec.h"
 #include "alg/calibration/CaliInternal.h"
@@ -19,6 +20,13 @@ namespace ostrel::alg {
 namespace {
 
 constexpr int64_t kWholeJump = 3000;
+
+// The whole update of a large calibration reads and writes about 160 bytes a pixel (eight
+// blackbodies) and one core spends most of it waiting on memory, so it is split into bands of
+// whole 64-pixel blocks (no cache line written by two threads), one thread each. More bands than
+// three cost more CPU time in memory contention than they save in waiting.
+constexpr uint64_t kPixelsPerBand = uint64_t(1) << 18;
+constexpr unsigned kMaxBands = 3;
 
 int16_t sat16(int64_t v) {
   return int16_t(std::clamp<int64_t>(v, -32768, 32767));
@@ -62,7 +70,7 @@ void caliInterpAt(const CaliContext* c, int32_t fpaTemp, uint32_t* k, int64_t* w
 }
 
 void caliReinterpPixel(const ReinterpBlock& b, uint64_t i) {
-  const uint64_t chunk = b.stride;
+  const uint64_t chunk = b.stride, oc = b.outStride;
   const uint32_t inner = b.inner, nb = 2 * inner;
   const int64_t w = b.w;
   uint32_t t = 0, u = 0;
@@ -73,7 +81,7 @@ void caliReinterpPixel(const ReinterpBlock& b, uint64_t i) {
     SegEntry out;
     out.slope = satU16(int64_t(x.slope) + ((w * (int64_t(y.slope) - x.slope)) >> 10));
     out.offset = sat16(int64_t(x.offset) + (((int64_t(y.offset) - x.offset) * w) >> 10));
-    b.so[m * chunk + i] = out;
+    b.so[m * oc + i] = out;
     if (m == nb) break;
     // On equal values point k+1 first.
     int16_t v;
@@ -85,7 +93,7 @@ void caliReinterpPixel(const ReinterpBlock& b, uint64_t i) {
     // Breakpoints that fall back (a non-rising curve in the file) are held at the previous
     // one, so every pixel's list stays ascending and the segment search is well defined.
     prev = std::max(prev, v);
-    b.bo[m * chunk + i] = prev;
+    b.bo[m * oc + i] = prev;
   }
 }
 
@@ -100,14 +108,32 @@ void caliReinterpolateRange(CaliContext* c, int set, uint32_t k, int64_t w, uint
   SegEntry* segOut = c->segs[set];
   // Weights far outside the axis still keep every product inside 64 bits.
   w = std::clamp<int64_t>(w, -(int64_t(1) << 40), int64_t(1) << 40);
-  // Pixels go in chunks: every plane's chunk is copied in and out whole, so the dozens of planes
-  // are read and written as short sequential runs instead of one value each per pixel.
   constexpr size_t kStack = 96 * 1024;
   alignas(64) uint8_t work[kStack];
+  if (simdLevel() >= SimdLevel::Avx2) {
+    // The vector form reads the dozens of input planes where they lie, each a short sequential
+    // run per block, and requests the lines of the pixels after the block as it goes; only the
+    // merged block is staged, so it leaves in whole lines past the caches.
+    constexpr uint64_t kAhead = 512;
+    const uint64_t perPixel = 4ull * (nb + 1) + 2ull * nb;
+    const uint64_t chunk = std::clamp<uint64_t>(((kStack - 64) / perPixel) & ~uint64_t(7), 8, 512);
+    SegEntry* so = reinterpret_cast<SegEntry*>(work);                  // [nb+1][chunk]
+    int16_t* bo = reinterpret_cast<int16_t*>(so + (nb + 1) * chunk);  // [nb][chunk]
+    for (uint64_t p0 = begin; p0 < end; p0 += chunk) {
+      const uint64_t n = std::min<uint64_t>(chunk, end - p0);
+      const ReinterpBlock blk{rawK + P + p0, rawK1 + P + p0, segK + p0, segK1 + p0, so, bo, P, chunk, kAhead, inner, w};
+      const uint64_t done = caliReinterpAvx2(blk, n);
+      for (uint64_t i = done; i < n; ++i) caliReinterpPixel(blk, i);
+      for (uint32_t m = 0; m <= nb; ++m) caliStreamCopy(segOut + m * P + p0, so + m * chunk, n * 4);
+      for (uint32_t m = 0; m < nb; ++m) caliStreamCopy(bpOut + m * P + p0, bo + m * chunk, n * 2);
+    }
+    caliStreamFence();
+    return;
+  }
+  // Pixels go in chunks: every plane's chunk is copied in and out whole, so the dozens of planes
+  // are read and written as short sequential runs instead of one value each per pixel.
   const uint64_t perPixel = 2ull * 2 * (inner + 1) + 2ull * 4 * (B - 1) + 2ull * nb + 4ull * (nb + 1);
-  uint64_t chunk = std::clamp<uint64_t>((kStack - 64) / perPixel, 1, 256) & ~uint64_t(1);
-  if (chunk > 8) chunk &= ~uint64_t(7);  // whole vector blocks
-  const bool vector = simdLevel() >= SimdLevel::Avx2;
+  const uint64_t chunk = std::clamp<uint64_t>((kStack - 64) / perPixel, 1, 256);
   int16_t* ra = reinterpret_cast<int16_t*>(work);  // [inner][chunk]
   int16_t* rb = ra + (inner + 1) * chunk;
   SegEntry* sa = reinterpret_cast<SegEntry*>(rb + (inner + 1) * chunk);  // [B-1][chunk]
@@ -142,18 +168,11 @@ void caliReinterpolateRange(CaliContext* c, int set, uint32_t k, int64_t w, uint
       std::memcpy(sa + s * chunk, segK + s * P + p0, n * 4);
       std::memcpy(sb + s * chunk, segK1 + s * P + p0, n * 4);
     }
-    const ReinterpBlock blk{ra, rb, sa, sb, so, bo, chunk, inner, w};
-    const uint64_t done = vector ? caliReinterpAvx2(blk, n) : 0;
-    for (uint64_t i = done; i < n; ++i) caliReinterpPixel(blk, i);
-    if (vector) {
-      for (uint32_t m = 0; m <= nb; ++m) caliStreamCopy(segOut + m * P + p0, so + m * chunk, n * 4);
-      for (uint32_t m = 0; m < nb; ++m) caliStreamCopy(bpOut + m * P + p0, bo + m * chunk, n * 2);
-      continue;
-    }
+    const ReinterpBlock blk{ra, rb, sa, sb, so, bo, chunk, chunk, 0, inner, w};
+    for (uint64_t i = 0; i < n; ++i) caliReinterpPixel(blk, i);
     for (uint32_t m = 0; m <= nb; ++m) std::memcpy(segOut + m * P + p0, so + m * chunk, n * 4);
     for (uint32_t m = 0; m < nb; ++m) std::memcpy(bpOut + m * P + p0, bo + m * chunk, n * 2);
   }
-  if (vector) caliStreamFence();
 }
 
 void caliRefreshCorrLuts(CaliContext* c, int32_t shellTemp) {
@@ -204,13 +223,41 @@ int rebuildWith(CaliContext* c, int32_t fpaTemp, int32_t shellTemp, const FinalL
   return caliRebuildFinalLut(c, shellTemp);
 }
 
+// Every pixel of one set, in bands on helper threads where the calibration is large. A helper
+// that cannot be started leaves its band to the calling thread, so the update always completes.
+void reinterpolateAll(CaliContext* c, int set, uint32_t k, int64_t w) {
+  const uint64_t P = c->P;
+  unsigned bands = unsigned(std::min<uint64_t>(kMaxBands, P / kPixelsPerBand));
+  if (const unsigned cores = std::thread::hardware_concurrency(); cores > 0) bands = std::min(bands, cores);
+  if (bands < 2) {
+    caliReinterpolateRange(c, set, k, w, 0, P);
+    return;
+  }
+  auto edge = [&](unsigned i) { return i == bands ? P : (P * i / bands) & ~uint64_t(63); };
+  std::thread helpers[kMaxBands];
+  for (unsigned i = 1; i < bands; ++i) {
+    try {
+      helpers[i] = std::thread(caliReinterpolateRange, c, set, k, w, edge(i), edge(i + 1));
+    } catch (...) {
+    }
+  }
+  caliReinterpolateRange(c, set, k, w, edge(0), edge(1));
+  for (unsigned i = 1; i < bands; ++i) {
+    if (helpers[i].joinable()) {
+      helpers[i].join();
+    } else {
+      caliReinterpolateRange(c, set, k, w, edge(i), edge(i + 1));
+    }
+  }
+}
+
 }  // namespace
 
 void caliInitEnvWholeWith(CaliContext* ctx, int32_t fpaTemp, int32_t shellTemp, const FinalLutBuilder* b) {
   uint32_t k;
   int64_t w;
   caliInterpAt(ctx, fpaTemp, &k, &w);
-  caliReinterpolateRange(ctx, ctx->active, k, w, 0, ctx->P);
+  reinterpolateAll(ctx, ctx->active, k, w);
   ctx->lastFpa = fpaTemp;
   ctx->lastShell = shellTemp;
   ctx->stepsDone = ctx->steps;

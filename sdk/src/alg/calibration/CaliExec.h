@@ -15,10 +15,12 @@ void caliExecuteScalar(const CaliContext* ctx, int16_t* frame, bool applyLut, ui
 
 struct SegEntry;
 
-// One block of pixels of an environment update, plane-major with `stride` entries between planes:
-// the inner breakpoints of both neighbouring environments (ra, rb: inner planes), their segments
-// (sa, sb: inner + 1 planes), and the merged breakpoints (bo: 2 inner planes) and interpolated
-// segments (so: 2 inner + 1 planes) written for weight w (1/1024).
+// One block of pixels of an environment update, plane-major: the inner breakpoints of both
+// neighbouring environments (ra, rb: inner planes), their segments (sa, sb: inner + 1 planes),
+// `stride` entries between input planes, and the merged breakpoints (bo: 2 inner planes) and
+// interpolated segments (so: 2 inner + 1 planes) written for weight w (1/1024), `outStride`
+// entries between output planes. The vector form requests the input lines `ahead` pixels past
+// the ones it merges (0: none), so the next pixels' planes arrive while these are merged.
 struct ReinterpBlock {
   const int16_t* ra;
   const int16_t* rb;
@@ -27,6 +29,8 @@ struct ReinterpBlock {
   SegEntry* so;
   int16_t* bo;
   uint64_t stride;
+  uint64_t outStride;
+  uint64_t ahead;
   uint32_t inner;
   int64_t w;
 };

@@ -103,7 +103,7 @@ constexpr uint32_t kReinterpMaxInner = 14;
 
 template <uint32_t I>
 __attribute__((target("avx2"))) uint64_t reinterpAvx2(const ReinterpBlock& b, uint64_t n) {
-  const uint64_t S = b.stride;
+  const uint64_t S = b.stride, O = b.outStride, ahead = b.ahead;
   constexpr uint32_t nb = 2 * I;
   const __m256i w = _mm256_set1_epi32(int32_t(b.w));
   const __m256i lo16 = _mm256_set1_epi32(0xffff);
@@ -113,7 +113,24 @@ __attribute__((target("avx2"))) uint64_t reinterpAvx2(const ReinterpBlock& b, ui
   const int* sb = reinterpret_cast<const int*>(b.sb);
   int* so = reinterpret_cast<int*>(b.so);
   uint64_t i = 0;
+  // Addresses past the last plane are only requested, never read: they are formed as integers.
+  auto request = [](const void* p, uint64_t bytes) {
+    _mm_prefetch(reinterpret_cast<const char*>(reinterpret_cast<uintptr_t>(p) + bytes), _MM_HINT_T0);
+  };
   for (; i + 8 <= n; i += 8) {
+    // One request per input line: a line holds 32 breakpoints or 16 segments.
+    if (ahead != 0 && (i & 15) == 0) {
+      if ((i & 31) == 0) {
+        for (uint32_t j = 0; j < I; ++j) {
+          request(b.ra + j * S + i, ahead * 2);
+          request(b.rb + j * S + i, ahead * 2);
+        }
+      }
+      for (uint32_t j = 0; j <= I; ++j) {
+        request(sa + j * S + i, ahead * 4);
+        request(sb + j * S + i, ahead * 4);
+      }
+    }
     __m256i qa[I + 1], qb[I + 1], ga[I + 1], gb[I + 1];
     for (uint32_t j = 0; j < I; ++j) {
       qa[j] = _mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(b.ra + j * S + i)));
@@ -136,13 +153,13 @@ __attribute__((target("avx2"))) uint64_t reinterpAvx2(const ReinterpBlock& b, ui
       __m256i off = _mm256_add_epi32(xo, _mm256_srai_epi32(_mm256_mullo_epi32(w, _mm256_sub_epi32(yo, xo)), 10));
       slope = _mm256_min_epi32(_mm256_max_epi32(slope, zero), lo16);
       off = _mm256_min_epi32(_mm256_max_epi32(off, minV), maxV);
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(so + m * S + i),
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(so + m * O + i),
                           _mm256_or_si256(slope, _mm256_slli_epi32(off, 16)));
       if (m == nb) break;
       // Ties take the second list first.
       const __m256i takeA = _mm256_cmpgt_epi32(qb[tb], qa[ta]);
       prev = _mm256_max_epi32(prev, _mm256_min_epi32(qa[ta], qb[tb]));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(b.bo + m * S + i),
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(b.bo + m * O + i),
                        _mm_packs_epi32(_mm256_castsi256_si128(prev), _mm256_extracti128_si256(prev, 1)));
       const int lanes = _mm256_movemask_ps(_mm256_castsi256_ps(takeA));
       if (lanes == 0xFF) {
