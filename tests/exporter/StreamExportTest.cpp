@@ -264,3 +264,24 @@ TEST_F(StreamExport, VideoSizesAndRates) {
   EXPECT_EQ(o["rate_num"].toInt(), 5);
   EXPECT_EQ(o["rate_den"].toInt(), 1);
 }
+
+// The video is encoded beside the reading and drawing: a frame that cannot be read still leaves
+// the frames before it in a finished file, a file that cannot take the video fails the export
+// instead of hanging it, and the worker takes the next job either way.
+TEST_F(StreamExport, VideoStopsAtTheFirstFailureAndKeepsWhatCameBefore) {
+  const QString src = path("short.stream");
+  ASSERT_EQ(writeStream(src, 320, 240, 6), 0);
+  const ExportSettings overlay{2, true, false};
+  const QString cut = path("cut.mp4");
+  EXPECT_LT(worker.run(cut, streamJob(src, 3, 12, 0, 0, 0, 320, 240, overlay)), 0) << "frames 6..11 are missing";
+  QJsonObject o = py({"mp4", cut});
+  EXPECT_EQ(o["frames"].toInt(), 6);
+
+  const QString full = path("full.mp4");
+  ASSERT_EQ(::symlink("/dev/full", full.toUtf8().constData()), 0);
+  EXPECT_LT(worker.run(full, streamJob(src, 3, 6, 0, 0, 0, 320, 240, overlay)), 0);
+
+  ASSERT_EQ(worker.run(path("after.mp4"), streamJob(src, 3, 6, 2, 6, 1, 320, 240, overlay)), 0);
+  o = py({"mp4", path("after.mp4")});
+  EXPECT_EQ(o["frames"].toInt(), 4);
+}

@@ -5,6 +5,8 @@ Each command prints one JSON object on stdout and exits 0; a file that cannot be
 command expects exits 1 with the reason on stderr.
 
   picture FILE [x,y ...]   the image part read with Pillow: format, size, PNG length, probed pixels
+  png FILE                 chunk types and CRCs checked, the image data inflated by zlib, and
+                           SHA-256 of the pixels as RGB bytes read by Pillow
   blocks FILE              the ConfBlock and TempBlock found from the file's end (struct)
   cut SOURCE CUT I...      the cut's head fields and whether its frames equal the source's I...
   frame STREAM INDEX       SHA-256 of one stream frame (head and codes)
@@ -53,6 +55,32 @@ def cmd_picture(path, probes):
         x, y = (int(v) for v in p.split(","))
         out["pixels"].append(list(rgb.getpixel((x, y))))
     print(json.dumps(out))
+
+
+def cmd_png(path):
+    import zlib
+    data = open(path, "rb").read()
+    if data[:8] != b"\x89PNG\r\n\x1a\n":
+        fail("no PNG signature")
+    pos, kinds, crc_ok, idat = 8, [], True, b""
+    while pos + 12 <= len(data):
+        (length,) = struct.unpack(">I", data[pos:pos + 4])
+        kind = data[pos + 4:pos + 8]
+        (crc,) = struct.unpack(">I", data[pos + 8 + length:pos + 12 + length])
+        crc_ok = crc_ok and zlib.crc32(data[pos + 4:pos + 8 + length]) == crc
+        kinds.append(kind.decode("latin-1"))
+        if kind == b"IDAT":
+            idat += data[pos + 8:pos + 8 + length]
+        pos += 12 + length
+        if kind == b"IEND":
+            break
+    w, h = struct.unpack(">II", data[16:24])
+    raw = zlib.decompress(idat)  # checks the Adler-32
+    im = Image.open(io.BytesIO(data))
+    im.load()
+    print(json.dumps({"chunks": kinds, "crc_ok": crc_ok, "rest": len(data) - pos, "width": w, "height": h,
+                      "inflated": len(raw), "mode": im.mode,
+                      "rgb_sha256": hashlib.sha256(im.convert("RGB").tobytes()).hexdigest()}))
 
 
 def read_block(data, end):
@@ -185,6 +213,8 @@ def main(argv):
     cmd, args = argv[1], argv[2:]
     if cmd == "picture":
         cmd_picture(args[0], args[1:])
+    elif cmd == "png":
+        cmd_png(args[0])
     elif cmd == "blocks":
         cmd_blocks(args[0])
     elif cmd == "cut":

@@ -79,6 +79,9 @@ int writeToFile(EncodedFile& f, AVPacket* pkt) {
   return OSTREL_FF_OK;
 }
 
+// The caller's picture lent to the colour conversion stays the caller's.
+void keepCallerPicture(void*, uint8_t*) {}
+
 int flushExtra(EncodedFile& f) {
   int result = OSTREL_FF_OK;
   for (AVPacket*& p : f.extra) {
@@ -269,7 +272,13 @@ extern "C" OSTREL_FFMPEG_API int H264Enc_Encode(H264Encoder* enc, const uint8_t*
   f.src->height = f.ctx->height;
   f.src->data[0] = const_cast<uint8_t*>(bgra);  // read only
   f.src->linesize[0] = f.srcWidth * 4;
-  int serr = sws_scale_frame(f.sws, f.frame, f.src);
+  // The conversion takes a reference to its source; a frame without a buffer would be copied
+  // whole for it on every picture, so the caller's picture is lent as a buffer that is never
+  // freed here. The conversion is synchronous: no reference outlives this call.
+  f.src->buf[0] = av_buffer_create(const_cast<uint8_t*>(bgra), f.src->linesize[0] * f.src->height, keepCallerPicture,
+                                   nullptr, AV_BUFFER_FLAG_READONLY);
+  int serr = f.src->buf[0] ? sws_scale_frame(f.sws, f.frame, f.src) : AVERROR(ENOMEM);
+  av_buffer_unref(&f.src->buf[0]);
   f.src->data[0] = nullptr;
   if (serr < 0) {
     vl::logf(OSTREL_FF_LOG_ERROR, "H264Enc_Encode: colour conversion failed: %s",

@@ -1,15 +1,13 @@
 #include "exporter/ExportCanvas.h"
 
-#include <QBuffer>
-#include <QImageWriter>
 #include <cstring>
 
 #include "PaintResources.h"
+#include "exporter/ExportPng.h"
 #include "TempPalette.h"
 
 namespace {
 constexpr int kTableEntries = 65536;
-constexpr int kPngCompression = 1;  // zlib level
 }  // namespace
 
 ExportCanvas::ExportCanvas() : tables_(new int16_t[4 * kTableEntries]) {
@@ -144,16 +142,7 @@ int ExportCanvas::finish(QByteArray* png) {
   return int(png->size());
 }
 
-bool ExportCanvas::encodePicture(QByteArray* png) const {
-  png->clear();
-  QBuffer buffer(png);
-  if (!buffer.open(QIODevice::WriteOnly)) return false;
-  QImageWriter writer(&buffer, "png");
-  // zlib's fastest level: the same pixels in a somewhat larger file, at a fraction of the default
-  // level's time, which dominated every exported picture and series frame.
-  writer.setCompression(kPngCompression);
-  return writer.write(picture_);
-}
+bool ExportCanvas::encodePicture(QByteArray* png) const { return writeExportPng(picture_, png); }
 
 void ExportCanvas::abort() {
   if (!painter_.isActive()) return;

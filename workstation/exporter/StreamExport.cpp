@@ -4,11 +4,14 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <numeric>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "OstrelFfmpeg.h"
@@ -79,6 +82,86 @@ QByteArray seriesFolder(const QByteArray& target) {
   if (dot > slash + 1) return target.left(dot);
   return target;
 }
+
+// Encodes a video's pictures on a thread of its own, in the order handed over, while the worker
+// reads and draws the next frame: colour conversion and H.264 take most of a frame's time, so the
+// two steps overlap instead of adding up. Two picture buffers take turns, one being encoded while
+// the worker fills the other. The encoder is touched only by this thread until finish() returns.
+class EncodeStage {
+ public:
+  EncodeStage(H264Encoder* encoder, size_t pictureBytes) : encoder_(encoder) {
+    for (std::vector<uint8_t>& b : buffers_) b.resize(pictureBytes);
+    thread_ = std::thread([this] { run(); });
+  }
+  ~EncodeStage() { finish(); }
+  EncodeStage(const EncodeStage&) = delete;
+  EncodeStage& operator=(const EncodeStage&) = delete;
+
+  // The buffer to fill with the next picture, once one is free; null after an encoder failure,
+  // when further pictures would be lost anyway. Worker thread only.
+  uint8_t* acquire() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return queued_ < 2 || rc_ < 0; });
+    return rc_ < 0 ? nullptr : buffers_[fill_].data();
+  }
+
+  // Hands the buffer from acquire() over for encoding. Worker thread only.
+  void submit() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      ++queued_;
+    }
+    fill_ ^= 1;
+    changed_.notify_all();
+  }
+
+  // Waits until every picture handed over is encoded and written; the first encoder or write
+  // error, or 0.
+  int finish() {
+    if (thread_.joinable()) {
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stop_ = true;
+      }
+      changed_.notify_all();
+      thread_.join();
+    }
+    return rc_;
+  }
+
+ private:
+  void run() {
+    int next = 0;
+    for (;;) {
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return queued_ > 0 || stop_; });
+        if (queued_ == 0) return;
+      }
+      uint8_t* packet = nullptr;
+      int length = 0;
+      int rc = H264Enc_Encode(encoder_, buffers_[next].data(), &packet, &length);
+      if (rc == 0) rc = H264Enc_WritePacket(encoder_, packet, length);
+      next ^= 1;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        --queued_;
+        if (rc < 0 && rc_ == 0) rc_ = rc;
+      }
+      changed_.notify_all();
+    }
+  }
+
+  H264Encoder* encoder_;
+  std::vector<uint8_t> buffers_[2];
+  int fill_ = 0;  // the buffer the worker fills next (worker thread only)
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int queued_ = 0;     // guarded by mutex_: pictures handed over and not yet encoded
+  bool stop_ = false;  // guarded by mutex_
+  int rc_ = 0;         // guarded by mutex_ while the thread runs: its first failure
+  std::thread thread_;
+};
 
 }  // namespace
 
@@ -268,7 +351,10 @@ int ExportWorker::saveVideo(const QString& path, ExportJob* job, bool overlay) {
   rc = H264Enc_OpenFile(encoder_, target.constData());
   if (rc < 0) return rc;
   MeaResult results[ExportJob::kMaxItems] = {};
-  for (int64_t index = range.first; index < range.stop && rc >= 0; index += range.step) {
+  // The picture handed over: the canvas's, or the file's own BGRA of the video's size.
+  const size_t pictureBytes = size_t(cfg.width) * cfg.height * 4;
+  EncodeStage stage(encoder_, pictureBytes);
+  for (int64_t index = range.first; index < range.stop; index += range.step) {
     TFFrame frame{};
     rc = TF_ReadFrame(tf_, int(index), &frame);
     if (rc < 0) break;
@@ -277,13 +363,16 @@ int ExportWorker::saveVideo(const QString& path, ExportJob* job, bool overlay) {
       drawStreamFrame(job, frame, results);
       picture = canvas_.picture().constBits();
     }
-    uint8_t* packet = nullptr;
-    int length = 0;
-    rc = H264Enc_Encode(encoder_, picture, &packet, &length);
-    if (rc == 0) rc = H264Enc_WritePacket(encoder_, packet, length);
+    // Both the file's frame and the canvas are overwritten by the next frame: the stage gets a copy.
+    uint8_t* slot = stage.acquire();
+    if (slot == nullptr) break;
+    std::memcpy(slot, picture, pictureBytes);
+    stage.submit();
   }
+  const int encoded = stage.finish();
   if (overlay) canvas_.finish(nullptr);
   const int closed = H264Enc_CloseFile(encoder_);
   if (rc < 0) return rc;
+  if (encoded < 0) return encoded;
   return closed < 0 ? closed : 0;
 }
