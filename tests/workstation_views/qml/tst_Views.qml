@@ -207,6 +207,34 @@ TestCase {
         compare(testFiles.readAll(second), a)
     }
 
+    // A loaded tab that is not shown has no head controls nor drop overlay in its frames yet; shown,
+    // it builds them, and the module box shows the module selected before.
+    function test_hiddenTabBuildsControlsWhenShown() {
+        const tmv = main.tabManagerView
+        const t1 = tmv.tab_create()
+        t1.layoutType = 3
+        verify(tmv.module_create(1, camera(), t1.frameList[2]) !== null)
+        tmv.tab_create()
+        const path = testFiles.dir + "/shown.workspace"
+        compare(tmv.workspace_save(path), 0)
+        tmv.workspace_clear()
+        compare(tmv.workspace_load(path), 0)
+        compare(tm.tabSelected, 1)
+        const frame = tm.tabList[0].frameList[2]
+        const module = frame.moduleList[0]
+        compare(module.view.parent, frame.view.body)
+        compare(findChild(frame.view, "cmbModule"), null)
+        compare(findChild(frame.view, "btnPlace"), null)
+        verify(findChild(tm.tabList[1].frameList[0].view, "cmbModule") !== null)
+        tm.tab_select(0)
+        verify(module.view.visible)
+        const box = findChild(frame.view, "cmbModule")
+        verify(box !== null)
+        compare(box.currentIndex, 0)
+        compare(box.displayText, module.viewName)
+        verify(findChild(frame.view, "btnPlace") !== null)
+    }
+
     // A workspace that cannot be read leaves the workspace empty.
     function test_workspaceLoadFailureLeavesEmpty() {
         const tmv = main.tabManagerView

@@ -17,12 +17,18 @@ Rectangle {
     readonly property var selectedModule: frame && frame.moduleSelected >= 0 && frame.moduleSelected < moduleList.length
         ? moduleList[frame.moduleSelected] : null
     property alias body: body
+    // Set the first time the frame is on screen, and kept: the head's controls and the drop
+    // overlay are made then. A workspace of many tabs would otherwise build, and at exit tear
+    // down, thousands of controls of tabs nobody has looked at.
+    property bool shown: false
 
     color: "#333333"
     border.color: "#666666"
     border.width: 1
 
     onFrameChanged: if (frame) frame.view = root
+    onVisibleChanged: if (visible) shown = true
+    Component.onCompleted: if (visible) shown = true
 
     function tabManagerView() { return gbl_tabManager.view }
 
@@ -47,9 +53,12 @@ Rectangle {
             if (list[i].view)
                 list[i].view.visible = (i === sel)
         const valid = sel >= 0 && sel < list.length
-        cmbModule.currentIndex = valid ? sel : -1
-        console.log("cmbModule index " + cmbModule.currentIndex)
-        cmbModule.displayText = valid ? list[sel].viewName : ""
+        const cmbModule = headLoader.item ? headLoader.item.cmbModule : null
+        if (cmbModule) {
+            cmbModule.currentIndex = valid ? sel : -1
+            console.log("cmbModule index " + cmbModule.currentIndex)
+            cmbModule.displayText = valid ? list[sel].viewName : ""
+        }
         end_change()
     }
 
@@ -132,54 +141,60 @@ Rectangle {
     }
 
     // Head.
-    Rectangle {
-        id: head
+    Loader {
+        id: headLoader
         x: 1; y: 1
         width: root.width - 2
         height: 29
-        color: root.frame && root.gbl_tabManager.frameSelected === root.frame ? "#0f6b8e" : "#555859"
-        enabled: !root.moving
-        MouseArea { anchors.fill: parent; onClicked: root.gbl_tabManager.frameSelected = root.frame }
-        XComboBox {
-            id: cmbModule
-            objectName: "cmbModule"
-            x: 0; y: 0
-            width: 300; height: 28
-            model: root.moduleList
-            textRole: "viewName"
-            xshowCount: true
-            currentIndex: -1
-            onCurrentIndexChanged: {
-                if (!root.cmbModule_enable || !root.frame)
-                    return
-                console.log("cmbModule changed " + currentIndex)
-                root.frame.moduleSelected = currentIndex
-                root.module_select()
+        active: root.shown
+        // The combo box learns the selection made before it existed.
+        onLoaded: root.module_select()
+        sourceComponent: Rectangle {
+            property alias cmbModule: cmbModule
+            color: root.frame && root.gbl_tabManager.frameSelected === root.frame ? "#0f6b8e" : "#555859"
+            enabled: !root.moving
+            MouseArea { anchors.fill: parent; onClicked: root.gbl_tabManager.frameSelected = root.frame }
+            XComboBox {
+                id: cmbModule
+                objectName: "cmbModule"
+                x: 0; y: 0
+                width: 300; height: 28
+                model: root.moduleList
+                textRole: "viewName"
+                xshowCount: true
+                currentIndex: -1
+                onCurrentIndexChanged: {
+                    if (!root.cmbModule_enable || !root.frame)
+                        return
+                    console.log("cmbModule changed " + currentIndex)
+                    root.frame.moduleSelected = currentIndex
+                    root.module_select()
+                }
             }
-        }
-        XButtonSvg {
-            objectName: "btnModuleDelete"
-            x: 307; y: 2; width: 22; height: 22; iconWidth: 20; iconHeight: 20
-            iconSource: "qrc:/Icons/close-box.svg"; _xfgbgbo: XTheme.fgbgbo_delete
-            onClicked: {
-                const m = root.selectedModule
-                if (!m)
-                    return
-                if (m.input_saveRequired)
-                    root.tabManagerView().subview_openCommon("CommonSaveModule", m)
-                else
-                    root.tabManagerView().module_delete(m)
+            XButtonSvg {
+                objectName: "btnModuleDelete"
+                x: 307; y: 2; width: 22; height: 22; iconWidth: 20; iconHeight: 20
+                iconSource: "qrc:/Icons/close-box.svg"; _xfgbgbo: XTheme.fgbgbo_delete
+                onClicked: {
+                    const m = root.selectedModule
+                    if (!m)
+                        return
+                    if (m.input_saveRequired)
+                        root.tabManagerView().subview_openCommon("CommonSaveModule", m)
+                    else
+                        root.tabManagerView().module_delete(m)
+                }
             }
-        }
-        XButtonSvg {
-            x: 337; y: 2; width: 22; height: 22; iconWidth: 20; iconHeight: 20
-            iconSource: "qrc:/Icons/pencil-box.svg"; _xfgbgbo: XTheme.fgbgbo_update
-            onClicked: if (root.selectedModule) root.tabManagerView().subview_openConfig("ConfigModuleName", root.selectedModule, null)
-        }
-        XButtonSvg {
-            x: 367; y: 2; width: 22; height: 22; iconWidth: 20; iconHeight: 20
-            iconSource: "qrc:/Icons/arrow-top-right-bold-box.svg"; _xfgbgbo: XTheme.fgbgbo_update
-            onClicked: if (root.selectedModule) root.gbl_tabManager.beginMoveModule(root.selectedModule)
+            XButtonSvg {
+                x: 337; y: 2; width: 22; height: 22; iconWidth: 20; iconHeight: 20
+                iconSource: "qrc:/Icons/pencil-box.svg"; _xfgbgbo: XTheme.fgbgbo_update
+                onClicked: if (root.selectedModule) root.tabManagerView().subview_openConfig("ConfigModuleName", root.selectedModule, null)
+            }
+            XButtonSvg {
+                x: 367; y: 2; width: 22; height: 22; iconWidth: 20; iconHeight: 20
+                iconSource: "qrc:/Icons/arrow-top-right-bold-box.svg"; _xfgbgbo: XTheme.fgbgbo_update
+                onClicked: if (root.selectedModule) root.gbl_tabManager.beginMoveModule(root.selectedModule)
+            }
         }
     }
 
@@ -191,37 +206,40 @@ Rectangle {
         width: root.width
         height: Math.max(root.height - 30, 0)
     }
-    Rectangle {
-        objectName: "placeOverlay"
+    Loader {
         y: 30
         z: 10
         width: root.width
         height: body.height
-        color: "#d0000000"
-        visible: root.moving
-        Row {
-            anchors.centerIn: parent
-            spacing: 8
-            XButton {
-                objectName: "btnPlace"
-                width: 120; height: 120
-                _xfgbgbo: XTheme.fgbgbo_icon_2
-                iconSource: "qrc:/Icons/download.svg"
-                iconWidth: 80; iconHeight: 80
-                display: AbstractButton.TextUnderIcon
-                text: qsTrId("Place")
-                onClicked: root.place()
-            }
-            XButton {
-                objectName: "btnMerge"
-                width: 120; height: 120
-                visible: root.enableMerge
-                _xfgbgbo: XTheme.fgbgbo_icon_2
-                iconSource: "qrc:/Icons/download.svg"
-                iconWidth: 80; iconHeight: 80
-                display: AbstractButton.TextUnderIcon
-                text: qsTrId("Merge")
-                onClicked: root.merge()
+        active: root.shown
+        sourceComponent: Rectangle {
+            objectName: "placeOverlay"
+            color: "#d0000000"
+            visible: root.moving
+            Row {
+                anchors.centerIn: parent
+                spacing: 8
+                XButton {
+                    objectName: "btnPlace"
+                    width: 120; height: 120
+                    _xfgbgbo: XTheme.fgbgbo_icon_2
+                    iconSource: "qrc:/Icons/download.svg"
+                    iconWidth: 80; iconHeight: 80
+                    display: AbstractButton.TextUnderIcon
+                    text: qsTrId("Place")
+                    onClicked: root.place()
+                }
+                XButton {
+                    objectName: "btnMerge"
+                    width: 120; height: 120
+                    visible: root.enableMerge
+                    _xfgbgbo: XTheme.fgbgbo_icon_2
+                    iconSource: "qrc:/Icons/download.svg"
+                    iconWidth: 80; iconHeight: 80
+                    display: AbstractButton.TextUnderIcon
+                    text: qsTrId("Merge")
+                    onClicked: root.merge()
+                }
             }
         }
     }
