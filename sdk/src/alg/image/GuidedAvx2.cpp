@@ -34,23 +34,6 @@ OSTREL_AVX2 inline __m128i sat16x4(__m256d x) {
 
 namespace {
 
-// Sum of `taps` consecutive rows of eight int32 lanes from ext + x, in two chains so the adds
-// overlap (T: the tap count as a constant, 0 at run time).
-template <int T>
-OSTREL_AVX2 inline __m256i tapSum8(const int32_t* ext, int x, int taps) {
-  __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext + x)), t = _mm256_setzero_si256();
-#pragma GCC unroll 40
-  for (int j = 1; j + 1 < (T > 0 ? T : taps); j += 2) {
-    s = _mm256_add_epi32(s, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext + x + j)));
-    t = _mm256_add_epi32(t, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext + x + j + 1)));
-  }
-  return _mm256_add_epi32(s, t);
-}
-
-}  // namespace
-
-namespace {
-
 // The row kernels take the window width T as a constant for the common radii (0: at run time,
 // the taps then run in a loop) and sum the taps in two chains so the adds overlap; F is the
 // number of coefficient sets (1 or 2).

@@ -23,6 +23,19 @@ namespace ostrel::alg {
 // v x 2^20 stays below 2^53).
 constexpr double kCoefFormulaLimit = 8589934592.0;  // 2^33
 
+// Sum of `taps` consecutive rows of eight int32 lanes from ext + x, in two chains so the adds
+// overlap (T: the tap count as a constant, 0 at run time).
+template <int T>
+__attribute__((target("avx2"))) inline __m256i tapSum8(const int32_t* ext, int x, int taps) {
+  __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext + x)), t = _mm256_setzero_si256();
+#pragma GCC unroll 40
+  for (int j = 1; j + 1 < (T > 0 ? T : taps); j += 2) {
+    s = _mm256_add_epi32(s, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext + x + j)));
+    t = _mm256_add_epi32(t, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext + x + j + 1)));
+  }
+  return _mm256_add_epi32(s, t);
+}
+
 // floor(v 2^20 / (c + 1024 v)) for 0 <= v < kCoefFormulaLimit, 0 for v = 0: the reciprocal
 // table's entries and the formula coefLookup uses past the table.
 __attribute__((target("avx2"))) inline __m256d coefPd(__m256d v, __m256d c) {

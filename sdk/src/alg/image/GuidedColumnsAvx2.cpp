@@ -19,17 +19,6 @@ using namespace rowtools;
 
 namespace {
 
-template <int T>
-OSTREL_AVX2 inline __m256i windowSum8(const int32_t* ext, int x, int taps) {
-  __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext + x)), t = _mm256_setzero_si256();
-#pragma GCC unroll 40
-  for (int j = 1; j + 1 < (T > 0 ? T : taps); j += 2) {
-    s = _mm256_add_epi32(s, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext + x + j)));
-    t = _mm256_add_epi32(t, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ext + x + j + 1)));
-  }
-  return _mm256_add_epi32(s, t);
-}
-
 inline int64_t windowSumAt(const int32_t* ext, int x, int taps) {
   int64_t s = 0;
   for (int j = 0; j < taps; ++j) s += ext[x + j];
@@ -99,7 +88,7 @@ OSTREL_AVX2 void denoiseRowT(int16_t* row, int32_t* ca, int32_t* cb, const BoxPl
   int x = 0;
   for (; x + 8 <= w; x += 8) {
     const __m256i v = loadCodes8(row + x);
-    const __m256i base = baseEpi32(v, windowSum8<T>(ea, x, taps), windowSum8<T>(eb, x, taps), c);
+    const __m256i base = baseEpi32(v, tapSum8<T>(ea, x, taps), tapSum8<T>(eb, x, taps), c);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x), pack16(base));
   }
   for (; x < w; ++x) {
@@ -140,8 +129,8 @@ OSTREL_AVX2 void detailRowT(const In* v, int32_t* ca1, int32_t* cb1, int32_t* ca
     const __m256i c0 = _mm256_set1_epi32(k.c0), lo = _mm256_set1_epi32(k.lowest), hi = _mm256_set1_epi32(k.highest);
     for (; x + 8 <= w; x += 8) {
       const __m256i vv = loadCodes8(v + x);
-      const __m256i sa = windowSum8<T>(ea1, x, taps);
-      const __m256i base = baseEpi32(vv, sa, windowSum8<T>(eb1, x, taps), c);
+      const __m256i sa = tapSum8<T>(ea1, x, taps);
+      const __m256i base = baseEpi32(vv, sa, tapSum8<T>(eb1, x, taps), c);
       const __m256i m = _mm256_sub_epi32(vv, base);
       _mm_storeu_si128(reinterpret_cast<__m128i*>(det + x), pack16(detailEpi32(sa, m, g1, g1s)));
       const __m256i cv = _mm256_add_epi32(_mm256_add_epi32(_mm256_sra_epi32(m, shift), base), c0);
@@ -153,14 +142,14 @@ OSTREL_AVX2 void detailRowT(const In* v, int32_t* ca1, int32_t* cb1, int32_t* ca
   const __m256i sw = _mm256_set1_epi32(static_cast<int32_t>(k.switchG));
   for (; x + 8 <= w; x += 8) {
     const __m256i vv = loadCodes8(v + x);
-    __m256i sa = windowSum8<T>(ea1, x, taps), sb = windowSum8<T>(eb1, x, taps), gn = g1;
+    __m256i sa = tapSum8<T>(ea1, x, taps), sb = tapSum8<T>(eb1, x, taps), gn = g1;
     __m256 gns = g1s;
     // Lanes whose Sa of the first filter is below the switch take the second filter, whose sums
     // are formed only when a lane takes them.
     const __m256i second = _mm256_cmpgt_epi32(sw, sa);
     if (_mm256_movemask_ps(_mm256_castsi256_ps(second)) != 0) {
-      sa = _mm256_blendv_epi8(sa, windowSum8<T>(ea2, x, taps), second);
-      sb = _mm256_blendv_epi8(sb, windowSum8<T>(eb2, x, taps), second);
+      sa = _mm256_blendv_epi8(sa, tapSum8<T>(ea2, x, taps), second);
+      sb = _mm256_blendv_epi8(sb, tapSum8<T>(eb2, x, taps), second);
       gn = _mm256_blendv_epi8(gn, g2, second);
       gns = _mm256_blendv_ps(gns, g2s, _mm256_castsi256_ps(second));
     }
