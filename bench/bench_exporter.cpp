@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchLevel.h"
 #include "FrameKit.h"
 #include "PaintResources.h"
 #include "files/StreamFile.h"
@@ -211,6 +212,7 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
   initPaintResources();
+  applyBenchLevel();
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

@@ -20,6 +20,7 @@
 #include <memory>
 #include <sys/stat.h>
 
+#include "BenchLevel.h"
 #include "OstrelSDK.h"
 #include "PaintResources.h"
 #include "camsim/CameraSim.h"
@@ -167,6 +168,7 @@ int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
   initPaintResources();
+  applyBenchLevel();
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
