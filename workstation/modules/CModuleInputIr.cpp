@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "foundation/Logger.h"
-#include "app/CConfigManager.h"
+#include "settings/CConfigManager.h"
 #include "recorder/RecorderManager.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "OstrelSDK.h"
 #include "foundation/Helpers.h"
 #include "foundation/Logger.h"
-#include "app/CConfigManager.h"
+#include "settings/CConfigManager.h"
 #include "modules/CModuleInputIr.h"
 #include "recorder/Recorder.h"
 
