@@ -34,6 +34,20 @@ CModuleInputIr::CModuleInputIr(QObject* parent)
   });
 }
 
+void CModuleInputIr::fillRecordConf(TempFileConf* conf) {
+  conf->paletteIndex = imageConfig()->paletteType();
+  StretchCtl ctl{};
+  imageConfig()->toParams(&ctl);
+  static_assert(sizeof(StretchCtl) == sizeof conf->stretchCtl, "stretch record size");
+  std::memcpy(conf->stretchCtl, &ctl, sizeof ctl);
+  if (ModuleCanvas* c = canvas()) {
+    MeaItem items[32];
+    const int n = c->getItemDefs(items, 32);
+    conf->meaCount = n < 0 ? 0 : (n > 32 ? 32 : n);
+    std::memcpy(conf->meaItems, items, sizeof(MeaItem) * size_t(conf->meaCount));
+  }
+}
+
 void CModuleInputIr::setManagers(const ModuleManagers& managers) {
   CModuleInputIrBase::setManagers(managers);
   recorder_->setManager(managers.recorders);
