@@ -76,7 +76,8 @@ void CModuleChartMesh::detach() {
 void CModuleChartMesh::bindPicture(CModuleInputJpg* m, bool bind) {
   // The picture module sits below the charts and does not know them: it only announces a recolouring.
   if (bind)
-    connect(m, &CModuleInputJpg::recoloured, this, &CModuleChartMesh::pictureRecoloured, Qt::UniqueConnection);
+    connect(m, &CModuleInputJpg::recoloured, this, &CModuleChartMesh::pictureRecoloured,
+            Qt::UniqueConnection);
   else
     disconnect(m, &CModuleInputJpg::recoloured, this, &CModuleChartMesh::pictureRecoloured);
   m->setSubModuleChartMesh(bind ? this : nullptr);

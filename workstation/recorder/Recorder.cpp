@@ -219,7 +219,8 @@ int Recorder::snap() {
   if (saveDirNow().isEmpty()) return -200;
   const qint64 fileTime = QDateTime::currentMSecsSinceEpoch() * 10000 + ostrel::kFileTimeUnixEpoch;
   QString model;
-  if (RecordSource* m = source(); m != nullptr && m->recordInput() != nullptr) model = m->recordInput()->cameraModel();
+  if (RecordSource* m = source(); m != nullptr && m->recordInput() != nullptr)
+    model = m->recordInput()->cameraModel();
   const recordcore::RecordName name =
       recordcore::composeName(namingOf(config_, saveDirNow()), model.toStdString(), fileTime, &counter_);
   if (name.counterUsed >= 0) config_.setFnCount(counter_.load());
