@@ -24,7 +24,7 @@
 #include "OstrelSDK.h"
 #include "PaintResources.h"
 #include "camsim/CameraSim.h"
-#include "app/CConfigManager.h"
+#include "settings/CConfigManager.h"
 #include "inputs/CInputIr.h"
 #include "modules/CModuleInputIr.h"
 #include "workspace/CTabManager.h"

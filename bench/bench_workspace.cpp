@@ -28,7 +28,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/CConfigManager.h"
+#include "settings/CConfigManager.h"
 #include "modules/CModuleInputIr.h"
 #include "FrameCopy.h"
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "ControlCommands.h"
+#include "DeviceCommands.h"
 #include "devicetool/ValueConvert.h"
 
 namespace {

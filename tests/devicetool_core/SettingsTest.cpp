@@ -11,7 +11,7 @@
 #include "CCameraBasicInfo.h"
 #include "CCommonManager.h"
 #include "CConfigManager.h"
-#include "ControlCommands.h"
+#include "DeviceCommands.h"
 
 using calorset::CConfigManager;
 

@@ -11,7 +11,7 @@
 #include <QUrl>
 
 #include "InputsSupport.h"
-#include "app/CConfigManager.h"
+#include "settings/CConfigManager.h"
 #include "inputs/CInputManager.h"
 
 namespace {

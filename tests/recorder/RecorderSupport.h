@@ -20,7 +20,7 @@
 #include "PaintResources.h"
 #include "StreamFacts.h"
 #include "camsim/CameraSim.h"
-#include "app/CConfigManager.h"
+#include "settings/CConfigManager.h"
 #include "inputs/CInputIr.h"
 #include "modules/CModuleInputIr.h"
 #include "workspace/CTabManager.h"

@@ -10,7 +10,7 @@
 
 #include "TempCanvas.h"
 #include "WorkspaceSupport.h"
-#include "app/CConfigManager.h"
+#include "settings/CConfigManager.h"
 #include "modules/CModuleInputIr.h"
 #include "workspace/CTabManager.h"
 

@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/CConfigManager.h"
+#include "settings/CConfigManager.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "foundation_qt/Ipv4Text.h"
-#include "app/CCommonManager.h"
+#include "settings/CCommonManager.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <QQmlEngine>
 #include <QTemporaryDir>
 
-#include "app/CCommonManager.h"
-#include "app/CConfigManager.h"
+#include "settings/CCommonManager.h"
+#include "settings/CConfigManager.h"
 
 class Setup : public QObject {
   Q_OBJECT

@@ -20,8 +20,8 @@
 #include "camsim/CameraSim.h"
 #include "foundation/Logger.h"
 #include "foundation_qt/ProgramStartup.h"
-#include "app/AppStartup.h"
-#include "app/CApp.h"
+#include "program/AppStartup.h"
+#include "program/CApp.h"
 #include "modules/CModuleInputIr.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <cstring>
 
 #include "qorn/QornInit.h"
-#include "app/AppStartup.h"
-#include "app/CApp.h"
+#include "program/AppStartup.h"
+#include "program/CApp.h"
 #include "modules/CModuleInputIr.h"
 
 namespace {

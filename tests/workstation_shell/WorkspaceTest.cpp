@@ -8,7 +8,7 @@
 #include <csignal>
 
 #include "ShellSupport.h"
-#include "app/CApp.h"
+#include "program/CApp.h"
 #include "workspace/WorkspaceFile.h"
 
 namespace {

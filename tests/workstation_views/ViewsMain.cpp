@@ -26,8 +26,8 @@
 #include "TempPalette.h"
 #include "camsim/CameraSim.h"
 #include "qorn/QornInit.h"
-#include "app/AppStartup.h"
-#include "app/CApp.h"
+#include "program/AppStartup.h"
+#include "program/CApp.h"
 
 // Each program of these cases has simulators of its own, so that they can run at once.
 #ifndef OSTREL_VIEWS_CAMERA_HOST

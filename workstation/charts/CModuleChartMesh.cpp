@@ -74,8 +74,16 @@ void CModuleChartMesh::detach() {
 }
 
 void CModuleChartMesh::bindPicture(CModuleInputJpg* m, bool bind) {
+  // The picture module sits below the charts and does not know them: it only announces a recolouring.
+  if (bind)
+    connect(m, &CModuleInputJpg::recoloured, this, &CModuleChartMesh::pictureRecoloured,
+            Qt::UniqueConnection);
+  else
+    disconnect(m, &CModuleInputJpg::recoloured, this, &CModuleChartMesh::pictureRecoloured);
   m->setSubModuleChartMesh(bind ? this : nullptr);
 }
+
+void CModuleChartMesh::pictureRecoloured() { graphs_updateTexture(sender()); }
 
 void CModuleChartMesh::graphs_init(QQuickItem* item) {
   if (item == nullptr || graphs_ || series_ != nullptr) return;

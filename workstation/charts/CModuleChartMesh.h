@@ -48,7 +48,9 @@ class CModuleChartMesh : public CModule {
   bool applyFrame(const TempData& frame);
 
  private:
+  // Also connects (or disconnects) the picture's recolouring to the texture update.
   void bindPicture(CModuleInputJpg* m, bool bind);
+  void pictureRecoloured();
 
   QPointer<QQuickItem> graphs_;
   QSurface3DSeries* series_ = nullptr;

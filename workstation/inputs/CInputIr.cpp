@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "ControlCommands.h"
 #include "foundation/Helpers.h"
 
 namespace {
@@ -139,8 +140,7 @@ std::pair<bool, int> CInputIr::loadDeviceConf() {
   const bool hasGear = sw.find("QB") != std::string_view::npos || sw.find("QF") != std::string_view::npos;
   int level = 0;
   if (hasGear) {
-    ControlInfoX x{};
-    x.type = 2;
+    ControlInfoX x = control::request(control::kGearGet);
     if (Ostrel_SendControlX(loginId_, &x) == 0) std::memcpy(&level, x.payload, sizeof level);
   }
 
@@ -205,17 +205,13 @@ int CInputIr::setImage(int paletteIndex, const StretchCtl& ctl) {
 
 int CInputIr::executeFFC() {
   if (!isOpen()) return -7;
-  ControlInfo c{};
-  c.type = 32;
-  c.arg[0] = 0;
+  ControlInfo c = control::oneWay(control::kFlatField);
   return Ostrel_SendControl(loginId_, &c);
 }
 
 void CInputIr::setGearLevel(int level) {
   if (!gearEnable_ || level == gearLevel_ || !isOpen()) return;
-  ControlInfoX x{};
-  x.type = 3;
-  std::memcpy(x.payload, &level, sizeof level);
+  ControlInfoX x = control::requestI32(control::kGearSet, level);
   if (Ostrel_SendControlX(loginId_, &x) != 0) return;
   gearLevel_ = level;
   emit gearLevelChanged();

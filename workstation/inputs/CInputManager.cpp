@@ -12,7 +12,7 @@
 #include <set>
 
 #include "foundation_qt/Ipv4Text.h"
-#include "app/CConfigManager.h"
+#include "settings/CConfigManager.h"
 #include "inputs/InputText.h"
 
 void registerInputQmlTypes() {

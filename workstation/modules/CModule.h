@@ -7,8 +7,8 @@
 
 #include "inputs/CInputBase.h"
 #include "modules/ModuleManagers.h"
-#include "workspace/CTabFrame.h"
-#include "workspace/CViewBackend.h"
+#include "modules/CTabFrame.h"
+#include "modules/CViewBackend.h"
 
 struct MeaResultData;
 

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "foundation/Logger.h"
-#include "app/CConfigManager.h"
+#include "settings/CConfigManager.h"
 #include "recorder/RecorderManager.h"
 
 namespace {
@@ -32,6 +32,20 @@ CModuleInputIr::CModuleInputIr(QObject* parent)
   recorder_->setPictureExport([this](const QString& path, int kind, qint64 fileTime) {
     return exportImage(path, kind, fileTime);
   });
+}
+
+void CModuleInputIr::fillRecordConf(TempFileConf* conf) {
+  conf->paletteIndex = imageConfig()->paletteType();
+  StretchCtl ctl{};
+  imageConfig()->toParams(&ctl);
+  static_assert(sizeof(StretchCtl) == sizeof conf->stretchCtl, "stretch record size");
+  std::memcpy(conf->stretchCtl, &ctl, sizeof ctl);
+  if (ModuleCanvas* c = canvas()) {
+    MeaItem items[32];
+    const int n = c->getItemDefs(items, 32);
+    conf->meaCount = n < 0 ? 0 : (n > 32 ? 32 : n);
+    std::memcpy(conf->meaItems, items, sizeof(MeaItem) * size_t(conf->meaCount));
+  }
 }
 
 void CModuleInputIr::setManagers(const ModuleManagers& managers) {

@@ -16,9 +16,10 @@
 #include "modules/CModuleInputIrBase.h"
 #include "FpsMeter.h"
 #include "FrameCopy.h"
+#include "recorder/RecordSource.h"
 #include "recorder/Recorder.h"
 
-class CModuleInputIr : public CModuleInputIrBase {
+class CModuleInputIr : public CModuleInputIrBase, public RecordSource {
   Q_OBJECT
   Q_PROPERTY(bool isPaused READ isPaused NOTIFY isPausedChanged)
   Q_PROPERTY(bool isReconnecting READ isReconnecting NOTIFY isReconnectingChanged)
@@ -67,6 +68,10 @@ class CModuleInputIr : public CModuleInputIrBase {
   // or the frame came while the camera was not (or not yet) loaded.
   uint64_t framesSkipped() const { return skipped_.load(std::memory_order_relaxed); }
   int busy() const { return busy_; }
+
+  // What this module's recorder records, and this module's part of a stream's configuration block.
+  CInputBase* recordInput() const override { return input(); }
+  void fillRecordConf(TempFileConf* conf) override;
 
  signals:
   void isPausedChanged();

@@ -1,7 +1,6 @@
 #include "modules/CModuleInputJpg.h"
 
 #include "foundation/Logger.h"
-#include "charts/CModuleChartMesh.h"
 #include "inputs/CInputManager.h"
 
 
@@ -90,8 +89,7 @@ int CModuleInputJpg::applyImageConfig() {
   ModuleCanvas* c = canvas();
   const int u = c != nullptr ? c->updateData(f) : 0;
   showPalette();
-  // Called through the type, so that a changed signature fails to compile instead of at run time.
-  if (auto* mesh = qobject_cast<CModuleChartMesh*>(subModuleChartMesh_.data())) mesh->graphs_updateTexture(this);
+  emit recoloured();
   return u;
 }
 

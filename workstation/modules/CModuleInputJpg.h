@@ -33,6 +33,8 @@ class CModuleInputJpg : public CModuleInputFileBase {
 
  signals:
   void subModuleChartMeshChanged();
+  // The picture was recoloured; the bound mesh chart takes up the new colours as its texture.
+  void recoloured();
 
  private:
   CInputJpg* jpg() const { return qobject_cast<CInputJpg*>(input()); }

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <memory>
 
+#include "ControlCommands.h"
 #include "OstrelSDK.h"
-#include "foundation/ByteOrder.h"
 #include "TempCanvasItem.h"
 #include "inputs/CInputIr.h"
 #include "inputs/CInputManager.h"
@@ -16,22 +16,7 @@ namespace {
 
 std::atomic<int> g_alive{0};
 
-using ostrel::bytes::putI16;
-using ostrel::bytes::putI32;
-
-// Record byte n of a ControlInfoX (the payload starts at byte 4).
-uint8_t* xbyte(ControlInfoX* r, int n) { return r->payload + (n - 4); }
-// The int32 at record byte n of a reply.
-int32_t xI32(const ControlInfoX& r, int n) {
-  return ostrel::bytes::readI32(r.payload, sizeof r.payload, static_cast<size_t>(n - 4));
-}
-
-ControlInfoX makeX(int32_t type) {
-  ControlInfoX r;
-  std::memset(&r, 0, sizeof r);
-  r.type = type;
-  return r;
-}
+using control::replyI32;
 
 // What a pool task and its waiting caller share. The task writes the result, then marks the
 // job done (release); the caller reads the result after seeing it done (acquire).
@@ -169,28 +154,21 @@ void CModulePtz::setInt(int* field, int v, void (CModulePtz::*changed)()) {
 }
 
 int CModulePtz::ptzControl(int action, int value) {
-  ControlInfoX r = makeX(14);
-  *xbyte(&r, 4) = uint8_t(action);
-  *xbyte(&r, 5) = uint8_t(value);
+  ControlInfoX r = control::requestPtz(control::Ptz(uint8_t(action)), uint8_t(value));
   return sendControlX(&r);
 }
 
 int CModulePtz::ptzGetPTZ() {
-  ControlInfoX r = makeX(14);
-  *xbyte(&r, 4) = 18;
+  ControlInfoX r = control::requestPtz(control::kPtzPositionGet, 0);
   const int rc = sendControlX(&r);
   if (rc < 0) return rc;
-  setInt(&ptzPan_, xI32(r, 8), &CModulePtz::ptzPanChanged);
-  setInt(&ptzTilt_, xI32(r, 12), &CModulePtz::ptzTiltChanged);
+  setInt(&ptzPan_, replyI32(r, 8), &CModulePtz::ptzPanChanged);
+  setInt(&ptzTilt_, replyI32(r, 12), &CModulePtz::ptzTiltChanged);
   return rc;
 }
 
 int CModulePtz::ptzSetPTZ(int pan, int tilt, int zoom) {
-  ControlInfoX r = makeX(14);
-  *xbyte(&r, 4) = 19;
-  putI32(xbyte(&r, 8), pan);
-  putI32(xbyte(&r, 12), tilt);
-  putI32(xbyte(&r, 16), zoom);
+  ControlInfoX r = control::requestPtzPosition(pan, tilt, zoom);
   return sendControlX(&r);
 }
 
@@ -211,58 +189,44 @@ int CModulePtz::focusAF(QObject* item) {
     x2 = w * 3 / 4;
     y2 = h * 3 / 4;
   }
-  ControlInfoX r = makeX(4);
-  putI16(xbyte(&r, 4), int16_t(x1));
-  putI16(xbyte(&r, 6), int16_t(y1));
-  putI16(xbyte(&r, 8), int16_t(x2));
-  putI16(xbyte(&r, 10), int16_t(y2));
+  ControlInfoX r = control::requestRegion(x1, y1, x2, y2);
   return sendControlX(&r);
 }
 
 int CModulePtz::focusXFAbs(int v) {
-  ControlInfoX r = makeX(17);
-  putI32(xbyte(&r, 4), v);
+  ControlInfoX r = control::requestI32(control::kMotorAbs, v);
   const int rc = sendControlX(&r);
-  if (rc >= 0) setInt(&xfCur_, xI32(r, 4), &CModulePtz::xfCurChanged);
+  if (rc >= 0) setInt(&xfCur_, replyI32(r, 4), &CModulePtz::xfCurChanged);
   return rc;
 }
 
 int CModulePtz::focusXFRel(int v) {
-  ControlInfoX r = makeX(18);
-  putI32(xbyte(&r, 4), v);
+  ControlInfoX r = control::requestI32(control::kMotorRel, v);
   const int rc = sendControlX(&r);
-  if (rc >= 0) setInt(&xfCur_, xI32(r, 4), &CModulePtz::xfCurChanged);
+  if (rc >= 0) setInt(&xfCur_, replyI32(r, 4), &CModulePtz::xfCurChanged);
   return rc;
 }
 
 int CModulePtz::filterReset(int v) {
-  ControlInfoX r = makeX(21);
-  putI32(xbyte(&r, 4), v);
+  ControlInfoX r = control::requestI32(control::kFilterReset, v);
   const int rc = sendControlX(&r);
   if (rc >= 0) setInt(&filterCur_, 0, &CModulePtz::filterCurChanged);
   return rc;
 }
 
 int CModulePtz::filterGoto(int v) {
-  ControlInfoX r = makeX(22);
-  putI32(xbyte(&r, 4), v);
+  ControlInfoX r = control::requestI32(control::kFilterGoto, v);
   const int rc = sendControlX(&r);
-  if (rc >= 0) setInt(&filterCur_, xI32(r, 4), &CModulePtz::filterCurChanged);
+  if (rc >= 0) setInt(&filterCur_, replyI32(r, 4), &CModulePtz::filterCurChanged);
   return rc;
 }
 
 int CModulePtz::focusMFConti(int v) {
-  ControlInfo r;
-  std::memset(&r, 0, sizeof r);
-  r.type = 38;
-  r.arg[0] = uint8_t(v);
+  ControlInfo r = control::oneWayByte(control::kFocusConti, uint8_t(v));
   return sendControl(&r);
 }
 
 int CModulePtz::focusMFDelta(int v) {
-  ControlInfo r;
-  std::memset(&r, 0, sizeof r);
-  r.type = 34;
-  putI16(r.arg, int16_t(v));
+  ControlInfo r = control::oneWayI16(control::kFocusStep, int16_t(v));
   return sendControl(&r);
 }

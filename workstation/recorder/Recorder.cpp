@@ -9,7 +9,7 @@
 
 #include "foundation/Helpers.h"
 #include "inputs/CInputManager.h"
-#include "modules/CModule.h"
+#include "recorder/RecordSource.h"
 #include "recorder/RecorderManager.h"
 #include "recorder/RecorderPrivate.h"
 
@@ -72,12 +72,12 @@ Recorder::~Recorder() {
     any = true;
   }
   if (wasRecording && any && !last.fileName.empty())
-    if (RecorderManager* m = manager_) m->appendConf(QString::fromStdString(last.fileName), module());
+    if (RecorderManager* m = manager_) m->appendConf(QString::fromStdString(last.fileName), source());
   delete worker_;
   delete thread_;
 }
 
-CModule* Recorder::module() const { return qobject_cast<CModule*>(parent()); }
+RecordSource* Recorder::source() const { return dynamic_cast<RecordSource*>(parent()); }
 
 bool Recorder::isActive() const { return worker_->isActive(); }
 
@@ -124,8 +124,8 @@ recordcore::RecordSettings Recorder::makeSettings() const {
   s.postSeconds = c.postBuffer();
   s.autoDelaySeconds = c.autoDelayStopBuffer();
   s.naming = namingOf(c, saveDirNow());
-  if (CModule* m = module(); m != nullptr && m->input() != nullptr) {
-    CInputBase* in = m->input();
+  if (RecordSource* m = source(); m != nullptr && m->recordInput() != nullptr) {
+    CInputBase* in = m->recordInput();
     s.width = uint32_t(std::max(0, in->dataWidth()));
     s.height = uint32_t(std::max(0, in->dataHeight()));
     s.fpsNum = uint32_t(std::max(0, in->dataFpsNum()));
@@ -207,7 +207,7 @@ void Recorder::onRecordStateChanged(int oldState, int newState) {
     if (s.error != 0) file_.set(RecorderFile::Failure, QStringLiteral("write failed (%1)").arg(s.error));
     if (RecorderManager* m = manager_) {
       m->refreshStorage();
-      m->appendConf(file_.fn(), module());
+      m->appendConf(file_.fn(), source());
       if (config_.addToRecent() && m->inputs() != nullptr) m->inputs()->link_addRecent(file_.fn());
     }
   }
@@ -219,7 +219,8 @@ int Recorder::snap() {
   if (saveDirNow().isEmpty()) return -200;
   const qint64 fileTime = QDateTime::currentMSecsSinceEpoch() * 10000 + ostrel::kFileTimeUnixEpoch;
   QString model;
-  if (CModule* m = module(); m != nullptr && m->input() != nullptr) model = m->input()->cameraModel();
+  if (RecordSource* m = source(); m != nullptr && m->recordInput() != nullptr)
+    model = m->recordInput()->cameraModel();
   const recordcore::RecordName name =
       recordcore::composeName(namingOf(config_, saveDirNow()), model.toStdString(), fileTime, &counter_);
   if (name.counterUsed >= 0) config_.setFnCount(counter_.load());

@@ -96,7 +96,7 @@ class Recorder : public QObject {
   void sendConfig();
   void setState(int s);
   void updateStats(const recordcore::RecordStats& s);
-  class CModule* module() const;
+  class RecordSource* source() const;
   QString saveDirNow() const;
 
   QPointer<RecorderManager> manager_;  // null when none was set or it has gone

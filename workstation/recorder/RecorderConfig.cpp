@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "foundation/Helpers.h"
-#include "app/CCommonManager.h"
+#include "settings/CCommonManager.h"
 
 RecorderConfig::RecorderConfig(QObject* parent) : QObject(parent) { std::memset(&rec_, 0, sizeof rec_); }
 

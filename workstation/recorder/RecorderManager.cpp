@@ -7,8 +7,9 @@
 #include "OstrelSDK.h"
 #include "foundation/Helpers.h"
 #include "foundation/Logger.h"
-#include "app/CConfigManager.h"
-#include "modules/CModuleInputIr.h"
+#include "settings/CConfigManager.h"
+#include "inputs/CInputBase.h"
+#include "recorder/RecordSource.h"
 #include "recorder/Recorder.h"
 
 RecorderManager::RecorderManager(CConfigManager* config, CCommonManager* names, CInputManager* inputs,
@@ -68,7 +69,7 @@ void RecorderManager::refreshStorage() {
   }
 }
 
-int RecorderManager::appendConf(const QString& fileName, CModule* module) {
+int RecorderManager::appendConf(const QString& fileName, RecordSource* module) {
   if (tf_ == nullptr) tf_ = TF_Create();
   if (tf_ == nullptr) return -5;
   const QByteArray path = fileName.toUtf8();
@@ -80,20 +81,9 @@ int RecorderManager::appendConf(const QString& fileName, CModule* module) {
     raw.confSize = sizeof(TempFileConf);
     TempFileConf* conf = raw.conf;
     std::memset(conf, 0, sizeof *conf);
-    auto* live = qobject_cast<CModuleInputIr*>(module);
-    if (module != nullptr && module->input() != nullptr) module->input()->fillCameraInfo(conf);
-    if (live != nullptr) {
-      conf->paletteIndex = live->imageConfig()->paletteType();
-      StretchCtl ctl{};
-      live->imageConfig()->toParams(&ctl);
-      static_assert(sizeof(StretchCtl) == sizeof conf->stretchCtl, "stretch record size");
-      std::memcpy(conf->stretchCtl, &ctl, sizeof ctl);
-      if (ModuleCanvas* c = live->canvas()) {
-        MeaItem items[32];
-        const int n = c->getItemDefs(items, 32);
-        conf->meaCount = n < 0 ? 0 : (n > 32 ? 32 : n);
-        std::memcpy(conf->meaItems, items, sizeof(MeaItem) * size_t(conf->meaCount));
-      }
+    if (module != nullptr) {
+      if (CInputBase* in = module->recordInput()) in->fillCameraInfo(conf);
+      module->fillRecordConf(conf);
     }
     r = TF_WriteRawEnd(tf_, &raw, nullptr);
   }

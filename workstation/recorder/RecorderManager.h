@@ -12,7 +12,7 @@
 class CConfigManager;
 class CCommonManager;
 class CInputManager;
-class CModule;
+class RecordSource;
 struct TFContext;
 
 class RecorderManager : public QObject {
@@ -42,7 +42,7 @@ class RecorderManager : public QObject {
   void refreshStorage();
   // Appends the camera module's configuration block to a finished stream file: 0, or the file
   // layer's code (negative).
-  int appendConf(const QString& fileName, CModule* module);
+  int appendConf(const QString& fileName, RecordSource* module);
 
   QString configPath() const;
   QString saveDir() const;

@@ -7,9 +7,9 @@
 #include <QQmlListProperty>
 
 #include "modules/CModule.h"
-#include "workspace/CTabFrame.h"
+#include "modules/CTabFrame.h"
 #include "workspace/CTabManagerState.h"
-#include "workspace/CViewBackend.h"
+#include "modules/CViewBackend.h"
 
 struct MeaResultData;
 

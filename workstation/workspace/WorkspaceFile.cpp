@@ -10,7 +10,7 @@
 #include "foundation/Logger.h"
 #include "inputs/CInputManager.h"
 #include "modules/CModule.h"
-#include "workspace/CTabFrame.h"
+#include "modules/CTabFrame.h"
 #include "workspace/CTabManager.h"
 
 namespace {

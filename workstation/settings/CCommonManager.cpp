@@ -1,4 +1,4 @@
-#include "app/CCommonManager.h"
+#include "settings/CCommonManager.h"
 
 #include <QtQml/qqml.h>
 #include <QFileInfo>

@@ -1,7 +1,5 @@
 #include "ControlCommands.h"
 
-#include "devicetool/ValueConvert.h"
-
 #include <cstring>
 
 namespace control {
@@ -149,13 +147,6 @@ ControlInfoX requestExtBb(int16_t enable, int16_t tempTenths, int16_t px, int16_
   const int16_t v[5] = {enable, tempTenths, px, py, radius};
   for (int i = 0; i < 5; ++i) putU16(x, 4 + 2 * i, uint16_t(v[i]));
   return x;
-}
-
-bool requestVoltageOffset(double volts, ControlInfoX* out) {
-  int64_t count = 0;
-  if (!valueconv::voltsToCount(volts, valueconv::kCountsPerVoltCommand16, INT16_MIN, INT16_MAX, &count)) return false;
-  *out = requestI32(kVoltageOffset, int32_t(count));
-  return true;
 }
 
 int32_t replyI32(const ControlInfoX& reply, int offset) {

@@ -6,7 +6,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "app/CAppConfig.h"
+#include "settings/CAppConfig.h"
 
 // The display frame-rate limit: displayFpsMax clamped to 10..100, 100 before the settings load.
 // Written on the GUI thread, read by the live display decimation on the SDK's receiver thread.

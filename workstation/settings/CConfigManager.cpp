@@ -1,4 +1,4 @@
-#include "app/CConfigManager.h"
+#include "settings/CConfigManager.h"
 
 #include <QtQml/qqml.h>
 #include <unistd.h>

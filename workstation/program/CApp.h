@@ -9,8 +9,8 @@
 
 #include "TempPalette.h"  // completes the provider type TempCanvasManager.h hands out
 #include "TempCanvasManager.h"
-#include "app/CCommonManager.h"
-#include "app/CConfigManager.h"
+#include "settings/CCommonManager.h"
+#include "settings/CConfigManager.h"
 #include "inputs/CInputManager.h"
 #include "workspace/CTabManager.h"
 #include "exporter/ImageExporter.h"

@@ -1,6 +1,7 @@
-// Every camera command the device tool (and the workstation's live and pan-tilt modules) sends:
-// the one-way ControlInfo and the request-reply ControlInfoX, their codes, the pan-tilt
-// sub-commands, and the builders and reply readers that lay out the payloads. Offsets are record
+// Every camera command the device tool and the workstation's live and pan-tilt modules send: the
+// one-way ControlInfo and the request-reply ControlInfoX, their codes, the pan-tilt sub-commands,
+// and the builders and reply readers that lay out the payloads (the device tool's voltage offset,
+// which converts by its own value rules, is in its DeviceCommands.h). Offsets are record
 // offsets (the ControlInfoX type occupies bytes 0-3, so the payload starts at 4).
 #pragma once
 
@@ -89,9 +90,6 @@ ControlInfoX requestPtz(Ptz sub, uint8_t value);                     // 14: sub 
 ControlInfoX requestPtzPosition(int32_t pan, int32_t tilt, int32_t third);  // 14/19: i32 at 8, 12, 16
 // ExtBbConfig at 4: i16 enable, temperature (tenths of a degree), x, y, radius.
 ControlInfoX requestExtBb(int16_t enable, int16_t tempTenths, int16_t x, int16_t y, int16_t radius);
-// 16: the offset in volts x 4095 / 5, truncated and clamped to the detector's signed 16-bit
-// offset register. False (record untouched) for a value that is not finite.
-bool requestVoltageOffset(double volts, ControlInfoX* out);
 
 // Reply readers.
 int32_t replyI32(const ControlInfoX& reply, int offset);  // offset 4, 8, ... up to 64

@@ -1,4 +1,4 @@
-#include "app/AppStartup.h"
+#include "program/AppStartup.h"
 
 #include <QApplication>
 #include <QDir>
@@ -14,7 +14,7 @@
 #include "foundation/Logger.h"
 #include "foundation_qt/ProgramStartup.h"
 #include "qorn/QornInit.h"
-#include "app/CApp.h"
+#include "program/CApp.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <QDir>
 #include <QQmlApplicationEngine>
 
-#include "app/AppStartup.h"
+#include "program/AppStartup.h"
 
 int main(int argc, char** argv) {
   appStartup(&argc, argv);

@@ -1,4 +1,4 @@
-#include "app/CApp.h"
+#include "program/CApp.h"
 
 #include <QClipboard>
 #include <QDesktopServices>
@@ -15,7 +15,7 @@
 
 #include "PaintResources.h"
 #include "foundation/Logger.h"
-#include "app/AppStartup.h"
+#include "program/AppStartup.h"
 #include "modules/CModule.h"
 #include "charts/TCSeriesMea.h"
 #include "workspace/WorkspaceFile.h"

@@ -1,4 +1,4 @@
-#include "workspace/CTabFrame.h"
+#include "modules/CTabFrame.h"
 
 #include "modules/CModule.h"
 

@@ -1,4 +1,4 @@
-#include "app/CAppConfig.h"
+#include "settings/CAppConfig.h"
 
 #include <QByteArray>
 #include <cstring>

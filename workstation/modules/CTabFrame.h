@@ -6,7 +6,7 @@
 #include <QQmlListProperty>
 #include <array>
 
-#include "workspace/CViewBackend.h"
+#include "modules/CViewBackend.h"
 
 class CModule;
 class CTab;

@@ -1,4 +1,4 @@
-#include "workspace/CViewBackend.h"
+#include "modules/CViewBackend.h"
 
 CViewBackend::CViewBackend(QObject* parent) : QObject(parent) {}
 
