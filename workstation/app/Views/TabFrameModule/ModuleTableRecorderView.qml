@@ -13,9 +13,9 @@ Rectangle {
     property var file: null
     property var filePrev: null
     readonly property var gbl_recorderManager: CApp.recorderManager
-    readonly property var cfg_fields: [["Recorder_fnShort", "fnShort"], ["Recorder_beginTime", "beginTime"],
-        ["Recorder_endTime", "endTime"], ["Recorder_duration", "duration"], ["Recorder_frameCount", "frameCount"],
-        ["Recorder_streamSize", "streamSize"]]
+    readonly property var cfg_fields: [[QT_TRID_NOOP("Recorder_fnShort"), "fnShort"], [QT_TRID_NOOP("Recorder_beginTime"), "beginTime"],
+        [QT_TRID_NOOP("Recorder_endTime"), "endTime"], [QT_TRID_NOOP("Recorder_duration"), "duration"], [QT_TRID_NOOP("Recorder_frameCount"), "frameCount"],
+        [QT_TRID_NOOP("Recorder_streamSize"), "streamSize"]]
 
     anchors.fill: parent
     anchors.margins: 2
