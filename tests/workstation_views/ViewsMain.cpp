@@ -13,6 +13,7 @@
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtQml>
 #include <sys/stat.h>
 
@@ -125,6 +126,14 @@ class Setup : public QObject {
     o2.identity.cameraId = "CAMSIM-0002";
     sim2_ = std::make_unique<camsim::CameraSim>(o2);
     if (sim2_->start() != 0) qFatal("the camera simulator did not start on %s", o2.address.c_str());
+#ifdef OSTREL_VIEWS_TRANSLATION_DIR
+    // The program's own translation of the language named by OSTREL_VIEWS_LANGUAGE, installed
+    // before the option lists are built, as the program's start-up does.
+    const QString code = qEnvironmentVariable("OSTREL_VIEWS_LANGUAGE", QStringLiteral("en_US"));
+    const QString qm = QStringLiteral(OSTREL_VIEWS_TRANSLATION_DIR "/Calorvue.%1.qm").arg(code);
+    if (!translator_.load(qm)) qFatal("cannot load the translation %s", qPrintable(qm));
+    QCoreApplication::installTranslator(&translator_);
+#endif
     app_ = new CApp(this);
     qmlRegisterSingletonInstance("Ostrel", 1, 0, "CApp", app_);
     app_->init();
@@ -167,6 +176,7 @@ class Setup : public QObject {
 
  private:
   QTemporaryDir tmp_;
+  QTranslator translator_;
   std::unique_ptr<camsim::CameraSim> sim_, sim2_;
   CApp* app_ = nullptr;
   ViewsTestFiles* files_ = nullptr;
