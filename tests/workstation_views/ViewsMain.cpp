@@ -62,6 +62,8 @@ class ViewsTestFiles : public QObject {
     return QString::fromUtf8(f.readAll());
   }
   Q_INVOKABLE bool exists(const QString& path) const { return QFile::exists(path); }
+  // A folder for pictures of the views, named by OSTREL_VIEWS_SHOTS; empty when none is asked for.
+  Q_INVOKABLE QString shotsDir() const { return qEnvironmentVariable("OSTREL_VIEWS_SHOTS"); }
   // Identity and time of a file: a rewrite through a temporary and a rename changes the inode,
   // an untouched file keeps both. Empty when the file is missing.
   Q_INVOKABLE QString stamp(const QString& path) const {

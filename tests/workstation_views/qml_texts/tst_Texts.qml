@@ -117,6 +117,13 @@ TestCase {
 
     function view(name) { return main.tabManagerView.subview_get("qrc:/Views/Basic/" + name + ".qml") }
 
+    // With OSTREL_VIEWS_SHOTS set, a picture of the window for a person to look at.
+    function shoot(name) {
+        const dir = testFiles.shotsDir()
+        if (dir !== "")
+            grabImage(main.contentItem).save(dir + "/" + name + ".png")
+    }
+
     // Opens a dialog, walks the window and closes the dialog again before judging, so that one
     // dialog's ids do not count against the next.
     function opened(name, open) {
@@ -126,6 +133,7 @@ TestCase {
         tryVerify(function () { return v.visible }, 5000, name + " opens")
         wait(0)
         const r = idTexts(main.contentItem.parent)
+        shoot(name)
         v.xclose()
         tryVerify(function () { return !v.visible }, 5000, name + " closes")
         verify(r.count > 20, name + ": too few items walked")
@@ -134,6 +142,7 @@ TestCase {
 
     function test_mainWindowAndPopups() {
         expectWords("main window")
+        shoot("Main")
         for (const show of ["popupDevice_show", "popupFile_show"]) {
             main[show]()
             wait(50)

@@ -65,7 +65,7 @@
     </message>
     <message id="Table_Mea">
         <source></source>
-        <translation>Measurement table</translation>
+        <translation>Measurements</translation>
     </message>
     <message id="Table">
         <source></source>
@@ -73,7 +73,7 @@
     </message>
     <message id="MeaInfo">
         <source></source>
-        <translation>Measurements</translation>
+        <translation>Measured items</translation>
     </message>
     <message id="AppInfo">
         <source></source>
@@ -425,7 +425,7 @@
     </message>
     <message id="IRImage_MTEnable">
         <source></source>
-        <translation>Use manual range</translation>
+        <translation>Enabled</translation>
     </message>
     <message id="IRImage_MTTemp0">
         <source></source>

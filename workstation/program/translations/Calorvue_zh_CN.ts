@@ -73,7 +73,7 @@
     </message>
     <message id="MeaInfo">
         <source></source>
-        <translation>测温信息</translation>
+        <translation>测温对象</translation>
     </message>
     <message id="AppInfo">
         <source></source>
@@ -425,7 +425,7 @@
     </message>
     <message id="IRImage_MTEnable">
         <source></source>
-        <translation>启用手动温宽</translation>
+        <translation>启用</translation>
     </message>
     <message id="IRImage_MTTemp0">
         <source></source>
