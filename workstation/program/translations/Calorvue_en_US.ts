@@ -1013,11 +1013,11 @@
     </message>
     <message id="Stats_Min">
         <source></source>
-        <translation>Minimum</translation>
+        <translation>Min</translation>
     </message>
     <message id="Stats_Max">
         <source></source>
-        <translation>Maximum</translation>
+        <translation>Max</translation>
     </message>
     <message id="Stats_Mean">
         <source></source>
@@ -1029,7 +1029,7 @@
     </message>
     <message id="Stats_Std">
         <source></source>
-        <translation>Std. dev.</translation>
+        <translation>Std dev</translation>
     </message>
     <message id="ERecorderTrigger_ManualStart">
         <source></source>
