@@ -179,4 +179,20 @@ TestCase {
         opened("CommonSaveWorkspace", function () { tv.subview_openCommon("CommonSaveWorkspace", 0) })
         opened("CommonNotify", function () { tv.onSaveFinished("/tmp/x.png", -8) })
     }
+
+    // A failed export's notice keeps the code and says what it means, in the installed language.
+    function test_noticeSaysWhatFailed() {
+        const notice = view("CommonNotify")
+        main.tabManagerView.onSaveFinished("/tmp/x.png", -8)
+        tryVerify(function () { return notice.visible }, 5000)
+        const text = findChild(notice.contentItem, "noticeText").text
+        notice.xclose()
+        const meaning = qsTrId("Status_BadArgument")
+        verify(meaning !== "Status_BadArgument", "the status texts are translated")
+        compare(text, qsTrId("Export") + " /tmp/x.png - " + qsTrId("Fail") + " -8: " + meaning)
+        main.tabManagerView.onSaveFinished("/tmp/x.png", 0)
+        tryVerify(function () { return notice.visible }, 5000)
+        compare(findChild(notice.contentItem, "noticeText").text, qsTrId("Export") + " /tmp/x.png - " + qsTrId("Success"))
+        notice.xclose()
+    }
 }
