@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import Kiv
 
 // Notice of an operation's outcome that closes itself after `xduration` seconds. One per window:
 // a second notice replaces the first and restarts the countdown.

@@ -43,3 +43,5 @@ QString XUtil::url2os(const QVariant& value) const {
 }
 
 QString XUtil::resultText(int code) const { return ::resultText(code); }
+
+QString XUtil::statusMeaning(int code) const { return ::statusMeaning(code); }
