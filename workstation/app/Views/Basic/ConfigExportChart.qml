@@ -24,10 +24,10 @@ DialogBase {
 
     Column {
         spacing: 4
-        XButtonText { objectName: "btnExportPng"; width: 220; height: 30; text: qsTrId("ExportPng"); onClicked: root.xexport(0) }
-        XButtonText { objectName: "btnExportCsv"; width: 220; height: 30; text: qsTrId("ExportCsv"); onClicked: root.xexport(1) }
-        XSeperator { width: 220; height: 1 }
-        XButtonText { objectName: "btnExportPngClipboard"; width: 220; height: 30; text: qsTrId("ExportPng") + " | " + qsTrId("Clipboard"); onClicked: root.xexport(2) }
-        XButtonText { objectName: "btnExportCsvClipboard"; width: 220; height: 30; text: qsTrId("ExportCsv") + " | " + qsTrId("Clipboard"); onClicked: root.xexport(3) }
+        XButtonText { objectName: "btnExportPng"; width: 160; height: 30; text: qsTrId("ExportPng"); onClicked: root.xexport(0) }
+        XButtonText { objectName: "btnExportCsv"; width: 160; height: 30; text: qsTrId("ExportCsv"); onClicked: root.xexport(1) }
+        XSeperator { width: 160; height: 1 }
+        XButtonText { objectName: "btnExportPngClipboard"; width: 160; height: 30; text: qsTrId("ExportPng") + " | " + qsTrId("Clipboard"); onClicked: root.xexport(2) }
+        XButtonText { objectName: "btnExportCsvClipboard"; width: 160; height: 30; text: qsTrId("ExportCsv") + " | " + qsTrId("Clipboard"); onClicked: root.xexport(3) }
     }
 }
