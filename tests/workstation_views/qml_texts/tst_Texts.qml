@@ -143,10 +143,12 @@ TestCase {
     function test_mainWindowAndPopups() {
         expectWords("main window")
         shoot("Main")
-        for (const show of ["popupDevice_show", "popupFile_show"]) {
+        for (const [show, popup] of [["popupDevice_show", main.devicePopup], ["popupFile_show", main.filePopup]]) {
             main[show]()
-            wait(50)
+            tryVerify(function () { return popup.opened }, 5000, show)
             expectWords(show)
+            popup.close()
+            tryVerify(function () { return !popup.visible }, 5000, show)
         }
         for (const name of ["popupConfig", "popupToolGrid"]) {
             const popup = findChild(main.contentItem, name)
@@ -194,5 +196,42 @@ TestCase {
         tryVerify(function () { return notice.visible }, 5000)
         compare(findChild(notice.contentItem, "noticeText").text, qsTrId("Export") + " /tmp/x.png - " + qsTrId("Success"))
         notice.xclose()
+    }
+
+    // The chart, table, recorder and pan-tilt modules beside the live picture, and the chart's
+    // dialogs (its series list with the statistics boxes among them).
+    function test_modulesAndChartDialogs() {
+        const tv = main.tabManagerView
+        tab.layoutType = 3
+        tab.view.layout()
+        const items = module.tempCanvas.itemList
+        const chart = tv.module_create(4, null, tab.frameList[1])
+        verify(chart !== null)
+        chart.series_create(items[1], 1, 2)
+        const inputs = tv.module_create2(6, module, tab.frameList[2])
+        const recorder = tv.module_create2(8, module, tab.frameList[3])
+        verify(inputs !== null && recorder !== null)
+        expectWords("chart, input table and recorder table")
+        shoot("Modules")
+        tv.module_delete(inputs)
+        const ptz = tv.module_create2(9, module, tab.frameList[2])
+        verify(ptz !== null)
+        expectWords("pan-tilt module")
+        shoot("Ptz")
+        const v = chart.view
+        for (const [button, name] of [["btnAxis", "ConfigChart"], ["btnConfig", "ModuleConfigChartTime"],
+                                      ["btnExport", "ConfigExportChart"]]) {
+            mouseClick(findChild(v, button))
+            tryVerify(function () { return view(name).opened }, 5000, name)
+            expectWords(name)
+            shoot(name)
+            view(name).xclose()
+            tryVerify(function () { return !view(name).visible }, 5000, name)
+        }
+        tv.module_delete(ptz)
+        tv.module_delete(recorder)
+        tv.module_delete(chart)
+        tab.layoutType = 0
+        tab.view.layout()
     }
 }
