@@ -37,7 +37,7 @@
     </message>
     <message id="InvalidFile">
         <source></source>
-        <translation>Not a readable file:</translation>
+        <translation>Not a radiometric picture (a .jpg or .bmp with temperatures):</translation>
     </message>
     <message id="SelectFolder">
         <source></source>

@@ -37,7 +37,7 @@
     </message>
     <message id="InvalidFile">
         <source></source>
-        <translation>无法读取的文件：</translation>
+        <translation>不是含温度数据的热像图片（.jpg 或 .bmp）：</translation>
     </message>
     <message id="SelectFolder">
         <source></source>
