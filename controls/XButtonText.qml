@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Controls
 
 // Light-weight text button: left clicks only.
 Rectangle {
@@ -42,12 +43,19 @@ Rectangle {
     on_XfgbgboChanged: _xsetState()
     Component.onCompleted: _xsetState()
 
+    // A text wider than the button (a translation, say) ends in an ellipsis; the whole text is
+    // the tool tip.
     Text {
         id: label
         anchors.verticalCenter: parent.verticalCenter
+        width: Math.min(implicitWidth, Math.max(0, root.width - 10))
+        elide: Text.ElideRight
         x: root.textPos === 1 ? 5 : (root.width - width) / 2
         color: root._xcolor
     }
+    ToolTip.visible: label.truncated && area.containsMouse
+    ToolTip.text: label.text
+    ToolTip.delay: 500
 
     MouseArea {
         id: area

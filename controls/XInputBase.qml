@@ -30,14 +30,18 @@ Item {
         height: root.height
         color: root.xpanelNameColor
 
+        // A caption longer than its panel (a translation, say) ends in an ellipsis and shows whole
+        // in the tool tip, instead of running under the value.
         XText {
             id: nameText
             x: root.xnameMargin
+            width: Math.max(0, namePanel.width - root.xnameMargin - 4)
+            elide: Text.ElideRight
             anchors.verticalCenter: parent.verticalCenter
         }
         HoverHandler {
             id: nameHover
-            enabled: root.xtip !== ""
+            enabled: root._xtipText !== ""
         }
     }
 
@@ -62,7 +66,8 @@ Item {
 
     // The tooltip is made when first needed: a popup per row would make every form costly to
     // create, and most rows never show one.
-    readonly property bool _xtipVisible: xtip !== "" && (nameHover.hovered || !xrule_isInputValid)
+    readonly property string _xtipText: nameText.truncated ? (xtip !== "" ? nameText.text + "\n" + xtip : nameText.text) : xtip
+    readonly property bool _xtipVisible: _xtipText !== "" && (nameHover.hovered || (xtip !== "" && !xrule_isInputValid))
     property ToolTip _xtooltip: null
     on_XtipVisibleChanged: {
         if (_xtipVisible && !_xtooltip)
@@ -72,10 +77,10 @@ Item {
     Component {
         id: tipComponent
         ToolTip {
-            text: root.xtip
+            text: root._xtipText
             visible: root._xtipVisible
             contentItem: XText {
-                text: root.xtip
+                text: root._xtipText
             }
             background: Rectangle {
                 color: "#000000"

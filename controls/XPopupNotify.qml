@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import Kiv
 
 // Notice of an operation's outcome that closes itself after `xduration` seconds. One per window:
 // a second notice replaces the first and restarts the countdown.
@@ -29,11 +30,9 @@ Popup {
         open()
     }
 
+    // A failure keeps its code and says what it means.
     function xopenErrorCode(code, act) {
-        if (code >= 0)
-            xopen(0, act + qsTrId("Success"))
-        else
-            xopen(3, act + qsTrId("Fail"))
+        xopen(code >= 0 ? 0 : 3, act + XUtil.resultText(code))
     }
 
     // The type information Qt 6.4 ships lacks QtQml's Timer; the engine has it all the same.

@@ -2,6 +2,8 @@
 
 #include <QUrl>
 
+#include "foundation_qt/StatusText.h"
+
 XUtil::XUtil(QObject* parent) : QObject(parent) {}
 
 QColor XUtil::mix(const QColor& c0, const QColor& c1, float alpha) const {
@@ -39,3 +41,7 @@ QString XUtil::url2os(const QVariant& value) const {
     return url.toLocalFile();
   return url.toString();
 }
+
+QString XUtil::resultText(int code) const { return ::resultText(code); }
+
+QString XUtil::statusMeaning(int code) const { return ::statusMeaning(code); }

@@ -30,6 +30,12 @@ class XUtil : public QObject {
   // a file URL is handed back unchanged, so a plain path passes through as it is.
   Q_INVOKABLE QString url2os(const QVariant& url) const;
 
+  // What a notice says about a result code: "Success", or "Fail", the code and its meaning, in
+  // the installed language.
+  Q_INVOKABLE QString resultText(int code) const;
+  // The meaning of a failure code alone ("invalid value" for -8); empty for an unknown code.
+  Q_INVOKABLE QString statusMeaning(int code) const;
+
  private:
   const QColor dark_{20, 20, 20, 255};
   const QColor white_{255, 255, 255, 255};

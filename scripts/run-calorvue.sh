@@ -2,7 +2,8 @@
 # run-calorvue.sh <Calorvue program> <address> [scene]
 # Starts the camera simulator on <address> showing [scene] ("room" unless named), writes a
 # workspace with one live camera module for it (and, when absent, the camera's view record with one
-# rectangle item), runs Calorvue with that workspace and stops the simulator when Calorvue ends.
+# rectangle item, and English settings on a first run), runs Calorvue with that workspace and
+# stops the simulator when Calorvue ends.
 # Exits with Calorvue's exit code.
 set -euo pipefail
 if [[ $# -lt 2 || $# -gt 3 ]]; then
@@ -30,6 +31,11 @@ confdir="$progdir/Calorvue-Config"
 mkdir -p "$confdir"
 if [[ ! -e "$confdir/Device-CAMSIM-0001.conf" ]]; then
   "$python" "$here/write-device-conf.py" "$confdir/Device-CAMSIM-0001.conf" CAMSIM-0001
+fi
+
+# A first run speaks English; a language the user has chosen since (the settings file) is kept.
+if [[ ! -e "$confdir/AppConfig.bin" ]]; then
+  "$python" "$here/write-app-config.py" "$confdir/AppConfig.bin" 1 "$progdir/Calorvue-Data"
 fi
 
 # The program points Qt Quick Controls at this file; it names the style Qt picks on Linux anyway.

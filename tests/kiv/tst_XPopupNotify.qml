@@ -60,9 +60,12 @@ TestCase {
         compare(n.xnofityType, 0)
         compare(n.xnotifyInfo, "SaveSuccess")
         verify(Qt.colorEqual(findChild(n.contentItem, "xnotifyText").color, XTheme.color_success))
+        // A failure keeps its code and adds its meaning (here untranslated: the id).
         n.xopenErrorCode(-1, "Save")
         compare(n.xnofityType, 3)
-        compare(n.xnotifyInfo, "SaveFail")
+        compare(n.xnotifyInfo, "SaveFail -1: Status_Failed")
+        n.xopenErrorCode(-12345, "Save")
+        compare(n.xnotifyInfo, "SaveFail -12345")
         verify(Qt.colorEqual(findChild(n.contentItem, "xnotifyIcon").color, XTheme.color_danger))
         n.close()
     }

@@ -13,6 +13,7 @@
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtQml>
 #include <sys/stat.h>
 
@@ -61,6 +62,8 @@ class ViewsTestFiles : public QObject {
     return QString::fromUtf8(f.readAll());
   }
   Q_INVOKABLE bool exists(const QString& path) const { return QFile::exists(path); }
+  // A folder for pictures of the views, named by OSTREL_VIEWS_SHOTS; empty when none is asked for.
+  Q_INVOKABLE QString shotsDir() const { return qEnvironmentVariable("OSTREL_VIEWS_SHOTS"); }
   // Identity and time of a file: a rewrite through a temporary and a rename changes the inode,
   // an untouched file keeps both. Empty when the file is missing.
   Q_INVOKABLE QString stamp(const QString& path) const {
@@ -125,6 +128,14 @@ class Setup : public QObject {
     o2.identity.cameraId = "CAMSIM-0002";
     sim2_ = std::make_unique<camsim::CameraSim>(o2);
     if (sim2_->start() != 0) qFatal("the camera simulator did not start on %s", o2.address.c_str());
+#ifdef OSTREL_VIEWS_TRANSLATION_DIR
+    // The program's own translation of the language named by OSTREL_VIEWS_LANGUAGE, installed
+    // before the option lists are built, as the program's start-up does.
+    const QString code = qEnvironmentVariable("OSTREL_VIEWS_LANGUAGE", QStringLiteral("en_US"));
+    const QString qm = QStringLiteral(OSTREL_VIEWS_TRANSLATION_DIR "/Calorvue.%1.qm").arg(code);
+    if (!translator_.load(qm)) qFatal("cannot load the translation %s", qPrintable(qm));
+    QCoreApplication::installTranslator(&translator_);
+#endif
     app_ = new CApp(this);
     qmlRegisterSingletonInstance("Ostrel", 1, 0, "CApp", app_);
     app_->init();
@@ -167,6 +178,7 @@ class Setup : public QObject {
 
  private:
   QTemporaryDir tmp_;
+  QTranslator translator_;
   std::unique_ptr<camsim::CameraSim> sim_, sim2_;
   CApp* app_ = nullptr;
   ViewsTestFiles* files_ = nullptr;

@@ -29,7 +29,7 @@ struct Job {
 
 CModulePtz::CModulePtz(QObject* parent) : CModule(TypePtz, parent) {
   g_alive.fetch_add(1);
-  const QString prefix = tr("Preset");
+  const QString prefix = qtTrId("Preset");
   presets_.reserve(kPresetCount);
   for (int i = 1; i <= kPresetCount; ++i) {
     auto* p = new CPtzPreset(this);

@@ -74,11 +74,11 @@ void RecorderConfig::refreshDesc(const CCommonManager* names) {
   auto name = [names](int code) -> QString {
     if (names != nullptr) return names->triggerName(code);
     switch (code) {
-      case 257: return QStringLiteral("ERecorderTrigger_ManualStart");
-      case 258: return QStringLiteral("ERecorderTrigger_CameraTagStart");
-      case 513: return QStringLiteral("ERecorderTrigger_ManualStop");
-      case 514: return QStringLiteral("ERecorderTrigger_CameraTagStop");
-      case 515: return QStringLiteral("ERecorderTrigger_AutoDelayStop");
+      case 257: return qtTrId("ERecorderTrigger_ManualStart");
+      case 258: return qtTrId("ERecorderTrigger_CameraTagStart");
+      case 513: return qtTrId("ERecorderTrigger_ManualStop");
+      case 514: return qtTrId("ERecorderTrigger_CameraTagStop");
+      case 515: return qtTrId("ERecorderTrigger_AutoDelayStop");
       default: return QStringLiteral("None");
     }
   };

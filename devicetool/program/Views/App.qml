@@ -120,6 +120,6 @@ QtObject {
     }
 
     function notifyErrorNode(node, code) {
-        node.edit_info = code < 0 ? qsTrId("Fail") + " " + code : qsTrId("Success")
+        node.edit_info = XUtil.resultText(code)
     }
 }

@@ -1,6 +1,7 @@
 import QtQuick
 import QtTest
 import Ostrel 1.0
+import Kiv 1.0
 import "qrc:/Views"
 
 // The picture and stream views with the player bar, and the export dialogs against what reaches
@@ -195,7 +196,10 @@ TestCase {
         dlg.xanswer(0)
         finished.wait(60000)
         verify(finished.signalArguments[1][1] < 0)
-        tryCompare(text, "text", "Export " + missing + " - Fail")
+        // The notice keeps the code and its meaning (no translation is installed here: the id).
+        tryCompare(text, "text", "Export " + missing + " - Fail " + finished.signalArguments[1][1] + ": "
+                   + XUtil.statusMeaning(finished.signalArguments[1][1]))
+        verify(XUtil.statusMeaning(finished.signalArguments[1][1]) !== "")
 
         // The picture itself, spelt another way: Export stays disabled and nothing is asked.
         const source = fixture + "/run.jpg"

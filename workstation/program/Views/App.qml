@@ -37,8 +37,8 @@ QtObject {
     readonly property var _filters: ["data files (*.bmp *.jpg *.stream)", "workspace files (*.workspace)",
         "workspace files (*.workspace)", "png files (*.png)", "csv files (*.csv)", "data files (*.jpg)",
         "data files (*.stream)", "data files (*.mp4)"]
-    readonly property var _titles: ["OpenFile", "OpenWorkspace", "SaveWorkspace", "SavePng", "SaveCsv",
-        "SaveJpg", "SaveStream", "SaveMp4"]
+    readonly property var _titles: [QT_TRID_NOOP("OpenFile"), QT_TRID_NOOP("OpenWorkspace"), QT_TRID_NOOP("SaveWorkspace"), QT_TRID_NOOP("SavePng"), QT_TRID_NOOP("SaveCsv"),
+        QT_TRID_NOOP("SaveJpg"), QT_TRID_NOOP("SaveStream"), QT_TRID_NOOP("SaveMp4")]
 
     function openFileDialog(xfunc, xtag) {
         if (!(xfunc >= 0 && xfunc <= 7) || Math.floor(xfunc) !== xfunc) {

@@ -11,9 +11,9 @@ Row {
     readonly property var cfg_entries: [entrySettings, entryInfo, entryUpdate]
     readonly property alias popup: popupConfig
 
-    CTypeNameDescIcon { id: entrySettings; type: 0; name: "Settings"; icon: "qrc:/Icons/cogs.svg" }
-    CTypeNameDescIcon { id: entryInfo; type: 1; name: "AppInfo"; icon: "qrc:/Icons/information-slab-circle.svg" }
-    CTypeNameDescIcon { id: entryUpdate; type: 2; name: "Update"; icon: "qrc:/Icons/cloud-arrow-down.svg" }
+    CTypeNameDescIcon { id: entrySettings; type: 0; name: QT_TRID_NOOP("Settings"); icon: "qrc:/Icons/cogs.svg" }
+    CTypeNameDescIcon { id: entryInfo; type: 1; name: QT_TRID_NOOP("AppInfo"); icon: "qrc:/Icons/information-slab-circle.svg" }
+    CTypeNameDescIcon { id: entryUpdate; type: 2; name: QT_TRID_NOOP("Update"); icon: "qrc:/Icons/cloud-arrow-down.svg" }
 
     // Update opens nothing: the workstation does not look for updates.
     function openAppConfig(index) {

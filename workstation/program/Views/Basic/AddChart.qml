@@ -9,9 +9,9 @@ ModuleConfigBase {
     objectName: "AddChart"
     property int cfg_moduleType: 0
 
-    CTypeNameDescIcon { id: entrySpace; type: 0; name: "Chart_Space"; icon: "qrc:/Icons/chart-line.svg" }
-    CTypeNameDescIcon { id: entryTime; type: 1; name: "Chart_Time"; icon: "qrc:/Icons/chart-line.svg" }
-    CTypeNameDescIcon { id: entryMesh; type: 2; name: "Chart_Mesh"; icon: "qrc:/Icons/chart-line.svg" }
+    CTypeNameDescIcon { id: entrySpace; type: 0; name: QT_TRID_NOOP("Chart_Space"); icon: "qrc:/Icons/chart-line.svg" }
+    CTypeNameDescIcon { id: entryTime; type: 1; name: QT_TRID_NOOP("Chart_Time"); icon: "qrc:/Icons/chart-line.svg" }
+    CTypeNameDescIcon { id: entryMesh; type: 2; name: QT_TRID_NOOP("Chart_Mesh"); icon: "qrc:/Icons/chart-line.svg" }
 
     // Space for every image; time needs a sequence (live or stream); the mesh a picture.
     function entryEnabled(index) {

@@ -1,5 +1,6 @@
 pragma ComponentBehavior: Bound
 import QtQuick
+import QtQuick.Controls
 import Kiv 1.0
 
 // The menu of an add popup: one row per entry; a disabled row draws its icon and text grey.
@@ -9,7 +10,7 @@ ListView {
     property var xenabled: (index) => true
     signal xchosen(int index)
 
-    implicitWidth: 120
+    implicitWidth: 170
     implicitHeight: contentHeight
     interactive: false
     delegate: Rectangle {
@@ -18,7 +19,7 @@ ListView {
         required property int index
         readonly property bool rowEnabled: root.xenabled(index)
         objectName: "menuEntry" + index
-        width: 120
+        width: root.width
         height: 40
         color: rowEnabled && rowArea.containsMouse ? "#505050" : "#000000"
         XImage {
@@ -30,8 +31,12 @@ ListView {
             opacity: row.rowEnabled ? 1 : 0.3
             source: row.modelData.icon
         }
+        // A name wider than the menu ends in an ellipsis and shows whole as the tool tip.
         XText {
+            id: rowText
             x: 40
+            width: row.width - 45
+            elide: Text.ElideRight
             anchors.verticalCenter: parent.verticalCenter
             text: qsTrId(row.modelData.name)
             color: row.rowEnabled ? "#ffffff" : "#505050"
@@ -43,6 +48,8 @@ ListView {
             hoverEnabled: true
             enabled: row.rowEnabled
             onClicked: root.xchosen(row.index)
+            ToolTip.visible: rowText.truncated && containsMouse
+            ToolTip.text: rowText.text
         }
     }
 }

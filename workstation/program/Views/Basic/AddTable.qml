@@ -10,8 +10,8 @@ ModuleConfigBase {
     readonly property alias subMeaInfo: popupMeaInfo
     readonly property alias itemList: itemList
 
-    CTypeNameDescIcon { id: entryInput; type: 0; name: "Table_Input"; icon: "qrc:/Icons/table.svg" }
-    CTypeNameDescIcon { id: entryMea; type: 1; name: "Table_Mea"; icon: "qrc:/Icons/table.svg" }
+    CTypeNameDescIcon { id: entryInput; type: 0; name: QT_TRID_NOOP("Table_Input"); icon: "qrc:/Icons/table.svg" }
+    CTypeNameDescIcon { id: entryMea; type: 1; name: QT_TRID_NOOP("Table_Mea"); icon: "qrc:/Icons/table.svg" }
 
     function xopen(module, btn, x, y) {
         xopen_pre(module, btn, x, y)

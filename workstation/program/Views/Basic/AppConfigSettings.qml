@@ -63,7 +63,8 @@ Popup {
         }
         const r = gbl_configManager.save(edit_config)
         if (r < 0) {
-            xerror = qsTrId("SaveFailed") + " (" + r + ")"
+            const meaning = XUtil.statusMeaning(r)
+            xerror = qsTrId("SaveFailed") + " (" + r + (meaning !== "" ? ": " + meaning : "") + ")"
             return
         }
         xclose()

@@ -7,7 +7,7 @@ DialogBase {
     id: root
     width: 400
     modal: true
-    xtitle: "Overwrite"
+    xtitle: QT_TRID_NOOP("Overwrite")
     Overlay.modal: Rectangle { color: "transparent" }
 
     // 0 Yes, 1 No: the export dialog stays open with its settings.
@@ -27,7 +27,7 @@ DialogBase {
     }
     DialogButtonBar {
         objectName: "buttonBar"
-        xtexts: ["Yes", "No"]
+        xtexts: [QT_TRID_NOOP("Yes"), QT_TRID_NOOP("No")]
         onXclicked: function (index) { root.xanswer(index) }
     }
 }

@@ -10,7 +10,7 @@ DialogBase {
     width: 600
     padding: 2
     modal: true
-    xtitle: "SaveSettings"
+    xtitle: QT_TRID_NOOP("SaveSettings")
 
     // 0 Save, 1 SaveNone, 2 Cancel.
     function xanswer(index) {
@@ -33,7 +33,7 @@ DialogBase {
     DialogButtonBar {
         objectName: "buttonBar"
         xgrid: true
-        xtexts: ["Save", "SaveNone", "Cancel"]
+        xtexts: [QT_TRID_NOOP("Save"), QT_TRID_NOOP("SaveNone"), QT_TRID_NOOP("Cancel")]
         onXclicked: function (index) { root.xanswer(index) }
     }
 }

@@ -12,7 +12,7 @@ DialogBase {
     property bool _answered: false
     width: 600
     modal: true
-    xtitle: "SaveSettings"
+    xtitle: QT_TRID_NOOP("SaveSettings")
 
     function tabManagerView() { return gbl_tabManager.view }
 
@@ -58,7 +58,7 @@ DialogBase {
     DialogButtonBar {
         objectName: "buttonBar"
         xgrid: true
-        xtexts: ["SaveAll", "SaveSelected", "SaveNone", "Cancel"]
+        xtexts: [QT_TRID_NOOP("SaveAll"), QT_TRID_NOOP("SaveSelected"), QT_TRID_NOOP("SaveNone"), QT_TRID_NOOP("Cancel")]
         onXclicked: function (index) { root.xanswer(index) }
     }
 }

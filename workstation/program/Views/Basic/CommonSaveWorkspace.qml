@@ -15,7 +15,7 @@ DialogBase {
     property bool _answered: false
     width: 600
     modal: true
-    xtitle: "SaveSettings"
+    xtitle: QT_TRID_NOOP("SaveSettings")
     xuntiedTag: -1
 
     function tabManagerView() { return gbl_tabManager.view }
@@ -106,7 +106,7 @@ DialogBase {
     DialogButtonBar {
         objectName: "buttonBar"
         xgrid: true
-        xtexts: ["SaveAll", "SaveSelected", "SaveNone", "Cancel"]
+        xtexts: [QT_TRID_NOOP("SaveAll"), QT_TRID_NOOP("SaveSelected"), QT_TRID_NOOP("SaveNone"), QT_TRID_NOOP("Cancel")]
         onXclicked: function (index) { root.xanswer(index) }
     }
 }

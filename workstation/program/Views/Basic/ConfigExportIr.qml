@@ -18,7 +18,7 @@ DialogBase {
     Column {
         spacing: 4
         Repeater {
-            model: ["ExportIrJpg", "ExportIrStream", "ExportIrMp4"]
+            model: [QT_TRID_NOOP("ExportIrJpg"), QT_TRID_NOOP("ExportIrStream"), QT_TRID_NOOP("ExportIrMp4")]
             XButtonText {
                 required property string modelData
                 objectName: "btn" + modelData

@@ -5,7 +5,7 @@ import Kiv 1.0
 ExportDialogBase {
     id: root
     objectName: "configExportIrJpg"
-    xtitle: "ExportIrJpg"
+    xtitle: QT_TRID_NOOP("ExportIrJpg")
     xkind: 1
     xext: "jpg"
     xfileFunc: 5
@@ -15,7 +15,7 @@ ExportDialogBase {
     ExportPictureInputs { id: inputs; objectName: "pictureInputs" }
     DialogButtonBar {
         objectName: "buttonBar"
-        xtexts: ["Export", "Cancel"]
+        xtexts: [QT_TRID_NOOP("Export"), QT_TRID_NOOP("Cancel")]
         onXclicked: function (index) { root.xanswer(index) }
     }
 }

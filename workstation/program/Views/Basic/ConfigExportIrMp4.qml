@@ -6,7 +6,7 @@ import Kiv 1.0
 ExportDialogBase {
     id: root
     objectName: "configExportIrMp4"
-    xtitle: "ExportIrMp4"
+    xtitle: QT_TRID_NOOP("ExportIrMp4")
     xkind: 3
     xext: "mp4"
     xfileFunc: 7
@@ -21,7 +21,7 @@ ExportDialogBase {
     ExportRangeInputs { id: range; objectName: "rangeInputs" }
     DialogButtonBar {
         objectName: "buttonBar"
-        xtexts: ["Export", "Cancel"]
+        xtexts: [QT_TRID_NOOP("Export"), QT_TRID_NOOP("Cancel")]
         onXclicked: function (index) { root.xanswer(index) }
     }
 }

@@ -5,7 +5,7 @@ import Kiv 1.0
 ExportDialogBase {
     id: root
     objectName: "configExportIrStream"
-    xtitle: "ExportIrStream"
+    xtitle: QT_TRID_NOOP("ExportIrStream")
     xkind: 2
     xext: "stream"
     xfileFunc: 6
@@ -26,7 +26,7 @@ ExportDialogBase {
     }
     DialogButtonBar {
         objectName: "buttonBar"
-        xtexts: ["Export", "Cancel"]
+        xtexts: [QT_TRID_NOOP("Export"), QT_TRID_NOOP("Cancel")]
         onXclicked: function (index) { root.xanswer(index) }
     }
 }

@@ -22,7 +22,7 @@ DialogBase {
     // The item keeps names shorter than its 64-byte field and emissivities inside (0.01, 1.01).
     readonly property bool xnameValid: edit_global || App.utf8Size(edit_meaName) < 64
     readonly property bool xemiValid: edit_global || (edit_fixEmi > 0.01 && edit_fixEmi < 1.01)
-    xtitle: "ConfigMea"
+    xtitle: QT_TRID_NOOP("ConfigMea")
 
     // The number input also marks a text that is no number, so the marks are set, not bound.
     function xmark() {
@@ -145,7 +145,7 @@ DialogBase {
     }
     DialogButtonBar {
         objectName: "buttonBar"
-        xtexts: ["OK", "Cancel"]
+        xtexts: [QT_TRID_NOOP("OK"), QT_TRID_NOOP("Cancel")]
         onXclicked: function (index) { root.xanswer(index) }
     }
 }

@@ -5,7 +5,7 @@ import Kiv 1.0
 // Renames a module; OK writes only a changed name, and the frame's module box shows it.
 DialogBase {
     id: root
-    xtitle: "ConfigModuleName"
+    xtitle: QT_TRID_NOOP("ConfigModuleName")
 
     onXfill: nameBox.text = xtag.viewName
 
@@ -23,7 +23,7 @@ DialogBase {
     XTextBox { id: nameBox; objectName: "nameBox"; width: 400; height: 40 }
     DialogButtonBar {
         objectName: "buttonBar"
-        xtexts: ["OK", "Cancel"]
+        xtexts: [QT_TRID_NOOP("OK"), QT_TRID_NOOP("Cancel")]
         onXclicked: function (index) { root.xanswer(index) }
     }
 }

@@ -13,7 +13,7 @@ DialogBase {
     property var config: null
     // The record keeps each file-name text in 256 bytes, the last one a terminating zero.
     function xtextFits(text) { return App.utf8Size(text) < 256 }
-    xtitle: "RecorderConfig"
+    xtitle: QT_TRID_NOOP("RecorderConfig")
 
     onXfill: {
         recorder = xtag ? xtag.recorder : null

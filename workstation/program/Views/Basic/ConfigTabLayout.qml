@@ -8,7 +8,7 @@ DialogBase {
     id: root
     readonly property var gbl_tabLayoutList: CApp.commonManager.tabLayoutList
     property int edit_layoutType: 0
-    xtitle: "ConfigTabLayout"
+    xtitle: QT_TRID_NOOP("ConfigTabLayout")
 
     onXfill: edit_layoutType = xtag.layoutType
 
@@ -44,7 +44,7 @@ DialogBase {
     }
     DialogButtonBar {
         objectName: "buttonBar"
-        xtexts: ["OK", "Cancel"]
+        xtexts: [QT_TRID_NOOP("OK"), QT_TRID_NOOP("Cancel")]
         onXclicked: function (index) { root.xanswer(index) }
     }
 }

@@ -6,7 +6,7 @@ import Kiv 1.0
 DialogBase {
     id: root
     padding: 2
-    xtitle: "ConfigTabName"
+    xtitle: QT_TRID_NOOP("ConfigTabName")
 
     onXfill: nameBox.text = xtag.viewName
 
@@ -21,7 +21,7 @@ DialogBase {
     XTextBox { id: nameBox; objectName: "nameBox"; width: 400; height: 40 }
     DialogButtonBar {
         objectName: "buttonBar"
-        xtexts: ["OK", "Cancel"]
+        xtexts: [QT_TRID_NOOP("OK"), QT_TRID_NOOP("Cancel")]
         onXclicked: function (index) { root.xanswer(index) }
     }
 }

@@ -3,6 +3,6 @@ import QtQuick
 // The series list of a space chart: polyline series have no statistic or axis to choose.
 ModuleConfigChartSeries {
     objectName: "ModuleConfigChartSpace"
-    cfg_title: "Chart_Space"
+    cfg_title: QT_TRID_NOOP("Chart_Space")
     cfg_space: true
 }

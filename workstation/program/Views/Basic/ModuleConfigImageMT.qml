@@ -87,7 +87,7 @@ ModuleConfigBase {
                 id: btnApply
                 objectName: "btnApply"
                 anchors.right: parent.right
-                width: 50; height: 30
+                width: 80; height: 30
                 text: qsTrId("Apply")
                 onClicked: root.xapply()
             }

@@ -8,7 +8,7 @@ import Ostrel 1.0
 Rectangle {
     id: root
     property var module: null
-    property string cfg_axisXUnit: "Frame"
+    property string cfg_axisXUnit: QT_TRID_NOOP("Frame")
     property string cfg_seriesConfig: ""
     property int cfg_leftWidth: 0
     readonly property int cfg_rightWidth: 50
@@ -56,6 +56,6 @@ Rectangle {
         objectName: "tempChart"
         width: root.width - root.cfg_rightWidth
         height: root.height
-        axisXUnit: root.cfg_axisXUnit
+        axisXUnit: qsTrId(root.cfg_axisXUnit)
     }
 }

@@ -31,8 +31,8 @@ Rectangle {
             backgroundEnabled: false
             gridEnabled: true
         }
-        axisX: ValueAxis3D { title: "Column"; titleVisible: true; labelFormat: "%d" }
-        axisY: ValueAxis3D { title: "Temp"; titleVisible: true; labelFormat: "%3.1f" }
-        axisZ: ValueAxis3D { title: "Row"; titleVisible: true; labelFormat: "%d" }
+        axisX: ValueAxis3D { title: qsTrId("Column"); titleVisible: true; labelFormat: "%d" }
+        axisY: ValueAxis3D { title: qsTrId("Temp"); titleVisible: true; labelFormat: "%3.1f" }
+        axisZ: ValueAxis3D { title: qsTrId("Row"); titleVisible: true; labelFormat: "%d" }
     }
 }

@@ -4,7 +4,7 @@ import Kiv 1.0
 // The space chart: the temperature profile along measurement items, over pixels.
 ModuleChartLineView {
     id: root
-    cfg_axisXUnit: "Pixel"
+    cfg_axisXUnit: QT_TRID_NOOP("Pixel")
     cfg_seriesConfig: "ModuleConfigChartSpace"
     cfg_leftWidth: 0
 

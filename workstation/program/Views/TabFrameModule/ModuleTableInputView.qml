@@ -10,9 +10,9 @@ Item {
     id: root
     property var module: null
     readonly property var cfg_fields: [
-        ["InputBase_inputTypeName", "inputTypeName"], ["InputBase_capturedDate", "capturedDate"], ["InputBase_capturedTime", "capturedTime"],
-        ["InputBase_dataSize", "dataSize"], ["InputBase_cameraModel", "cameraModel"], ["InputBase_cameraSerial", "cameraSerial"],
-        ["InputBase_lensName", "lensName"], ["InputBase_tempRange", "tempRange"], ["InputBase_shellTemp", "shellTemp"]]
+        [QT_TRID_NOOP("InputBase_inputTypeName"), "inputTypeName"], [QT_TRID_NOOP("InputBase_capturedDate"), "capturedDate"], [QT_TRID_NOOP("InputBase_capturedTime"), "capturedTime"],
+        [QT_TRID_NOOP("InputBase_dataSize"), "dataSize"], [QT_TRID_NOOP("InputBase_cameraModel"), "cameraModel"], [QT_TRID_NOOP("InputBase_cameraSerial"), "cameraSerial"],
+        [QT_TRID_NOOP("InputBase_lensName"), "lensName"], [QT_TRID_NOOP("InputBase_tempRange"), "tempRange"], [QT_TRID_NOOP("InputBase_shellTemp"), "shellTemp"]]
     property alias list: list
 
     anchors.fill: parent

@@ -13,9 +13,9 @@ Rectangle {
     property var file: null
     property var filePrev: null
     readonly property var gbl_recorderManager: CApp.recorderManager
-    readonly property var cfg_fields: [["Recorder_fnShort", "fnShort"], ["Recorder_beginTime", "beginTime"],
-        ["Recorder_endTime", "endTime"], ["Recorder_duration", "duration"], ["Recorder_frameCount", "frameCount"],
-        ["Recorder_streamSize", "streamSize"]]
+    readonly property var cfg_fields: [[QT_TRID_NOOP("Recorder_fnShort"), "fnShort"], [QT_TRID_NOOP("Recorder_beginTime"), "beginTime"],
+        [QT_TRID_NOOP("Recorder_endTime"), "endTime"], [QT_TRID_NOOP("Recorder_duration"), "duration"], [QT_TRID_NOOP("Recorder_frameCount"), "frameCount"],
+        [QT_TRID_NOOP("Recorder_streamSize"), "streamSize"]]
 
     anchors.fill: parent
     anchors.margins: 2
@@ -46,10 +46,11 @@ Rectangle {
                 elide: Text.ElideRight
             }
             Item {}
+            // A label wider than its cell ends in an ellipsis rather than running over the value.
             Row {
                 spacing: 6
                 Rectangle { width: 8; height: 8; color: "#00cc00"; anchors.verticalCenter: parent.verticalCenter }
-                XText { text: qsTrId("Storage_Free"); anchors.verticalCenter: parent.verticalCenter }
+                XText { text: qsTrId("Storage_Free"); width: parent.width - 14; elide: Text.ElideRight; anchors.verticalCenter: parent.verticalCenter }
             }
             XText {
                 text: root.gbl_recorderManager.storageFree.toFixed(2) + " GB"
@@ -58,7 +59,7 @@ Rectangle {
             Row {
                 spacing: 6
                 Rectangle { width: 8; height: 8; color: "#800000"; anchors.verticalCenter: parent.verticalCenter }
-                XText { text: qsTrId("Storage_Total"); anchors.verticalCenter: parent.verticalCenter }
+                XText { text: qsTrId("Storage_Total"); width: parent.width - 14; elide: Text.ElideRight; anchors.verticalCenter: parent.verticalCenter }
             }
             XText {
                 text: root.gbl_recorderManager.storageTotal.toFixed(2) + " GB"

@@ -65,7 +65,7 @@ XGrid {
         objectName: "btnExport"
         visible: root.xexport !== 0
         iconSource: "qrc:/Icons/export.svg"
-        xtip: qsTrId(root.xexport === 1 ? "ExportIrJpg" : "Export")
+        xtip: qsTrId(root.xexport === 1 ? QT_TRID_NOOP("ExportIrJpg") : QT_TRID_NOOP("Export"))
         onClicked: {
             if (root.xexport === 1)
                 root.tabManagerView().subview_openConfig("ConfigExportIrJpg", root.module, null)

@@ -326,7 +326,7 @@ Item {
 
     // The notice tells a written file from a failed export by the result code.
     function onSaveFinished(fn, code) {
-        subview_openCommon("CommonNotify", qsTrId("Export") + " " + fn + " - " + qsTrId(code >= 0 ? "Success" : "Fail"))
+        subview_openCommon("CommonNotify", qsTrId("Export") + " " + fn + " - " + XUtil.resultText(code))
     }
 
     function onMovingChanged() {
