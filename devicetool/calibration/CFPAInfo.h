@@ -64,6 +64,7 @@ class CFPAInfoVNR : public CDeviceConfigBase {
   void setVolts(int i, double v);
   double volts_[5] = {};
   uint16_t loadedCounts_[5] = {};
+  int loadedOrigin_ = -1;  // origin after the last load; none before
   int ad_offset0_ = 0, ad_offset1_ = 0, ad_offset2_ = 0, ad_offset3_ = 0;
   int tint_ = 0, origin_ = 0, gain_ = 0;
 };
@@ -103,7 +104,7 @@ class CQJItem : public QObject {
 };
 
 // QJ: 25 one-byte registers, the item count at 31 and seven items of 8 bytes from 32. Bytes 25-30
-// and bytes 5-7 of every item are always stored as zeros.
+// and bytes 5-7 of every item are not the tool's: storing leaves them as the record holds them.
 class CFPAInfoQJ : public CDeviceConfigBase {
   Q_OBJECT
   Q_PROPERTY(int tint MEMBER tint_ NOTIFY tintChanged)
