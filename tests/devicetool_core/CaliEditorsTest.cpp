@@ -101,7 +101,7 @@ TEST(CaliRecords, CustomLensAndDistanceTablesMatchPythonBothWays) {
   weiju.setLen1_shell3(55.5f);
   weiju.storeToImage();
   EXPECT_EQ(bytesOf(weiju.image()),
-            caliPy(QStringLiteral("p = cb.seed_weiju(); p['bb1'] = 4\n"
+            caliPy(QStringLiteral("p = cb.without_row(cb.seed_weiju(), 3); p['bb1'] = 4\n"
                               "p['shells'] = (10.0, 30.0, 0.0, 55.5); p['rows1'][3] = (40.0, *p['rows1'][3][1:])\n"
                               "out.write(cb.weiju(**p))")));
   float at164;
@@ -239,7 +239,7 @@ TEST(CaliEditorsOnCamera, RangeGateLoginsUploadsAndFailedReads) {
   EXPECT_EQ(weiju.file()->len1_bb_count(), 3);
   weiju.file()->len1(3)->setBlackbody(40.0f);
   ASSERT_EQ(cam.upload([&] { return weiju.uploadMem(0); }), 0);
-  EXPECT_EQ(cam.block(5), caliPy(QStringLiteral("p = cb.seed_weiju()\n"
+  EXPECT_EQ(cam.block(5), caliPy(QStringLiteral("p = cb.without_row(cb.seed_weiju(), 3)\n"
                                             "p['rows1'][3] = (40.0, *p['rows1'][3][1:]); out.write(cb.weiju(**p))")));
 
   ASSERT_EQ(dist.init(ip), 0);

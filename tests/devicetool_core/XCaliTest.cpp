@@ -155,10 +155,13 @@ TEST(XCaliTree, TheSeedBlockLoadsIntoEveryProperty) {
     EXPECT_EQ(c1->qj()->property("x3_poc").toInt(), vnr ? 0 : 10 + 24 + 4);
     EXPECT_DOUBLE_EQ(c1->qj()->item(0)->fpa(), vnr ? 0.0 : -12.30);
     EXPECT_EQ(c1->qj()->item(6)->property("fos").toInt(), vnr ? 0 : 9);
-    // And the untouched part stores back byte for byte in its own family.
-    uint8_t part[xcali::kCali1Size] = {};
-    c1->toRecord(part);
+    // And the untouched part stores back byte for byte in its own family, over the camera's
+    // bytes with every register of the area made different first.
     const std::vector<uint8_t> seeded = seedBlock(type);
+    uint8_t part[xcali::kCali1Size];
+    std::memcpy(part, &seeded[xcali::partOffset(Part::Cali1, 4)], sizeof part);
+    for (size_t i = 64; i < 64 + (vnr ? 10 : 25); ++i) part[i] ^= 0x55;
+    c1->toRecord(part);
     EXPECT_EQ(bytes(part, sizeof part), bytes(&seeded[xcali::partOffset(Part::Cali1, 4)], sizeof part));
   }
 }
@@ -355,7 +358,8 @@ TEST_F(XCaliEditorOnCamera, UpdatesSendOnlyChangedPartsAndCommandsCarryTheirPayl
   constexpr size_t cell = 64 + 320 + 80 + 288 + 12 * 2;
   ASSERT_TRUE(waitCamera([&](const std::vector<uint8_t>& b) { return b.size() == seed.size() && b[cell + 5] != seed[cell + 5]; }));
   std::vector<uint8_t> cam = camBlock();
-  EXPECT_EQ(bytes(&cam[cell], 8), pyPack(QStringLiteral("struct.pack('<ff', 40.0, 77.25)")));
+  // Table 1 keeps its own blackbody column.
+  EXPECT_EQ(bytes(&cam[cell], 8), pyPack(QStringLiteral("struct.pack('<ff', 40.125, 77.25)")));
   std::vector<uint8_t> expect = seed;
   std::memcpy(&expect[cell + 4], &cam[cell + 4], 4);
   EXPECT_EQ(cam, expect);
