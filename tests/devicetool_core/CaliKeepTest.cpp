@@ -377,8 +377,9 @@ TEST(CaliKeep, TheDetectorOffsetKeepsItsCountOverTenSets) {
     }
   }
   EXPECT_EQ(util.deviceId(), QString::fromUtf8("K\xc3\xa4mera-\xe2\x84\x96" "1"));
-  // A typed offset by the scaled fields' rule: 1.0 V is 819 counts, -0.5 V -409.5, cut to -409.
-  for (const auto& [volts, count] : {std::pair{1.0, 819}, {-0.5, -409}, {0.0, 0}}) {
+  // A typed offset by the scaled fields' rule: 1.0 V is 819 counts, -0.5 V -409.5, cut to -409,
+  // and the volts a count shows (59 x 5 / 4095, which times 819 lies just below 59) that count.
+  for (const auto& [volts, count] : {std::pair{1.0, 819}, {-0.5, -409}, {59 * 5.0 / 4095.0, 59}, {0.0, 0}}) {
     util.setVolOffset(volts);
     ASSERT_EQ(util.applyVolOffset(), 0);
     const std::vector<uint8_t> now = cam.sim->state().record(120);
