@@ -82,7 +82,7 @@ void CFPAInfoVNR::toRecord(uint8_t* record) {
 // ---- QJ -----------------------------------------------------------------------------------------
 
 void CQJItem::setFpa(double v) {
-  if (std::isnan(v)) return;
+  if (!std::isfinite(v)) return;
   assign(this, fpa_, v, &CQJItem::fpaChanged);
 }
 void CQJItem::setFos(int v) {
@@ -133,7 +133,7 @@ void CFPAInfoQJ::toRecord(uint8_t* record) {
 // ---- External blackbody -------------------------------------------------------------------------
 
 void CExtBbConfig::setTemp(double v) {
-  if (std::isnan(v) || v == temp_) return;
+  if (!std::isfinite(v) || v == temp_) return;
   temp_ = v;
   tenths_ = int(valueconv::scaledToRaw(v, 0.1, -32768, 32767));
   emit tempChanged();

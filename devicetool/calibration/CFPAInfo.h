@@ -32,7 +32,7 @@ class CFPAInfoVNR : public CDeviceConfigBase {
 
   void fromRecord(const uint8_t* record);
   // Each voltage goes as its nearest count, clamped to the 16-bit register; a voltage that is
-  // not a number keeps the count last loaded.
+  // not a finite number is never taken (writes of one are refused).
   void toRecord(uint8_t* record);
 
   double ad_vdda() const { return volts_[0]; }
@@ -86,7 +86,7 @@ class CQJItem : public QObject {
   int fos() const { return fos_; }
   int tint() const { return tint_; }
   int cap() const { return cap_; }
-  // A value that is not a number is never taken.
+  // A value that is not a finite number is never taken.
   void setFpa(double v);
   void setFos(int v);
   void setTint(int v);
@@ -201,7 +201,7 @@ class CExtBbConfig : public QObject {
 
   double temp() const { return temp_; }
   // The tenths follow by the shared scaled-field rule, clamped to the i16 field; a value that is
-  // not a number is not taken.
+  // not a finite number is not taken.
   void setTemp(double v);
   int tempTenths() const { return tenths_; }
 
