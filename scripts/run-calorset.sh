@@ -4,7 +4,8 @@
 # at the loopback broadcast address, runs Calorset (which lists the camera by itself) and stops the
 # simulator when Calorset ends. Exits with Calorset's exit code. OSTREL_CAMSIM_ARGS adds simulator
 # options (for example "--observe FILE"). The simulator's calibration tables (memory blocks 3, 4, 5
-# and 7) are seeded from tools/camsim/calib_blocks.py, so every editor has a table to show.
+# and 7) are seeded from tools/camsim/calib_blocks.py, so every editor has a table to show;
+# OSTREL_CAMSIM_NONFINITE=1 seeds them and the XCali block with NaN and infinities in shown values.
 set -euo pipefail
 if [[ $# -ne 2 ]]; then
   echo "usage: $0 <Calorset program> <address>" >&2
@@ -23,9 +24,11 @@ sim_pid=""
 guard_program run-calorset
 
 seeds=$(mktemp -d)
-python3 "$root/tools/camsim/calib_blocks.py" "$seeds"
+nonfinite=()
+[[ "${OSTREL_CAMSIM_NONFINITE:-0}" == 1 ]] && nonfinite=(--nonfinite)
+python3 "$root/tools/camsim/calib_blocks.py" "$seeds" "${nonfinite[@]}"
 # The XCali calibration block too, so that DeviceXCali has one to edit.
-python3 "$root/tools/camsim/xcali_seed.py" "$seeds/block8.bin"
+python3 "$root/tools/camsim/xcali_seed.py" "$seeds/block8.bin" "${nonfinite[@]}"
 blocks=()
 for b in 3 4 5 7 8; do blocks+=(--block "$b=$seeds/block$b.bin"); done
 # The simulator has read its seeds once it listens.

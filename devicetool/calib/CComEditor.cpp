@@ -78,6 +78,8 @@ int CComEditor::load(const QString& path) {
   if (count < 0 || count > calirec::kComMaxPoints || int64_t(got) != int64_t(calirec::kComHead) + 4 * count)
     return -194;
   setDeviceId(QString::fromUtf8(valueconv::fieldText(buf.data(), 32)));
+  loadedIdBytes_ = QByteArray(reinterpret_cast<const char*>(buf.data()), 32);
+  loadedId_ = deviceId_;
   setDeviceWidth(i32At(&buf[32]));
   setDeviceHeight(i32At(&buf[36]));
   point_clear();
@@ -93,10 +95,15 @@ int CComEditor::load(const QString& path) {
 
 int CComEditor::save(const QString& path) {
   std::vector<uint8_t> buf(calirec::kComHead + 4 * size_t(points_.size()), 0);
-  const QByteArray id = deviceId_.toUtf8();
-  // All 32 bytes may hold the id (no NUL then); a cut never splits a character.
-  std::memcpy(buf.data(), id.constData(),
-              valueconv::utf8CutLength(std::string_view(id.constData(), size_t(id.size())), 32));
+  if (!loadedIdBytes_.isEmpty() && deviceId_ == loadedId_) {
+    // The id as the file held it, bytes after its end and another encoding included.
+    std::memcpy(buf.data(), loadedIdBytes_.constData(), 32);
+  } else {
+    const QByteArray id = deviceId_.toUtf8();
+    // All 32 bytes may hold the id (no NUL then); a cut never splits a character.
+    std::memcpy(buf.data(), id.constData(),
+                valueconv::utf8CutLength(std::string_view(id.constData(), size_t(id.size())), 32));
+  }
   const int32_t head[3] = {deviceWidth_, deviceHeight_, int32_t(points_.size())};
   std::memcpy(&buf[32], head, sizeof head);
   for (qsizetype k = 0; k < points_.size(); ++k) {

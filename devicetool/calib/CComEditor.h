@@ -68,6 +68,9 @@ class CComEditor : public QObject {
 
  private:
   QString deviceId_;
+  // The id field of the last file loaded and the text it showed: saved as it came while unedited.
+  QByteArray loadedIdBytes_;
+  QString loadedId_;
   int deviceWidth_ = 0, deviceHeight_ = 0;
   QList<CComPoint*> points_;  // owned
 };

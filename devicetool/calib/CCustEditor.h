@@ -44,8 +44,15 @@ class CCustFile : public QObject {
   calirec::CustCorrRecord& image() { return image_; }
   // Properties from the image; each emits only when it changed.
   void loadFromImage();
-  // The image from the properties, stamped with `filetime`; bytes the editor does not use stay.
+  // The image from the properties, stamped with `filetime`: a value is written only when it was
+  // changed (the note and the count since the load, a float when it differs from the image), so
+  // bytes the editor does not use, a legacy-encoded note and an out-of-range count stay.
   void storeToImage(uint64_t filetime);
+  // Whether a value differs from the image as loaded (the time aside).
+  bool edited() const;
+  // The points whose blackbody or temperature is not a finite number, as
+  // "itemList.<row>.blackbody" / "itemList.<row>.temp"; an upload is refused while any is.
+  Q_INVOKABLE QStringList invalidFields() const;
   void setEditEnable(bool v);
 
   // "yyyy-MM-dd HH:mm:ss" in local time of a FILETIME.
@@ -58,6 +65,8 @@ class CCustFile : public QObject {
 
  private:
   calirec::CustCorrRecord image_{};
+  QString loadedNote_;
+  int loadedCount_ = -1;  // itemCount after the last load; none before
   bool editEnable_ = false;
   QString timestamp_, note_;
   QList<CCustPoint*> items_;
@@ -82,8 +91,9 @@ class CCustEditor : public CLoginBlockEditor {
   // Type 3 or 4 (else -8); -7 without login. A failure leaves the file's values and clears its
   // editEnable.
   Q_INVOKABLE int downloadMem(int type);
-  // Stamps and stores the file, then sends it. -8 for another type; -7 without login or before
-  // the block was read on this login.
+  // Stamps and stores the file, then sends it. -8 for another type, or (nothing sent) while a
+  // point shows a value that is not finite; -7 without login or before the block was read on this
+  // login; 0 without sending when nothing was changed.
   Q_INVOKABLE int uploadMem(int type);
 
   // Whether a software id names a camera with two temperature ranges (case-sensitive).

@@ -1,5 +1,6 @@
 #include "CFixDistEditor.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "QmlListAccess.h"
@@ -28,21 +29,42 @@ void CFixDistFile::loadFromImage() {
   for (int i = 0; i < calirec::kFixDistRows; ++i) {
     items_[i]->load_blackbody(image_.table[0][i].blackbody);
     for (int k = 0; k < calirec::kFixDistDists; ++k) items_[i]->loadTempAt(k, image_.table[k][i].temp);
+    loadedBb_[i] = items_[i]->blackbody();
   }
+  loadedDistCount_ = distCount_;
+  loadedBbCount_ = bbCount_;
+}
+
+QStringList CFixDistFile::invalidFields() const {
+  QStringList out;
+  static const char* const kTemps[5] = {"temp0", "temp1", "temp2", "temp3", "temp4"};
+  for (int i = 0; i < calirec::kFixDistRows; ++i) {
+    if (!std::isfinite(items_[i]->blackbody())) out << caliprops::cellName("itemArray", i, "blackbody");
+    for (int k = 0; k < calirec::kFixDistDists; ++k)
+      if (!std::isfinite(items_[i]->tempAt(k))) out << caliprops::cellName("itemArray", i, kTemps[k]);
+  }
+  return out;
 }
 
 void CFixDistFile::storeToImage() {
-  image_ = calirec::FixDistRecord{};
-  image_.distCount = distCount_;
-  image_.bbCount = bbCount_;
+  // Bytes 0-263 and 692-695 are the camera's and stay as read. A count changes only when the user
+  // changed it: one out of range left the shown value (maybe another camera's), and the camera's
+  // own count stays.
+  if (distCount_ != loadedDistCount_) image_.distCount = distCount_;
+  if (bbCount_ != loadedBbCount_) image_.bbCount = bbCount_;
   const int32_t dist[5] = {dist0_, dist1_, dist2_, dist3_, dist4_};
   std::memcpy(image_.dist, dist, sizeof dist);
-  // A row's blackbody goes into the table of every distance.
-  for (int i = 0; i < calirec::kFixDistRows; ++i)
+  // The blackbody shown is the distance-0 table's; the other tables keep their own column until
+  // the row's blackbody is edited, which then goes into all five.
+  for (int i = 0; i < calirec::kFixDistRows; ++i) {
+    const float bb = items_[i]->blackbody();
+    const bool edited = !caliprops::sameFloat(bb, loadedBb_[i]);
     for (int k = 0; k < calirec::kFixDistDists; ++k) {
-      image_.table[k][i].blackbody = items_[i]->blackbody();
-      image_.table[k][i].temp = items_[i]->tempAt(k);
+      if ((k == 0 || edited) && !caliprops::sameFloat(image_.table[k][i].blackbody, bb)) image_.table[k][i].blackbody = bb;
+      if (!caliprops::sameFloat(image_.table[k][i].temp, items_[i]->tempAt(k)))
+        image_.table[k][i].temp = items_[i]->tempAt(k);
     }
+  }
 }
 
 int CFixDistEditor::init(const QString& ip) {
@@ -57,6 +79,8 @@ int CFixDistEditor::downloadMem(int) {
 
 int CFixDistEditor::uploadMem(int) {
   if (!loggedIn() || !downloaded(calirec::kFixDistBlock)) return -7;
+  // A value the camera's table holds that is not a finite number is never sent back.
+  if (!file_.invalidFields().isEmpty()) return -8;
   file_.storeToImage();
   return uploadBlock(calirec::kFixDistBlock, &file_.image(), int(sizeof(calirec::FixDistRecord)));
 }

@@ -48,11 +48,16 @@ class CFixDistFile : public QObject {
 
   calirec::FixDistRecord& image() { return image_; }
   void loadFromImage();
-  // Zeroes every byte the properties do not hold.
+  // Over the image as read: a count only when changed since the load, a float only when it
+  // differs from the image; bytes the properties do not hold stay.
   void storeToImage();
+  // The cells that are not finite numbers ("itemArray.3.temp4"); an upload is refused while any is.
+  Q_INVOKABLE QStringList invalidFields() const;
 
  private:
   calirec::FixDistRecord image_{};
+  int loadedDistCount_ = -1, loadedBbCount_ = -1;  // after the last load; none before
+  float loadedBb_[calirec::kFixDistRows] = {};
   QList<CFixDistItem*> items_;
 };
 

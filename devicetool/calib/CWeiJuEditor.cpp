@@ -1,5 +1,6 @@
 #include "CWeiJuEditor.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "QmlListAccess.h"
@@ -41,28 +42,55 @@ void CWeiJuFile::loadFromImage() {
     for (int k = 0; k < calirec::kWeiJuShells; ++k) len1_[i]->loadTempAt(k, image_.len1[k][i].temp);
     len2_[i]->load_blackbody(image_.len2[i].blackbody);
     len2_[i]->load_temp0(image_.len2[i].temp);
+    loadedBb1_[i] = len1_[i]->blackbody();
   }
+  loaded_ = {cali_mode_, len1_env_count_, len1_bb_count_, len2_bb_count_};
+}
+
+QStringList CWeiJuFile::invalidFields() const {
+  QStringList out;
+  const float shells[4] = {len1_shell0_, len1_shell1_, len1_shell2_, len1_shell3_};
+  static const char* const kShells[4] = {"len1_shell0", "len1_shell1", "len1_shell2", "len1_shell3"};
+  static const char* const kTemps[4] = {"temp0", "temp1", "temp2", "temp3"};
+  for (int k = 0; k < 4; ++k)
+    if (!std::isfinite(shells[k])) out << QLatin1String(kShells[k]);
+  for (int i = 0; i < calirec::kWeiJuRows; ++i) {
+    if (!std::isfinite(len1_[i]->blackbody())) out << caliprops::cellName("len1_bb_array", i, "blackbody");
+    for (int k = 0; k < calirec::kWeiJuShells; ++k)
+      if (!std::isfinite(len1_[i]->tempAt(k))) out << caliprops::cellName("len1_bb_array", i, kTemps[k]);
+  }
+  for (int i = 0; i < calirec::kWeiJuRows; ++i) {
+    if (!std::isfinite(len2_[i]->blackbody())) out << caliprops::cellName("len2_bb_array", i, "blackbody");
+    if (!std::isfinite(len2_[i]->temp0())) out << caliprops::cellName("len2_bb_array", i, "temp0");
+  }
+  return out;
 }
 
 void CWeiJuFile::storeToImage() {
   image_.tag = calirec::kWeiJuTag;
-  std::memset(image_.zero4, 0, sizeof image_.zero4);
-  std::memset(image_.zero56, 0, sizeof image_.zero56);
-  image_.caliMode = uint8_t(cali_mode_);
-  image_.len1EnvCount = uint8_t(len1_env_count_);
-  image_.len1BbCount = uint8_t(len1_bb_count_);
-  image_.len2BbCount = uint8_t(len2_bb_count_);
+  // Bytes 4-35 and 56-127 are the camera's and stay as read. A count changes only when the user
+  // changed it: one out of range left the shown value (maybe another camera's), and the camera's
+  // own byte stays.
+  if (cali_mode_ != loaded_[0]) image_.caliMode = uint8_t(cali_mode_);
+  if (len1_env_count_ != loaded_[1]) image_.len1EnvCount = uint8_t(len1_env_count_);
+  if (len1_bb_count_ != loaded_[2]) image_.len1BbCount = uint8_t(len1_bb_count_);
+  if (len2_bb_count_ != loaded_[3]) image_.len2BbCount = uint8_t(len2_bb_count_);
   const float shells[4] = {len1_shell0_, len1_shell1_, len1_shell2_, len1_shell3_};
-  std::memcpy(image_.len1Shell, shells, sizeof shells);
-  // The blackbody of a lens-1 row goes into all four shell tables; the third float of each entry
-  // keeps what the camera had.
+  for (int k = 0; k < 4; ++k)
+    if (!caliprops::sameFloat(image_.len1Shell[k], shells[k])) image_.len1Shell[k] = shells[k];
+  // The blackbody shown is table 0's; tables 1-3 keep their own column until the row's blackbody
+  // is edited, which then goes into all four. The third float of each entry keeps what the camera
+  // had.
   for (int i = 0; i < calirec::kWeiJuRows; ++i) {
+    const float bb = len1_[i]->blackbody();
+    const bool edited = !caliprops::sameFloat(bb, loadedBb1_[i]);
     for (int k = 0; k < calirec::kWeiJuShells; ++k) {
-      image_.len1[k][i].blackbody = len1_[i]->blackbody();
-      image_.len1[k][i].temp = len1_[i]->tempAt(k);
+      if ((k == 0 || edited) && !caliprops::sameFloat(image_.len1[k][i].blackbody, bb)) image_.len1[k][i].blackbody = bb;
+      if (!caliprops::sameFloat(image_.len1[k][i].temp, len1_[i]->tempAt(k))) image_.len1[k][i].temp = len1_[i]->tempAt(k);
     }
-    image_.len2[i].blackbody = len2_[i]->blackbody();
-    image_.len2[i].temp = len2_[i]->temp0();
+    if (!caliprops::sameFloat(image_.len2[i].blackbody, len2_[i]->blackbody()))
+      image_.len2[i].blackbody = len2_[i]->blackbody();
+    if (!caliprops::sameFloat(image_.len2[i].temp, len2_[i]->temp0())) image_.len2[i].temp = len2_[i]->temp0();
   }
 }
 
@@ -88,6 +116,8 @@ int CWeiJuEditor::downloadMem(int) {
 
 int CWeiJuEditor::uploadMem(int) {
   if (!loggedIn() || !downloaded(calirec::kWeiJuBlock)) return -7;
+  // A value the camera's table holds that is not a finite number is never sent back.
+  if (!file_.invalidFields().isEmpty()) return -8;
   file_.storeToImage();
   return uploadBlock(calirec::kWeiJuBlock, &file_.image(), int(sizeof(calirec::WeiJuRecord)));
 }

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QQmlListProperty>
+#include <array>
 
 #include "CLoginBlockEditor.h"
 #include "foundation_qt/CNameValue.h"
@@ -44,10 +45,18 @@ class CWeiJuFile : public QObject {
 
   calirec::WeiJuRecord& image() { return image_; }
   void loadFromImage();
+  // Over the image as read: a count or mode only when changed since the load, a float only when
+  // it differs from the image; bytes the editor does not use stay.
   void storeToImage();
+  // The shells and cells that are not finite numbers ("len1_shell2", "len1_bb_array.3.temp1",
+  // "len2_bb_array.0.blackbody"); an upload is refused while any is.
+  Q_INVOKABLE QStringList invalidFields() const;
 
  private:
   calirec::WeiJuRecord image_{};
+  // Mode and the three counts after the last load (none before), and the lens-1 blackbodies.
+  std::array<int, 4> loaded_{-1, -1, -1, -1};
+  float loadedBb1_[calirec::kWeiJuRows] = {};
   QList<CWeiJuItem*> len1_, len2_;
 };
 
@@ -66,7 +75,8 @@ class CWeiJuEditor : public CLoginBlockEditor {
   Q_INVOKABLE int init(const QString& ip);
   // Block 5 whatever `type` says. -7 without login; a failure leaves the values.
   Q_INVOKABLE int downloadMem(int type);
-  // -7 without login or before block 5 was read on this login.
+  // -7 without login or before block 5 was read on this login; -8 (nothing sent) while a value
+  // shows that is not finite.
   Q_INVOKABLE int uploadMem(int type);
   // A file of exactly 1088 bytes with the tag and counts in range: 0; -7 without login; -200;
   // -198 shorter; -194 longer, another tag or a count out of range. Nothing changes on failure.

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
+#include <QStringList>
 #include <cmath>
 #include <cstring>
 
@@ -13,6 +15,17 @@ namespace caliprops {
 template <typename T>
 bool sameBits(const T& a, const T& b) {
   return std::memcmp(&a, &b, sizeof(T)) == 0;
+}
+
+// Equal as a record compares a stored float: the same number, or not-a-number on both sides.
+// A value that did not change is not written, so the camera's own bits stay.
+inline bool sameFloat(float a, float b) {
+  return a == b || (std::isnan(a) && std::isnan(b));
+}
+
+// The name of a table cell in an editor's invalidFields list: "<list>.<row>.<property>".
+inline QString cellName(const char* list, int row, const char* property) {
+  return QStringLiteral("%1.%2.%3").arg(QLatin1String(list)).arg(row).arg(QLatin1String(property));
 }
 
 }  // namespace caliprops

@@ -48,7 +48,7 @@ CFPAInfoVNR::CFPAInfoVNR(QObject* parent)
     : CDeviceConfigBase(kVnrFields, int(std::size(kVnrFields)), kRecordSize, parent) {}
 
 void CFPAInfoVNR::setVolts(int i, double v) {
-  if (volts_[i] == v) return;
+  if (!std::isfinite(v) || volts_[i] == v) return;
   volts_[i] = v;
   switch (i) {
     case 0: emit ad_vddaChanged(); break;
@@ -67,6 +67,7 @@ void CFPAInfoVNR::fromRecord(const uint8_t* record) {
   }
   // A camera's origin above 3 is none the tool knows: the shown one stays.
   if (record[24] <= 3) assign(this, origin_, int(record[24]), &CFPAInfoVNR::originChanged);
+  loadedOrigin_ = origin_;
 }
 
 void CFPAInfoVNR::toRecord(uint8_t* record) {
@@ -74,13 +75,14 @@ void CFPAInfoVNR::toRecord(uint8_t* record) {
   for (int i = 0; i < 5; ++i)
     bo::putU16(record + kVoltOffsets[i],
                uint16_t(xcali::nearestRaw(volts_[i], valueconv::kVoltsPerCountVnr, 0, 65535, loadedCounts_[i])));
-  record[24] = uint8_t(clampByte(origin_));
+  // An origin the tool does not know stays the camera's until one is chosen.
+  if (record[24] <= 3 || origin_ != loadedOrigin_) record[24] = uint8_t(clampByte(origin_));
 }
 
 // ---- QJ -----------------------------------------------------------------------------------------
 
 void CQJItem::setFpa(double v) {
-  if (std::isnan(v)) return;
+  if (!std::isfinite(v)) return;
   assign(this, fpa_, v, &CQJItem::fpaChanged);
 }
 void CQJItem::setFos(int v) {
@@ -107,7 +109,6 @@ void CQJItem::toRecord(uint8_t* item) const {
   item[2] = uint8_t(clampByte(fos_));
   item[3] = uint8_t(clampByte(tint_));
   item[4] = uint8_t(clampByte(cap_));
-  item[5] = item[6] = item[7] = 0;
 }
 
 CFPAInfoQJ::CFPAInfoQJ(QObject* parent)
@@ -125,7 +126,6 @@ void CFPAInfoQJ::fromRecord(const uint8_t* record) {
 }
 
 void CFPAInfoQJ::toRecord(uint8_t* record) {
-  std::memset(record, 0, kRecordSize);
   CDeviceConfigBase::toRecord(record, kRecordSize);
   for (int k = 0; k < kItems; ++k) items_[k]->toRecord(record + kQjItemBase + kQjItemSize * size_t(k));
 }
@@ -133,7 +133,7 @@ void CFPAInfoQJ::toRecord(uint8_t* record) {
 // ---- External blackbody -------------------------------------------------------------------------
 
 void CExtBbConfig::setTemp(double v) {
-  if (std::isnan(v) || v == temp_) return;
+  if (!std::isfinite(v) || v == temp_) return;
   temp_ = v;
   tenths_ = int(valueconv::scaledToRaw(v, 0.1, -32768, 32767));
   emit tempChanged();

@@ -32,7 +32,7 @@ class CFPAInfoVNR : public CDeviceConfigBase {
 
   void fromRecord(const uint8_t* record);
   // Each voltage goes as its nearest count, clamped to the 16-bit register; a voltage that is
-  // not a number keeps the count last loaded.
+  // not a finite number is never taken (writes of one are refused).
   void toRecord(uint8_t* record);
 
   double ad_vdda() const { return volts_[0]; }
@@ -64,6 +64,7 @@ class CFPAInfoVNR : public CDeviceConfigBase {
   void setVolts(int i, double v);
   double volts_[5] = {};
   uint16_t loadedCounts_[5] = {};
+  int loadedOrigin_ = -1;  // origin after the last load; none before
   int ad_offset0_ = 0, ad_offset1_ = 0, ad_offset2_ = 0, ad_offset3_ = 0;
   int tint_ = 0, origin_ = 0, gain_ = 0;
 };
@@ -85,7 +86,7 @@ class CQJItem : public QObject {
   int fos() const { return fos_; }
   int tint() const { return tint_; }
   int cap() const { return cap_; }
-  // A value that is not a number is never taken.
+  // A value that is not a finite number is never taken.
   void setFpa(double v);
   void setFos(int v);
   void setTint(int v);
@@ -103,7 +104,7 @@ class CQJItem : public QObject {
 };
 
 // QJ: 25 one-byte registers, the item count at 31 and seven items of 8 bytes from 32. Bytes 25-30
-// and bytes 5-7 of every item are always stored as zeros.
+// and bytes 5-7 of every item are not the tool's: storing leaves them as the record holds them.
 class CFPAInfoQJ : public CDeviceConfigBase {
   Q_OBJECT
   Q_PROPERTY(int tint MEMBER tint_ NOTIFY tintChanged)
@@ -200,7 +201,7 @@ class CExtBbConfig : public QObject {
 
   double temp() const { return temp_; }
   // The tenths follow by the shared scaled-field rule, clamped to the i16 field; a value that is
-  // not a number is not taken.
+  // not a finite number is not taken.
   void setTemp(double v);
   int tempTenths() const { return tenths_; }
 

@@ -1,6 +1,7 @@
 #include "CXCali.h"
 
 #include <QStringList>
+#include <cmath>
 #include <QtQml/qqml.h>
 #include <cstdio>
 #include <cstring>
@@ -27,11 +28,11 @@ const CDeviceConfigBase::Field kCali1Fields[] = {
 
 const CDeviceConfigBase::Field kCali2Fields[] = {
     {"enable", 0, K::Bool8, 0, 0, true},          {"envCount", 1, K::U8, 0, 0, true},
-    {"bbCount", 2, K::U8, 0, 0, true},            {"globalEnvTemp", 56, K::F32, 0, 0, true},
-    {"globalEmissivity", 60, K::F32, 0, 0, true}, {"shell0", 64, K::F32, 0, 0, true},
-    {"shell1", 68, K::F32, 0, 0, true},           {"shell2", 72, K::F32, 0, 0, true},
-    {"shell3", 76, K::F32, 0, 0, true},
+    {"bbCount", 2, K::U8, 0, 0, true},
 };
+// globalEnvTemp, globalEmissivity, shell0..3: f32 from byte 56.
+constexpr size_t kCali2Floats = 56;
+const char* const kCali2FloatNames[6] = {"globalEnvTemp", "globalEmissivity", "shell0", "shell1", "shell2", "shell3"};
 // Table t, point i: 12 bytes at 80 + 288 t + 12 i (blackbody, temperature, 4 unused).
 constexpr size_t cali2Cell(int t, int i) {
   return 80 + 288 * size_t(t) + 12 * size_t(i);
@@ -54,6 +55,10 @@ void makePoints(QObject* owner, QList<CXCali2Point*>* points) {
   for (int i = 0; i < xcali::kPoints; ++i) points->append(new CXCali2Point(owner));
 }
 
+QString cell(int row, const char* property) {
+  return QStringLiteral("pointArray.%1.%2").arg(row).arg(QLatin1String(property));
+}
+
 }  // namespace
 
 // ---- Head ---------------------------------------------------------------------------------------
@@ -63,6 +68,7 @@ void CXCaliHead::fromRecord(const uint8_t* block) {
   assign(this, resCount_, int(block[2]), &CXCaliHead::resCountChanged);
   if (block[3] >= 1 && block[3] <= xcali::kEntries)
     assign(this, caliCount_, int(block[3]), &CXCaliHead::caliCountChanged);
+  loadedCaliCount_ = caliCount_;
 }
 
 void CXCaliHead::setCaliCount(int v) {
@@ -70,10 +76,11 @@ void CXCaliHead::setCaliCount(int v) {
 }
 
 void CXCaliHead::toRecord(uint8_t* head) const {
-  std::memset(head, 0, xcali::kHeadSize);
   bo::putU16(head, uint16_t(detType_));
   head[2] = uint8_t(valueconv::clampToField(resCount_, 0, 255));
-  head[3] = uint8_t(valueconv::clampToField(caliCount_, 1, xcali::kEntries));
+  // A count the camera holds out of range left the shown one (maybe an earlier camera's): the
+  // camera's own byte stays unless the count was edited.
+  if (caliCount_ != loadedCaliCount_) head[3] = uint8_t(valueconv::clampToField(caliCount_, 1, xcali::kEntries));
 }
 
 // ---- First stage --------------------------------------------------------------------------------
@@ -108,6 +115,11 @@ void CXCali1::toRecord(uint8_t* part) {
 
 void CXCali2Point::loadBlackbody(float v) {
   assign(this, bb_, v, &CXCali2Point::blackbodyChanged);
+  loadedBb_ = v;
+}
+
+bool CXCali2Point::blackbodyEdited() const {
+  return !(bb_ == loadedBb_ || (std::isnan(bb_) && std::isnan(loadedBb_)));
 }
 
 void CXCali2Point::loadTemp(int i, float v) {
@@ -117,11 +129,11 @@ void CXCali2Point::loadTemp(int i, float v) {
 }
 
 void CXCali2Point::setBlackbody(float v) {
-  if (!std::isnan(v)) loadBlackbody(v);
+  if (std::isfinite(v)) assign(this, bb_, v, &CXCali2Point::blackbodyChanged);
 }
 
 void CXCali2Point::setTemp(int i, float v) {
-  if (!std::isnan(v)) loadTemp(i, v);
+  if (std::isfinite(v)) loadTemp(i, v);
 }
 
 // ---- Second stage -------------------------------------------------------------------------------
@@ -135,8 +147,33 @@ QQmlListProperty<CXCali2Point> CXCali2::pointArray() {
   return readOnlyList(this, &points_);
 }
 
+void CXCali2::setFloat(int i, float v) {
+  if (std::isfinite(v)) loadFloat(i, v);
+}
+
+void CXCali2::loadFloat(int i, float v) {
+  static constexpr void (CXCali2::*kSignals[6])() = {&CXCali2::globalEnvTempChanged, &CXCali2::globalEmissivityChanged,
+                                                     &CXCali2::shell0Changed,        &CXCali2::shell1Changed,
+                                                     &CXCali2::shell2Changed,        &CXCali2::shell3Changed};
+  assign(this, f_[i], v, kSignals[i]);
+}
+
+QStringList CXCali2::invalidFields() const {
+  QStringList out;
+  for (int i = 0; i < 6; ++i)
+    if (!std::isfinite(f_[i])) out << QLatin1String(kCali2FloatNames[i]);
+  static const char* const kTemps[4] = {"temp0", "temp1", "temp2", "temp3"};
+  for (int i = 0; i < xcali::kPoints; ++i) {
+    if (!std::isfinite(points_[i]->blackbody())) out << cell(i, "blackbody");
+    for (int t = 0; t < 4; ++t)
+      if (!std::isfinite(points_[i]->temp(t))) out << cell(i, kTemps[t]);
+  }
+  return out;
+}
+
 void CXCali2::fromRecord(const uint8_t* part) {
   CDeviceConfigBase::fromRecord(part, kRecordSize);
+  for (int i = 0; i < 6; ++i) loadFloat(i, bo::readF32(part, kRecordSize, kCali2Floats + 4 * size_t(i)));
   for (int i = 0; i < xcali::kPoints; ++i) {
     points_[i]->loadBlackbody(bo::readF32(part, kRecordSize, cali2Cell(0, i)));
     for (int t = 0; t < 4; ++t) points_[i]->loadTemp(t, bo::readF32(part, kRecordSize, cali2Cell(t, i) + 4));
@@ -145,11 +182,16 @@ void CXCali2::fromRecord(const uint8_t* part) {
 
 void CXCali2::toRecord(uint8_t* part) {
   CDeviceConfigBase::toRecord(part, kRecordSize);
-  for (int i = 0; i < xcali::kPoints; ++i)
+  for (int i = 0; i < 6; ++i) xcali::putF32IfChanged(part + kCali2Floats + 4 * size_t(i), f_[i]);
+  // The blackbody shown is table 0's; tables 1-3 keep their own column until the point's
+  // blackbody is edited, which then goes into all four.
+  for (int i = 0; i < xcali::kPoints; ++i) {
+    const bool edited = points_[i]->blackbodyEdited();
     for (int t = 0; t < 4; ++t) {
-      bo::putF32(part + cali2Cell(t, i), points_[i]->blackbody());
-      bo::putF32(part + cali2Cell(t, i) + 4, points_[i]->temp(t));
+      if (t == 0 || edited) xcali::putF32IfChanged(part + cali2Cell(t, i), points_[i]->blackbody());
+      xcali::putF32IfChanged(part + cali2Cell(t, i) + 4, points_[i]->temp(t));
     }
+  }
 }
 
 int CXCali2::importData(const QString& text, int index) {
@@ -158,20 +200,33 @@ int CXCali2::importData(const QString& text, int index) {
     float field[4];
     bool shellRead;
   };
+  // A field reads as a float, or not at all; one that reads as a number no float can hold as a
+  // finite value (inf, nan, 1e39) spoils the paste.
+  bool spoiled = false;
+  auto readField = [&spoiled](const QString& field, bool* ok) {
+    bool got = false;
+    const double d = field.toDouble(&got);
+    if (ok) *ok = got;
+    if (!got) return 0.0f;
+    const float v = float(d);
+    if (!std::isfinite(v)) spoiled = true;
+    return v;
+  };
   QList<Row> rows;
   for (const QString& line : text.split(QLatin1Char('\n'))) {
     const QStringList f = line.split(QStringLiteral("\t\t"));
     if (f.size() != 4) continue;
     bool ok = false;
     Row r{};
-    r.field[0] = f[0].toFloat(&ok);
+    r.field[0] = readField(f[0], &ok);
     if (!ok) continue;
-    r.field[1] = f[1].toFloat();
-    r.field[2] = f[2].toFloat();
-    r.field[3] = f[3].toFloat(&r.shellRead);
+    r.field[1] = readField(f[1], nullptr);
+    r.field[2] = 0;  // not used
+    r.field[3] = readField(f[3], &r.shellRead);
     rows.append(r);
     if (rows.size() == xcali::kPoints) break;
   }
+  if (spoiled) return -8;
   // A paste without a single row (an empty clipboard among them) would otherwise wipe the column.
   if (rows.isEmpty()) return 0;
   double sum = 0;
@@ -201,6 +256,15 @@ QQmlListProperty<CXCali2Point> CXCaliCust::pointArray() {
   return readOnlyList(this, &points_);
 }
 
+QStringList CXCaliCust::invalidFields() const {
+  QStringList out;
+  for (int i = 0; i < xcali::kPoints; ++i) {
+    if (!std::isfinite(points_[i]->blackbody())) out << cell(i, "blackbody");
+    if (!std::isfinite(points_[i]->temp0())) out << cell(i, "temp0");
+  }
+  return out;
+}
+
 void CXCaliCust::fromRecord(const uint8_t* part) {
   CDeviceConfigBase::fromRecord(part, kRecordSize);
   for (int i = 0; i < xcali::kPoints; ++i) {
@@ -212,8 +276,8 @@ void CXCaliCust::fromRecord(const uint8_t* part) {
 void CXCaliCust::toRecord(uint8_t* part) {
   CDeviceConfigBase::toRecord(part, kRecordSize);
   for (int i = 0; i < xcali::kPoints; ++i) {
-    bo::putF32(part + custCell(i), points_[i]->blackbody());
-    bo::putF32(part + custCell(i) + 4, points_[i]->temp0());
+    xcali::putF32IfChanged(part + custCell(i), points_[i]->blackbody());
+    xcali::putF32IfChanged(part + custCell(i) + 4, points_[i]->temp0());
   }
 }
 

@@ -1,13 +1,14 @@
 // The object tree over a camera's XCali calibration block: the head, ten calibration entries (a
 // first-stage part with its detector registers, a second-stage table, custom points), the output
-// resolutions and the run state. Loaded whole from the block; each part stores into the zeroed
-// data area of its update command.
+// resolutions and the run state. Loaded whole from the block; each part stores over a copy of the
+// camera's own bytes of that part, so what no property covers goes back as it came.
 #pragma once
 
 #include <QList>
 #include <QObject>
 #include <QQmlListProperty>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 #include "CDeviceConfigBase.h"
@@ -25,7 +26,9 @@ class CXCaliHead : public QObject {
   // Detector type and resolution count as the block holds them; a calibration count outside
   // 1..10 is none a camera can use and leaves the shown one.
   void fromRecord(const uint8_t* block);
-  // The 64-byte head of an update: detector type, the two counts, zeros.
+  // The 64-byte head of an update, over the camera's head: detector type, resolution count, and
+  // the calibration count only when it was changed since the load (a count out of range stays
+  // this camera's own).
   void toRecord(uint8_t* head) const;
 
   int detType() const { return detType_; }
@@ -41,6 +44,7 @@ class CXCaliHead : public QObject {
 
  private:
   int detType_ = 0, resCount_ = 0, caliCount_ = 0;
+  int loadedCaliCount_ = -1;  // caliCount after the last load; none before
 };
 
 // First-stage part (320 bytes).
@@ -63,8 +67,9 @@ class CXCali1 : public CDeviceConfigBase {
   explicit CXCali1(QObject* parent = nullptr);
 
   void fromRecord(const uint8_t* part);
-  // Into a zeroed part: integers clamped to their fields, the name cut on a whole UTF-8
-  // character to 31 bytes, the register set of the entry's detector family.
+  // Over the camera's part: integers clamped to their fields, the name cut on a whole UTF-8
+  // character to 31 bytes, the register set of the entry's detector family; a field whose value
+  // did not change keeps its bytes.
   void toRecord(uint8_t* part);
 
   CFPAInfoVNR* vnr() { return &vnr_; }
@@ -96,7 +101,7 @@ class CXCali1 : public CDeviceConfigBase {
 
 // One row of a second-stage table (blackbody and the temperature at each of four shell
 // temperatures) or of the custom points (blackbody and temp0). The views' writes of a value that
-// is not a number are refused: a cell never uploads one.
+// is not a finite number are refused: a cell never uploads one.
 class CXCali2Point : public QObject {
   Q_OBJECT
   Q_PROPERTY(float blackbody READ blackbody WRITE setBlackbody NOTIFY blackbodyChanged)
@@ -123,6 +128,8 @@ class CXCali2Point : public QObject {
   // untouched table goes back as it came.
   void loadBlackbody(float v);
   void loadTemp(int i, float v);
+  // Whether the blackbody was changed since the last load.
+  bool blackbodyEdited() const;
 
  signals:
   void blackbodyChanged();
@@ -134,6 +141,7 @@ class CXCali2Point : public QObject {
  private:
   float bb_ = 0;
   float t_[4] = {};
+  float loadedBb_ = 0;
 };
 
 // Second-stage part (1232 bytes): the header and four tables of 24 points, one per shell
@@ -143,12 +151,12 @@ class CXCali2 : public CDeviceConfigBase {
   Q_PROPERTY(bool enable MEMBER enable_ NOTIFY enableChanged)
   Q_PROPERTY(int envCount MEMBER envCount_ NOTIFY envCountChanged)
   Q_PROPERTY(int bbCount MEMBER bbCount_ NOTIFY bbCountChanged)
-  Q_PROPERTY(float globalEnvTemp MEMBER globalEnvTemp_ NOTIFY globalEnvTempChanged)
-  Q_PROPERTY(float globalEmissivity MEMBER globalEmissivity_ NOTIFY globalEmissivityChanged)
-  Q_PROPERTY(float shell0 MEMBER shell0_ NOTIFY shell0Changed)
-  Q_PROPERTY(float shell1 MEMBER shell1_ NOTIFY shell1Changed)
-  Q_PROPERTY(float shell2 MEMBER shell2_ NOTIFY shell2Changed)
-  Q_PROPERTY(float shell3 MEMBER shell3_ NOTIFY shell3Changed)
+  Q_PROPERTY(float globalEnvTemp READ globalEnvTemp WRITE setGlobalEnvTemp NOTIFY globalEnvTempChanged)
+  Q_PROPERTY(float globalEmissivity READ globalEmissivity WRITE setGlobalEmissivity NOTIFY globalEmissivityChanged)
+  Q_PROPERTY(float shell0 READ shell0 WRITE setShell0 NOTIFY shell0Changed)
+  Q_PROPERTY(float shell1 READ shell1 WRITE setShell1 NOTIFY shell1Changed)
+  Q_PROPERTY(float shell2 READ shell2 WRITE setShell2 NOTIFY shell2Changed)
+  Q_PROPERTY(float shell3 READ shell3 WRITE setShell3 NOTIFY shell3Changed)
   Q_PROPERTY(QQmlListProperty<CXCali2Point> pointArray READ pointArray CONSTANT)
 
  public:
@@ -158,10 +166,32 @@ class CXCali2 : public CDeviceConfigBase {
   void fromRecord(const uint8_t* part);
   void toRecord(uint8_t* part);
 
+  // The values this part shows that are not finite numbers (a camera's block may hold them):
+  // property names, and "pointArray.<row>.<property>" for a table cell. An update is refused
+  // while the list is not empty.
+  Q_INVOKABLE QStringList invalidFields() const;
+
+  // The six floats (global environment temperature, emissivity, shells 0-3). A write of a value
+  // that is not finite is refused; loading takes whatever the camera holds.
+  float globalEnvTemp() const { return f_[0]; }
+  float globalEmissivity() const { return f_[1]; }
+  float shell0() const { return f_[2]; }
+  float shell1() const { return f_[3]; }
+  float shell2() const { return f_[4]; }
+  float shell3() const { return f_[5]; }
+  void setGlobalEnvTemp(float v) { setFloat(0, v); }
+  void setGlobalEmissivity(float v) { setFloat(1, v); }
+  void setShell0(float v) { setFloat(2, v); }
+  void setShell1(float v) { setFloat(3, v); }
+  void setShell2(float v) { setFloat(4, v); }
+  void setShell3(float v) { setFloat(5, v); }
+
   // Fills column `index` (0..3) of the table from spreadsheet text: lines of four fields split by
   // two tabs (blackbody, temperature, unused, shell temperature). At most 24 rows; the shell
   // temperature of the column becomes the mean of the fourth fields that read as numbers. The
-  // number of rows taken; 0 (nothing changes) for an index above 3 or a text without rows.
+  // number of rows taken; 0 (nothing changes) for an index above 3 or a text without rows; -8
+  // (nothing changes) when a taken field reads as a number that is not finite ("inf", "nan",
+  // "1e39", which overflows a float).
   Q_INVOKABLE int importData(const QString& text, int index);
 
   QQmlListProperty<CXCali2Point> pointArray();
@@ -179,9 +209,12 @@ class CXCali2 : public CDeviceConfigBase {
   void shell3Changed();
 
  private:
+  void setFloat(int i, float v);
+  void loadFloat(int i, float v);
+
   bool enable_ = false;
   int envCount_ = 0, bbCount_ = 0;
-  float globalEnvTemp_ = 0, globalEmissivity_ = 0, shell0_ = 0, shell1_ = 0, shell2_ = 0, shell3_ = 0;
+  float f_[6] = {};
   QList<CXCali2Point*> points_;
 };
 
@@ -198,6 +231,8 @@ class CXCaliCust : public CDeviceConfigBase {
 
   void fromRecord(const uint8_t* part);
   void toRecord(uint8_t* part);
+  // As CXCali2::invalidFields, over the points' blackbody and temp0.
+  Q_INVOKABLE QStringList invalidFields() const;
 
   QQmlListProperty<CXCali2Point> pointArray();
   CXCali2Point* point(int i) { return points_.value(i); }

@@ -123,18 +123,28 @@ int CXCaliEditor::applyExtBbConfig() {
 int CXCaliEditor::updatePart(Part part) {
   if (loginId_ < 0) return -7;
   const int entry = part == Part::Head ? 0 : caliIndex_;
+  // A value the camera's block holds that is not a finite number is never sent back: the view
+  // marks it (invalidFields) and the user replaces it first.
+  if ((part == Part::Cali2 && !cali2()->invalidFields().isEmpty()) ||
+      (part == Part::Cust && !cust()->invalidFields().isEmpty())) {
+    OSTREL_LOG_AS("CXCaliEditor::updatePart", "part %d of entry %d holds values that are not finite", int(part), entry);
+    return -8;
+  }
   std::memset(command_.data(), 0, command_.size());
   command_[0] = uint8_t(part);
   command_[1] = uint8_t(entry);
   uint8_t* data = command_.data() + xcali::kUpdateData;
+  uint8_t* held = image_.data() + xcali::partOffset(part, entry);
+  const size_t n = xcali::partSize(part);
+  // Each part stores over the camera's own bytes: what no property covers goes back as it came,
+  // and an untouched part is byte-equal and not sent.
+  std::memcpy(data, held, n);
   switch (part) {
     case Part::Head: xcali_.head()->toRecord(data); break;
     case Part::Cali1: cali1()->toRecord(data); break;
     case Part::Cali2: cali2()->toRecord(data); break;
     case Part::Cust: cust()->toRecord(data); break;
   }
-  uint8_t* held = image_.data() + xcali::partOffset(part, entry);
-  const size_t n = xcali::partSize(part);
   if (std::memcmp(data, held, n) == 0) return 0;
   const int r = Ostrel_UploadMem(loginId_, xcali::kUpdateBlockType, reinterpret_cast<const char*>(command_.data()),
                                  int(command_.size()));

@@ -60,8 +60,10 @@ class CXCaliEditor : public QObject {
   Q_INVOKABLE int applyReboot();
   Q_INVOKABLE int applyExtBbConfig();
 
-  // Each stores its part; a part equal to what the camera holds is not sent (0). -7 without a
-  // login; the upload's code otherwise (the image then keeps the camera's bytes).
+  // Each stores its part over the camera's own bytes of it; a part equal to what the camera holds
+  // is not sent (0). -7 without a login; -8 (nothing sent) for a second-stage or custom part that
+  // shows a value that is not finite (its invalidFields); the upload's code otherwise (the image
+  // then keeps the camera's bytes).
   Q_INVOKABLE int updateHead();
   Q_INVOKABLE int updateCali1();
   Q_INVOKABLE int updateCali2();

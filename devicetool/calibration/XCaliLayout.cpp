@@ -1,6 +1,7 @@
 #include "XCaliLayout.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "devicetool/ValueConvert.h"
 
@@ -32,6 +33,13 @@ int64_t nearestRaw(double value, double factor, int64_t lo, int64_t hi, int64_t 
   if (q <= double(lo)) return lo;
   if (q >= double(hi)) return hi;
   return int64_t(q);
+}
+
+void putF32IfChanged(uint8_t* p, float v) {
+  float old;
+  std::memcpy(&old, p, 4);
+  if (old == v || (std::isnan(old) && std::isnan(v))) return;
+  std::memcpy(p, &v, 4);
 }
 
 void terminateNames(uint8_t* block) {

@@ -44,6 +44,10 @@ constexpr bool isVnrFamily(int detType) {
 // that is not a number gives `fallback` (also clamped).
 int64_t nearestRaw(double value, double factor, int64_t lo, int64_t hi, int64_t fallback = 0);
 
+// Writes `v` at `p` only when it differs from the float there (not-a-number on both sides counts
+// as equal), so a value the tool did not change keeps the camera's own bits.
+void putF32IfChanged(uint8_t* p, float v);
+
 // The first-stage names are terminated inside their 32 bytes: byte 31 of every entry's name
 // becomes NUL, as the camera's own reader treats it.
 void terminateNames(uint8_t* block);

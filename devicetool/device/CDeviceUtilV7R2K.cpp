@@ -66,10 +66,8 @@ int CDeviceUtilV7R2K::init(const QString& ip) {
   const int id = Ostrel_Login(&login_, &camera_);
   if (id < 0) return id;
   loginId_ = id;
-  char cameraId[32];
-  std::memcpy(cameraId, camera_.cameraId, 32);
-  cameraId[31] = '\0';
-  const QString did = QString::fromLatin1(cameraId);
+  // UTF-8 as every other view shows the id; the last byte counts as the terminator.
+  const QString did = QString::fromUtf8(camera_.cameraId, qsizetype(strnlen(camera_.cameraId, 31)));
   if (did != deviceId_) {
     deviceId_ = did;
     emit deviceIdChanged();
@@ -82,7 +80,10 @@ int CDeviceUtilV7R2K::init(const QString& ip) {
     if (r >= 0) {
       fpa_ = rec;
       fpaInfo_ = registerText(rec);
-      volOffset_ = volts(i16At(reinterpret_cast<const uint8_t*>(&rec), 18));
+      readCount_ = i16At(reinterpret_cast<const uint8_t*>(&rec), 18);
+      readVolts_ = volts(readCount_);
+      haveRead_ = true;
+      volOffset_ = readVolts_;
       emit fpaInfoChanged();
       emit volOffsetChanged();
       return r;
@@ -95,6 +96,10 @@ int CDeviceUtilV7R2K::init(const QString& ip) {
 int CDeviceUtilV7R2K::applyVolOffset() {
   if (loginId_ < 0) return -7;
   ControlInfoX x{};
+  if (haveRead_ && volOffset_ == readVolts_) {
+    x = control::requestI32(control::kVoltageOffset, readCount_);
+    return Ostrel_SendControlX(loginId_, &x);
+  }
   if (!control::requestVoltageOffset(volOffset_, &x)) return -8;
   return Ostrel_SendControlX(loginId_, &x);
 }

@@ -27,7 +27,8 @@ class CDeviceUtilV7R2K : public QObject {
   Q_INVOKABLE int init(const QString& ip);
   Q_INVOKABLE void free();
   // Sends `volOffset` as the detector's voltage offset. -7 without login; -8 for a value that is
-  // not a finite number (nothing is sent); else the command's result.
+  // not a finite number (nothing is sent); else the command's result. While `volOffset` is still
+  // the value read, the count read goes back as it came.
   Q_INVOKABLE int applyVolOffset();
 
   // The register text of a record.
@@ -45,4 +46,8 @@ class CDeviceUtilV7R2K : public QObject {
   FPAInfoQMRecord fpa_{};
   QString deviceId_, fpaInfo_;
   double volOffset_ = 0;
+  // The offset as read (count and the volts shown for it); no count while nothing was read.
+  int readCount_ = 0;
+  double readVolts_ = 0;
+  bool haveRead_ = false;
 };

@@ -80,7 +80,7 @@ TEST(CaliRecords, CustomLensAndDistanceTablesMatchPythonBothWays) {
   EXPECT_EQ(cust.image().note[254], 0);  // 'a' x 254: the first e-acute would end at byte 256
 
   // Lens: every row of the four shell tables; counts above their limits are ignored on load and
-  // store; bytes 4-35 and 56-127 are cleared, the third floats kept.
+  // store; bytes 4-35 and 56-127 and the third floats are the camera's and kept.
   CWeiJuFile weiju;
   EXPECT_EQ(weiju.cali_mode(), 2);
   setImage(&weiju.image(), seed(5));
@@ -101,7 +101,7 @@ TEST(CaliRecords, CustomLensAndDistanceTablesMatchPythonBothWays) {
   weiju.setLen1_shell3(55.5f);
   weiju.storeToImage();
   EXPECT_EQ(bytesOf(weiju.image()),
-            caliPy(QStringLiteral("p = cb.seed_weiju(); p['head'] = b''; p['mid'] = b''; p['bb1'] = 4\n"
+            caliPy(QStringLiteral("p = cb.without_row(cb.seed_weiju(), 3); p['bb1'] = 4\n"
                               "p['shells'] = (10.0, 30.0, 0.0, 55.5); p['rows1'][3] = (40.0, *p['rows1'][3][1:])\n"
                               "out.write(cb.weiju(**p))")));
   float at164;
@@ -131,7 +131,7 @@ TEST(CaliRecords, CustomLensAndDistanceTablesMatchPythonBothWays) {
   dist.setDist3(20);
   dist.storeToImage();
   EXPECT_EQ(bytesOf(dist.image()),
-            caliPy(QStringLiteral("p = cb.seed_fixdist(); p['head'] = b''; p['tail'] = b''; p['bcount'] = 10\n"
+            caliPy(QStringLiteral("p = cb.seed_fixdist(); p['bcount'] = 10\n"
                               "p['dists'] = (1, 5, 10, 20, 0); out.write(cb.fixdist(**p))")));
 }
 
@@ -239,13 +239,13 @@ TEST(CaliEditorsOnCamera, RangeGateLoginsUploadsAndFailedReads) {
   EXPECT_EQ(weiju.file()->len1_bb_count(), 3);
   weiju.file()->len1(3)->setBlackbody(40.0f);
   ASSERT_EQ(cam.upload([&] { return weiju.uploadMem(0); }), 0);
-  EXPECT_EQ(cam.block(5), caliPy(QStringLiteral("p = cb.seed_weiju(); p['head'] = b''; p['mid'] = b''\n"
+  EXPECT_EQ(cam.block(5), caliPy(QStringLiteral("p = cb.without_row(cb.seed_weiju(), 3)\n"
                                             "p['rows1'][3] = (40.0, *p['rows1'][3][1:]); out.write(cb.weiju(**p))")));
 
   ASSERT_EQ(dist.init(ip), 0);
   dist.file()->item(0)->setTemp4(1.5f);
   ASSERT_EQ(cam.upload([&] { return dist.uploadMem(0); }), 0);
-  EXPECT_EQ(cam.block(7), caliPy(QStringLiteral("p = cb.seed_fixdist(); p['head'] = b''; p['tail'] = b''\n"
+  EXPECT_EQ(cam.block(7), caliPy(QStringLiteral("p = cb.seed_fixdist()\n"
                                             "p['rows'][0] = (*p['rows'][0][:5], 1.5); out.write(cb.fixdist(**p))")));
 
   // A failed read keeps the values and refuses the next upload until a read succeeds.

@@ -157,7 +157,7 @@ TEST(CaliViews, EveryTypeIsCreatableAndTheEditorsShowAndSendTheirTables) {
   std::vector<uint8_t> block;
   ASSERT_TRUE(sim.command().transfers().block(5, &block));
   EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(block.data()), qsizetype(block.size())),
-            caliPy(QStringLiteral("p = cb.seed_weiju(); p['head'] = b''; p['mid'] = b''\n"
+            caliPy(QStringLiteral("p = cb.without_row(cb.seed_weiju(), 1)\n"
                               "p['rows1'][1] = (40.0, *p['rows1'][1][1:]); out.write(cb.weiju(**p))")));
   QMetaObject::invokeMethod(weiju, "close");
   EXPECT_FALSE(dm->weijuEditor()->loggedIn());

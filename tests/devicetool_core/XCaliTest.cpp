@@ -155,10 +155,13 @@ TEST(XCaliTree, TheSeedBlockLoadsIntoEveryProperty) {
     EXPECT_EQ(c1->qj()->property("x3_poc").toInt(), vnr ? 0 : 10 + 24 + 4);
     EXPECT_DOUBLE_EQ(c1->qj()->item(0)->fpa(), vnr ? 0.0 : -12.30);
     EXPECT_EQ(c1->qj()->item(6)->property("fos").toInt(), vnr ? 0 : 9);
-    // And the untouched part stores back byte for byte in its own family.
-    uint8_t part[xcali::kCali1Size] = {};
-    c1->toRecord(part);
+    // And the untouched part stores back byte for byte in its own family, over the camera's
+    // bytes with every register of the area made different first.
     const std::vector<uint8_t> seeded = seedBlock(type);
+    uint8_t part[xcali::kCali1Size];
+    std::memcpy(part, &seeded[xcali::partOffset(Part::Cali1, 4)], sizeof part);
+    for (size_t i = 64; i < 64 + (vnr ? 10 : 25); ++i) part[i] ^= 0x55;
+    c1->toRecord(part);
     EXPECT_EQ(bytes(part, sizeof part), bytes(&seeded[xcali::partOffset(Part::Cali1, 4)], sizeof part));
   }
 }
@@ -191,13 +194,17 @@ TEST(XCaliTree, StoreRulesGiveThePythonBytes) {
                                   "(lambda x: int(abs(x) + 0.5) * (1 if x >= 0 else -1))")));
 
   // QJ: every i16 of an item's fpa goes back as it came; typed values are cut toward zero and
-  // clamped; bytes 25-30 and item bytes 5-7 go back as zeros.
+  // clamped; bytes 25-30 and item bytes 5-7 are the camera's and go back as they came.
   CFPAInfoQJ qj;
   uint8_t q[88], qo[88];
   for (int v = -32768; v <= 32767; v += 7) {
     std::memset(q, 0, sizeof q);
     for (int j = 0; j < 7; ++j) ostrel::bytes::putI16(q + 32 + 8 * j, int16_t(std::min(v + j, 32767)));
     qj.fromRecord(q);
+    // Over the camera's bytes, with every register byte other than what was loaded.
+    std::memcpy(qo, q, sizeof q);
+    std::memset(qo, 0xFF, 25);
+    qo[31] = 0xFF;
     qj.toRecord(qo);
     ASSERT_EQ(std::memcmp(q, qo, sizeof q), 0) << v;
   }
@@ -209,16 +216,24 @@ TEST(XCaliTree, StoreRulesGiveThePythonBytes) {
   qj.item(2)->setFpa(std::numeric_limits<double>::quiet_NaN());  // refused: keeps its value
   qj.item(3)->setProperty("tint", -5);
   qj.setProperty("item_count", 9);
+  std::memcpy(qo, q, sizeof q);
   qj.toRecord(qo);
   QString items;
   for (int j = 0; j < 7; ++j) {
     const int base = 0xA0 + 32 + 8 * j;
     const int fpa = j == 0 ? -1234 : j == 1 ? 32767 : int16_t((base + 1) << 8 | base);
-    items += QStringLiteral(",%1,%2,%3,%4").arg(fpa).arg(base + 2).arg(j == 3 ? 0 : base + 3).arg(base + 4);
+    items += QStringLiteral(",%1,%2,%3,%4,%5,%6,%7")
+                 .arg(fpa)
+                 .arg(base + 2)
+                 .arg(j == 3 ? 0 : base + 3)
+                 .arg(base + 4)
+                 .arg(base + 5)
+                 .arg(base + 6)
+                 .arg(base + 7);
   }
   EXPECT_EQ(bytes(qo, 88),
-            pyPack(QStringLiteral("bytes(range(0xA0, 0xA0 + 25)) + bytes(6) + bytes([9]) + "
-                                  "b''.join(struct.pack('<hBBB3x', *v) for v in zip(*[iter([%1])] * 4))")
+            pyPack(QStringLiteral("bytes(range(0xA0, 0xA0 + 31)) + bytes([9]) + "
+                                  "b''.join(struct.pack('<hBBBBBB', *v) for v in zip(*[iter([%1])] * 7))")
                        .arg(items.mid(1))));
 
   // The external blackbody: tenths by the scaled-field rule, fields clamped, 54 zero bytes.
@@ -343,7 +358,8 @@ TEST_F(XCaliEditorOnCamera, UpdatesSendOnlyChangedPartsAndCommandsCarryTheirPayl
   constexpr size_t cell = 64 + 320 + 80 + 288 + 12 * 2;
   ASSERT_TRUE(waitCamera([&](const std::vector<uint8_t>& b) { return b.size() == seed.size() && b[cell + 5] != seed[cell + 5]; }));
   std::vector<uint8_t> cam = camBlock();
-  EXPECT_EQ(bytes(&cam[cell], 8), pyPack(QStringLiteral("struct.pack('<ff', 40.0, 77.25)")));
+  // Table 1 keeps its own blackbody column.
+  EXPECT_EQ(bytes(&cam[cell], 8), pyPack(QStringLiteral("struct.pack('<ff', 40.125, 77.25)")));
   std::vector<uint8_t> expect = seed;
   std::memcpy(&expect[cell + 4], &cam[cell + 4], 4);
   EXPECT_EQ(cam, expect);
@@ -364,7 +380,8 @@ TEST_F(XCaliEditorOnCamera, UpdatesSendOnlyChangedPartsAndCommandsCarryTheirPayl
   EXPECT_EQ(camBlock()[64 + 1904 * 3 + 1552 + 1], 6);
   EXPECT_TRUE(std::all_of(cmd.begin() + 4 + 352, cmd.end(), [](uint8_t b) { return b == 0; }));
 
-  // A head whose bytes 4-63 the camera filled always goes, and the image then holds zeros there.
+  // Head bytes 4-63 are the camera's: an untouched head is not sent, an edited count goes out
+  // with them as they came.
   std::vector<uint8_t> dirty = camBlock();
   std::memset(&dirty[4], 0x5A, 60);
   sim->command().transfers().putBlock(8, dirty);
@@ -374,11 +391,14 @@ TEST_F(XCaliEditorOnCamera, UpdatesSendOnlyChangedPartsAndCommandsCarryTheirPayl
   ed.xcali()->head()->setCaliCount(3);
   mark = sim->log().count();
   EXPECT_EQ(ed.updateHead(), 0);
+  EXPECT_EQ(uploadsSince(*sim, mark), 0);
+  ed.xcali()->head()->setCaliCount(2);
+  EXPECT_EQ(ed.updateHead(), 0);
   EXPECT_EQ(ed.updateHead(), 0);
   EXPECT_EQ(uploadsSince(*sim, mark), 1);
-  ASSERT_TRUE(waitCamera([](const std::vector<uint8_t>& b) { return b[4] == 0; }));
-  EXPECT_EQ(bytes(camBlock().data(), 64), pyPack(QStringLiteral("struct.pack('<HBB60x', 510, 3, 3)")));
-  EXPECT_TRUE(std::all_of(ed.image() + 4, ed.image() + 64, [](uint8_t b) { return b == 0; }));
+  ASSERT_TRUE(waitCamera([](const std::vector<uint8_t>& b) { return b[3] == 2; }));
+  EXPECT_EQ(bytes(camBlock().data(), 64), pyPack(QStringLiteral("struct.pack('<HBB60s', 510, 3, 2, b'\\x5a' * 60)")));
+  EXPECT_TRUE(std::all_of(ed.image() + 4, ed.image() + 64, [](uint8_t b) { return b == 0x5A; }));
 
   // Resolution, gear and blackbody commands.
   EXPECT_EQ(ed.applyResIndex(1), -7);  // what the last read reported
@@ -468,8 +488,11 @@ TEST(XCaliTree, TheRangeCalibrationTakesTheStoredParts) {
   info.sensorHeight = info.windowHeight = 24;
   XCali* sdk = XCali_Create(&info);
   ASSERT_NE(sdk, nullptr);
+  // Parts store over the camera's own bytes, as the editor sends them.
   for (int k = 0; k < 3; ++k) {
-    uint8_t cali2[xcali::kCali2Size] = {}, cust[xcali::kCustSize] = {};
+    uint8_t cali2[xcali::kCali2Size], cust[xcali::kCustSize];
+    std::memcpy(cali2, block.data() + xcali::partOffset(Part::Cali2, k), sizeof cali2);
+    std::memcpy(cust, block.data() + xcali::partOffset(Part::Cust, k), sizeof cust);
     x.entry(k)->cali2()->toRecord(cali2);
     x.entry(k)->cust()->toRecord(cust);
     EXPECT_EQ(XCali_LoadCali2(sdk, cali2), 0) << k;
@@ -477,7 +500,8 @@ TEST(XCaliTree, TheRangeCalibrationTakesTheStoredParts) {
   }
   // An edit that breaks the rising order is what the SDK refuses, so the check above means something.
   x.entry(0)->cali2()->point(1)->setTemp0(0.0f);
-  uint8_t cali2[xcali::kCali2Size] = {};
+  uint8_t cali2[xcali::kCali2Size];
+  std::memcpy(cali2, block.data() + xcali::partOffset(Part::Cali2, 0), sizeof cali2);
   x.entry(0)->cali2()->toRecord(cali2);
   EXPECT_EQ(XCali_LoadCali2(sdk, cali2), -11);
   XCali_Free(&sdk);

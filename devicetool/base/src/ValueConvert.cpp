@@ -12,7 +12,12 @@ int64_t clampToField(int64_t v, int64_t lo, int64_t hi) {
 
 bool voltsToCount(double volts, double countsPerVolt, int64_t lo, int64_t hi, int64_t* out) {
   if (!std::isfinite(volts) || !std::isfinite(countsPerVolt)) return false;
-  const double q = std::trunc(volts * countsPerVolt);
+  // The rule of the scaled fields: a product within 1e-6 (relative) of an integer is that integer,
+  // so a count shown in volts comes back as the same count (31 x 5 / 4095 x 4095 / 5 lies just
+  // below 31); anything else is truncated toward zero.
+  const double p = volts * countsPerVolt;
+  const double nearest = std::nearbyint(p);
+  const double q = std::fabs(p - nearest) <= 1e-6 * std::fmax(1.0, std::fabs(nearest)) ? nearest : std::trunc(p);
   // Compared as doubles first: a huge quotient has no int64_t value to clamp.
   *out = q <= double(lo) ? lo : q >= double(hi) ? hi : clampToField(int64_t(q), lo, hi);
   return true;

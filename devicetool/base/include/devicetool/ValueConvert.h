@@ -23,7 +23,8 @@ double rawToScaled(int64_t raw, double factor);
 inline constexpr double kVoltsPerCountVnr = 5.0 / 4096.0;
 inline constexpr double kVoltsPerCountQm = 5.0 / 4095.0;
 inline constexpr double kCountsPerVoltCommand16 = 4095.0 / 5.0;
-// The count of `volts` on a scale, truncated toward zero and clamped to [lo, hi]. False (and
+// The count of `volts` on a scale, by the rule of scaledToRaw (within 1e-6 of an integer: that
+// integer, else truncated toward zero), clamped to [lo, hi]. False (and
 // `out` untouched) for a value that is not finite: no register may get an arbitrary offset.
 bool voltsToCount(double volts, double countsPerVolt, int64_t lo, int64_t hi, int64_t* out);
 
