@@ -68,16 +68,16 @@
             <translation>Load</translation>
         </message>
         <message id="DeviceWeiJu">
-            <source>Lens calibration</source>
-            <translation>Lens calibration</translation>
+            <source>Lens table</source>
+            <translation>Lens table</translation>
         </message>
         <message id="DeviceFixDist">
-            <source>Distance correction</source>
-            <translation>Distance correction</translation>
+            <source>Distance</source>
+            <translation>Distance</translation>
         </message>
         <message id="DeviceXCali">
-            <source>XCali calibration</source>
-            <translation>XCali calibration</translation>
+            <source>XCali</source>
+            <translation>XCali</translation>
         </message>
         <message id="ReadWrite">
             <source>Read/write</source>
@@ -416,8 +416,8 @@
             <translation>IR window transmittance</translation>
         </message>
         <message id="InfraredWindowTempOffset">
-            <source>IR window temperature offset</source>
-            <translation>IR window temperature offset</translation>
+            <source>IR window temp. offset</source>
+            <translation>IR window temp. offset</translation>
         </message>
         <message id="TempOffset">
             <source>Temperature offset</source>
@@ -428,8 +428,8 @@
             <translation>Transmittance from two blackbody readings</translation>
         </message>
         <message id="Calc">
-            <source>Calculate</source>
-            <translation>Calculate</translation>
+            <source>Calc.</source>
+            <translation>Calc.</translation>
         </message>
         <message id="CalcTrans_envTemp">
             <source>Ambient temperature</source>
@@ -504,28 +504,28 @@
             <translation>Palette</translation>
         </message>
         <message id="IRImage_StrechType">
-            <source>Contrast stretch</source>
-            <translation>Contrast stretch</translation>
+            <source>Stretch</source>
+            <translation>Stretch</translation>
         </message>
         <message id="IRImage_Gain">
             <source>Gain</source>
             <translation>Gain</translation>
         </message>
         <message id="IRImage_Temp2Gray">
-            <source>Temperature to gray</source>
-            <translation>Temperature to gray</translation>
+            <source>Gray map</source>
+            <translation>Gray map</translation>
         </message>
         <message id="IRImage_DDELevel">
-            <source>Detail enhancement</source>
-            <translation>Detail enhancement</translation>
+            <source>Detail (DDE)</source>
+            <translation>Detail (DDE)</translation>
         </message>
         <message id="IRImage_Denoise">
             <source>Denoise</source>
             <translation>Denoise</translation>
         </message>
         <message id="IRImage_MTEnable">
-            <source>Manual temperature range</source>
-            <translation>Manual temperature range</translation>
+            <source>Fixed range</source>
+            <translation>Fixed range</translation>
         </message>
         <message id="IRImage_MTTemp0">
             <source>Range low</source>
@@ -536,8 +536,8 @@
             <translation>Range high</translation>
         </message>
         <message id="IRImage_CTType">
-            <source>Color temperature band</source>
-            <translation>Color temperature band</translation>
+            <source>Color band</source>
+            <translation>Color band</translation>
         </message>
         <message id="IRImage_CTTemp0">
             <source>Band low</source>
@@ -556,8 +556,8 @@
             <translation>Band color 2</translation>
         </message>
         <message id="IRImage_SmallTarget_BG">
-            <source>Small-target background</source>
-            <translation>Small-target background</translation>
+            <source>Background</source>
+            <translation>Background</translation>
         </message>
         <message id="MeaName">
             <source>Name</source>
@@ -792,8 +792,8 @@
             <translation>Delete</translation>
         </message>
         <message id="DeviceConfig">
-            <source>Camera configuration</source>
-            <translation>Camera configuration</translation>
+            <source>Configure</source>
+            <translation>Configure</translation>
         </message>
         <message id="System">
             <source>System</source>
@@ -804,8 +804,8 @@
             <translation>Basic information</translation>
         </message>
         <message id="FixInfo">
-            <source>Measurement correction</source>
-            <translation>Measurement correction</translation>
+            <source>Temp. correction</source>
+            <translation>Temp. correction</translation>
         </message>
         <message id="Network">
             <source>Network</source>
@@ -884,8 +884,8 @@
             <translation>Apply and close</translation>
         </message>
         <message id="DeviceCust">
-            <source>Custom correction</source>
-            <translation>Custom correction</translation>
+            <source>Correction</source>
+            <translation>Correction</translation>
         </message>
         <message id="Cust_config1">
             <source>Correction table 1</source>
@@ -932,36 +932,36 @@
             <translation>Voltage offset</translation>
         </message>
         <message id="WeiJu_len1_env_count">
-            <source>Ambient points, lens 1</source>
-            <translation>Ambient points, lens 1</translation>
+            <source>Ambient count</source>
+            <translation>Ambient count</translation>
         </message>
         <message id="WeiJu_cali_mode">
-            <source>Calibration mode</source>
-            <translation>Calibration mode</translation>
+            <source>Calib. mode</source>
+            <translation>Calib. mode</translation>
         </message>
         <message id="WeiJu_len1_shell0">
-            <source>Lens 1 shell temp. 1</source>
-            <translation>Lens 1 shell temp. 1</translation>
+            <source>Shell temp. 1</source>
+            <translation>Shell temp. 1</translation>
         </message>
         <message id="WeiJu_len1_shell1">
-            <source>Lens 1 shell temp. 2</source>
-            <translation>Lens 1 shell temp. 2</translation>
+            <source>Shell temp. 2</source>
+            <translation>Shell temp. 2</translation>
         </message>
         <message id="WeiJu_len1_shell2">
-            <source>Lens 1 shell temp. 3</source>
-            <translation>Lens 1 shell temp. 3</translation>
+            <source>Shell temp. 3</source>
+            <translation>Shell temp. 3</translation>
         </message>
         <message id="WeiJu_len1_shell3">
-            <source>Lens 1 shell temp. 4</source>
-            <translation>Lens 1 shell temp. 4</translation>
+            <source>Shell temp. 4</source>
+            <translation>Shell temp. 4</translation>
         </message>
         <message id="WeiJu_len1_bb_count">
-            <source>Blackbodies, lens 1</source>
-            <translation>Blackbodies, lens 1</translation>
+            <source>Lens 1 BBs</source>
+            <translation>Lens 1 BBs</translation>
         </message>
         <message id="WeiJu_len2_bb_count">
-            <source>Blackbodies, lens 2</source>
-            <translation>Blackbodies, lens 2</translation>
+            <source>Lens 2 BBs</source>
+            <translation>Lens 2 BBs</translation>
         </message>
         <message id="XCali">
             <source>XCali calibration</source>
@@ -1532,12 +1532,12 @@
             <translation>Preset </translation>
         </message>
         <message id="FirmwareNameRule">
-            <source>A firmware file name must begin with "%1" or "%2"</source>
-            <translation>A firmware file name must begin with "%1" or "%2"</translation>
+            <source>Firmware names begin with "%1" or "%2"</source>
+            <translation>Firmware names begin with "%1" or "%2"</translation>
         </message>
         <message id="FirmwareNameRuleMaker">
-            <source>A firmware file name must begin with "%1"</source>
-            <translation>A firmware file name must begin with "%1"</translation>
+            <source>Firmware names begin with "%1"</source>
+            <translation>Firmware names begin with "%1"</translation>
         </message>
         <message id="Status_0">
             <source>success</source>

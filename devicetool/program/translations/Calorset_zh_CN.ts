@@ -68,15 +68,15 @@
             <translation>加载</translation>
         </message>
         <message id="DeviceWeiJu">
-            <source>Lens calibration</source>
+            <source>Lens table</source>
             <translation>镜头标定</translation>
         </message>
         <message id="DeviceFixDist">
-            <source>Distance correction</source>
+            <source>Distance</source>
             <translation>距离修正</translation>
         </message>
         <message id="DeviceXCali">
-            <source>XCali calibration</source>
+            <source>XCali</source>
             <translation>XCali 标定</translation>
         </message>
         <message id="ReadWrite">
@@ -165,7 +165,7 @@
         </message>
         <message id="Mtu">
             <source>MTU</source>
-            <translation>MTU</translation>
+            <translation>最大传输单元</translation>
         </message>
         <message id="LocationEnable">
             <source>Show location</source>
@@ -281,7 +281,7 @@
         </message>
         <message id="GPI">
             <source>GPI</source>
-            <translation>GPI</translation>
+            <translation>GPI 输入</translation>
         </message>
         <message id="Max">
             <source>Max</source>
@@ -416,7 +416,7 @@
             <translation>红外窗口透过率</translation>
         </message>
         <message id="InfraredWindowTempOffset">
-            <source>IR window temperature offset</source>
+            <source>IR window temp. offset</source>
             <translation>红外窗口温度偏移</translation>
         </message>
         <message id="TempOffset">
@@ -428,7 +428,7 @@
             <translation>由两个黑体读数计算透过率</translation>
         </message>
         <message id="Calc">
-            <source>Calculate</source>
+            <source>Calc.</source>
             <translation>计算</translation>
         </message>
         <message id="CalcTrans_envTemp">
@@ -504,7 +504,7 @@
             <translation>调色板</translation>
         </message>
         <message id="IRImage_StrechType">
-            <source>Contrast stretch</source>
+            <source>Stretch</source>
             <translation>对比度拉伸</translation>
         </message>
         <message id="IRImage_Gain">
@@ -512,11 +512,11 @@
             <translation>增益</translation>
         </message>
         <message id="IRImage_Temp2Gray">
-            <source>Temperature to gray</source>
+            <source>Gray map</source>
             <translation>温度映射灰度</translation>
         </message>
         <message id="IRImage_DDELevel">
-            <source>Detail enhancement</source>
+            <source>Detail (DDE)</source>
             <translation>细节增强</translation>
         </message>
         <message id="IRImage_Denoise">
@@ -524,7 +524,7 @@
             <translation>降噪</translation>
         </message>
         <message id="IRImage_MTEnable">
-            <source>Manual temperature range</source>
+            <source>Fixed range</source>
             <translation>手动温度范围</translation>
         </message>
         <message id="IRImage_MTTemp0">
@@ -536,7 +536,7 @@
             <translation>范围上限</translation>
         </message>
         <message id="IRImage_CTType">
-            <source>Color temperature band</source>
+            <source>Color band</source>
             <translation>温度着色方式</translation>
         </message>
         <message id="IRImage_CTTemp0">
@@ -556,7 +556,7 @@
             <translation>着色颜色 2</translation>
         </message>
         <message id="IRImage_SmallTarget_BG">
-            <source>Small-target background</source>
+            <source>Background</source>
             <translation>小目标背景</translation>
         </message>
         <message id="MeaName">
@@ -685,7 +685,7 @@
         </message>
         <message id="Gpio">
             <source>GPIO</source>
-            <translation>GPIO</translation>
+            <translation>GPIO 接口</translation>
         </message>
         <message id="Light">
             <source>Light</source>
@@ -749,7 +749,7 @@
         </message>
         <message id="H264">
             <source>H.264</source>
-            <translation>H.264</translation>
+            <translation>H.264 编码</translation>
         </message>
         <message id="H264_Bitrate">
             <source>Bit rate</source>
@@ -792,7 +792,7 @@
             <translation>删除</translation>
         </message>
         <message id="DeviceConfig">
-            <source>Camera configuration</source>
+            <source>Configure</source>
             <translation>设备配置</translation>
         </message>
         <message id="System">
@@ -804,7 +804,7 @@
             <translation>基本信息</translation>
         </message>
         <message id="FixInfo">
-            <source>Measurement correction</source>
+            <source>Temp. correction</source>
             <translation>测温修正</translation>
         </message>
         <message id="Network">
@@ -833,7 +833,7 @@
         </message>
         <message id="GpioInfo">
             <source>GPIO</source>
-            <translation>GPIO</translation>
+            <translation>GPIO 设置</translation>
         </message>
         <message id="CameraOSDInfo">
             <source>On-screen display</source>
@@ -865,7 +865,7 @@
         </message>
         <message id="GB28181Info">
             <source>GB28181</source>
-            <translation>GB28181</translation>
+            <translation>GB28181 设置</translation>
         </message>
         <message id="Test">
             <source>Test</source>
@@ -884,7 +884,7 @@
             <translation>应用并关闭</translation>
         </message>
         <message id="DeviceCust">
-            <source>Custom correction</source>
+            <source>Correction</source>
             <translation>自定义校正</translation>
         </message>
         <message id="Cust_config1">
@@ -932,35 +932,35 @@
             <translation>电压偏移</translation>
         </message>
         <message id="WeiJu_len1_env_count">
-            <source>Ambient points, lens 1</source>
+            <source>Ambient count</source>
             <translation>镜头 1 环境点数</translation>
         </message>
         <message id="WeiJu_cali_mode">
-            <source>Calibration mode</source>
+            <source>Calib. mode</source>
             <translation>标定模式</translation>
         </message>
         <message id="WeiJu_len1_shell0">
-            <source>Lens 1 shell temp. 1</source>
+            <source>Shell temp. 1</source>
             <translation>镜头 1 壳温 1</translation>
         </message>
         <message id="WeiJu_len1_shell1">
-            <source>Lens 1 shell temp. 2</source>
+            <source>Shell temp. 2</source>
             <translation>镜头 1 壳温 2</translation>
         </message>
         <message id="WeiJu_len1_shell2">
-            <source>Lens 1 shell temp. 3</source>
+            <source>Shell temp. 3</source>
             <translation>镜头 1 壳温 3</translation>
         </message>
         <message id="WeiJu_len1_shell3">
-            <source>Lens 1 shell temp. 4</source>
+            <source>Shell temp. 4</source>
             <translation>镜头 1 壳温 4</translation>
         </message>
         <message id="WeiJu_len1_bb_count">
-            <source>Blackbodies, lens 1</source>
+            <source>Lens 1 BBs</source>
             <translation>镜头 1 黑体数</translation>
         </message>
         <message id="WeiJu_len2_bb_count">
-            <source>Blackbodies, lens 2</source>
+            <source>Lens 2 BBs</source>
             <translation>镜头 2 黑体数</translation>
         </message>
         <message id="XCali">
@@ -1313,7 +1313,7 @@
         </message>
         <message id="en_US">
             <source>English</source>
-            <translation>English</translation>
+            <translation>英文</translation>
         </message>
         <message id="TCP">
             <source>TCP</source>
@@ -1532,11 +1532,11 @@
             <translation>预置位 </translation>
         </message>
         <message id="FirmwareNameRule">
-            <source>A firmware file name must begin with "%1" or "%2"</source>
+            <source>Firmware names begin with "%1" or "%2"</source>
             <translation>固件文件名须以"%1"或"%2"开头</translation>
         </message>
         <message id="FirmwareNameRuleMaker">
-            <source>A firmware file name must begin with "%1"</source>
+            <source>Firmware names begin with "%1"</source>
             <translation>固件文件名须以"%1"开头</translation>
         </message>
         <message id="Status_0">
