@@ -1,7 +1,7 @@
 #include "CCommonManager.h"
 
-#include <QFile>
 #include <QtQml/qqml.h>
+#include <QFile>
 
 #include "QmlListAccess.h"
 
@@ -62,7 +62,10 @@ const ListDef kLists[] = {
       {QT_TRID_NOOP("TextPos_TopRight"), 2, true},
       {QT_TRID_NOOP("TextPos_BottomLeft"), 3, true},
       {QT_TRID_NOOP("TextPos_BottomRight"), 4, true}}},
-    {9, {{QT_TRID_NOOP("IRDestripType_None"), 0, true}, {QT_TRID_NOOP("IRDestripType_ColV1"), 1, true}, {QT_TRID_NOOP("IRDestripType_ColV1opt"), 2, true}}},
+    {9,
+     {{QT_TRID_NOOP("IRDestripType_None"), 0, true},
+      {QT_TRID_NOOP("IRDestripType_ColV1"), 1, true},
+      {QT_TRID_NOOP("IRDestripType_ColV1opt"), 2, true}}},
     {10,
      {{QT_TRID_NOOP("IRDenoiseType_None"), 0, true},
       {QT_TRID_NOOP("IRDenoiseType_GF"), 1, true},
@@ -108,14 +111,17 @@ const ToolDef kMeaTools[] = {
     {QT_TRID_NOOP("MeaTool_Point3x3"), QT_TRID_NOOP("MeaTool_Point3x3Desc"), "qrc:/Icons/point3x3.svg"},
     {QT_TRID_NOOP("MeaTool_PointCross"), QT_TRID_NOOP("MeaTool_PointCrossDesc"), "qrc:/Icons/pointcross.svg"},
     {QT_TRID_NOOP("MeaTool_Line"), QT_TRID_NOOP("MeaTool_LineDesc"), "qrc:/Icons/slash-forward.svg"},
-    {QT_TRID_NOOP("MeaTool_Polyline"), QT_TRID_NOOP("MeaTool_PolylineDesc"), "qrc:/Icons/chart-line-variant.svg"},
+    {QT_TRID_NOOP("MeaTool_Polyline"), QT_TRID_NOOP("MeaTool_PolylineDesc"),
+     "qrc:/Icons/chart-line-variant.svg"},
     {QT_TRID_NOOP("MeaTool_Ellipse"), QT_TRID_NOOP("MeaTool_EllipseDesc"), "qrc:/Icons/ellipse-outline.svg"},
     {QT_TRID_NOOP("MeaTool_Circle"), QT_TRID_NOOP("MeaTool_CircleDesc"), "qrc:/Icons/circle.svg"},
     {QT_TRID_NOOP("MeaTool_Custom"), QT_TRID_NOOP("MeaTool_CustomDesc"), "qrc:/Icons/octagram-outline.svg"},
-    {QT_TRID_NOOP("MeaTool_Rectangle"), QT_TRID_NOOP("MeaTool_RectangleDesc"), "qrc:/Icons/rectangle-outline.svg"},
+    {QT_TRID_NOOP("MeaTool_Rectangle"), QT_TRID_NOOP("MeaTool_RectangleDesc"),
+     "qrc:/Icons/rectangle-outline.svg"},
     {QT_TRID_NOOP("MeaTool_Square"), QT_TRID_NOOP("MeaTool_SquareDesc"), "qrc:/Icons/square-outline.svg"},
     {QT_TRID_NOOP("MeaTool_Polygon"), QT_TRID_NOOP("MeaTool_PolygonDesc"), "qrc:/Icons/hexagon-outline.svg"},
-    {QT_TRID_NOOP("MeaTool_EditPoint"), QT_TRID_NOOP("MeaTool_EditPointDesc"), "qrc:/Icons/point-add-remove.svg"},
+    {QT_TRID_NOOP("MeaTool_EditPoint"), QT_TRID_NOOP("MeaTool_EditPointDesc"),
+     "qrc:/Icons/point-add-remove.svg"},
     {QT_TRID_NOOP("MeaTool_Hide"), QT_TRID_NOOP("MeaTool_HideDesc"), "qrc:/Icons/eye.svg"},
 };
 

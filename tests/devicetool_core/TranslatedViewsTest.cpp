@@ -12,9 +12,9 @@
 #include <QQuickWindow>
 #include <QRegularExpression>
 #include <QSet>
+#include <QTranslator>
 #include <QXmlStreamReader>
 #include <QtEndian>
-#include <QTranslator>
 #include <memory>
 
 #include "AppFolders.h"
@@ -70,7 +70,9 @@ class TextWalker {
     if (item == nullptr || !item->isVisible()) return;
     for (const char* p : {"text", "xtext", "xtip", "xname", "xtitle", "title", "placeholderText"}) {
       const QVariant v = item->property(p);
-      if (v.typeId() == QMetaType::QString) check(v.toString(), where + QLatin1Char(' ') + item->metaObject()->className() + QLatin1Char('.') + QLatin1String(p));
+      if (v.typeId() == QMetaType::QString)
+        check(v.toString(), where + QLatin1Char(' ') + item->metaObject()->className() + QLatin1Char('.') +
+                                QLatin1String(p));
     }
     const QVariant names = item->property("xnames");
     for (const QVariant& n : names.toList()) check(n.toString(), where + QStringLiteral(" tab"));
@@ -138,10 +140,13 @@ void checkLanguage(const char* locale) {
   qputenv("OSTREL_DISCOVER_BROADCAST", QByteArray::fromStdString(ostrel::test::loopbackAddress(44, 109)));
   const QString name = QStringLiteral("Calorset.%1.qm").arg(QLatin1String(locale));
   QFile::remove(calorset::configDir() + QLatin1Char('/') + name);
-  ASSERT_TRUE(QFile::copy(QStringLiteral(OSTREL_CALORSET_QM_DIR "/") + name, calorset::configDir() + QLatin1Char('/') + name));
+  ASSERT_TRUE(QFile::copy(QStringLiteral(OSTREL_CALORSET_QM_DIR "/") + name,
+                          calorset::configDir() + QLatin1Char('/') + name));
   // English is language 1; Chinese is the tool's own default, with no settings file at all.
-  if (QLatin1String(locale) == QLatin1String("en_US")) writeSettings(1);
-  else QFile::remove(calorset::configDir() + QStringLiteral("/AppConfig.bin"));
+  if (QLatin1String(locale) == QLatin1String("en_US"))
+    writeSettings(1);
+  else
+    QFile::remove(calorset::configDir() + QStringLiteral("/AppConfig.bin"));
 
   static QTranslator translator;
   auto* app = new calorset::CApp(nullptr, &translator);
@@ -149,7 +154,8 @@ void checkLanguage(const char* locale) {
   ASSERT_EQ(app->init(), 0);
   ASSERT_FALSE(translator.isEmpty()) << "no translation loaded for " << locale;
 
-  const QSet<QString> ids = unreadableIds(QStringLiteral(OSTREL_CALORSET_TS_DIR "/Calorset_%1.ts").arg(QLatin1String(locale)));
+  const QSet<QString> ids =
+      unreadableIds(QStringLiteral(OSTREL_CALORSET_TS_DIR "/Calorset_%1.ts").arg(QLatin1String(locale)));
   ASSERT_GT(ids.size(), 100);
   TextWalker walker(ids);
 
@@ -162,12 +168,16 @@ void checkLanguage(const char* locale) {
     for (qsizetype i = 0; i < list.count(); ++i)
       for (const char* field : {"name", "desc"})
         if (QVariant v = list.at(i)->property(field); v.isValid())
-          walker.check(v.toString(), QStringLiteral("%1[%2].%3").arg(QLatin1String(mo->property(p).name())).arg(i).arg(QLatin1String(field)));
+          walker.check(v.toString(), QStringLiteral("%1[%2].%3")
+                                         .arg(QLatin1String(mo->property(p).name()))
+                                         .arg(i)
+                                         .arg(QLatin1String(field)));
   }
 
   auto engine = std::make_unique<QQmlEngine>();
   engine->addImportPath(QStringLiteral(OSTREL_BUILD_QML_DIR));
-  QQmlComponent mainComponent(engine.get(), QUrl::fromLocalFile(QStringLiteral(OSTREL_VIEWS_DIR "/Main.qml")));
+  QQmlComponent mainComponent(engine.get(),
+                              QUrl::fromLocalFile(QStringLiteral(OSTREL_VIEWS_DIR "/Main.qml")));
   std::unique_ptr<QObject> main(mainComponent.create());
   ASSERT_NE(main, nullptr) << mainComponent.errorString().toStdString();
   auto* mainWindow = qobject_cast<QQuickWindow*>(main.get());
@@ -175,13 +185,15 @@ void checkLanguage(const char* locale) {
   walker.walkWithTabs(mainWindow->contentItem(), QStringLiteral("Main"));
 
   QQmlComponent popupComponent(engine.get());
-  popupComponent.setData(kPopups, QUrl::fromLocalFile(QStringLiteral(OSTREL_VIEWS_DIR "/TranslatedViews.qml")));
+  popupComponent.setData(kPopups,
+                         QUrl::fromLocalFile(QStringLiteral(OSTREL_VIEWS_DIR "/TranslatedViews.qml")));
   std::unique_ptr<QObject> popups(popupComponent.create());
   ASSERT_NE(popups, nullptr) << popupComponent.errorString().toStdString();
   auto* popupWindow = qobject_cast<QQuickWindow*>(popups.get());
   ASSERT_NE(popupWindow, nullptr);
-  for (const char* view : {"DeviceConfig", "AppConfig", "Temp2Energy", "DeviceWeiJu", "DeviceFixDist", "DeviceCust",
-                           "DeviceCom", "DeviceXCali", "DeviceChart", "DeviceUtilV7R2K", "CaliChooser"}) {
+  for (const char* view :
+       {"DeviceConfig", "AppConfig", "Temp2Energy", "DeviceWeiJu", "DeviceFixDist", "DeviceCust", "DeviceCom",
+        "DeviceXCali", "DeviceChart", "DeviceUtilV7R2K", "CaliChooser"}) {
     QObject* popup = popups->findChild<QObject*>(QLatin1String(view));
     ASSERT_NE(popup, nullptr) << view;
     if (QLatin1String(view) == QLatin1String("AppConfig"))
@@ -190,9 +202,10 @@ void checkLanguage(const char* locale) {
       QMetaObject::invokeMethod(popup, "open");
     ASSERT_TRUE(popup->property("visible").toBool()) << view;
     if (QLatin1String(view) == QLatin1String("DeviceConfig")) {
-      for (const char* panel : {"CameraBasicInfo", "FixInfo", "CameraNetworkInfo", "CameraTimeInfo", "TvoutInfo",
-                                "CameraOSDInfo", "SerialPortInfo", "GpioInfo", "FFCInfo", "DestripInfo",
-                                "DenoiseInfo", "CameraPluginInfo", "GB28181Info", "TestInfo"}) {
+      for (const char* panel :
+           {"CameraBasicInfo", "FixInfo", "CameraNetworkInfo", "CameraTimeInfo", "TvoutInfo", "CameraOSDInfo",
+            "SerialPortInfo", "GpioInfo", "FFCInfo", "DestripInfo", "DenoiseInfo", "CameraPluginInfo",
+            "GB28181Info", "TestInfo"}) {
         QMetaObject::invokeMethod(popup, "setCurrentConfig", Q_ARG(QVariant, QLatin1String(panel)));
         walker.walk(popupWindow->contentItem(), QStringLiteral("DeviceConfig/%1").arg(QLatin1String(panel)));
       }

@@ -42,10 +42,15 @@ XPopup {
     })
     readonly property var gbl_configList: [
         { group: QT_TRID_NOOP("System"), panels: [QT_TRID_NOOP("CameraBasicInfo"), QT_TRID_NOOP("FixInfo")] },
-        { group: QT_TRID_NOOP("Network"), panels: [QT_TRID_NOOP("CameraNetworkInfo"), QT_TRID_NOOP("CameraTimeInfo")] },
-        { group: QT_TRID_NOOP("Interface"), panels: [QT_TRID_NOOP("TvoutInfo"), QT_TRID_NOOP("SerialPortInfo"), QT_TRID_NOOP("GpioInfo"), QT_TRID_NOOP("CameraOSDInfo")] },
-        { group: QT_TRID_NOOP("Advance"), panels: [QT_TRID_NOOP("FFCInfo"), QT_TRID_NOOP("DestripInfo"), QT_TRID_NOOP("DenoiseInfo")] },
-        { group: QT_TRID_NOOP("Plugin"), panels: [QT_TRID_NOOP("CameraPluginInfo"), QT_TRID_NOOP("GB28181Info")] },
+        { group: QT_TRID_NOOP("Network"),
+          panels: [QT_TRID_NOOP("CameraNetworkInfo"), QT_TRID_NOOP("CameraTimeInfo")] },
+        { group: QT_TRID_NOOP("Interface"),
+          panels: [QT_TRID_NOOP("TvoutInfo"), QT_TRID_NOOP("SerialPortInfo"), QT_TRID_NOOP("GpioInfo"),
+                   QT_TRID_NOOP("CameraOSDInfo")] },
+        { group: QT_TRID_NOOP("Advance"),
+          panels: [QT_TRID_NOOP("FFCInfo"), QT_TRID_NOOP("DestripInfo"), QT_TRID_NOOP("DenoiseInfo")] },
+        { group: QT_TRID_NOOP("Plugin"),
+          panels: [QT_TRID_NOOP("CameraPluginInfo"), QT_TRID_NOOP("GB28181Info")] },
         // The test group is its panel: no rows of its own.
         { group: QT_TRID_NOOP("Test"), panels: [QT_TRID_NOOP("TestInfo")], rows: [] }
     ]

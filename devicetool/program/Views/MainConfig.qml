@@ -220,13 +220,15 @@ Item {
                     objectName: "btnRestoreFactory"
                     width: 200; height: 32
                     text: qsTrId("RestoreFactory")
-                    onClicked: root.confirmOnCurrent(QT_TRID_NOOP("RestoreFactory"), root.restoreFactorySingleCurrent)
+                    onClicked: root.confirmOnCurrent(QT_TRID_NOOP("RestoreFactory"),
+                                                     root.restoreFactorySingleCurrent)
                 }
                 XButtonText {
                     objectName: "btnRestartDevice"
                     width: 200; height: 32
                     text: qsTrId("RestartDevice")
-                    onClicked: root.confirmOnCurrent(QT_TRID_NOOP("RestartDevice"), root.restartDeviceSingleCurrent)
+                    onClicked: root.confirmOnCurrent(QT_TRID_NOOP("RestartDevice"),
+                                                     root.restartDeviceSingleCurrent)
                 }
             }
             Row {
