@@ -35,6 +35,22 @@ for b in 3 4 5 7 8; do blocks+=(--block "$b=$seeds/block$b.bin"); done
 start_camsim "$camsim" "$address" --discover "${blocks[@]}" "${extra[@]}" || { rm -rf "$seeds"; exit 1; }
 rm -rf "$seeds"
 
+# A first run shows English: without a settings file the program starts in Chinese, so write the
+# program's default settings record with language 1 ("en_US"). A file already there is the user's.
+config_dir="$(dirname "$program")/Calorset-Config"
+if [[ ! -e "$config_dir/AppConfig.bin" ]]; then
+  mkdir -p "$config_dir"
+  python3 - "$config_dir/AppConfig.bin" "$(dirname "$program")/Calorset-Data" <<'EOF'
+import struct, sys
+path, save_dir = sys.argv[1], sys.argv[2].encode()
+# magic, language, saveDir[1024], transType, chartFifoSize, chartUpdateInterval, displayFpsMax
+record = struct.pack("<Ii1024siiii", 20240408, 1, save_dir[:1023], 0, 500, 1, 100)
+assert len(record) == 1048
+with open(path, "xb") as f:
+    f.write(record)
+EOF
+fi
+
 export OSTREL_DISCOVER_BROADCAST=127.255.255.255
 echo "run-calorset: simulator $sim_pid on $address"
 run_program run-calorset Calorset "$program"

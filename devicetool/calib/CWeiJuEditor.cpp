@@ -94,13 +94,15 @@ void CWeiJuFile::storeToImage() {
   }
 }
 
-CWeiJuEditor::CWeiJuEditor(QObject* parent) : CLoginBlockEditor(parent) {
-  caliModeList_.append(new CNameValue(this, qtTrId("Cali1"), 1));
-  caliModeList_.append(new CNameValue(this, qtTrId("Len1_Cali2"), 2));
-  caliModeList_.append(new CNameValue(this, qtTrId("Len2_Cali2"), 3));
-}
+CWeiJuEditor::CWeiJuEditor(QObject* parent) : CLoginBlockEditor(parent) {}
 
 QQmlListProperty<CNameValue> CWeiJuEditor::caliModeList() {
+  // Named when first shown: the editor is made before start-up installs the translation.
+  if (caliModeList_.isEmpty()) {
+    caliModeList_.append(new CNameValue(this, qtTrId("Cali1"), 1));
+    caliModeList_.append(new CNameValue(this, qtTrId("Len1_Cali2"), 2));
+    caliModeList_.append(new CNameValue(this, qtTrId("Len2_Cali2"), 3));
+  }
   return readOnlyList(this, &caliModeList_);
 }
 

@@ -263,6 +263,13 @@ int CDeviceConfiger::checkedUpload(int fileType, const QByteArray& path) {
   return Ostrel_UploadFile(loginId_, path.constData(), fileType);
 }
 
+QString CDeviceConfiger::firmwareNameRule(const QString& softwareId) const {
+  const QByteArray family = softwareId.toUtf8().left(5);
+  if (family.size() == 5 && !family.contains('\0'))
+    return qtTrId("FirmwareNameRule").arg(QLatin1String(kFirmwarePrefix), QString::fromUtf8(family));
+  return qtTrId("FirmwareNameRuleMaker").arg(QLatin1String(kFirmwarePrefix));
+}
+
 int CDeviceConfiger::downloadFile(int fileType, const QString& fn) {
   if (loginId_ < 0) return -7;
   return Ostrel_DownloadFile(loginId_, fn.toUtf8().constData(), fileType);

@@ -116,6 +116,9 @@ class CDeviceConfiger : public QObject {
   // logged in; -8 a refused name or type; -2 custom correction data (sent by its editor); the
   // check's or the SDK's code.
   Q_INVOKABLE int uploadFile(int fileType, const QString& fn);
+  // The names uploadFile takes as firmware, in words, for the camera of a software id: a refused
+  // name is only "-8" otherwise, and the prefixes are known nowhere else.
+  Q_INVOKABLE QString firmwareNameRule(const QString& softwareId) const;
   // Fetches the camera's file of a type into fn. -7 not logged in; the SDK's code.
   Q_INVOKABLE int downloadFile(int fileType, const QString& fn);
   // The path a camera's file is downloaded to: dir/id-ip+suffix, with the camera-supplied id and

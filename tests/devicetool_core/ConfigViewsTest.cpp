@@ -167,6 +167,28 @@ TEST(ConfigViews, PanelsApplyTheirRecordsAndThePageReportsPerCamera) {
   std::vector<uint8_t> stored;
   ASSERT_TRUE(sim.command().transfers().file(0, &stored));
   EXPECT_EQ(std::string(stored.begin(), stored.end()), "firmware");
+  // A firmware file whose name lacks the family prefix: the row keeps the code and, like the
+  // notice, says in words which names the camera takes; nothing is sent.
+  {
+    QTranslator english;
+    ASSERT_TRUE(english.load(QStringLiteral(OSTREL_CALORSET_QM_DIR "/Calorset.en_US.qm")));
+    QCoreApplication::installTranslator(&english);
+    const QString misnamed = dir.filePath(QStringLiteral("firmware_2.bin"));
+    ASSERT_TRUE(QFile::copy(fw, misnamed));
+    page->setProperty("m_filename", misnamed);
+    table->setProperty("xcurrentRow", 0);
+    top->setProperty("msgs", QVariantList());
+    const uint64_t sent = sim.command().transfers().finished();
+    click(page, "btnUploadBin");
+    const QString rule = QStringLiteral("Firmware names begin with \"TOVMA\"");
+    EXPECT_EQ(cfg->firmwareNameRule(nodeA->property("softwareId").toString()), rule);
+    EXPECT_EQ(nodeA->property("edit_info").toString().toStdString(), "Fail -8: " + rule.toStdString());
+    EXPECT_EQ(messages(top.get()).join(QLatin1Char('|')).toStdString(), "3:" + rule.toStdString());
+    EXPECT_EQ(cfg->firmwareNameRule(QStringLiteral("QPX-QF 2.1")).toStdString(),
+              rule.toStdString() + " or \"QPX-Q\"");
+    EXPECT_EQ(sim.command().transfers().finished(), sent);
+    QCoreApplication::removeTranslator(&english);
+  }
   // A restart on a camera that cannot be reached shows its failure, not the row's old text.
   table->setProperty("xcurrentRow", 1);
   nodeB->setProperty("edit_info", QStringLiteral("Success"));

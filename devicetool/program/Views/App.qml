@@ -80,7 +80,7 @@ QtObject {
         fileDialog.xfunc = xfunc
         fileDialog.xtag = xtag
         fileDialog.fileMode = mode.save ? FileDialog.SaveFile : FileDialog.OpenFile
-        fileDialog.title = qsTrId(mode.save ? "SaveFile" : "OpenFile")
+        fileDialog.title = mode.save ? qsTrId("SaveFile") : qsTrId("OpenFile")
         fileDialog.nameFilters = mode.filters
         if (mode.save)
             fileDialog.selectedFile = ""

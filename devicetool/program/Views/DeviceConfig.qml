@@ -41,13 +41,18 @@ XPopup {
         "TestInfo": { view: testInfoPanel, type: 100 }
     })
     readonly property var gbl_configList: [
-        { group: "System", panels: ["CameraBasicInfo", "FixInfo"] },
-        { group: "Network", panels: ["CameraNetworkInfo", "CameraTimeInfo"] },
-        { group: "Interface", panels: ["TvoutInfo", "SerialPortInfo", "GpioInfo", "CameraOSDInfo"] },
-        { group: "Advance", panels: ["FFCInfo", "DestripInfo", "DenoiseInfo"] },
-        { group: "Plugin", panels: ["CameraPluginInfo", "GB28181Info"] },
+        { group: QT_TRID_NOOP("System"), panels: [QT_TRID_NOOP("CameraBasicInfo"), QT_TRID_NOOP("FixInfo")] },
+        { group: QT_TRID_NOOP("Network"),
+          panels: [QT_TRID_NOOP("CameraNetworkInfo"), QT_TRID_NOOP("CameraTimeInfo")] },
+        { group: QT_TRID_NOOP("Interface"),
+          panels: [QT_TRID_NOOP("TvoutInfo"), QT_TRID_NOOP("SerialPortInfo"), QT_TRID_NOOP("GpioInfo"),
+                   QT_TRID_NOOP("CameraOSDInfo")] },
+        { group: QT_TRID_NOOP("Advance"),
+          panels: [QT_TRID_NOOP("FFCInfo"), QT_TRID_NOOP("DestripInfo"), QT_TRID_NOOP("DenoiseInfo")] },
+        { group: QT_TRID_NOOP("Plugin"),
+          panels: [QT_TRID_NOOP("CameraPluginInfo"), QT_TRID_NOOP("GB28181Info")] },
         // The test group is its panel: no rows of its own.
-        { group: "Test", panels: ["TestInfo"], rows: [] }
+        { group: QT_TRID_NOOP("Test"), panels: [QT_TRID_NOOP("TestInfo")], rows: [] }
     ]
 
     function setCurrentConfig(id) {

@@ -73,7 +73,13 @@ Item {
     }
 
     function uploadFileSingle(node, type) {
-        withLogin(node, () => gbl_deviceConfiger.uploadFile(type, m_filename))
+        const r = withLogin(node, () => gbl_deviceConfiger.uploadFile(type, m_filename))
+        // A firmware file is refused by its name alone: the row and the notice say which names count.
+        if (r === -8 && type === CDeviceConfiger.DeviceFileType_bin) {
+            const rule = gbl_deviceConfiger.firmwareNameRule(node.softwareId)
+            node.edit_info = node.edit_info + ": " + rule
+            App.notifyError(3, rule)
+        }
     }
 
     function downloadFileSingleCurrent(type) {
@@ -214,13 +220,15 @@ Item {
                     objectName: "btnRestoreFactory"
                     width: 200; height: 32
                     text: qsTrId("RestoreFactory")
-                    onClicked: root.confirmOnCurrent("RestoreFactory", root.restoreFactorySingleCurrent)
+                    onClicked: root.confirmOnCurrent(QT_TRID_NOOP("RestoreFactory"),
+                                                     root.restoreFactorySingleCurrent)
                 }
                 XButtonText {
                     objectName: "btnRestartDevice"
                     width: 200; height: 32
                     text: qsTrId("RestartDevice")
-                    onClicked: root.confirmOnCurrent("RestartDevice", root.restartDeviceSingleCurrent)
+                    onClicked: root.confirmOnCurrent(QT_TRID_NOOP("RestartDevice"),
+                                                     root.restartDeviceSingleCurrent)
                 }
             }
             Row {
