@@ -1539,113 +1539,85 @@
             <source>Firmware names begin with "%1"</source>
             <translation>Firmware names begin with "%1"</translation>
         </message>
-        <message id="Status_0">
-            <source>success</source>
-            <translation>success</translation>
-        </message>
-        <message id="Status_-1">
-            <source>failed</source>
+        <message id="Status_Failed">
+            <source></source>
             <translation>failed</translation>
         </message>
-        <message id="Status_-2">
-            <source>not supported</source>
+        <message id="Status_Unsupported">
+            <source></source>
             <translation>not supported</translation>
         </message>
-        <message id="Status_-4">
-            <source>not initialised</source>
-            <translation>not initialised</translation>
+        <message id="Status_NotInitialised">
+            <source></source>
+            <translation>not ready</translation>
         </message>
-        <message id="Status_-5">
-            <source>out of memory</source>
+        <message id="Status_OutOfMemory">
+            <source></source>
             <translation>out of memory</translation>
         </message>
-        <message id="Status_-6">
-            <source>no free slot</source>
+        <message id="Status_NoSlot">
+            <source></source>
             <translation>no free slot</translation>
         </message>
-        <message id="Status_-7">
-            <source>not open or wrong state</source>
-            <translation>not open or wrong state</translation>
+        <message id="Status_WrongState">
+            <source></source>
+            <translation>not possible now</translation>
         </message>
-        <message id="Status_-8">
-            <source>bad argument</source>
-            <translation>bad argument</translation>
+        <message id="Status_BadArgument">
+            <source></source>
+            <translation>invalid value</translation>
         </message>
-        <message id="Status_-10">
-            <source>bad handle</source>
-            <translation>bad handle</translation>
+        <message id="Status_BadHandle">
+            <source></source>
+            <translation>not open</translation>
         </message>
-        <message id="Status_-11">
-            <source>content or header mismatch</source>
-            <translation>content or header mismatch</translation>
+        <message id="Status_Mismatch">
+            <source></source>
+            <translation>does not match</translation>
         </message>
-        <message id="Status_-17">
-            <source>connection lost</source>
+        <message id="Status_Lost">
+            <source></source>
             <translation>connection lost</translation>
         </message>
-        <message id="Status_-18">
-            <source>connection restored</source>
+        <message id="Status_Restored">
+            <source></source>
             <translation>connection restored</translation>
         </message>
-        <message id="Status_-97">
-            <source>no valid reply</source>
-            <translation>no valid reply</translation>
+        <message id="Status_NoReply">
+            <source></source>
+            <translation>no reply</translation>
         </message>
-        <message id="Status_-98">
-            <source>send failed</source>
-            <translation>send failed</translation>
+        <message id="Status_SendFailed">
+            <source></source>
+            <translation>sending failed</translation>
         </message>
-        <message id="Status_-99">
-            <source>connect failed</source>
-            <translation>connect failed</translation>
+        <message id="Status_ConnectFailed">
+            <source></source>
+            <translation>cannot connect</translation>
         </message>
-        <message id="Status_-100">
-            <source>cannot create socket</source>
-            <translation>cannot create socket</translation>
+        <message id="Status_NoSocket">
+            <source></source>
+            <translation>network unavailable</translation>
         </message>
-        <message id="Status_-12">
-            <source>no stream receiver</source>
-            <translation>no stream receiver</translation>
+        <message id="Status_SeekFailed">
+            <source></source>
+            <translation>cannot seek in the file</translation>
         </message>
-        <message id="Status_-13">
-            <source>no worker</source>
-            <translation>no worker</translation>
+        <message id="Status_BadFrameHeader">
+            <source></source>
+            <translation>damaged frame header</translation>
         </message>
-        <message id="Status_-14">
-            <source>worker or renderer failed</source>
-            <translation>worker or renderer failed</translation>
+        <message id="Status_ShortWrite">
+            <source></source>
+            <translation>cannot write the file</translation>
         </message>
-        <message id="Status_-95">
-            <source>header does not fit</source>
-            <translation>header does not fit</translation>
+        <message id="Status_ShortRead">
+            <source></source>
+            <translation>file too short</translation>
         </message>
-        <message id="Status_-96">
-            <source>cannot bind socket</source>
-            <translation>cannot bind socket</translation>
-        </message>
-        <message id="Status_-195">
-            <source>save type not allowed</source>
-            <translation>save type not allowed</translation>
-        </message>
-        <message id="Status_-193">
-            <source>seek failed</source>
-            <translation>seek failed</translation>
-        </message>
-        <message id="Status_-194">
-            <source>frame header mismatch</source>
-            <translation>frame header mismatch</translation>
-        </message>
-        <message id="Status_-197">
-            <source>short write</source>
-            <translation>short write</translation>
-        </message>
-        <message id="Status_-198">
-            <source>short read</source>
-            <translation>short read</translation>
-        </message>
-        <message id="Status_-200">
-            <source>cannot open file</source>
-            <translation>cannot open file</translation>
+        <message id="Status_CannotOpen">
+            <source></source>
+            <translation>cannot open the file</translation>
         </message>
     </context>
 </TS>

@@ -1539,112 +1539,84 @@
             <source>Firmware names begin with "%1"</source>
             <translation>固件文件名须以"%1"开头</translation>
         </message>
-        <message id="Status_0">
-            <source>success</source>
-            <translation>成功</translation>
+        <message id="Status_Failed">
+            <source></source>
+            <translation>操作失败</translation>
         </message>
-        <message id="Status_-1">
-            <source>failed</source>
-            <translation>失败</translation>
-        </message>
-        <message id="Status_-2">
-            <source>not supported</source>
+        <message id="Status_Unsupported">
+            <source></source>
             <translation>不支持</translation>
         </message>
-        <message id="Status_-4">
-            <source>not initialised</source>
+        <message id="Status_NotInitialised">
+            <source></source>
             <translation>未初始化</translation>
         </message>
-        <message id="Status_-5">
-            <source>out of memory</source>
+        <message id="Status_OutOfMemory">
+            <source></source>
             <translation>内存不足</translation>
         </message>
-        <message id="Status_-6">
-            <source>no free slot</source>
-            <translation>没有空闲通道</translation>
+        <message id="Status_NoSlot">
+            <source></source>
+            <translation>无空闲位置</translation>
         </message>
-        <message id="Status_-7">
-            <source>not open or wrong state</source>
-            <translation>未打开或状态不对</translation>
+        <message id="Status_WrongState">
+            <source></source>
+            <translation>当前状态不允许</translation>
         </message>
-        <message id="Status_-8">
-            <source>bad argument</source>
-            <translation>参数错误</translation>
+        <message id="Status_BadArgument">
+            <source></source>
+            <translation>参数无效</translation>
         </message>
-        <message id="Status_-10">
-            <source>bad handle</source>
+        <message id="Status_BadHandle">
+            <source></source>
             <translation>句柄无效</translation>
         </message>
-        <message id="Status_-11">
-            <source>content or header mismatch</source>
-            <translation>内容或文件头不符</translation>
+        <message id="Status_Mismatch">
+            <source></source>
+            <translation>不匹配</translation>
         </message>
-        <message id="Status_-17">
-            <source>connection lost</source>
+        <message id="Status_Lost">
+            <source></source>
             <translation>连接已断开</translation>
         </message>
-        <message id="Status_-18">
-            <source>connection restored</source>
+        <message id="Status_Restored">
+            <source></source>
             <translation>连接已恢复</translation>
         </message>
-        <message id="Status_-97">
-            <source>no valid reply</source>
-            <translation>无有效应答</translation>
+        <message id="Status_NoReply">
+            <source></source>
+            <translation>无应答</translation>
         </message>
-        <message id="Status_-98">
-            <source>send failed</source>
+        <message id="Status_SendFailed">
+            <source></source>
             <translation>发送失败</translation>
         </message>
-        <message id="Status_-99">
-            <source>connect failed</source>
-            <translation>连接失败</translation>
+        <message id="Status_ConnectFailed">
+            <source></source>
+            <translation>无法连接</translation>
         </message>
-        <message id="Status_-100">
-            <source>cannot create socket</source>
-            <translation>无法创建套接字</translation>
+        <message id="Status_NoSocket">
+            <source></source>
+            <translation>网络不可用</translation>
         </message>
-        <message id="Status_-12">
-            <source>no stream receiver</source>
-            <translation>无码流接收器</translation>
+        <message id="Status_SeekFailed">
+            <source></source>
+            <translation>文件定位失败</translation>
         </message>
-        <message id="Status_-13">
-            <source>no worker</source>
-            <translation>无工作线程</translation>
+        <message id="Status_BadFrameHeader">
+            <source></source>
+            <translation>帧头损坏</translation>
         </message>
-        <message id="Status_-14">
-            <source>worker or renderer failed</source>
-            <translation>工作线程或渲染器失败</translation>
-        </message>
-        <message id="Status_-95">
-            <source>header does not fit</source>
-            <translation>头部不匹配</translation>
-        </message>
-        <message id="Status_-96">
-            <source>cannot bind socket</source>
-            <translation>无法绑定套接字</translation>
-        </message>
-        <message id="Status_-195">
-            <source>save type not allowed</source>
-            <translation>不允许的保存类型</translation>
-        </message>
-        <message id="Status_-193">
-            <source>seek failed</source>
-            <translation>定位失败</translation>
-        </message>
-        <message id="Status_-194">
-            <source>frame header mismatch</source>
-            <translation>帧头不符</translation>
-        </message>
-        <message id="Status_-197">
-            <source>short write</source>
+        <message id="Status_ShortWrite">
+            <source></source>
             <translation>写入不完整</translation>
         </message>
-        <message id="Status_-198">
-            <source>short read</source>
+        <message id="Status_ShortRead">
+            <source></source>
             <translation>读取不完整</translation>
         </message>
-        <message id="Status_-200">
-            <source>cannot open file</source>
+        <message id="Status_CannotOpen">
+            <source></source>
             <translation>无法打开文件</translation>
         </message>
     </context>
