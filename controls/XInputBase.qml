@@ -74,6 +74,9 @@ Item {
         ToolTip {
             text: root.xtip
             visible: root._xtipVisible
+            // It follows the hover and the input's validity alone: a press elsewhere must not
+            // hide the range of an input that is still invalid.
+            closePolicy: Popup.NoAutoClose
             contentItem: XText {
                 text: root.xtip
             }

@@ -20,6 +20,8 @@ Popup {
     padding: 4
     modal: false
     closePolicy: modal ? Popup.NoAutoClose : Popup.CloseOnEscape | Popup.CloseOnPressOutside
+    // Escape reaches the popup only while it holds the focus.
+    focus: true
     background: Rectangle { color: "#000000"; border.color: "#3a3a3a"; border.width: 1 }
 
     function xopen(tag, x, y) {
