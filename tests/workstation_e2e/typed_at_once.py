@@ -9,12 +9,14 @@ typed_at_once.py <source root> <Calorvue> <ostrel-camsim> <address>; run under x
    only closes the settings (the button stays grey). The next click records, the one after stops:
    exactly one new recording, named with the typed prefix, complete (its settings block read with
    struct), and the button grey again.
-3. The rectangle's measurement dialog: "typed-once" typed as its name and OK clicked at once.
+3. The rectangle's measurement dialog: Escape right after it opens closes it; opened again,
+   "typed-once" typed as its name and OK clicked at once.
 4. The workspace menu's "SaveWorkspaceAs": an absolute path in another folder typed as the name
    and the dialog's Save clicked at once: the workspace is written there (`xmllint`), and nothing
    in the folder the dialog showed.
 5. The frame's close button, "Save": the camera's file holds "typed-once" as the rectangle's name
    (the item's 64-byte name field, read with struct).
+6. AppInfo from the cog menu: Escape right after it opens closes it.
 """
 import glob
 import os
@@ -97,12 +99,17 @@ def main():
                        lambda: dialogs_and_prompts.read_stream(new[0])[3] == dialogs_and_prompts.CONF_BLOCK)
         assert not recording(sc.shot("still-stopped")), "a recording runs again"
 
-        # 3. The rectangle's name typed, OK clicked at once.
-        w.click(*g.MEA_LIST_BOX)
-        sc.wait("mea-list", lambda s: s.at(*g.mea_list_row(1)) in g.MEA_LIST_ROW_COLOURS)
-        w.click(*g.mea_list_row(1))
-        w.click(*g.MEA_LIST_EDIT)
-        sc.wait("mea-dialog", lambda s: s.at(*g.MEA_HEAD) == g.DIALOG_HEAD)
+        # 3. The measurement dialog: Escape right after it opens closes it. Opened again, the
+        # rectangle's name typed and OK clicked at once.
+        for attempt in ("escape", "edit"):
+            w.click(*g.MEA_LIST_BOX)
+            sc.wait("mea-list", lambda s: s.at(*g.mea_list_row(1)) in g.MEA_LIST_ROW_COLOURS)
+            w.click(*g.mea_list_row(1))
+            w.click(*g.MEA_LIST_EDIT)
+            sc.wait("mea-dialog", lambda s: s.at(*g.MEA_HEAD) == g.DIALOG_HEAD)
+            if attempt == "escape":
+                e2e.key("Escape")
+                sc.wait("mea-escaped", lambda s: s.at(*g.MEA_HEAD) != g.DIALOG_HEAD)
         w.click(*MEA_NAME_FIELD)
         e2e.key("ctrl+a")
         e2e.type_text(NAME)
@@ -132,6 +139,12 @@ def main():
         name = e2e.wait_until("the camera's file to hold the name",
                               lambda: os.path.exists(conf) and item_name(conf, 1) == NAME and NAME)
         assert name == NAME
+
+        # 6. AppInfo from the cog menu: Escape right after it opens closes it.
+        shown = lambda s: s.at(g.INFO_X + 300, g.INFO_Y + 24) == g.DIALOG_HEAD
+        sc.open_menu_entry(1, shown)
+        e2e.key("Escape")
+        sc.wait("info-escaped", lambda s: not shown(s))
         print(f"TypedAtOnce passed; shots in {shots}")
         ok = True
     finally:
