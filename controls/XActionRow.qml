@@ -22,7 +22,7 @@ Row {
                 // The row takes the focus first: a cell still being edited then finishes its
                 // edit, so the action reads the value shown.
                 onClicked: {
-                    root.forceActiveFocus(Qt.MouseFocusReason)
+                    root.forceActiveFocus()
                     root.triggered(action.index)
                 }
             }

@@ -45,7 +45,7 @@ Rectangle {
         // MouseArea accepts the left button only by default. The button takes the focus first:
         // a field still being edited then finishes its edit, so the action reads the value shown.
         onClicked: {
-            root.forceActiveFocus(Qt.MouseFocusReason)
+            root.forceActiveFocus()
             root.clicked()
         }
     }

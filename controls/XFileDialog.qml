@@ -1,4 +1,3 @@
-import QtQuick
 import QtQuick.Dialogs
 
 // The toolkit's file dialog, answering also with local paths.
@@ -17,7 +16,8 @@ FileDialog {
 
     // The text of the drawn dialog's name field while saving; empty otherwise.
     property string _xtypedName: ""
-    property Item _xnameField: null
+    property var _xnameField: null
+    property var _xconnectedField: null
 
     function _xfind(item, name) {
         if (!item)
@@ -64,32 +64,35 @@ FileDialog {
         while (top.parent)
             top = top.parent
         _xnameField = _xfind(top, "fileNameTextField")
-        if (_xnameField)
-            _xtypedName = _xnameField.text
+        if (!_xnameField)
+            return
+        _xtypedName = _xnameField.text
+        if (_xnameField !== _xconnectedField) {
+            _xnameField.textChanged.connect(root._xnameChanged)
+            _xconnectedField = _xnameField
+        }
     }
 
     // Finishing the field's edit is what makes the drawn dialog take a plain name and enable its
     // accept button; every change does it, so no Return is needed. The dialog would cut a path
     // to its last part at once, so a typed path only enables the button; when the edit then
     // finishes, the dialog shows just the last part of it, which does not replace the path.
-    property Connections _xnameConnection: Connections {
-        target: root._xnameField
-        ignoreUnknownSignals: true
-        function onTextChanged() {
-            const field = root._xnameField
-            const text = field.text
-            const typed = root._xtypedName
-            if (!(typed.indexOf("/") >= 0 && text !== "" && typed.endsWith("/" + text)))
-                root._xtypedName = text
-            if (text === "" || root._xtypedName !== text)
-                return
-            if (text.indexOf("/") < 0) {
-                field.editingFinished()
-            } else {
-                const accept = root._xacceptButton()
-                if (accept)
-                    accept.enabled = true
-            }
+    function _xnameChanged() {
+        const field = _xnameField
+        if (!field)
+            return
+        const text = field.text
+        const typed = _xtypedName
+        if (!(typed.indexOf("/") >= 0 && text !== "" && typed.endsWith("/" + text)))
+            _xtypedName = text
+        if (text === "" || _xtypedName !== text)
+            return
+        if (text.indexOf("/") < 0) {
+            field.editingFinished()
+        } else {
+            const accept = _xacceptButton()
+            if (accept)
+                accept.enabled = true
         }
     }
 
