@@ -19,7 +19,12 @@ Row {
             MouseArea {
                 anchors.fill: parent
                 cursorShape: Qt.PointingHandCursor // qmllint disable
-                onClicked: root.triggered(action.index)
+                // The row takes the focus first: a cell still being edited then finishes its
+                // edit, so the action reads the value shown.
+                onClicked: {
+                    root.forceActiveFocus()
+                    root.triggered(action.index)
+                }
             }
         }
     }

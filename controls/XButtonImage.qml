@@ -42,8 +42,12 @@ Rectangle {
         id: area
         anchors.fill: parent
         hoverEnabled: true
-        // MouseArea accepts the left button only by default.
-        onClicked: root.clicked()
+        // MouseArea accepts the left button only by default. The button takes the focus first:
+        // a field still being edited then finishes its edit, so the action reads the value shown.
+        onClicked: {
+            root.forceActiveFocus()
+            root.clicked()
+        }
     }
 
     // The tooltip is made when first needed: a popup per control would make every control

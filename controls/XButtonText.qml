@@ -61,7 +61,11 @@ Rectangle {
         id: area
         anchors.fill: parent
         hoverEnabled: true
-        // MouseArea accepts the left button only by default.
-        onClicked: root.clicked()
+        // MouseArea accepts the left button only by default. The button takes the focus first:
+        // a field still being edited then finishes its edit, so the action reads the value shown.
+        onClicked: {
+            root.forceActiveFocus()
+            root.clicked()
+        }
     }
 }

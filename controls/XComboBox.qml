@@ -3,7 +3,7 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Shapes
 
-// Combo box over a list of objects with a `name` (or, with an empty textRole, a plain array).
+// Combo box over a list of objects with a `name` (or a plain array of values).
 // It is enabled only while its model has entries.
 ComboBox {
     id: root
@@ -15,8 +15,27 @@ ComboBox {
         return m !== null && m !== undefined && typeof m.length === "number" ? m.length : 0
     }
 
+    // The text shown while the current value is not in the list (current index -1): a view
+    // puts the value it was given here, so the box never looks empty over a real value.
+    property string xvalueText: ""
+
+    // The text of one entry: the `textRole` member of an object, the entry itself otherwise.
+    function _xentryText(entry) {
+        if (entry === null || entry === undefined)
+            return ""
+        if (typeof entry === "object" && root.textRole !== "")
+            return entry[root.textRole] === undefined ? "" : String(entry[root.textRole])
+        return String(entry)
+    }
+
     textRole: "name"
     enabled: _xcount > 0
+    displayText: {
+        const m = root.model
+        if (m === null || m === undefined || typeof m.length !== "number")
+            return currentIndex < 0 ? xvalueText : currentText
+        return currentIndex >= 0 && currentIndex < m.length ? _xentryText(m[currentIndex]) : xvalueText
+    }
     hoverEnabled: true
 
     background: Rectangle {
@@ -89,8 +108,7 @@ ComboBox {
             }
         }
         contentItem: Text {
-            text: root.textRole === "" ? String(entry.modelData)
-                                       : (entry.modelData ? String(entry.modelData[root.textRole]) : "")
+            text: root._xentryText(entry.modelData)
             font: root.font
             color: "#ffffff"
             verticalAlignment: Text.AlignVCenter

@@ -79,6 +79,9 @@ Item {
         ToolTip {
             text: root._xtipText
             visible: root._xtipVisible
+            // It follows the hover and the input's validity alone: a press elsewhere must not
+            // hide the range of an input that is still invalid.
+            closePolicy: Popup.NoAutoClose
             contentItem: XText {
                 text: root._xtipText
             }

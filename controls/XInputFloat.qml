@@ -14,6 +14,7 @@ XInputBase {
     property double xrule_rangeMax: 0
     property int xformat: 1
     property bool _xnotNumber: false
+    property bool _xvalidBeforeNotNumber: true
 
     function init(v) {
         if (v === xvalue)

@@ -12,6 +12,7 @@ XInputBase {
     property int xrule_rangeMin: 0
     property int xrule_rangeMax: 0
     property bool _xnotNumber: false
+    property bool _xvalidBeforeNotNumber: true
 
     function init(v) {
         if (v === xvalue)

@@ -37,20 +37,24 @@ function rangeText(type, minText, maxText) {
 }
 
 // The range check of a number input, run on every change of its field's text. A text that is
-// not a number marks the input invalid even without a range rule; the mark is lifted again by
-// the next number, so a view's own use of the flag under range type 0 stays untouched.
+// not a number marks the input invalid even without a range rule. Under range type 0 the flag is
+// the view's own (a range between two inputs, a name that must fit): the mark of a non-number
+// keeps what the view had set and gives it back at the next number, never a plain true.
 function checkText(input, text, integral) {
     const v = parse(text, integral)
     if (isNaN(v)) {
-        input.xrule_isInputValid = false
+        if (!input._xnotNumber)
+            input._xvalidBeforeNotNumber = input.xrule_isInputValid
         input._xnotNumber = true
+        input.xrule_isInputValid = false
         return
     }
+    const wasNotNumber = input._xnotNumber
+    input._xnotNumber = false
     if (input.xrule_rangeType > 0)
         input.xrule_isInputValid = inRange(input.xrule_rangeType, input.xrule_rangeMin, input.xrule_rangeMax, v)
-    else if (input._xnotNumber)
-        input.xrule_isInputValid = true
-    input._xnotNumber = false
+    else if (wasNotNumber)
+        input.xrule_isInputValid = input._xvalidBeforeNotNumber
 }
 
 // Commit at the end of an edit: a number (an empty text is 0) becomes `xvalue`; a text that is

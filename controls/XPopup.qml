@@ -18,6 +18,8 @@ Popup {
     leftPadding: 0
     topPadding: 0
     closePolicy: Popup.CloseOnEscape
+    // Escape reaches a popup only while the focus is inside it, so it takes the focus on opening.
+    focus: true
     background: Item {}
 
     function _xcentreX() {

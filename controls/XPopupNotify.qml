@@ -18,6 +18,8 @@ Popup {
     readonly property int _xlevel: xnofityType >= 0 && xnofityType <= 3 ? xnofityType : 0
 
     closePolicy: Popup.CloseOnEscape
+    // Escape reaches a popup only while the focus is inside it, so it takes the focus on opening.
+    focus: true
     leftPadding: 0
 
     function xopen(type, info) {

@@ -85,4 +85,53 @@ TestCase {
         sameColour(b.color, XTheme.color_primary, "restyled")
         sameColour(b.border.color, XTheme.color_primary, "restyled border")
     }
+
+    Component {
+        id: formComponent
+        Item {
+            id: form
+            width: 300
+            height: 200
+            property alias input: input
+            property alias cell: cell
+            property alias button: button
+            property var seen: []
+            XInputInt { id: input; x: 10; y: 10 }
+            // A bare field that commits only when its edit finishes, as table cells do.
+            TextInput {
+                id: cell
+                property string committed: ""
+                x: 10; y: 60; width: 100; height: 30
+                onEditingFinished: committed = text
+            }
+            XButtonText {
+                id: button
+                x: 10; y: 120; text: "Apply"
+                onClicked: form.seen = [input.xvalue, cell.committed]
+            }
+        }
+    }
+
+    // The action reads the values typed just before, without Return and without leaving a field.
+    function test_clickFinishesEditFirst() {
+        const form = createTemporaryObject(formComponent, testCase)
+        const f = form.input.xpanelValueLoader.children[0]
+        mouseClick(f, 20, f.height / 2)
+        verify(f.activeFocus)
+        f.selectAll()
+        keyClick(Qt.Key_Delete)
+        for (const ch of "42")
+            keyClick(ch)
+        compare(form.input.xvalue, 0)
+        mouseClick(form.button)
+        compare(form.seen, [42, ""])
+        verify(!f.activeFocus)
+
+        mouseClick(form.cell, 5, 15)
+        verify(form.cell.activeFocus)
+        for (const ch of "7")
+            keyClick(ch)
+        mouseClick(form.button)
+        compare(form.seen, [42, "7"])
+    }
 }

@@ -114,4 +114,29 @@ TestCase {
         tryVerify(() => !box._xtooltip.visible)
         box.popup.close()
     }
+
+    // A plain array shows its entries under the default text role, and a value outside the list
+    // shows the text the view gives for it.
+    function test_plainArrayDefaultRoleAndOutsideValue() {
+        const box = createTemporaryObject(comboComponent, testCase, { model: [50, 60, 70] })
+        compare(box.displayText, "50")
+        compare(box.contentItem.text, "50")
+        box.currentIndex = 2
+        compare(box.displayText, "70")
+        box.xvalueText = "65"
+        compare(box.displayText, "70")
+        box.currentIndex = -1
+        compare(box.displayText, "65")
+        compare(box.contentItem.text, "65")
+        box.model = [{ name: "Iron" }]
+        box.currentIndex = -1
+        compare(box.displayText, "65")
+        box.currentIndex = 0
+        compare(box.displayText, "Iron")
+        mouseClick(box, 50, 15)
+        tryCompare(box.popup, "opened", true)
+        tryVerify(() => box.popup.contentItem.itemAtIndex(0) !== null)
+        compare(box.popup.contentItem.itemAtIndex(0).contentItem.text, "Iron")
+        box.popup.close()
+    }
 }

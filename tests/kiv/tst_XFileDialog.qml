@@ -1,4 +1,6 @@
 import QtQuick
+import QtQuick.Controls
+import QtQuick.Dialogs
 import QtTest
 import Kiv 1.0
 
@@ -53,5 +55,68 @@ TestCase {
         const dialog = createTemporaryObject(dialogComponent, testCase)
         dialog.selectedFile = "file://" + kivTestDir + "/a%20b.txt"
         compare(dialog.xselectedFile, kivTestDir + "/a b.txt")
+    }
+
+    Component {
+        id: saveComponent
+        XFileDialog { fileMode: FileDialog.SaveFile; nameFilters: ["csv files (*.csv)"]; defaultSuffix: "csv" }
+    }
+    SignalSpy { id: acceptedSpy; signalName: "accepted" }
+
+    function findNamed(item, name) {
+        if (!item)
+            return null
+        if (item.objectName === name && item.visible)
+            return item
+        for (let i = 0; i < item.children.length; ++i) {
+            const found = findNamed(item.children[i], name)
+            if (found)
+                return found
+        }
+        return null
+    }
+    function findButton(item, text) {
+        if (!item)
+            return null
+        if (item.text === text && item.clicked !== undefined && item.visible)
+            return item
+        for (let i = 0; i < item.children.length; ++i) {
+            const found = findButton(item.children[i], text)
+            if (found)
+                return found
+        }
+        return null
+    }
+
+    // Saving takes the name as typed, without Return: the accept button says Save, is enabled
+    // once a name is typed, and an absolute path typed as the name is the file chosen.
+    function test_saveTakesTypedName_data() {
+        return [
+            { tag: "name", typed: "plain", expected: kivTestDir + "/plain.csv" },
+            { tag: "absolute path", typed: kivTestDir + "/sub/abs", expected: kivTestDir + "/sub/abs.csv" }
+        ]
+    }
+    function test_saveTakesTypedName(data) {
+        const dialog = createTemporaryObject(saveComponent, testCase)
+        dialog.currentFolder = XTheme.fn_os2url(kivTestDir)
+        acceptedSpy.target = dialog
+        acceptedSpy.clear()
+        let chosen = ""
+        dialog.accepted.connect(() => { chosen = dialog.xselectedFile })
+        dialog.open()
+        tryCompare(dialog, "visible", true)
+        const field = findNamed(testCase.Overlay.overlay, "fileNameTextField")
+        verify(field !== null)
+        const save = findButton(testCase.Overlay.overlay, "Save")
+        verify(save !== null, "the accept button says Save")
+        verify(!save.enabled, "nothing typed yet")
+        field.forceActiveFocus()
+        for (const ch of data.typed)
+            keyClick(ch)
+        verify(save.enabled, "a typed name enables Save without Return")
+        mouseClick(save)
+        tryCompare(dialog, "visible", false)
+        compare(acceptedSpy.count, 1)
+        compare(chosen, data.expected)
     }
 }

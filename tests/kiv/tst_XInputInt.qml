@@ -119,4 +119,38 @@ TestCase {
             compare(input.xrule_isInputValid, ok, "value " + v)
         }
     }
+
+    // Without a range rule the flag is the view's: a non-number marks the input, and the next
+    // number gives back what the view had set, both ways.
+    function test_nonNumberKeepsViewMark() {
+        const input = make({ xvalue: 3 })
+        input.xrule_isInputValid = false
+        typeInto(input, "abc", Qt.Key_Return)
+        compare(input.xvalue, 3)
+        compare(field(input).text, "3")
+        verify(!input.xrule_isInputValid, "the view's mark survives a rejected non-number")
+        verify(frame(input).visible)
+        typeInto(input, "x")
+        typeInto(input, "4", Qt.Key_Return)
+        verify(!input.xrule_isInputValid, "the view's mark survives the next number")
+        input.xrule_isInputValid = true
+        typeInto(input, "x")
+        verify(!input.xrule_isInputValid)
+        typeInto(input, "5", Qt.Key_Return)
+        verify(input.xrule_isInputValid)
+    }
+
+    // The range tip stays shown while the input is invalid, through presses elsewhere.
+    function test_rangeTipStaysWhileInvalid() {
+        const input = make({ xrule_rangeType: 3, xrule_rangeMin: 1, xrule_rangeMax: 10, xvalue: 5, xtip: "Gain" })
+        typeInto(input, "20")
+        verify(!input.xrule_isInputValid)
+        verify(input._xtooltip !== null)
+        tryCompare(input._xtooltip, "visible", true)
+        mouseClick(elsewhere, 5, 5)
+        mouseClick(testCase, testCase.width - 5, testCase.height - 5)
+        verify(input._xtooltip.visible, "a press elsewhere keeps the tip of an invalid input")
+        typeInto(input, "7", Qt.Key_Return)
+        tryCompare(input._xtooltip, "visible", false)
+    }
 }

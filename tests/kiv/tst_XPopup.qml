@@ -66,4 +66,11 @@ TestCase {
         keyClick(Qt.Key_Escape)
         tryCompare(p, "visible", false)
     }
+
+    // Escape closes the popup at once after it opens: no click inside has to give it the focus.
+    function test_escapeRightAfterOpen() {
+        const p = openPopup()
+        keyClick(Qt.Key_Escape)
+        tryCompare(p, "visible", false)
+    }
 }

@@ -69,4 +69,13 @@ TestCase {
         verify(Qt.colorEqual(findChild(n.contentItem, "xnotifyIcon").color, XTheme.color_danger))
         n.close()
     }
+
+    // Escape closes the notice at once after it opens, with the focus elsewhere before.
+    function test_escapeRightAfterOpen() {
+        const n = make({ xduration: 30 })
+        n.xopen(2, "notice")
+        tryCompare(n, "opened", true)
+        keyClick(Qt.Key_Escape)
+        tryCompare(n, "visible", false)
+    }
 }

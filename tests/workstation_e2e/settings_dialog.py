@@ -6,8 +6,8 @@ settings_dialog.py <source root> <Calorvue> <ostrel-camsim> <address>; run under
 The copy starts from a settings file written here with Python's struct (every field set), so the
 file after Save can be compared field by field. Steps: the cog, then "Settings"; "abc" in
 DisplayFpsMax draws the red validity frame over its value panel; Return brings the old value
-back; "30", the folder dialog answered with a new folder, Save: the file holds 30 and the folder,
-the rest as before. Then another language and folder, Cancel: the file is byte-identical with
+back; the folder dialog answered with a new leaf folder, "30" typed and Save clicked at once
+(no Return): the file holds 30 and the folder, the rest as before. Then another language and folder, Cancel: the file is byte-identical with
 the same modification time. Last, AppInfo shows the program's name and version.
 """
 import filecmp
@@ -88,15 +88,15 @@ class Scenario:
         return self.wait("dialog", shown)
 
     def choose_folder(self, folder):
-        """The toolkit's folder dialog: the path typed into its location field (Ctrl+L), Return
-        goes there; its first folder is chosen (the dialog's Open needs one) and Open accepts,
-        answering with the folder shown, which is `folder`."""
+        """The toolkit's folder dialog: the path of `folder`'s parent typed into its location
+        field (Ctrl+L), Return goes there; `folder`, the parent's only entry and a leaf, is chosen
+        and Open accepts, answering with the folder chosen, not the one shown."""
         self.w.click(*g.FOLDER_BUTTON)
         x0, y0, w, h = g.TOOLKIT_DIALOG
         self.wait("folder-dialog", lambda s: s.at(x0, y0 + h // 2) == g.TOOLKIT_BORDER and
                   s.at(x0 + w - 1, y0 + h // 2) == g.TOOLKIT_BORDER)
-        # The folder's only entry, "sub", appears highlighted once the dialog shows the folder.
-        e2e.type_path_into_dialog(folder, self.shows("folder-shown", lambda s: s.at(*g.TOOLKIT_FIRST_ENTRY)[2] > 150
+        # The parent's only entry, `folder`, appears highlighted once the dialog shows the parent.
+        e2e.type_path_into_dialog(os.path.dirname(folder), self.shows("folder-shown", lambda s: s.at(*g.TOOLKIT_FIRST_ENTRY)[2] > 150
                                                      and s.at(*g.TOOLKIT_FIRST_ENTRY)[0] < 120))
         self.w.click(*g.TOOLKIT_FIRST_ENTRY)
         self.w.click(*g.TOOLKIT_OPEN)
@@ -129,10 +129,11 @@ def main():
     with open(conf, "wb") as f:
         f.write(pack(before["language"], before["saveDir"], before["workspaceLast"], before["fileSaveMode"],
                      before["workspaceSaveMode"], before["displayFpsMax"]))
-    chosen = os.path.join(p.work, "chosen folder")
-    other = os.path.join(p.work, "other folder")
+    # Each a leaf, the only entry of its parent.
+    chosen = os.path.join(p.work, "chosen parent", "chosen folder")
+    other = os.path.join(p.work, "other parent", "other folder")
     for d in (chosen, other):
-        os.makedirs(os.path.join(d, "sub"))
+        os.makedirs(d)
     ok = False
     p.start()
     try:
@@ -149,11 +150,11 @@ def main():
         e2e.key("Return")
         sc.wait("abc-restored", lambda s: frame_columns(s) == [])
 
-        # 30, a new folder, Save.
-        sc.replace_fps_text("30")
-        e2e.key("Return")
+        # A new folder, then "30" typed and Save clicked at once: no Return, the field still in
+        # its edit.
         sc.choose_folder(chosen)
         mtime = os.stat(conf).st_mtime_ns
+        sc.replace_fps_text("30")
         w.click(*g.SAVE)
         sc.wait("saved", lambda s: not settings_shown(s))
         e2e.wait_until("the settings file to be replaced", lambda: os.stat(conf).st_mtime_ns != mtime)

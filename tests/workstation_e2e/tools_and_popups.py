@@ -134,10 +134,10 @@ class Scenario(settings_dialog.Scenario):
         x0, y0, w, h = g.TOOLKIT_DIALOG
         middle = (x0 + w // 2, y0 + h // 2)
         self.wait("folder-dialog", lambda s: min(s.at(*middle)) >= 200)
-        # The folder shows its only entry, "sub", chosen: the list's second row (from y 318) holds no
-        # text, whatever the folder the dialog started in listed.
+        # The parent shows its only entry, `folder` (a leaf), chosen: the list's second row (from
+        # y 318) holds no text, whatever the folder the dialog started in listed.
         ex, ey = g.TOOLKIT_FIRST_ENTRY
-        e2e.type_path_into_dialog(folder, self.shows("folder-shown", lambda s: s.at(ex, ey)[2] > 150 and s.at(ex, ey)[0] < 120 and
+        e2e.type_path_into_dialog(os.path.dirname(folder), self.shows("folder-shown", lambda s: s.at(ex, ey)[2] > 150 and s.at(ex, ey)[0] < 120 and
                   not any(max(s.at(x, y)) < 100 for x in range(ex - 260, ex - 100) for y in range(ey + 31, ey + 61, 2))))
         self.w.click(*g.TOOLKIT_FIRST_ENTRY)
         self.w.click(*g.TOOLKIT_OPEN)
@@ -158,14 +158,14 @@ def rectangle_edges(s):
 
 def main():
     p, shots = settings_dialog.program_and_shots(sys.argv)
-    # Two of our radiometric pictures (the format's own writer), one under an upper-case suffix;
-    # the folder dialog's Open needs an entry to choose, "sub".
+    # Two of our radiometric pictures (the format's own writer), one under an upper-case suffix,
+    # in a folder without sub-folders, the only entry of its parent.
     golden = os.path.join(p.work, "golden")
     os.makedirs(golden)
     subprocess.run([sys.executable, os.path.join(p.root, "tests", "sdk_files", "make_golden.py"), golden],
                    check=True, capture_output=True)
-    folder = os.path.join(p.work, "pictures")
-    os.makedirs(os.path.join(folder, "sub"))
+    folder = os.path.join(p.work, "store", "pictures")
+    os.makedirs(folder)
     for i, (src, dst) in enumerate((("pic_plain.jpg", "first.jpg"), ("pic_conf.jpg", "Upper.JPG"))):
         shutil.copyfile(os.path.join(golden, src), os.path.join(folder, dst))
         os.utime(os.path.join(folder, dst), (1_700_000_000 + i, 1_700_000_000 + i))

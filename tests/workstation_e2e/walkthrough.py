@@ -207,8 +207,8 @@ def main():
                     args=["spots"])
     shots = os.environ.get("E2E_SHOTS_DIR") or os.path.join(p.work, "shots")
     os.makedirs(shots, exist_ok=True)
-    save_dir = os.path.join(p.work, "walk data")
-    os.makedirs(os.path.join(save_dir, "sub"))
+    save_dir = os.path.join(p.work, "walk", "walk data")
+    os.makedirs(save_dir)
     out_dir = os.path.join(p.work, "walk out")
     os.makedirs(out_dir)
     ok = False

@@ -92,7 +92,9 @@ QtObject {
     property XFolderDialog folderDialog: XFolderDialog {
         property int xfunc: 0
         property var xtag: null
-        onAccepted: if (xtag) xtag.setfn(xcurrentFolder)
+        // The folder chosen is the one selected in the list; with none selected (an empty
+        // folder shown), the one shown. The shown folder alone could never be a leaf.
+        onAccepted: if (xtag) xtag.setfn(xselectedFolder !== "" ? xselectedFolder : xcurrentFolder)
     }
     function openFolderDialog(xfunc, xtag) {
         if (xfunc !== 0) {

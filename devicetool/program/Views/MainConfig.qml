@@ -128,11 +128,6 @@ Item {
         }
     }
 
-    XFileDialog {
-        id: fileDialog
-        onAccepted: root.fn_open_all(xselectedFile)
-    }
-
     Column {
         anchors.fill: parent
         anchors.margins: 4
@@ -191,7 +186,7 @@ Item {
                     width: 24
                     height: 24
                     iconSource: "qrc:/Icons/file-upload.svg"
-                    onClicked: fileDialog.open()
+                    onClicked: App.openFileDialog(0, root)
                 }
             }
             Row {

@@ -1,6 +1,7 @@
 import QtQuick
 import QtTest
 import Ostrel 1.0
+import Kiv 1.0
 import "qrc:/Views"
 
 // Cases where the workstation's views must not hang, lose a file or overwrite the camera.
@@ -57,6 +58,20 @@ TestCase {
         compare(App.fileDialog.xfunc, data.xfunc)
         compare(App.fileDialog.defaultSuffix, data.suffix)
         App.fileDialog.close()
+    }
+
+    // An export's file dialog starts in the proposed file's folder with its name filled in.
+    function test_exportDialogStartsWithProposedName() {
+        const proposed = testFiles.dir + "/pic_conf-export.jpg"
+        const tag = Qt.createQmlObject("import QtQuick; QtObject { property string fn: \"" + proposed
+                                       + "\"; function getfn() { return fn } function setfn(f) { fn = f } }", tc)
+        App.openFileDialog(5, tag)
+        tryCompare(App.fileDialog, "visible", true)
+        compare(App.fileDialog.xselectedFile, proposed)
+        compare(String(App.fileDialog.currentFolder), String(XTheme.fn_os2url(testFiles.dir)))
+        App.fileDialog.accept()
+        compare(tag.fn, proposed)
+        tag.destroy()
     }
 
     function test_invalidXfuncOpensNothing() {

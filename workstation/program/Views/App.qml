@@ -51,8 +51,17 @@ QtObject {
         fileDialog.nameFilters = [_filters[xfunc]]
         fileDialog.defaultSuffix = _suffixes[xfunc]
         fileDialog.title = qsTrId(_titles[xfunc])
-        if (xfunc > 1)
-            fileDialog.selectedFile = ""
+        if (xfunc > 1) {
+            // An export dialog proposes its file: the dialog starts in its folder with its name.
+            const proposed = xtag && typeof xtag.getfn === "function" ? String(xtag.getfn()) : ""
+            const slash = proposed.lastIndexOf("/")
+            if (slash > 0) {
+                fileDialog.currentFolder = XTheme.fn_os2url(proposed.substring(0, slash))
+                fileDialog.selectedFile = XTheme.fn_os2url(proposed)
+            } else {
+                fileDialog.selectedFile = ""
+            }
+        }
         showIn(fileDialog)
     }
 
@@ -131,6 +140,8 @@ QtObject {
     property XFolderDialog folderDialog: XFolderDialog {
         property int xfunc: 0
         property var xtag
-        onAccepted: root.folderAccepted(xfunc, xtag, xcurrentFolder)
+        // The folder chosen is the one selected in the list; with none selected (an empty
+        // folder shown), the one shown. The shown folder alone could never be a leaf.
+        onAccepted: root.folderAccepted(xfunc, xtag, xselectedFolder !== "" ? xselectedFolder : xcurrentFolder)
     }
 }

@@ -10,6 +10,8 @@ Popup {
     // As wide as its rows (name 150, gap 4, value 250) and the padding.
     width: 412
     padding: 4
+    // Escape reaches the popup only while it holds the focus.
+    focus: true
     background: Rectangle { color: "#000000"; border.width: 1; border.color: "#3a3a3a" }
 
     function xopen(x, y) {

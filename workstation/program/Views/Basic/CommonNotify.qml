@@ -10,6 +10,8 @@ DialogBase {
     height: 200
     padding: 0
     closePolicy: Popup.CloseOnEscape
+    // A notice never holds the input: the window stays usable while it shows.
+    modal: false
     background: Item {}
 
     onXfill: {

@@ -6,7 +6,7 @@ import Kiv 1.0
 DialogBase {
     id: root
     width: 400
-    modal: true
+    xmustAnswer: true
     xtitle: QT_TRID_NOOP("Overwrite")
     Overlay.modal: Rectangle { color: "transparent" }
 

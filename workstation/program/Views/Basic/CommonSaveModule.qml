@@ -9,7 +9,7 @@ DialogBase {
     readonly property var gbl_tabManager: CApp.tabManager
     width: 600
     padding: 2
-    modal: true
+    xmustAnswer: true
     xtitle: QT_TRID_NOOP("SaveSettings")
 
     // 0 Save, 1 SaveNone, 2 Cancel.

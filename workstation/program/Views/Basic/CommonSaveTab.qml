@@ -11,7 +11,7 @@ DialogBase {
     readonly property var gbl_tabManager: CApp.tabManager
     property bool _answered: false
     width: 600
-    modal: true
+    xmustAnswer: true
     xtitle: QT_TRID_NOOP("SaveSettings")
 
     function tabManagerView() { return gbl_tabManager.view }

@@ -14,7 +14,7 @@ DialogBase {
     property bool xsaveWorkspace: true
     property bool _answered: false
     width: 600
-    modal: true
+    xmustAnswer: true
     xtitle: QT_TRID_NOOP("SaveSettings")
     xuntiedTag: -1
 

@@ -17,9 +17,20 @@ Popup {
     signal xfill()
     signal xclosing()
 
+    // A dialog that must be answered closes only through its own buttons.
+    property bool xmustAnswer: false
+
     padding: 4
-    modal: false
-    closePolicy: modal ? Popup.NoAutoClose : Popup.CloseOnEscape | Popup.CloseOnPressOutside
+    // Every dialog holds the input while open: a press outside one that closes on it does only
+    // that, and never also reaches what lies below (the record button under the recorder
+    // settings). Only a dialog that must be answered dims the window.
+    modal: true
+    closePolicy: xmustAnswer ? Popup.NoAutoClose : Popup.CloseOnEscape | Popup.CloseOnPressOutside
+    Overlay.modal: xmustAnswer ? dimOverlay : clearOverlay
+    property Component _xdimOverlay: Component { id: dimOverlay; Rectangle { color: Qt.rgba(0, 0, 0, 0.5) } }
+    property Component _xclearOverlay: Component { id: clearOverlay; Item {} }
+    // Escape reaches the popup only while it holds the focus.
+    focus: true
     background: Rectangle { color: "#000000"; border.color: "#3a3a3a"; border.width: 1 }
 
     function xopen(tag, x, y) {

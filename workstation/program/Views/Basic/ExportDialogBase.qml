@@ -23,7 +23,7 @@ DialogBase {
     readonly property bool xexportAllowed: xinputsValid && fn !== "" && !xtargetIsSource
 
     width: 512
-    modal: true
+    xmustAnswer: true
     Overlay.modal: Rectangle { color: "transparent" }
 
     // The name beside the source: its file name's extension (if any) replaced by "-export.<ext>".
