@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <algorithm>
+#include <cstring>
+#include <limits>
 #include <memory>
 
 #include "CApp.h"
@@ -70,6 +72,15 @@ TEST(ConfigViews, PanelsApplyTheirRecordsAndThePageReportsPerCamera) {
   ASSERT_EQ(sim.start(), 0);
   sim.command().transfers().putFile(3, camsim::cameraLogFile(opt.identity.cameraId));
   sim.command().transfers().putBlock(2, camsim::defaultGb28181Block());
+  // The correction record with values a camera holds (its other bytes keep the simulator's
+  // pattern): the panel refuses to write what lies beyond its fields.
+  std::vector<uint8_t> fix = sim.state().record(23);
+  ASSERT_EQ(fix.size(), 72u);
+  const auto putFloat = [](std::vector<uint8_t>& r, size_t at, float v) { std::memcpy(&r[at], &v, 4); };
+  const float fixValues[] = {20.0f, 50.0f, 20.0f, 0.0f, 0.0f, 1000.0f, 0.97f, 1.0f, 0.0f};
+  for (size_t k = 0; k < 9; ++k) putFloat(fix, 4 * k, fixValues[k]);
+  putFloat(fix, 40, 0.0f);
+  ASSERT_TRUE(sim.state().setRecord(23, fix));
   CDeviceManager* dm = app->deviceManager();
   dm->node_create(QString::fromStdString(addrA));
   dm->node_create(QString::fromStdString(addrB));  // nobody answers there
@@ -130,6 +141,26 @@ TEST(ConfigViews, PanelsApplyTheirRecordsAndThePageReportsPerCamera) {
   EXPECT_EQ(sim.command().clockGpio().gpioOutputs(), 0);
   QMetaObject::invokeMethod(dialog, "xclose");
   EXPECT_FALSE(cfg->isLoggedIn());
+
+  // A value the camera holds as NaN (the window's transmittance) or infinity (the offset) is shown
+  // marked, and Apply sends nothing until it is mended.
+  putFloat(fix, 28, std::numeric_limits<float>::quiet_NaN());
+  putFloat(fix, 32, std::numeric_limits<float>::infinity());
+  ASSERT_TRUE(sim.state().setRecord(23, fix));
+  ASSERT_EQ(cfg->startWork(nodeA), 0);
+  QMetaObject::invokeMethod(dialog, "open");
+  QMetaObject::invokeMethod(dialog, "setCurrentConfig", Q_ARG(QVariant, QStringLiteral("FixInfo")));
+  EXPECT_FALSE(child(dialog, "infraredWindowTrans")->property("xrule_isInputValid").toBool());
+  EXPECT_FALSE(child(dialog, "tempOffset")->property("xrule_isInputValid").toBool());
+  EXPECT_TRUE(child(dialog, "globalEmissivity")->property("xrule_isInputValid").toBool());
+  const size_t refused = sim.log().count();
+  QMetaObject::invokeMethod(dialog, "applyCurrentConfig");
+  const auto afterRefusal = sim.log().snapshot();
+  EXPECT_TRUE(std::none_of(afterRefusal.begin() + long(refused), afterRefusal.end(),
+                           [](const camsim::Observation& o) { return o.type == 25; }))
+      << "a correction record with NaN was sent";
+
+  QMetaObject::invokeMethod(dialog, "xclose");
 
   // The page: refusals as notices, results per ticked row.
   QObject* table = child(page, "configDeviceTable");
