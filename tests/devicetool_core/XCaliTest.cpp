@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QQmlComponent>
 #include <QQmlEngine>
+#include <QQmlListReference>
 #include <QQuickItem>
 #include <QTranslator>
 #include <QSignalSpy>
@@ -563,6 +564,18 @@ TEST_F(XCaliEditorOnCamera, TheViewShowsTheEntrysRegisterFamilyAndSendsOnlyTheUs
     QObject* tint = panel ? namedItem(panel, "tint") : nullptr;
     ASSERT_NE(tint, nullptr) << warnings.qmlWarnings().join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(tint->property("xvalue").toInt(), vnr ? 1000 : 10);
+    if (!vnr) {
+      // An item's cell keeps following the item after the user's edit: a later change shows.
+      QObject* fpa = namedItem(panel, "cell_fpa");  // row 0's
+      ASSERT_NE(fpa, nullptr);
+      fpa->setProperty("text", QStringLiteral("1.5"));
+      QMetaObject::invokeMethod(fpa, "editingFinished");
+      QObject* item0 = QQmlListReference(panel->property("xmodel").value<QObject*>(), "item_array").at(0);
+      ASSERT_NE(item0, nullptr);
+      EXPECT_DOUBLE_EQ(item0->property("fpa").toDouble(), 1.5);
+      item0->setProperty("fpa", 2.25);
+      EXPECT_EQ(fpa->property("text").toString(), QStringLiteral("2.25"));
+    }
     QMetaObject::invokeMethod(view, "close");
     ASSERT_TRUE(devicetest::waitUntil([&] { return !view->property("visible").toBool(); }));
     EXPECT_FALSE(ed->loggedIn());  // however the view closes, the login goes back
