@@ -132,6 +132,11 @@ TEST(ConfigViews, PanelsApplyTheirRecordsAndThePageReportsPerCamera) {
     }
     EXPECT_EQ(cfg->channelObject(c)->property("edit_isvalid").toBool(), true);
   }
+  // A value outside its option list (the simulator's zoom byte 229) is shown as its number.
+  QObject* zoomBox = child(child(dialog, "zoom"), "xcomboBox");
+  ASSERT_NE(zoomBox, nullptr);
+  EXPECT_EQ(zoomBox->property("displayText").toString(), QStringLiteral("229"));
+
   // The test panel: no read, and Apply writes nothing.
   const size_t quiet = sim.log().count();
   QMetaObject::invokeMethod(dialog, "setCurrentConfig", Q_ARG(QVariant, QStringLiteral("TestInfo")));
