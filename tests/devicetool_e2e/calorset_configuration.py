@@ -147,7 +147,7 @@ def main():
         p.finish()
         reported = [int(t) for t in re.findall(r"clock set to (\d+)", p.output)]
         assert sent_epoch in reported, f"the simulator's clock never went to {sent_epoch}: {reported}"
-        print(f"configuration: MTU {mtu} after 70000 refused; {len(reads)} network read(s); firmware of {length} bytes; "
+        print(f"configuration: MTU {mtu}, 70000 refused; {len(reads)} network read(s); firmware of {length} bytes; "
               f"log of {os.path.getsize(target)} bytes; clock set to {fields}; shots in {shots}")
         ok = True
     finally:

@@ -218,7 +218,8 @@ def device_config(sc):
                   [([(field(MTU_Y), "99999")], right(MTU_Y)), ([(field(MTU_Y), "abc")], right(MTU_Y)),
                    ([(field(MTU_Y), "1500"), (field(STATIC_IP_Y), "300.1.1.1")], right(STATIC_IP_Y))],
                   [(field(STATIC_IP_Y), "10.1.2.3"), (field(MTU_Y), "1400")],
-                  lambda r: expect(struct.unpack_from("<H", r, 26)[0] == 1400 and r[4:8] == bytes([3, 2, 1, 10]), f"network set: MTU {struct.unpack_from('<H', r, 26)[0]}, address {r[4:8].hex()}"))
+                  lambda r: expect((struct.unpack_from("<H", r, 26)[0], r[4:8]) == (1400, bytes([3, 2, 1, 10])),
+                                   f"network set: MTU {struct.unpack_from('<H', r, 26)[0]}, address {r[4:8].hex()}"))
     # The simulator's correction record holds values beyond their fields (its pattern bytes): they
     # are marked as read, and mended with the transmittance before the write goes out.
     fix_valid = [(field(y), text) for y, text in ((row_y(1, True), "20"), (row_y(2, True), "50"),
@@ -230,11 +231,13 @@ def device_config(sc):
                                    abs(struct.unpack_from("<f", r, 28)[0] - 0.95) < 1e-6,
                                    f"correction record sent: {struct.unpack_from('<8f', r, 0)}"))
     apply_checked("CameraOSDInfo", [([(field(TIME_X_Y), "-5")], right(TIME_X_Y))], [(field(TIME_X_Y), "7")],
-                  lambda r: expect(struct.unpack_from("<H", r, 8)[0] == 7, f"OSD TimeX {struct.unpack_from('<H', r, 8)[0]} sent"))
+                  lambda r: expect(struct.unpack_from("<H", r, 8)[0] == 7,
+                                   f"OSD TimeX {struct.unpack_from('<H', r, 8)[0]} sent"))
     apply_checked("DestripInfo", [([(field(S0_RADIUS_Y), "-1")], right(S0_RADIUS_Y)),
                                   ([(field(S0_RADIUS_Y), "70000")], right(S0_RADIUS_Y))],
                   [(field(S0_RADIUS_Y), "12")],
-                  lambda r: expect(struct.unpack_from("<H", r, 6)[0] == 12, f"destripe radius {struct.unpack_from('<H', r, 6)[0]} sent"))
+                  lambda r: expect(struct.unpack_from("<H", r, 6)[0] == 12,
+                                   f"destripe radius {struct.unpack_from('<H', r, 6)[0]} sent"))
     apply_checked("SerialPortInfo", [([(field(PORT_ADDR_Y), "300")], right(PORT_ADDR_Y))],
                   [(field(PORT_ADDR_Y), "17")],
                   lambda r: expect(r[1] == 17, f"serial address {r[1]} sent"))
