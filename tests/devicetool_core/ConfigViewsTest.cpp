@@ -132,6 +132,25 @@ TEST(ConfigViews, PanelsApplyTheirRecordsAndThePageReportsPerCamera) {
     }
     EXPECT_EQ(cfg->channelObject(c)->property("edit_isvalid").toBool(), true);
   }
+  // The GB28181 panel, still shown: a server address that is no IPv4 address, then a port beyond
+  // 65535, are marked and refused; with both mended the one write that follows goes out.
+  QObject* serverIp = child(dialog, "serverIp");
+  QObject* serverPort = child(dialog, "serverPort");
+  const QVariant ip = serverIp->property("xvalue"), port = serverPort->property("xvalue");
+  const size_t beforeGb = sim.log().count();
+  serverIp->setProperty("xvalue", QStringLiteral("abc"));
+  EXPECT_FALSE(serverIp->property("xrule_isInputValid").toBool());
+  QMetaObject::invokeMethod(dialog, "applyCurrentConfig");
+  serverIp->setProperty("xvalue", ip);
+  serverPort->setProperty("xvalue", 99999);
+  EXPECT_FALSE(serverPort->property("xrule_isInputValid").toBool());
+  QMetaObject::invokeMethod(dialog, "applyCurrentConfig");
+  serverPort->setProperty("xvalue", port);
+  QMetaObject::invokeMethod(dialog, "applyCurrentConfig");
+  const auto gbLog = sim.log().snapshot();
+  EXPECT_EQ(std::count_if(gbLog.begin() + long(beforeGb), gbLog.end(),
+                          [](const camsim::Observation& o) { return o.type == 80; }), 1);
+
   // A value outside its option list (the simulator's zoom byte 229) is shown as its number.
   QObject* zoomBox = child(child(dialog, "zoom"), "xcomboBox");
   ASSERT_NE(zoomBox, nullptr);
