@@ -600,6 +600,31 @@ TEST_F(XCaliEditorOnCamera, TheViewShowsTheEntrysRegisterFamilyAndSendsOnlyTheUs
   EXPECT_EQ(gearSets(*sim), 1);
   EXPECT_EQ(ed->gearLevel(), 2);
 
+  // An empty stage-1 name and an external blackbody radius of 1000 are marked and send nothing;
+  // mended, each sends its one message (a block update, the blackbody command 12).
+  const auto sent = [this](int type, int command) {
+    int n = 0;
+    for (const auto& o : sim->log().snapshot())
+      n += o.type == type && (command < 0 || camsim::readI32(o.bytes.data(), o.bytes.size(), 4) == command);
+    return n;
+  };
+  const int updates = sent(80, -1), extBb = sent(56, 12);
+  QObject* name = devicetest::child(view, "XCali1_name");
+  name->setProperty("xvalue", QString());
+  EXPECT_FALSE(name->property("xrule_isInputValid").toBool());
+  QMetaObject::invokeMethod(devicetest::child(view, "btnSetCali1"), "clicked");
+  QObject* radius = devicetest::child(view, "ExtBbConfig_radius");
+  const QVariant radiusShown = radius->property("xvalue");
+  radius->setProperty("xvalue", 1000);
+  EXPECT_FALSE(radius->property("xrule_isInputValid").toBool());
+  QMetaObject::invokeMethod(devicetest::child(view, "btnApplyExtBbConfig"), "clicked");
+  name->setProperty("xvalue", QStringLiteral("Macro 2"));
+  QMetaObject::invokeMethod(devicetest::child(view, "btnSetCali1"), "clicked");
+  radius->setProperty("xvalue", radiusShown);
+  QMetaObject::invokeMethod(devicetest::child(view, "btnApplyExtBbConfig"), "clicked");
+  EXPECT_EQ(sent(80, -1), updates + 1);
+  EXPECT_EQ(sent(56, 12), extBb + 1);
+
   // A stage-2 cell: a non-number is not taken, a number is, and SetCali2 writes it.
   QObject* cali2Page = devicetest::child(view, "xcaliCali2Page");
   devicetest::child(view, "xcaliTabs")->setProperty("xcurrentIndex", 2);
