@@ -47,6 +47,11 @@ Column {
         xmodel.tempOffset = tempOffset.xvalue
     }
 
+    // A calculator works only on inputs none of which is marked; the result keeps its last value.
+    function _valid(inputs) {
+        return inputs.every(i => i.xrule_isInputValid)
+    }
+
     XHead { width: root.xnameWidth + root.xvalueWidth; height: 30; xtext: qsTrId("AtmFix") }
     XInputBool {
         id: enableAtmFix
@@ -146,6 +151,8 @@ Column {
             width: 60; height: 30
             text: qsTrId("Calc")
             onClicked: {
+                if (!root._valid([calcTrans_envTemp, calcTrans_bbTemp1, calcTrans_bbTemp2]))
+                    return
                 if (calcTrans_bbTemp1.xvalue < calcTrans_bbTemp2.xvalue)
                     return
                 root.m_transResult = root.gbl_deviceConfiger.calcTrans(calcTrans_envTemp.xvalue,
@@ -193,8 +200,11 @@ Column {
             objectName: "btnCalcEmi"
             width: 60; height: 30
             text: qsTrId("Calc")
-            onClicked: root.m_emiResult = root.gbl_deviceConfiger.calcEmiTemp(calcEmi_envTemp.xvalue, calcEmi_bbTemp1.xvalue,
-                                                                             calcEmi_emi1.xvalue, calcEmi_emi2.xvalue)
+            onClicked: {
+                if (root._valid([calcEmi_envTemp, calcEmi_bbTemp1, calcEmi_emi1, calcEmi_emi2]))
+                    root.m_emiResult = root.gbl_deviceConfiger.calcEmiTemp(calcEmi_envTemp.xvalue, calcEmi_bbTemp1.xvalue,
+                                                                           calcEmi_emi1.xvalue, calcEmi_emi2.xvalue)
+            }
         }
         XTextBox { objectName: "calcEmiResult"; width: 80; height: 30; readOnly: true; text: root.m_emiResult.toFixed(1) }
     }
