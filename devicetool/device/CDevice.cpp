@@ -263,12 +263,25 @@ int CDevice::sendControl(int func) {
   return Ostrel_SendControl(loginId_, &c);
 }
 
-void CDevice::setGearLevel(int level) {
-  if (!isWorking() || level == gearLevel_ || !controlReady()) return;
-  // Like every other command it runs off the GUI thread: a slow camera must not freeze the window.
-  ControlInfoX x = control::requestI32(control::kGearSet, level);
-  if (runControlX(&x) < 0) return;
+int CDevice::applyGearLevel(int level) {
+  if (isWorking() && level == gearLevel_) return 0;
+  int r = -7;
+  if (controlReady()) {
+    // Like every other command it runs off the GUI thread: a slow camera must not freeze the window.
+    ControlInfoX x = control::requestI32(control::kGearSet, level);
+    r = runControlX(&x);
+  }
+  if (r < 0) {
+    OSTREL_LOG_AS("CDevice::applyGearLevel", "level %d refused: %d, the camera keeps %d", level, r, gearLevel_);
+    emit gearLevelChanged();
+    return r;
+  }
   setIntProperty(&gearLevel_, level, &CDevice::gearLevelChanged);
+  return r;
+}
+
+void CDevice::setGearLevel(int level) {
+  applyGearLevel(level);
 }
 
 void CDevice::setIntProperty(int* field, int value, void (CDevice::*changed)()) {

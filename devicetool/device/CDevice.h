@@ -113,6 +113,10 @@ class CDevice : public QObject {
   // One-way commands: 0, 1 shutter open and close; 2 flat-field correction; 3 restart. -7 unless
   // working, idle and not recording; -8 for another kind.
   Q_INVOKABLE int sendControl(int func);
+  // The lens gear: `gearLevel` changes only when the camera took the level. Otherwise the result
+  // (-7 unless working and idle, else the SDK's) is returned and `gearLevelChanged` is emitted
+  // all the same, so a view showing the level it asked for goes back to the camera's.
+  Q_INVOKABLE int applyGearLevel(int level);
   void setGearLevel(int level);
   // Applies the image settings to the running preview. -7 unless working and idle.
   Q_INVOKABLE int setImageConfig();

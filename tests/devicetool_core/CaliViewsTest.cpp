@@ -10,6 +10,8 @@
 #include <QQuickItem>
 #include <QTemporaryDir>
 #include <QTranslator>
+#include <cmath>
+#include <limits>
 #include <memory>
 
 #include "CApp.h"
@@ -159,6 +161,29 @@ TEST(CaliViews, EveryTypeIsCreatableAndTheEditorsShowAndSendTheirTables) {
   EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(block.data()), qsizetype(block.size())),
             caliPy(QStringLiteral("p = cb.without_row(cb.seed_weiju(), 1)\n"
                               "p['rows1'][1] = (40.0, *p['rows1'][1][1:]); out.write(cb.weiju(**p))")));
+  // A value the camera holds as NaN, in a row the table may not even show, is no value to send:
+  // Set sends nothing (the next Set, with the value mended, is the one upload that follows).
+  const QByteArray nanBlock = caliPy(QStringLiteral(
+      "p = cb.seed_weiju(); p['rows1'][15] = (float('nan'), *p['rows1'][15][1:]); out.write(cb.weiju(**p))"));
+  sim.command().transfers().putBlock(5, std::vector<uint8_t>(nanBlock.begin(), nanBlock.end()));
+  click(weiju, "btnGet");
+  CWeiJuItem* last = dm->weijuEditor()->file()->len1(15);
+  ASSERT_TRUE(std::isnan(last->blackbody()));
+  const uint64_t uploads = sim.log().countType(80);
+  click(weiju, "btnSet");
+  last->setBlackbody(170.0f);
+  click(weiju, "btnSet");
+  ASSERT_TRUE(sim.command().transfers().waitFinished(sim.log().countType(78) + sim.log().countType(80), 20000));
+  EXPECT_EQ(sim.log().countType(80), uploads + 1);
+  // A typed value beyond the table's range marks its cell and is not sent either.
+  typeInto(bb1, QStringLiteral("-9999999"));
+  EXPECT_FALSE(bb1->parent()->property("xcellValid").toBool());
+  click(weiju, "btnSet");
+  typeInto(bb1, QStringLiteral("40"));
+  EXPECT_TRUE(bb1->parent()->property("xcellValid").toBool());
+  click(weiju, "btnSet");
+  ASSERT_TRUE(sim.command().transfers().waitFinished(sim.log().countType(78) + sim.log().countType(80), 20000));
+  EXPECT_EQ(sim.log().countType(80), uploads + 2);
   QMetaObject::invokeMethod(weiju, "close");
   EXPECT_FALSE(dm->weijuEditor()->loggedIn());
 

@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <algorithm>
+#include <cstring>
+#include <limits>
 #include <memory>
 
 #include "CApp.h"
@@ -70,6 +72,15 @@ TEST(ConfigViews, PanelsApplyTheirRecordsAndThePageReportsPerCamera) {
   ASSERT_EQ(sim.start(), 0);
   sim.command().transfers().putFile(3, camsim::cameraLogFile(opt.identity.cameraId));
   sim.command().transfers().putBlock(2, camsim::defaultGb28181Block());
+  // The correction record with values a camera holds (its other bytes keep the simulator's
+  // pattern): the panel refuses to write what lies beyond its fields.
+  std::vector<uint8_t> fix = sim.state().record(23);
+  ASSERT_EQ(fix.size(), 72u);
+  const auto putFloat = [](std::vector<uint8_t>& r, size_t at, float v) { std::memcpy(&r[at], &v, 4); };
+  const float fixValues[] = {20.0f, 50.0f, 20.0f, 0.0f, 0.0f, 1000.0f, 0.97f, 1.0f, 0.0f};
+  for (size_t k = 0; k < 9; ++k) putFloat(fix, 4 * k, fixValues[k]);
+  putFloat(fix, 40, 0.0f);
+  ASSERT_TRUE(sim.state().setRecord(23, fix));
   CDeviceManager* dm = app->deviceManager();
   dm->node_create(QString::fromStdString(addrA));
   dm->node_create(QString::fromStdString(addrB));  // nobody answers there
@@ -121,6 +132,30 @@ TEST(ConfigViews, PanelsApplyTheirRecordsAndThePageReportsPerCamera) {
     }
     EXPECT_EQ(cfg->channelObject(c)->property("edit_isvalid").toBool(), true);
   }
+  // The GB28181 panel, still shown: a server address that is no IPv4 address, then a port beyond
+  // 65535, are marked and refused; with both mended the one write that follows goes out.
+  QObject* serverIp = child(dialog, "serverIp");
+  QObject* serverPort = child(dialog, "serverPort");
+  const QVariant ip = serverIp->property("xvalue"), port = serverPort->property("xvalue");
+  const size_t beforeGb = sim.log().count();
+  serverIp->setProperty("xvalue", QStringLiteral("abc"));
+  EXPECT_FALSE(serverIp->property("xrule_isInputValid").toBool());
+  QMetaObject::invokeMethod(dialog, "applyCurrentConfig");
+  serverIp->setProperty("xvalue", ip);
+  serverPort->setProperty("xvalue", 99999);
+  EXPECT_FALSE(serverPort->property("xrule_isInputValid").toBool());
+  QMetaObject::invokeMethod(dialog, "applyCurrentConfig");
+  serverPort->setProperty("xvalue", port);
+  QMetaObject::invokeMethod(dialog, "applyCurrentConfig");
+  const auto gbLog = sim.log().snapshot();
+  EXPECT_EQ(std::count_if(gbLog.begin() + long(beforeGb), gbLog.end(),
+                          [](const camsim::Observation& o) { return o.type == 80; }), 1);
+
+  // A value outside its option list (the simulator's zoom byte 229) is shown as its number.
+  QObject* zoomBox = child(child(dialog, "zoom"), "xcomboBox");
+  ASSERT_NE(zoomBox, nullptr);
+  EXPECT_EQ(zoomBox->property("displayText").toString(), QStringLiteral("229"));
+
   // The test panel: no read, and Apply writes nothing.
   const size_t quiet = sim.log().count();
   QMetaObject::invokeMethod(dialog, "setCurrentConfig", Q_ARG(QVariant, QStringLiteral("TestInfo")));
@@ -130,6 +165,26 @@ TEST(ConfigViews, PanelsApplyTheirRecordsAndThePageReportsPerCamera) {
   EXPECT_EQ(sim.command().clockGpio().gpioOutputs(), 0);
   QMetaObject::invokeMethod(dialog, "xclose");
   EXPECT_FALSE(cfg->isLoggedIn());
+
+  // A value the camera holds as NaN (the window's transmittance) or infinity (the offset) is shown
+  // marked, and Apply sends nothing until it is mended.
+  putFloat(fix, 28, std::numeric_limits<float>::quiet_NaN());
+  putFloat(fix, 32, std::numeric_limits<float>::infinity());
+  ASSERT_TRUE(sim.state().setRecord(23, fix));
+  ASSERT_EQ(cfg->startWork(nodeA), 0);
+  QMetaObject::invokeMethod(dialog, "open");
+  QMetaObject::invokeMethod(dialog, "setCurrentConfig", Q_ARG(QVariant, QStringLiteral("FixInfo")));
+  EXPECT_FALSE(child(dialog, "infraredWindowTrans")->property("xrule_isInputValid").toBool());
+  EXPECT_FALSE(child(dialog, "tempOffset")->property("xrule_isInputValid").toBool());
+  EXPECT_TRUE(child(dialog, "globalEmissivity")->property("xrule_isInputValid").toBool());
+  const size_t refused = sim.log().count();
+  QMetaObject::invokeMethod(dialog, "applyCurrentConfig");
+  const auto afterRefusal = sim.log().snapshot();
+  EXPECT_TRUE(std::none_of(afterRefusal.begin() + long(refused), afterRefusal.end(),
+                           [](const camsim::Observation& o) { return o.type == 25; }))
+      << "a correction record with NaN was sent";
+
+  QMetaObject::invokeMethod(dialog, "xclose");
 
   // The page: refusals as notices, results per ticked row.
   QObject* table = child(page, "configDeviceTable");

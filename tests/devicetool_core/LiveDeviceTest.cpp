@@ -62,6 +62,21 @@ TEST(LiveDevice, PlayReachesWorkingTheDataStateFollowsTheHeadsAndStopClearsIt) {
   EXPECT_EQ(dev.gearLevel(), 2);
   EXPECT_EQ(dev.startWork(node.get()), 0);  // already working: nothing changes
 
+  // A gear level the camera does not take (its reply is of another type) is reported, and the
+  // level stays the camera's; the change signal sends a box showing the asked level back to it.
+  QSignalSpy gearSpy(&dev, &CDevice::gearLevelChanged);
+  camsim::CommandFaults wrongReply;
+  wrongReply.controlXReplyType = 99;
+  sim->command().setFaults(wrongReply);
+  EXPECT_LT(dev.applyGearLevel(1), 0);
+  EXPECT_EQ(dev.gearLevel(), 2);
+  EXPECT_EQ(gearSpy.count(), 1);
+  sim->command().setFaults(camsim::CommandFaults{});
+  EXPECT_EQ(dev.applyGearLevel(1), 0);
+  EXPECT_EQ(dev.gearLevel(), 1);
+  EXPECT_EQ(sim->state().gearLevel(), 1);
+  EXPECT_EQ(gearSpy.count(), 2);
+
   // Ten frames shown; each time the data state is that of the frame the GUI holds.
   for (int k = 0; k < 10; ++k) {
     const LiveFrame* before = dev.lastFrame();

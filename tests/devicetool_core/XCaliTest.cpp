@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QQmlComponent>
 #include <QQmlEngine>
+#include <QQmlListReference>
 #include <QQuickItem>
 #include <QTranslator>
 #include <QSignalSpy>
@@ -587,6 +588,18 @@ TEST_F(XCaliEditorOnCamera, TheViewShowsTheEntrysRegisterFamilyAndSendsOnlyTheUs
     QObject* tint = panel ? namedItem(panel, "tint") : nullptr;
     ASSERT_NE(tint, nullptr) << warnings.qmlWarnings().join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(tint->property("xvalue").toInt(), vnr ? 1000 : 10);
+    if (!vnr) {
+      // An item's cell keeps following the item after the user's edit: a later change shows.
+      QObject* fpa = namedItem(panel, "cell_fpa");  // row 0's
+      ASSERT_NE(fpa, nullptr);
+      fpa->setProperty("text", QStringLiteral("1.5"));
+      QMetaObject::invokeMethod(fpa, "editingFinished");
+      QObject* item0 = QQmlListReference(panel->property("xmodel").value<QObject*>(), "item_array").at(0);
+      ASSERT_NE(item0, nullptr);
+      EXPECT_DOUBLE_EQ(item0->property("fpa").toDouble(), 1.5);
+      item0->setProperty("fpa", 2.25);
+      EXPECT_EQ(fpa->property("text").toString(), QStringLiteral("2.25"));
+    }
     QMetaObject::invokeMethod(view, "close");
     ASSERT_TRUE(devicetest::waitUntil([&] { return !view->property("visible").toBool(); }));
     EXPECT_FALSE(ed->loggedIn());  // however the view closes, the login goes back
@@ -610,6 +623,31 @@ TEST_F(XCaliEditorOnCamera, TheViewShowsTheEntrysRegisterFamilyAndSendsOnlyTheUs
   gear->setProperty("xvalue", 2);
   EXPECT_EQ(gearSets(*sim), 1);
   EXPECT_EQ(ed->gearLevel(), 2);
+
+  // An empty stage-1 name and an external blackbody radius of 1000 are marked and send nothing;
+  // mended, each sends its one message (a block update, the blackbody command 12).
+  const auto sent = [this](int type, int command) {
+    int n = 0;
+    for (const auto& o : sim->log().snapshot())
+      n += o.type == type && (command < 0 || camsim::readI32(o.bytes.data(), o.bytes.size(), 4) == command);
+    return n;
+  };
+  const int updates = sent(80, -1), extBb = sent(56, 12);
+  QObject* name = devicetest::child(view, "XCali1_name");
+  name->setProperty("xvalue", QString());
+  EXPECT_FALSE(name->property("xrule_isInputValid").toBool());
+  QMetaObject::invokeMethod(devicetest::child(view, "btnSetCali1"), "clicked");
+  QObject* radius = devicetest::child(view, "ExtBbConfig_radius");
+  const QVariant radiusShown = radius->property("xvalue");
+  radius->setProperty("xvalue", 1000);
+  EXPECT_FALSE(radius->property("xrule_isInputValid").toBool());
+  QMetaObject::invokeMethod(devicetest::child(view, "btnApplyExtBbConfig"), "clicked");
+  name->setProperty("xvalue", QStringLiteral("Macro 2"));
+  QMetaObject::invokeMethod(devicetest::child(view, "btnSetCali1"), "clicked");
+  radius->setProperty("xvalue", radiusShown);
+  QMetaObject::invokeMethod(devicetest::child(view, "btnApplyExtBbConfig"), "clicked");
+  EXPECT_EQ(sent(80, -1), updates + 1);
+  EXPECT_EQ(sent(56, 12), extBb + 1);
 
   // A stage-2 cell: a non-number is not taken, a number is, and SetCali2 writes it.
   QObject* cali2Page = devicetest::child(view, "xcaliCali2Page");

@@ -17,6 +17,7 @@ box (200 x 32, y 489..521) and the buttons 200 x 32, 10 apart: "GetTime" at y 53
 CONFIG_TAB = (225, 25)
 NAV_NETWORK = (300, 264)
 MTU_FIELD = (831, 398)
+MTU_FIELD_RIGHT = (985, 398)  # the right edge of its validity frame
 APPLY = (728, 678)
 TAB_NETWORK = (229, 460)
 FILE_BOX = (600, 505)

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """CalorsetConfiguration: a copy of Calorset against the camera simulator, driven with xdotool as a
-new user would: the DeviceConfig dialog's network panel with an MTU beyond its field, then the
+new user would: the DeviceConfig dialog's network panel with an MTU beyond its field (refused), then the
 configuration page's firmware upload, log download and clock.
 
 What the camera received is read from the simulator's observation log with Python's struct; the
@@ -67,17 +67,21 @@ def main():
         w.wait_shot("the DeviceConfig dialog", probe, lambda s: s.at(*g.CLOSE_BUTTON)[0] >= 200, 60)
         w.click(*c.NAV_NETWORK)
         e2e.wait_until("the network channel's read", lambda: any(t == 11 for t, _ in e2e.observed(observe)), 30)
-        w.click(*c.MTU_FIELD)
-        e2e.key("ctrl+a")
-        e2e.type_text("70000")
-        e2e.key("Return")
-        w.shot(os.path.join(shots, "network-panel.png"))
-        w.click(*c.APPLY)
+        # An MTU beyond the field is marked and refused; the next valid one is the one set sent.
+        for typed in ("70000", "1500"):
+            w.click(*c.MTU_FIELD)
+            e2e.key("ctrl+a")
+            e2e.type_text(typed)
+            e2e.key("Return")
+            w.click(*c.APPLY)
+            if typed == "70000":
+                w.wait_shot("the MTU field marked", probe, lambda s: s.near(*c.MTU_FIELD_RIGHT, e2e.is_red, tol=4),
+                            15).image.save(os.path.join(shots, "network-panel.png"))
         sets = e2e.wait_until("the network channel's set",
                               lambda: [d for t, d in e2e.observed(observe) if t == 13], 30)
-        assert len(sets[0]) == 4 + 52, f"network set of {len(sets[0])} bytes"
+        assert len(sets) == 1 and len(sets[0]) == 4 + 52, f"{len(sets)} network sets, of {len(sets[0])} bytes"
         mtu = struct.unpack_from("<H", sets[0], 4 + 26)[0]
-        assert mtu == 65535, f"MTU {mtu} sent, the field's maximum is 65535"
+        assert mtu == 1500, f"MTU {mtu} sent after 1500 typed"
         reads = [d for t, d in e2e.observed(observe) if t == 11]
         e2e.key("Escape")
         w.wait_shot("the dialog to close on Escape", probe, lambda s: s.at(*g.CLOSE_BUTTON)[0] < 200, 30)
@@ -143,7 +147,7 @@ def main():
         p.finish()
         reported = [int(t) for t in re.findall(r"clock set to (\d+)", p.output)]
         assert sent_epoch in reported, f"the simulator's clock never went to {sent_epoch}: {reported}"
-        print(f"configuration: MTU {mtu} after 70000 typed; {len(reads)} network read(s); firmware of {length} bytes; "
+        print(f"configuration: MTU {mtu}, 70000 refused; {len(reads)} network read(s); firmware of {length} bytes; "
               f"log of {os.path.getsize(target)} bytes; clock set to {fields}; shots in {shots}")
         ok = True
     finally:

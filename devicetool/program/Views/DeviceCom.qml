@@ -3,6 +3,7 @@ import QtQuick.Controls
 import Kiv 1.0
 import Ostrel 1.0
 import "Basic"
+import "Basic/Checks.js" as Checks
 
 // The bad-point list editor: a local file of pixel positions, no camera.
 XPopup {
@@ -26,7 +27,37 @@ XPopup {
         }
     }
 
+    // Whether the inputs may be used: none marked, the edit in progress ended.
+    function writable() {
+        if (Checks.writable([form], [], editEnd))
+            return true
+        App.notifyError(2, qsTrId("InvalidInput"))
+        return false
+    }
+
+    // Adds the typed point when it lies on the detector (0 <= x < width, 0 <= y < height, where a
+    // size is given: 0 leaves it open); a point off it marks the coordinate and is not added.
+    function addPoint() {
+        if (!writable())
+            return
+        const inside = (input, size) => input.xvalue >= 0 && (size <= 0 || input.xvalue < size)
+        const okX = inside(inX, inWidth.xvalue), okY = inside(inY, inHeight.xvalue)
+        inX.xrule_isInputValid = okX
+        inY.xrule_isInputValid = okY
+        if (!okX || !okY) {
+            App.notifyError(2, qsTrId("InvalidInput"))
+            return
+        }
+        root.m_point.x = inX.xvalue
+        root.m_point.y = inY.xvalue
+        const r = root.gbl_comEditor.point_create(root.m_point)
+        if (r < 0)
+            App.notifyError(3, qsTrId("Fail") + " " + r)
+    }
+
     function fn_save_bad(fn) {
+        if (!writable())
+            return
         gbl_comEditor.deviceId = inDeviceId.xvalue
         gbl_comEditor.deviceWidth = inWidth.xvalue
         gbl_comEditor.deviceHeight = inHeight.xvalue
@@ -37,9 +68,12 @@ XPopup {
     onClicked: close()
 
     Row {
+        id: form
         parent: root.xcontentLoader
         x: 4
         spacing: 4
+        // Takes the keyboard from a field being edited, which ends (commits) its edit.
+        Item { id: editEnd; width: 0; height: 0 }
         XListView {
             id: pointTable
             objectName: "pointTable"
@@ -72,21 +106,18 @@ XPopup {
             rowHeightArray: [50, 50, 50, 50, 50, 50, 0.1, 50]
             unitMargin: 4
             XInputString { id: inDeviceId; objectName: "inDeviceId"; xname: qsTrId("DeviceId"); xpanelNameWidth: 120; xpanelValueWidth: 200 }
-            XInputInt { id: inWidth; objectName: "inWidth"; xname: qsTrId("DataWidth"); xpanelNameWidth: 120; xpanelValueWidth: 200 }
-            XInputInt { id: inHeight; objectName: "inHeight"; xname: qsTrId("DataHeight"); xpanelNameWidth: 120; xpanelValueWidth: 200 }
-            XInputInt { id: inX; objectName: "inX"; xname: qsTrId("X"); xpanelNameWidth: 120; xpanelValueWidth: 200 }
-            XInputInt { id: inY; objectName: "inY"; xname: qsTrId("Y"); xpanelNameWidth: 120; xpanelValueWidth: 200 }
+            // A point is two 16-bit coordinates; Add also keeps it within the detector's size.
+            XInputInt { id: inWidth; objectName: "inWidth"; xname: qsTrId("DataWidth"); xpanelNameWidth: 120; xpanelValueWidth: 200; xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 65536 }
+            XInputInt { id: inHeight; objectName: "inHeight"; xname: qsTrId("DataHeight"); xpanelNameWidth: 120; xpanelValueWidth: 200; xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 65536 }
+            XInputInt { id: inX; objectName: "inX"; xname: qsTrId("X"); xpanelNameWidth: 120; xpanelValueWidth: 200; xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 65535 }
+            XInputInt { id: inY; objectName: "inY"; xname: qsTrId("Y"); xpanelNameWidth: 120; xpanelValueWidth: 200; xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 65535 }
             Row {
                 spacing: 4
                 XButtonText {
                     objectName: "btnAdd"
                     width: 160; height: 40
                     text: qsTrId("Add")
-                    onClicked: {
-                        root.m_point.x = inX.xvalue
-                        root.m_point.y = inY.xvalue
-                        root.gbl_comEditor.point_create(root.m_point)
-                    }
+                    onClicked: root.addPoint()
                 }
                 XButtonText {
                     objectName: "btnDelete"

@@ -3,6 +3,7 @@ import QtQuick.Controls
 import Kiv 1.0
 import Ostrel 1.0
 import "Basic"
+import "Basic/Checks.js" as Checks
 
 // The camera's configuration channels, one panel at a time: a panel is read from the camera when
 // chosen and written on Apply; closing logs out, however the dialog closes.
@@ -66,14 +67,28 @@ XPopup {
             p.view.model2view()
     }
 
+    // Writes the shown panel; false when nothing was sent because a field is invalid (the fields
+    // stay marked and keep what was typed).
     function applyCurrentConfig() {
         if (currentConfigType > 13)
-            return
+            return true
+        if (Checks.invalidInputs(currentConfigView).length > 0) {
+            App.notifyError(2, qsTrId("InvalidInput"))
+            return false
+        }
+        // The edit in progress ends here, so the typed value is the one written, not the one
+        // before it.
+        editEnd.forceActiveFocus()
+        if (Checks.invalidInputs(currentConfigView).length > 0) {
+            App.notifyError(2, qsTrId("InvalidInput"))
+            return false
+        }
         currentConfigView.view2model()
         // A refused or failed write is shown, also when the dialog closes right after it.
         const r = gbl_deviceConfiger.setConfig(currentConfigType)
         if (r < 0)
             App.notifyError(3, qsTrId("Fail") + " " + r)
+        return true
     }
 
     function xclose() {
@@ -92,6 +107,12 @@ XPopup {
     Item {
         parent: root.xcontentLoader
         anchors.fill: parent
+
+        // Takes the keyboard from a field being edited, which ends (commits) its edit.
+        Item {
+            id: editEnd
+            objectName: "editEnd"
+        }
 
         ListView {
             id: nav
@@ -274,9 +295,10 @@ XPopup {
                     width: 200
                     height: 32
                     text: qsTrId("ApplyAndClose")
+                    // The dialog stays open while a field is invalid, so the marks are seen.
                     onClicked: {
-                        root.applyCurrentConfig()
-                        root.xclose()
+                        if (root.applyCurrentConfig())
+                            root.xclose()
                     }
                 }
             }

@@ -3,6 +3,7 @@ import QtQuick.Controls
 import Kiv 1.0
 import Ostrel 1.0
 import "Basic"
+import "Basic/Checks.js" as Checks
 
 // The distance calibration table of the logged-in camera (block 7) or of a ".fixdist" file.
 XPopup {
@@ -41,6 +42,14 @@ XPopup {
         xmodel.dist4 = inDist4.xvalue
     }
 
+    // Whether the shown values may go out: nothing marked, the edit in progress ended.
+    function writable() {
+        if (Checks.writable([form], [distTable], editEnd))
+            return true
+        App.notifyError(2, qsTrId("InvalidInput"))
+        return false
+    }
+
     function report(r) {
         App.notifyErrorSimple(r >= 0 ? 0 : 3)
     }
@@ -53,6 +62,8 @@ XPopup {
     }
 
     function fn_save_fixdist(fn) {
+        if (!writable())
+            return
         view2model()
         report(gbl_fixdistEditor.save(fn))
     }
@@ -63,9 +74,12 @@ XPopup {
     onClosed: gbl_fixdistEditor.free()
 
     Column {
+        id: form
         parent: root.xcontentLoader
         x: 5
         spacing: 6
+        // Takes the keyboard from a cell or field being edited, which ends (commits) its edit.
+        Item { id: editEnd; width: 0; height: 0 }
         Row {
             XInputFloatSlider {
                 id: inDistCount
@@ -86,17 +100,19 @@ XPopup {
                 onXvalueChanged: root.cfg_bbCount = xvalue
             }
         }
+        // The distances are whole metres: shown and written as typed, never rounded.
         Row {
-            XInputFloat { id: inDist0; objectName: "inDist0"; width: 290; height: 40; xformat: 0; xname: qsTrId("FixDist_dist0"); xpanelNameWidth: 140; xpanelValueWidth: 145 }
-            XInputFloat { id: inDist1; objectName: "inDist1"; width: 290; height: 40; xformat: 0; xname: qsTrId("FixDist_dist1"); xpanelNameWidth: 140; xpanelValueWidth: 145 }
+            XInputInt { id: inDist0; objectName: "inDist0"; width: 290; height: 40; xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 2147483647; xname: qsTrId("FixDist_dist0"); xpanelNameWidth: 140; xpanelValueWidth: 145 }
+            XInputInt { id: inDist1; objectName: "inDist1"; width: 290; height: 40; xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 2147483647; xname: qsTrId("FixDist_dist1"); xpanelNameWidth: 140; xpanelValueWidth: 145 }
         }
         Row {
-            XInputFloat { id: inDist2; objectName: "inDist2"; width: 290; height: 40; xformat: 0; xname: qsTrId("FixDist_dist2"); xpanelNameWidth: 140; xpanelValueWidth: 145 }
-            XInputFloat { id: inDist3; objectName: "inDist3"; width: 290; height: 40; xformat: 0; xname: qsTrId("FixDist_dist3"); xpanelNameWidth: 140; xpanelValueWidth: 145 }
+            XInputInt { id: inDist2; objectName: "inDist2"; width: 290; height: 40; xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 2147483647; xname: qsTrId("FixDist_dist2"); xpanelNameWidth: 140; xpanelValueWidth: 145 }
+            XInputInt { id: inDist3; objectName: "inDist3"; width: 290; height: 40; xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 2147483647; xname: qsTrId("FixDist_dist3"); xpanelNameWidth: 140; xpanelValueWidth: 145 }
         }
-        XInputFloat { id: inDist4; objectName: "inDist4"; width: 290; height: 40; xformat: 0; xname: qsTrId("FixDist_dist4"); xpanelNameWidth: 140; xpanelValueWidth: 145 }
+        XInputInt { id: inDist4; objectName: "inDist4"; width: 290; height: 40; xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 2147483647; xname: qsTrId("FixDist_dist4"); xpanelNameWidth: 140; xpanelValueWidth: 145 }
         // Every temperature column stays editable whatever the distance count says.
         CaliTable {
+            id: distTable
             objectName: "distTable"
             width: 590; height: 420
             xrowHeight: 38
@@ -115,6 +131,8 @@ XPopup {
                 root.report(r)
             }
             onXset: {
+                if (!root.writable())
+                    return
                 root.view2model()
                 root.report(root.gbl_fixdistEditor.uploadMem(0))
             }

@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Controls
 import Kiv 1.0
 import Ostrel 1.0
+import "Basic/Checks.js" as Checks
 
 // The V7R2K detector utility: the register set as text and the voltage offset to send.
 XPopup {
@@ -27,6 +28,8 @@ XPopup {
         parent: root.xcontentLoader
         x: 4
         spacing: 4
+        // Takes the keyboard from the field being edited, which ends (commits) its edit.
+        Item { id: editEnd; width: 0; height: 0 }
         XText {
             objectName: "fpaInfo"
             width: 600 - 8
@@ -52,6 +55,10 @@ XPopup {
                 height: 32
                 text: "Set"
                 onClicked: {
+                    if (!Checks.writable([inVolOffset], [], editEnd)) {
+                        App.notifyError(2, qsTrId("InvalidInput"))
+                        return
+                    }
                     root.gbl_util.volOffset = inVolOffset.xvalue
                     root.gbl_util.applyVolOffset()
                 }

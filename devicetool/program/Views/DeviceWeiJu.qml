@@ -3,6 +3,7 @@ import QtQuick.Controls
 import Kiv 1.0
 import Ostrel 1.0
 import "Basic"
+import "Basic/Checks.js" as Checks
 
 // The lens calibration table of the logged-in camera (block 5) or of a ".weiju" file.
 XPopup {
@@ -45,6 +46,14 @@ XPopup {
         xmodel.len2_bb_count = inLen2Count.xvalue
     }
 
+    // Whether the shown values may go out: nothing marked, the edit in progress ended.
+    function writable() {
+        if (Checks.writable([form], [len1Table, len2Table], editEnd))
+            return true
+        App.notifyError(2, qsTrId("InvalidInput"))
+        return false
+    }
+
     function report(r) {
         App.notifyErrorSimple(r >= 0 ? 0 : 3)
     }
@@ -57,6 +66,8 @@ XPopup {
     }
 
     function fn_save_weiju(fn) {
+        if (!writable())
+            return
         view2model()
         report(gbl_weijuEditor.save(fn))
     }
@@ -67,9 +78,12 @@ XPopup {
     onClosed: gbl_weijuEditor.free()
 
     Column {
+        id: form
         parent: root.xcontentLoader
         x: 5
         spacing: 5
+        // Takes the keyboard from a cell or field being edited, which ends (commits) its edit.
+        Item { id: editEnd; width: 0; height: 0 }
         Row {
             XInputFloatSlider {
                 id: inEnvCount
@@ -90,12 +104,12 @@ XPopup {
             }
         }
         Row {
-            XInputFloat { id: inShell0; objectName: "inShell0"; width: 290; height: 40; xname: qsTrId("WeiJu_len1_shell0"); xpanelNameWidth: 140; xpanelValueWidth: 145 }
-            XInputFloat { id: inShell1; objectName: "inShell1"; width: 290; height: 40; xname: qsTrId("WeiJu_len1_shell1"); xpanelNameWidth: 140; xpanelValueWidth: 145 }
+            XInputFloat { id: inShell0; objectName: "inShell0"; xrule_rangeType: 3; xrule_rangeMin: -273.1; xrule_rangeMax: 3000; width: 290; height: 40; xname: qsTrId("WeiJu_len1_shell0"); xpanelNameWidth: 140; xpanelValueWidth: 145 }
+            XInputFloat { id: inShell1; objectName: "inShell1"; xrule_rangeType: 3; xrule_rangeMin: -273.1; xrule_rangeMax: 3000; width: 290; height: 40; xname: qsTrId("WeiJu_len1_shell1"); xpanelNameWidth: 140; xpanelValueWidth: 145 }
         }
         Row {
-            XInputFloat { id: inShell2; objectName: "inShell2"; width: 290; height: 40; xname: qsTrId("WeiJu_len1_shell2"); xpanelNameWidth: 140; xpanelValueWidth: 145 }
-            XInputFloat { id: inShell3; objectName: "inShell3"; width: 290; height: 40; xname: qsTrId("WeiJu_len1_shell3"); xpanelNameWidth: 140; xpanelValueWidth: 145 }
+            XInputFloat { id: inShell2; objectName: "inShell2"; xrule_rangeType: 3; xrule_rangeMin: -273.1; xrule_rangeMax: 3000; width: 290; height: 40; xname: qsTrId("WeiJu_len1_shell2"); xpanelNameWidth: 140; xpanelValueWidth: 145 }
+            XInputFloat { id: inShell3; objectName: "inShell3"; xrule_rangeType: 3; xrule_rangeMin: -273.1; xrule_rangeMax: 3000; width: 290; height: 40; xname: qsTrId("WeiJu_len1_shell3"); xpanelNameWidth: 140; xpanelValueWidth: 145 }
         }
         // The block of the chosen mode; mode 1 keeps its place empty. The tables scroll, so that
         // the block and the buttons fit the box below its title bar.
@@ -115,6 +129,7 @@ XPopup {
                     onXvalueChanged: root.cfg_len1_bb_count = xvalue
                 }
                 CaliTable {
+                    id: len1Table
                     objectName: "len1Table"
                     width: 590; height: 525
                     model: root.xmodel.len1_bb_array
@@ -138,6 +153,7 @@ XPopup {
                     onXvalueChanged: root.cfg_len2_bb_count = xvalue
                 }
                 CaliTable {
+                    id: len2Table
                     objectName: "len2Table"
                     width: 590; height: 525
                     model: root.xmodel.len2_bb_array
@@ -156,6 +172,8 @@ XPopup {
                 root.report(r)
             }
             onXset: {
+                if (!root.writable())
+                    return
                 root.view2model()
                 root.report(root.gbl_weijuEditor.uploadMem(0))
             }

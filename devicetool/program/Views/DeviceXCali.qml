@@ -4,6 +4,7 @@ import QtQuick.Controls
 import Kiv 1.0
 import Ostrel 1.0
 import "Basic"
+import "Basic/Checks.js" as Checks
 
 // A camera's XCali calibration block in four pages: head and run state (with resolution, gear and
 // external blackbody), and for the chosen calibration set the first-stage entry, the second-stage
@@ -69,47 +70,19 @@ XPopup {
     // every way of closing releases the camera.
     onClosed: gbl_xcaliEditor.free()
 
-    // A table cell: shows a number with `decimals`, and writes what is typed into the point only
-    // when it reads as a number, so a cell never commits a non-number.
-    component ValueCell: Item {
-        id: cell
-        property var xview
-        property var point: null
-        property string prop: ""
-        property int decimals: 1
-        property real boxWidth: 80
-        height: 40
-        function show() {
-            box.text = point ? Number(point[prop]).toFixed(decimals) : ""
-        }
-        onPointChanged: show()
-        Connections {
-            target: cell.point
-            ignoreUnknownSignals: true
-            function onBlackbodyChanged() { cell.show() }
-            function onTemp0Changed() { cell.show() }
-            function onTemp1Changed() { cell.show() }
-            function onTemp2Changed() { cell.show() }
-            function onTemp3Changed() { cell.show() }
-        }
-        XTextBox {
-            id: box
-            objectName: "cell_" + cell.prop
-            y: 4
-            width: cell.boxWidth
-            height: 32
-            onEditingFinished: {
-                const v = Number(text)
-                if (text.trim() !== "" && isFinite(v))
-                    cell.point[cell.prop] = v
-                cell.show()
-            }
-        }
-        Component.onCompleted: show()
+    // Whether a page's values may go out: nothing marked under `items` or in `tables`, the edit in
+    // progress ended. Otherwise nothing is sent and the marks stay.
+    function writable(items, tables) {
+        if (Checks.writable(items, tables, editEnd))
+            return true
+        App.notifyError(2, qsTrId("InvalidInput"))
+        return false
     }
 
     Item {
         id: content
+        // Takes the keyboard from a cell or field being edited, which ends (commits) its edit.
+        Item { id: editEnd; width: 0; height: 0 }
         parent: root.xcontentLoader
         width: 800
         height: 700
@@ -280,30 +253,36 @@ XPopup {
                         objectName: "ExtBbConfig_temp"
                         height: 32; xpanelNameWidth: root.cfg_nameWidth; xpanelValueWidth: root.cfg_valueWidth
                         xname: qsTrId("ExtBbConfig_temp")
+                        xrule_rangeType: 3; xrule_rangeMin: -273.1; xrule_rangeMax: 3000
                     }
                     XInputInt {
                         id: bbX
                         objectName: "ExtBbConfig_x"
                         height: 32; xpanelNameWidth: root.cfg_nameWidth; xpanelValueWidth: root.cfg_valueWidth
                         xname: qsTrId("ExtBbConfig_x")
+                        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 2047
                     }
                     XInputInt {
                         id: bbY
                         objectName: "ExtBbConfig_y"
                         height: 32; xpanelNameWidth: root.cfg_nameWidth; xpanelValueWidth: root.cfg_valueWidth
                         xname: qsTrId("ExtBbConfig_y")
+                        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 2047
                     }
                     XInputInt {
                         id: bbRadius
                         objectName: "ExtBbConfig_radius"
                         height: 32; xpanelNameWidth: root.cfg_nameWidth; xpanelValueWidth: root.cfg_valueWidth
                         xname: qsTrId("ExtBbConfig_radius")
+                        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 512
                     }
                     XButtonText {
                         objectName: "btnApplyExtBbConfig"
                         width: 200; height: 32
                         text: qsTrId("ApplyExtBbConfig")
                         onClicked: {
+                            if (!root.writable([headScroll], []))
+                                return
                             root.gbl_extBbConfig.enable = bbEnable.xvalue
                             root.gbl_extBbConfig.temp = bbTemp.xvalue
                             root.gbl_extBbConfig.x = bbX.xvalue
@@ -374,6 +353,7 @@ XPopup {
                     objectName: "XCali1_name"
                     xpanelNameWidth: root.cfg_nameWidth; xpanelValueWidth: root.cfg_valueWidth
                     xname: qsTrId("XCali1_name")
+                    xrule_notNull: true
                 }
                 XInputEnum {
                     id: shutterMode
@@ -388,24 +368,28 @@ XPopup {
                     objectName: "XCali1_envTempMin"
                     xpanelNameWidth: root.cfg_nameWidth; xpanelValueWidth: root.cfg_valueWidth
                     xname: qsTrId("XCali1_envTempMin")
+                    xrule_rangeType: 3; xrule_rangeMin: -32768; xrule_rangeMax: 32767
                 }
                 XInputInt {
                     id: envTempMax
                     objectName: "XCali1_envTempMax"
                     xpanelNameWidth: root.cfg_nameWidth; xpanelValueWidth: root.cfg_valueWidth
                     xname: qsTrId("XCali1_envTempMax")
+                    xrule_rangeType: 3; xrule_rangeMin: -32768; xrule_rangeMax: 32767
                 }
                 XInputInt {
                     id: bbTempMin
                     objectName: "XCali1_bbTempMin"
                     xpanelNameWidth: root.cfg_nameWidth; xpanelValueWidth: root.cfg_valueWidth
                     xname: qsTrId("XCali1_bbTempMin")
+                    xrule_rangeType: 3; xrule_rangeMin: -32768; xrule_rangeMax: 32767
                 }
                 XInputInt {
                     id: bbTempMax
                     objectName: "XCali1_bbTempMax"
                     xpanelNameWidth: root.cfg_nameWidth; xpanelValueWidth: root.cfg_valueWidth
                     xname: qsTrId("XCali1_bbTempMax")
+                    xrule_rangeType: 3; xrule_rangeMin: -32768; xrule_rangeMax: 32767
                 }
             }
             Column {
@@ -536,10 +520,10 @@ XPopup {
                     xmin: 0
                     xmax: 24
                 }
-                XInputFloat { id: shell0; objectName: "XCali2_shell0"; xpanelNameWidth: root.cfg_nameWidth; xpanelValueWidth: root.cfg_valueWidth; xname: qsTrId("XCali2_shell0") }
-                XInputFloat { id: shell1; objectName: "XCali2_shell1"; xpanelNameWidth: root.cfg_nameWidth; xpanelValueWidth: root.cfg_valueWidth; xname: qsTrId("XCali2_shell1") }
-                XInputFloat { id: shell2; objectName: "XCali2_shell2"; xpanelNameWidth: root.cfg_nameWidth; xpanelValueWidth: root.cfg_valueWidth; xname: qsTrId("XCali2_shell2") }
-                XInputFloat { id: shell3; objectName: "XCali2_shell3"; xpanelNameWidth: root.cfg_nameWidth; xpanelValueWidth: root.cfg_valueWidth; xname: qsTrId("XCali2_shell3") }
+                XInputFloat { id: shell0; objectName: "XCali2_shell0"; xrule_rangeType: 3; xrule_rangeMin: -273.1; xrule_rangeMax: 3000; xpanelNameWidth: root.cfg_nameWidth; xpanelValueWidth: root.cfg_valueWidth; xname: qsTrId("XCali2_shell0") }
+                XInputFloat { id: shell1; objectName: "XCali2_shell1"; xrule_rangeType: 3; xrule_rangeMin: -273.1; xrule_rangeMax: 3000; xpanelNameWidth: root.cfg_nameWidth; xpanelValueWidth: root.cfg_valueWidth; xname: qsTrId("XCali2_shell1") }
+                XInputFloat { id: shell2; objectName: "XCali2_shell2"; xrule_rangeType: 3; xrule_rangeMin: -273.1; xrule_rangeMax: 3000; xpanelNameWidth: root.cfg_nameWidth; xpanelValueWidth: root.cfg_valueWidth; xname: qsTrId("XCali2_shell2") }
+                XInputFloat { id: shell3; objectName: "XCali2_shell3"; xrule_rangeType: 3; xrule_rangeMin: -273.1; xrule_rangeMax: 3000; xpanelNameWidth: root.cfg_nameWidth; xpanelValueWidth: root.cfg_valueWidth; xname: qsTrId("XCali2_shell3") }
             }
             XListView {
                 id: cali2List
@@ -549,6 +533,10 @@ XPopup {
                 height: parent.height - 164
                 visible: !cali2Page.isImportMode
                 model: root.xcali_cali2.pointArray
+                function xinvalid() {
+                    return Checks.invalidInputs(cali2List).length
+                        + Checks.badValues(model, ["blackbody", "temp0", "temp1", "temp2", "temp3"], -273.1, 3000)
+                }
                 xcolumnWidthArray: [50, 0.2, 0.2, 0.2, 0.2, 0.2]
                 xcolumnNameArray: ["", qsTrId("Blackbody") + " ℃", qsTrId("Temp") + "0 ℃", qsTrId("Temp") + "1 ℃",
                     qsTrId("Temp") + "2 ℃", qsTrId("Temp") + "3 ℃"]
@@ -559,11 +547,11 @@ XPopup {
                     enabled: index < bbCount.xvalue
                     xrow: Row {
                         XListCellText { xtext: pointRow.index + 1 }
-                        ValueCell { point: pointRow.modelData; prop: "blackbody" }
-                        ValueCell { point: pointRow.modelData; prop: "temp0" }
-                        ValueCell { point: pointRow.modelData; prop: "temp1" }
-                        ValueCell { point: pointRow.modelData; prop: "temp2" }
-                        ValueCell { point: pointRow.modelData; prop: "temp3" }
+                        CaliCell { xtarget: pointRow.modelData; xprop: "blackbody"; xboxWidth: 80 }
+                        CaliCell { xtarget: pointRow.modelData; xprop: "temp0"; xboxWidth: 80 }
+                        CaliCell { xtarget: pointRow.modelData; xprop: "temp1"; xboxWidth: 80 }
+                        CaliCell { xtarget: pointRow.modelData; xprop: "temp2"; xboxWidth: 80 }
+                        CaliCell { xtarget: pointRow.modelData; xprop: "temp3"; xboxWidth: 80 }
                     }
                 }
             }
@@ -653,6 +641,9 @@ XPopup {
                 width: parent.width
                 height: parent.height - 44
                 model: root.xcali_cust.pointArray
+                function xinvalid() {
+                    return Checks.invalidInputs(custList).length + Checks.badValues(model, ["blackbody", "temp0"], -273.1, 3000)
+                }
                 xcolumnWidthArray: [0.2, 0.4, 0.4]
                 xcolumnNameArray: ["", qsTrId("Blackbody") + " ℃", qsTrId("Temp") + " ℃"]
                 delegate: XListRow {
@@ -662,8 +653,8 @@ XPopup {
                     enabled: index < custCount.xvalue
                     xrow: Row {
                         XListCellText { xtext: custRow.index + 1 }
-                        ValueCell { point: custRow.modelData; prop: "blackbody" }
-                        ValueCell { point: custRow.modelData; prop: "temp0" }
+                        CaliCell { xtarget: custRow.modelData; xprop: "blackbody"; xboxWidth: 80 }
+                        CaliCell { xtarget: custRow.modelData; xprop: "temp0"; xboxWidth: 80 }
                     }
                 }
             }
@@ -680,6 +671,8 @@ XPopup {
                 text: qsTrId("SetHead")
                 enabled: root.cfg_subView === 0 && root.gbl_xcaliEditor.deviceInternal
                 onClicked: {
+                    if (!root.writable([], []))
+                        return
                     headPage.view2model()
                     App.notifyErrorSimple(root.gbl_xcaliEditor.updateHead())
                 }
@@ -690,6 +683,8 @@ XPopup {
                 text: qsTrId("SetCali1")
                 enabled: root.cfg_subView === 1 && root.gbl_xcaliEditor.deviceInternal
                 onClicked: {
+                    if (!root.writable([cali1Grid, root.cfg_isVnr ? vnrPanel : qjPanel], root.cfg_isVnr ? [] : [qjPanel]))
+                        return
                     cali1Page.view2model()
                     App.notifyErrorSimple(root.gbl_xcaliEditor.updateCali1())
                 }
@@ -700,6 +695,8 @@ XPopup {
                 text: qsTrId("SetCali2")
                 enabled: root.cfg_subView === 2 && root.gbl_xcaliEditor.deviceInternal
                 onClicked: {
+                    if (!root.writable([cali2Page], [cali2List]))
+                        return
                     cali2Page.view2model()
                     App.notifyErrorSimple(root.gbl_xcaliEditor.updateCali2())
                 }
@@ -710,6 +707,8 @@ XPopup {
                 text: qsTrId("SetCust")
                 enabled: root.cfg_subView === 3
                 onClicked: {
+                    if (!root.writable([custPage], [custList]))
+                        return
                     custPage.view2model()
                     App.notifyErrorSimple(root.gbl_xcaliEditor.updateCust())
                 }

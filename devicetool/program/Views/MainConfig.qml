@@ -2,6 +2,7 @@ import QtQuick
 import Kiv 1.0
 import Ostrel 1.0
 import "Basic"
+import "Basic/Checks.js" as Checks
 
 // The configuration page: the discovered cameras with a tick column, and actions on the current
 // row or on every ticked row. Each action logs in, makes one call, logs out, and writes its result
@@ -178,7 +179,9 @@ Item {
                 width: parent.width
                 height: 32
                 rightPadding: 32
-                onEditingFinished: root.m_filename = text
+                // The name shown is the name used: an action clicked while the box is still being
+                // edited takes what it shows.
+                onTextChanged: root.m_filename = text
                 XButtonSvg {
                     anchors.right: parent.right
                     anchors.rightMargin: 4
@@ -275,6 +278,10 @@ Item {
                     text: qsTrId("Set")
                     enabled: root.gbl_deviceConfiger.configIpEnable
                     onClicked: {
+                        if (Checks.invalidInputs(simpleNetwork).length > 0) {
+                            App.notifyError(2, qsTrId("InvalidInput"))
+                            return
+                        }
                         simpleNetwork.view2model()
                         root.onCurrent(node => root.configIpSingle(node, simpleNetwork.xmodel))
                     }

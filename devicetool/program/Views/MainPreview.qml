@@ -3,6 +3,7 @@ import QtQuick.Controls
 import Kiv 1.0
 import Ostrel 1.0
 import "Basic"
+import "Basic/Checks.js" as Checks
 
 // The live page: the camera list and its controls, the live canvas with its tool bar and values,
 // and the side panels of image and measurement settings and of lens, filter and pan-tilt.
@@ -122,6 +123,10 @@ Rectangle {
                 width: 150
                 height: 32
                 text: "192.168.1.201"
+                // Set by "Add" for a text that is no address; any edit lifts it.
+                property bool xinvalid: false
+                onTextEdited: xinvalid = false
+                InvalidFrame { visible: ipBox.xinvalid }
             }
             XButtonText {
                 x: 160
@@ -131,10 +136,12 @@ Rectangle {
                 text: qsTrId("Add")
                 enabled: !root._working
                 onClicked: {
-                    if (ipBox.text === "")
+                    const ip = ipBox.text.trim()
+                    ipBox.xinvalid = !Checks.isIpv4(ip)
+                    if (ipBox.xinvalid)
                         App.notifyError(2, qsTrId("InvalidIp"))
                     else
-                        root.gbl_deviceManager.node_create(ipBox.text)
+                        root.gbl_deviceManager.node_create(ip)
                 }
             }
         }
@@ -203,17 +210,38 @@ Rectangle {
                 xshowIndicator: false
                 model: root.gbl_commonManager.gearLevelList
                 textRole: "name"
-                onCurrentIndexChanged: {
-                    // A level the list does not name (a camera may report one) selects nothing.
-                    const entry = root.gbl_commonManager.gearLevelList[currentIndex]
-                    if (root.m_selectedDevice < 0 || currentIndex < 0 || entry === undefined)
+                // The camera's level, also one the list does not name (shown as its number).
+                readonly property int xlevel: root.gbl_device.gearLevel
+                function _xindexOf(level) {
+                    const list = root.gbl_commonManager.gearLevelList
+                    for (let i = 0; i < list.length; ++i)
+                        if (list[i].value === level)
+                            return i
+                    return -1
+                }
+                function _xshowLevel() {
+                    currentIndex = _xindexOf(xlevel)
+                }
+                displayText: currentIndex >= 0 ? currentText : String(xlevel)
+                onXlevelChanged: _xshowLevel()
+                Component.onCompleted: _xshowLevel()
+                // Only the user's choice commands the camera; the box then shows the level the
+                // camera has, the chosen one only when the camera took it.
+                onActivated: function (index) {
+                    const entry = root.gbl_commonManager.gearLevelList[index]
+                    if (root.m_selectedDevice < 0 || entry === undefined) {
+                        _xshowLevel()
                         return
-                    root.gbl_device.gearLevel = entry.value
+                    }
+                    const r = root.gbl_device.applyGearLevel(entry.value)
+                    _xshowLevel()
+                    if (r < 0)
+                        App.notifyError(3, qsTrId("Fail") + " " + r)
                 }
                 Connections {
                     target: root.gbl_device
                     function onGearLevelChanged() {
-                        gearCombo.currentIndex = root.gbl_device.gearLevel
+                        gearCombo._xshowLevel()
                     }
                 }
             }

@@ -1,21 +1,32 @@
 import QtQuick
 import Kiv 1.0
+import "Checks.js" as Checks
 
-// A table cell over one number of a calibration row. Finishing an edit writes the typed number
+// A table cell over one number of a calibration row. It always shows the row's value, also after
+// the row changes from elsewhere (a read, a reload). Finishing an edit writes the typed number
 // into the row at once; text that is not a finite number is not written, and the cell shows the
-// row's value again (the row may also refuse the value).
+// row's value again (the row may also refuse the value). A cell whose text is no number within
+// [xmin, xmax] (a whole one with `xintegral`), typed or read as NaN or infinity, is marked, and
+// `xcellValid` tells the editor's write not to go out.
 Item {
     id: root
     property var xview: null
     property var xtarget: null
     property string xprop: ""
     property int xformat: 1
+    property real xmin: -273.1
+    property real xmax: 3000
+    property bool xintegral: false
+    // 0: the box fills the cell; otherwise its width, 32 high.
+    property real xboxWidth: 0
     readonly property real _xshown: xtarget && xprop !== "" ? xtarget[xprop] : 0
+    readonly property bool xcellValid: !isNaN(xintegral ? Checks.parseIntIn(box.text, xmin, xmax)
+                                                        : Checks.parseRealIn(box.text, xmin, xmax))
     implicitWidth: 80
     implicitHeight: 40
 
     function _xshow() {
-        box.text = Number(root._xshown).toFixed(root.xformat)
+        box.text = xintegral ? String(root._xshown) : Number(root._xshown).toFixed(root.xformat)
     }
     on_XshownChanged: _xshow()
     Component.onCompleted: _xshow()
@@ -23,15 +34,18 @@ Item {
     XTextBox {
         id: box
         objectName: "cell_" + root.xprop
-        anchors.fill: parent
-        anchors.margins: 4
+        x: root.xboxWidth > 0 ? 0 : 4
+        y: 4
+        width: root.xboxWidth > 0 ? root.xboxWidth : root.width - 8
+        height: root.xboxWidth > 0 ? 32 : root.height - 8
         enabled: root.enabled
         onEditingFinished: {
             const t = text.trim()
             const v = Number(t)
-            if (root.xtarget && t !== "" && isFinite(v))
+            if (root.xtarget && t !== "" && isFinite(v) && (!root.xintegral || Number.isInteger(v)))
                 root.xtarget[root.xprop] = v
             root._xshow()
         }
+        InvalidFrame { visible: !root.xcellValid }
     }
 }

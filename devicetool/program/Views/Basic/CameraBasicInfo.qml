@@ -1,6 +1,7 @@
 import QtQuick
 import Kiv 1.0
 import Ostrel 1.0
+import "Checks.js" as Checks
 
 // The camera's basic record: the name, ratios and image options a user may change, then the
 // identities and the data size, shown only.
@@ -44,6 +45,7 @@ Column {
     XHead { width: root.xnameWidth + root.xvalueWidth; height: 30; xtext: qsTrId("ReadWrite") }
     XInputString {
         id: cameraName
+        xrule_notNull: true
         objectName: "cameraName"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("DeviceName")
@@ -52,25 +54,25 @@ Column {
         id: dataRatio
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("DataRatio")
-        xoptions: root.gbl_commonManager.ratioList
+        xoptions: Checks.withValue(root.gbl_commonManager.ratioList, xvalue)
     }
     XInputEnum {
         id: sendRatio
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("SendRatio")
-        xoptions: root.gbl_commonManager.ratioList
+        xoptions: Checks.withValue(root.gbl_commonManager.ratioList, xvalue)
     }
     XInputEnum {
         id: dataTransform
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("DataTransform")
-        xoptions: root.gbl_commonManager.transformList
+        xoptions: Checks.withValue(root.gbl_commonManager.transformList, xvalue)
     }
     XInputEnum {
         id: desmearLevel
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("DesmearLevel")
-        xoptions: root.gbl_commonManager.desmearLevelList
+        xoptions: Checks.withValue(root.gbl_commonManager.desmearLevelList, xvalue)
     }
     XInputBool {
         id: filterMedian

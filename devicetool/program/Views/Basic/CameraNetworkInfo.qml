@@ -1,6 +1,7 @@
 import QtQuick
 import Kiv 1.0
 import Ostrel 1.0
+import "Checks.js" as Checks
 
 // The camera's network record: address, mask, gateway, MAC, name servers and MTU.
 Column {
@@ -45,36 +46,42 @@ Column {
     }
     XInputString {
         id: staticIp
+        onXvalueChanged: xrule_isInputValid = Checks.isIpv4(xvalue)
         objectName: "staticIp"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("StaticIp")
     }
     XInputString {
         id: subnetMask
+        onXvalueChanged: xrule_isInputValid = Checks.isIpv4(xvalue)
         objectName: "subnetMask"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("SubnetMask")
     }
     XInputString {
         id: gateway
+        onXvalueChanged: xrule_isInputValid = Checks.isIpv4(xvalue)
         objectName: "gateway"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("Gateway")
     }
     XInputString {
         id: macAddr
+        onXvalueChanged: xrule_isInputValid = Checks.isMac(xvalue)
         objectName: "macAddr"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("MacAddr")
     }
     XInputString {
         id: dns
+        onXvalueChanged: xrule_isInputValid = Checks.isIpv4(xvalue)
         objectName: "dns"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("Dns")
     }
     XInputString {
         id: dns2
+        onXvalueChanged: xrule_isInputValid = Checks.isIpv4(xvalue)
         objectName: "dns2"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("Dns2")

@@ -1,6 +1,7 @@
 import QtQuick
 import Kiv 1.0
 import Ostrel 1.0
+import "Checks.js" as Checks
 
 // The short network panel of the configuration page: its own record object, preset to a static
 // address, for re-addressing a camera by broadcast.
@@ -42,30 +43,35 @@ Column {
     }
     XInputString {
         id: staticIp
+        onXvalueChanged: xrule_isInputValid = Checks.isIpv4(xvalue)
         objectName: "staticIp"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("StaticIp")
     }
     XInputString {
         id: subnetMask
+        onXvalueChanged: xrule_isInputValid = Checks.isIpv4(xvalue)
         objectName: "subnetMask"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("SubnetMask")
     }
     XInputString {
         id: gateway
+        onXvalueChanged: xrule_isInputValid = Checks.isIpv4(xvalue)
         objectName: "gateway"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("Gateway")
     }
     XInputString {
         id: dns
+        onXvalueChanged: xrule_isInputValid = Checks.isIpv4(xvalue)
         objectName: "dns"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("Dns")
     }
     XInputString {
         id: dns2
+        onXvalueChanged: xrule_isInputValid = Checks.isIpv4(xvalue)
         objectName: "dns2"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("Dns2")

@@ -45,12 +45,14 @@ Column {
     }
     XInputInt {
         id: loc_x
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 65535
         objectName: "loc_x"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("LocationX")
     }
     XInputInt {
         id: loc_y
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 65535
         objectName: "loc_y"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("LocationY")
@@ -69,12 +71,14 @@ Column {
     }
     XInputInt {
         id: time_x
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 65535
         objectName: "time_x"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("TimeX")
     }
     XInputInt {
         id: time_y
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 65535
         objectName: "time_y"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("TimeY")

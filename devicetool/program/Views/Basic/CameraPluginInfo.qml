@@ -1,6 +1,7 @@
 import QtQuick
 import Kiv 1.0
 import Ostrel 1.0
+import "Checks.js" as Checks
 
 // The camera's services: their versions (shown only), switches and account.
 Column {
@@ -78,14 +79,14 @@ Column {
         objectName: "modbus_enable"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("modbus_enable")
-        xoptions: root.gbl_commonManager.modbus_modeList
+        xoptions: Checks.withValue(root.gbl_commonManager.modbus_modeList, xvalue)
     }
     XInputEnum {
         id: kqdatavm_enable
         objectName: "kqdatavm_enable"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("kqdatavm_enable")
-        xoptions: root.gbl_commonManager.kqdatavm_modeList
+        xoptions: Checks.withValue(root.gbl_commonManager.kqdatavm_modeList, xvalue)
     }
     XInputBool {
         id: h5_enable

@@ -2,6 +2,7 @@ import QtQuick
 import Kiv 1.0
 import Ostrel 1.0
 import ".."
+import "Checks.js" as Checks
 
 // One custom correction table (memory block `xmemType`): its time (shown only), note, point count
 // and points, read and written with Get and Set.
@@ -26,6 +27,8 @@ Column {
         xmodel.itemCount = inItemCount.xvalue
     }
 
+    // Takes the keyboard from a cell or field being edited, which ends (commits) its edit.
+    Item { id: editEnd; width: 0; height: 0 }
     XHead { width: 350; height: 30; xtext: root.xtitle }
     XInputString { id: inTimestamp; objectName: "inTimestamp"; width: 350; height: 40; xname: qsTrId("Cust_timestamp"); xpanelNameWidth: 150; xpanelValueWidth: 200 }
     XInputString { id: inNote; objectName: "inNote"; width: 350; height: 74; xname: qsTrId("Cust_note"); xpanelNameWidth: 150; xpanelValueWidth: 200 }
@@ -39,6 +42,7 @@ Column {
         onXvalueChanged: root.cfg_itemCount = xvalue
     }
     CaliTable {
+        id: custTable
         objectName: "custTable"
         width: 350; height: 300
         model: root.xmodel ? root.xmodel.itemList : null
@@ -64,6 +68,10 @@ Column {
             objectName: "btnSet"
             text: qsTrId("Set")
             onClicked: {
+                if (!Checks.writable([root], [custTable], editEnd)) {
+                    App.notifyError(2, qsTrId("InvalidInput"))
+                    return
+                }
                 root.view2model()
                 App.notifyErrorSimple(root.gbl_custEditor.uploadMem(root.xmemType) >= 0 ? 0 : 3)
             }

@@ -1,6 +1,7 @@
 import QtQuick
 import Kiv 1.0
 import Ostrel 1.0
+import "Checks.js" as Checks
 
 // The denoising filter's type and parameters.
 Column {
@@ -32,16 +33,18 @@ Column {
         objectName: "type"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("DenoiseInfo_type")
-        xoptions: root.gbl_commonManager.denoiseTypeList
+        xoptions: Checks.withValue(root.gbl_commonManager.denoiseTypeList, xvalue)
     }
     XInputInt {
         id: gf_radius
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 65535
         objectName: "gf_radius"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("DenoiseInfo_gf_radius")
     }
     XInputInt {
         id: gf_regular
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 65535
         objectName: "gf_regular"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("DenoiseInfo_gf_regular")

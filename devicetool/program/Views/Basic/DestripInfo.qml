@@ -1,6 +1,7 @@
 import QtQuick
 import Kiv 1.0
 import Ostrel 1.0
+import "Checks.js" as Checks
 
 // The destriping filter's type and parameters.
 Column {
@@ -40,40 +41,46 @@ Column {
         objectName: "type"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("DestripInfo_type")
-        xoptions: root.gbl_commonManager.destripTypeList
+        xoptions: Checks.withValue(root.gbl_commonManager.destripTypeList, xvalue)
     }
     XInputInt {
         id: s0_radius
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 65535
         objectName: "s0_radius"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("DestripInfo_s0_radius")
     }
     XInputInt {
         id: s0_regular
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 65535
         objectName: "s0_regular"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("DestripInfo_s0_regular")
     }
     XInputInt {
         id: s1_radius
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 65535
         objectName: "s1_radius"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("DestripInfo_s1_radius")
     }
     XInputInt {
         id: s1_regular
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 65535
         objectName: "s1_regular"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("DestripInfo_s1_regular")
     }
     XInputInt {
         id: sub_y
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 255
         objectName: "sub_y"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("DestripInfo_sub_y")
     }
     XInputInt {
         id: sub_t
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 255
         objectName: "sub_t"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("DestripInfo_sub_t")

@@ -42,6 +42,7 @@ Column {
 
     XInputInt {
         id: frames_skipped_after_open
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 255
         objectName: "frames_skipped_after_open"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("FramesSkippedAfterOpen")
@@ -49,6 +50,7 @@ Column {
     }
     XInputInt {
         id: frames_skipped_after_close
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 255
         objectName: "frames_skipped_after_close"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("FramesSkippedAfterClose")
@@ -56,6 +58,7 @@ Column {
     }
     XInputInt {
         id: frames_accumlated_when_closed
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 255
         objectName: "frames_accumlated_when_closed"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("FramesAccumlatedWhenClosed")
@@ -63,12 +66,14 @@ Column {
     }
     XInputInt {
         id: time_interval
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 65535
         objectName: "time_interval"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("TimeInterval")
     }
     XInputInt {
         id: temp_interval
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 65535
         objectName: "temp_interval"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("TempInterval") + "(mK)"
@@ -81,12 +86,14 @@ Column {
     }
     XInputInt {
         id: af_rebound
+        xrule_rangeType: 3; xrule_rangeMin: -128; xrule_rangeMax: 127
         objectName: "af_rebound"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("AFRebound")
     }
     XInputInt {
         id: fpa_shutter
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 255
         objectName: "fpa_shutter"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("FPAShutter")
@@ -94,6 +101,7 @@ Column {
     }
     XInputInt {
         id: time_interval_sec
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 65535
         objectName: "time_interval_sec"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("TimeIntervalSec")

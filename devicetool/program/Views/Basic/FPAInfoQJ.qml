@@ -2,6 +2,7 @@ pragma ComponentBehavior: Bound
 import QtQuick
 import Kiv 1.0
 import Ostrel 1.0
+import "Checks.js" as Checks
 
 // The QJ detector registers of a calibration entry: 25 one-byte registers in four groups told
 // apart by their label colour, the item count, and the seven items (FPA temperature, fos, tint).
@@ -39,11 +40,12 @@ Column {
         xmodel.item_count = item_count.xvalue
     }
 
-    // Only a typed number reaches the item.
-    function _commit(item, prop, text) {
-        const v = Number(text)
-        if (text.trim() !== "" && isFinite(v))
-            item[prop] = v
+    // How many item values must not be written: typed text that is no number of its field, and
+    // item values (of every row, shown or not) beyond their fields or not finite.
+    function xinvalid() {
+        const list = xmodel ? xmodel.item_array : null
+        return Checks.invalidInputs(items).length + Checks.badValues(list, ["fpa"], -327.68, 327.67)
+            + Checks.badValues(list, ["fos", "tint"], 0, 255)
     }
 
     Repeater {
@@ -55,6 +57,7 @@ Column {
             height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
             xname: modelData[0]
             xnameColor: modelData[1]
+            xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 255
         }
     }
     XInputFloatSlider {
@@ -80,33 +83,10 @@ Column {
             xview: items
             xrow: Row {
                 XListCellText { xtext: row.index }
-                Item {
-                    property var xview
-                    height: 40
-                    XTextBox {
-                        width: 80; height: 32; y: 4
-                        text: row.modelData.fpa.toFixed(2)
-                        onEditingFinished: { root._commit(row.modelData, "fpa", text); text = row.modelData.fpa.toFixed(2) }
-                    }
-                }
-                Item {
-                    property var xview
-                    height: 40
-                    XTextBox {
-                        width: 50; height: 32; y: 4
-                        text: row.modelData.fos
-                        onEditingFinished: { root._commit(row.modelData, "fos", text); text = row.modelData.fos }
-                    }
-                }
-                Item {
-                    property var xview
-                    height: 40
-                    XTextBox {
-                        width: 50; height: 32; y: 4
-                        text: row.modelData.tint
-                        onEditingFinished: { root._commit(row.modelData, "tint", text); text = row.modelData.tint }
-                    }
-                }
+                // The cells follow the items: a read or a reload shows the values the items hold.
+                CaliCell { xtarget: row.modelData; xprop: "fpa"; xformat: 2; xmin: -327.68; xmax: 327.67; xboxWidth: 80 }
+                CaliCell { xtarget: row.modelData; xprop: "fos"; xintegral: true; xmin: 0; xmax: 255; xboxWidth: 50 }
+                CaliCell { xtarget: row.modelData; xprop: "tint"; xintegral: true; xmin: 0; xmax: 255; xboxWidth: 50 }
             }
         }
     }

@@ -47,6 +47,11 @@ Column {
         xmodel.tempOffset = tempOffset.xvalue
     }
 
+    // A calculator works only on inputs none of which is marked; the result keeps its last value.
+    function _valid(inputs) {
+        return inputs.every(i => i.xrule_isInputValid)
+    }
+
     XHead { width: root.xnameWidth + root.xvalueWidth; height: 30; xtext: qsTrId("AtmFix") }
     XInputBool {
         id: enableAtmFix
@@ -56,36 +61,42 @@ Column {
     }
     XInputFloat {
         id: atmosphericTemperature
+        xrule_rangeType: 3; xrule_rangeMin: -273.1; xrule_rangeMax: 3000
         objectName: "atmosphericTemperature"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("AtmosphericTemperature") + "(°C)"
     }
     XInputFloat {
         id: relativeHumidity
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 100
         objectName: "relativeHumidity"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("RelativeHumidity") + "(%)"
     }
     XInputFloat {
         id: visibility
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 1000
         objectName: "visibility"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("Visibility") + "(km)"
     }
     XInputFloat {
         id: rainfallIntensity
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 1000
         objectName: "rainfallIntensity"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("RainfallIntensity") + "(mm/h)"
     }
     XInputFloat {
         id: snowfallIntensity
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 1000
         objectName: "snowfallIntensity"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("SnowfallIntensity") + "(mm/h)"
     }
     XInputFloat {
         id: targetDistance
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 100000
         objectName: "targetDistance"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("TargetDistance") + "(m)"
@@ -93,6 +104,7 @@ Column {
     XHead { width: root.xnameWidth + root.xvalueWidth; height: 30; xtext: qsTrId("GlobalFix") }
     XInputFloat {
         id: globalEmissivity
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 1
         objectName: "globalEmissivity"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("GlobalEmissivity")
@@ -100,6 +112,7 @@ Column {
     }
     XInputFloat {
         id: infraredWindowTrans
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 1
         objectName: "infraredWindowTrans"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("InfraredWindowTrans")
@@ -107,6 +120,7 @@ Column {
     }
     XInputFloat {
         id: infraredWindowTempOffset
+        xrule_rangeType: 3; xrule_rangeMin: -1000; xrule_rangeMax: 1000
         objectName: "infraredWindowTempOffset"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("InfraredWindowTempOffset") + "(°C)"
@@ -114,6 +128,7 @@ Column {
     }
     XInputFloat {
         id: tempOffset
+        xrule_rangeType: 3; xrule_rangeMin: -1000; xrule_rangeMax: 1000
         objectName: "tempOffset"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("TempOffset") + "(°C)"
@@ -136,6 +151,8 @@ Column {
             width: 60; height: 30
             text: qsTrId("Calc")
             onClicked: {
+                if (!root._valid([calcTrans_envTemp, calcTrans_bbTemp1, calcTrans_bbTemp2]))
+                    return
                 if (calcTrans_bbTemp1.xvalue < calcTrans_bbTemp2.xvalue)
                     return
                 root.m_transResult = root.gbl_deviceConfiger.calcTrans(calcTrans_envTemp.xvalue,
@@ -146,16 +163,25 @@ Column {
     }
     XInputFloat {
         id: calcTrans_envTemp
+        xrule_rangeType: 3; xrule_rangeMin: -273.1; xrule_rangeMax: 3000
+        // The calculators' inputs stay in the panel: they never block a write.
+        property bool xlocal: true
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("CalcTrans_envTemp") + "(°C)"; xvalue: 25
     }
     XInputFloat {
         id: calcTrans_bbTemp1
+        xrule_rangeType: 3; xrule_rangeMin: -273.1; xrule_rangeMax: 3000
+        // The calculators' inputs stay in the panel: they never block a write.
+        property bool xlocal: true
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("CalcTrans_bbTemp1") + "(°C)"; xvalue: 200
     }
     XInputFloat {
         id: calcTrans_bbTemp2
+        xrule_rangeType: 3; xrule_rangeMin: -273.1; xrule_rangeMax: 3000
+        // The calculators' inputs stay in the panel: they never block a write.
+        property bool xlocal: true
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("CalcTrans_bbTemp2") + "(°C)"; xvalue: 184
     }
@@ -174,28 +200,43 @@ Column {
             objectName: "btnCalcEmi"
             width: 60; height: 30
             text: qsTrId("Calc")
-            onClicked: root.m_emiResult = root.gbl_deviceConfiger.calcEmiTemp(calcEmi_envTemp.xvalue, calcEmi_bbTemp1.xvalue,
-                                                                             calcEmi_emi1.xvalue, calcEmi_emi2.xvalue)
+            onClicked: {
+                if (root._valid([calcEmi_envTemp, calcEmi_bbTemp1, calcEmi_emi1, calcEmi_emi2]))
+                    root.m_emiResult = root.gbl_deviceConfiger.calcEmiTemp(calcEmi_envTemp.xvalue, calcEmi_bbTemp1.xvalue,
+                                                                           calcEmi_emi1.xvalue, calcEmi_emi2.xvalue)
+            }
         }
         XTextBox { objectName: "calcEmiResult"; width: 80; height: 30; readOnly: true; text: root.m_emiResult.toFixed(1) }
     }
     XInputFloat {
         id: calcEmi_envTemp
+        xrule_rangeType: 3; xrule_rangeMin: -273.1; xrule_rangeMax: 3000
+        // The calculators' inputs stay in the panel: they never block a write.
+        property bool xlocal: true
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("CalcEmi_envTemp") + "(°C)"; xvalue: 25
     }
     XInputFloat {
         id: calcEmi_bbTemp1
+        xrule_rangeType: 3; xrule_rangeMin: -273.1; xrule_rangeMax: 3000
+        // The calculators' inputs stay in the panel: they never block a write.
+        property bool xlocal: true
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("CalcEmi_bbTemp1") + "(°C)"; xvalue: 200
     }
     XInputFloat {
         id: calcEmi_emi1
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 1
+        // The calculators' inputs stay in the panel: they never block a write.
+        property bool xlocal: true
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("CalcEmi_emi1"); xformat: 3; xvalue: 0.97
     }
     XInputFloat {
         id: calcEmi_emi2
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 1
+        // The calculators' inputs stay in the panel: they never block a write.
+        property bool xlocal: true
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("CalcEmi_emi2"); xformat: 3; xvalue: 0.97
     }

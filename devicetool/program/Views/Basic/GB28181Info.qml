@@ -1,6 +1,7 @@
 import QtQuick
 import Kiv 1.0
 import Ostrel 1.0
+import "Checks.js" as Checks
 
 // The GB/T 28181 client: SIP server, device ids and ports, registration and keep-alive.
 Column {
@@ -57,12 +58,14 @@ Column {
     }
     XInputString {
         id: serverIp
+        onXvalueChanged: xrule_isInputValid = Checks.isIpv4(xvalue)
         objectName: "serverIp"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("ServerIp")
     }
     XInputInt {
         id: serverPort
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 65535
         objectName: "serverPort"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("ServerPort")
@@ -75,12 +78,14 @@ Column {
     }
     XInputInt {
         id: devicePort
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 65535
         objectName: "devicePort"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("DevicePort")
     }
     XInputInt {
         id: devicePortRtp
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 65535
         objectName: "devicePortRtp"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("DevicePortRtp")
@@ -105,6 +110,7 @@ Column {
     }
     XInputInt {
         id: keepAliveInterval
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 2147483647
         objectName: "keepAliveInterval"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("KeepAliveInterval")

@@ -1,6 +1,7 @@
 import QtQuick
 import Kiv 1.0
 import Ostrel 1.0
+import "Checks.js" as Checks
 
 // What each GPIO input and output is used for.
 Column {
@@ -34,28 +35,28 @@ Column {
         objectName: "input0"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("Input") + 1
-        xoptions: root.gbl_commonManager.gpio_inputTypeList
+        xoptions: Checks.withValue(root.gbl_commonManager.gpio_inputTypeList, xvalue)
     }
     XInputEnum {
         id: input1
         objectName: "input1"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("Input") + 2
-        xoptions: root.gbl_commonManager.gpio_inputTypeList
+        xoptions: Checks.withValue(root.gbl_commonManager.gpio_inputTypeList, xvalue)
     }
     XInputEnum {
         id: output0
         objectName: "output0"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("Output") + 1
-        xoptions: root.gbl_commonManager.gpio_outputTypeList
+        xoptions: Checks.withValue(root.gbl_commonManager.gpio_outputTypeList, xvalue)
     }
     XInputEnum {
         id: output1
         objectName: "output1"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("Output") + 2
-        xoptions: root.gbl_commonManager.gpio_outputTypeList
+        xoptions: Checks.withValue(root.gbl_commonManager.gpio_outputTypeList, xvalue)
     }
 
 }

@@ -2,6 +2,8 @@ import QtQuick
 import QtQuick.Controls
 import Kiv 1.0
 import Ostrel 1.0
+import ".."
+import "Checks.js" as Checks
 
 // The live page's control side page: manual, automatic and motor focus, the filter wheel, the
 // pan-tilt pad with speed and light, the head's position and the presets. Every button runs one
@@ -37,6 +39,26 @@ Flickable {
     component Value: XText {
         horizontalAlignment: Text.AlignHCenter
         verticalAlignment: Text.AlignVCenter
+    }
+    // A number box of a command: its text is the number sent, a whole number within the bounds
+    // of the command's field; anything else marks the box and sends nothing.
+    component NumberBox: XTextBox {
+        id: numberBox
+        property real xmin: -2147483648
+        property real xmax: 2147483647
+        readonly property real xnumber: Checks.parseIntIn(text, xmin, xmax)
+        readonly property bool xvalid: !isNaN(xnumber)
+        InvalidFrame { visible: !numberBox.xvalid }
+    }
+
+    // Runs `send` with the boxes' numbers when every box holds a valid one.
+    function sendNumbers(boxes, send) {
+        for (const b of boxes)
+            if (!b.xvalid) {
+                App.notifyError(2, qsTrId("InvalidInput"))
+                return
+            }
+        send(...boxes.map(b => b.xnumber))
     }
 
     Column {
@@ -77,8 +99,8 @@ Flickable {
             Value { text: root.gbl_device.xfCur }
             Icon { iconSource: "qrc:/Icons/plus.svg"; xtip: qsTrId("FocusDeltaFar"); onClicked: root.gbl_device.focusXFRel(100) }
             Item {}
-            XTextBox { id: xfBox; text: "0" }
-            XButtonText { text: qsTrId("Set"); onClicked: root.gbl_device.focusXFAbs(parseInt(xfBox.text) || 0) }
+            NumberBox { id: xfBox; objectName: "xfBox"; text: "0" }
+            XButtonText { objectName: "btnXFSet"; text: qsTrId("Set"); onClicked: root.sendNumbers([xfBox], x => root.gbl_device.focusXFAbs(x)) }
         }
 
         Head { xtext: qsTrId("FilterIR") }
@@ -135,13 +157,23 @@ Flickable {
         Row {
             height: 36
             spacing: 4
-            XTextBox {
+            // The light's level travels in the command's one-byte argument.
+            NumberBox {
+                id: lightBox
+                objectName: "lightBox"
                 width: 120
                 height: 32
+                xmin: 0
+                xmax: 255
                 text: String(root.m_ptzLight)
-                onTextEdited: root.m_ptzLight = parseInt(text) || 0
+                onTextEdited: if (xvalid) root.m_ptzLight = xnumber
             }
-            XButtonText { width: 100; height: 32; text: qsTrId("SetLight"); onClicked: root.gbl_device.ptzControl(30, root.m_ptzLight) }
+            XButtonText {
+                objectName: "btnSetLight"
+                width: 100; height: 32
+                text: qsTrId("SetLight")
+                onClicked: root.sendNumbers([lightBox], v => root.gbl_device.ptzControl(30, v))
+            }
         }
         XSeperator { width: root.cfg_width; height: 1 }
         XGrid {
@@ -155,9 +187,13 @@ Flickable {
             Value { text: root.gbl_device.ptzPan }
             Value { text: root.gbl_device.ptzTilt }
             XButtonText { text: qsTrId("Get"); onClicked: root.gbl_device.ptzGetPTZ() }
-            XTextBox { id: panBox; text: "0" }
-            XTextBox { id: tiltBox; text: "0" }
-            XButtonText { text: qsTrId("Set"); onClicked: root.gbl_device.ptzSetPTZ(parseInt(panBox.text) || 0, parseInt(tiltBox.text) || 0, 0) }
+            NumberBox { id: panBox; objectName: "panBox"; text: "0" }
+            NumberBox { id: tiltBox; objectName: "tiltBox"; text: "0" }
+            XButtonText {
+                objectName: "btnPtzSet"
+                text: qsTrId("Set")
+                onClicked: root.sendNumbers([panBox, tiltBox], (pan, tilt) => root.gbl_device.ptzSetPTZ(pan, tilt, 0))
+            }
         }
         XSeperator { width: root.cfg_width; height: 1 }
         ListView {

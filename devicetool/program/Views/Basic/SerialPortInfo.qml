@@ -1,6 +1,7 @@
 import QtQuick
 import Kiv 1.0
 import Ostrel 1.0
+import "Checks.js" as Checks
 
 // The serial port: its use, address and line settings.
 Column {
@@ -38,7 +39,7 @@ Column {
         objectName: "usage"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("sp_usage")
-        xoptions: root.gbl_commonManager.sp_usageList
+        xoptions: Checks.withValue(root.gbl_commonManager.sp_usageList, xvalue)
     }
     XInputInt {
         id: portAddr
@@ -52,28 +53,28 @@ Column {
         objectName: "baudRate"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("sp_baudRate")
-        xoptions: root.gbl_commonManager.sp_baudRateList
+        xoptions: Checks.withValue(root.gbl_commonManager.sp_baudRateList, xvalue)
     }
     XInputEnum {
         id: dataBits
         objectName: "dataBits"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("sp_dataBits")
-        xoptions: root.gbl_commonManager.sp_dataBitsList
+        xoptions: Checks.withValue(root.gbl_commonManager.sp_dataBitsList, xvalue)
     }
     XInputEnum {
         id: stopBits
         objectName: "stopBits"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("sp_stopBits")
-        xoptions: root.gbl_commonManager.sp_stopBitsList
+        xoptions: Checks.withValue(root.gbl_commonManager.sp_stopBitsList, xvalue)
     }
     XInputEnum {
         id: parity
         objectName: "parity"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("sp_parity")
-        xoptions: root.gbl_commonManager.sp_parityList
+        xoptions: Checks.withValue(root.gbl_commonManager.sp_parityList, xvalue)
     }
 
 }

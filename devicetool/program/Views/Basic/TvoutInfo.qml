@@ -1,6 +1,7 @@
 import QtQuick
 import Kiv 1.0
 import Ostrel 1.0
+import "Checks.js" as Checks
 
 // Video output: the analogue output, the picture's palette and stretch, the manual and
 // colour-temperature ranges and the H.264 encoder.
@@ -70,10 +71,11 @@ Column {
         objectName: "zoom"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("Zoom")
-        xoptions: root.gbl_commonManager.zoomList
+        xoptions: Checks.withValue(root.gbl_commonManager.zoomList, xvalue)
     }
     XInputInt {
         id: xuiDisplayFlags
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 65535
         objectName: "xuiDisplayFlags"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("DisplayFlags")
@@ -84,17 +86,18 @@ Column {
         objectName: "paletteType"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("IRImage_PaletteType")
-        xoptions: root.gbl_commonManager.paletteList
+        xoptions: Checks.withValue(root.gbl_commonManager.paletteList, xvalue)
     }
     XInputEnum {
         id: strechType
         objectName: "strechType"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("IRImage_StrechType")
-        xoptions: root.gbl_commonManager.strechList
+        xoptions: Checks.withValue(root.gbl_commonManager.strechList, xvalue)
     }
     XInputFloat {
         id: gain
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 1000
         objectName: "gain"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("IRImage_Gain")
@@ -108,6 +111,7 @@ Column {
     }
     XInputInt {
         id: ddeLevel
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 255
         objectName: "ddeLevel"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("IRImage_DDELevel")
@@ -121,12 +125,14 @@ Column {
     }
     XInputFloat {
         id: man_temp0
+        xrule_rangeType: 3; xrule_rangeMin: -3276.8; xrule_rangeMax: 3276.7
         objectName: "man_temp0"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("IRImage_MTTemp0")
     }
     XInputFloat {
         id: man_temp1
+        xrule_rangeType: 3; xrule_rangeMin: -3276.8; xrule_rangeMax: 3276.7
         objectName: "man_temp1"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("IRImage_MTTemp1")
@@ -137,16 +143,18 @@ Column {
         objectName: "ct_type"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("IRImage_CTType")
-        xoptions: root.gbl_commonManager.colorTempList
+        xoptions: Checks.withValue(root.gbl_commonManager.colorTempList, xvalue)
     }
     XInputFloat {
         id: ct_temp0
+        xrule_rangeType: 3; xrule_rangeMin: -3276.8; xrule_rangeMax: 3276.7
         objectName: "ct_temp0"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("IRImage_CTTemp0")
     }
     XInputFloat {
         id: ct_temp1
+        xrule_rangeType: 3; xrule_rangeMin: -3276.8; xrule_rangeMax: 3276.7
         objectName: "ct_temp1"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("IRImage_CTTemp1")
@@ -166,12 +174,14 @@ Column {
     XHead { width: root.xnameWidth + root.xvalueWidth; height: 30; xtext: qsTrId("H264") }
     XInputInt {
         id: h264_bitrate
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 2147483647
         objectName: "h264_bitrate"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("H264_Bitrate") + "(bps)"
     }
     XInputInt {
         id: h264_gopSize
+        xrule_rangeType: 3; xrule_rangeMin: 0; xrule_rangeMax: 65535
         objectName: "h264_gopSize"
         height: 32; xpanelNameWidth: root.xnameWidth; xpanelValueWidth: root.xvalueWidth
         xname: qsTrId("H264_GopSize")
