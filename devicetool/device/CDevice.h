@@ -201,6 +201,7 @@ class CDevice : public QObject {
   int loginId_ = -1;
   int previewId_ = -1;
   int startError_ = 0;
+  int saveType_ = 2;  // the type the running recording was begun with
   bool gearEnableRead_ = false;
   int gearLevelRead_ = 0;
   LoginInfo login_{};
