@@ -296,6 +296,12 @@ int CDevice::runCommand(const std::function<int(int)>& send) {
   return result;
 }
 
+void CDevice::refreshCorrection() {
+  // When it cannot be read the record read before is kept.
+  FixInfoRecord fresh{};
+  if (runCommand([&fresh](int login) { return Ostrel_GetFixInfo(login, &fresh); }) >= 0) fix_ = fresh;
+}
+
 int CDevice::runControl(const ControlInfo& c) {
   return runCommand([&c](int login) { return Ostrel_SendControl(login, &c); });
 }
@@ -313,6 +319,10 @@ int CDevice::pauseWork(bool pause) {
 }
 
 int CDevice::beginSave(QString, int ft) {
+  if (qtcFlags_.load() != StepNone || !isWorking() || isRecording()) return -7;
+  // A stream file carries the login's correction record: read it now, so that an edit made since
+  // the start (the configuration dialog writes through its own login) is the one recorded.
+  refreshCorrection();
   if (qtcFlags_.load() != StepNone || !isWorking() || isRecording()) return -7;
   QString path;
   const int named = savefile::freeTimeFileName(calorset::saveDirUtf8(), QDateTime::currentDateTime(), ".stream", &path);
@@ -339,10 +349,8 @@ int CDevice::endSave(int ft) {
 int CDevice::saveImage(QString) {
   if (qtcFlags_.load() != StepNone || !isWorking() || last_ == nullptr) return -7;
   // The correction record may have been changed since the start (the configuration dialog writes
-  // it through its own login): the file carries what the camera holds now. When it cannot be read
-  // the record of the start is kept.
-  FixInfoRecord fresh{};
-  if (runCommand([&fresh](int login) { return Ostrel_GetFixInfo(login, &fresh); }) >= 0) fix_ = fresh;
+  // it through its own login): the file carries what the camera holds now.
+  refreshCorrection();
   // Events ran meanwhile: the device may have stopped.
   if (qtcFlags_.load() != StepNone || !isWorking() || last_ == nullptr) return -7;
   QString path;

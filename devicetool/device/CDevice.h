@@ -171,6 +171,9 @@ class CDevice : public QObject {
   void resetChart();
   // Runs one command on the thread pool and processes events until it is answered; the result.
   int runCommand(const std::function<int(int login)>& send);
+  // Reads the camera's correction record again through the live login (the SDK keeps it as the
+  // login's copy for recordings); on success it is the one snapshots carry.
+  void refreshCorrection();
   int runControl(const ControlInfo& c);
   int runControlX(ControlInfoX* x);
   bool controlReady() const;

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -126,7 +128,7 @@ TEST(DeviceState, StopAndPlayDuringASlowCommandLeaveOneLoginAndAWorkingStream) {
   EXPECT_EQ(cam.nextLoginSlot(), freeSlot);
 }
 
-TEST(DeviceState, SnapshotsCarryTheCorrectionRecordTheDialogJustWrote) {
+TEST(DeviceState, SnapshotsAndRecordingsCarryTheCorrectionRecordTheDialogJustWrote) {
   QTemporaryDir save;
   calorset::setSaveDirUtf8(save.path().toUtf8());
   Camera cam(142);
@@ -142,13 +144,31 @@ TEST(DeviceState, SnapshotsCarryTheCorrectionRecordTheDialogJustWrote) {
   float emissivity = 0;
   std::memcpy(&emissivity, &now[24], 4);
   ASSERT_FLOAT_EQ(emissivity, 0.5f);
-  cfg.stopWork();
 
   ASSERT_EQ(dev.saveImage(QString()), 0);
   const QJsonObject r = readSnapshot(onlyFile(save.path()));
   ASSERT_FALSE(r.isEmpty());
-  EXPECT_EQ(r["fix"].toString().toLatin1(),
-            QByteArray(reinterpret_cast<const char*>(now.data()), qsizetype(now.size())).toHex());
+  const QByteArray want(reinterpret_cast<const char*>(now.data()), qsizetype(now.size()));
+  EXPECT_EQ(r["fix"].toString().toLatin1(), want.toHex());
+  QFile::remove(onlyFile(save.path()));
+
+  // Another edit, then a stream file: its head (at 4 x pixels + 1088 of the file) holds the record
+  // at byte 44.
+  cfg.fixInfo()->setProperty("globalEmissivity", 0.75);
+  ASSERT_EQ(cfg.setConfig(2), 0);
+  cfg.stopWork();
+  const std::vector<uint8_t> later = cam.sim->state().record(23);
+  ASSERT_NE(later, now);
+  ASSERT_EQ(dev.beginSave(QString(), 2), 0);
+  const QString stream = onlyFile(save.path());
+  ASSERT_FALSE(stream.isEmpty());
+  const qint64 headAt = 4 * 160 * 120 + 1088;
+  ASSERT_TRUE(waitUntil([&] { return QFileInfo(stream).size() > headAt + 128; }));
+  ASSERT_GE(dev.endSave(2), 0);
+  QFile f(stream);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  ASSERT_TRUE(f.seek(headAt + 44));
+  EXPECT_EQ(f.read(72).toHex(), QByteArray(reinterpret_cast<const char*>(later.data()), qsizetype(later.size())).toHex());
   dev.stopWork();
 }
 
