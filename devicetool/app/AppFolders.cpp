@@ -2,6 +2,10 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cstdlib>
 #include <cstring>
 #include <nlohmann/json.hpp>
@@ -55,28 +59,47 @@ QString configDir() { return g_configDir; }
 QString dataDir() { return g_dataDir; }
 QString logDir() { return g_logDir; }
 
+bool isSettingsFile(const char* path) {
+  struct stat st {};
+  return path != nullptr && ::stat(path, &st) == 0 && S_ISREG(st.st_mode) && uint64_t(st.st_size) <= kSettingsFileMax;
+}
+
 int fileReadWhole(const char* path, char** out, size_t* size) {
   *out = nullptr;
   *size = 0;
-  FILE* f = ostrel::fopenUtf8(path, "rb");
-  if (f == nullptr) return -200;
+  if (path == nullptr) return -200;
+  // Opened without blocking, so a named pipe nobody writes to is seen (and refused) at once.
+  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return -200;
+  struct stat st {};
   int rc = -198;
-  if (std::fseek(f, 0, SEEK_END) == 0) {
-    const long len = std::ftell(f);
-    if (len > 0 && std::fseek(f, 0, SEEK_SET) == 0) {
-      char* buf = static_cast<char*>(std::malloc(size_t(len)));
-      if (buf == nullptr) {
-        rc = -5;
-      } else if (std::fread(buf, 1, size_t(len), f) == size_t(len)) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    rc = -200;
+  } else if (uint64_t(st.st_size) > kSettingsFileMax) {
+    rc = -8;
+  } else if (st.st_size > 0) {
+    const size_t len = size_t(st.st_size);
+    char* buf = static_cast<char*>(std::malloc(len));
+    if (buf == nullptr) {
+      rc = -5;
+    } else {
+      size_t got = 0;
+      while (got < len) {
+        const ssize_t n = ::read(fd, buf + got, len - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += size_t(n);
+      }
+      if (got == len) {
         *out = buf;
-        *size = size_t(len);
+        *size = len;
         rc = 0;
       } else {
         std::free(buf);
       }
     }
   }
-  std::fclose(f);
+  ::close(fd);
   return rc;
 }
 

@@ -22,8 +22,13 @@ QString configDir();
 QString dataDir();
 QString logDir();
 
-// Reads a whole file into a new malloc buffer the caller frees. 0; -200 not opened; -198 empty
-// or short (no buffer); -5 no memory.
+// The start-up's settings files are read only when they are regular files no larger than this: a
+// named pipe, a device or a folder put in their place must not stop the start.
+constexpr size_t kSettingsFileMax = size_t(1) << 20;
+// True when `path` (UTF-8) names a regular file of at most kSettingsFileMax bytes.
+bool isSettingsFile(const char* path);
+// Reads a whole regular file into a new malloc buffer the caller frees. 0; -200 not opened or not
+// a regular file; -198 empty or short (no buffer); -8 larger than kSettingsFileMax; -5 no memory.
 int fileReadWhole(const char* path, char** out, size_t* size);
 // Parses "debug.json" text: the integers "netdEnable", "netdFrameCount", "netdCalcInterval" into
 // out[0..2]. 0; -11 for text that is not JSON, a missing key or a value that is not an integer

@@ -38,7 +38,8 @@ int CConfigManager::init() {
   std::unique_ptr<AppConfigRecord> rec(new (std::nothrow) AppConfigRecord);
   if (!rec) return -5;
   const QByteArray path = configFile().toUtf8();
-  if (ostrel::fileReadExact(path.constData(), rec.get(), sizeof *rec) != 0 || rec->magic != kAppConfigMagic)
+  if (!calorset::isSettingsFile(path.constData()) ||
+      ostrel::fileReadExact(path.constData(), rec.get(), sizeof *rec) != 0 || rec->magic != kAppConfigMagic)
     *rec = defaults();
   const int result = std::memcmp(rec.get(), &config_.record(), sizeof *rec) == 0 ? 0 : 1;
   if (result != 0) {

@@ -302,8 +302,17 @@ int CDevice::runCommand(const std::function<int(int)>& send) {
   // before reading either, so every property changes afterwards, on the GUI thread.
   runWorker([&send, &result, login] { result = send(login); });
   waitWorker(true);
-  setQtcFlags(StepNone);
+  // While the command ran the window could stop the device and start it again; the step running
+  // now is then that start, and clearing it would leave its login and stream unfinished.
+  int expected = StepControl;
+  if (qtcFlags_.compare_exchange_strong(expected, StepNone)) emit qtcFlagsChanged();
   return result;
+}
+
+void CDevice::refreshCorrection() {
+  // When it cannot be read the record read before is kept.
+  FixInfoRecord fresh{};
+  if (runCommand([&fresh](int login) { return Ostrel_GetFixInfo(login, &fresh); }) >= 0) fix_ = fresh;
 }
 
 int CDevice::runControl(const ControlInfo& c) {
@@ -324,21 +333,26 @@ int CDevice::pauseWork(bool pause) {
 
 int CDevice::beginSave(QString, int ft) {
   if (qtcFlags_.load() != StepNone || !isWorking() || isRecording()) return -7;
+  // A stream file carries the login's correction record: read it now, so that an edit made since
+  // the start (the configuration dialog writes through its own login) is the one recorded.
+  refreshCorrection();
+  if (qtcFlags_.load() != StepNone || !isWorking() || isRecording()) return -7;
   QString path;
   const int named = savefile::freeTimeFileName(calorset::saveDirUtf8(), QDateTime::currentDateTime(), ".stream", &path);
   if (named < 0) return named;
   const int r = Ostrel_BeginSave(previewId_, path.toUtf8().constData(), ft);
   OSTREL_LOG_AS("CDevice::beginSave", "%s type %d: %d", path.toUtf8().constData(), ft, r);
   if (r < 0) return r;
+  saveType_ = ft;
   setFlags(flags_ | FlagRecording);
   return 0;
 }
 
 int CDevice::endSave(int ft) {
   if (qtcFlags_.load() != StepNone || !isWorking() || !isRecording()) return -7;
-  // The recording was begun as a temperature stream; that is the kind to end.
+  // The recording ends as the kind it was begun as: a video begun with type 3 is not a stream.
   (void)ft;
-  const int r = Ostrel_EndSave(previewId_, 2);
+  const int r = Ostrel_EndSave(previewId_, saveType_);
   if (r == -10 || r == -4) return r;
   // A stream that could not be written whole still ends (-197): the recording is over either way.
   setFlags(flags_ & ~FlagRecording);
@@ -346,6 +360,11 @@ int CDevice::endSave(int ft) {
 }
 
 int CDevice::saveImage(QString) {
+  if (qtcFlags_.load() != StepNone || !isWorking() || last_ == nullptr) return -7;
+  // The correction record may have been changed since the start (the configuration dialog writes
+  // it through its own login): the file carries what the camera holds now.
+  refreshCorrection();
+  // Events ran meanwhile: the device may have stopped.
   if (qtcFlags_.load() != StepNone || !isWorking() || last_ == nullptr) return -7;
   QString path;
   const int named = savefile::freeTimeFileName(calorset::saveDirUtf8(), QDateTime::currentDateTime(), ".jpg", &path);

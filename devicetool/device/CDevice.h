@@ -175,6 +175,9 @@ class CDevice : public QObject {
   void resetChart();
   // Runs one command on the thread pool and processes events until it is answered; the result.
   int runCommand(const std::function<int(int login)>& send);
+  // Reads the camera's correction record again through the live login (the SDK keeps it as the
+  // login's copy for recordings); on success it is the one snapshots carry.
+  void refreshCorrection();
   int runControl(const ControlInfo& c);
   int runControlX(ControlInfoX* x);
   bool controlReady() const;
@@ -205,6 +208,7 @@ class CDevice : public QObject {
   int loginId_ = -1;
   int previewId_ = -1;
   int startError_ = 0;
+  int saveType_ = 2;  // the type the running recording was begun with
   bool gearEnableRead_ = false;
   int gearLevelRead_ = 0;
   LoginInfo login_{};

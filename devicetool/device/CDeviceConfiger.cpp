@@ -98,6 +98,8 @@ int CDeviceConfiger::startWork(CDeviceNode* node) {
   basicInfo_.fromRecord(basicInfo_.recordData(), basicInfo_.recordSize());
   basicInfo_.setEdit_isvalid(true);
   loaded_[1] = true;
+  for (bool& f : fresh_) f = false;
+  fresh_[1] = true;
   tableSelector_ = std::strncmp(camera_.softwareId, "VNR", 3) == 0 ? 1 : 0;
   return 0;
 }
@@ -193,7 +195,13 @@ int CDeviceConfiger::writeChannel(int configType) {
 int CDeviceConfiger::getConfig(int configType) {
   if (configType < 1 || configType > kChannels) return -8;
   if (loginId_ < 0) return -7;
-  if (loaded_[configType]) return 0;
+  // Every read asks the camera again: another program, the live device or a restart may have
+  // changed the channel since it was last shown. Only the login's own record of channel 1 is
+  // taken as read once, right after the login that brought it.
+  if (fresh_[configType]) {
+    fresh_[configType] = false;
+    return 0;
+  }
   CDeviceConfigBase* o = channelObject(configType);
   const int rc = readChannel(configType);
   if (rc >= 0) {
@@ -206,7 +214,8 @@ int CDeviceConfiger::getConfig(int configType) {
 
 int CDeviceConfiger::getConfigAll() {
   if (loginId_ < 0) return -7;
-  for (int c = 1; c <= kChannels; ++c) getConfig(c);
+  for (int c = 1; c <= kChannels; ++c)
+    if (!loaded_[c]) getConfig(c);
   return 0;
 }
 

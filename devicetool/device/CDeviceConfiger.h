@@ -100,8 +100,8 @@ class CDeviceConfiger : public QObject {
   Q_INVOKABLE int startWork(CDeviceNode* node);
   // Logs out when logged in.
   Q_INVOKABLE void stopWork();
-  // Reads a channel unless it was read since the login. -8 outside 1..13; -7 not logged in; else
-  // the SDK's result.
+  // Reads a channel from the camera (channel 1 right after the login is the login's own record,
+  // not asked for again). -8 outside 1..13; -7 not logged in; else the SDK's result.
   Q_INVOKABLE int getConfig(int configType);
   // Reads every channel not read yet, 1..13, ignoring failures. 0; -7 not logged in.
   Q_INVOKABLE int getConfigAll();
@@ -156,6 +156,7 @@ class CDeviceConfiger : public QObject {
   int loginId_ = -1;
   int tableSelector_ = 0;
   bool loaded_[kChannels + 1] = {};
+  bool fresh_[kChannels + 1] = {};  // read by the login itself and not asked for since
   LoginInfo login_{};
   CameraBasicInfoRecord camera_{};
   CCameraBasicInfo basicInfo_;

@@ -63,6 +63,7 @@ void CDeviceManager::waitDiscovery() {
 void CDeviceManager::node_refresh() {
   if (busy_ != 0) return;
   busy_ = 1;
+  emit isBusyChanged();
   {
     std::lock_guard lock(mutex_);
     workerBusy_ = true;
@@ -95,7 +96,10 @@ void CDeviceManager::qtc_onWorkEnd(int) {
     Ostrel_DiscoverCamerasFree(&found_);
     emit nodeListChanged();
   }
-  busy_ = 0;
+  if (busy_ != 0) {
+    busy_ = 0;
+    emit isBusyChanged();
+  }
 }
 
 void CDeviceManager::node_create(const QString& ip) {

@@ -30,6 +30,8 @@ class CDeviceManager : public QObject {
   Q_PROPERTY(CDevice* device READ device CONSTANT)
   Q_PROPERTY(CDeviceUtilV7R2K* utilV7R2K READ utilV7R2K CONSTANT)
   Q_PROPERTY(CXCaliEditor* xcaliEditor READ xcaliEditor CONSTANT)
+  // A discovery runs (it takes the seconds the cameras are given to answer).
+  Q_PROPERTY(bool isBusy READ isBusy NOTIFY isBusyChanged)
 
  public:
   explicit CDeviceManager(QObject* parent = nullptr);
@@ -59,6 +61,7 @@ class CDeviceManager : public QObject {
  signals:
   void qtc_workEnd(int flags);
   void nodeListChanged();
+  void isBusyChanged();
 
  public slots:
   void qtc_onWorkEnd(int flags);

@@ -6,6 +6,7 @@
 #include <QTranslator>
 #include <QUrl>
 #include <QtQml>
+#include <cstdio>
 
 #include "AppFolders.h"
 #include "CApp.h"
@@ -31,12 +32,14 @@ char g_env[1024];
 int appStartup(int* argc, char** argv) {
   if (g_app) return 0;
   initAppDirs();
+  // Qt reads these two files itself, blocking on a named pipe: they are named only when they are
+  // regular files (without them Qt keeps its own defaults).
   ostrel::safeSprintf(g_env, "%s/Calorset-Config/qtlogging.ini", appDirUtf8());
-  qputenv("QT_LOGGING_CONF", g_env);
+  if (isSettingsFile(g_env)) qputenv("QT_LOGGING_CONF", g_env);
   qputenv("QT_MESSAGE_PATTERN", "%{time yyyy-MM-dd HH:mm:ss.zzz}, %{file}, %{line}: %{message}");
   qInstallMessageHandler(ostrel::qtMessageOutput);
   ostrel::safeSprintf(g_env, "%s/Calorset-Config/qtquickcontrols2.conf", appDirUtf8());
-  qputenv("QT_QUICK_CONTROLS_CONF", g_env);
+  if (isSettingsFile(g_env)) qputenv("QT_QUICK_CONTROLS_CONF", g_env);
   Ostrel_InitSDK();
   loadDebugSettings();
   initPaintResources();
@@ -58,7 +61,23 @@ int appStartup(int* argc, char** argv) {
 
 int appExec(const char* url) {
   if (!g_app) return -7;
+  // A view that does not load (a missing plug-in, a style that does not exist) leaves no window:
+  // the program would run on with nothing to close. The engine's first error says why.
+  QString reason;
+  const QMetaObject::Connection watch = QObject::connect(
+      g_engine, &QQmlEngine::warnings, g_engine, [&reason](const QList<QQmlError>& errors) {
+        if (reason.isEmpty() && !errors.isEmpty()) reason = errors.first().toString();
+      });
   g_engine->load(QUrl(QString::fromUtf8(url)));
+  QObject::disconnect(watch);
+  if (g_engine->rootObjects().isEmpty()) {
+    if (reason.isEmpty()) reason = QStringLiteral("no window was created");
+    reason.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    const QByteArray text = reason.toLocal8Bit();
+    OSTREL_LOG_AS("appExec", "%s: %s", url, text.constData());
+    std::fprintf(stderr, "%s: cannot load %s: %s\n", "Calorset", url, text.constData());
+    return -200;
+  }
   return QApplication::exec();
 }
 

@@ -14,7 +14,8 @@ class CApp;
 
 // Runs once; later calls return 0 at once.
 int appStartup(int* argc, char** argv);
-// Loads the view and runs the event loop; its exit code, or -7 before start-up.
+// Loads the view and runs the event loop; its exit code, -7 before start-up, or -200 when the view
+// does not load (the reason goes to standard error in one line).
 int appExec(const char* url);
 // After the event loop: the views go, then the application object (which stops the live device
 // and logs out), then the log is closed.

@@ -50,7 +50,9 @@ int CApp::setLanguage() {
   font.setFamilies({family, QStringLiteral("DejaVu Serif"), QStringLiteral("WenQuanYi Micro Hei")});
   font.setPointSize(12);
   QGuiApplication::setFont(font);
-  if (translator_ != nullptr && translator_->load(QStringLiteral("%1/Calorset.%2.qm").arg(configDir(), locale)))
+  const QString qm = QStringLiteral("%1/Calorset.%2.qm").arg(configDir(), locale);
+  // Another kind of file in its place (a named pipe would block the load) is not a translation.
+  if (translator_ != nullptr && isSettingsFile(qm.toUtf8().constData()) && translator_->load(qm))
     QCoreApplication::installTranslator(translator_);
   return 0;
 }

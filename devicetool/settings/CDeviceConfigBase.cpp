@@ -65,6 +65,18 @@ void CDeviceConfigBase::setEdit_isvalid(bool v) {
   emit edit_isvalidChanged();
 }
 
+QStringList CDeviceConfigBase::invalidFields() const {
+  QStringList names;
+  const QMetaObject* mo = metaObject();
+  for (int i = 0; i < fieldCount_; ++i) {
+    const Field& f = fields_[i];
+    if (f.kind != Kind::F32 || !f.writable) continue;
+    const float v = mo->property(mo->indexOfProperty(f.property)).read(this).toFloat();
+    if (!std::isfinite(v)) names.append(QString::fromLatin1(f.property));
+  }
+  return names;
+}
+
 void CDeviceConfigBase::writeDefaults(uint8_t*) {}
 
 int CDeviceConfigBase::reset() {
@@ -169,11 +181,13 @@ int CDeviceConfigBase::fromRecord(const void* record, unsigned size) {
   if (record == nullptr || size < recordSize()) return -8;
   const auto* r = static_cast<const uint8_t*>(record);
   const QMetaObject* mo = metaObject();
+  loading_ = true;
   for (int i = 0; i < fieldCount_; ++i) {
     const QMetaProperty prop = mo->property(mo->indexOfProperty(fields_[i].property));
     // A MEMBER property compares and emits its own change signal.
     prop.write(this, readField(r, fields_[i]));
   }
+  loading_ = false;
   return 0;
 }
 
@@ -181,6 +195,7 @@ int CDeviceConfigBase::toRecord(void* record, unsigned size) {
   if (record == nullptr || size < recordSize()) return -8;
   auto* r = static_cast<uint8_t*>(record);
   const QMetaObject* mo = metaObject();
+  if (!invalidFields().isEmpty()) return -8;
   for (int i = 0; i < fieldCount_; ++i) {
     const Field& f = fields_[i];
     if (!f.writable || (f.kind != Kind::IPv4 && f.kind != Kind::Mac)) continue;

@@ -4,13 +4,18 @@
 #pragma once
 
 #include <QObject>
+#include <QStringList>
 #include <QVariant>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
 class CDeviceConfigBase : public QObject {
   Q_OBJECT
   Q_PROPERTY(bool edit_isvalid READ edit_isvalid WRITE setEdit_isvalid NOTIFY edit_isvalidChanged)
+  // The floating-point properties whose value is not a finite number (as the camera sent it):
+  // the fields to mark; toRecord refuses while any is listed.
+  Q_PROPERTY(QStringList invalidFields READ invalidFields NOTIFY invalidFieldsChanged)
 
  public:
   // IPv4: a u32 shown as dotted text; Mac: six bytes shown as colon-separated hex.
@@ -28,6 +33,7 @@ class CDeviceConfigBase : public QObject {
 
   bool edit_isvalid() const { return edit_isvalid_; }
   void setEdit_isvalid(bool v);
+  QStringList invalidFields() const;
 
   // Loads every property from a channel record without modifying it; a property emits only when
   // its value changes. -8 when `size` is below the record size (nothing changes).
@@ -36,7 +42,8 @@ class CDeviceConfigBase : public QObject {
   // property differs from what the field holds, so an untouched record goes back byte for byte.
   // Bytes no property covers keep what the buffer held. -8 when `size` is below the record size,
   // and -8 with nothing written when an address or MAC text is not a strict address (a wrapped or
-  // guessed address would send the camera to another host).
+  // guessed address would send the camera to another host), and -8 with nothing written while a
+  // floating-point property is not finite (a camera's NaN or infinity never goes back to it).
   virtual int toRecord(void* record, unsigned size);
   // The class defaults into the object's own record image, then fromRecord of it.
   Q_INVOKABLE virtual int reset();
@@ -53,8 +60,21 @@ class CDeviceConfigBase : public QObject {
 
  signals:
   void edit_isvalidChanged();
+  void invalidFieldsChanged();
 
  protected:
+  // The setter of a floating-point property: a value that is not finite is refused, except while
+  // a record loads, where the camera's own value is kept so that it shows and cannot go back.
+  template <class T>
+  void setFloatProperty(float* field, float v, void (T::*changed)()) {
+    if (!std::isfinite(v) && !loading_) return;
+    if (*field == v) return;
+    const bool wasFinite = std::isfinite(*field);
+    *field = v;
+    emit(static_cast<T*>(this)->*changed)();
+    if (wasFinite != bool(std::isfinite(v))) emit invalidFieldsChanged();
+  }
+
   // Writes the class defaults into a zeroed image.
   virtual void writeDefaults(uint8_t* image);
 
@@ -66,4 +86,5 @@ class CDeviceConfigBase : public QObject {
   int fieldCount_;
   std::vector<uint8_t> image_;
   bool edit_isvalid_ = false;
+  bool loading_ = false;  // fromRecord is writing the properties
 };

@@ -8,23 +8,32 @@
 
 class CFixInfo : public CDeviceConfigBase {
   Q_OBJECT
-  Q_PROPERTY(float atmosphericTemperature MEMBER atmosphericTemperature_ NOTIFY atmosphericTemperatureChanged)
-  Q_PROPERTY(float relativeHumidity MEMBER relativeHumidity_ NOTIFY relativeHumidityChanged)
-  Q_PROPERTY(float visibility MEMBER visibility_ NOTIFY visibilityChanged)
-  Q_PROPERTY(float rainfallIntensity MEMBER rainfallIntensity_ NOTIFY rainfallIntensityChanged)
-  Q_PROPERTY(float snowfallIntensity MEMBER snowfallIntensity_ NOTIFY snowfallIntensityChanged)
-  Q_PROPERTY(float targetDistance MEMBER targetDistance_ NOTIFY targetDistanceChanged)
-  Q_PROPERTY(float globalEmissivity MEMBER globalEmissivity_ NOTIFY globalEmissivityChanged)
-  Q_PROPERTY(float infraredWindowTrans MEMBER infraredWindowTrans_ NOTIFY infraredWindowTransChanged)
-  Q_PROPERTY(float tempOffset MEMBER tempOffset_ NOTIFY tempOffsetChanged)
+  Q_PROPERTY(float atmosphericTemperature MEMBER atmosphericTemperature_ WRITE setAtmosphericTemperature NOTIFY atmosphericTemperatureChanged)
+  Q_PROPERTY(float relativeHumidity MEMBER relativeHumidity_ WRITE setRelativeHumidity NOTIFY relativeHumidityChanged)
+  Q_PROPERTY(float visibility MEMBER visibility_ WRITE setVisibility NOTIFY visibilityChanged)
+  Q_PROPERTY(float rainfallIntensity MEMBER rainfallIntensity_ WRITE setRainfallIntensity NOTIFY rainfallIntensityChanged)
+  Q_PROPERTY(float snowfallIntensity MEMBER snowfallIntensity_ WRITE setSnowfallIntensity NOTIFY snowfallIntensityChanged)
+  Q_PROPERTY(float targetDistance MEMBER targetDistance_ WRITE setTargetDistance NOTIFY targetDistanceChanged)
+  Q_PROPERTY(float globalEmissivity MEMBER globalEmissivity_ WRITE setGlobalEmissivity NOTIFY globalEmissivityChanged)
+  Q_PROPERTY(float infraredWindowTrans MEMBER infraredWindowTrans_ WRITE setInfraredWindowTrans NOTIFY infraredWindowTransChanged)
+  Q_PROPERTY(float tempOffset MEMBER tempOffset_ WRITE setTempOffset NOTIFY tempOffsetChanged)
   Q_PROPERTY(bool enableAtmFix MEMBER enableAtmFix_ NOTIFY enableAtmFixChanged)
-  Q_PROPERTY(
-      float infraredWindowTempOffset MEMBER infraredWindowTempOffset_ NOTIFY infraredWindowTempOffsetChanged)
+  Q_PROPERTY(float infraredWindowTempOffset MEMBER infraredWindowTempOffset_ WRITE setInfraredWindowTempOffset NOTIFY infraredWindowTempOffsetChanged)
 
  public:
   static constexpr int kRecordSize = 72;
   explicit CFixInfo(QObject* parent = nullptr);
   Q_INVOKABLE int reset() override { return CDeviceConfigBase::reset(); }
+  void setAtmosphericTemperature(float v) { setFloatProperty(&atmosphericTemperature_, v, &CFixInfo::atmosphericTemperatureChanged); }
+  void setRelativeHumidity(float v) { setFloatProperty(&relativeHumidity_, v, &CFixInfo::relativeHumidityChanged); }
+  void setVisibility(float v) { setFloatProperty(&visibility_, v, &CFixInfo::visibilityChanged); }
+  void setRainfallIntensity(float v) { setFloatProperty(&rainfallIntensity_, v, &CFixInfo::rainfallIntensityChanged); }
+  void setSnowfallIntensity(float v) { setFloatProperty(&snowfallIntensity_, v, &CFixInfo::snowfallIntensityChanged); }
+  void setTargetDistance(float v) { setFloatProperty(&targetDistance_, v, &CFixInfo::targetDistanceChanged); }
+  void setGlobalEmissivity(float v) { setFloatProperty(&globalEmissivity_, v, &CFixInfo::globalEmissivityChanged); }
+  void setInfraredWindowTrans(float v) { setFloatProperty(&infraredWindowTrans_, v, &CFixInfo::infraredWindowTransChanged); }
+  void setTempOffset(float v) { setFloatProperty(&tempOffset_, v, &CFixInfo::tempOffsetChanged); }
+  void setInfraredWindowTempOffset(float v) { setFloatProperty(&infraredWindowTempOffset_, v, &CFixInfo::infraredWindowTempOffsetChanged); }
 
  signals:
   void atmosphericTemperatureChanged();

@@ -13,7 +13,7 @@ class CTvoutInfo : public CDeviceConfigBase {
   Q_PROPERTY(int zoom MEMBER zoom_ NOTIFY zoomChanged)
   Q_PROPERTY(int paletteType MEMBER paletteType_ NOTIFY paletteTypeChanged)
   Q_PROPERTY(int strechType MEMBER strechType_ NOTIFY strechTypeChanged)
-  Q_PROPERTY(float gain MEMBER gain_ NOTIFY gainChanged)
+  Q_PROPERTY(float gain MEMBER gain_ WRITE setGain NOTIFY gainChanged)
   Q_PROPERTY(int temp2gray MEMBER temp2gray_ NOTIFY temp2grayChanged)
   Q_PROPERTY(int ddeLevel MEMBER ddeLevel_ NOTIFY ddeLevelChanged)
   Q_PROPERTY(int xuiDisplayFlags MEMBER xuiDisplayFlags_ NOTIFY xuiDisplayFlagsChanged)
@@ -32,6 +32,7 @@ class CTvoutInfo : public CDeviceConfigBase {
   static constexpr int kRecordSize = 40;
   explicit CTvoutInfo(QObject* parent = nullptr);
   Q_INVOKABLE int reset() override { return CDeviceConfigBase::reset(); }
+  void setGain(float v) { setFloatProperty(&gain_, v, &CTvoutInfo::gainChanged); }
 
  signals:
   void enableTvoutChanged();

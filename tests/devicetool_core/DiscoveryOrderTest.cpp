@@ -33,14 +33,19 @@ TEST(DeviceList, DiscoveredCamerasAreSortedByIdAndManualEntriesGoWithARefresh) {
   QSignalSpy changed(&m, &CDeviceManager::nodeListChanged);
   m.node_create(QStringLiteral("127.0.44.99"));  // listed already: nothing
   EXPECT_EQ(changed.count(), 0);
+  // The list shows the search running through the property's signal: once on, once off.
+  QSignalSpy busy(&m, &CDeviceManager::isBusyChanged);
   m.node_refresh();
   EXPECT_TRUE(m.isBusy());
+  EXPECT_EQ(busy.count(), 1);
   m.node_create(QStringLiteral("127.0.44.98"));  // during a discovery: nothing
   QElapsedTimer t;
   t.start();
   while (changed.count() == 0 && t.elapsed() < 30000) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
   ASSERT_EQ(changed.count(), 1);
   EXPECT_FALSE(m.isBusy());
+  EXPECT_EQ(busy.count(), 2);
+  EXPECT_FALSE(m.property("isBusy").toBool());
   QStringList order, ips;
   for (const CDeviceNode* n : m.nodes()) {
     order << n->deviceId();

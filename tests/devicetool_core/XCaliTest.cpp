@@ -669,6 +669,8 @@ TEST_F(XCaliEditorOnCamera, TheViewShowsTheEntrysRegisterFamilyAndSendsOnlyTheUs
   ASSERT_TRUE(waitCamera([](const std::vector<uint8_t>& b) {
     return camsim::readF32(b.data(), b.size(), 64 + 1904 * 3 + 320 + 80 + 288 * 2 + 4) == 33.5f;
   }));
+  QMetaObject::invokeMethod(devicetest::child(view, "btnImportMode"), "clicked");  // left on
+  ASSERT_TRUE(cali2Page->property("isImportMode").toBool());
   QMetaObject::invokeMethod(view, "close");
 
   // A camera that is not an internal one: the head, stage-1 and stage-2 writes and the import are
@@ -681,6 +683,7 @@ TEST_F(XCaliEditorOnCamera, TheViewShowsTheEntrysRegisterFamilyAndSendsOnlyTheUs
   QMetaObject::invokeMethod(view, "open");
   for (const char* off : {"btnSetCali2", "btnImportMode"})
     EXPECT_FALSE(devicetest::child(view, off)->property("enabled").toBool()) << off;
+  EXPECT_FALSE(cali2Page->property("isImportMode").toBool());  // not carried over to this camera
   devicetest::child(view, "xcaliTabs")->setProperty("xcurrentIndex", 3);
   EXPECT_TRUE(devicetest::child(view, "btnSetCust")->property("enabled").toBool());
   devicetest::child(view, "xcaliTabs")->setProperty("xcurrentIndex", 0);

@@ -26,3 +26,7 @@ DOWNLOAD_LOG = (512, 541)
 TIME_BOX = (414, 489, 614, 521)  # x0, y0, x1, y1
 GET_TIME = (514, 547)
 SET_TIME = (514, 589)
+# Panel rows of the dialog's list: "FixInfo" is System's second panel (y 214..244); "TvoutInfo" is
+# the first panel of "Interface" (the group at 344..384, after Network's two panels).
+NAV_FIX_INFO = (300, 229)
+NAV_TVOUT = (300, 399)

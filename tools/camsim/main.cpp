@@ -1,6 +1,7 @@
 // ostrel-camsim: a simulated camera on one loopback address, until SIGINT or SIGTERM.
 //   ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--software-id TEXT] [--size WxH] [--image WxH] [--fps N] [--unpaced]
 //                 [--clip FILE] [--scene spots|room] [--discover] [--observe FILE] [--block N=FILE]... [--dump-blocks DIR]
+//                 [--record TYPE=FILE]...
 // With --clip, the H.264 clip (Annex-B) loops on the video and mixed stream ports. --scene picks
 // what the temperature stream shows: "spots" (the default, the content tests check by hand) or
 // "room" (a room with a warm body walking across it, a hot and a cold object).
@@ -13,6 +14,8 @@
 // --block N=FILE puts FILE's bytes in the camera's memory block N (calib_blocks.py writes the
 // calibration tables' seeds, blocks 3, 4, 5 and 7); --dump-blocks DIR writes every memory block
 // the camera holds when it stops to DIR/blockN.bin, for a scenario to read what was uploaded.
+// --record TYPE=FILE serves FILE's bytes as the record of the command channel's get type TYPE (23
+// the correction record, 31 the video output record, ...); the file must have the record's size.
 // Each clock set the camera takes is reported on stderr ("clock set to SECONDS" since 1970, UTC).
 #include <csignal>
 #include <cstdio>
@@ -50,7 +53,7 @@ bool parseSize(const char* s, uint16_t* w, uint16_t* h) {
 int usage() {
   std::fprintf(stderr,
                "usage: ostrel-camsim [--addr 127.0.0.N] [--id CAMERA_ID] [--software-id TEXT] [--size WxH] [--image WxH] [--fps N] "
-               "[--unpaced] [--clip FILE] [--scene spots|room] [--discover] [--observe FILE] [--block N=FILE]... [--dump-blocks DIR]\n");
+               "[--unpaced] [--clip FILE] [--scene spots|room] [--discover] [--observe FILE] [--block N=FILE]... [--dump-blocks DIR] [--record TYPE=FILE]...\n");
   return 2;
 }
 
@@ -71,7 +74,7 @@ bool readBlockArg(const char* arg, int32_t* block, std::vector<uint8_t>* bytes) 
 int main(int argc, char** argv) {
   camsim::CameraSimOptions opt;
   std::string clipPath, observePath, dumpDir;
-  std::vector<std::pair<int32_t, std::vector<uint8_t>>> blocks;
+  std::vector<std::pair<int32_t, std::vector<uint8_t>>> blocks, records;
   bool discover = false;
   for (int i = 1; i < argc; ++i) {
     const char* a = argv[i];
@@ -112,6 +115,9 @@ int main(int argc, char** argv) {
     } else if (!std::strcmp(a, "--block")) {
       blocks.emplace_back();
       if (!readBlockArg(v, &blocks.back().first, &blocks.back().second)) return usage();
+    } else if (!std::strcmp(a, "--record")) {
+      records.emplace_back();
+      if (!readBlockArg(v, &records.back().first, &records.back().second)) return usage();
     } else {
       return usage();
     }
@@ -133,6 +139,11 @@ int main(int argc, char** argv) {
   sim.command().transfers().putFile(3, camsim::cameraLogFile(opt.identity.cameraId));
   sim.command().transfers().putBlock(2, camsim::defaultGb28181Block());
   for (auto& [block, bytes] : blocks) sim.command().transfers().putBlock(block, std::move(bytes));
+  for (const auto& [type, bytes] : records)
+    if (!sim.state().setRecord(uint16_t(type), bytes)) {
+      std::fprintf(stderr, "ostrel-camsim: no record of get type %d holds %zu bytes\n", int(type), bytes.size());
+      return 2;
+    }
   sim.command().clockGpio().setOnClockSet(
       [](int64_t t) { std::fprintf(stderr, "ostrel-camsim: clock set to %lld\n", static_cast<long long>(t)); });
   if (!observePath.empty() && !sim.log().writeTo(observePath)) {

@@ -12,7 +12,8 @@ class QTranslator;
 
 // Runs the start-up sequence once; later calls change nothing. Always 0.
 int appStartup(int* argc, char** argv);
-// Loads the view at `url` (UTF-8) and runs the event loop; its exit code, or -7 before start-up.
+// Loads the view at `url` (UTF-8) and runs the event loop; its exit code, -7 before start-up, or
+// -200 when the view does not load (the reason goes to standard error in one line).
 int appExec(const char* url);
 // Deletes the application object and closes the log; nothing before start-up.
 void appShutdown();

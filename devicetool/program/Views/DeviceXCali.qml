@@ -64,7 +64,13 @@ XPopup {
         return r
     }
 
-    onOpened: model2view()
+    onOpened: {
+        // Import mode is offered for internal cameras only; one left on for an earlier camera
+        // must not carry over to a camera that has no such mode.
+        if (!gbl_xcaliEditor.deviceInternal)
+            cali2Page.isImportMode = false
+        model2view()
+    }
     onClicked: close()
     // Escape closes the popup without the title bar's signal: the login is given back here, so
     // every way of closing releases the camera.

@@ -74,10 +74,10 @@ ApplicationWindow {
                 if (node === null)
                     return
                 const r = main.gbl_deviceConfiger.startWork(node)
-                if (r >= 0)
-                    App.openView("DeviceConfig")
-                else
+                if (r < 0)
                     App.notifyError(3, qsTrId("Fail") + " " + r)
+                else if (App.openView("DeviceConfig") === null)
+                    main.gbl_deviceConfiger.stopWork()  // no dialog would ever log it out
             }
         }
         XButtonText {
@@ -89,8 +89,9 @@ ApplicationWindow {
             text: qsTrId("DeviceCust")
             onClicked: {
                 const node = main.selectedNode()
-                if (node !== null && main.gbl_custEditor.init(node.deviceIp) >= 0)
-                    App.openView("DeviceCust")
+                if (node !== null && main.gbl_custEditor.init(node.deviceIp) >= 0
+                        && App.openView("DeviceCust") === null)
+                    main.gbl_custEditor.free()  // no view would ever release the login
             }
         }
         XButtonText {

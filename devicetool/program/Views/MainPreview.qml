@@ -53,6 +53,18 @@ Rectangle {
         }
     }
 
+    // A search and a start take seconds (the cameras' time to answer): the list shows it is working.
+    BusyIndicator {
+        objectName: "deviceListBusy"
+        parent: deviceList
+        anchors.centerIn: parent
+        width: 64
+        height: 64
+        z: 1
+        running: root.gbl_deviceManager.isBusy || root.gbl_device.qtcFlags === 1
+        visible: running
+    }
+
     // Device panel.
     Column {
         id: devicePanel
@@ -72,7 +84,7 @@ Rectangle {
                 width: 80
                 height: 32
                 text: qsTrId("Search")
-                enabled: !root._working
+                enabled: !root._working && !root.gbl_deviceManager.isBusy
                 onClicked: root.gbl_deviceManager.node_refresh()
             }
         }

@@ -1563,6 +1563,10 @@
             <source></source>
             <translation>not possible now</translation>
         </message>
+        <message id="InvalidInput">
+            <source></source>
+            <translation>Invalid input: correct the marked fields</translation>
+        </message>
         <message id="Status_BadArgument">
             <source></source>
             <translation>invalid value</translation>

@@ -1563,6 +1563,10 @@
             <source></source>
             <translation>当前状态不允许</translation>
         </message>
+        <message id="InvalidInput">
+            <source></source>
+            <translation>输入无效：请更正标红的字段</translation>
+        </message>
         <message id="Status_BadArgument">
             <source></source>
             <translation>参数无效</translation>

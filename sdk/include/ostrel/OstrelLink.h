@@ -44,6 +44,8 @@ OSTREL_API int Ostrel_GetCameraNetworkInfo(int userId, CameraNetworkInfoRecord* 
 OSTREL_API int Ostrel_SetCameraNetworkInfo(int userId, const CameraNetworkInfoRecord* record);
 OSTREL_API int Ostrel_GetFFCInfo(int userId, FFCInfoRecord* record);
 OSTREL_API int Ostrel_SetFFCInfo(int userId, const FFCInfoRecord* record);
+/* A successful get or set of the correction record also makes it the login's copy, which stream
+ * recordings begun afterwards carry (until then the one read at login). */
 OSTREL_API int Ostrel_GetFixInfo(int userId, FixInfoRecord* record);
 OSTREL_API int Ostrel_SetFixInfo(int userId, const FixInfoRecord* record);
 OSTREL_API int Ostrel_GetTvoutInfo(int userId, TvoutInfoRecord* record);

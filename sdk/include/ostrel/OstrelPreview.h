@@ -166,7 +166,9 @@ OSTREL_API int Ostrel_StartPreviewRtsp(const RtspPreviewInfo* rtsp, PreviewInfo*
  * stream file (temperature); 3: video file (every kind: temperature pictures encoded as H.264,
  * video and mixed streams stored as received, RTSP as received). Paths are UTF-8. Returns 0, -4,
  * -10, -2 (type not for this kind; RTSP: -195), -7 (connection lost; RTSP: nothing to snapshot),
- * -200, -197, -1 (RTSP: already recording, snapshot failed) or the video library's result. */
+ * -200, -197, -1 (RTSP: already recording, snapshot failed) or the video library's result. A
+ * stream file's head carries the correction record of the preview's login as last read or written
+ * (Ostrel_GetFixInfo, Ostrel_SetFixInfo), while that login is still to this camera. */
 OSTREL_API int Ostrel_BeginSave(int previewId, const char* path, int type);
 /* Temperature stream file keeping every n-th frame (n > 0), one frame per -n seconds of camera
  * time (n < 0; the first frame is always kept) or every frame (0); n outside -100..100: -8. */

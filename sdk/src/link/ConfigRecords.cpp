@@ -154,7 +154,6 @@ using namespace ostrel::sdk;
 
 OSTREL_TYPED_PAIR(CameraNetworkInfo, CameraNetworkInfoRecord, cmd::kGetNetworkInfo, cmd::kSetNetworkInfo)
 OSTREL_TYPED_PAIR(FFCInfo, FFCInfoRecord, cmd::kGetFfcInfo, cmd::kSetFfcInfo)
-OSTREL_TYPED_PAIR(FixInfo, FixInfoRecord, cmd::kGetFixInfo, cmd::kSetFixInfo)
 OSTREL_TYPED_PAIR(TvoutInfo, TvoutInfoRecord, cmd::kGetTvoutInfo, cmd::kSetTvoutInfo)
 OSTREL_TYPED_PAIR(SerialPortInfo, SerialPortInfoRecord, cmd::kGetSerialPortInfo, cmd::kSetSerialPortInfo)
 OSTREL_TYPED_PAIR(GpioInfo, GpioInfoRecord, cmd::kGetGpioInfo, cmd::kSetGpioInfo)
@@ -164,6 +163,23 @@ OSTREL_TYPED_PAIR(CameraOutputInfo, CameraOutputInfoRecord, cmd::kGetOutputInfo,
 OSTREL_TYPED_PAIR(FPAInfoZR160, FPAInfoZR160Record, cmd::kGetFpaZR160, cmd::kSetFpaZR160)
 OSTREL_TYPED_PAIR(FPAInfoQM, FPAInfoQMRecord, cmd::kGetFpaQM, cmd::kSetFpaQM)
 #undef OSTREL_TYPED_PAIR
+
+// The correction record also stays the login's copy, so that a recording begun afterwards carries
+// what the camera holds now, not what it held at the login.
+extern "C" OSTREL_API int Ostrel_GetFixInfo(int userId, FixInfoRecord* record) {
+  LoginTarget t{};
+  if (loginTarget(userId, &t) != 0) t.cameraIp = 0;
+  const int rc = typedGet(userId, record, cmd::kGetFixInfo);
+  if (rc == 0 && t.cameraIp != 0) rememberLoginFix(userId, t.cameraIp, *record);
+  return rc;
+}
+extern "C" OSTREL_API int Ostrel_SetFixInfo(int userId, const FixInfoRecord* record) {
+  LoginTarget t{};
+  if (loginTarget(userId, &t) != 0) t.cameraIp = 0;
+  const int rc = typedSet(userId, record, cmd::kSetFixInfo);
+  if (rc == 0 && t.cameraIp != 0) rememberLoginFix(userId, t.cameraIp, *record);
+  return rc;
+}
 
 extern "C" OSTREL_API int Ostrel_GetCameraBasicInfo(int userId, CameraBasicInfoRecord* record) {
   if (!record) return OSTREL_E_ARGUMENT;

@@ -49,6 +49,13 @@ LoginSlot* loginSlotLocked(int userId) {
   return (s.flags & 1) ? &s : nullptr;
 }
 
+void rememberLoginFix(int userId, uint32_t cameraIp, const FixInfoRecord& fix) {
+  if (!sdkSlotIdValid(userId)) return;
+  std::lock_guard<std::mutex> lock(sdkLock());
+  LoginSlot* s = loginSlotLocked(userId);
+  if (s && s->cameraIp == cameraIp) s->fix = fix;
+}
+
 int loginTarget(int userId, LoginTarget* out) {
   if (!sdkSlotIdValid(userId)) return OSTREL_E_HANDLE;
   std::lock_guard<std::mutex> lock(sdkLock());

@@ -35,6 +35,11 @@ int loginTarget(int userId, LoginTarget* out);
 // The slot of userId when it is in use, else null. The caller must hold sdkLock().
 LoginSlot* loginSlotLocked(int userId);
 
+// A correction record just read from or written to the camera at cameraIp through userId becomes
+// the login's copy (what a stream recording begun later carries), unless the slot has meanwhile
+// been given to another camera.
+void rememberLoginFix(int userId, uint32_t cameraIp, const FixInfoRecord& fix);
+
 // Snapshot buffer size in bytes for the sizes of a basic record, or 0 when beyond
 // kSnapshotMaxPixels: (dataW*dataH + 2*imageW*imageH + 8358) * 2.
 size_t snapshotBufferSize(uint16_t dataW, uint16_t dataH, uint16_t imageW, uint16_t imageH);

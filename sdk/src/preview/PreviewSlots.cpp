@@ -12,6 +12,7 @@
 #include "frame/SdkLifecycle.h"
 #include "frame/SdkState.h"
 #include "alg/frame/Palette.h"
+#include "link/LoginSessions.h"
 #include "link/PreviewAccess.h"
 #include "preview/FrameQueue.h"
 #include "preview/TempPreview.h"
@@ -26,6 +27,7 @@ enum class SlotState { Free, Starting, Running, Stopping };
 
 struct PreviewSlot {
   SlotState state = SlotState::Free;
+  int userId = -1;  // the login it was started from (-1: RTSP)
   PreviewCamera camera;
   PreviewInfo info{};
   int transform = 0;
@@ -158,6 +160,7 @@ int startPreview(int userId, PreviewInfo* info, int transform, bool probe) {
   staged.camera.port = info->dataType == PREVIEW_VIDEO   ? ports.videoPort
                        : info->dataType == PREVIEW_MIXED ? ports.mixPort
                                                          : ports.tempPort;
+  staged.userId = userId;
   staged.info = *info;
   staged.transform = transform;
   staged.twoThread = sdkConfig().previewEnableThread2 != 0;
@@ -347,7 +350,13 @@ int beginSave(int previewId, const char* path, int type, int cadence) {
   if (s->temp) {
     if (type != 2 && type != 3) return OSTREL_E_UNSUPPORTED;
     if (s->temp->lost()) return OSTREL_E_STATE;
-    return type == 2 ? s->temp->recorder().beginStream(path, cadence) : s->temp->recorder().beginVideo(path);
+    if (type == 2) {
+      // The login's correction record as last read or written, while it is still this camera's.
+      const LoginSlot* login = loginSlotLocked(s->userId);
+      if (login && login->cameraIp == s->camera.ip) s->temp->recorder().setFix(login->fix);
+      return s->temp->recorder().beginStream(path, cadence);
+    }
+    return s->temp->recorder().beginVideo(path);
   }
   if (s->video) {
     if (type != 3) return OSTREL_E_UNSUPPORTED;

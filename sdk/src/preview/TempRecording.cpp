@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstddef>
 #include <cstring>
 #include <ctime>
 
@@ -52,6 +53,13 @@ int TempRecorder::open(const PreviewCamera& camera, int width, int height, int e
   int rc = H264Enc_SetConfig(encoder_, &cfg);
   if (rc < 0) OSTREL_LOG_AS("TempPreviewInput", "H264Enc_SetConfig failed, %d", rc);
   return 0;
+}
+
+void TempRecorder::setFix(const FixInfoRecord& fix) {
+  std::lock_guard<std::mutex> lk(mutex_);
+  const size_t at = size_t(geometry_.headOffset) + offsetof(TempFileHead, fixInfo);
+  static_assert(sizeof fix <= sizeof(TempFileHead::fixInfo));
+  if (headArea_.size() >= at + sizeof fix) std::memcpy(headArea_.data() + at, &fix, sizeof fix);
 }
 
 int TempRecorder::beginStream(const char* path, int cadence) {

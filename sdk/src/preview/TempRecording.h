@@ -34,6 +34,8 @@ class TempRecorder {
   // -n seconds of camera time passed since the last one kept (the first is always kept); 0 every
   // frame. 0, -8 (cadence outside -100..100), -200, -197.
   int beginStream(const char* path, int cadence);
+  // The correction record the head area carries into stream files begun from now on.
+  void setFix(const FixInfoRecord& fix);
   // Opens an H.264 video through the encoder (a video open before is closed first): its result.
   int beginVideo(const char* path);
   // Closes the stream file: 0, or -197 when a frame could not be written whole (the file then

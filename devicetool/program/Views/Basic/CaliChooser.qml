@@ -18,14 +18,17 @@ Popup {
     readonly property var gbl_deviceManager: CApp.deviceManager
 
     // Runs `init` of the editor on the selected node; opens `view` on success. Returns the result
-    // (or -1 without a selection).
+    // (or -1 without a selection; -200 when the view cannot be loaded, its login released then,
+    // since only the view's closing would release it).
     function openEditor(editor, view) {
         const node = App.main ? App.main.selectedNode() : null
         if (node === null || !editor)
             return -1
         const r = editor.init(node.deviceIp)
-        if (r >= 0)
-            App.openView(view)
+        if (r >= 0 && App.openView(view) === null) {
+            editor.free()
+            return -200
+        }
         return r
     }
 
