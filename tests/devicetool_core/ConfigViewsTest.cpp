@@ -237,7 +237,7 @@ TEST(ConfigViews, PanelsApplyTheirRecordsAndThePageReportsPerCamera) {
     click(page, "btnUploadBin");
     const QString rule = QStringLiteral("Firmware names begin with \"TOVMA\"");
     EXPECT_EQ(cfg->firmwareNameRule(nodeA->property("softwareId").toString()), rule);
-    EXPECT_EQ(nodeA->property("edit_info").toString().toStdString(), "Fail -8: " + rule.toStdString());
+    EXPECT_EQ(nodeA->property("edit_info").toString().toStdString(), "Fail -8: invalid value: " + rule.toStdString());
     EXPECT_EQ(messages(top.get()).join(QLatin1Char('|')).toStdString(), "3:" + rule.toStdString());
     EXPECT_EQ(cfg->firmwareNameRule(QStringLiteral("QPX-QF 2.1")).toStdString(),
               rule.toStdString() + " or \"QPX-Q\"");
