@@ -49,6 +49,7 @@ TestCase {
             view(names[i]).xclose()
         main.tabManagerView.workspace_clear()
         finished.clear()
+        cfg.splitAsJpg = false
     }
 
     function view(name) { return main.tabManagerView.subview_get("qrc:/Views/Basic/" + name + ".qml") }
@@ -152,6 +153,57 @@ TestCase {
         finished.wait(60000)
         compare(finished.signalArguments[0][1], 0)
         compare(testFiles.size(whole), cutSize(100))
+    }
+
+    // A picture series writes "0001.jpg" onward into a folder named after the target, never the
+    // named file: the overwrite question looks at those pictures, and "No" keeps them.
+    function test_seriesOverPicturesAsksFirst() {
+        const module = fileModule(3)
+        const tmv = main.tabManagerView
+        const folder = fixture + "/series"
+        testFiles.removeDir(folder)
+        verify(testFiles.mkpath(folder))
+        // Outside the range of three pictures, and the named file itself: nothing to ask.
+        verify(testFiles.copy(fixture + "/run.jpg", folder + "/0004.jpg"))
+        verify(testFiles.copy(fixture + "/run.jpg", fixture + "/series.stream"))
+        cfg.splitAsJpg = true
+        tmv.subview_openConfig("ConfigExportIrStream", module, null)
+        const dlg = view("ConfigExportIrStream")
+        tryCompare(dlg, "visible", true)
+        compare(findChild(dlg.contentItem, "inputSplitAsJpg").xvalue, true)
+        const range = findChild(dlg.contentItem, "rangeInputs")
+        range.inputEnd.init(3)
+        cfg.fn = fixture + "/series.stream"
+        const prompt = view("CommonOverwrite")
+        dlg.xanswer(0)
+        compare(prompt.visible, false)
+        finished.wait(60000)
+        compare(finished.signalArguments[0][1], 0)
+        const first = testFiles.hash(folder + "/0001.jpg")
+        verify(first !== "")
+        verify(testFiles.exists(folder + "/0003.jpg"))
+
+        // Now the series is there (its second picture another one): asked first, "No" leaves it.
+        verify(testFiles.remove(folder + "/0002.jpg"))
+        verify(testFiles.copy(fixture + "/run.jpg", folder + "/0002.jpg"))
+        const old = testFiles.hash(folder + "/0002.jpg")
+        tmv.subview_openConfig("ConfigExportIrStream", module, null)
+        range.inputEnd.init(3)
+        cfg.fn = fixture + "/series.stream"
+        dlg.xanswer(0)
+        tryCompare(prompt, "visible", true)
+        prompt.xanswer(1)
+        compare(dlg.visible, true)
+        wait(0)
+        compare(finished.count, 1)
+        compare(testFiles.hash(folder + "/0002.jpg"), old)
+        dlg.xanswer(0)
+        tryCompare(prompt, "visible", true)
+        prompt.xanswer(0)
+        finished.wait(60000)
+        compare(finished.signalArguments[1][1], 0)
+        verify(testFiles.hash(folder + "/0002.jpg") !== old)
+        compare(testFiles.hash(folder + "/0001.jpg"), first)
     }
 
     // "No" keeps the file and the dialog, "Yes" exports; the notice tells success from failure;

@@ -59,8 +59,13 @@ DialogBase {
             xclose()
             return
         }
-        if (xsaveWorkspace && gbl_tabManager.workspaceName !== "")
-            tabManagerView().workspace_save(gbl_tabManager.workspaceName)
+        // A workspace file that could not be written keeps the workspace and the question: the
+        // notice tells the failure, and the user may retry, switch the storing off or cancel.
+        if (xsaveWorkspace && gbl_tabManager.workspaceName !== "") {
+            const saved = tabManagerView().workspace_save(gbl_tabManager.workspaceName)
+            if (saved < 0 && saved !== -7)
+                return
+        }
         if (index === 0)
             inputs.xsetAll(true)
         else if (index === 2)

@@ -321,6 +321,9 @@ Item {
     function workspace_save(fn) {
         const ret = gbl_tabManager.workspace_save(fn)
         console.log("workspace_save, ret " + ret)
+        // An empty workspace has nothing to store; everything else is told like an export.
+        if (ret !== -7)
+            subview_openCommon("CommonNotify", qsTrId("SaveWorkspace") + " " + fn + " - " + qsTrId(ret >= 0 ? "Success" : "Fail"))
         return ret
     }
 
