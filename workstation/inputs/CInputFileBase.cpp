@@ -1,5 +1,6 @@
 #include "inputs/CInputFileBase.h"
 
+#include <QDir>
 #include <QUrl>
 #include <cstring>
 
@@ -24,7 +25,12 @@ void CInputFileBase::fillCameraInfo(TempFileConf* out) {
   std::memcpy(out, raw_.conf, offsetof(TempFileConf, paletteIndex));
 }
 
-void CInputFileBase::setPath(const QString& path) {
+QString CInputFileBase::cleanPath(const QString& path) {
+  return path.isEmpty() ? path : QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+void CInputFileBase::setPath(const QString& given) {
+  const QString path = cleanPath(given);
   fileInfo_.setFile(path);
   setNames(path, path, fileInfo_.fileName());
   inputNameIcon_ = QUrl::fromLocalFile(path).toString();

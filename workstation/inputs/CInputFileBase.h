@@ -22,8 +22,11 @@ class CInputFileBase : public CInputBase {
   // When open: bytes 0..275 of the file's own TempFileConf; else nothing.
   void fillCameraInfo(TempFileConf* out) override;
 
-  // Points the input at a file (not opened): names, icon URL and the file information.
+  // Points the input at a file (not opened): names, icon URL and the file information, all from
+  // the path's clean absolute form, the one every comparison of file inputs uses.
   void setPath(const QString& path);
+  // A file's path as the program keeps and compares it: absolute, without "." and ".." parts.
+  static QString cleanPath(const QString& path);
   // Zeroes the frame description before the file is read.
   void resetData(bool frameCount);
 
