@@ -29,6 +29,9 @@ TCSeriesMea::TCSeriesMea(QObject* parent, TempCanvasItemBase* mea, int dimType, 
 void TCSeriesMea::setStatsType(int v) {
   if (v == statsType_) return;
   statsType_ = v;
+  // A time series holds one statistic: the samples of the old one go, so that no column mixes
+  // two under the new title. A profile is measured again below.
+  if (dimType_ == 2) clear();
   emit statsTypeChanged();
 }
 
