@@ -194,9 +194,27 @@ TestCase {
         compare(CApp.tempCanvasManager.meaSelected, items[1])
         const menuList = findChild(main.contentItem, "menuMeaList")
         compare(menuList.xcurrentItem, items[1])
-        tryVerify(() => findChild(row, "btnMeaDelete") !== null)
-        click(findChild(row, "btnMeaDelete"))
+        // Another row going and coming back (in front of the chosen one) keeps the choice on its
+        // item, here and everywhere.
+        const selections = Qt.createQmlObject("import QtTest; SignalSpy { signalName: 'meaSelectedChanged' }", tc)
+        selections.target = CApp.tempCanvasManager
+        meas.mea_delete(items[0])
         compare(meas.meaList.length, 1)
+        tryCompare(list._xlist, "count", 1)
+        compare(list.xcurrentRow, 0)
+        meas.mea_create(items[0])
+        tryCompare(list._xlist, "count", 2)
+        compare(list.xcurrentRow, 1)
+        compare(list.xelement(list.xcurrentRow), items[1])
+        wait(0)
+        compare(selections.count, 0)
+        compare(CApp.tempCanvasManager.meaSelected, items[1])
+        selections.destroy()
+        const second = list._xlist.itemAtIndex(1)
+        tryVerify(() => findChild(second, "btnMeaDelete") !== null)
+        click(findChild(second, "btnMeaDelete"))
+        compare(meas.meaList.length, 1)
+        compare(list.xcurrentRow, -1)
         tmv.module_delete(meas)
     }
 
