@@ -218,6 +218,52 @@ TestCase {
         tmv.module_delete(meas)
     }
 
+    // The menu bar's drop-down of every item fits an 800-high window and scrolls to its last
+    // row; Delete takes the chosen item only, after which nothing is chosen (a second click
+    // deletes nothing).
+    function test_meaDropDown() {
+        const module = liveModule()
+        const canvas = module.tempCanvas
+        main.height = 800
+        compare(testFiles.addRectItems(canvas, 24), 24)
+        const mgr = CApp.tempCanvasManager
+        tryVerify(() => mgr.meaList.length >= 26)
+        const menuList = findChild(main.contentItem, "menuMeaList")
+        const combo = findChild(menuList, "cmbMeaList")
+        combo.popup.open()
+        tryCompare(combo.popup, "opened", true)
+        const lv = combo.popup.contentItem
+        compare(lv.objectName, "meaListView")
+        tryCompare(lv, "count", mgr.meaList.length)
+        const bottom = combo.popup.contentItem.mapToItem(null, 0, combo.popup.height).y
+        verify(bottom <= main.height, "the list ends inside the window: " + bottom)
+        lv.positionViewAtEnd()
+        const last = lv.itemAtIndex(lv.count - 1)
+        verify(last !== null)
+        const lastBottom = last.mapToItem(null, 0, last.height).y
+        verify(lastBottom <= bottom + 1, "the last row is reached: " + lastBottom + " of " + bottom)
+        combo.popup.close()
+
+        const n = mgr.meaList.length
+        const chosen = mgr.meaList[n - 2]
+        combo.activated(n - 2)
+        compare(menuList.xcurrentItem, chosen)
+        const del = findChild(menuList, "btnMeaDelete")
+        verify(del.enabled)
+        click(del)
+        tryCompare(mgr.meaList, "length", n - 1)
+        verify(mgr.meaList.indexOf(chosen) < 0)
+        compare(menuList.xcurrentItem, menuList.dummyMea)
+        verify(!del.enabled, "nothing chosen after the delete")
+        mouseClick(del)
+        compare(mgr.meaList.length, n - 1)
+
+        const items = Array.from(canvas.itemList)
+        for (let i = items.length - 1; i >= 2; --i)
+            canvas.item_delete(items[i])
+        tryCompare(canvas.itemList, "length", 2)
+    }
+
     // A camera has one recordings table: a second one has no camera and shows itself disabled.
     function test_recorderTables() {
         const tmv = main.tabManagerView
