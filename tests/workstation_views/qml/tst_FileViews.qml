@@ -123,6 +123,9 @@ TestCase {
         compare(dlg.xtag, module)
         compare(cfg.fn, fixture + "/run-export.stream")
         compare([cfg.streamBegin, cfg.streamEnd, cfg.streamInterval], [1, 100, 1])
+        const rangeTip = findChild(dlg.contentItem, "rangeInputs")
+        verify(rangeTip.inputBegin.xtip.endsWith("[1, 100]"), rangeTip.inputBegin.xtip)
+        verify(rangeTip.inputEnd.xtip.endsWith("[1, 100]"), rangeTip.inputEnd.xtip)
         const exportButton = findChild(dlg.contentItem, "btnExport")
         verify(exportButton.enabled)
 
