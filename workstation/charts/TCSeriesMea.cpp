@@ -94,6 +94,9 @@ QByteArray TCSeriesMea::seriesCsvName() const {
   const char* stat = statsName(statsType_);
   QByteArray out = input;
   if (!name.isEmpty()) out += '-' + name;
+  // A polyline's profile is its temperatures along the line: neither a dimension nor a
+  // statistic of it applies, so the title names none.
+  if (dimType_ != 2 && mea_ != nullptr && mea_->meaType() == 5) return out;
   out += '-';
   out += dim != nullptr ? QByteArray(dim) : QByteArray::number(dimType_);
   out += '-';
