@@ -158,6 +158,31 @@ TestCase {
         compare(testFiles.size(whole), cutSize(100))
     }
 
+    // Build measures the whole recording; meanwhile the chart shows that it is building and
+    // Build cannot be pressed again.
+    function test_timeChartBuildShowsBuilding() {
+        const module = fileModule(3)
+        const tmv = main.tabManagerView
+        const tab = module.frame.tab
+        tab.layoutType = 2
+        tab.view.layout()
+        const chart = tmv.module_create(4, null, tab.frameList[1])
+        verify(chart !== null)
+        chart.series_create(module.tempCanvas.itemList[0], 1, 2)
+        const v = chart.view
+        const mark = findChild(v, "buildingMark")
+        const build = findChild(v, "btnBuild")
+        verify(!mark.visible)
+        tryVerify(() => build.width > 0 && build.visible)
+        mouseClick(build)
+        verify(chart.building)
+        verify(mark.visible)
+        verify(!build.enabled)
+        tryCompare(chart, "building", false, 60000)
+        verify(!mark.visible)
+        verify(build.enabled)
+    }
+
     // A picture series writes "0001.jpg" onward into a folder named after the target, never the
     // named file: the overwrite question looks at those pictures, and "No" keeps them.
     function test_seriesOverPicturesAsksFirst() {

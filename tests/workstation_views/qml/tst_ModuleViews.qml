@@ -82,6 +82,14 @@ TestCase {
         compare(chart.tempChart, v.tempChart)
         compare(v.tempChart.axisXUnit, "Frame")
         compare(v.tempChart.seriesList.length, 2)
+        // Build on a live chart does nothing, and says so.
+        click(findChild(v, "btnBuild"))
+        verify(!chart.building)
+        const notice = view("CommonNotify")
+        tryCompare(notice, "visible", true)
+        compare(findChild(notice.contentItem, "noticeText").text, qsTrId("BuildNeedsStream"))
+        verify(!findChild(v, "buildingMark").visible)
+        notice.xclose()
 
         const cfg = v.tempChartConfig
         cfg.xmode = 1
