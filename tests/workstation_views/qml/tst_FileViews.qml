@@ -158,6 +158,28 @@ TestCase {
         compare(testFiles.size(whole), cutSize(100))
     }
 
+    // In a 2 x 2 layout of an 800-high window the tool column shrinks: Export lies inside the
+    // view (above the player bar of a recording) and a click on it opens the export.
+    function test_exportReachableInASmallFrame_data() {
+        return [{ tag: "stream", type: 3, dialog: "ConfigExportIr" }, { tag: "picture", type: 2, dialog: "ConfigExportIrJpg" }]
+    }
+    function test_exportReachableInASmallFrame(data) {
+        main.height = 800
+        const module = fileModule(data.type)
+        const tab = module.frame.tab
+        tab.layoutType = 3
+        tab.view.layout()
+        const v = module.view
+        tryVerify(() => v.height > 0 && v.height < 400, 5000, "a quarter of the window: " + v.height)
+        const button = findChild(v, "btnExport")
+        const bottom = button.mapToItem(v, 0, button.height).y
+        const room = data.type === 3 ? v.height - v.cfg_controlHeight : v.height
+        verify(bottom <= room + 0.5, "Export ends at " + bottom + " of " + room)
+        verify(button.height >= 12, "Export is " + button.height + " high in a view of " + v.height)
+        mouseClick(button)
+        tryCompare(view(data.dialog), "visible", true)
+    }
+
     // Build measures the whole recording; meanwhile the chart shows that it is building and
     // Build cannot be pressed again.
     function test_timeChartBuildShowsBuilding() {
