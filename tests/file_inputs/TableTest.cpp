@@ -6,6 +6,7 @@
 #include "FileInputsSupport.h"
 #include "TempCanvas.h"
 #include "TempChart.h"
+#include "charts/CModuleChartSpace.h"
 #include "charts/CModuleChartTime.h"
 #include "TempCanvasManager.h"
 #include "inputs/CInputManager.h"
@@ -122,6 +123,49 @@ TEST_F(Tables, MeasurementTableSavesAndLoadsItsItems) {
   CModuleTableMea blank;
   blank.loadModuleData();
   EXPECT_TRUE(blank.meaList().isEmpty());
+}
+
+// Stored after the save prompt was answered, a workspace names only what will be there when it
+// is opened again: for a picture whose edits are dropped, its stored items at their stored
+// places; for one whose edits are written, its items as they are.
+TEST_F(Tables, AnsweredWorkspaceNamesOnlyItemsThatWillBeThere) {
+  a.saveInput();  // stored: the whole-image item and R1 .. R4
+  ASSERT_FALSE(a.input_saveRequired());
+  ca.item_delete(static_cast<TempCanvasItemBase*>(ca.itemList()[2]));  // R2 goes
+  const MeaItem extra = rectDef(30, 30, 40, 40);
+  TempCanvasItemBase* added = ca.createItem(&extra);
+  ASSERT_NE(added, nullptr);
+  ASSERT_TRUE(a.input_saveRequired());
+  TempCanvasItemBase* r3 = ca.itemList()[2];
+  TempCanvasItemBase* r1 = ca.itemList()[1];
+  CModuleTableMea t;
+  t.mea_create(r3);
+  t.mea_create(added);
+  t.mea_create(r1);
+  CModuleChartSpace chart;
+  chart.series_create(added, 0, 0);
+  chart.series_create(r3, 1, 0);
+  auto saved = [&](bool answered, bool confirmed) {
+    a.setInput_saveConfirmed(confirmed);
+    CModule::setStoringAnswered(answered);
+    t.saveModuleData();
+    chart.saveModuleData();
+    CModule::setStoringAnswered(false);
+    MeaTableData rec;
+    decodeMeaTableData(t.moduleData(), rec);
+    ChartModuleData series;
+    decodeChartModuleData(chart.moduleData(), series);
+    QList<int> rows, columns;
+    for (const MeaTableEntry& e : rec.infoList) rows += e.meaIndexList;
+    for (const ChartInputEntry& e : series.data)
+      for (const ChartSeriesEntry& c : e.list) columns.append(c.meaIndex);
+    return std::make_pair(rows, columns);
+  };
+  EXPECT_EQ(saved(true, false), std::make_pair(QList<int>{1, 3}, QList<int>{3})) << "SaveNone";
+  EXPECT_EQ(saved(true, true), std::make_pair(QList<int>{1, 2, 4}, QList<int>{4, 2})) << "SaveAll";
+  EXPECT_EQ(saved(false, false), std::make_pair(QList<int>{1, 2, 4}, QList<int>{4, 2}))
+      << "stored from the menu: the edits may still be written at closing";
+  a.setInput_saveConfirmed(false);
 }
 
 TEST_F(Tables, InputTableListsSavesAndForgetsDeletedInputs) {

@@ -61,6 +61,15 @@ TFRaw* CInputFileBase::writeRawBegin(CInputFileBase* input) {
   return edit;
 }
 
+bool CInputFileBase::readStoredConf(CInputFileBase* input, TempFileConf* out) {
+  if (input == nullptr || out == nullptr || !input->isOpen() || input->tf_ == nullptr) return false;
+  TFRaw raw{};
+  const int rc = onHandle(input, [&raw](TFContext* tf) { return TF_ReadRaw(tf, &raw); });
+  if (rc != 0 || raw.conf == nullptr) return false;
+  std::memcpy(out, raw.conf, sizeof *out);
+  return true;
+}
+
 bool CInputFileBase::writeRawCheckConf(CInputFileBase* input) {
   if (input == nullptr || !input->isOpen() || input->tf_ == nullptr || input->rawEdit_.conf == nullptr) return false;
   const TFRaw* edit = &input->rawEdit_;

@@ -36,6 +36,8 @@ class CInputFileBase : public CInputBase {
   // The write side of the open file's record block (its size field is `confSize`), or null when
   // no file is open. Taking it marks a write as pending.
   static TFRaw* writeRawBegin(CInputFileBase* input);
+  // The view record the open file holds on disk; false when the file is not open.
+  static bool readStoredConf(CInputFileBase* input, TempFileConf* out);
   // Whether the block's view-and-measurement part differs from the file's record.
   static bool writeRawCheckConf(CInputFileBase* input);
   // Writes the block's record into the file: the SDK's result, or -7 when no file is open.
