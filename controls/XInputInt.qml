@@ -37,10 +37,25 @@ XInputBase {
         onEditingFinished: Rules.finishEdit(root, text, true)
     }
 
+    // The tip names the range; a range set later (from the data it limits) renews it.
+    property string _xtipOwn: ""
+    property bool _xtipReady: false
+    function _xupdateRangeTip() {
+        if (!_xtipReady)
+            return
+        xtip = xrule_rangeType > 0
+            ? _xtipOwn + " " + qsTrId("ValueRange") + " "
+              + Rules.rangeText(xrule_rangeType, String(xrule_rangeMin), String(xrule_rangeMax))
+            : _xtipOwn
+    }
+    onXrule_rangeMinChanged: _xupdateRangeTip()
+    onXrule_rangeMaxChanged: _xupdateRangeTip()
+    onXrule_rangeTypeChanged: _xupdateRangeTip()
+
     Component.onCompleted: {
         model2view()
-        if (xrule_rangeType > 0)
-            xtip = xtip + " " + qsTrId("ValueRange") + " "
-                + Rules.rangeText(xrule_rangeType, String(xrule_rangeMin), String(xrule_rangeMax))
+        _xtipOwn = xtip
+        _xtipReady = true
+        _xupdateRangeTip()
     }
 }

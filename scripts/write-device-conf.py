@@ -17,6 +17,9 @@ def stretch_ctl():
     # the simulator's cold objects (0 degC and below) below it and its hot ones (80 degC and above)
     # above it, so those show the palette's end colours exactly.
     head = struct.pack("<IB2sBfhhB", 0, 2, b"\0\0", 0, 2.0, 100, 450, 1)
+    # The two isotherm colours (offsets 24 and 28) black and opaque: the program stores every
+    # colour with alpha 0xFF, so a record read and written back without an edit is unchanged.
+    head = head.ljust(24, b"\0") + struct.pack("<II", 0xFF000000, 0xFF000000)
     return head.ljust(64, b"\0")
 
 

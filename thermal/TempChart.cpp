@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cmath>
 
 // --- TCLayout -----------------------------------------------------------------------------------
@@ -31,10 +32,13 @@ void TCLayout::update() {
   if (plotHeight > 0 && std::isfinite(yspan) && yspan != 0) sy = -plotHeight / yspan;
   // The y ticks use the plot width as well: both axes get the same number of ticks.
   if (plotWidth > 0 && std::isfinite(yspan) && yspan != 0) ystep = 50 * yspan / plotWidth;
+  if (yroundStep > 0 && ystep != 0) ystep = yroundStep;
   ox = kLeft - sx * xmin;
   oy = plotBottom - sy * ymin;
   xfirst = xstep != 0 ? std::ceil(xmin / xstep) * xstep : xmin;
   yfirst = ystep != 0 ? std::ceil(ymin / ystep) * ystep : ymin;
+  // The rounded range starts on a tick; a quotient a hair above the whole number must not skip it.
+  if (yroundStep > 0 && ystep != 0) yfirst = std::ceil(ymin / ystep - 1e-9) * ystep;
 }
 
 bool TCLayout::valid() const {
@@ -44,17 +48,35 @@ bool TCLayout::valid() const {
 
 namespace {
 
-QList<double> ticks(bool ok, double first, double step, double max) {
+QList<double> ticks(bool ok, double first, double step, double max, bool withMax = false) {
   QList<double> out;
   if (!ok) return out;
+  const double end = withMax ? max + step * 1e-9 : max;
   // Each tick from its index, not by accumulation: a step lost in the rounding of a huge first
   // tick would otherwise never advance.
   for (int k = 0; k < TCLayout::kMaxTicks; ++k) {
     const double t = first + k * step;
-    if (!(t < max)) break;
+    if (withMax ? !(t <= end) : !(t < end)) break;
     out.append(t);
   }
   return out;
+}
+
+// The smallest step of 1, 2 or 5 times a power of ten, and at least 0.1 (the labels' last
+// digit), for which `count` ticks from `lo` rounded down to the step reach `hi`.
+double roundedStep(double lo, double hi, int count) {
+  if (!(hi > lo) || !std::isfinite(hi - lo) || count < 2) return 0;
+  const double want = std::max(0.1, (hi - lo) / (count - 1));
+  double p = std::pow(10.0, std::floor(std::log10(want)));
+  for (int decade = 0; decade < 4; ++decade, p *= 10) {
+    for (double m : {1.0, 2.0, 5.0}) {
+      const double s = m * p;
+      if (s < want * (1 - 1e-12)) continue;
+      const double first = std::floor(lo / s + 1e-9) * s;
+      if (first + (count - 1) * s >= hi - s * 1e-9) return s;
+    }
+  }
+  return 0;
 }
 
 }  // namespace
@@ -63,7 +85,7 @@ QList<double> TCLayout::xTicks() const {
   return ticks(valid(), xfirst, xstep, xmax);
 }
 QList<double> TCLayout::yTicks() const {
-  return ticks(valid(), yfirst, ystep, ymax);
+  return ticks(valid(), yfirst, ystep, ymax, yroundStep > 0);
 }
 
 // --- TempChart ----------------------------------------------------------------------------------
@@ -138,8 +160,19 @@ void TempChart::initConfig() {
   if (config_.ymode() == TCConfig::Fixed) {
     layout_.ymin = config_.ymin();
     layout_.ymax = config_.ymax();
-  } else if (config_.ymode() == TCConfig::Automatic) {
-    if (unionOf(false, &lo, &hi) && hi > lo) {
+  }
+  layout_.yroundStep = 0;
+  if (config_.ymode() == TCConfig::Automatic && unionOf(false, &lo, &hi) && hi > lo) {
+    // Rounded out to whole ticks of a step the labels can tell apart: the top tick is at or
+    // above the highest sample. As many ticks as the plot's height has room for (one per 50
+    // pixels, at least two).
+    const int count = std::max(2, int((layout_.height - TCLayout::kTop - TCLayout::kBottom) / 50) + 1);
+    const double step = roundedStep(lo, hi, count);
+    if (step > 0) {
+      layout_.ymin = std::floor(lo / step + 1e-9) * step;
+      layout_.ymax = std::max(hi, layout_.ymin + std::ceil((hi - layout_.ymin) / step - 1e-9) * step);
+      layout_.yroundStep = step;
+    } else {
       layout_.ymin = lo;
       layout_.ymax = hi;
     }

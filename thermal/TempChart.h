@@ -26,6 +26,9 @@ struct TCLayout {
   double sx = 0, ox = 0, sy = 0, oy = 0;
   double xstep = 0, ystep = 0;
   double xfirst = 0, yfirst = 0;
+  // Automatic y only: the step the range was rounded out to (0 otherwise). The y ticks then use
+  // it and reach the range's top, so the labels cover the data and never repeat.
+  double yroundStep = 0;
 
   // Recomputes everything after size or ranges.
   void update();

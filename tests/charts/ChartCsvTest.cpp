@@ -89,6 +89,15 @@ TEST(ChartCsv, TitlesWithoutNameAndStatisticWithoutNameUseTheNumbers) {
   QByteArray line;
   appendCsvField(&line, s.seriesCsvName());
   EXPECT_EQ(line, QByteArray("\"-two\nlines-T-Max\""));
+
+  // A line's profile runs along the line: no dimension, no statistic in its title; its time
+  // series keeps both.
+  MeaItem l = lineItem(0, 0, 5, 2);
+  std::snprintf(l.name, sizeof l.name, "M3");
+  TempCanvasItemBase* line3 = rig.canvas.createItem(&l);
+  ASSERT_NE(line3, nullptr);
+  EXPECT_EQ(TCSeriesMea(nullptr, line3, 0, 0).seriesCsvName(), QByteArray("-M3"));
+  EXPECT_EQ(TCSeriesMea(nullptr, line3, 2, 2).seriesCsvName(), QByteArray("-M3-T-Mean"));
 }
 
 // Series with chosen samples, for the time form.

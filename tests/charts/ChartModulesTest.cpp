@@ -178,6 +178,25 @@ TEST_F(TimeChartLive, FirstFrameSetsTheBaseLaterFramesSampleAndAGoingBackClears)
   EXPECT_EQ(chart_.seriesList()[0]->count(), 0);
 }
 
+// Another statistic for a time series starts it over: no column holds samples of two.
+TEST_F(TimeChartLive, AnotherStatisticRestartsTheSeries) {
+  chart_.series_create(item_, 1, 2);  // max
+  chart_.series_create(item_, 0, 2);  // min
+  setAll(20.0);
+  rig_->frame.at(3, 3) = 3000;
+  for (int v = 10; v < 14; ++v) frameValue(v);
+  TCSeriesMea* s = chart_.seriesList()[0];
+  ASSERT_EQ(s->count(), 3);
+  s->setStatsType(1);  // the same: nothing changes
+  EXPECT_EQ(s->count(), 3);
+  s->setStatsType(0);
+  EXPECT_EQ(s->count(), 0);
+  EXPECT_EQ(chart_.seriesList()[1]->count(), 3) << "the other series keeps its samples";
+  frameValue(14);
+  ASSERT_EQ(s->count(), 1);
+  EXPECT_FLOAT_EQ(float(s->samples()[0].y), 20.0f) << "the minimum from here on";
+}
+
 TEST_F(TimeChartLive, ItemOfASecondModuleIsRefusedWithTheLogLineUntilTheListEmpties) {
   chart_.series_create(item_, 2, 2);
   CModuleInputIr other;

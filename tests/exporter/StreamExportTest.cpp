@@ -1,7 +1,10 @@
 // Exports of a recording: cuts compared byte for byte with Python's struct, picture series read
 // back by the SDK, videos probed by ffprobe and compared with ffmpeg's decoding.
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <fcntl.h>
 
@@ -39,6 +42,29 @@ class StreamExport : public ::testing::Test {
     job->interval = interval;
     return job;
   }
+};
+
+// Lets no file of this process grow past `bytes` while it lives: a write beyond fails with EFBIG
+// (the signal that would end the process is ignored), as on a disk that fills up part-way.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    rlimit lim = old_;
+    lim.rlim_cur = bytes;
+    ok_ = ::setrlimit(RLIMIT_FSIZE, &lim) == 0;
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, old_handler_);
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  rlimit old_{};
+  void (*old_handler_)(int) = nullptr;
+  bool ok_ = false;
 };
 
 QStringList indexArgs(std::initializer_list<int> indices) {
@@ -265,23 +291,69 @@ TEST_F(StreamExport, VideoSizesAndRates) {
   EXPECT_EQ(o["rate_den"].toInt(), 1);
 }
 
-// The video is encoded beside the reading and drawing: a frame that cannot be read still leaves
-// the frames before it in a finished file, a file that cannot take the video fails the export
-// instead of hanging it, and the worker takes the next job either way.
+// The video is encoded beside the reading and drawing: a frame that cannot be read ends the
+// export without a file, a file that cannot take the video fails the export instead of hanging
+// it, and the worker takes the next job either way.
 TEST_F(StreamExport, VideoStopsAtTheFirstFailureAndKeepsWhatCameBefore) {
   const QString src = path("short.stream");
   ASSERT_EQ(writeStream(src, 320, 240, 6), 0);
   const ExportSettings overlay{2, true, false};
   const QString cut = path("cut.mp4");
   EXPECT_LT(worker.run(cut, streamJob(src, 3, 12, 0, 0, 0, 320, 240, overlay)), 0) << "frames 6..11 are missing";
-  QJsonObject o = py({"mp4", cut});
-  EXPECT_EQ(o["frames"].toInt(), 6);
+  EXPECT_FALSE(QFileInfo::exists(cut)) << "an unfinished video is no export";
 
-  const QString full = path("full.mp4");
-  ASSERT_EQ(::symlink("/dev/full", full.toUtf8().constData()), 0);
-  EXPECT_LT(worker.run(full, streamJob(src, 3, 6, 0, 0, 0, 320, 240, overlay)), 0);
+  {
+    const FileSizeLimit limit(4096);
+    ASSERT_TRUE(limit.ok());
+    EXPECT_LT(worker.run(path("full.mp4"), streamJob(src, 3, 6, 0, 0, 0, 320, 240, overlay)), 0);
+  }
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"short.stream"}));
+  QJsonObject o;
 
   ASSERT_EQ(worker.run(path("after.mp4"), streamJob(src, 3, 6, 2, 6, 1, 320, 240, overlay)), 0);
   o = py({"mp4", path("after.mp4")});
   EXPECT_EQ(o["frames"].toInt(), 4);
+}
+
+
+// Every export replaces its files only when they are complete: a writer that fails part-way
+// leaves the files that were there byte for byte, and no partial file beside them.
+TEST_F(StreamExport, FailedExportsLeaveTheOldFilesAsTheyWere) {
+  const QString src = path("source.stream");
+  ASSERT_EQ(writeStream(src, 320, 240, 6), 0);
+  ASSERT_TRUE(QDir(dir.path()).mkpath("old"));
+  QStringList targets{"old.jpg", "old.stream", "old.mp4", "old/0001.jpg", "old/0002.jpg", "old/0003.jpg"};
+  QHash<QString, QByteArray> before;
+  for (const QString& t : targets) {
+    QFile f(path(t));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    const QByteArray old = QByteArray("old ") + t.toUtf8() + QByteArray(3000, 'x');
+    ASSERT_EQ(f.write(old), old.size());
+    before.insert(t, old);
+  }
+  const ExportSettings overlay{2, true, true};
+  ExportJob* picture = streamJob(src, 1, 6, 0, 0, 0, 320, 240, overlay);
+  ExportJob* cut = streamJob(src, 2, 6, 1, 6, 1);
+  ExportJob* series = streamJob(src, 2, 6, 1, 4, 1, 320, 240, overlay);
+  series->split = 1;
+  ExportJob* video = streamJob(src, 3, 6, 0, 0, 0, 320, 240, overlay);
+  {
+    const FileSizeLimit limit(2048);
+    ASSERT_TRUE(limit.ok());
+    EXPECT_LT(worker.run(path("old.jpg"), picture), 0);
+    EXPECT_LT(worker.run(path("old.stream"), cut), 0);
+    EXPECT_LT(worker.run(path("old.jpg"), series), 0);
+    EXPECT_LT(worker.run(path("old.mp4"), video), 0);
+  }
+  for (const QString& t : targets) EXPECT_EQ(readAll(path(t)), before.value(t)) << t.toStdString();
+  QStringList left = QDir(dir.path()).entryList(QDir::Files);
+  left.sort();
+  EXPECT_EQ(left, QStringList({"old.jpg", "old.mp4", "old.stream", "source.stream"}));
+  EXPECT_EQ(QDir(path("old")).entryList(QDir::Files), QStringList({"0001.jpg", "0002.jpg", "0003.jpg"}));
+
+  // Without the limit the same exports replace them.
+  ASSERT_EQ(worker.run(path("old.stream"), streamJob(src, 2, 6, 1, 6, 1)), 0);
+  EXPECT_TRUE(py(QStringList{"cut", src, path("old.stream")} + indexArgs({0, 1, 2, 3, 4}))["equal"].toBool());
+  ASSERT_EQ(worker.run(path("old.mp4"), streamJob(src, 3, 6, 0, 0, 0, 320, 240, overlay)), 0);
+  EXPECT_EQ(py({"mp4", path("old.mp4")})["frames"].toInt(), 6);
 }

@@ -2,6 +2,11 @@
 // UTF-8 names, and decoders that keep what they read before a fault and never throw.
 #include "FileInputsSupport.h"
 #include "modules/ModuleDataText.h"
+#include "TempImageConfig.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstring>
 
 using namespace fileinputs;
 
@@ -158,6 +163,34 @@ TEST(SettingsText, FaultsEndDecodingQuietlyKeepingWhatCameBefore) {
   withNoise.insert(4, QStringLiteral(" \n*"));
   decodeInputTableData(withNoise, spaced);
   EXPECT_EQ(spaced.infoList.size(), 2);
+}
+
+}  // namespace
+
+namespace {
+
+// The camera view record the run command starts with (scripts/write-device-conf.py): its image
+// settings read into the program and written back are the same 64 bytes, so a camera that nobody
+// touched has no unsaved edits.
+TEST(SettingsText, StartingViewRecordRoundTripsThroughTheImageSettings) {
+  QTemporaryDir dir;
+  const std::string file = dir.path().toStdString() + "/Device-X.conf";
+  ASSERT_EQ(runCommand(std::string(OSTREL_SYSTEM_PYTHON) + " " + OSTREL_TEST_SOURCE_DIR +
+                       "/../../scripts/write-device-conf.py '" + file + "' CAMSIM-0001"),
+            0);
+  QFile f(QString::fromStdString(file));
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  const QByteArray record = f.readAll();
+  ASSERT_EQ(record.size(), 7264);
+  StretchCtl stored{};
+  std::memcpy(&stored, record.constData() + 280, sizeof stored);
+  TempImageConfig config;
+  config.fromParams(&stored);
+  StretchCtl written = stored;
+  config.toParams(&written);
+  for (size_t i = 4; i < sizeof stored; ++i)  // the flag word is not part of the settings
+    EXPECT_EQ(reinterpret_cast<const uint8_t*>(&written)[i], reinterpret_cast<const uint8_t*>(&stored)[i])
+        << "byte " << i << " (file offset " << 280 + i << ")";
 }
 
 }  // namespace

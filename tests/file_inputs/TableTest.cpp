@@ -5,6 +5,9 @@
 
 #include "FileInputsSupport.h"
 #include "TempCanvas.h"
+#include "TempChart.h"
+#include "charts/CModuleChartSpace.h"
+#include "charts/CModuleChartTime.h"
 #include "TempCanvasManager.h"
 #include "inputs/CInputManager.h"
 #include "modules/CModuleInputJpg.h"
@@ -122,6 +125,49 @@ TEST_F(Tables, MeasurementTableSavesAndLoadsItsItems) {
   EXPECT_TRUE(blank.meaList().isEmpty());
 }
 
+// Stored after the save prompt was answered, a workspace names only what will be there when it
+// is opened again: for a picture whose edits are dropped, its stored items at their stored
+// places; for one whose edits are written, its items as they are.
+TEST_F(Tables, AnsweredWorkspaceNamesOnlyItemsThatWillBeThere) {
+  a.saveInput();  // stored: the whole-image item and R1 .. R4
+  ASSERT_FALSE(a.input_saveRequired());
+  ca.item_delete(static_cast<TempCanvasItemBase*>(ca.itemList()[2]));  // R2 goes
+  const MeaItem extra = rectDef(30, 30, 40, 40);
+  TempCanvasItemBase* added = ca.createItem(&extra);
+  ASSERT_NE(added, nullptr);
+  ASSERT_TRUE(a.input_saveRequired());
+  TempCanvasItemBase* r3 = ca.itemList()[2];
+  TempCanvasItemBase* r1 = ca.itemList()[1];
+  CModuleTableMea t;
+  t.mea_create(r3);
+  t.mea_create(added);
+  t.mea_create(r1);
+  CModuleChartSpace chart;
+  chart.series_create(added, 0, 0);
+  chart.series_create(r3, 1, 0);
+  auto saved = [&](bool answered, bool confirmed) {
+    a.setInput_saveConfirmed(confirmed);
+    CModule::setStoringAnswered(answered);
+    t.saveModuleData();
+    chart.saveModuleData();
+    CModule::setStoringAnswered(false);
+    MeaTableData rec;
+    decodeMeaTableData(t.moduleData(), rec);
+    ChartModuleData series;
+    decodeChartModuleData(chart.moduleData(), series);
+    QList<int> rows, columns;
+    for (const MeaTableEntry& e : rec.infoList) rows += e.meaIndexList;
+    for (const ChartInputEntry& e : series.data)
+      for (const ChartSeriesEntry& c : e.list) columns.append(c.meaIndex);
+    return std::make_pair(rows, columns);
+  };
+  EXPECT_EQ(saved(true, false), std::make_pair(QList<int>{1, 3}, QList<int>{3})) << "SaveNone";
+  EXPECT_EQ(saved(true, true), std::make_pair(QList<int>{1, 2, 4}, QList<int>{4, 2})) << "SaveAll";
+  EXPECT_EQ(saved(false, false), std::make_pair(QList<int>{1, 2, 4}, QList<int>{4, 2}))
+      << "stored from the menu: the edits may still be written at closing";
+  a.setInput_saveConfirmed(false);
+}
+
 TEST_F(Tables, InputTableListsSavesAndForgetsDeletedInputs) {
   CModuleTableInput t;
   CInputBase* ia = a.input();
@@ -234,6 +280,76 @@ TEST(Workspace, FileModulesAndTablesSurviveAMoveOfTheirFolder) {
     deleteModules(tabs);
   }
   EXPECT_TRUE(inputs.files().isEmpty());
+}
+
+// A workspace stored in another folder than its recording names it "../rec/...": reopened, the
+// recording is kept under its clean path, so it is one input that the store finds open, and the
+// time chart that follows it finds its series again.
+TEST(Workspace, RecordingInAnotherFolderReopensOnceUnderItsCleanPath) {
+  CInputManager inputs;
+  TempCanvasManager canvases;
+  canvases.setModuleResolver([&inputs](const QString& name) { return inputs.input_findModule(name); });
+  const QString base = Fixtures::get().caseDir({"ramp100.stream"});
+  ASSERT_TRUE(QDir().mkpath(base + "/rec"));
+  ASSERT_TRUE(QDir().mkpath(base + "/out"));
+  ASSERT_TRUE(QDir().rename(base + "/ramp100.stream", base + "/rec/ramp100.stream"));
+  const QString clean = base + "/rec/ramp100.stream";
+  const QString workspace = base + "/out/work.workspace";
+  const MeaItem rect = rectDef(10, 10, 40, 30);
+  // The views' part: a canvas for the stream with one item, a chart for the time chart.
+  auto show = [&](CTabManager& tabs, TempCanvas& canvas, TempChart& chart) {
+    CTab* tab = tabs.tabs().value(0);
+    ASSERT_NE(tab, nullptr);
+    auto* stream = qobject_cast<CModuleInputStream*>(tab->frame(0)->modules().value(0));
+    auto* time = qobject_cast<CModuleChartTime*>(tab->frame(1)->modules().value(0));
+    ASSERT_TRUE(stream && time);
+    canvas.setSize(QSizeF(kW, kH));
+    stream->setTempCanvas(&canvas);
+    ASSERT_EQ(stream->loadData(), 0);
+    canvas.item_deleteAll();
+    ASSERT_NE(canvas.createItem(&rect), nullptr);
+    time->setTempChart(&chart);
+  };
+  {
+    CTabManager tabs;
+    tabs.setManagers({.inputs = &inputs, .canvases = &canvases});
+    CTab* tab = tabs.tab_create();
+    // Opened from the store, under its clean path; the chart names the recording by it.
+    CInputStream* in = inputs.file_createStream(clean);
+    ASSERT_NE(in, nullptr);
+    ASSERT_NE(tabs.module_create(CModule::TypeInputStream, in, tab->frame(0)), nullptr);
+    ASSERT_NE(tabs.module_create(CModule::TypeChartTime, nullptr, tab->frame(1)), nullptr);
+    TempCanvas canvas;
+    TempChart chart;
+    show(tabs, canvas, chart);
+    auto* time = qobject_cast<CModuleChartTime*>(tab->frame(1)->modules()[0]);
+    time->series_create(canvas.itemList()[1], 1, 2);
+    ASSERT_EQ(time->seriesListObjects().size(), 1);
+    ASSERT_EQ(tabs.workspace_save(workspace), 0);
+    deleteModules(tabs);
+  }
+  ASSERT_TRUE(inputs.files().isEmpty());
+  CTabManager tabs;
+  tabs.setManagers({.inputs = &inputs, .canvases = &canvases});
+  ASSERT_EQ(tabs.workspace_load(workspace), 0);
+  tabs.workspace_loadBeforeView();
+  TempCanvas canvas;
+  TempChart chart;
+  show(tabs, canvas, chart);
+  tabs.workspace_loadAfterView();
+  ASSERT_EQ(inputs.files().size(), 1);
+  CInputBase* in = inputs.files()[0];
+  EXPECT_EQ(in->inputNameAbs(), clean);
+  // The store asks by the link's path, spelt either way: the file is open ("Show").
+  EXPECT_EQ(inputs.file_find(clean), in);
+  EXPECT_EQ(inputs.file_find(base + "/out/../rec/./ramp100.stream"), in);
+  int links = 0;
+  for (const CFileLink* l : inputs.linkRecent()) links += l->fileNameAbs().endsWith("ramp100.stream") ? 1 : 0;
+  EXPECT_EQ(links, 1);
+  auto* time = qobject_cast<CModuleChartTime*>(tabs.tabs()[0]->frame(1)->modules().value(0));
+  ASSERT_NE(time, nullptr);
+  EXPECT_EQ(time->seriesListObjects().size(), 1) << "the chart keeps its series";
+  deleteModules(tabs);
 }
 
 }  // namespace

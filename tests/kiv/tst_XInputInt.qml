@@ -97,6 +97,10 @@ TestCase {
         const input = make({ xrule_rangeType: 3, xrule_rangeMin: 1, xrule_rangeMax: 10, xvalue: 5 })
         verify(input.xrule_isInputValid)
         compare(input.xtip, " ValueRange [1, 10]")
+        // A range learnt later (a recording's frame count) is the one the tip names.
+        input.xrule_rangeMax = 100
+        compare(input.xtip, " ValueRange [1, 100]")
+        input.xrule_rangeMax = 10
         typeInto(input, "20", Qt.Key_Return)
         compare(input.xvalue, 20)
         verify(!input.xrule_isInputValid)

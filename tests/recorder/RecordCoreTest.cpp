@@ -7,6 +7,7 @@
 
 #include "EngineRig.h"
 #include "StreamFacts.h"
+#include "foundation/Logger.h"
 #include "recordcore/RecordNaming.h"
 
 namespace {
@@ -138,6 +139,38 @@ TEST(RecordEngine, PreRecordAtSixFortyKeepsEveryFrameAndTheSdkReadsThemBack) {
   const SdkRead r2 = readWithSdk(rig.last.fileName, 640, 512);
   ASSERT_EQ(r2.count, 11);
   EXPECT_EQ(r2.indices.front(), 150u);
+}
+
+std::string g_logged;
+void keepLine(int, const char* line, size_t length) { g_logged.append(line, length); }
+
+// Stopped before a frame arrived: no file the stream reader would refuse stays behind, and the
+// log says where it went.
+TEST(RecordEngine, ARecordingWithoutAFrameLeavesNoFile) {
+  TempFolder dir;
+  EngineRig rig;
+  rig.engine.configure(rig.settings(160, 120, dir.path()));
+  rig.engine.trigger(257);
+  ASSERT_EQ(rig.engine.state(), 2);
+  const std::string name = rig.last.fileName;
+  ASSERT_FALSE(name.empty());
+  struct stat st{};
+  EXPECT_EQ(::stat(name.c_str(), &st), 0) << "created at the start";
+  g_logged.clear();
+  ostrel::logSetCallback(ostrel::logDefault(), keepLine);
+  rig.engine.trigger(513);
+  ostrel::logSetCallback(ostrel::logDefault(), nullptr);
+  EXPECT_EQ(rig.engine.state(), 0);
+  EXPECT_NE(::stat(name.c_str(), &st), 0) << name;
+  EXPECT_EQ(rig.last.framesWritten, 0u);
+  EXPECT_NE(g_logged.find(name), std::string::npos) << g_logged;
+
+  // One frame is a recording.
+  rig.engine.trigger(257);
+  ASSERT_EQ(rig.engine.state(), 2);
+  rig.feedRange(0, 1, 0);
+  rig.engine.trigger(513);
+  EXPECT_EQ(num(pythonFacts("stream", rig.last.fileName), "frames"), 1);
 }
 
 TEST(RecordEngine, DigitalInputEdgesStartAndStopAndTheHeldFramesComeFirst) {

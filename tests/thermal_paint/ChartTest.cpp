@@ -193,6 +193,36 @@ TEST_F(Chart, AutomaticRangingNeedsAPositiveSpan) {
   EXPECT_DOUBLE_EQ(chart_.layout().xmax, 8) << "hidden series still range";
 }
 
+// Automatic y is rounded out to whole ticks: the top label is at or above the highest sample,
+// and the one-decimal labels never repeat, however narrow the data.
+TEST_F(Chart, AutomaticYLabelsCoverTheDataAndNeverRepeat) {
+  TCSeriesBase s;
+  chart_.series_create(&s);
+  chart_.setMode(2, 2);
+  const std::pair<double, double> ranges[] = {{22.3, 80.1}, {36.55, 36.62}, {-3.7, 0.4}, {10, 30}, {0.01, 0.02}};
+  for (const auto &[lo, hi] : ranges) {
+    s.clear();
+    s.append(1, lo);
+    s.append(2, hi);
+    const TCLayout &L = chart_.layout();
+    const QList<double> yt = L.yTicks();
+    ASSERT_GE(yt.size(), 2) << lo << " " << hi;
+    EXPECT_LE(L.ymin, lo) << lo << " " << hi;
+    EXPECT_GE(L.ymax, hi) << lo << " " << hi;
+    EXPECT_LE(yt.first(), lo + 1e-9) << lo << " " << hi;
+    EXPECT_GE(yt.last(), hi - 1e-9) << "the top label covers the data: " << lo << " " << hi;
+    QStringList labels;
+    for (double t : yt) labels << QString::asprintf("%3.1f", t);
+    EXPECT_EQ(labels.removeDuplicates(), 0) << labels.join(' ').toStdString();
+    // Every tick lies inside the plot.
+    for (double t : yt) EXPECT_GE(L.toViewY(t), L.plotTop - 1e-6) << t;
+  }
+  // A fixed range keeps its own steps.
+  chart_.setMode(1, 1);
+  EXPECT_DOUBLE_EQ(chart_.layout().ymax, 100);
+  EXPECT_DOUBLE_EQ(chart_.layout().ystep, 10);
+}
+
 TEST_F(Chart, AltWheelZoomsOnlyXAroundTheCursor) {
   QSignalSpy xmode(chart_.config(), &TCConfig::xmodeChanged);
   QSignalSpy ymode(chart_.config(), &TCConfig::ymodeChanged);

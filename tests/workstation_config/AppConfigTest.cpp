@@ -179,13 +179,21 @@ TEST_F(AppConfigFile, FailedWriteKeepsTheOldFile) {
   CAppConfig copy;
   copy.cls2cls(manager_.config());
   copy.setLanguage(1);
+  copy.setDisplayFpsMax(20);
+  QSignalSpy languageSpy(manager_.config(), &CAppConfig::languageChanged);
   EXPECT_EQ(manager_.save(&copy), -200);
   EXPECT_EQ(readAll(file()), before);
-  EXPECT_EQ(manager_.config()->language(), 1) << "the settings in memory change anyway";
-  // The same settings again, once the folder allows it: the file still lags, so they are written.
+  // Cancel after the failure: the program goes on with the settings the file holds.
+  EXPECT_EQ(manager_.config()->language(), 0) << "a rejected edit does not take effect";
+  EXPECT_EQ(manager_.config()->displayFpsMax(), 50);
+  EXPECT_EQ(displayFpsLimit.load(), 50u);
+  EXPECT_EQ(languageSpy.count(), 0);
+  // The same settings again, once the folder allows it: written, then in effect.
   ASSERT_TRUE(QDir(file() + ".tmp").removeRecursively());
   EXPECT_EQ(manager_.save(&copy), 1);
   EXPECT_EQ(readAll(file()).mid(4, 4), QByteArray("\x01\x00\x00\x00", 4));
+  EXPECT_EQ(manager_.config()->language(), 1);
+  EXPECT_EQ(displayFpsLimit.load(), 20u);
   EXPECT_EQ(manager_.save(&copy), 0) << "stored now: nothing more to write";
   EXPECT_EQ(manager_.save(nullptr), -8);
 }

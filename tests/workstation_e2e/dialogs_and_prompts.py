@@ -9,7 +9,8 @@ dialogs_and_prompts.py <source root> <Calorvue> <ostrel-camsim> <address>; run u
 2. Recorder settings: prefix on, "wt", pre-record on, 1 s; closed; 3 s recorded. The new
    "wt-*.stream" read with struct: consecutive head indices, about 100 frames, and the file's size
    equal to head, frames and the trailing settings block.
-3. The frame's close button, "SaveNone": "Device-CAMSIM-0001.conf" byte-identical.
+3. The frame's close button: the camera's settings equal its file (as the run command writes
+   it), so the module closes without the save prompt; "Device-CAMSIM-0001.conf" byte-identical.
 4. Reconnected, the rectangle recoloured "#FF00FF" in the measurement dialog (from the menu's
    measurement list), closed with "Save": the rectangle's colour word in the file is 0xFFFF00FF.
 5. Reconnected and recoloured "#00FFFF", the window's close button (WM_DELETE_WINDOW): the quit
@@ -144,6 +145,13 @@ class Scenario(settings_dialog.Scenario):
         self.wait("module-closed", lambda s: s.at(350, 400) == g.FRAME_BODY_COLOUR and
                   s.at(*g.MODULE_PROMPT_HEAD) != g.DIALOG_HEAD)
 
+    def close_module_unasked(self):
+        """The frame's close button on a camera whose settings equal its file: the module goes at
+        once, without the save prompt."""
+        self.w.click(*g.FRAME0_CLOSE)
+        s = self.wait("module-closed-unasked", lambda s: s.at(350, 400) == g.FRAME_BODY_COLOUR)
+        assert s.at(*g.MODULE_PROMPT_HEAD) != g.DIALOG_HEAD, "asked about settings nobody edited"
+
     def reconnect(self):
         self.w.click(*g.CAMERA_BUTTON)
         # The popup's black covers the empty frame 0 from (202, 40).
@@ -241,11 +249,11 @@ def main():
         assert 25 * shortest - 10 <= frames <= 25 * (longest + 1) + 10, \
             f"{frames} frames for {shortest:.1f} to {longest:.1f} s of recording"
 
-        # 3. Close, SaveNone: the camera's file as it was.
+        # 3. Close: nothing was edited, so nothing is asked and the camera's file stays as it was.
         kept = conf + ".before"
         shutil.copyfile(conf, kept)
-        sc.close_module(g.MODULE_PROMPT_SAVENONE)
-        assert filecmp.cmp(conf, kept, shallow=False), "SaveNone changed " + conf
+        sc.close_module_unasked()
+        assert filecmp.cmp(conf, kept, shallow=False), "closing changed " + conf
 
         # 4. Reconnected, recoloured, Save: the colour in the file.
         sc.reconnect()

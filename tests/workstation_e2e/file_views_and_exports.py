@@ -14,6 +14,10 @@ centred at column 20 + 6 i, row 256, and a picture of frame 0.
    files' stored view stretches 20..80 degrees linearly).
 2. Export, MP4, WithRoi off, colour bar none, Export: ffprobe counts 100 h264 frames of
    640 x 512; frame 49 decoded by ffmpeg has the top colour at (314, 256) within 12 levels.
+2b. Export, ExportIrStream, SplitAsJpg on, End typed "3" and Export clicked at once, over a
+   series "run-export/0001.jpg" .. "0003.jpg" that is there: the overwrite prompt comes first;
+   "No" leaves the three files byte for byte; Export and "Yes" replace them with radiometric
+   pictures of frames 1 .. 3 (read with Pillow and struct), and no fourth picture appears.
 3. The picture opened and placed the same way, exported with WithTemp on and colour bar none:
    Pillow reads 640 x 512, and the file ends with its settings block and its temperature block,
    read with struct (frame 0's block at 80 degrees, the rest at 20).
@@ -61,6 +65,13 @@ FRAME_BOX = (52 + g.CANVAS_W - 150 + 75, BAR_Y + 45)           # (1243, 663)
 # buttons 4 apart inside padding 4; "ExportIrMp4" is the third.
 CHOICE_MP4 = (48 + 4 + 75, 367 + 4 + 2 * 34 + 15)             # (127, 454)
 CHOICE_MP4_GAP = (127, 367 + 4 + 2 * 34 - 2)                    # (127, 437)
+CHOICE_STREAM = (48 + 4 + 75, 367 + 4 + 34 + 15)               # (127, 420)
+# The overwrite prompt: 400 wide, centred, at the dialogs' y; padding 4, head 40, the 60-high
+# text and its 40-high button bar with "Yes" and "No" (80 x 30, 20 apart, 20 from the end).
+PROMPT_X = (1400 - 400) // 2                                    # 500
+PROMPT_BAR_Y = g.DIALOG_Y + 4 + 40 + 10 + 60 + 10                # 305
+PROMPT_YES = (PROMPT_X + 4 + 392 - 20 - 80 - 20 - 40, PROMPT_BAR_Y + 20)   # (736, 325)
+PROMPT_NO = (PROMPT_X + 4 + 392 - 20 - 40, PROMPT_BAR_Y + 20)              # (836, 325)
 # Export dialogs: 512 wide at x 444, y 181; padding 4, head 40, then (spacing 10) a 2-high
 # separator, the 32-high file row, the 32-high inputs and the 40-high button bar. Value panels
 # from x 448 + 204 = 652, 300 wide; a check box's centre 20 into its panel.
@@ -96,6 +107,15 @@ def enum_entry(i, entry):
 def export_button(rows):
     """Export (80 x 30) in the bar under `rows` inputs: 20 from Cancel, which is 20 from the end."""
     return DIALOG_X + 4 + 504 - 20 - 80 - 20 - 40, row_y(rows) + 20
+
+
+def value_box(i):
+    return VALUE_X + 150, row_y(i) + 16
+
+
+def prompt_shown(s):
+    """The overwrite prompt's button bar ("#222222") left of its buttons, over the dialog's rows."""
+    return all(s.at(PROMPT_X + 20, y) == g.DIALOG_HEAD for y in (PROMPT_BAR_Y + 5, PROMPT_BAR_Y + 35))
 
 
 def stream_x(ix):
@@ -260,6 +280,46 @@ def main():
         assert video.size == (W, H)
         got = video.getpixel((314, 256))
         assert near_levels(got, top, 12), f"video frame 49 at (314, 256): {got}, palette top {top}"
+
+        # 2b. Pictures of frames 1 .. 3 over a series that is there.
+        series = os.path.join(stream_dir, "run-export")
+        os.makedirs(series)
+        old = {}
+        for k in (1, 2, 3):
+            name = os.path.join(series, "%04d.jpg" % k)
+            old[name] = b"an older picture %d " % k * 100
+            with open(name, "wb") as f:
+                f.write(old[name])
+        w.click(*EXPORT_BUTTON)
+        sc.wait("stream-choice", lambda s: s.at(48, 420) == (0x3a, 0x3a, 0x3a) and s.at(*CHOICE_MP4_GAP) == (0, 0, 0))
+        w.click(*CHOICE_STREAM)
+        sc.wait("stream-dialog", lambda s: s.at(*DIALOG_HEAD) == g.DIALOG_HEAD)
+        w.click(*check_box(3))
+        sc.wait("split-on", lambda s: checked(s, 3))
+        w.click(*value_box(1))
+        e2e.key("ctrl+a")
+        e2e.type_text("3")
+        w.click(*export_button(4))
+        sc.wait("overwrite-asked", prompt_shown)
+        w.click(*PROMPT_NO)
+        sc.wait("overwrite-declined", lambda s: not prompt_shown(s) and s.at(*DIALOG_HEAD) == g.DIALOG_HEAD)
+        for name, data in old.items():
+            with open(name, "rb") as f:
+                assert f.read() == data, name + " changed after No"
+        w.click(*export_button(4))
+        sc.wait("overwrite-asked-again", prompt_shown)
+        w.click(*PROMPT_YES)
+        sc.notice(os.path.join(stream_dir, "run-export.stream"))
+        assert sorted(os.listdir(series)) == ["0001.jpg", "0002.jpg", "0003.jpg"], os.listdir(series)
+        for k in (1, 2, 3):
+            name = os.path.join(series, "%04d.jpg" % k)
+            assert Image.open(name).format == "PNG", name
+            data, conf_at, temp_at = picture_blocks(name)
+            head = temp_at + 16512
+            scale, offset = struct.unpack_from("<Hh", data, head + 12)
+            code = struct.unpack_from("<h", data, head + 128 + 2 * (256 * W + 20 + 6 * (k - 1)))[0]
+            assert code / scale + offset == 80, f"{name}: frame {k}'s block"
+        assert not os.path.exists(os.path.join(stream_dir, "run-export.stream")), "the named file is not written"
 
         # 3. The picture, with its temperatures, no colour bar.
         sc.open_and_place(picture_dir, "run.jpg")

@@ -234,7 +234,7 @@ def main():
         w.click(*g.LAYOUT_R1C2)
         w.click(*g.LAYOUT_OK)
         sc.wait("r1c2", lambda s: s.at(*g.LAYOUT_HEAD) != g.DIALOG_HEAD and sc.live_in_frame0(s))
-        sc.close_module(g.MODULE_PROMPT_SAVENONE)
+        sc.close_module_unasked()
         sc.reconnect()
 
         # 2. A rectangle in pure blue.

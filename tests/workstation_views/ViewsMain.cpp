@@ -24,6 +24,7 @@
 #include "NetKit.h"
 #include "ViewFixture.h"
 #include "OstrelSDK.h"
+#include "TempCanvas.h"
 #include "TempPalette.h"
 #include "camsim/CameraSim.h"
 #include "qorn/QornInit.h"
@@ -78,6 +79,23 @@ class ViewsTestFiles : public QObject {
   Q_INVOKABLE bool mkpath(const QString& path) const { return QDir().mkpath(path); }
   Q_INVOKABLE bool copy(const QString& from, const QString& to) const {
     return (!QFile::exists(to) || QFile::remove(to)) && QFile::copy(from, to);
+  }
+  // Adds n small rectangles to a canvas (as the measurement tool would); the items made.
+  Q_INVOKABLE int addRectItems(QObject* canvas, int n) const {
+    auto* c = qobject_cast<TempCanvas*>(canvas);
+    int made = 0;
+    for (int i = 0; c != nullptr && i < n; ++i) {
+      MeaItem d{};
+      std::snprintf(d.name, sizeof d.name, "R%d", 100 + i);
+      d.meaColor = 0xFF00FF00u;
+      d.meaType = 9;
+      d.fixEmi = 1.0f;
+      d.pointCount = 2;
+      d.points[0] = MeaPoint{uint16_t(2 + i), uint16_t(2 + i)};
+      d.points[1] = MeaPoint{uint16_t(12 + i), uint16_t(12 + i)};
+      made += c->createItem(&d) != nullptr ? 1 : 0;
+    }
+    return made;
   }
   Q_INVOKABLE bool removeDir(const QString& path) const { return QDir(path).removeRecursively(); }
   Q_INVOKABLE qint64 size(const QString& path) const { return QFileInfo(path).size(); }

@@ -88,11 +88,16 @@ void CModuleChartBase::saveModuleData() {
     TempCanvasItemBase* mea = s->mea();
     if (mea == nullptr) continue;
     QString name;
-    if (auto* m = qobject_cast<CModule*>(mea->tfm_module()))
+    int index = mea->indexInCanvas();
+    if (auto* m = qobject_cast<CModule*>(mea->tfm_module())) {
       if (CInputBase* in = m->input()) name = in->inputName();
+      // A series of an item that will not be there when the workspace is opened again goes.
+      index = m->input_storedItemIndex(index);
+    }
+    if (index < 0) continue;
     ChartInputEntry& e = groups[name.toUtf8()];
     e.inputName = name;
-    e.list.append(ChartSeriesEntry{s->dimType(), mea->indexInCanvas(), s->statsType()});
+    e.list.append(ChartSeriesEntry{s->dimType(), index, s->statsType()});
   }
   ChartModuleData record;
   for (auto& [key, entry] : groups) record.data.append(entry);

@@ -29,6 +29,9 @@ TCSeriesMea::TCSeriesMea(QObject* parent, TempCanvasItemBase* mea, int dimType, 
 void TCSeriesMea::setStatsType(int v) {
   if (v == statsType_) return;
   statsType_ = v;
+  // A time series holds one statistic: the samples of the old one go, so that no column mixes
+  // two under the new title. A profile is measured again below.
+  if (dimType_ == 2) clear();
   emit statsTypeChanged();
 }
 
@@ -91,6 +94,9 @@ QByteArray TCSeriesMea::seriesCsvName() const {
   const char* stat = statsName(statsType_);
   QByteArray out = input;
   if (!name.isEmpty()) out += '-' + name;
+  // A polyline's profile is its temperatures along the line: neither a dimension nor a
+  // statistic of it applies, so the title names none.
+  if (dimType_ != 2 && mea_ != nullptr && mea_->meaType() == 5) return out;
   out += '-';
   out += dim != nullptr ? QByteArray(dim) : QByteArray::number(dimType_);
   out += '-';

@@ -1,9 +1,13 @@
 // The exports of a stream recording: a cut into a new recording, a radiometric picture per frame
 // and an MP4 video, plain or with the items and the colour bar burnt in. Worker thread only; the
 // source is read through the worker's own thermal-file handle or file, never the player's.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
@@ -49,6 +53,34 @@ bool samePath(const char* a, const char* b) {
   if (ec) return false;
   const fs::path cb = fs::weakly_canonical(b, ec);
   return !ec && ca == cb;
+}
+
+// A file is written whole under a name of its own beside the target and only then renamed over
+// it, so a failed export leaves the old file as it was. The name keeps the target's extension,
+// from which the video writer picks its container.
+QByteArray stagingName(const QByteArray& target) {
+  static std::atomic<unsigned> counter{0};
+  const int slash = int(target.lastIndexOf('/'));
+  const int dot = int(target.lastIndexOf('.'));
+  const QByteArray ext = dot > slash + 1 ? target.mid(dot) : QByteArray();
+  return target + ".part" + QByteArray::number(qint64(getpid())) + "-" +
+         QByteArray::number(counter.fetch_add(1, std::memory_order_relaxed)) + ext;
+}
+
+// A new staging file opened for writing; null when the folder refuses it.
+FILE* createStaged(const QByteArray& staged) {
+  const int fd = ::open(staged.constData(), O_WRONLY | O_CREAT | O_EXCL | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  FILE* f = ::fdopen(fd, "wb");
+  if (f == nullptr) ::close(fd);
+  return f;
+}
+
+// Puts a complete staging file in the target's place, or removes it after a failure (rc < 0).
+int commitStaged(const QByteArray& staged, const QByteArray& target, int rc) {
+  if (rc >= 0 && std::rename(staged.constData(), target.constData()) == 0) return rc;
+  std::remove(staged.constData());
+  return rc < 0 ? rc : -200;
 }
 
 // A rate num / den that fits the 16-bit fields of the file head and the encoder set-up.
@@ -209,24 +241,11 @@ void ExportWorker::drawStreamFrame(ExportJob* job, const TFFrame& frame, MeaResu
   }
 }
 
-int ExportWorker::saveCut(const QString& path, ExportJob* job) {
+namespace {
+
+// The cut itself, from the source's frames into the opened target; 0 or the first failure.
+int writeCut(ExportJob* job, const TempStreamGeometry& g, const ExportRange& range, FILE* src, FILE* dst) {
   const TempFileConf& conf = *job->conf;
-  TempStreamGeometry g;
-  if (conf.width != job->width || conf.height != job->height ||
-      TempStream_Geometry(conf.width, conf.height, TF_MIN_PIXELS, TF_MAX_PIXELS, &g) < 0)
-    return -8;
-  const ExportRange range = exportRange(job->begin, job->end, job->interval, conf.frameCount);
-  if (range.count() <= 0) return -8;
-  job->source[sizeof job->source - 1] = '\0';
-  const QByteArray target = path.toUtf8();
-  // Writing the cut over its own source would truncate the recording before it is read.
-  if (samePath(job->source, target.constData())) return -8;
-
-  FileCloser src{ostrel::fopenUtf8(job->source, "rb")};
-  if (src.f == nullptr) return -200;
-  FileCloser dst{ostrel::fopenUtf8(target.constData(), "wb")};
-  if (dst.f == nullptr) return -200;
-
   // Bitmap head, cover picture, reserved bytes and the capture head in one piece.
   std::vector<uint8_t> head(size_t(g.firstFrame), 0);
   TempStreamHead bm;
@@ -261,19 +280,44 @@ int ExportWorker::saveCut(const QString& path, ExportJob* job) {
   }
   fh.paletteIndex = uint8_t(conf.paletteIndex & 0xFF);
   std::memcpy(head.data() + g.headOffset, &fh, sizeof fh);
-  if (std::fwrite(head.data(), 1, head.size(), dst.f) != head.size()) return -197;
+  if (std::fwrite(head.data(), 1, head.size(), dst) != head.size()) return -197;
 
   std::vector<uint8_t> frame(size_t(g.frameSize));
   for (int64_t index = range.first; index < range.stop; index += range.step) {
     const int64_t offset = index * g.frameSize + g.firstFrame;
-    if (fseeko(src.f, off_t(offset), SEEK_SET) != 0) return -193;
-    if (std::fread(frame.data(), 1, frame.size(), src.f) != frame.size()) return -198;
-    if (std::fwrite(frame.data(), 1, frame.size(), dst.f) != frame.size()) return -197;
+    if (fseeko(src, off_t(offset), SEEK_SET) != 0) return -193;
+    if (std::fread(frame.data(), 1, frame.size(), src) != frame.size()) return -198;
+    if (std::fwrite(frame.data(), 1, frame.size(), dst) != frame.size()) return -197;
   }
-  if (std::fwrite(job->confBlock(), 1, ExportJob::kConfBlockSize, dst.f) != size_t(ExportJob::kConfBlockSize))
+  if (std::fwrite(job->confBlock(), 1, ExportJob::kConfBlockSize, dst) != size_t(ExportJob::kConfBlockSize))
     return -197;
+  return 0;
+}
+
+}  // namespace
+
+int ExportWorker::saveCut(const QString& path, ExportJob* job) {
+  const TempFileConf& conf = *job->conf;
+  TempStreamGeometry g;
+  if (conf.width != job->width || conf.height != job->height ||
+      TempStream_Geometry(conf.width, conf.height, TF_MIN_PIXELS, TF_MAX_PIXELS, &g) < 0)
+    return -8;
+  const ExportRange range = exportRange(job->begin, job->end, job->interval, conf.frameCount);
+  if (range.count() <= 0) return -8;
+  job->source[sizeof job->source - 1] = '\0';
+  const QByteArray target = path.toUtf8();
+  // A cut in the place of its own source would replace the recording it is read from.
+  if (samePath(job->source, target.constData())) return -8;
+
+  FileCloser src{ostrel::fopenUtf8(job->source, "rb")};
+  if (src.f == nullptr) return -200;
+  const QByteArray staged = stagingName(target);
+  FileCloser dst{createStaged(staged)};
+  if (dst.f == nullptr) return -200;
+  const int rc = writeCut(job, g, range, src.f, dst.f);
   src.close();
-  return dst.close();
+  const int closed = dst.close();
+  return commitStaged(staged, target, rc < 0 ? rc : closed);
 }
 
 int ExportWorker::savePictures(const QString& path, ExportJob* job) {
@@ -307,7 +351,8 @@ int ExportWorker::savePictures(const QString& path, ExportJob* job) {
     char name[32];
     std::snprintf(name, sizeof name, "/%04d.jpg", k);
     const QByteArray file = folder + name;
-    FileCloser out{ostrel::fopenUtf8(file.constData(), "wb")};
+    const QByteArray staged = stagingName(file);
+    FileCloser out{createStaged(staged)};
     if (out.f == nullptr) {
       // One picture that cannot be created does not stop the others; the caller learns of it.
       if (firstError == 0) firstError = -200;
@@ -316,7 +361,9 @@ int ExportWorker::savePictures(const QString& path, ExportJob* job) {
     bool ok = std::fwrite(png.constData(), 1, size_t(png.size()), out.f) == size_t(png.size());
     ok = ok && std::fwrite(job->confBlock(), 1, blocks, out.f) == blocks;
     if (out.close() < 0) ok = false;
-    if (!ok && firstError == 0) firstError = -197;
+    // A picture that was not written whole leaves the one of that number as it was.
+    const int written = commitStaged(staged, file, ok ? 0 : -197);
+    if (written < 0 && firstError == 0) firstError = written;
   }
   canvas_.finish(nullptr);
   return firstError;
@@ -348,8 +395,12 @@ int ExportWorker::saveVideo(const QString& path, ExportJob* job, bool overlay) {
   rc = H264Enc_SetConfig(encoder_, &cfg);
   if (rc < 0) return rc;
   const QByteArray target = path.toUtf8();
-  rc = H264Enc_OpenFile(encoder_, target.constData());
-  if (rc < 0) return rc;
+  const QByteArray staged = stagingName(target);
+  rc = H264Enc_OpenFile(encoder_, staged.constData());
+  if (rc < 0) {
+    std::remove(staged.constData());
+    return rc;
+  }
   MeaResult results[ExportJob::kMaxItems] = {};
   // The picture handed over: the canvas's, or the file's own BGRA of the video's size.
   const size_t pictureBytes = size_t(cfg.width) * cfg.height * 4;
@@ -372,7 +423,6 @@ int ExportWorker::saveVideo(const QString& path, ExportJob* job, bool overlay) {
   const int encoded = stage.finish();
   if (overlay) canvas_.finish(nullptr);
   const int closed = H264Enc_CloseFile(encoder_);
-  if (rc < 0) return rc;
-  if (encoded < 0) return encoded;
-  return closed < 0 ? closed : 0;
+  if (rc >= 0) rc = encoded < 0 ? encoded : (closed < 0 ? closed : 0);
+  return commitStaged(staged, target, rc);
 }

@@ -1,5 +1,6 @@
 #include "inputs/CFileLink.h"
 
+#include <QDir>
 #include <QUrl>
 
 CFileLink::CFileLink(QObject* parent) : QObject(parent) {}
@@ -13,7 +14,7 @@ CFileLink::CFileLink(const QFileInfo& entry, QObject* parent) : QObject(parent) 
 }
 
 void CFileLink::fill(const QFileInfo& info) {
-  abs_ = info.absoluteFilePath();
+  abs_ = QDir::cleanPath(info.absoluteFilePath());
   short_ = info.fileName();
   url_ = QUrl::fromLocalFile(abs_).toString();
   size_ = static_cast<double>(info.size());

@@ -1,5 +1,6 @@
 #include "inputs/CInputFileBase.h"
 
+#include <QDir>
 #include <QUrl>
 #include <cstring>
 
@@ -24,7 +25,12 @@ void CInputFileBase::fillCameraInfo(TempFileConf* out) {
   std::memcpy(out, raw_.conf, offsetof(TempFileConf, paletteIndex));
 }
 
-void CInputFileBase::setPath(const QString& path) {
+QString CInputFileBase::cleanPath(const QString& path) {
+  return path.isEmpty() ? path : QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+void CInputFileBase::setPath(const QString& given) {
+  const QString path = cleanPath(given);
   fileInfo_.setFile(path);
   setNames(path, path, fileInfo_.fileName());
   inputNameIcon_ = QUrl::fromLocalFile(path).toString();
@@ -53,6 +59,15 @@ TFRaw* CInputFileBase::writeRawBegin(CInputFileBase* input) {
   if (rc != 0 || edit->conf == nullptr) return nullptr;
   input->rawPending_ = true;
   return edit;
+}
+
+bool CInputFileBase::readStoredConf(CInputFileBase* input, TempFileConf* out) {
+  if (input == nullptr || out == nullptr || !input->isOpen() || input->tf_ == nullptr) return false;
+  TFRaw raw{};
+  const int rc = onHandle(input, [&raw](TFContext* tf) { return TF_ReadRaw(tf, &raw); });
+  if (rc != 0 || raw.conf == nullptr) return false;
+  std::memcpy(out, raw.conf, sizeof *out);
+  return true;
 }
 
 bool CInputFileBase::writeRawCheckConf(CInputFileBase* input) {

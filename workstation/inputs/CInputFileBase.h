@@ -22,8 +22,11 @@ class CInputFileBase : public CInputBase {
   // When open: bytes 0..275 of the file's own TempFileConf; else nothing.
   void fillCameraInfo(TempFileConf* out) override;
 
-  // Points the input at a file (not opened): names, icon URL and the file information.
+  // Points the input at a file (not opened): names, icon URL and the file information, all from
+  // the path's clean absolute form, the one every comparison of file inputs uses.
   void setPath(const QString& path);
+  // A file's path as the program keeps and compares it: absolute, without "." and ".." parts.
+  static QString cleanPath(const QString& path);
   // Zeroes the frame description before the file is read.
   void resetData(bool frameCount);
 
@@ -33,6 +36,8 @@ class CInputFileBase : public CInputBase {
   // The write side of the open file's record block (its size field is `confSize`), or null when
   // no file is open. Taking it marks a write as pending.
   static TFRaw* writeRawBegin(CInputFileBase* input);
+  // The view record the open file holds on disk; false when the file is not open.
+  static bool readStoredConf(CInputFileBase* input, TempFileConf* out);
   // Whether the block's view-and-measurement part differs from the file's record.
   static bool writeRawCheckConf(CInputFileBase* input);
   // Writes the block's record into the file: the SDK's result, or -7 when no file is open.

@@ -194,7 +194,8 @@ CInputStream* CInputManager::file_createStream(const QString& path) {
   return input;
 }
 
-CInputBase* CInputManager::file_find(const QString& path) const {
+CInputBase* CInputManager::file_find(const QString& given) const {
+  const QString path = CInputFileBase::cleanPath(given);
   for (CInputBase* f : files_)
     if (f->inputNameAbs() == path) return f;
   return nullptr;
@@ -240,7 +241,8 @@ QString CInputManager::createFn(const QString&, const QString& suffix) const {
   return createFnIn(config_ != nullptr ? config_->config()->saveDir() : QString(), suffix);
 }
 
-void CInputManager::link_addRecent(const QString& path) {
+void CInputManager::link_addRecent(const QString& given) {
+  const QString path = CInputFileBase::cleanPath(given);
   for (CFileLink* l : linkRecent_)
     if (l->fileNameAbs() == path) return;
   auto* link = new CFileLink(path);

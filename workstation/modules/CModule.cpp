@@ -2,6 +2,13 @@
 
 CModule::CModule(int moduleType, QObject* parent) : CViewBackend(parent), moduleType_(moduleType) {}
 
+namespace {
+bool g_storingAnswered = false;
+}  // namespace
+
+bool CModule::storingAnswered() { return g_storingAnswered; }
+void CModule::setStoringAnswered(bool on) { g_storingAnswered = on; }
+
 CModule::~CModule() {
   detachBase();
 }

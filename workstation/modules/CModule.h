@@ -55,6 +55,14 @@ class CModule : public CViewBackend {
   Q_INVOKABLE virtual void loadModuleData() {}
   // Whether the input's edited view configuration differs from what is stored.
   virtual bool input_saveRequired() { return false; }
+  // Where the item at `canvasIndex` of this module's canvas will be found when the workspace is
+  // opened again: while a workspace is stored after the save prompt was answered, an input
+  // whose edits are dropped keeps only its stored items (their stored index, or -1); otherwise
+  // the index itself.
+  virtual int input_storedItemIndex(int canvasIndex) { return canvasIndex; }
+  // Set while the workspace is stored after the save prompt was answered (GUI thread).
+  static bool storingAnswered();
+  static void setStoringAnswered(bool on);
   Q_INVOKABLE virtual void saveInput() {}
   // A whole-file measurement of `streamModule` is ready; the time chart takes it. The data stays
   // the caller's.

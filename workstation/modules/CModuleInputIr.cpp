@@ -264,6 +264,13 @@ bool CModuleInputIr::input_saveRequired() {
   return in->isDeviceConfChanged();
 }
 
+bool CModuleInputIr::storedViewConf(TempFileConf* out) {
+  CInputIr* in = ir();
+  if (in == nullptr || out == nullptr) return false;
+  *out = in->deviceConfSaved();
+  return true;
+}
+
 void CModuleInputIr::saveInput() {
   if (input_saveRequired()) ir()->saveDeviceConf();
 }

@@ -40,6 +40,7 @@ class CModuleInputIr : public CModuleInputIrBase, public RecordSource {
   // Closes the camera, gives up the frame consumer and detaches.
   void detach() override;
   bool input_saveRequired() override;
+  bool storedViewConf(TempFileConf* out) override;
   void saveInput() override;
 
   // Opens the camera on the thread pool and waits, processing events. 0 when open or when the

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "TempCanvas.h"
@@ -85,6 +86,26 @@ void CModuleInputIrBase::fillViewConf(TempFileConf* conf) {
     conf->meaCount = n;
     std::memcpy(conf->meaItems, items, sizeof(MeaItem) * static_cast<size_t>(n));
   }
+}
+
+int CModuleInputIrBase::input_storedItemIndex(int canvasIndex) {
+  if (!storingAnswered() || input_saveConfirmed() || !input_saveRequired()) return canvasIndex;
+  ModuleCanvas* c = canvas();
+  TempFileConf stored;
+  if (c == nullptr || !storedViewConf(&stored)) return canvasIndex;
+  MeaItem items[kMaxItems];
+  const int n = std::min(c->getItemDefs(items, kMaxItems), int(kMaxItems));
+  if (canvasIndex < 0 || canvasIndex >= n) return -1;
+  // The edits are dropped: the item is there on the next opening only as a stored one.
+  const int count = std::clamp(int(stored.meaCount), 0, int(kMaxItems));
+  const auto* storedItems = reinterpret_cast<const MeaItem*>(stored.meaItems);
+  for (int i = 0; i < count; ++i)
+    if (std::memcmp(&storedItems[i], &items[canvasIndex], sizeof(MeaItem)) == 0) return i;
+  return -1;
+}
+
+bool CModuleInputFileBase::storedViewConf(TempFileConf* out) {
+  return CInputFileBase::readStoredConf(qobject_cast<CInputFileBase*>(input()), out);
 }
 
 CModuleInputFileBase::CModuleInputFileBase(int moduleType, QObject* parent)

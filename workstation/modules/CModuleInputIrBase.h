@@ -59,6 +59,12 @@ class CModuleInputIrBase : public CModule {
   explicit CModuleInputIrBase(int moduleType, QObject* parent = nullptr);
   // Palette, image settings and up to 32 canvas items into `conf` (the capture part untouched).
   void fillViewConf(TempFileConf* conf);
+  // The view record as the input stores it; false when there is none to read.
+  virtual bool storedViewConf(TempFileConf* out) {
+    (void)out;
+    return false;
+  }
+  int input_storedItemIndex(int canvasIndex) override;
   // The canvas's palette and the range its colours span, as the image settings give them: an
   // empty or inverted manual range counts as off.
   void showPalette();
@@ -78,6 +84,7 @@ class CModuleInputFileBase : public CModuleInputIrBase {
  public:
   bool input_saveRequired() override;
   void saveInput() override;
+  bool storedViewConf(TempFileConf* out) override;
 
  protected:
   explicit CModuleInputFileBase(int moduleType, QObject* parent = nullptr);

@@ -87,11 +87,14 @@ void CModuleTableMea::saveModuleData() {
     if (item == nullptr) continue;
     auto* module = qobject_cast<CModule*>(item->tfm_module());
     if (module == nullptr || module->input() == nullptr) continue;
+    // An item that will not be there when the workspace is opened again is not named.
+    const int index = module->input_storedItemIndex(item->indexInCanvas());
+    if (index < 0) continue;
     const QString name = module->input()->inputName();
     const QByteArray key = name.toUtf8();
     MeaTableEntry& e = groups[std::string(key.constData(), static_cast<size_t>(key.size()))];
     e.inputName = name;
-    e.meaIndexList.append(item->indexInCanvas());
+    e.meaIndexList.append(index);
   }
   MeaTableData record;
   for (auto& [key, entry] : groups) record.infoList.append(entry);

@@ -88,10 +88,15 @@ int CConfigManager::writeFile(const AppConfigRecord& rec) {
 
 int CConfigManager::save(CAppConfig* edited) {
   if (edited == nullptr) return -8;
-  if (!fileStale_ && std::memcmp(&edited->record(), &config_.record(), sizeof(AppConfigRecord)) == 0) return 0;
-  config_.applyRecord(edited->record());
-  int result = writeFile(config_.record());
-  fileStale_ = result < 0;
+  if (std::memcmp(&edited->record(), &config_.record(), sizeof(AppConfigRecord)) == 0) return 0;
+  // The settings take effect only once they are on disk: after a failed write the program goes
+  // on with what the file still holds, and a later Save or the next start cannot pick the
+  // rejected edits up.
+  CAppConfig next;
+  next.applyRecord(edited->record());
+  const int result = writeFile(next.record());
+  if (result < 0) return result;
+  config_.applyRecord(next.record());
   initConfig();
   return result;
 }

@@ -47,5 +47,4 @@ class CConfigManager : public QObject {
 
   CAppConfig config_;
   QString appDir_;
-  bool fileStale_ = false;  // the last write failed: the file lags behind config_
 };

@@ -86,6 +86,9 @@ class CTabManager : public CViewBackend {
   // 0; -8 empty path, -7 no tabs, -200 not opened, -197 not completely written (the old file
   // stays as it was).
   Q_INVOKABLE int workspace_save(const QString& path);
+  // As workspace_save, once the save prompt was answered: the inputs' confirmations are final,
+  // so tables and charts name only the items of a dropped input's stored settings.
+  Q_INVOKABLE int workspace_saveAnswered(const QString& path);
   void setWorkspaceName(const QString& name);
 
  public slots:

@@ -121,6 +121,13 @@ void CTabManager::workspace_loadAfterView() {
   for (CModule* m : later) m->loadModuleData();
 }
 
+int CTabManager::workspace_saveAnswered(const QString& path) {
+  CModule::setStoringAnswered(true);
+  const int rc = workspace_save(path);
+  CModule::setStoringAnswered(false);
+  return rc;
+}
+
 int CTabManager::workspace_save(const QString& path) {
   if (path.isEmpty()) {
     OSTREL_LOG_AS("CTabManager::workspace_save", "invalid workspace fn");

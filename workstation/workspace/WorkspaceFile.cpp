@@ -43,9 +43,9 @@ void readModule(QXmlStreamReader& xml, CTabManager* manager, CFrame* frame) {
     } else if (type == CModule::TypeInputIr) {
       input = inputs->device_createIr(inputName, false);
     } else if (type == CModule::TypeInputJpg) {
-      input = inputs->file_createJpg(g_workspaceDir.absoluteFilePath(inputName));
+      input = inputs->file_createJpg(QDir::cleanPath(g_workspaceDir.absoluteFilePath(inputName)));
     } else {
-      input = inputs->file_createStream(g_workspaceDir.absoluteFilePath(inputName));
+      input = inputs->file_createStream(QDir::cleanPath(g_workspaceDir.absoluteFilePath(inputName)));
     }
     if (wanted && !input) {
       OSTREL_LOG_AS("workspaceReadFrame", "input %s of type %d not available: module skipped",

@@ -50,6 +50,7 @@ TestCase {
             view(names[i]).xclose()
         main.tabManagerView.workspace_clear()
         finished.clear()
+        cfg.splitAsJpg = false
     }
 
     function view(name) { return main.tabManagerView.subview_get("qrc:/Views/Basic/" + name + ".qml") }
@@ -123,6 +124,9 @@ TestCase {
         compare(dlg.xtag, module)
         compare(cfg.fn, fixture + "/run-export.stream")
         compare([cfg.streamBegin, cfg.streamEnd, cfg.streamInterval], [1, 100, 1])
+        const rangeTip = findChild(dlg.contentItem, "rangeInputs")
+        verify(rangeTip.inputBegin.xtip.endsWith("[1, 100]"), rangeTip.inputBegin.xtip)
+        verify(rangeTip.inputEnd.xtip.endsWith("[1, 100]"), rangeTip.inputEnd.xtip)
         const exportButton = findChild(dlg.contentItem, "btnExport")
         verify(exportButton.enabled)
 
@@ -153,6 +157,104 @@ TestCase {
         finished.wait(60000)
         compare(finished.signalArguments[0][1], 0)
         compare(testFiles.size(whole), cutSize(100))
+    }
+
+    // In a 2 x 2 layout of an 800-high window the tool column shrinks: Export lies inside the
+    // view (above the player bar of a recording) and a click on it opens the export.
+    function test_exportReachableInASmallFrame_data() {
+        return [{ tag: "stream", type: 3, dialog: "ConfigExportIr" }, { tag: "picture", type: 2, dialog: "ConfigExportIrJpg" }]
+    }
+    function test_exportReachableInASmallFrame(data) {
+        main.height = 800
+        const module = fileModule(data.type)
+        const tab = module.frame.tab
+        tab.layoutType = 3
+        tab.view.layout()
+        const v = module.view
+        tryVerify(() => v.height > 0 && v.height < 400, 5000, "a quarter of the window: " + v.height)
+        const button = findChild(v, "btnExport")
+        const bottom = button.mapToItem(v, 0, button.height).y
+        const room = data.type === 3 ? v.height - v.cfg_controlHeight : v.height
+        verify(bottom <= room + 0.5, "Export ends at " + bottom + " of " + room)
+        verify(button.height >= 12, "Export is " + button.height + " high in a view of " + v.height)
+        mouseClick(button)
+        tryCompare(view(data.dialog), "visible", true)
+    }
+
+    // Build measures the whole recording; meanwhile the chart shows that it is building and
+    // Build cannot be pressed again.
+    function test_timeChartBuildShowsBuilding() {
+        const module = fileModule(3)
+        const tmv = main.tabManagerView
+        const tab = module.frame.tab
+        tab.layoutType = 2
+        tab.view.layout()
+        const chart = tmv.module_create(4, null, tab.frameList[1])
+        verify(chart !== null)
+        chart.series_create(module.tempCanvas.itemList[0], 1, 2)
+        const v = chart.view
+        const mark = findChild(v, "buildingMark")
+        const build = findChild(v, "btnBuild")
+        verify(!mark.visible)
+        tryVerify(() => build.width > 0 && build.visible)
+        mouseClick(build)
+        verify(chart.building)
+        verify(mark.visible)
+        verify(!build.enabled)
+        tryCompare(chart, "building", false, 60000)
+        verify(!mark.visible)
+        verify(build.enabled)
+    }
+
+    // A picture series writes "0001.jpg" onward into a folder named after the target, never the
+    // named file: the overwrite question looks at those pictures, and "No" keeps them.
+    function test_seriesOverPicturesAsksFirst() {
+        const module = fileModule(3)
+        const tmv = main.tabManagerView
+        const folder = fixture + "/series"
+        testFiles.removeDir(folder)
+        verify(testFiles.mkpath(folder))
+        // Outside the range of three pictures, and the named file itself: nothing to ask.
+        verify(testFiles.copy(fixture + "/run.jpg", folder + "/0004.jpg"))
+        verify(testFiles.copy(fixture + "/run.jpg", fixture + "/series.stream"))
+        cfg.splitAsJpg = true
+        tmv.subview_openConfig("ConfigExportIrStream", module, null)
+        const dlg = view("ConfigExportIrStream")
+        tryCompare(dlg, "visible", true)
+        compare(findChild(dlg.contentItem, "inputSplitAsJpg").xvalue, true)
+        const range = findChild(dlg.contentItem, "rangeInputs")
+        range.inputEnd.init(3)
+        cfg.fn = fixture + "/series.stream"
+        const prompt = view("CommonOverwrite")
+        dlg.xanswer(0)
+        compare(prompt.visible, false)
+        finished.wait(60000)
+        compare(finished.signalArguments[0][1], 0)
+        const first = testFiles.hash(folder + "/0001.jpg")
+        verify(first !== "")
+        verify(testFiles.exists(folder + "/0003.jpg"))
+
+        // Now the series is there (its second picture another one): asked first, "No" leaves it.
+        verify(testFiles.remove(folder + "/0002.jpg"))
+        verify(testFiles.copy(fixture + "/run.jpg", folder + "/0002.jpg"))
+        const old = testFiles.hash(folder + "/0002.jpg")
+        tmv.subview_openConfig("ConfigExportIrStream", module, null)
+        range.inputEnd.init(3)
+        cfg.fn = fixture + "/series.stream"
+        dlg.xanswer(0)
+        tryCompare(prompt, "visible", true)
+        prompt.xanswer(1)
+        compare(dlg.visible, true)
+        wait(0)
+        compare(finished.count, 1)
+        compare(testFiles.hash(folder + "/0002.jpg"), old)
+        dlg.xanswer(0)
+        tryCompare(prompt, "visible", true)
+        prompt.xanswer(0)
+        finished.wait(60000)
+        compare(finished.signalArguments[1][1], 0)
+        verify(testFiles.hash(folder + "/0002.jpg") !== old)
+        compare(testFiles.hash(folder + "/0001.jpg"), first)
     }
 
     // "No" keeps the file and the dialog, "Yes" exports; the notice tells success from failure;

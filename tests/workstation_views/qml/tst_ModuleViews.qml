@@ -82,6 +82,14 @@ TestCase {
         compare(chart.tempChart, v.tempChart)
         compare(v.tempChart.axisXUnit, "Frame")
         compare(v.tempChart.seriesList.length, 2)
+        // Build on a live chart does nothing, and says so.
+        click(findChild(v, "btnBuild"))
+        verify(!chart.building)
+        const notice = view("CommonNotify")
+        tryCompare(notice, "visible", true)
+        compare(findChild(notice.contentItem, "noticeText").text, qsTrId("BuildNeedsStream"))
+        verify(!findChild(v, "buildingMark").visible)
+        notice.xclose()
 
         const cfg = v.tempChartConfig
         cfg.xmode = 1
@@ -194,10 +202,74 @@ TestCase {
         compare(CApp.tempCanvasManager.meaSelected, items[1])
         const menuList = findChild(main.contentItem, "menuMeaList")
         compare(menuList.xcurrentItem, items[1])
-        tryVerify(() => findChild(row, "btnMeaDelete") !== null)
-        click(findChild(row, "btnMeaDelete"))
+        // Another row going and coming back (in front of the chosen one) keeps the choice on its
+        // item, here and everywhere.
+        const selections = Qt.createQmlObject("import QtTest; SignalSpy { signalName: 'meaSelectedChanged' }", tc)
+        selections.target = CApp.tempCanvasManager
+        meas.mea_delete(items[0])
         compare(meas.meaList.length, 1)
+        tryCompare(list._xlist, "count", 1)
+        compare(list.xcurrentRow, 0)
+        meas.mea_create(items[0])
+        tryCompare(list._xlist, "count", 2)
+        compare(list.xcurrentRow, 1)
+        compare(list.xelement(list.xcurrentRow), items[1])
+        wait(0)
+        compare(selections.count, 0)
+        compare(CApp.tempCanvasManager.meaSelected, items[1])
+        selections.destroy()
+        const second = list._xlist.itemAtIndex(1)
+        tryVerify(() => findChild(second, "btnMeaDelete") !== null)
+        click(findChild(second, "btnMeaDelete"))
+        compare(meas.meaList.length, 1)
+        compare(list.xcurrentRow, -1)
         tmv.module_delete(meas)
+    }
+
+    // The menu bar's drop-down of every item fits an 800-high window and scrolls to its last
+    // row; Delete takes the chosen item only, after which nothing is chosen (a second click
+    // deletes nothing).
+    function test_meaDropDown() {
+        const module = liveModule()
+        const canvas = module.tempCanvas
+        main.height = 800
+        compare(testFiles.addRectItems(canvas, 24), 24)
+        const mgr = CApp.tempCanvasManager
+        tryVerify(() => mgr.meaList.length >= 26)
+        const menuList = findChild(main.contentItem, "menuMeaList")
+        const combo = findChild(menuList, "cmbMeaList")
+        combo.popup.open()
+        tryCompare(combo.popup, "opened", true)
+        const lv = combo.popup.contentItem
+        compare(lv.objectName, "meaListView")
+        tryCompare(lv, "count", mgr.meaList.length)
+        const bottom = combo.popup.contentItem.mapToItem(null, 0, combo.popup.height).y
+        verify(bottom <= main.height, "the list ends inside the window: " + bottom)
+        lv.positionViewAtEnd()
+        const last = lv.itemAtIndex(lv.count - 1)
+        verify(last !== null)
+        const lastBottom = last.mapToItem(null, 0, last.height).y
+        verify(lastBottom <= bottom + 1, "the last row is reached: " + lastBottom + " of " + bottom)
+        combo.popup.close()
+
+        const n = mgr.meaList.length
+        const chosen = mgr.meaList[n - 2]
+        combo.activated(n - 2)
+        compare(menuList.xcurrentItem, chosen)
+        const del = findChild(menuList, "btnMeaDelete")
+        verify(del.enabled)
+        click(del)
+        tryCompare(mgr.meaList, "length", n - 1)
+        verify(mgr.meaList.indexOf(chosen) < 0)
+        compare(menuList.xcurrentItem, menuList.dummyMea)
+        verify(!del.enabled, "nothing chosen after the delete")
+        mouseClick(del)
+        compare(mgr.meaList.length, n - 1)
+
+        const items = Array.from(canvas.itemList)
+        for (let i = items.length - 1; i >= 2; --i)
+            canvas.item_delete(items[i])
+        tryCompare(canvas.itemList, "length", 2)
     }
 
     // A camera has one recordings table: a second one has no camera and shows itself disabled.

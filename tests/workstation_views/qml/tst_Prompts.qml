@@ -239,6 +239,62 @@ TestCase {
         compare(testFiles.hash(s.pb) !== s.hb, data.b, "second camera's file written")
     }
 
+    // A workspace file that cannot be written (its folder is gone) keeps the workspace, the
+    // question and the inputs' files, for a new workspace, opening another and quitting, and the
+    // notice says it failed; once the folder is back the same answer goes through.
+    function test_workspacePromptKeepsAFailedWorkspace_data() {
+        return [{ tag: "new", mode: 0 }, { tag: "open", mode: 1 }, { tag: "quit", mode: 2 }]
+    }
+    function test_workspacePromptKeepsAFailedWorkspace(data) {
+        const tmv = main.tabManagerView
+        tmv.tab_create()
+        const folder = testFiles.dir + "/gone-" + data.mode
+        verify(testFiles.mkpath(folder))
+        const ws = folder + "/kept.workspace"
+        compare(tmv.workspace_save(ws), 0)
+        compare(tmv.workspace_load(ws), 0)
+        verify(testFiles.removeDir(folder))
+        const frames = tm.tabList[0].frameList
+        const a = editedModule(testFiles.cameraAddress, frames[0])
+        const pa = confPath(a)
+        const ha = testFiles.hash(pa)
+        const prompt = view("CommonSaveWorkspace")
+        const notice = view("CommonNotify")
+        App.fileDialog.xfunc = -1
+        if (data.mode === 2)
+            main.close()
+        else
+            tmv.subview_openCommon("CommonSaveWorkspace", data.mode)
+        verify(prompt.xtied)
+        prompt.xanswer(0)
+        verify(prompt.xtied, "the question stays")
+        compare(prompt.xtag, data.mode)
+        compare(tm.tabList.length, 1)
+        compare(tm.tabList[0].frameList[0].moduleList.length, 1)
+        verify(main.visible)
+        compare(App.fileDialog.xfunc, -1, "no other workspace asked for")
+        tryCompare(notice, "visible", true)
+        compare(findChild(notice.contentItem, "noticeText").text,
+                qsTrId("SaveWorkspace") + " " + ws + " - " + qsTrId("Fail"))
+        verify(!testFiles.exists(ws))
+        compare(testFiles.hash(pa), ha)
+
+        verify(testFiles.mkpath(folder))
+        prompt.xanswer(0)
+        verify(!prompt.xtied)
+        verify(testFiles.exists(ws))
+        tryCompare(findChild(notice.contentItem, "noticeText"), "text",
+                   qsTrId("SaveWorkspace") + " " + ws + " - " + qsTrId("Success"))
+        if (data.mode === 1) {
+            compare(App.fileDialog.xfunc, 1)
+            App.fileDialog.rejected()
+        } else {
+            compare(tm.tabList.length, 0)
+            compare(main.visible, data.mode !== 2)
+            verify(testFiles.hash(pa) !== ha)
+        }
+    }
+
     // Without unsaved edits the window closes at once, and a new workspace starts at once
     // without storing the old file.
     function test_noEditsNoPrompt() {

@@ -10,16 +10,24 @@ Row {
     readonly property var gbl_tempCanvasManager: CApp.tempCanvasManager
     readonly property var gbl_meaList: gbl_tempCanvasManager.meaList
     readonly property var dummyMea: ({ meaType: -1, meaName: "", meaColor: "#808080", tfm_inputNameShort: "" })
-    property int xcurrentIndex: -1
-    readonly property var xcurrentItem: xcurrentIndex >= 0 && xcurrentIndex < gbl_meaList.length
-        ? gbl_meaList[xcurrentIndex] : dummyMea
+    // The chosen item itself, not its row: once it is deleted nothing is chosen, rather than
+    // whichever item moved into its row (with Delete enabled for it).
+    property var xcurrentMea: null
+    readonly property int xcurrentIndex: {
+        for (let i = 0; i < gbl_meaList.length; ++i) {
+            if (gbl_meaList[i] === xcurrentMea)
+                return i
+        }
+        return -1
+    }
+    readonly property var xcurrentItem: xcurrentIndex >= 0 ? gbl_meaList[xcurrentIndex] : dummyMea
 
     width: 520
     height: 40
 
     Connections {
         target: root.gbl_tempCanvasManager
-        function onMeaSelectedChanged() { root.xcurrentIndex = root.gbl_tempCanvasManager.meaSelectedIndex }
+        function onMeaSelectedChanged() { root.xcurrentMea = root.gbl_tempCanvasManager.meaSelected }
     }
 
     // Colour bar and tool icon of an item.
@@ -41,8 +49,8 @@ Row {
         model: root.gbl_meaList
         currentIndex: root.xcurrentIndex
         onActivated: function (index) {
-            root.xcurrentIndex = index
             const item = root.gbl_meaList[index]
+            root.xcurrentMea = item
             if (item && item.tfm_module)
                 CApp.tabManager.view.module_select(item.tfm_module)
         }
@@ -86,17 +94,21 @@ Row {
             }
         }
         popup: Popup {
+            // The room below the box down to the window's bottom edge: a longer list scrolls.
+            property real xroom: 600
             y: combo.height
             width: 400
-            implicitHeight: contentItem.implicitHeight
+            implicitHeight: Math.min(contentItem.implicitHeight, xroom)
             padding: 0
             background: Rectangle { color: "#2f2f37" }
+            onAboutToShow: xroom = Math.max(60, combo.Window.height - combo.mapToItem(null, 0, combo.height).y - 10)
             contentItem: ListView {
+                objectName: "meaListView"
                 clip: true
                 implicitHeight: contentHeight
                 model: combo.popup.visible ? combo.delegateModel : null
                 currentIndex: combo.highlightedIndex
-                ScrollIndicator.vertical: ScrollIndicator {}
+                ScrollBar.vertical: ScrollBar { objectName: "meaListScrollBar"; policy: ScrollBar.AsNeeded }
             }
         }
     }

@@ -59,12 +59,26 @@ DialogBase {
             xclose()
             return
         }
-        if (xsaveWorkspace && gbl_tabManager.workspaceName !== "")
-            tabManagerView().workspace_save(gbl_tabManager.workspaceName)
+        // The answer first: the workspace then names only what will be there when it is opened
+        // again (the stored items of an input whose edits are dropped).
+        const chosen = inputs.xmodules.map(m => m ? m.input_saveConfirmed : false)
         if (index === 0)
             inputs.xsetAll(true)
         else if (index === 2)
             inputs.xsetAll(false)
+        // A workspace file that could not be written keeps the workspace and the question (with
+        // the choices as they were): the notice tells the failure, and the user may retry,
+        // switch the storing off or cancel.
+        if (xsaveWorkspace && gbl_tabManager.workspaceName !== "") {
+            const saved = tabManagerView().workspace_save(gbl_tabManager.workspaceName, true)
+            if (saved < 0 && saved !== -7) {
+                for (let i = 0; i < inputs.xmodules.length; ++i) {
+                    if (inputs.xmodules[i])
+                        inputs.xmodules[i].input_saveConfirmed = chosen[i]
+                }
+                return
+            }
+        }
         _answered = true
         xclose()
         xproceed(tag)

@@ -50,13 +50,19 @@ DialogBase {
         return xinputsValid && fn !== "" && !(module && module.isSourceFile(fn))
     }
 
+    // Whether the export would replace a file that exists; a dialog whose export writes other
+    // files than the one named asks about those.
+    function xtargetExists() {
+        return CApp.commonManager.fileExists(fn)
+    }
+
     // "Export": a number being typed is committed first; an existing file is replaced only after
     // the overwrite prompt.
     function xexport() {
         xcommit()
         if (!xallowedNow())
             return
-        if (CApp.commonManager.fileExists(fn))
+        if (xtargetExists())
             CApp.tabManager.view.subview_openCommon("CommonOverwrite", root)
         else
             exportImage()

@@ -28,7 +28,9 @@ Rectangle {
     ImageConfigApply { module: root.module }
 
     ModuleToolColumn {
+        objectName: "toolColumn"
         width: root.cfg_leftWidth
+        xroom: root.height
         module: root.module
         canvas: canvas
         xexport: 1

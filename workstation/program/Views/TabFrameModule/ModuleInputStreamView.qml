@@ -57,7 +57,9 @@ Rectangle {
     ImageConfigApply { module: root.module }
 
     ModuleToolColumn {
+        objectName: "toolColumn"
         width: root.cfg_leftWidth
+        xroom: root.height - root.cfg_controlHeight
         module: root.module
         canvas: canvas
         xexport: 2

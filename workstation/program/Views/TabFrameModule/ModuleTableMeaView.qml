@@ -92,9 +92,35 @@ Rectangle {
         }
     }
 
+    // The item of the current row. A new list replaces the model, on which the view moves its
+    // current row to the first one; the row of this item is made current again instead, so that
+    // adding or removing a row selects nothing else anywhere.
+    property var _currentItem: null
+    property bool _replacing: false
+
+    function showList() {
+        _replacing = true
+        const items = module ? module.meaList : []
+        list.model = items
+        let row = -1
+        for (let i = 0; i < items.length; ++i) {
+            if (items[i] === _currentItem)
+                row = i
+        }
+        list.xcurrentRow = row
+        _replacing = false
+        if (row < 0)
+            _currentItem = null
+    }
+
+    Connections {
+        target: root.module
+        function onMeaListChanged() { root.showList() }
+    }
+
     Component.onCompleted: {
         console.log("create module " + module.viewName)
-        list.model = Qt.binding(function () { return root.module ? root.module.meaList : [] })
+        showList()
     }
 
     XListView {
@@ -106,7 +132,10 @@ Rectangle {
         xcolumnNameArray: [qsTrId("Name"), qsTrId("Avg"), qsTrId("Max"), qsTrId("Min")]
         // A valid current row selects its item in the menu bar's list and on its canvas.
         onXcurrentRowChanged: {
+            if (root._replacing)
+                return
             const item = xelement(xcurrentRow)
+            root._currentItem = item
             if (item)
                 CApp.tempCanvasManager.meaSelected = item
         }

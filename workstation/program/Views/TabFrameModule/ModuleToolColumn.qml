@@ -14,8 +14,12 @@ XGrid {
     readonly property var gbl_paletteList: CApp.tempCanvasManager.paletteImageProvider
         ? CApp.tempCanvasManager.paletteImageProvider.paletteList : []
 
+    // The height the view has for the column: in a small frame (a 2 x 2 layout) the rows shrink
+    // so that every button, Export included, stays inside the view.
+    property real xroom: 400
+
     width: 50
-    height: 400
+    height: Math.max(0, Math.min(400, xroom))
     rows: 8; columns: 1; unitMargin: 4
 
     function tabManagerView() { return CApp.tabManager.view }

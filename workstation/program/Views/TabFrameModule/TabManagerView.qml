@@ -318,9 +318,13 @@ Item {
         return ret
     }
 
-    function workspace_save(fn) {
-        const ret = gbl_tabManager.workspace_save(fn)
+    // `answered`: stored after the save prompt was answered (see CTabManager).
+    function workspace_save(fn, answered) {
+        const ret = answered ? gbl_tabManager.workspace_saveAnswered(fn) : gbl_tabManager.workspace_save(fn)
         console.log("workspace_save, ret " + ret)
+        // An empty workspace has nothing to store; everything else is told like an export.
+        if (ret !== -7)
+            subview_openCommon("CommonNotify", qsTrId("SaveWorkspace") + " " + fn + " - " + qsTrId(ret >= 0 ? "Success" : "Fail"))
         return ret
     }
 

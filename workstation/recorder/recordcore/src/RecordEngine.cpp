@@ -1,10 +1,12 @@
 #include "recordcore/RecordEngine.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
 #include "foundation/Helpers.h"
+#include "foundation/Logger.h"
 
 namespace recordcore {
 
@@ -248,6 +250,13 @@ void RecordEngine::end(int error) {
     // What the file really holds after it was cut back to its last whole frame.
     stats_.framesWritten = uint32_t(writer_.wholeFrames());
     stats_.bytesWritten = int64_t(writer_.fileBytes());
+  }
+  if (stats_.framesWritten == 0 && !stats_.fileName.empty()) {
+    // A recording without a frame is no recording the stream reader would open: it goes.
+    std::remove(stats_.fileName.c_str());
+    stats_.bytesWritten = 0;
+    OSTREL_LOG_AS("RecordEngine::end", "recording %s ended before its first frame: file removed",
+                  stats_.fileName.c_str());
   }
   stats_.endTime = now();
   stats_.durationMs = firstSeen_ ? (currentTime_ - firstTime_) / 10000 : 0;
