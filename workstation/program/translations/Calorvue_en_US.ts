@@ -1143,5 +1143,13 @@
         <source></source>
         <translation>Fail</translation>
     </message>
+    <message id="Building">
+        <source></source>
+        <translation>Building…</translation>
+    </message>
+    <message id="BuildNeedsStream">
+        <source></source>
+        <translation>Build needs a recorded stream; a live chart cannot be built</translation>
+    </message>
 </context>
 </TS>

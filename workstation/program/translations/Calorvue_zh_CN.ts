@@ -1143,5 +1143,13 @@
         <source></source>
         <translation>失败</translation>
     </message>
+    <message id="Building">
+        <source></source>
+        <translation>正在生成…</translation>
+    </message>
+    <message id="BuildNeedsStream">
+        <source></source>
+        <translation>生成需要已录制的流文件，实时图表无法生成</translation>
+    </message>
 </context>
 </TS>
