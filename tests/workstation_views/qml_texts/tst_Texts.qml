@@ -176,6 +176,10 @@ TestCase {
             opened(name, function () { tv.subview_openModuleConfig(name, module, null) })
         opened("AppConfigSettings", function () { tv.subview_openAppConfig("AppConfigSettings") })
         opened("AppConfigInformation", function () { tv.subview_openAppConfig("AppConfigInformation") })
+        // The save prompts ask only while the input has unsaved edits: give it one.
+        const cfg = module.imageConfig
+        cfg.paletteType = cfg.paletteType === 3 ? 4 : 3
+        tryVerify(function () { return module.input_saveRequired }, 30000, "an unsaved edit")
         opened("CommonSaveModule", function () { tv.subview_openCommon("CommonSaveModule", module) })
         opened("CommonSaveTab", function () { tv.subview_openCommon("CommonSaveTab", tab) })
         opened("CommonSaveWorkspace", function () { tv.subview_openCommon("CommonSaveWorkspace", 0) })
