@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include "CApp.h"
@@ -46,6 +47,12 @@ Window {
 
 void click(QObject* root, const char* button) {
   if (QObject* b = child(root, button)) QMetaObject::invokeMethod(b, "clicked");
+}
+
+int32_t readI32(const std::vector<uint8_t>& bytes, size_t at) {
+  int32_t v = 0;
+  std::memcpy(&v, bytes.data() + at, sizeof v);
+  return v;
 }
 
 QStringList messages(QObject* top) {
@@ -126,7 +133,19 @@ TEST(ConfigViews, PanelsApplyTheirRecordsAndThePageReportsPerCamera) {
   QMetaObject::invokeMethod(dialog, "setCurrentConfig", Q_ARG(QVariant, QStringLiteral("TestInfo")));
   QMetaObject::invokeMethod(dialog, "applyCurrentConfig");
   EXPECT_EQ(sim.log().count(), quiet);
-  click(top.get(), "btnSetGpio");  // all five off: mask 31, values 0
+  // All five off: one GPIO output request (record type 128) naming all five outputs (mask 31)
+  // with values 0. The simulator's outputs start at 0, so only the request itself tells.
+  const size_t beforeGpio = sim.log().count();
+  click(top.get(), "btnSetGpio");
+  {
+    const auto log = sim.log().snapshot();
+    std::vector<std::vector<uint8_t>> gpio;
+    for (size_t i = beforeGpio; i < log.size(); ++i)
+      if (log[i].type == 56 && log[i].bytes.size() == 72 && readI32(log[i].bytes, 4) == 128) gpio.push_back(log[i].bytes);
+    ASSERT_EQ(gpio.size(), 1u) << "GPIO output requests sent";
+    EXPECT_EQ(readI32(gpio[0], 8), 31) << "mask";
+    EXPECT_EQ(readI32(gpio[0], 12), 0) << "values";
+  }
   EXPECT_EQ(sim.command().clockGpio().gpioOutputs(), 0);
   QMetaObject::invokeMethod(dialog, "xclose");
   EXPECT_FALSE(cfg->isLoggedIn());
