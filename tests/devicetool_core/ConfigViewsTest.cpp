@@ -9,6 +9,8 @@
 #include <QQmlComponent>
 #include <QQmlContext>
 #include <QQmlEngine>
+#include <QQuickWindow>
+#include <QTest>
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <algorithm>
@@ -27,7 +29,8 @@ namespace {
 
 using devicetest::child;
 
-// A window holding both views, standing in for the main window's notification and confirmation.
+// A window holding both views, standing in for the main window's notification; its question
+// before a command is the main window's own popup.
 const char kWrapper[] = R"(
 import QtQuick
 import QtQuick.Window
@@ -37,8 +40,9 @@ Window {
     width: 1200; height: 800
     property var msgs: []
     function notifyError(type, msg) { msgs.push(type + ":" + msg) }
-    function confirmOp(title, msg, cb) { cb() }
+    function confirmOp(title, msg, cb) { confirm.ask(title, cb) }
     Component.onCompleted: App.main = top
+    ConfirmPopup { id: confirm; objectName: "confirm"; width: 1200; height: 800 }
     MainConfig { objectName: "page"; width: 1200; height: 746 }
     DeviceConfig { objectName: "dialog" }
     Temp2Energy { objectName: "converter" }
@@ -186,11 +190,40 @@ TEST(ConfigViews, PanelsApplyTheirRecordsAndThePageReportsPerCamera) {
   std::vector<uint8_t> stored;
   ASSERT_TRUE(sim.command().transfers().file(0, &stored));
   EXPECT_EQ(std::string(stored.begin(), stored.end()), "firmware");
-  // A restart on a camera that cannot be reached shows its failure, not the row's old text.
+  // A restart asks first: Cancel, the popup's close button and Escape leave the camera alone;
+  // OK restarts it. On a camera that cannot be reached the row shows the failure, not its old
+  // text.
   table->setProperty("xcurrentRow", 1);
   nodeB->setProperty("edit_info", QStringLiteral("Success"));
-  click(page, "btnRestartDevice");
-  EXPECT_TRUE(nodeB->property("edit_info").toString().startsWith(QStringLiteral("Fail -")));
+  QObject* confirm = child(top.get(), "confirm");
+  auto* window = qobject_cast<QQuickWindow*>(top.get());
+  ASSERT_TRUE(confirm && window);
+  window->show();
+  window->requestActivate();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  const auto ask = [&] {
+    click(page, "btnRestartDevice");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return confirm->property("opened").toBool(); }, 5000));
+    EXPECT_EQ(confirm->property("xtitle").toString(), QStringLiteral("RestartDevice---"));
+  };
+  const auto closed = [&] { return QTest::qWaitFor([&] { return !confirm->property("visible").toBool(); }, 5000); };
+  const uint64_t before = sim.log().count();
+  ask();
+  click(confirm, "btnConfirmCancel");
+  EXPECT_TRUE(closed()) << "Cancel";
+  ask();
+  click(confirm, "xcloseButton");
+  EXPECT_TRUE(closed()) << "close button";
+  ask();
+  QTest::keyClick(window, Qt::Key_Escape);
+  EXPECT_TRUE(closed()) << "Escape";
+  EXPECT_EQ(nodeB->property("edit_info").toString(), QStringLiteral("Success"));
+  EXPECT_EQ(sim.log().count(), before);
+  ask();
+  click(confirm, "btnConfirmOk");
+  EXPECT_TRUE(closed()) << "OK";
+  EXPECT_TRUE(nodeB->property("edit_info").toString().startsWith(QStringLiteral("Fail -")))
+      << nodeB->property("edit_info").toString().toStdString();
 
   // The converter: a temperature to energy and back, through the inputs' own values.
   QObject* converter = child(top.get(), "converter");
