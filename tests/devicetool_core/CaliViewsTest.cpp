@@ -43,13 +43,19 @@ Window {
     function notifyError(type, msg) { msgs.push(type + ":" + msg) }
     function selectedNode() { return node }
     Component.onCompleted: App.main = top
-    DeviceWeiJu { objectName: "weiju" }
-    DeviceFixDist { objectName: "fixdist" }
-    DeviceCust { objectName: "cust" }
-    DeviceCom { objectName: "com" }
+    // What the main window's own buttons do for the editors the chooser does not open.
+    function openView(name) { return App.openView(name) !== null }
     CaliChooser { objectName: "chooser" }
 }
 )";
+
+// A view the shared cache made (under the window's content item) and opened.
+QObject* openedView(QObject* top, const char* name) {
+  QObject* view = top->findChild<QObject*>(QString::fromLatin1(name));
+  EXPECT_NE(view, nullptr) << name << " was not made by the view cache";
+  if (view != nullptr) EXPECT_TRUE(view->property("opened").toBool()) << name << " is not open";
+  return view;
+}
 
 QObject* child(QObject* root, const QString& name) {
   QObject* o = root->findChild<QObject*>(name);
@@ -128,18 +134,22 @@ TEST(CaliViews, EveryTypeIsCreatableAndTheEditorsShowAndSendTheirTables) {
   ASSERT_EQ(dm->nodes().size(), 1);
 
   QQmlComponent component(engine.get());
-  component.setData(kWrapper, QUrl::fromLocalFile(QStringLiteral(OSTREL_VIEWS_DIR "/CaliViewsWrapper.qml")));
+  // Beside the program's own views in the resources, so that the views and the wrapper share
+  // one App and the cache finds each view where the program does.
+  ASSERT_TRUE(QFile::exists(QStringLiteral(":/Views/DeviceWeiJu.qml")));
+  component.setData(kWrapper, QUrl(QStringLiteral("qrc:/Views/CaliViewsWrapper.qml")));
   std::unique_ptr<QObject> top(component.create());
   ASSERT_NE(top, nullptr) << component.errorString().toStdString();
   top->setProperty("node", QVariant::fromValue<QObject*>(dm->nodes()[0]));
 
   // The chooser logs the lens editor in and opens its view, which shows the camera's table.
   QObject* chooser = child(top.get(), QStringLiteral("chooser"));
-  QObject* weiju = child(top.get(), QStringLiteral("weiju"));
-  ASSERT_TRUE(chooser && weiju);
+  ASSERT_TRUE(chooser);
+  EXPECT_EQ(top->findChild<QObject*>(QStringLiteral("deviceWeiJu")), nullptr);
   click(chooser, "btnDeviceWeiJu");
   ASSERT_TRUE(dm->weijuEditor()->loggedIn());
-  QMetaObject::invokeMethod(weiju, "open");
+  QObject* weiju = openedView(top.get(), "deviceWeiJu");
+  ASSERT_TRUE(weiju);
   QObject* len1 = child(weiju, QStringLiteral("len1Table"));
   QObject* bb1 = cellBox(len1, 1, 0);
   ASSERT_NE(bb1, nullptr);
@@ -164,22 +174,27 @@ TEST(CaliViews, EveryTypeIsCreatableAndTheEditorsShowAndSendTheirTables) {
 
   // The distance view; the custom view with both ranges of a "QF" camera.
   click(chooser, "btnDeviceFixDist");
-  QObject* fixdist = child(top.get(), QStringLiteral("fixdist"));
-  QMetaObject::invokeMethod(fixdist, "open");
+  QObject* fixdist = openedView(top.get(), "deviceFixDist");
+  ASSERT_TRUE(fixdist);
   EXPECT_EQ(cellBox(child(fixdist, QStringLiteral("distTable")), 2, 4)->property("text").toString(),
             QStringLiteral("37.0"));
   QMetaObject::invokeMethod(fixdist, "close");
   ASSERT_EQ(dm->custEditor()->init(QString::fromStdString(addr)), 0);
-  QObject* cust = child(top.get(), QStringLiteral("cust"));
-  QMetaObject::invokeMethod(cust, "open");
+  QVariant opened;
+  QMetaObject::invokeMethod(top.get(), "openView", Q_RETURN_ARG(QVariant, opened), Q_ARG(QVariant, QStringLiteral("DeviceCust")));
+  ASSERT_TRUE(opened.toBool());
+  QObject* cust = openedView(top.get(), "deviceCust");
+  ASSERT_TRUE(cust);
   EXPECT_TRUE(child(cust, QStringLiteral("btnSwitch"))->property("visible").toBool());
   QObject* cust2 = child(cust, QStringLiteral("cust2"));
   EXPECT_EQ(child(cust2, QStringLiteral("inNote"))->property("xvalue").toString(), QStringLiteral("second range"));
   QMetaObject::invokeMethod(cust, "close");
 
   // The bad-point view: three points added, saved, cleared and loaded back.
-  QObject* com = child(top.get(), QStringLiteral("com"));
-  QMetaObject::invokeMethod(com, "open");
+  QMetaObject::invokeMethod(top.get(), "openView", Q_RETURN_ARG(QVariant, opened), Q_ARG(QVariant, QStringLiteral("DeviceCom")));
+  ASSERT_TRUE(opened.toBool());
+  QObject* com = openedView(top.get(), "deviceCom");
+  ASSERT_TRUE(com);
   const int pts[3][2] = {{5, 7}, {639, 511}, {100, 0}};
   for (const auto& p : pts) {
     child(com, QStringLiteral("inX"))->setProperty("xvalue", p[0]);
