@@ -2,6 +2,7 @@
 // model: what the program keeps and what it sends, checked against independent layouts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iterator>
 
 #include <QFile>
@@ -228,9 +229,14 @@ TEST(DeviceToolBasicInfo, LoadsOnceCutsNamesOnACharacterAndLeavesAnUntouchedReco
   rec[176] = 0x80;
   rec[177] = 2;  // width 640
   rec[191] = 2;  // a filter flag of 2 still reads as on
-  EXPECT_EQ(info.fromRecord(rec, 215), -8);
   QSignalSpy names(&info, &CCameraBasicInfo::cameraNameChanged);
   QSignalSpy whf(&info, &CCameraBasicInfo::dataWHFChanged);
+  // One byte short: refused whole, nothing loaded or announced.
+  EXPECT_EQ(info.fromRecord(rec, 215), -8);
+  EXPECT_EQ(names.count(), 0);
+  EXPECT_EQ(whf.count(), 0);
+  EXPECT_EQ(info.property("dataWidth").toInt(), 0);
+  EXPECT_TRUE(info.property("cameraId").toString().isEmpty());
   ASSERT_EQ(info.fromRecord(rec, 216), 0);
   EXPECT_EQ(names.count(), 1);
   EXPECT_EQ(info.property("cameraId").toString().size(), 32);
@@ -241,6 +247,10 @@ TEST(DeviceToolBasicInfo, LoadsOnceCutsNamesOnACharacterAndLeavesAnUntouchedReco
   EXPECT_EQ(whf.count(), 1);
 
   uint8_t out[216];
+  // A short store writes nothing either.
+  std::memset(out, 0, sizeof out);
+  EXPECT_EQ(info.toRecord(out, 215), -8);
+  EXPECT_EQ(std::count(out, out + 216, 0), 216);
   std::memcpy(out, rec, 216);
   ASSERT_EQ(info.toRecord(out, 216), 0);
   EXPECT_EQ(std::memcmp(out, rec, 216), 0);
