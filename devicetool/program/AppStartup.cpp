@@ -27,6 +27,10 @@ QTranslator* g_translator = nullptr;
 CApp* g_app = nullptr;
 char g_env[1024];
 
+// The display went away: the tool writes its own files synchronously on the GUI thread, so only
+// the SDK's recordings are still open; ending the SDK closes them.
+void finishFilesOnLostDisplay() { Ostrel_FreeSDK(); }
+
 }  // namespace
 
 int appStartup(int* argc, char** argv) {
@@ -49,6 +53,7 @@ int appStartup(int* argc, char** argv) {
   g_engine = new QQmlApplicationEngine(g_application);
   g_translator = new QTranslator(g_application);
   ostrel::installQuitSignals();
+  ostrel::setDisplayLostHook(finishFilesOnLostDisplay);
   g_app = new CApp(g_application, g_translator);
   if (TempCanvasManager* canvas = g_app->tempCanvasManager()) {
     if (TempPaletteImageProvider* provider = canvas->takePaletteImageProvider())

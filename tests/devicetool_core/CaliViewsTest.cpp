@@ -47,13 +47,19 @@ Window {
     function notifyError(type, msg) { msgs.push(type + ":" + msg) }
     function selectedNode() { return node }
     Component.onCompleted: App.main = top
-    DeviceWeiJu { objectName: "weiju" }
-    DeviceFixDist { objectName: "fixdist" }
-    DeviceCust { objectName: "cust" }
-    DeviceCom { objectName: "com" }
+    // What the main window's own buttons do for the editors the chooser does not open.
+    function openView(name) { return App.openView(name) !== null }
     CaliChooser { objectName: "chooser" }
 }
 )";
+
+// A view the shared cache made (under the window's content item) and opened.
+QObject* openedView(QObject* top, const char* name) {
+  QObject* view = top->findChild<QObject*>(QString::fromLatin1(name));
+  EXPECT_NE(view, nullptr) << name << " was not made by the view cache";
+  if (view != nullptr) EXPECT_TRUE(view->property("opened").toBool()) << name << " is not open";
+  return view;
+}
 
 QObject* child(QObject* root, const QString& name) {
   QObject* o = root->findChild<QObject*>(name);
@@ -132,17 +138,19 @@ TEST(CaliViews, EveryTypeIsCreatableAndTheEditorsShowAndSendTheirTables) {
   ASSERT_EQ(dm->nodes().size(), 1);
 
   QQmlComponent component(engine.get());
-  component.setData(kWrapper, QUrl::fromLocalFile(QStringLiteral(OSTREL_VIEWS_DIR "/CaliViewsWrapper.qml")));
+  // Beside the program's own views in the resources, so that the views and the wrapper share
+  // one App and the cache finds each view where the program does.
+  ASSERT_TRUE(QFile::exists(QStringLiteral(":/Views/DeviceWeiJu.qml")));
+  component.setData(kWrapper, QUrl(QStringLiteral("qrc:/Views/CaliViewsWrapper.qml")));
   std::unique_ptr<QObject> top(component.create());
   ASSERT_NE(top, nullptr) << component.errorString().toStdString();
   top->setProperty("node", QVariant::fromValue<QObject*>(dm->nodes()[0]));
 
-  // The chooser logs the lens editor in and opens its view. Here the views are not in the
-  // program's resources, so the view cannot be made: the login is given back at once (the next
-  // login takes the first slot again), where no view's closing would ever release it.
+  // The chooser logs the lens editor in and opens its view through the shared view cache.
   QObject* chooser = child(top.get(), QStringLiteral("chooser"));
-  QObject* weiju = child(top.get(), QStringLiteral("weiju"));
-  ASSERT_TRUE(chooser && weiju);
+  ASSERT_TRUE(chooser);
+  // A view that cannot be loaded gives the editor's login back at once (the next login takes the
+  // same slot again), since no view's closing would ever release it.
   const auto nextSlot = [&addr] {
     LoginInfo li{};
     std::strncpy(li.ip, addr.c_str(), sizeof li.ip - 1);
@@ -153,14 +161,18 @@ TEST(CaliViews, EveryTypeIsCreatableAndTheEditorsShowAndSendTheirTables) {
   };
   const int freeSlot = nextSlot();
   ASSERT_GE(freeSlot, 0);
-  const size_t loginsBefore = sim.log().count();
-  click(chooser, "btnDeviceWeiJu");
-  EXPECT_GT(sim.log().count(), loginsBefore);  // it did log in
+  QVariant opened;
+  ASSERT_TRUE(QMetaObject::invokeMethod(chooser, "openEditor", Q_RETURN_ARG(QVariant, opened),
+                                        Q_ARG(QVariant, QVariant::fromValue<QObject*>(dm->weijuEditor())),
+                                        Q_ARG(QVariant, QStringLiteral("NoSuchView"))));
+  EXPECT_EQ(opened.toInt(), -200);
   EXPECT_FALSE(dm->weijuEditor()->loggedIn());
   EXPECT_EQ(nextSlot(), freeSlot);
-  // The lens view, opened here by hand, shows the camera's table.
-  ASSERT_EQ(dm->weijuEditor()->init(QString::fromStdString(addr)), 0);
-  QMetaObject::invokeMethod(weiju, "open");
+  EXPECT_EQ(top->findChild<QObject*>(QStringLiteral("deviceWeiJu")), nullptr);
+  click(chooser, "btnDeviceWeiJu");
+  ASSERT_TRUE(dm->weijuEditor()->loggedIn());
+  QObject* weiju = openedView(top.get(), "deviceWeiJu");
+  ASSERT_TRUE(weiju);
   QObject* len1 = child(weiju, QStringLiteral("len1Table"));
   QObject* bb1 = cellBox(len1, 1, 0);
   ASSERT_NE(bb1, nullptr);
@@ -208,22 +220,27 @@ TEST(CaliViews, EveryTypeIsCreatableAndTheEditorsShowAndSendTheirTables) {
 
   // The distance view; the custom view with both ranges of a "QF" camera.
   click(chooser, "btnDeviceFixDist");
-  QObject* fixdist = child(top.get(), QStringLiteral("fixdist"));
-  QMetaObject::invokeMethod(fixdist, "open");
+  QObject* fixdist = openedView(top.get(), "deviceFixDist");
+  ASSERT_TRUE(fixdist);
   EXPECT_EQ(cellBox(child(fixdist, QStringLiteral("distTable")), 2, 4)->property("text").toString(),
             QStringLiteral("37.0"));
   QMetaObject::invokeMethod(fixdist, "close");
   ASSERT_EQ(dm->custEditor()->init(QString::fromStdString(addr)), 0);
-  QObject* cust = child(top.get(), QStringLiteral("cust"));
-  QMetaObject::invokeMethod(cust, "open");
+  QVariant opened;
+  QMetaObject::invokeMethod(top.get(), "openView", Q_RETURN_ARG(QVariant, opened), Q_ARG(QVariant, QStringLiteral("DeviceCust")));
+  ASSERT_TRUE(opened.toBool());
+  QObject* cust = openedView(top.get(), "deviceCust");
+  ASSERT_TRUE(cust);
   EXPECT_TRUE(child(cust, QStringLiteral("btnSwitch"))->property("visible").toBool());
   QObject* cust2 = child(cust, QStringLiteral("cust2"));
   EXPECT_EQ(child(cust2, QStringLiteral("inNote"))->property("xvalue").toString(), QStringLiteral("second range"));
   QMetaObject::invokeMethod(cust, "close");
 
   // The bad-point view: three points added, saved, cleared and loaded back.
-  QObject* com = child(top.get(), QStringLiteral("com"));
-  QMetaObject::invokeMethod(com, "open");
+  QMetaObject::invokeMethod(top.get(), "openView", Q_RETURN_ARG(QVariant, opened), Q_ARG(QVariant, QStringLiteral("DeviceCom")));
+  ASSERT_TRUE(opened.toBool());
+  QObject* com = openedView(top.get(), "deviceCom");
+  ASSERT_TRUE(com);
   const int pts[3][2] = {{5, 7}, {639, 511}, {100, 0}};
   for (const auto& p : pts) {
     child(com, QStringLiteral("inX"))->setProperty("xvalue", p[0]);

@@ -9,6 +9,8 @@
 #include <QQmlComponent>
 #include <QQmlContext>
 #include <QQmlEngine>
+#include <QQuickWindow>
+#include <QTest>
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <algorithm>
@@ -28,7 +30,8 @@ namespace {
 
 using devicetest::child;
 
-// A window holding both views, standing in for the main window's notification and confirmation.
+// A window holding both views, standing in for the main window's notification; its question
+// before a command is the main window's own popup.
 const char kWrapper[] = R"(
 import QtQuick
 import QtQuick.Window
@@ -38,8 +41,9 @@ Window {
     width: 1200; height: 800
     property var msgs: []
     function notifyError(type, msg) { msgs.push(type + ":" + msg) }
-    function confirmOp(title, msg, cb) { cb() }
+    function confirmOp(title, msg, cb) { confirm.ask(title, cb) }
     Component.onCompleted: App.main = top
+    ConfirmPopup { id: confirm; objectName: "confirm"; width: 1200; height: 800 }
     MainConfig { objectName: "page"; width: 1200; height: 746 }
     DeviceConfig { objectName: "dialog" }
     Temp2Energy { objectName: "converter" }
@@ -48,6 +52,12 @@ Window {
 
 void click(QObject* root, const char* button) {
   if (QObject* b = child(root, button)) QMetaObject::invokeMethod(b, "clicked");
+}
+
+int32_t readI32(const std::vector<uint8_t>& bytes, size_t at) {
+  int32_t v = 0;
+  std::memcpy(&v, bytes.data() + at, sizeof v);
+  return v;
 }
 
 QStringList messages(QObject* top) {
@@ -161,7 +171,19 @@ TEST(ConfigViews, PanelsApplyTheirRecordsAndThePageReportsPerCamera) {
   QMetaObject::invokeMethod(dialog, "setCurrentConfig", Q_ARG(QVariant, QStringLiteral("TestInfo")));
   QMetaObject::invokeMethod(dialog, "applyCurrentConfig");
   EXPECT_EQ(sim.log().count(), quiet);
-  click(top.get(), "btnSetGpio");  // all five off: mask 31, values 0
+  // All five off: one GPIO output request (record type 128) naming all five outputs (mask 31)
+  // with values 0. The simulator's outputs start at 0, so only the request itself tells.
+  const size_t beforeGpio = sim.log().count();
+  click(top.get(), "btnSetGpio");
+  {
+    const auto log = sim.log().snapshot();
+    std::vector<std::vector<uint8_t>> gpio;
+    for (size_t i = beforeGpio; i < log.size(); ++i)
+      if (log[i].type == 56 && log[i].bytes.size() == 72 && readI32(log[i].bytes, 4) == 128) gpio.push_back(log[i].bytes);
+    ASSERT_EQ(gpio.size(), 1u) << "GPIO output requests sent";
+    EXPECT_EQ(readI32(gpio[0], 8), 31) << "mask";
+    EXPECT_EQ(readI32(gpio[0], 12), 0) << "values";
+  }
   EXPECT_EQ(sim.command().clockGpio().gpioOutputs(), 0);
   QMetaObject::invokeMethod(dialog, "xclose");
   EXPECT_FALSE(cfg->isLoggedIn());
@@ -244,11 +266,40 @@ TEST(ConfigViews, PanelsApplyTheirRecordsAndThePageReportsPerCamera) {
     EXPECT_EQ(sim.command().transfers().finished(), sent);
     QCoreApplication::removeTranslator(&english);
   }
-  // A restart on a camera that cannot be reached shows its failure, not the row's old text.
+  // A restart asks first: Cancel, the popup's close button and Escape leave the camera alone;
+  // OK restarts it. On a camera that cannot be reached the row shows the failure, not its old
+  // text.
   table->setProperty("xcurrentRow", 1);
   nodeB->setProperty("edit_info", QStringLiteral("Success"));
-  click(page, "btnRestartDevice");
-  EXPECT_TRUE(nodeB->property("edit_info").toString().startsWith(QStringLiteral("Fail -")));
+  QObject* confirm = child(top.get(), "confirm");
+  auto* window = qobject_cast<QQuickWindow*>(top.get());
+  ASSERT_TRUE(confirm && window);
+  window->show();
+  window->requestActivate();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  const auto ask = [&] {
+    click(page, "btnRestartDevice");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return confirm->property("opened").toBool(); }, 5000));
+    EXPECT_EQ(confirm->property("xtitle").toString(), QStringLiteral("RestartDevice---"));
+  };
+  const auto closed = [&] { return QTest::qWaitFor([&] { return !confirm->property("visible").toBool(); }, 5000); };
+  const uint64_t before = sim.log().count();
+  ask();
+  click(confirm, "btnConfirmCancel");
+  EXPECT_TRUE(closed()) << "Cancel";
+  ask();
+  click(confirm, "xcloseButton");
+  EXPECT_TRUE(closed()) << "close button";
+  ask();
+  QTest::keyClick(window, Qt::Key_Escape);
+  EXPECT_TRUE(closed()) << "Escape";
+  EXPECT_EQ(nodeB->property("edit_info").toString(), QStringLiteral("Success"));
+  EXPECT_EQ(sim.log().count(), before);
+  ask();
+  click(confirm, "btnConfirmOk");
+  EXPECT_TRUE(closed()) << "OK";
+  EXPECT_TRUE(nodeB->property("edit_info").toString().startsWith(QStringLiteral("Fail -")))
+      << nodeB->property("edit_info").toString().toStdString();
 
   // The converter: a temperature to energy and back, through the inputs' own values.
   QObject* converter = child(top.get(), "converter");

@@ -2,6 +2,9 @@
 // byte for byte, edits are clamped or refused, files and commands reach the camera as it expects.
 #include <gtest/gtest.h>
 
+#include <QMetaProperty>
+#include <QSignalSpy>
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -55,9 +58,31 @@ class ChannelWalk : public ::testing::TestWithParam<int> {};
 TEST_P(ChannelWalk, AnUntouchedRecordComesBackByteIdentical) {
   auto o = makeChannel(GetParam());
   const unsigned size = o->recordSize();
-  std::vector<uint8_t> small(size - 1, 0);
-  EXPECT_EQ(o->fromRecord(small.data(), size - 1), -8);
-  EXPECT_EQ(o->toRecord(small.data(), size - 1), -8);
+  // A record one byte short is refused whole: nothing loaded, nothing announced, nothing written.
+  {
+    std::mt19937 fill(99u + unsigned(GetParam()));
+    std::vector<uint8_t> loaded(size);
+    for (auto& b : loaded) b = uint8_t(fill());
+    ASSERT_EQ(o->fromRecord(loaded.data(), size), 0);
+    std::vector<std::unique_ptr<QSignalSpy>> spies;
+    const QMetaObject* mo = o->metaObject();
+    for (int i = mo->propertyOffset(); i < mo->propertyCount(); ++i)
+      if (mo->property(i).hasNotifySignal())
+        spies.push_back(std::make_unique<QSignalSpy>(o.get(), mo->property(i).notifySignal()));
+    ASSERT_FALSE(spies.empty());
+    std::vector<uint8_t> small(size - 1);
+    for (auto& b : small) b = uint8_t(~fill());
+    const std::vector<uint8_t> smallBefore = small;
+    EXPECT_EQ(o->fromRecord(small.data(), size - 1), -8);
+    for (const auto& spy : spies) EXPECT_EQ(spy->count(), 0) << spy->signal().constData();
+    EXPECT_EQ(o->toRecord(small.data(), size - 1), -8);
+    EXPECT_EQ(small, smallBefore) << "a refused store wrote into the record";
+    // Stored over the loaded record (bytes without a property stay as they are): every field
+    // must still hold what was loaded.
+    std::vector<uint8_t> back = loaded;
+    ASSERT_EQ(o->toRecord(back.data(), size), 0);
+    EXPECT_EQ(back, loaded) << "the refused load changed the values";
+  }
 
   std::mt19937 rng(1234u + unsigned(GetParam()));
   for (int round = 0; round < 20; ++round) {

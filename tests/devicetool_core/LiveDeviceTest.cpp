@@ -16,6 +16,7 @@
 #include "CDeviceManager.h"
 #include "CDeviceNode.h"
 #include "NetKit.h"
+#include "link/LoginSessions.h"
 #include "WaitUntil.h"
 #include "camsim/CameraSim.h"
 #include "camsim/DiscoveryResponder.h"
@@ -43,6 +44,14 @@ std::unique_ptr<camsim::CameraSim> startSim(const char* addr, const char* id = "
 std::unique_ptr<CDeviceNode> nodeFor(const char* addr) {
   auto n = std::make_unique<CDeviceNode>();
   n->setDeviceIpQuiet(QString::fromLatin1(addr));
+  return n;
+}
+
+// The SDK's login slots nobody holds.
+int freeLoginSlots() {
+  int n = 0;
+  ostrel::sdk::LoginTarget t{};
+  for (int id = 0; id < 256; ++id) n += ostrel::sdk::loginTarget(id, &t) != 0;
   return n;
 }
 
@@ -124,6 +133,9 @@ TEST(LiveDevice, FailuresAreReportedNotSwallowed) {
 TEST(LiveDevice, DeletionMidStartAndWhileWorkingAndStopDuringAStartTwentyTimes) {
   auto sim = startSim(ostrel::test::loopbackAddress(44, 3).c_str());
   auto node = nodeFor(ostrel::test::loopbackAddress(44, 3).c_str());
+  // 20 rounds take 60 logins, fewer than the SDK's 256 slots: a fresh login would still succeed
+  // after leaks, so the free slots are counted instead.
+  const int freeBefore = freeLoginSlots();
   for (int i = 0; i < 20; ++i) {
     // Deleted while its start worker runs: the destructor waits, then stops and logs out.
     auto* a = new CDevice;
@@ -141,10 +153,13 @@ TEST(LiveDevice, DeletionMidStartAndWhileWorkingAndStopDuringAStartTwentyTimes) 
     EXPECT_FALSE(c.isWorking());
     EXPECT_EQ(c.qtcFlags(), 0);
   }
-  // Every login was given back: a camera answers a fresh login and stream.
+  // Every login was given back (a stopping worker may still be logging out), and a camera
+  // answers a fresh login and stream.
+  EXPECT_TRUE(waitUntil([&] { return freeLoginSlots() == freeBefore; })) << freeLoginSlots() << " of " << freeBefore << " slots free";
   CDevice d;
   ASSERT_EQ(d.startWork(node.get()), 0);
   ASSERT_TRUE(waitUntil([&] { return d.lastFrame() != nullptr; }));
+  EXPECT_EQ(freeLoginSlots(), freeBefore - 1);
 }
 
 TEST(Configurer, AnUntouchedBasicRecordGoesBackByteIdenticalAndEditsOnlyTheirField) {

@@ -2,6 +2,9 @@
 // model: what the program keeps and what it sends, checked against independent layouts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
@@ -145,10 +148,56 @@ TEST(DeviceToolOptionLists, ListsAndTheirValues) {
 }
 
 TEST(DeviceToolCommands, TableAndRecordLayouts) {
+  // The camera's command codes as the protocol fixes them, written out here rather than taken
+  // from the enums the table is built from: channel, code, pan-tilt sub-command, argument.
+  using control::Arg;
+  using control::Channel;
+  struct Row {
+    Channel channel;
+    int code, sub;
+    Arg arg;
+  };
+  const Row expected[] = {
+      {Channel::OneWay, 2, -1, Arg::Byte},      {Channel::OneWay, 4, -1, Arg::None},
+      {Channel::OneWay, 32, -1, Arg::None},     {Channel::OneWay, 33, -1, Arg::None},
+      {Channel::OneWay, 34, -1, Arg::I16},      {Channel::OneWay, 38, -1, Arg::Byte},
+      {Channel::Request, 0, -1, Arg::None},     {Channel::Request, 1, -1, Arg::Clock},
+      {Channel::Request, 2, -1, Arg::None},     {Channel::Request, 3, -1, Arg::I32},
+      {Channel::Request, 4, -1, Arg::Region},   {Channel::Request, 11, -1, Arg::None},
+      {Channel::Request, 12, -1, Arg::ExtBb},   {Channel::Request, 13, -1, Arg::None},
+      {Channel::Request, 14, 0, Arg::PtzByte},  {Channel::Request, 14, 1, Arg::PtzByte},
+      {Channel::Request, 14, 2, Arg::PtzByte},  {Channel::Request, 14, 3, Arg::PtzByte},
+      {Channel::Request, 14, 4, Arg::PtzByte},  {Channel::Request, 14, 5, Arg::PtzByte},
+      {Channel::Request, 14, 6, Arg::PtzByte},  {Channel::Request, 14, 7, Arg::PtzByte},
+      {Channel::Request, 14, 8, Arg::PtzByte},  {Channel::Request, 14, 15, Arg::PtzByte},
+      {Channel::Request, 14, 17, Arg::PtzByte}, {Channel::Request, 14, 18, Arg::None},
+      {Channel::Request, 14, 19, Arg::PtzPosition}, {Channel::Request, 14, 30, Arg::PtzByte},
+      {Channel::Request, 16, -1, Arg::I32},     {Channel::Request, 17, -1, Arg::I32},
+      {Channel::Request, 18, -1, Arg::I32},     {Channel::Request, 20, -1, Arg::I32},
+      {Channel::Request, 21, -1, Arg::I32},     {Channel::Request, 22, -1, Arg::I32},
+      {Channel::Request, 128, -1, Arg::I32Pair},
+  };
   int n = 0;
   const control::CommandDef* t = control::commandTable(&n);
-  EXPECT_EQ(n, 35);
-  for (int i = 0; i < n; ++i) EXPECT_EQ(control::findCommand(t[i].channel, t[i].code, t[i].sub), &t[i]);
+  ASSERT_EQ(n, int(std::size(expected)));
+  for (int i = 0; i < n; ++i) {
+    const Row& e = expected[i];
+    EXPECT_EQ(t[i].channel, e.channel) << "row " << i;
+    EXPECT_EQ(t[i].code, e.code) << "row " << i;
+    EXPECT_EQ(t[i].sub, e.sub) << "row " << i;
+    EXPECT_EQ(t[i].arg, e.arg) << "row " << i << ", code " << e.code;
+    EXPECT_EQ(control::findCommand(e.channel, e.code, e.sub), &t[i]) << "code " << e.code << "/" << e.sub;
+  }
+  // The records carry the codes: a one-way type is the u16 at 0, a request's the i32 at 0.
+  const ControlInfo shutter = control::oneWayByte(control::kShutter, 1);
+  EXPECT_EQ(reinterpret_cast<const uint8_t*>(&shutter)[0], 2);
+  EXPECT_EQ(reinterpret_cast<const uint8_t*>(&shutter)[2], 1);
+  const ControlInfoX gpio = control::requestGpio(31, 5);
+  int32_t gpioType = 0;
+  std::memcpy(&gpioType, &gpio, 4);
+  EXPECT_EQ(gpioType, 128);
+  EXPECT_EQ(control::replyI32(gpio, 4), 31);
+  EXPECT_EQ(control::replyI32(gpio, 8), 5);
   ControlInfo c = control::oneWayI16(control::kFocusStep, -100);
   uint8_t b[10];
   std::memcpy(b, &c, 10);
@@ -180,9 +229,14 @@ TEST(DeviceToolBasicInfo, LoadsOnceCutsNamesOnACharacterAndLeavesAnUntouchedReco
   rec[176] = 0x80;
   rec[177] = 2;  // width 640
   rec[191] = 2;  // a filter flag of 2 still reads as on
-  EXPECT_EQ(info.fromRecord(rec, 215), -8);
   QSignalSpy names(&info, &CCameraBasicInfo::cameraNameChanged);
   QSignalSpy whf(&info, &CCameraBasicInfo::dataWHFChanged);
+  // One byte short: refused whole, nothing loaded or announced.
+  EXPECT_EQ(info.fromRecord(rec, 215), -8);
+  EXPECT_EQ(names.count(), 0);
+  EXPECT_EQ(whf.count(), 0);
+  EXPECT_EQ(info.property("dataWidth").toInt(), 0);
+  EXPECT_TRUE(info.property("cameraId").toString().isEmpty());
   ASSERT_EQ(info.fromRecord(rec, 216), 0);
   EXPECT_EQ(names.count(), 1);
   EXPECT_EQ(info.property("cameraId").toString().size(), 32);
@@ -193,6 +247,10 @@ TEST(DeviceToolBasicInfo, LoadsOnceCutsNamesOnACharacterAndLeavesAnUntouchedReco
   EXPECT_EQ(whf.count(), 1);
 
   uint8_t out[216];
+  // A short store writes nothing either.
+  std::memset(out, 0, sizeof out);
+  EXPECT_EQ(info.toRecord(out, 215), -8);
+  EXPECT_EQ(std::count(out, out + 216, 0), 216);
   std::memcpy(out, rec, 216);
   ASSERT_EQ(info.toRecord(out, 216), 0);
   EXPECT_EQ(std::memcmp(out, rec, 216), 0);

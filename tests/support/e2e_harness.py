@@ -262,3 +262,52 @@ def type_path_into_dialog(path, shown=None, attempts=3, timeout=20.0):
         except AssertionError:
             if attempt == attempts - 1:
                 raise
+
+
+# What a program logs, once, when its display goes away (Qt's own words, then the program's).
+DISPLAY_LOST_LINE = "The X11 connection broke"
+
+
+def kill_display():
+    """Ends this scenario's X server the way a crashed or closed server goes: SIGTERM to the Xvfb
+    whose pid its lock file holds (the server then removes its own lock and socket). Returns the
+    server's pid once it has gone."""
+    number = os.environ["DISPLAY"].lstrip(":").split(".")[0]
+    with open(f"/tmp/.X{number}-lock") as f:
+        pid = int(f.read().strip())
+    os.kill(pid, signal.SIGTERM)
+
+    def gone():
+        try:
+            os.kill(pid, 0)
+        except ProcessLookupError:
+            return True
+        # A server that has ended but is not reaped yet is gone too.
+        try:
+            with open(f"/proc/{pid}/stat") as f:
+                return f.read().split(") ")[1].startswith("Z")
+        except (FileNotFoundError, IndexError):
+            return True
+    wait_until("the X server to end", gone, 30)
+    return pid
+
+
+def check_ends_on_lost_display(program, timeout=60.0):
+    """After the display went away: the program's run script ends within `timeout` with the
+    program's own non-zero status (no signal: a crash shows as 128 + n) and the log holds exactly
+    one display-lost line. Returns the log text."""
+    try:
+        output, _ = program.process.communicate(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        raise AssertionError(f"{program.name} still runs {timeout:.0f} s after its display went away")
+    print(output)
+    rc = program.process.returncode
+    assert 0 < rc < 128, f"{program.name}'s run script ended with {rc}, not a plain failure status"
+    m = re.search(re.escape(program.name) + r" exited with (\d+)", output)
+    assert m and int(m.group(1)) == rc, f"{program.name}'s own exit status is not {rc}: {output[-400:]}"
+    text = program.log_text()
+    lines = [line for line in text.splitlines() if DISPLAY_LOST_LINE in line]
+    assert len(lines) == 1, f"{len(lines)} display-lost lines in the log: {lines}"
+    # The program's own line, not only Qt's warning before its exit(1).
+    assert f"then ending with {rc}" in lines[0], f"the display-lost line is not the program's: {lines[0]}"
+    return text

@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QImage>
+#include <QSize>
 #include <QProcess>
 #include <QQuickWindow>
 #include <QQmlContext>
@@ -32,6 +34,9 @@
 #include "program/CApp.h"
 
 // Each program of these cases has simulators of its own, so that they can run at once.
+#ifndef OSTREL_VIEWS_GEAR_CAMERA_HOST
+#define OSTREL_VIEWS_GEAR_CAMERA_HOST 171
+#endif
 #ifndef OSTREL_VIEWS_CAMERA_HOST
 #define OSTREL_VIEWS_CAMERA_HOST 2
 #endif
@@ -42,6 +47,7 @@ class ViewsTestFiles : public QObject {
   Q_PROPERTY(QString dir READ dir CONSTANT)
   Q_PROPERTY(QString cameraAddress READ cameraAddress CONSTANT)
   Q_PROPERTY(QString cameraAddress2 READ cameraAddress2 CONSTANT)
+  Q_PROPERTY(QString gearCameraAddress READ gearCameraAddress CONSTANT)
   Q_PROPERTY(QString configDir READ configDir CONSTANT)
  public:
   explicit ViewsTestFiles(const QString& dir) : dir_(dir) {}
@@ -49,6 +55,8 @@ class ViewsTestFiles : public QObject {
   QString cameraAddress() const { return QString::fromStdString(ostrel::test::scenarioAddress(OSTREL_VIEWS_CAMERA_HOST)); }
   // A second camera, with an identity of its own, so that two inputs can have unsaved edits.
   QString cameraAddress2() const { return QString::fromStdString(ostrel::test::scenarioAddress(OSTREL_VIEWS_CAMERA_HOST + 1)); }
+  // A camera with a zoom lens (its software id names one), whose gear level the simulator keeps.
+  QString gearCameraAddress() const { return QString::fromStdString(ostrel::test::scenarioAddress(OSTREL_VIEWS_GEAR_CAMERA_HOST)); }
   QString configDir() const { return appConfigDir(); }
   // The file's SHA-1 in hex; empty when it cannot be read.
   Q_INVOKABLE QString hash(const QString& path) const {
@@ -107,6 +115,8 @@ class ViewsTestFiles : public QObject {
   void setConfigFile(const QString& path) { configFile_ = path; }
   Q_INVOKABLE QString clipboardText() const { return QGuiApplication::clipboard()->text(); }
   Q_INVOKABLE void clearClipboard() const { QGuiApplication::clipboard()->clear(); }
+  // The size of the picture on the clipboard; 0 x 0 when there is none.
+  Q_INVOKABLE QSize clipboardImageSize() const { return QGuiApplication::clipboard()->image().size(); }
   // Request-reply control records (pan-tilt, lens, filter) the first camera has received so far.
   Q_INVOKABLE int cameraControlCount() const {
     int n = 0;
@@ -120,11 +130,21 @@ class ViewsTestFiles : public QObject {
     sim_->command().setFaults(f);
   }
   void setCamera(camsim::CameraSim* sim) { sim_ = sim; }
+  void setGearCamera(camsim::CameraSim* sim) { gearSim_ = sim; }
+  // The zoom camera's own gear level, and the gear-set requests (type 3) it has received.
+  Q_INVOKABLE int gearCameraLevel() const { return gearSim_->state().gearLevel(); }
+  Q_INVOKABLE int gearSetCount() const {
+    int n = 0;
+    for (const camsim::Observation& o : gearSim_->log().snapshot())
+      n += o.type == 56 && o.bytes.size() >= 8 && o.bytes[4] == 3 && o.bytes[5] == 0 && o.bytes[6] == 0 && o.bytes[7] == 0;
+    return n;
+  }
 
  private:
   QString dir_;
   QString configFile_;
   camsim::CameraSim* sim_ = nullptr;
+  camsim::CameraSim* gearSim_ = nullptr;
 };
 
 class Setup : public QObject {
@@ -154,12 +174,20 @@ class Setup : public QObject {
     if (!translator_.load(qm)) qFatal("cannot load the translation %s", qPrintable(qm));
     QCoreApplication::installTranslator(&translator_);
 #endif
+    camsim::CameraSimOptions o3;
+    o3.address = ostrel::test::scenarioAddress(OSTREL_VIEWS_GEAR_CAMERA_HOST);
+    o3.identity.cameraId = "CAMSIM-ZOOM";
+    o3.identity.softwareId = "SW-QF-SIM";
+    gearSim_ = std::make_unique<camsim::CameraSim>(o3);
+    if (gearSim_->start() != 0) qFatal("the camera simulator did not start on %s", o3.address.c_str());
+    gearSim_->state().setGearLevel(1);
     app_ = new CApp(this);
     qmlRegisterSingletonInstance("Ostrel", 1, 0, "CApp", app_);
     app_->init();
     files_ = new ViewsTestFiles(tmp_.path());
     files_->setConfigFile(app_->configManager()->configFile());
     files_->setCamera(sim_.get());
+    files_->setGearCamera(gearSim_.get());
     // Radiometric pictures and streams to open as file inputs.
     QProcess golden;
     golden.start(QStringLiteral(OSTREL_SYSTEM_PYTHON),
@@ -186,6 +214,7 @@ class Setup : public QObject {
     delete app_;
     app_ = nullptr;
     if (sim_) sim_->stop();
+    if (gearSim_) gearSim_->stop();
     if (sim2_) sim2_->stop();
 #if defined(OSTREL_VIEWS_OPENGL) && defined(__SANITIZE_ADDRESS__)
     // Leak check while the graphics drivers are still loaded: what they keep for the process stays
@@ -197,7 +226,7 @@ class Setup : public QObject {
  private:
   QTemporaryDir tmp_;
   QTranslator translator_;
-  std::unique_ptr<camsim::CameraSim> sim_, sim2_;
+  std::unique_ptr<camsim::CameraSim> sim_, sim2_, gearSim_;
   CApp* app_ = nullptr;
   ViewsTestFiles* files_ = nullptr;
 };

@@ -28,6 +28,12 @@ QQmlApplicationEngine* g_engine = nullptr;
 QTranslator* g_translator = nullptr;
 CApp* g_app = nullptr;
 
+// The display went away. The SDK goes last: ending it takes the shared logger down.
+void finishFilesOnLostDisplay() {
+  if (g_app) g_app->finishFilesForExit();
+  Ostrel_FreeSDK();
+}
+
 }  // namespace
 
 int initAppFolders() {
@@ -55,6 +61,7 @@ int appStartup(int* argc, char** argv) {
   g_engine = new QQmlApplicationEngine(g_application);
   g_translator = new QTranslator(g_application);
   ostrel::installQuitSignals();
+  ostrel::setDisplayLostHook(finishFilesOnLostDisplay);
   g_app = new CApp(g_application);
 
   if (TempCanvasManager* canvas = g_app->tempCanvasManager()) {

@@ -17,6 +17,7 @@
 #include "foundation/Logger.h"
 #include "program/AppStartup.h"
 #include "modules/CModule.h"
+#include "modules/CModuleInputIr.h"
 #include "charts/TCSeriesMea.h"
 #include "workspace/WorkspaceFile.h"
 
@@ -65,6 +66,28 @@ CApp::~CApp() {
   delete commonManager_;
   grabResult_.reset();
   OSTREL_LOG("managers deleted");
+}
+
+void CApp::finishFilesForExit() {
+  int recorders = 0;
+  for (CTab* tab : tabManager_->tabs())
+    for (int slot = 0; slot < CTab::kFrameCount; ++slot)
+      if (CFrame* frame = tab->frame(slot))
+        for (CModule* module : frame->modules())
+          if (auto* camera = qobject_cast<CModuleInputIr*>(module)) {
+            // The camera stops delivering first: nothing may reach the recorder while it closes.
+            if (auto* input = qobject_cast<CInputIr*>(camera->input())) input->close();
+            if (Recorder* recorder = camera->recorder()) {
+              recorder->finishWorker();
+              ++recorders;
+            }
+          }
+  if (imageExporter_ != nullptr) {
+    imageExporter_->quitThread();
+    if (!imageExporter_->waitThread(kExporterQuitTimeoutMs))
+      OSTREL_LOG("exporter still busy after %d ms; its file may be incomplete", kExporterQuitTimeoutMs);
+  }
+  OSTREL_LOG("%d recorders finished", recorders);
 }
 
 CApp::InitStepHook CApp::initStepHook_ = nullptr;

@@ -42,6 +42,10 @@ class CApp : public QObject {
   // Detaches and deletes every module (closing cameras and files), lets the exporter finish, then
   // deletes the managers in reverse creation order.
   ~CApp() override;
+  // For a program ending at once (its display went away): closes every live camera, ends its
+  // recording and closes the file, and lets exports already handed over finish (bounded),
+  // touching no view and deleting nothing.
+  void finishFilesForExit();
 
   // The second start-up phase, in steps: 1 settings, 2 language, 3 option lists, 4 inputs,
   // 5 canvases, 6 workspace, 7 exporter, 8 recorder. Every step runs; the code of the first step

@@ -58,6 +58,11 @@ QString Recorder::saveDirNow() const { return manager_ != nullptr ? manager_->sa
 
 Recorder::~Recorder() {
   if (RecorderManager* m = manager_) m->saveConfig(&config_);
+  finishWorker();
+}
+
+void Recorder::finishWorker() {
+  if (worker_ == nullptr) return;
   thread_->quit();
   thread_->wait();
   // The worker thread has ended: its engine belongs to this thread now. A running recording is
@@ -74,12 +79,14 @@ Recorder::~Recorder() {
   if (wasRecording && any && !last.fileName.empty())
     if (RecorderManager* m = manager_) m->appendConf(QString::fromStdString(last.fileName), source());
   delete worker_;
+  worker_ = nullptr;
   delete thread_;
+  thread_ = nullptr;
 }
 
 RecordSource* Recorder::source() const { return dynamic_cast<RecordSource*>(parent()); }
 
-bool Recorder::isActive() const { return worker_->isActive(); }
+bool Recorder::isActive() const { return worker_ != nullptr && worker_->isActive(); }
 
 double Recorder::workerMicrosPerFrame() const {
   const uint64_t n = worker_->framesHandled();
@@ -165,7 +172,7 @@ void Recorder::pushFrame(TempData* frame) {
   last_.store(frame->frameNumber, std::memory_order_relaxed);
   // Release: a reader that sees the count also sees the frame numbers stored before it.
   pushed_.store(n + 1, std::memory_order_release);
-  if (frame->head == nullptr || state() == 1 || !worker_->isActive()) return;
+  if (frame->head == nullptr || state() == 1 || !isActive()) return;
   const uint64_t pixels = uint64_t(frame->head->width) * frame->head->height;
   if (pixels == 0 || pixels > recordcore::RecordEngine::kMaxPixels) return;
   // Head and codes are one block in the SDK's frame store.
@@ -189,7 +196,7 @@ void Recorder::updateStats(const recordcore::RecordStats& s) {
 
 void Recorder::onRecordStateChanged(int oldState, int newState) {
   recordcore::RecordStats s;
-  if (!worker_->takeStats(&s)) return;
+  if (worker_ == nullptr || !worker_->takeStats(&s)) return;
   lastStats_ = s;
   if (oldState == 0 && newState == 2) {
     filePrev_.copyFrom(file_);

@@ -39,6 +39,10 @@ class Recorder : public QObject {
   // Saves this recorder's settings as the global ones, ends the worker (a running recording is
   // ended and then closed with its configuration block).
   ~Recorder() override;
+  // Ends the worker as the destructor does, keeping the object: a running recording is ended and
+  // closed with its configuration block. For a program that must end at once (its display went
+  // away); nothing comes to this recorder afterwards. Later calls do nothing.
+  void finishWorker();
 
   RecorderConfig* config() { return &config_; }
   RecorderFile* file() { return &file_; }

@@ -28,11 +28,8 @@ ApplicationWindow {
         notify.xopen(type, msg)
     }
 
-    property var _confirmCallback: null
     function confirmOp(title, msg, cb) {
-        confirm.xtitle = title
-        _confirmCallback = cb
-        confirm.open()
+        confirm.ask(title, cb)
     }
 
     function selectedNode() {
@@ -180,37 +177,10 @@ ApplicationWindow {
         y: (main.height - height) / 2
     }
 
-    XPopup {
+    ConfirmPopup {
         id: confirm
         objectName: "confirm"
         width: main.width
         height: main.height
-        xinterWidth: 400
-        xinterHeight: 100
-        onClicked: close()
-        Row {
-            parent: confirm.xcontentLoader
-            anchors.centerIn: parent
-            spacing: 10
-            XButtonText {
-                width: 100
-                height: 32
-                text: qsTrId("OK")
-                onClicked: {
-                    const cb = main._confirmCallback
-                    confirm.close()
-                    if (cb)
-                        cb()
-                }
-            }
-            XButtonText {
-                width: 100
-                height: 32
-                text: qsTrId("Cancel")
-                onClicked: confirm.close()
-            }
-        }
-        // However it closes (button, title bar, Escape), no callback is left behind.
-        onClosed: main._confirmCallback = null
     }
 }

@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QSocketNotifier>
+#include <QThread>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -40,7 +42,46 @@ bool expand(const QString& pattern, const QString& dir, QString* out) {
   return true;
 }
 
+std::atomic<DisplayLostHook> g_displayLostHook{nullptr};
+std::atomic<bool> g_displayLostLogged{false};
+std::atomic<bool> g_displayLostHookRunning{false};
+
+// Qt 6's xcb plug-in warns with a text beginning so ("... (error 1). Did the X11 server die?"
+// from the GUI thread, "...: I/O error (code 1)" from its event reader) and calls exit(1) after
+// the GUI thread's warning.
+bool isDisplayLost(QtMsgType type, const QString& message) {
+  return type == QtWarningMsg && message.startsWith(QLatin1String("The X11 connection broke"));
+}
+
+// Never returns to Qt's exit(1), except for a report from inside the hook itself.
+void endOnLostDisplay(const QString& message) {
+  if (!g_displayLostLogged.exchange(true)) {
+    const QByteArray text = message.toLocal8Bit();
+    Logger* log = logDefault();
+    logPrintf(log, LOG_ERROR, "[display] %s Finishing recordings and exports, then ending with %d\n\n",
+              text.constData(), kDisplayLostExitCode);
+    // The hook may end the SDK, which takes the shared logger down: the line must be out before.
+    logWriteRaw(log, "", 0);
+    std::fprintf(stderr, "%s: display lost (%s)\n", program_invocation_short_name, text.constData());
+  }
+  const QCoreApplication* app = QCoreApplication::instance();
+  if (app != nullptr && app->thread() != QThread::currentThread()) {
+    // The recorders and exports belong to the GUI thread, which reports the broken connection
+    // too as soon as it next reads from it, and ends the program then. This thread only keeps
+    // Qt from exiting under it; should the GUI thread never come, the process ends anyway.
+    for (int i = 0; i < 300; ++i) usleep(100 * 1000);
+    _exit(kDisplayLostExitCode);
+  }
+  if (g_displayLostHookRunning.exchange(true)) return;
+  if (DisplayLostHook hook = g_displayLostHook.load()) hook();
+  // No static destructors and no atexit handlers: the windows and the threads still running
+  // behind them are dropped with the process instead of torn down under each other.
+  _exit(kDisplayLostExitCode);
+}
+
 }  // namespace
+
+void setDisplayLostHook(DisplayLostHook hook) { g_displayLostHook.store(hook); }
 
 int initProgramFolders(const ProgramFolderNames& names, ProgramFolders* out) {
   if (out == nullptr) return -1;
@@ -62,6 +103,11 @@ int initProgramFolders(const ProgramFolderNames& names, ProgramFolders* out) {
 }
 
 void qtMessageOutput(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (isDisplayLost(type, message)) {
+    // Returns only for a report from the hook's own work, which adds nothing to the log.
+    endOnLostDisplay(message);
+    return;
+  }
   int level;
   switch (type) {
     case QtDebugMsg: level = LOG_DEBUG; break;

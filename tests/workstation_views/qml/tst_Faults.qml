@@ -93,11 +93,12 @@ TestCase {
         tmv.workspace_clear()
     }
 
-    // The gear box shows the camera's level and writes only a user's pick, never its own start.
+    // The gear box shows the camera's level and writes only a user's pick, never its own start:
+    // on a camera with a zoom lens, whose level (1) the simulator keeps.
     function test_gearComboFollowsCamera() {
         const tmv = main.tabManagerView
         const tab = tmv.tab_create()
-        const cam = im.device_createIr(testFiles.cameraAddress, false)
+        const cam = im.device_createIr(testFiles.gearCameraAddress, false)
         const module = tmv.module_create(1, cam, tab.frameList[0])
         verify(module !== null)
         const view = module.view
@@ -113,12 +114,22 @@ TestCase {
         }
         find(view)
         verify(cmb !== null)
-        compare(cmb.currentIndex, view.gearIndexOf(cam.gearLevel))
-        // The simulated camera has no zoom lens.
-        compare(cmb.enabled, cam.gearEnable)
-        const before = cam.gearLevel
+        tryVerify(() => cam.device_isConnected && cam.gearEnable, 15000)
+        compare(cam.gearLevel, 1)
+        compare(cmb.currentIndex, view.gearIndexOf(1))
+        verify(cmb.enabled)
+        const sets = testFiles.gearSetCount()
+        // Moved by the program, not by a user: nothing is written.
         cmb.currentIndex = 2
-        compare(cam.gearLevel, before)
+        compare(cam.gearLevel, 1)
+        compare(testFiles.gearSetCount(), sets)
+        compare(testFiles.gearCameraLevel(), 1)
+        // A user's pick reaches the camera once.
+        cmb.activated(view.gearIndexOf(2))
+        compare(cam.gearLevel, 2)
+        tryVerify(() => testFiles.gearSetCount() === sets + 1, 5000)
+        compare(testFiles.gearCameraLevel(), 2)
+        compare(cmb.currentIndex, view.gearIndexOf(2))
         tmv.workspace_clear()
     }
 }

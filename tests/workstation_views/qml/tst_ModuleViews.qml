@@ -143,6 +143,12 @@ TestCase {
         tryCompare(exp, "opened", true)
         click(findChild(exp, "btnExportPngClipboard"))
         tryCompare(exp, "visible", false)
+        // The picture reaches the clipboard at the chart's size.
+        tryVerify(() => testFiles.clipboardImageSize().width > 0, 10000, "a picture on the clipboard")
+        const picture = testFiles.clipboardImageSize()
+        const plot = findChild(v, "tempChart")
+        verify(Math.abs(picture.width - plot.width) <= 1 && Math.abs(picture.height - plot.height) <= 1,
+               picture.width + " x " + picture.height + " for a chart of " + plot.width + " x " + plot.height)
         verify(!App.fileDialog.visible)
         verify(!notify.opened)
         tmv.module_delete(chart)
@@ -166,7 +172,37 @@ TestCase {
         verify(findChild(row, "cmbDim").visible)
         compare(findChild(row, "cmbDim").currentIndex, 0)
         popup.xclose()
+        tryCompare(popup, "opened", false)
+
+        // A polyline drawn on the camera's picture: its row shows neither choice, the rectangle's
+        // row both.
+        const canvas = live.tempCanvas
+        const count = canvas.itemList.length
+        CApp.tempCanvasManager.tool = 5
+        mouseClick(canvas, 40, 40)
+        mouseMove(canvas, 120, 60)
+        mouseClick(canvas, 120, 60)
+        mouseMove(canvas, 160, 120)
+        mouseClick(canvas, 160, 120)
+        mouseMove(canvas, 170, 130)
+        mouseClick(canvas, 170, 130, Qt.RightButton)
+        tryCompare(canvas.itemList, "length", count + 1)
+        const line = canvas.itemList[count]
+        compare(line.meaType, 5)
+        chart.series_create(line, 1, 0)
+        click(btnConfig)
+        tryCompare(popup, "opened", true)
+        tryCompare(popup.seriesView, "count", 2)
+        const rect = popup.seriesView.itemAtIndex(0), poly = popup.seriesView.itemAtIndex(1)
+        compare(poly.modelData, chart.seriesList[1])
+        verify(findChild(rect, "cmbStats").visible)
+        verify(findChild(rect, "cmbDim").visible)
+        verify(!findChild(poly, "cmbStats").visible)
+        verify(!findChild(poly, "cmbDim").visible)
+        popup.xclose()
         tmv.module_delete(chart)
+        canvas.item_delete(line)
+        CApp.tempCanvasManager.tool = 0
     }
 
     // Removing an input's row leaves the input open; a measurement row chosen is the item
@@ -282,6 +318,44 @@ TestCase {
         verify(first.view.enabled)
         verify(!second.view.enabled)
         compare(findChild(first.view, "cell0_1").text, qsTrId("Current"))
+        // A recording through the live view's button: its row values reach the current column
+        // while it runs and move to the previous column when it ends, each from its own field.
+        const rec = live.recorder
+        const cell = (row, col) => findChild(first.view, "cell" + row + "_" + col).text
+        click(findChild(live.view, "btnRecord"))
+        tryCompare(rec, "state", 2, 10000)
+        tryVerify(() => parseInt(cell(5, 1)) > 0, 10000, "frame count of the current recording")
+        const name = cell(1, 1)
+        verify(name.endsWith(".stream"), name)
+        verify(rec.file.fn.endsWith("/" + name), rec.file.fn)
+        verify(testFiles.exists(rec.file.fn), rec.file.fn)
+        const stamp = /^\d\d:\d\d:\d\d\.\d{3} \d{4}-\d\d-\d\d$/
+        verify(stamp.test(cell(2, 1)), "begin time " + cell(2, 1))
+        click(findChild(live.view, "btnRecord"))
+        tryCompare(rec, "state", 0, 10000)
+        // Ended: the current column keeps it, with its end and its final counts.
+        tryVerify(() => stamp.test(cell(3, 1)), 10000, "end time " + cell(3, 1))
+        const ordered = t => t.split(" ")[1] + " " + t.split(" ")[0]
+        // It ran while frames came in: it ended later than it began (both to the millisecond).
+        verify(ordered(cell(2, 1)) < ordered(cell(3, 1)), cell(2, 1) + " .. " + cell(3, 1))
+        const frames = cell(5, 1)
+        verify(/^\d+ PRE-\d+ POST-\d+$/.test(frames) && parseInt(frames) > 0, "frames " + frames)
+        verify(/^\d+\.\d\d GB$/.test(cell(6, 1).trim()), "size " + cell(6, 1))
+        compare(cell(1, 1), name)
+        // The next recording moves it to the previous column, unchanged.
+        const begun = cell(2, 1), ended = cell(3, 1), duration = cell(4, 1)
+        click(findChild(live.view, "btnRecord"))
+        tryCompare(rec, "state", 2, 10000)
+        tryCompare(findChild(first.view, "cell1_2"), "text", name, 10000)
+        compare(cell(2, 2), begun)
+        compare(cell(3, 2), ended)
+        compare(cell(4, 2), duration)
+        compare(cell(5, 2), frames)
+        verify(cell(1, 1) !== name, "a new file " + cell(1, 1))
+        click(findChild(live.view, "btnRecord"))
+        tryCompare(rec, "state", 0, 10000)
+        compare(cell(1, 0), qsTrId("Recorder_fnShort"))
+        compare(cell(5, 0), qsTrId("Recorder_frameCount"))
         tmv.module_delete(second)
         tmv.module_delete(first)
     }

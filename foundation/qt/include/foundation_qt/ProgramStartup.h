@@ -34,8 +34,20 @@ int initProgramFolders(const ProgramFolderNames& names, ProgramFolders* out);
 
 // Routes Qt's messages into the default logger as "[<category>] <message>" at the matching level;
 // critical and fatal ones also reach standard error, prefixed with the program's name. A message
-// type Qt does not define is dropped.
+// type Qt does not define is dropped. The X11 plug-in's "The X11 connection broke" warning (the
+// display went away; Qt would exit(1) right after, tearing the process down under the program's
+// threads) instead ends the program here: one log line, the display-lost hook on the GUI thread,
+// then _exit with kDisplayLostExitCode.
 void qtMessageOutput(QtMsgType type, const QMessageLogContext& context, const QString& message);
+
+// Status a program ends with when its display went away.
+constexpr int kDisplayLostExitCode = 1;
+
+// What a program must finish before it ends without its display: the files it is writing
+// (recordings, exports). Runs once, on the GUI thread, with no event loop to come; it must not
+// touch a window. Null: nothing to finish.
+using DisplayLostHook = void (*)();
+void setDisplayLostHook(DisplayLostHook hook);
 
 // Makes SIGINT and SIGTERM end the running event loop with exit code 0, so the program's normal
 // shutdown runs. Needs the application object; later calls change nothing.
