@@ -161,11 +161,11 @@ TEST(CaliViews, EveryTypeIsCreatableAndTheEditorsShowAndSendTheirTables) {
   };
   const int freeSlot = nextSlot();
   ASSERT_GE(freeSlot, 0);
-  QVariant opened;
-  ASSERT_TRUE(QMetaObject::invokeMethod(chooser, "openEditor", Q_RETURN_ARG(QVariant, opened),
+  QVariant refused;
+  ASSERT_TRUE(QMetaObject::invokeMethod(chooser, "openEditor", Q_RETURN_ARG(QVariant, refused),
                                         Q_ARG(QVariant, QVariant::fromValue<QObject*>(dm->weijuEditor())),
                                         Q_ARG(QVariant, QStringLiteral("NoSuchView"))));
-  EXPECT_EQ(opened.toInt(), -200);
+  EXPECT_EQ(refused.toInt(), -200);
   EXPECT_FALSE(dm->weijuEditor()->loggedIn());
   EXPECT_EQ(nextSlot(), freeSlot);
   EXPECT_EQ(top->findChild<QObject*>(QStringLiteral("deviceWeiJu")), nullptr);
