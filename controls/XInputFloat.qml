@@ -1,8 +1,8 @@
 import QtQml
 import "XInputRules.js" as Rules
 
-// Labelled decimal input shown with `xformat` decimals; the edit reaches `xvalue` when editing
-// finishes.
+// Labelled decimal input shown with `xformat` decimals; an accepted edit reaches `xvalue` when
+// editing finishes, any other text stays as typed and marked.
 XInputBase {
     id: root
     property double xvalue: 0
@@ -13,21 +13,24 @@ XInputBase {
     property double xrule_rangeMin: 0
     property double xrule_rangeMax: 0
     property int xformat: 1
-    property bool _xnotNumber: false
-    property bool _xvalidBeforeNotNumber: true
+    // The field holds a text the input does not accept (see XInputRules.js), and the view's
+    // own mark to give back once it does.
+    property bool _xbadText: false
+    property bool _xviewMark: true
+    property bool _xownMark: false
 
     function init(v) {
-        if (v === xvalue)
-            return
-        xvalue = v
-        model2view()
+        Rules.init(root, field, v)
     }
 
+    // The check runs also when the text stays the same: the bounds may have changed since.
     function model2view() {
         field.text = xvalue.toFixed(xformat)
+        Rules.checkText(root, field.text, false)
     }
 
     onXvalueChanged: model2view()
+    onXrule_isInputValidChanged: Rules.viewMarked(root)
 
     XInputField {
         id: field

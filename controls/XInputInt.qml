@@ -1,7 +1,8 @@
 import QtQml
 import "XInputRules.js" as Rules
 
-// Labelled whole-number input; the edit reaches `xvalue` when editing finishes.
+// Labelled whole-number input; an accepted edit reaches `xvalue` when editing finishes, any other
+// text stays as typed and marked.
 XInputBase {
     id: root
     property int xvalue: 0
@@ -11,21 +12,24 @@ XInputBase {
     property int xrule_rangeType: 0
     property int xrule_rangeMin: 0
     property int xrule_rangeMax: 0
-    property bool _xnotNumber: false
-    property bool _xvalidBeforeNotNumber: true
+    // The field holds a text the input does not accept (see XInputRules.js), and the view's
+    // own mark to give back once it does.
+    property bool _xbadText: false
+    property bool _xviewMark: true
+    property bool _xownMark: false
 
     function init(v) {
-        if (v === xvalue)
-            return
-        xvalue = v
-        model2view()
+        Rules.init(root, field, v)
     }
 
+    // The check runs also when the text stays the same: the bounds may have changed since.
     function model2view() {
         field.text = String(xvalue)
+        Rules.checkText(root, field.text, true)
     }
 
     onXvalueChanged: model2view()
+    onXrule_isInputValidChanged: Rules.viewMarked(root)
 
     XInputField {
         id: field

@@ -179,12 +179,17 @@ TEST(CaliViews, EveryTypeIsCreatableAndTheEditorsShowAndSendTheirTables) {
   EXPECT_EQ(bb1->property("text").toString(), QStringLiteral("30.0"));
   EXPECT_TRUE(bb1->property("enabled").toBool());
   EXPECT_FALSE(cellBox(len1, 3, 0)->property("enabled").toBool());  // row 4 of a count of 3
+  // Text that is no number stays as typed and marks the cell; the row keeps its value.
+  QQuickItem* bb1Cell = qobject_cast<QQuickItem*>(bb1)->parentItem();
   typeInto(bb1, QStringLiteral("abc"));
-  EXPECT_EQ(bb1->property("text").toString(), QStringLiteral("30.0"));
+  EXPECT_EQ(bb1->property("text").toString(), QStringLiteral("abc"));
+  EXPECT_FALSE(bb1Cell->property("xcellValid").toBool());
   typeInto(bb1, QStringLiteral("nan"));
+  EXPECT_EQ(bb1->property("text").toString(), QStringLiteral("nan"));
   EXPECT_FLOAT_EQ(dm->weijuEditor()->file()->len1(1)->blackbody(), 30.0f);
   typeInto(bb1, QStringLiteral("40"));
   EXPECT_EQ(bb1->property("text").toString(), QStringLiteral("40.0"));
+  EXPECT_TRUE(bb1Cell->property("xcellValid").toBool());
   click(weiju, "btnSet");
   ASSERT_TRUE(sim.command().transfers().waitFinished(sim.log().countType(78) + sim.log().countType(80), 20000));
   std::vector<uint8_t> block;

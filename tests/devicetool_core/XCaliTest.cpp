@@ -649,7 +649,8 @@ TEST_F(XCaliEditorOnCamera, TheViewShowsTheEntrysRegisterFamilyAndSendsOnlyTheUs
   EXPECT_EQ(sent(80, -1), updates + 1);
   EXPECT_EQ(sent(56, 12), extBb + 1);
 
-  // A stage-2 cell: a non-number is not taken, a number is, and SetCali2 writes it.
+  // A stage-2 cell: a non-number is not taken (it stays, marked), a number is, and SetCali2
+  // writes it.
   QObject* cali2Page = devicetest::child(view, "xcaliCali2Page");
   devicetest::child(view, "xcaliTabs")->setProperty("xcurrentIndex", 2);
   ASSERT_TRUE(cali2Page->property("visible").toBool());
@@ -661,7 +662,8 @@ TEST_F(XCaliEditorOnCamera, TheViewShowsTheEntrysRegisterFamilyAndSendsOnlyTheUs
   box->setProperty("text", QStringLiteral("abc"));
   QMetaObject::invokeMethod(box, "editingFinished");
   EXPECT_EQ(ed->cali2()->point(0)->temp2(), 21.75f);
-  EXPECT_EQ(box->property("text").toString(), QStringLiteral("21.8"));  // shown again as held
+  EXPECT_EQ(box->property("text").toString(), QStringLiteral("abc"));
+  EXPECT_FALSE(qobject_cast<QQuickItem*>(box)->parentItem()->property("xcellValid").toBool());
   box->setProperty("text", QStringLiteral("33.5"));
   QMetaObject::invokeMethod(box, "editingFinished");
   EXPECT_EQ(ed->cali2()->point(0)->temp2(), 33.5f);

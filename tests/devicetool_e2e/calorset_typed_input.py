@@ -10,7 +10,8 @@ by a valid one on the same button, and the log then holds exactly the valid one'
 - The live page's "Add": "not-an-ip" and "300.300.1.1" add no camera, a loopback address does.
 - The control page's motor-focus and pan-tilt boxes: "abc", "-99999999999", "99999999999" send
   nothing; numbers are sent as typed.
-- DeviceConfig, one panel of each kind: MTU 99999 and "abc", a static address 300.1.1.1, a window
+- DeviceConfig, one panel of each kind: MTU 99999 and "abc", a static address 300.1.1.1, then,
+  with the camera's MTU a valid 1400, "abc" and an emptied MTU over it; a window
   transmittance of 1.5, OSD TimeX -5, destripe radius -1 and 70000, a serial address 300, an empty
   device name with ApplyAndClose (the dialog stays open); then the typed valid values, each checked
   in the record sent.
@@ -193,7 +194,8 @@ def device_config(sc):
 
     def apply_checked(panel, refusals, valid, check, button=c.APPLY):
         """Types each refused set of values and clicks at once (the field marked), then the valid
-        one: exactly one set reaches the camera, the valid one."""
+        one: exactly one set reaches the camera from here on, the valid one."""
+        first = len(sc.messages())
         set_type = choose(panel)
         for values, mark in refusals:
             for at, text in values:
@@ -203,7 +205,8 @@ def device_config(sc):
         for at, text in valid:
             sc.type_at(at, text)
         w.click(*button)
-        sets = e2e.wait_until(panel + "'s set", lambda: sc.messages(set_type), 30)
+        sets = e2e.wait_until(panel + "'s set", lambda: [d for t, d in e2e.observed(sc.observe)[first:]
+                                                         if t == set_type], 30)
         assert len(sets) == 1, f"{panel}: {len(sets)} sets"
         check(sets[0][4:])
         return sets[0]
@@ -220,6 +223,14 @@ def device_config(sc):
                   [(field(STATIC_IP_Y), "10.1.2.3"), (field(MTU_Y), "1400")],
                   lambda r: expect((struct.unpack_from("<H", r, 26)[0], r[4:8]) == (1400, bytes([3, 2, 1, 10])),
                                    f"network set: MTU {struct.unpack_from('<H', r, 26)[0]}, address {r[4:8].hex()}"))
+    # The panel read again holds MTU 1400, a number the field takes: letters or nothing typed over
+    # it and Apply clicked at once send nothing, and the field keeps what was typed, marked; the
+    # 1400 held before must not go out in its place.
+    apply_checked("CameraNetworkInfo",
+                  [([(field(MTU_Y), "abc")], right(MTU_Y)), ([(field(MTU_Y), "")], right(MTU_Y))],
+                  [(field(MTU_Y), "1300")],
+                  lambda r: expect(struct.unpack_from("<H", r, 26)[0] == 1300,
+                                   f"network set: MTU {struct.unpack_from('<H', r, 26)[0]}"))
     # The simulator's correction record holds values beyond their fields (its pattern bytes): they
     # are marked as read, and mended with the transmittance before the write goes out.
     fix_valid = [(field(y), text) for y, text in ((row_y(1, True), "20"), (row_y(2, True), "50"),

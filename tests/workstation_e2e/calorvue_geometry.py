@@ -85,6 +85,9 @@ FOLDER_BUTTON = centre(_SX + 200 + 4 + 260, SAVEDIR_Y + 24, 32, 32)     # (928, 
 # Buttons 80 x 30, 20 from the bar's right end and 20 apart: Cancel x 852..931, Save 752..831.
 SAVE = centre(_SX + 504 - 20 - 80 - 20 - 80, BUTTONS_Y + 5, 80, 30)    # (792, 472)
 CANCEL = centre(_SX + 504 - 20 - 80, BUTTONS_Y + 5, 80, 30)           # (892, 472)
+# The reason a Save did not close the dialog: text in "color_danger" from x 12 of the bar, as wide
+# as the bar less 220 (x 460..743), over the bar's 40 rows.
+SAVE_ERROR_BOX = (_SX + 12, BUTTONS_Y, 504 - 220, 40)
 
 # --- AppConfigInformation: 412 wide (150 + 4 + 250 + padding), 8 + 40 + 32 + 32 + 2 gaps = 132
 # high, centred: x = (1400 - 412) / 2 = 494, y = 40 + (640 - 132) / 2 = 294. Content from

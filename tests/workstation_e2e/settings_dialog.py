@@ -5,10 +5,13 @@ settings_dialog.py <source root> <Calorvue> <ostrel-camsim> <address>; run under
 
 The copy starts from a settings file written here with Python's struct (every field set), so the
 file after Save can be compared field by field. Steps: the cog, then "Settings"; "abc" in
-DisplayFpsMax draws the red validity frame over its value panel; Return brings the old value
-back; the folder dialog answered with a new leaf folder, "30" typed and Save clicked at once
-(no Return): the file holds 30 and the folder, the rest as before. Then another language and folder, Cancel: the file is byte-identical with
-the same modification time. Last, AppInfo shows the program's name and version.
+DisplayFpsMax draws the red validity frame over its value panel, and Return leaves the letters
+there, marked; the folder dialog answered with a new leaf folder, then other letters typed and
+Save clicked at once (no Return): the dialog stays open and says why, the field still marked, and
+the file is byte-identical with the same modification time. Then "30" typed and Save clicked at
+once: the file holds 30 and the folder, the rest as before. Then another language and folder,
+Cancel: the file is byte-identical with the same modification time. Last, AppInfo shows the
+program's name and version.
 """
 import filecmp
 import os
@@ -42,6 +45,13 @@ def unpack(data):
 def frame_columns(s):
     """Columns around DisplayFpsMax's value panel that are red over the row's whole height."""
     return s.columns(g.FPS_FRAME_LEFT - 6, g.FPS_FRAME_RIGHT + 6, g.FPS_FRAME_TOP, g.FPS_FRAME_BOTTOM, e2e.is_red)
+
+
+def error_pixels(s):
+    """Pixels of the save error's text ("color_danger", #F56C6C) under the settings."""
+    x0, y0, w, h = g.SAVE_ERROR_BOX
+    reddish = lambda c: c[0] >= 160 and c[0] - c[1] >= 60 and c[0] - c[2] >= 60  # noqa: E731
+    return sum(1 for y in range(y0, y0 + h) for x in range(x0, x0 + w) if reddish(s.at(x, y)))
 
 
 def settings_shown(s):
@@ -147,12 +157,28 @@ def main():
         for x in range(g.FPS_FRAME_LEFT, g.FPS_FRAME_RIGHT + 1):
             assert e2e.is_red(s.at(x, g.FPS_FRAME_TOP)) and e2e.is_red(s.at(x, g.FPS_FRAME_BOTTOM)), f"frame edge at x {x}"
         assert not e2e.is_red(s.at(g.FPS_FRAME_LEFT + 1, g.FPS_FRAME_TOP + 16)), "the frame is one pixel wide"
+        # Return takes no text that is no number: the letters stay, marked (seen once the folder
+        # dialog has come and gone).
         e2e.key("Return")
-        sc.wait("abc-restored", lambda s: frame_columns(s) == [])
 
-        # A new folder, then "30" typed and Save clicked at once: no Return, the field still in
-        # its edit.
+        # A new folder, then letters typed and Save clicked at once: nothing is written, not even
+        # the folder, and the dialog stays open saying why.
         sc.choose_folder(chosen)
+        assert frame_columns(sc.shot("abc-kept")) == [g.FPS_FRAME_LEFT, g.FPS_FRAME_RIGHT], \
+            "Return took the letters out of DisplayFpsMax"
+        stat = os.stat(conf)
+        with open(conf, "rb") as f:
+            kept = f.read()
+        sc.replace_fps_text("xyz")
+        w.click(*g.SAVE)
+        s = sc.wait("letters-refused", lambda s: settings_shown(s) and error_pixels(s) > 20)
+        assert frame_columns(s) == [g.FPS_FRAME_LEFT, g.FPS_FRAME_RIGHT], "DisplayFpsMax lost its mark"
+        with open(conf, "rb") as f:
+            now = f.read()
+        assert now == kept, f"Save with letters in DisplayFpsMax wrote {unpack(now)}"
+        assert os.stat(conf).st_mtime_ns == stat.st_mtime_ns, "Save with letters touched AppConfig.bin"
+
+        # "30" typed and Save clicked at once: no Return, the field still in its edit.
         mtime = os.stat(conf).st_mtime_ns
         sc.replace_fps_text("30")
         w.click(*g.SAVE)

@@ -156,6 +156,21 @@ TestCase {
         verify(!mt.inTemp1.xrule_isInputValid)
         mt.inTemp0.xvalue = 30
         verify(mt.inTemp0.xrule_isInputValid && mt.inTemp1.xrule_isInputValid)
+        // Letters typed over a good end and Apply clicked at once: they stay, marked, though the
+        // values held make a good range, and nothing is written.
+        const t0Field = mt.inTemp0.xpanelValueLoader.children[0]
+        mouseClick(t0Field)
+        t0Field.selectAll()
+        keyClick("a")
+        keyClick("b")
+        mouseClick(findChild(mt.contentItem, "btnApply"))
+        compare(t0Field.text, "ab")
+        verify(!mt.inTemp0.xrule_isInputValid)
+        verify(mt.xrangeValid)
+        compare([cfg.man_enable, cfg.man_temp0, cfg.man_temp1], [false, 20, 20])
+        // The value shown again from outside replaces them.
+        mt.inTemp0.init(30)
+        verify(mt.inTemp0.xrule_isInputValid)
         mouseClick(findChild(mt.contentItem, "btnApply"))
         compare([cfg.man_enable, cfg.man_temp0, cfg.man_temp1], [true, 30, 40])
         compare(findChild(bar, "paletteMax").text, "40.0")

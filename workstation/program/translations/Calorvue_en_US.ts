@@ -87,6 +87,10 @@
         <source></source>
         <translation>Version</translation>
     </message>
+    <message id="InvalidInput">
+        <source></source>
+        <translation>Invalid input: correct the marked fields</translation>
+    </message>
     <message id="SaveDirTooLong">
         <source></source>
         <translation>Folder path is too long</translation>

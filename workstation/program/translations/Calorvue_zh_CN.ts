@@ -87,6 +87,10 @@
         <source></source>
         <translation>版本</translation>
     </message>
+    <message id="InvalidInput">
+        <source></source>
+        <translation>输入无效：请更正标红的字段</translation>
+    </message>
     <message id="SaveDirTooLong">
         <source></source>
         <translation>目录路径过长</translation>

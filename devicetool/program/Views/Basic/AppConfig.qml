@@ -117,6 +117,13 @@ Popup {
                 text: qsTrId("Save")
                 onClicked: {
                     forceActiveFocus()
+                    // A number field holding a text that was not taken is marked; saving would
+                    // store the value behind it, not the one shown.
+                    if (!inInterval.xrule_isInputValid || !inFifoSize.xrule_isInputValid
+                            || !inFpsMax.xrule_isInputValid) {
+                        App.notifyError(2, qsTrId("InvalidInput"))
+                        return
+                    }
                     const r = root.gbl_configManager.save(root.edit_config)
                     if (r < 0) {
                         App.notifyError(3, qsTrId("Fail") + " " + r)

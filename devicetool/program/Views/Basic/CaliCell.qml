@@ -2,12 +2,12 @@ import QtQuick
 import Kiv 1.0
 import "Checks.js" as Checks
 
-// A table cell over one number of a calibration row. It always shows the row's value, also after
-// the row changes from elsewhere (a read, a reload). Finishing an edit writes the typed number
-// into the row at once; text that is not a finite number is not written, and the cell shows the
-// row's value again (the row may also refuse the value). A cell whose text is no number within
-// [xmin, xmax] (a whole one with `xintegral`), typed or read as NaN or infinity, is marked, and
-// `xcellValid` tells the editor's write not to go out.
+// A table cell over one number of a calibration row. It shows the row's value, also after the row
+// changes from elsewhere (a read, a reload). Finishing an edit writes the typed number into the
+// row at once when it is a number within [xmin, xmax] (a whole one with `xintegral`), and the cell
+// then shows the row's value (the row may refuse it). Any other text, typed or read as NaN or
+// infinity, stays as it stands and is marked, and `xcellValid` tells the editor's write not to go
+// out: the write must not send the row's old value while the cell shows something else.
 Item {
     id: root
     property var xview: null
@@ -40,10 +40,10 @@ Item {
         height: root.xboxWidth > 0 ? 32 : root.height - 8
         enabled: root.enabled
         onEditingFinished: {
-            const t = text.trim()
-            const v = Number(t)
-            if (root.xtarget && t !== "" && isFinite(v) && (!root.xintegral || Number.isInteger(v)))
-                root.xtarget[root.xprop] = v
+            if (!root.xcellValid)
+                return
+            if (root.xtarget)
+                root.xtarget[root.xprop] = Number(text.trim())
             root._xshow()
         }
         InvalidFrame { visible: !root.xcellValid }

@@ -55,6 +55,10 @@ XPopup {
                 text: qsTrId("Temp2Energy")
                 onClicked: {
                     forceActiveFocus()
+                    // A marked input holds a text that was not taken: no result for the value
+                    // behind it (the mark says why).
+                    if (!temp.xrule_isInputValid)
+                        return
                     root.edit_energy = root.gbl_deviceConfiger.calcTemp2Energy(1, root.edit_irType, root.edit_temp)
                     energy.init(root.edit_energy)
                 }
@@ -65,6 +69,8 @@ XPopup {
                 text: qsTrId("Energy2Temp")
                 onClicked: {
                     forceActiveFocus()
+                    if (!energy.xrule_isInputValid)
+                        return
                     root.edit_temp = root.gbl_deviceConfiger.calcTemp2Energy(0, root.edit_irType, root.edit_energy)
                     temp.init(root.edit_temp)
                 }

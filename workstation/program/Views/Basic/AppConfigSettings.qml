@@ -61,6 +61,11 @@ Popup {
             xerror = qsTrId("SaveDirTooLong")
             return
         }
+        // A text that is no number stays in its field, marked, and was not taken.
+        if (!inputDisplayFpsMax.xrule_isInputValid) {
+            xerror = qsTrId("InvalidInput")
+            return
+        }
         const r = gbl_configManager.save(edit_config)
         if (r < 0) {
             const meaning = XUtil.statusMeaning(r)

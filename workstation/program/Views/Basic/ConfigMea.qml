@@ -59,7 +59,9 @@ DialogBase {
         if (index === 0) {
             xcommit()
             xmark()
-            if (!xnameValid || !xemiValid)
+            // The emissivity's mark also stands for a text that is no number: the value behind
+            // it is not the one shown.
+            if (!xnameValid || !xemiValid || !inFixEmi.xrule_isInputValid)
                 return
             const item = xtag
             if (!edit_global)

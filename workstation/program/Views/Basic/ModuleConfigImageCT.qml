@@ -38,7 +38,9 @@ ModuleConfigBase {
     function xapply() {
         btnApply.forceActiveFocus()
         const module = cfg_module
-        if (!module || !_changed || !xrangeValid)
+        // A marked end holds a text that was not taken: the value behind it is not the one shown.
+        if (!module || !_changed || !xrangeValid
+                || !inTemp0.xrule_isInputValid || !inTemp1.xrule_isInputValid)
             return false
         const cfg = module.imageConfig
         cfg.ct_type = inType.xvalue
