@@ -64,11 +64,21 @@ void endOnLostDisplay(const QString& message) {
     logWriteRaw(log, "", 0);
     std::fprintf(stderr, "%s: display lost (%s)\n", program_invocation_short_name, text.constData());
   }
-  const QCoreApplication* app = QCoreApplication::instance();
+  QCoreApplication* app = QCoreApplication::instance();
   if (app != nullptr && app->thread() != QThread::currentThread()) {
-    // The recorders and exports belong to the GUI thread, which reports the broken connection
-    // too as soon as it next reads from it, and ends the program then. This thread only keeps
-    // Qt from exiting under it; should the GUI thread never come, the process ends anyway.
+    // Xlib reports a dead connection on whichever thread used it first, often the render thread,
+    // and exits the process right after this handler. The recorders and exports belong to the
+    // GUI thread: it is asked to finish them, and this thread keeps Qt from exiting meanwhile.
+    const QString text = message;
+    QMetaObject::invokeMethod(app, [text] { endOnLostDisplay(text); }, Qt::QueuedConnection);
+    for (int i = 0; i < 30 && !g_displayLostHookRunning.load(); ++i) usleep(100 * 1000);
+    // A GUI thread that has not come by now is held up, usually waiting for the very thread that
+    // is here (the render thread's frame): it takes no part any more, so the files are finished
+    // from here. Should the GUI thread be finishing them, the process ends once it is done.
+    if (!g_displayLostHookRunning.exchange(true)) {
+      if (DisplayLostHook hook = g_displayLostHook.load()) hook();
+      _exit(kDisplayLostExitCode);
+    }
     for (int i = 0; i < 300; ++i) usleep(100 * 1000);
     _exit(kDisplayLostExitCode);
   }
