@@ -66,23 +66,8 @@ int appStartup(int* argc, char** argv) {
 
 int appExec(const char* url) {
   if (!g_app) return -7;
-  // A view that does not load (a missing plug-in, a style that does not exist) leaves no window:
-  // the program would run on with nothing to close. The engine's first error says why.
-  QString reason;
-  const QMetaObject::Connection watch = QObject::connect(
-      g_engine, &QQmlEngine::warnings, g_engine, [&reason](const QList<QQmlError>& errors) {
-        if (reason.isEmpty() && !errors.isEmpty()) reason = errors.first().toString();
-      });
-  g_engine->load(QUrl(QString::fromUtf8(url)));
-  QObject::disconnect(watch);
-  if (g_engine->rootObjects().isEmpty()) {
-    if (reason.isEmpty()) reason = QStringLiteral("no window was created");
-    reason.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    const QByteArray text = reason.toLocal8Bit();
-    OSTREL_LOG_AS("appExec", "%s: %s", url, text.constData());
-    std::fprintf(stderr, "%s: cannot load %s: %s\n", "Calorset", url, text.constData());
-    return -200;
-  }
+  const int loaded = ostrel::loadMainView(g_engine, url, "Calorset");
+  if (loaded < 0) return loaded;
   return QApplication::exec();
 }
 

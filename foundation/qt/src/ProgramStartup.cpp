@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QQmlApplicationEngine>
+#include <QQmlError>
 #include <QSocketNotifier>
 #include <QThread>
 #include <atomic>
@@ -138,6 +140,23 @@ void qtMessageOutput(QtMsgType type, const QMessageLogContext& context, const QS
   // written; the empty raw write makes sure this one has left the process's buffers too, without
   // closing a log that other threads may still be writing to.
   if (type == QtFatalMsg) logWriteRaw(log, "", 0);
+}
+
+int loadMainView(QQmlApplicationEngine* engine, const char* url, const char* program) {
+  QString reason;
+  const QMetaObject::Connection watch = QObject::connect(
+      engine, &QQmlEngine::warnings, engine, [&reason](const QList<QQmlError>& errors) {
+        if (reason.isEmpty() && !errors.isEmpty()) reason = errors.first().toString();
+      });
+  engine->load(QUrl(QString::fromUtf8(url)));
+  QObject::disconnect(watch);
+  if (!engine->rootObjects().isEmpty()) return 0;
+  if (reason.isEmpty()) reason = QStringLiteral("no window was created");
+  reason.replace(QLatin1Char('\n'), QLatin1Char(' '));
+  const QByteArray text = reason.toLocal8Bit();
+  OSTREL_LOG_AS("loadMainView", "%s: %s", url, text.constData());
+  std::fprintf(stderr, "%s: cannot load %s: %s\n", program, url, text.constData());
+  return -200;
 }
 
 void installQuitSignals() {

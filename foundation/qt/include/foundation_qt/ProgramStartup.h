@@ -7,6 +7,7 @@
 #include <QtGlobal>
 
 class QMessageLogContext;
+class QQmlApplicationEngine;
 
 namespace ostrel {
 
@@ -48,6 +49,12 @@ constexpr int kDisplayLostExitCode = 1;
 // touch a window. Null: nothing to finish.
 using DisplayLostHook = void (*)();
 void setDisplayLostHook(DisplayLostHook hook);
+
+// Loads the program's main view. A view that does not load (a missing plug-in, a style that does
+// not exist) leaves no window, and the program would run on with nothing to close: then the
+// engine's first error is logged and printed as one line on standard error, prefixed with
+// `program`, and -200 is returned; 0 once a window exists.
+int loadMainView(QQmlApplicationEngine* engine, const char* url, const char* program);
 
 // Makes SIGINT and SIGTERM end the running event loop with exit code 0, so the program's normal
 // shutdown runs. Needs the application object; later calls change nothing.
