@@ -254,7 +254,11 @@ TEST_F(PreviewRecording, FullDiskEndsTheFileOnAWholeFrame) {
     if (code == 0 && Ostrel_EndSave(id_, 2) != OSTREL_E_WRITE) code = 14;
     if (code == 0 && Ostrel_EndSave(id_, 2) != 0) code = 15;  // the failure is told once
     if (code == 0 && !c_.waitFrames(c_.frames().size() + 2)) code = 16;  // the preview goes on
+    // The child ends like a finished case (no threads left behind), but without the parent's
+    // clean-up and exit handlers.
     Ostrel_FreeSDK();
+    if (stream_) stream_->stop();
+    if (sim_) sim_->stop();
     std::fflush(nullptr);
     _exit(code);
   }
