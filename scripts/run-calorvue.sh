@@ -74,4 +74,7 @@ XML
 } >"$workspace"
 
 echo "run-calorvue: simulator $sim_pid on $address, workspace $workspace"
+# The device list's refresh looks for cameras on this host's loopback only, where the
+# simulator answers.
+export OSTREL_DISCOVER_BROADCAST=127.255.255.255
 run_program run-calorvue Calorvue "$program" "$workspace"

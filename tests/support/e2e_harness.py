@@ -91,8 +91,10 @@ class Program:
         return os.path.join(self.work, self.name + "-Log")
 
     def start(self):
+        # The program works in its own folder: a file dialog opened before any other shows the
+        # working folder, and its width follows the length of that folder's path.
         self.process = subprocess.Popen(["bash", self.run_script, self.copy, self.address, *self.args],
-                                        env=self.env,
+                                        env=self.env, cwd=self.work,
                                         stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
                                         start_new_session=True)
         return self
