@@ -108,7 +108,7 @@ def main():
             w.click(*DEVICE_CALI)
             w.wait_shot("the calibration chooser", probe, lambda s: s.near(*CHOOSER_GAP, lambda c: c == (0, 0, 0)), 30)
             w.click(*CHOOSER_WEIJU)
-            return w.wait_shot(what, probe, lambda s: s.at(*WEIJU_CLOSE)[0] >= 200 and
+            return w.wait_shot(what, probe, lambda s: e2e.close_button_shown(s, WEIJU_CLOSE) and
                                len(text_mask(s, ROW2_BLACKBODY_BOX)) > 20, 60)
 
         # Row 3's blackbody is 40.0 in the seed: row 2 shows "40.0" when its text pixels are row
@@ -138,17 +138,17 @@ def main():
         length = struct.unpack_from("<i", uploads[0], 8)[0]
         assert length == 1088, f"block 5 sent with {length} bytes"
         w.click(*WEIJU_CLOSE)
-        w.wait_shot("the lens editor to close", probe, lambda s: s.at(*WEIJU_CLOSE)[0] < 200, 30)
+        w.wait_shot("the lens editor to close", probe, lambda s: not e2e.close_button_shown(s, WEIJU_CLOSE), 30)
         again = open_weiju("the lens editor again")
         again.image.save(os.path.join(shots, "weiju-reopened.png"))
         assert text_mask(again, ROW2_BLACKBODY_BOX) == forty(again), "the reopened editor does not show 40.0 in row 2"
         w.click(*WEIJU_CLOSE)
-        w.wait_shot("the lens editor to close again", probe, lambda s: s.at(*WEIJU_CLOSE)[0] < 200, 30)
+        w.wait_shot("the lens editor to close again", probe, lambda s: not e2e.close_button_shown(s, WEIJU_CLOSE), 30)
 
         # The bad-point editor: three points, saved, deleted, loaded.
         w.click(*c.CONFIG_TAB)
         w.click(*DEVICE_COM)
-        w.wait_shot("the bad-point editor", probe, lambda s: s.at(*COM_CLOSE)[0] >= 200, 30)
+        w.wait_shot("the bad-point editor", probe, lambda s: e2e.close_button_shown(s, COM_CLOSE), 30)
         type_into(w, COM_ID, "CAMSIM-0001")
         type_into(w, COM_WIDTH, "640")
         type_into(w, COM_HEIGHT, "512")

@@ -152,7 +152,7 @@ def main():
 
         def dialog_shown(what, shown):
             # The close button is drawn in the theme's danger red; the live picture there is not.
-            return w.wait_shot(what, probe, lambda s: (s.at(*g.CLOSE_BUTTON)[0] >= 200) == shown, 60)
+            return w.wait_shot(what, probe, lambda s: e2e.close_button_shown(s, g.CLOSE_BUTTON) == shown, 60)
 
         w.click(*g.DEVICE_CONFIG)
         dialog_shown("the DeviceConfig dialog", True).image.save(os.path.join(shots, "deviceconfig.png"))

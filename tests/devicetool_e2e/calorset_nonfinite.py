@@ -62,7 +62,7 @@ def main():
         w.wait_shot("the simulator's row in the device list", probe,
                     lambda s: not close(s.at(*g.FIRST_ROW), s.at(*g.LIST_BELOW_ROWS), 8), 60)
         w.click(*g.DEVICE_CONFIG)
-        w.wait_shot("the DeviceConfig dialog", probe, lambda s: s.at(*g.CLOSE_BUTTON)[0] >= 200, 60)
+        w.wait_shot("the DeviceConfig dialog", probe, lambda s: e2e.close_button_shown(s, g.CLOSE_BUTTON), 60)
 
         # Each panel is read when shown; "Apply" right after.
         for row, get, name in ((c.NAV_FIX_INFO, GET_FIX, "fix-info"), (c.NAV_TVOUT, GET_TVOUT, "tvout")):

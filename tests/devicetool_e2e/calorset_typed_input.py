@@ -179,7 +179,7 @@ def live_page(sc, address):
 def device_config(sc):
     w = sc.w
     w.click(*g.DEVICE_CONFIG)
-    w.wait_shot("the DeviceConfig dialog", sc.probe, lambda s: s.at(*g.CLOSE_BUTTON)[0] >= 200, 60)
+    w.wait_shot("the DeviceConfig dialog", sc.probe, lambda s: e2e.close_button_shown(s, g.CLOSE_BUTTON), 60)
 
     def choose(panel):
         before = len(sc.messages())
@@ -255,7 +255,7 @@ def device_config(sc):
     # ApplyAndClose with an empty name keeps the dialog open; with a name it sends and closes.
     apply_checked("CameraBasicInfo", [([(field(NAME_Y), "")], right(NAME_Y))], [(field(NAME_Y), "e2e-cam")],
                   lambda r: expect(r[32:40] == b"e2e-cam\0", f"name {r[32:64]!r} sent"), g.APPLY_AND_CLOSE)
-    w.wait_shot("the dialog to close", sc.probe, lambda s: s.at(*g.CLOSE_BUTTON)[0] < 200, 30)
+    w.wait_shot("the dialog to close", sc.probe, lambda s: not e2e.close_button_shown(s, g.CLOSE_BUTTON), 30)
 
 
 def editors(sc, firmware):
@@ -270,7 +270,7 @@ def editors(sc, firmware):
 
     # The bad-point editor: a point off the 640 x 512 detector, then one on it.
     w.click(*DEVICE_COM)
-    w.wait_shot("the bad-point editor", sc.probe, lambda s: s.at(*COM_CLOSE)[0] >= 200, 30)
+    w.wait_shot("the bad-point editor", sc.probe, lambda s: e2e.close_button_shown(s, COM_CLOSE), 30)
     sc.type_at(COM_WIDTH, "640")
     sc.type_at(COM_HEIGHT, "512")
     sc.type_at(COM_X, "700")
@@ -284,13 +284,13 @@ def editors(sc, firmware):
     assert text_pixels(listed, com_row(1)) == 0, "the point off the detector was added"
     listed.image.save(os.path.join(sc.shots, "com-points.png"))
     w.click(*COM_CLOSE)
-    w.wait_shot("the bad-point editor to close", sc.probe, lambda s: s.at(*COM_CLOSE)[0] < 200, 30)
+    w.wait_shot("the bad-point editor to close", sc.probe, lambda s: not e2e.close_button_shown(s, COM_CLOSE), 30)
 
     # The lens editor: row 2's blackbody.
     w.click(*DEVICE_CALI)
     w.wait_shot("the calibration chooser", sc.probe, lambda s: s.near(*CHOOSER_GAP, lambda c: c == (0, 0, 0)), 30)
     w.click(*CHOOSER_WEIJU)
-    w.wait_shot("the lens editor", sc.probe, lambda s: s.at(*WEIJU_CLOSE)[0] >= 200, 60)
+    w.wait_shot("the lens editor", sc.probe, lambda s: e2e.close_button_shown(s, WEIJU_CLOSE), 60)
 
     def block5_uploads():
         return [d for d in sc.messages(80) if struct.unpack_from("<i", d, 4)[0] == 5]
@@ -303,7 +303,7 @@ def editors(sc, firmware):
     e2e.wait_until("the upload of block 5", block5_uploads, 30)
     assert len(block5_uploads()) == 1, f"{len(block5_uploads())} uploads of block 5"
     w.click(*WEIJU_CLOSE)
-    w.wait_shot("the lens editor to close", sc.probe, lambda s: s.at(*WEIJU_CLOSE)[0] < 200, 30)
+    w.wait_shot("the lens editor to close", sc.probe, lambda s: not e2e.close_button_shown(s, WEIJU_CLOSE), 30)
 
 
 def main():

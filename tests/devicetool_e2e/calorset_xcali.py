@@ -75,7 +75,7 @@ def main():
             w.click(*x.DEVICE_CALI)
             w.wait_shot("the calibration chooser", probe, lambda s: close(s.at(*x.CHOOSER_PIXEL), (0, 0, 0), 4), 30)
             w.click(*x.DEVICE_XCALI)
-            return w.wait_shot("the DeviceXCali view", probe, lambda s: s.at(*x.CLOSE_XCALI)[0] >= 200, 60)
+            return w.wait_shot("the DeviceXCali view", probe, lambda s: e2e.close_button_shown(s, x.CLOSE_XCALI), 60)
 
         first_logins = logins(observe)
         head = open_editor()
@@ -126,12 +126,12 @@ def main():
 
         # Escape closes the view and gives the login back; DeviceXCali logs in again.
         e2e.key("Escape")
-        w.wait_shot("the view to close on Escape", probe, lambda s: s.at(*x.CLOSE_XCALI)[0] < 200, 30)
+        w.wait_shot("the view to close on Escape", probe, lambda s: not e2e.close_button_shown(s, x.CLOSE_XCALI), 30)
         n = logins(observe)
         open_editor()
         e2e.wait_until("the second login", lambda: logins(observe) == n + 1, 30)
         e2e.key("Escape")
-        w.wait_shot("the view to close again", probe, lambda s: s.at(*x.CLOSE_XCALI)[0] < 200, 30)
+        w.wait_shot("the view to close again", probe, lambda s: not e2e.close_button_shown(s, x.CLOSE_XCALI), 30)
 
         p.finish()
         print(f"xcali: cell {CELL_TEMP1_ROW0} now {TYPED}; {logins(observe)} logins; shots in {shots}")

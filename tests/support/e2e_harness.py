@@ -16,6 +16,7 @@ A scenario runs under `xvfb-run` (one private X display each) and, through this 
 
 Positions are the caller's: each program keeps its own geometry module worked out from its QML.
 """
+import glob
 import os
 import re
 import shutil
@@ -76,6 +77,11 @@ class Program:
         self.work = tempfile.mkdtemp(prefix=name.lower() + "-e2e-")
         self.copy = os.path.join(self.work, name)
         shutil.copy2(program, self.copy)
+        # The translations travel with the program, as the build puts them beside it.
+        built_config = os.path.join(os.path.dirname(os.path.abspath(program)), name + "-Config")
+        os.makedirs(self.config_dir)
+        for qm in glob.glob(os.path.join(built_config, name + ".*.qm")):
+            shutil.copy2(qm, self.config_dir)
         self.run_script = os.path.join(root, "scripts", run_script)
         self.env = dict(os.environ, QT_QPA_PLATFORM="xcb", **(env or {}))
         self.args = list(args)
@@ -210,6 +216,18 @@ def close(a, b, limit=24):
 def is_red(c):
     """The validity frame's pure red, allowing for nothing but exact drawing."""
     return c[0] >= 240 and c[1] <= 20 and c[2] <= 20
+
+
+def close_button_shown(shot, xy):
+    """Whether the device tool's red close button (a light red face, a white cross) is at `xy`:
+    at least 20 pixels of its face within 6 pixels. Text below it, drawn with coloured edges, has
+    a reddish pixel here and there, never a patch of them."""
+    x, y = xy
+
+    def face(c):
+        return c[0] >= 235 and c[1] <= 150 and abs(c[1] - c[2]) <= 12
+
+    return sum(face(shot.at(x + dx, y + dy)) for dx in range(-6, 7) for dy in range(-6, 7)) >= 20
 
 
 class Window:

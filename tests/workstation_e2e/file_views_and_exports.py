@@ -21,7 +21,7 @@ centred at column 20 + 6 i, row 256, and a picture of frame 0.
 3. The picture opened and placed the same way, exported with WithTemp on and colour bar none:
    Pillow reads 640 x 512, and the file ends with its settings block and its temperature block,
    read with struct (frame 0's block at 80 degrees, the rest at 20).
-Each export's notice, logged as shown, reads "Export", the path and "Success".
+Each export's notice, logged as shown, reads "Export", the path and "Done" (the English text of "Success").
 """
 import json
 import os
@@ -182,7 +182,7 @@ class Scenario(settings_dialog.Scenario):
         self.shot(name + "-settings")
 
     def notice(self, path):
-        text = "notice Export " + path + " - Success"
+        text = "notice Export " + path + " - Done"
         e2e.wait_until("the notice " + text, lambda: self.p.log_contains(text), timeout=2 * self.TIMEOUT)
 
 

@@ -132,7 +132,7 @@ def program_and_shots(argv):
 def main():
     p, shots = program_and_shots(sys.argv)
     conf = os.path.join(p.config_dir, "AppConfig.bin")
-    os.makedirs(p.config_dir)
+    os.makedirs(p.config_dir, exist_ok=True)
     first_dir = os.path.join(p.work, "first data")
     before = dict(language=0, saveDir=first_dir, workspaceLast="/e2e/last one.workspace", fileSaveMode=1,
                   workspaceSaveMode=2, displayFpsMax=25)
