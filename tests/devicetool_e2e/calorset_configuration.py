@@ -83,8 +83,7 @@ def main():
         mtu = struct.unpack_from("<H", sets[0], 4 + 26)[0]
         assert mtu == 1500, f"MTU {mtu} sent after 1500 typed"
         reads = [d for t, d in e2e.observed(observe) if t == 11]
-        e2e.key("Escape")
-        w.wait_shot("the dialog to close on Escape", probe, lambda s: not e2e.close_button_shown(s, g.CLOSE_BUTTON), 30)
+        w.escape_until("the dialog to close on Escape", probe, lambda s: not e2e.close_button_shown(s, g.CLOSE_BUTTON))
 
         # The configuration page: a firmware upload.
         w.click(*c.CONFIG_TAB)

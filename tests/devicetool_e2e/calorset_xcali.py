@@ -125,13 +125,11 @@ def main():
         after.image.save(os.path.join(shots, "cali2-refreshed.png"))
 
         # Escape closes the view and gives the login back; DeviceXCali logs in again.
-        e2e.key("Escape")
-        w.wait_shot("the view to close on Escape", probe, lambda s: not e2e.close_button_shown(s, x.CLOSE_XCALI), 30)
+        w.escape_until("the view to close on Escape", probe, lambda s: not e2e.close_button_shown(s, x.CLOSE_XCALI))
         n = logins(observe)
         open_editor()
         e2e.wait_until("the second login", lambda: logins(observe) == n + 1, 30)
-        e2e.key("Escape")
-        w.wait_shot("the view to close again", probe, lambda s: not e2e.close_button_shown(s, x.CLOSE_XCALI), 30)
+        w.escape_until("the view to close again", probe, lambda s: not e2e.close_button_shown(s, x.CLOSE_XCALI))
 
         p.finish()
         print(f"xcali: cell {CELL_TEMP1_ROW0} now {TYPED}; {logins(observe)} logins; shots in {shots}")

@@ -260,6 +260,18 @@ class Window:
         """Takes shots until `predicate(shot)` holds; returns that shot."""
         return wait_until(what, lambda: (lambda s: s if predicate(s) else None)(self.shot(path)), timeout)
 
+    def escape_until(self, what, path, predicate, attempts=3, timeout=10.0):
+        """Presses Escape until `predicate(shot)` holds; returns that shot. A notice of the last
+        action takes the keyboard while it shows, so the first Escape may close the notice and
+        the next one the view below it, as for a user pressing it twice."""
+        for attempt in range(attempts):
+            key("Escape")
+            try:
+                return self.wait_shot(what, path, predicate, timeout)
+            except AssertionError:
+                if attempt == attempts - 1:
+                    raise
+
 
 def type_path_into_dialog(path, shown=None, attempts=3, timeout=20.0):
     """Takes the toolkit's own (non-native) file or folder dialog to `path`: Ctrl+L opens the
