@@ -318,7 +318,8 @@ def kill_display():
         try:
             with open(f"/proc/{pid}/stat") as f:
                 return f.read().split(") ")[1].startswith("Z")
-        except (FileNotFoundError, IndexError):
+        except (OSError, IndexError):
+            # Reaped meanwhile: its /proc entry is gone, or reading it fails with ESRCH.
             return True
     wait_until("the X server to end", gone, 30)
     return pid
