@@ -518,7 +518,9 @@ void CDevice::onFrameRecved(int errorCode, LiveFrame* data) {
     return;
   }
   if (!ring_.take(data)) return;  // handed over before a restart and reused since
-  if (!isWorking()) {
+  // A frame posted before the pause took effect is not shown: once paused, the picture on screen
+  // and what a snapshot saves stay the frame that was current when the user paused.
+  if (!isWorking() || isPaused()) {
     ring_.release(data);
     return;
   }

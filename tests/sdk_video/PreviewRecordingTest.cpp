@@ -159,6 +159,7 @@ TEST_F(PreviewRecording, ASecondBeginClosesTheFirstFileWhole) {
   ASSERT_EQ(Ostrel_BeginSaveStream(id_, b.c_str(), 0), 0);
   waitMore(5);
   ASSERT_EQ(Ostrel_EndSave(id_, 2), 0);
+  waitMore(2);  // the last frame recorded may still be on its way to the callback
   auto ja = readBack(a), jb = readBack(b);
   auto pa = positions(ja), pb = positions(jb);
   ASSERT_FALSE(pa.empty());
@@ -177,6 +178,7 @@ TEST_F(PreviewRecording, CadenceFiveKeepsEveryFifthFrame) {
   ASSERT_EQ(Ostrel_BeginSaveStream(id_, path.c_str(), 5), 0);
   waitMore(12);
   ASSERT_EQ(Ostrel_EndSave(id_, 2), 0);
+  waitMore(2);  // the last frame recorded may still be on its way to the callback
   auto pos = positions(readBack(path));
   ASSERT_GE(pos.size(), 3u);
   for (size_t k = 0; k < pos.size(); ++k) EXPECT_EQ(pos[k], pos[0] + 5 * static_cast<int>(k));
@@ -194,6 +196,7 @@ TEST_F(PreviewRecording, NegativeCadenceKeepsOneFramePerTimeGapAcrossTheLowWordB
   // has been delivered.
   ASSERT_TRUE(c_.waitFrames(kBelow + 2 * 51 + 2));
   ASSERT_EQ(Ostrel_EndSave(id_, 2), 0);
+  waitMore(2);  // the last frame recorded may still be on its way to the callback
   auto j = readBack(path);
   auto pos = positions(j);
   ASSERT_GE(pos.size(), 3u);
